@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, when missing.
+# Quiet and quick when everything is there already.
+set -eu
+
+PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev
+libgtest-dev libgmock-dev ngircd"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q </dev/null
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -q --no-install-recommends $missing </dev/null

@@ -1,0 +1,93 @@
+// Every user setting, loaded from zorl.ini at start-up. Fields carry the
+// ini key names, except the four the debug dump prints under their own.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/WindowSurface.h"
+
+namespace zorl {
+
+class CIniStore;
+
+// The PASS word sent when the user sets no server password.
+constexpr const char* kDefaultServerPassword = "zorl";
+
+struct CSettings {
+    // USER
+    int Master = 0;
+    std::string m_user_mynick;  // Nick
+    std::string RealName;
+    std::string User;
+    std::string Email;
+    // SERVER
+    std::string m_server_address;
+    std::string m_server_name;
+    std::string m_server_ports;
+    std::string Password = kDefaultServerPassword;
+    // REPLY
+    std::string Finger;
+    std::string Quit;
+    // CUSTOM
+    Colour BGColor = 16777215;
+    Colour BGColor2 = 16777215;
+    std::string FontName = "Courier New";
+    int FontSize = 11;
+    int CharSet = 1;
+    // COLOR: the colour classes
+    struct ColourClasses {
+        Colour Normal = 0;
+        Colour Own = 8388608;
+        Colour Action = 8388736;
+        Colour Notice = 128;
+        Colour CTCP = 255;
+        Colour Status = 8421504;
+        Colour Info = 32768;
+        Colour UError = 8388736;
+        Colour Error = 8421376;
+        Colour Flow = 8388608;
+        Colour Time = 8421504;
+        Colour Notify = 8388608;
+    } Color;
+    // COMMANDS
+    std::string NickCommand = "/query $nick";
+    // OPTIONS
+    int LogChannels = 0;
+    int LogQuery = 0;
+    int TimeStamp = 0;
+    int ExtWho = 1;
+    int MaxLines = 1000;
+    int ChanConnect = 1;
+    int ChanCTCP = 1;
+    int ChanNotice = 1;
+    int Notify = 0;
+    int ButtonSize = 80;
+    int EditSize = 25;
+    int NicksSize = 110;
+    int AutoRejoin = 0;
+    int AutoReconnect = 0;
+    int ExtMode = 0;
+    int NoPing = 0;
+    int AllowSound = 0;
+    int TaskbarBlink = 0;
+    int ScriptsQuery = 0;
+    int ExtDebug = 0;
+    int RawDebug = 0;
+    int TimerDebug = 0;
+    int ExtConnect = 0;
+    int DebugLog = 0;
+    int DebugWindow = 1;
+
+    // Reads every key in table order, with the defaults above.
+    void Load(const CIniStore& ini);
+};
+
+// The IRC colour numbers "0".."15" and the terminal codes "30".."37".
+struct ColourTables {
+    std::map<std::string, Colour> irc;
+    std::map<std::string, Colour> ansi;
+    void Build();
+};
+
+}  // namespace zorl

@@ -1,0 +1,65 @@
+#include "common/Numbers.h"
+
+#include <climits>
+
+namespace zorl {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+long long AtoiLL(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Accumulate as a negative number so LLONG_MIN is reachable.
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        int digit = text[i] - '0';
+        if (value < (LLONG_MIN + digit) / 10) {
+            value = LLONG_MIN;
+            while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+            break;
+        }
+        value = value * 10 - digit;
+    }
+    if (negative) return value;
+    return value == LLONG_MIN ? LLONG_MAX : -value;
+}
+
+int Atoi(std::string_view text) {
+    long long v = AtoiLL(text);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+long Atol(std::string_view text) {
+    long long v = AtoiLL(text);
+    if (v > LONG_MAX) return LONG_MAX;
+    if (v < LONG_MIN) return LONG_MIN;
+    return static_cast<long>(v);
+}
+
+uint32_t AtoU32(std::string_view text) {
+    long long v = AtoiLL(text);
+    if (v < 0) return 0;
+    if (v > static_cast<long long>(UINT32_MAX)) return UINT32_MAX;
+    return static_cast<uint32_t>(v);
+}
+
+bool IsAllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace zorl

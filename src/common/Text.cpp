@@ -1,0 +1,48 @@
+#include "common/Text.h"
+
+namespace zorl {
+
+bool IsWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+namespace {
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+}  // namespace
+
+std::string ToLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string TrimLeft(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhite(text[i])) ++i;
+    return std::string(text.substr(i));
+}
+
+std::string TrimRight(std::string_view text) {
+    std::size_t n = text.size();
+    while (n > 0 && IsWhite(text[n - 1])) --n;
+    return std::string(text.substr(0, n));
+}
+
+std::string Trim(std::string_view text) {
+    return TrimRight(TrimLeft(text));
+}
+
+}  // namespace zorl

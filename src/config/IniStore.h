@@ -1,0 +1,87 @@
+// The one reader and writer of the five ini files.
+//
+// Two families: keyed values («key=value» under «[section]») and sections
+// read as ordered lists of lines. Every call opens the file afresh; writers
+// rewrite the whole file atomically (temporary file + rename) and keep the
+// line end style the file already uses. Files are byte text; names are
+// relative to the configuration directory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zorl {
+
+class IDialogs;
+
+class CIniStore {
+public:
+    static constexpr const char* kMainFile = "zorl.ini";
+    static constexpr std::size_t kProfileValueLimit = 179;
+
+    explicit CIniStore(IDialogs& dialogs);
+
+    // Directory with a trailing "/", fixed at start-up ("./" when empty).
+    void SetDirectory(const std::string& directory);
+    const std::string& Directory() const { return directory_; }
+    std::string PathOf(const std::string& file) const;
+
+    // Profile-style access (values cut to 179 characters).
+    std::string ReadString(const std::string& file, const std::string& section,
+                           const std::string& key, const std::string& def) const;
+    int ReadInt(const std::string& file, const std::string& section, const std::string& key,
+                int def) const;
+    bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value);
+    bool WriteInt(const std::string& file, const std::string& section, const std::string& key,
+                  int value);
+
+    // The program's own line-based operations (no length limit).
+    bool ReadSectionLine(const std::string& file, const std::string& section, int index,
+                         std::string& out) const;
+    std::string ReadKey(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& def) const;
+    bool WriteKey(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& value);
+    bool AppendLine(const std::string& file, const std::string& section, const std::string& line);
+    bool AddListItem(const std::string& file, const std::string& section,
+                     const std::string& value);
+    bool DeleteSection(const std::string& file, const std::string& section);
+    bool EmptySection(const std::string& file, const std::string& section);
+    bool RenameSection(const std::string& file, const std::string& oldName,
+                       const std::string& newName);
+
+    // Whole numbered lists ("n0", "n1", ... up to the first missing or empty).
+    std::vector<std::string> ReadList(const std::string& file, const std::string& section) const;
+    // Replaces a list read earlier with `previousCount` entries.
+    void WriteList(const std::string& file, const std::string& section,
+                   const std::vector<std::string>& values, std::size_t previousCount);
+
+    // Shorthands on zorl.ini.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& def) const {
+        return ReadString(kMainFile, section, key, def);
+    }
+    int ReadInt(const std::string& section, const std::string& key, int def) const {
+        return ReadInt(kMainFile, section, key, def);
+    }
+    std::string ReadKey(const std::string& section, const std::string& key,
+                        const std::string& def) const {
+        return ReadKey(kMainFile, section, key, def);
+    }
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value) {
+        return WriteString(kMainFile, section, key, value);
+    }
+    bool WriteInt(const std::string& section, const std::string& key, int value) {
+        return WriteInt(kMainFile, section, key, value);
+    }
+    bool WriteKey(const std::string& section, const std::string& key, const std::string& value) {
+        return WriteKey(kMainFile, section, key, value);
+    }
+
+private:
+    IDialogs& dialogs_;
+    std::string directory_ = "./";
+};
+
+}  // namespace zorl

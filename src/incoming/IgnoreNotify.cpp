@@ -1,0 +1,24 @@
+#include "incoming/IgnoreNotify.h"
+
+#include "app/CZorlApp.h"
+#include "common/Text.h"
+
+namespace zorl {
+
+void CIgnoreNotify::LoadIgnoreList() {
+    app_.IgnoreList.clear();
+    for (const std::string& value : app_.ini.ReadList(CIniStore::kMainFile, "IGNORE")) {
+        if (value[0] == ';') continue;
+        std::string mask = Trim(value);
+        if (mask.empty()) continue;  // an empty mask would ignore everybody
+        app_.IgnoreList.push_back(mask);
+    }
+}
+
+void CIgnoreNotify::LoadNotifyList() {}
+
+void CIgnoreNotify::RequestIson() {}
+
+void CIgnoreNotify::StartNotify() {}
+
+}  // namespace zorl

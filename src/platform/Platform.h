@@ -1,0 +1,23 @@
+// The set of platform services one application object runs on. The real
+// host (Qt) and the headless host of the tests both fill this in.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "platform/Socket.h"
+#include "platform/WindowSurface.h"
+
+namespace zorl {
+
+struct Platform {
+    ISocketFactory& sockets;
+    IClock& clock;
+    ITicker& ticker;
+    ISound& sound;
+    IShell& shell;
+    IDialogs& dialogs;
+    IWindowSurface& surface;
+};
+
+}  // namespace zorl

@@ -1,0 +1,57 @@
+// The window surface: everything the engine asks of the user interface.
+//
+// The engine names a window by its FrameId (0 is "no frame"). Frames are
+// created and destroyed only at the engine's request; the surface reports
+// user actions back through the application object (close requests,
+// activation, typed lines), never by changing engine state itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zorl {
+
+class CZorlDoc;
+using FrameId = uint32_t;
+using Colour = uint32_t;  // 0x00BBGGRR, red in the low byte
+
+// Hint bits of a document update.
+enum ViewHint : int {
+    kHintLineLimit = 1,   // take the line limit from MaxLines
+    kHintFont = 2,        // re-apply face, size and character set
+    kHintBackground = 4,  // background from BGColor
+    kHintNicks = 16,      // the nick table changed
+};
+
+class IWindowSurface {
+public:
+    virtual ~IWindowSurface() = default;
+
+    // Frames. `type` is the registry's window type (0 Default … 5 DccSend).
+    virtual FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) = 0;
+    virtual bool DestroyFrame(FrameId frame) = 0;
+    virtual void SetCaption(FrameId frame, const std::string& caption) = 0;
+    virtual void Activate(FrameId frame) = 0;
+    virtual bool IsMaximized(FrameId frame) const = 0;
+
+    // Output pane and views of one frame.
+    virtual void AppendPiece(FrameId frame, const std::string& text, Colour colour,
+                             bool debug) = 0;
+    virtual void UpdateViews(FrameId frame, int hints) = 0;
+
+    // The window-button bar (buttons 0 … 49).
+    virtual void SetButton(int index, const std::string& caption) = 0;
+    virtual void RemoveButton(int index) = 0;
+    virtual void SetButtonHighlight(int index, Colour colour) = 0;
+
+    // The main window.
+    virtual void SetMainTitle(const std::string& title) = 0;
+    virtual bool IsMainMinimized() const = 0;
+    virtual void FlashTaskbar() = 0;
+    // Connect/Disconnect commands shown and enabled as a pair.
+    virtual void SetConnectCommands(bool connectEnabled) = 0;
+    // Debug On / Debug Off toolbar buttons.
+    virtual void SetDebugCommands(bool debugOn) = 0;
+};
+
+}  // namespace zorl

@@ -1,0 +1,25 @@
+// The alias table (section "Aliases" of aliases.ini).
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace zorl {
+
+class CZorlApp;
+
+class CAliasTable {
+public:
+    explicit CAliasTable(CZorlApp& app) : app_(app) {}
+
+    void LoadAliases();
+    // The replacement of a lower-cased alias name, or null.
+    const std::string* Find(const std::string& name) const;
+    const std::map<std::string, std::string>& All() const { return aliases_; }
+
+private:
+    CZorlApp& app_;
+    std::map<std::string, std::string> aliases_;
+};
+
+}  // namespace zorl

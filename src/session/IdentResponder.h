@@ -1,0 +1,34 @@
+// Answers one ident (RFC 1413) query per connection attempt.
+#pragma once
+
+#include <string>
+
+namespace zorl {
+
+class CZorlApp;
+class CIrcSocket;
+
+class CIdentResponder {
+public:
+    static constexpr std::size_t kQueryLimit = 512;
+    static constexpr int kTimeoutTicks = 300;  // 30 s of 100 ms ticks
+
+    explicit CIdentResponder(CZorlApp& app) : app_(app) {}
+
+    void StartIdent(const std::string& bindAddress, int port);
+    // Closes and releases the ident socket, if any ("-- Ident socket Close").
+    void Close();
+
+    void OnAccept(int error, CIrcSocket& socket);
+    void OnReceive(CIrcSocket& socket, const std::string& text);
+    void OnConnect(int error, CIrcSocket& socket);
+    void OnClose(int error, CIrcSocket& socket);
+    // Called every tick: drops a peer that never sends its query.
+    void OnTick();
+
+private:
+    CZorlApp& app_;
+    int idle_ticks_ = 0;
+};
+
+}  // namespace zorl

@@ -1,0 +1,100 @@
+#include "session/IrcSocket.h"
+
+#include "app/CZorlApp.h"
+
+namespace zorl {
+namespace {
+uint32_t g_nextSocketId = 0x00A10000;
+}
+
+const char* SocketTypeName(int type) {
+    switch (type) {
+        case kSocketNone: return "None";
+        case kSocketNormal: return "Normal";
+        case kSocketDccChat: return "DCC_Chat";
+        case kSocketDccSendIn: return "DCC_Send_In";
+        case kSocketDccSendOut: return "DCC_Send_Out";
+        case kSocketIdent: return "Ident";
+        default: return "unknown";
+    }
+}
+
+CIrcSocket::CIrcSocket(CZorlApp& app) : owner(app), id_(++g_nextSocketId) {}
+
+CIrcSocket::~CIrcSocket() {
+    Close();
+}
+
+int CIrcSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
+    Close();
+    socket_ = owner.platform.sockets.NewSocket();
+    ++generation_;
+    socket_->SetListener(this);
+    int error = socket_->Create(events, bindAddress, port);
+    if (error != 0) Close();
+    return error;
+}
+
+void CIrcSocket::Adopt(std::unique_ptr<IAsyncSocket> accepted) {
+    Close();
+    socket_ = std::move(accepted);
+    ++generation_;
+    if (socket_) socket_->SetListener(this);
+}
+
+int CIrcSocket::Connect(const std::string& host, uint16_t port) {
+    return socket_ ? socket_->Connect(host, port) : 10038;
+}
+
+int CIrcSocket::Listen(int backlog) {
+    return socket_ ? socket_->Listen(backlog) : 10038;
+}
+
+std::unique_ptr<IAsyncSocket> CIrcSocket::Accept(int& error) {
+    if (!socket_) {
+        error = 10038;
+        return nullptr;
+    }
+    return socket_->Accept(error);
+}
+
+long CIrcSocket::Receive(char* buffer, std::size_t size, int& error) {
+    if (!socket_) {
+        error = 10038;
+        return -1;
+    }
+    return socket_->Receive(buffer, size, error);
+}
+
+long CIrcSocket::Send(const std::string& data, int& error) {
+    if (!socket_) {
+        error = 10038;
+        return -1;
+    }
+    return socket_->Send(data.data(), data.size(), error);
+}
+
+void CIrcSocket::Close() {
+    if (!socket_) return;
+    // The platform socket may be inside one of its own notifications; hand
+    // it to the application, which frees it outside any notification.
+    socket_->SetListener(nullptr);
+    socket_->Close();
+    owner.RetirePlatformSocket(std::move(socket_));
+    ++generation_;
+}
+
+bool CIrcSocket::PeerAddress(std::string& address, uint16_t& port) const {
+    return socket_ && socket_->PeerAddress(address, port);
+}
+
+bool CIrcSocket::LocalAddress(std::string& address, uint16_t& port) const {
+    return socket_ && socket_->LocalAddress(address, port);
+}
+
+void CIrcSocket::OnSocketConnect(int error) { owner.OnConnect(error, *this); }
+void CIrcSocket::OnSocketReceive(int error) { owner.OnReceive(error, *this); }
+void CIrcSocket::OnSocketClose(int error) { owner.OnClose(error, *this); }
+void CIrcSocket::OnSocketAccept(int error) { owner.OnAccept(error, *this); }
+
+}  // namespace zorl

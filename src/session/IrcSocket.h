@@ -1,0 +1,77 @@
+// The one socket class of the program: server connection, DCC chat, DCC
+// file transfer and ident all use it. It owns the platform socket and hands
+// every notification to the application object, which routes it by type.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Socket.h"
+
+namespace zorl {
+
+class CZorlApp;
+
+enum SocketType : int {
+    kSocketNone = 0,
+    kSocketNormal = 1,
+    kSocketDccChat = 2,
+    kSocketDccSendIn = 3,
+    kSocketDccSendOut = 4,
+    kSocketIdent = 5,
+};
+
+const char* SocketTypeName(int type);
+
+class CIrcSocket : public ISocketListener {
+public:
+    explicit CIrcSocket(CZorlApp& owner);
+    ~CIrcSocket() override;
+    CIrcSocket(const CIrcSocket&) = delete;
+    CIrcSocket& operator=(const CIrcSocket&) = delete;
+
+    CZorlApp& owner;
+    std::string pending;
+    std::string file_path;
+    uint32_t file_size = 0;
+    uint32_t transferred = 0;
+    bool connected = false;
+    std::string password;
+    int type = kSocketNone;
+
+    // Identity printed with "%08X"; unique for the life of the process.
+    uint32_t Id() const { return id_; }
+
+    // Makes a new platform socket (closing any previous one). 0 or an error.
+    int Create(unsigned events, const std::string& bindAddress = "", uint16_t port = 0);
+    // Adopts an accepted platform socket.
+    void Adopt(std::unique_ptr<IAsyncSocket> accepted);
+    bool HasPlatformSocket() const { return socket_ != nullptr; }
+    IAsyncSocket* Platform() { return socket_.get(); }
+
+    int Connect(const std::string& host, uint16_t port);
+    int Listen(int backlog);
+    std::unique_ptr<IAsyncSocket> Accept(int& error);
+    long Receive(char* buffer, std::size_t size, int& error);
+    long Send(const std::string& data, int& error);
+    void Close();
+    bool PeerAddress(std::string& address, uint16_t& port) const;
+    bool LocalAddress(std::string& address, uint16_t& port) const;
+
+    // Bumped whenever the platform socket is replaced or closed, so a read
+    // loop can tell that a handler it called swapped the connection away.
+    uint64_t Generation() const { return generation_; }
+
+    void OnSocketConnect(int error) override;
+    void OnSocketReceive(int error) override;
+    void OnSocketClose(int error) override;
+    void OnSocketAccept(int error) override;
+
+private:
+    std::unique_ptr<IAsyncSocket> socket_;
+    uint32_t id_;
+    uint64_t generation_ = 0;
+};
+
+}  // namespace zorl

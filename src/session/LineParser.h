@@ -1,0 +1,34 @@
+// Turns one server line (without CR LF) into an IrcMessage, decides whether
+// its sender is ignored, and hands it to the dispatcher and the event
+// matcher.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "session/IrcMessage.h"
+
+namespace zorl {
+
+class CZorlApp;
+class CIrcSocket;
+
+// Parses without side effects; `ignored` is set from the ignore list.
+IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
+                        const std::vector<std::string>& ignoreList, bool& ignored);
+
+class CLineParser {
+public:
+    explicit CLineParser(CZorlApp& app) : app_(app) {}
+
+    // Empty lines are dropped; every other line is dispatched.
+    void ParseLine(CIrcSocket* socket, const std::string& line);
+
+private:
+    void ResetIdleTimerFor(CIrcSocket* socket, const IrcMessage& message);
+    void DumpMessage(const IrcMessage& message);
+
+    CZorlApp& app_;
+};
+
+}  // namespace zorl

@@ -1,0 +1,38 @@
+// One entry of the window registry ("CR" in the program's own texts).
+#pragma once
+
+#include <string>
+
+#include "platform/WindowSurface.h"
+
+namespace zorl {
+
+class CIrcSocket;
+
+enum WindowType : int {
+    kWindowDefault = 0,  // private output windows such as "~debug"
+    kWindowStatus = 1,
+    kWindowChannel = 2,
+    kWindowQuery = 3,
+    kWindowDccQuery = 4,
+    kWindowDccSend = 5,
+};
+
+const char* WindowTypeName(int type);
+
+struct ChannelRecord {
+    FrameId frame = 0;
+    CIrcSocket* socket = nullptr;  // owned by the application, never by the record
+    std::string name;     // lower case; "" for the status window
+    std::string title;    // as given
+    std::string logfile;
+    std::string sender;
+    std::string topic;
+    std::string flags;
+    int type = kWindowDefault;
+    int buttonnr = -1;  // -1: beyond the 50 buttons, no button
+    bool joined = false;
+    bool BackScroll = false;
+};
+
+}  // namespace zorl

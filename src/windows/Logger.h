@@ -1,0 +1,27 @@
+// One plain-text log per conversation window, in log/.
+#pragma once
+
+#include <string>
+
+#include "platform/WindowSurface.h"
+
+namespace zorl {
+
+class CZorlApp;
+
+class CLogger {
+public:
+    explicit CLogger(CZorlApp& app) : app_(app) {}
+
+    void WriteLog(FrameId frame, const std::string& text);
+    // The file a log name maps to; never leaves the log directory.
+    std::string LogPath(const std::string& logfile) const;
+
+    static std::string SessionStartLine(std::time_t now);
+    static std::string SessionCloseLine(std::time_t now);
+
+private:
+    CZorlApp& app_;
+};
+
+}  // namespace zorl

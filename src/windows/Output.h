@@ -1,0 +1,56 @@
+// Every line the user sees goes through here: fixed formats for
+// conversation events, the choice of window, time stamps, multi-line
+// splitting, logging and the button highlight.
+#pragma once
+
+#include <string>
+
+#include "platform/WindowSurface.h"
+
+namespace zorl {
+
+class CZorlApp;
+class CIrcSocket;
+
+// Colour classes (keys of section COLOR).
+enum class Cls { Normal, Own, Action, Notice, CTCP, Status, Info, UError, Error, Flow, Time, Notify };
+
+enum MessageKind : int { kKindMessage = 0, kKindNotice = 1, kKindAction = 2, kKindCtcp = 3 };
+
+class COutput {
+public:
+    static constexpr std::size_t kPrintFLimit = 1023;
+
+    explicit COutput(CZorlApp& app) : app_(app) {}
+
+    Colour ColourOf(Cls cls) const;
+
+    void Print(CIrcSocket* socket, const std::string& name, Colour colour,
+               const std::string& text);
+    void Print(CIrcSocket* socket, const std::string& name, Cls cls, const std::string& text) {
+        Print(socket, name, ColourOf(cls), text);
+    }
+    // Formats at most 1023 characters; the format is always a literal.
+    void PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format, ...)
+        __attribute__((format(printf, 5, 6)));
+    void DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
+                  const std::string& text);
+    void DebugOut(Colour colour, const std::string& text, bool withTime);
+    void DebugOut(Cls cls, const std::string& text, bool withTime) {
+        DebugOut(ColourOf(cls), text, withTime);
+    }
+    void ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
+                 int kind, const std::string& text);
+    void ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
+                      int kind, const std::string& text);
+
+    // Status-window shorthands used by diagnostics.
+    void Status(Cls cls, const std::string& text) { Print(nullptr, "", cls, text); }
+    // "** ..." connection traces, shown only with ExtConnect.
+    void Trace(const std::string& text);
+
+private:
+    CZorlApp& app_;
+};
+
+}  // namespace zorl

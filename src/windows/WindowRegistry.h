@@ -1,0 +1,79 @@
+// Every open window, in creation order, with the window-button bar.
+// Windows are found by (name, socket) with the name compared without regard
+// to case, or by frame. Indexes are not stable: removal shifts later records.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "windows/ChannelRecord.h"
+#include "windows/ZorlDoc.h"
+
+namespace zorl {
+
+class CZorlApp;
+
+enum UpdateCode : int {
+    kUpdateName = 1,
+    kUpdateTitle = 2,
+    kUpdateLogfile = 3,
+    kUpdateSender = 4,
+    kUpdateTopic = 5,
+    kUpdateFlags = 6,
+    kUpdateJoined = 9,
+    kUpdateBackScroll = 10,
+};
+
+class CWindowRegistry {
+public:
+    static constexpr int kMaxButtons = 50;
+    static constexpr Colour kHighlight = 255;
+
+    explicit CWindowRegistry(CZorlApp& app);
+
+    ChannelRecord* NewWindow(const std::string& name, int type, CIrcSocket* socket, bool show);
+    ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);
+    int CRExists(const std::string& name, const CIrcSocket* socket);
+    FrameId GetFrmByNameSocket(const std::string& name, const CIrcSocket* socket);
+    int IsFrameRegistered(FrameId frame) const;
+    ChannelRecord* GetCRbyFrm(FrameId frame);
+    std::string GetNameByFrm(FrameId frame);
+    CZorlDoc* GetDocByNameSocket(const std::string& name, const CIrcSocket* socket);
+    CZorlDoc* GetChannelDoc(const std::string& name);
+    ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
+    CZorlDoc* DocOf(FrameId frame);  // silent; null when the frame has none
+    void UpdateCR(FrameId frame, const std::string& value, int code);
+    void UpdateWindowTitle(FrameId frame);
+    void SetActiveWindow(FrameId frame);
+    void DeleteChannel(FrameId frame);
+    void DeleteCR(std::size_t index);
+    void CloseAllWindows();
+    void RebuildButtons();
+    bool ShouldMaximize();
+    // Status caption and the like after a state change.
+    void UpdateAllTitles();
+
+    // Button bar.
+    void HighlightButton(const ChannelRecord& record, bool on);
+    // Activates the window of button n (the main window's button command).
+    void ActivateButton(int n);
+
+    std::vector<ChannelRecord>& Records() { return records_; }
+    const std::vector<ChannelRecord>& Records() const { return records_; }
+
+    FrameId pStatusFrm = 0;
+    FrameId pLastFrm = 0;
+    int buttoncount = 0;
+
+private:
+    void RenumberButtons(int from);
+    bool DeleteFrame(FrameId frame);
+
+    CZorlApp& app_;
+    std::vector<ChannelRecord> records_;
+    std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
+};
+
+}  // namespace zorl

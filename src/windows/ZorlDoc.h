@@ -1,0 +1,65 @@
+// The document of one window: its name, nick table, input history and last
+// speaker. Views (the output pane, nick list and input line) live in the
+// user interface and are reached through the window surface.
+#pragma once
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/WindowSurface.h"
+
+namespace zorl {
+
+class CZorlApp;
+
+enum NickBits : int { kNickOp = 1, kNickVoice = 2, kNickAbsent = 0x8000 };
+enum NickOperation : int { kNickAdd = 0, kNickSet = 1, kNickClear = 2, kNickRemove = 3, kNickClearAll = 4 };
+
+class CZorlDoc {
+public:
+    static constexpr std::size_t kHistorySize = 11;
+
+    CZorlDoc(CZorlApp& app, std::string name, int type);
+
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name) { name_ = name; }
+    int Type() const { return type_; }
+    FrameId Frame() const { return frame_; }
+    void SetFrame(FrameId frame) { frame_ = frame; }
+
+    // Output: passes the piece to the views and records the last speaker.
+    bool AppendString(const std::string& text, Colour colour, bool debug);
+    void UpdateAllViews(int hints);
+    const std::string& LastSpeaker() const { return last_speaker_; }
+
+    // Nick table (see NickOperation). Returns 1.
+    int NickUpdate(int operation, const std::string& nick, int bits);
+    int NickFlags(const std::string& nick) const;
+    std::string RandomNick() const;
+    // Sorted by key; the nick list pane reads it.
+    const std::map<std::string, int>& Nicks() const { return nicks_; }
+
+    // Input line.
+    void ExecuteLine(const std::string& line);
+    const std::vector<std::string>& History() const { return history_; }
+    std::size_t HistoryPosition() const { return history_pos_; }
+    void SetHistoryPosition(std::size_t pos) { history_pos_ = pos; }
+
+private:
+    std::map<std::string, int>::iterator FindNoCase(const std::string& nick);
+    void RememberSpeaker(const std::string& text);
+
+    CZorlApp& app_;
+    std::string name_;
+    int type_;
+    FrameId frame_ = 0;
+    std::map<std::string, int> nicks_;
+    std::unordered_map<std::string, std::string> lower_to_key_;  // folded nick -> key
+    std::vector<std::string> history_;
+    std::size_t history_pos_ = 0;
+    std::string last_speaker_;
+};
+
+}  // namespace zorl

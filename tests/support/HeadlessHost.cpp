@@ -1,0 +1,263 @@
+#include "support/HeadlessHost.h"
+
+#include <algorithm>
+
+namespace zorl::test {
+
+// ---- Sockets -------------------------------------------------------------
+
+namespace {
+
+class ScriptedSocket : public IAsyncSocket {
+public:
+    ScriptedSocket(ScriptedSocketFactory& factory, std::shared_ptr<ScriptedSocketState> state)
+        : factory_(factory), state_(std::move(state)) {}
+    ~ScriptedSocket() override {
+        state_->alive = false;
+        state_->listener = nullptr;
+    }
+
+    int Create(unsigned events, const std::string& address, uint16_t port) override {
+        state_->events = events;
+        state_->bindAddress = address;
+        state_->bindPort = port;
+        return Take(factory_.createErrors, 0);
+    }
+    int Connect(const std::string& host, uint16_t port) override {
+        state_->connectHost = host;
+        state_->connectPort = port;
+        return Take(factory_.connectResults, kWsaWouldBlock);
+    }
+    int Listen(int backlog) override {
+        state_->backlog = backlog;
+        int error = Take(factory_.listenErrors, 0);
+        state_->listening = error == 0;
+        return error;
+    }
+    std::unique_ptr<IAsyncSocket> Accept(int& error) override {
+        error = Take(factory_.acceptErrors, 0);
+        if (error != 0 || factory_.pendingAccepts.empty()) {
+            if (error == 0) error = kWsaWouldBlock;
+            return nullptr;
+        }
+        auto accepted = factory_.pendingAccepts.front();
+        factory_.pendingAccepts.pop_front();
+        factory_.all.push_back(accepted);
+        return std::make_unique<ScriptedSocket>(factory_, accepted);
+    }
+    long Receive(char* buffer, std::size_t size, int& error) override {
+        if (state_->inbound.empty()) {
+            if (state_->peerClosed) return 0;
+            error = kWsaWouldBlock;
+            return -1;
+        }
+        std::string& chunk = state_->inbound.front();
+        std::size_t n = std::min(size, chunk.size());
+        std::copy_n(chunk.data(), n, buffer);
+        chunk.erase(0, n);
+        if (chunk.empty()) state_->inbound.pop_front();
+        return static_cast<long>(n);
+    }
+    long Send(const char* data, std::size_t size, int&) override {
+        state_->sent.append(data, size);
+        return static_cast<long>(size);
+    }
+    void Close() override {
+        state_->closed = true;
+        state_->listening = false;
+    }
+    bool PeerAddress(std::string& address, uint16_t& port) const override {
+        address = state_->peerAddress;
+        port = state_->peerPort;
+        return true;
+    }
+    bool LocalAddress(std::string& address, uint16_t& port) const override {
+        address = "127.0.0.1";
+        port = state_->bindPort;
+        return true;
+    }
+    void SetListener(ISocketListener* listener) override { state_->listener = listener; }
+
+private:
+    static int Take(std::deque<int>& presets, int fallback) {
+        if (presets.empty()) return fallback;
+        int value = presets.front();
+        presets.pop_front();
+        return value;
+    }
+
+    ScriptedSocketFactory& factory_;
+    std::shared_ptr<ScriptedSocketState> state_;
+};
+
+}  // namespace
+
+void ScriptedSocketState::Receive(const std::string& chunk) {
+    inbound.push_back(chunk);
+    if (listener && !closed) listener->OnSocketReceive(0);
+}
+
+void ScriptedSocketState::Connected(int error) {
+    if (listener && !closed) listener->OnSocketConnect(error);
+}
+
+void ScriptedSocketState::Closed(int error) {
+    peerClosed = true;
+    if (listener && !closed) listener->OnSocketClose(error);
+}
+
+void ScriptedSocketState::Accept(int error) {
+    if (listener && !closed) listener->OnSocketAccept(error);
+}
+
+std::unique_ptr<IAsyncSocket> ScriptedSocketFactory::NewSocket() {
+    auto state = std::make_shared<ScriptedSocketState>();
+    all.push_back(state);
+    return std::make_unique<ScriptedSocket>(*this, state);
+}
+
+std::shared_ptr<ScriptedSocketState> ScriptedSocketFactory::PrepareAccept(const std::string& peer) {
+    auto state = std::make_shared<ScriptedSocketState>();
+    state->peerAddress = peer;
+    pendingAccepts.push_back(state);
+    return state;
+}
+
+// ---- Time ----------------------------------------------------------------
+
+int ManualTicker::Start(int periodMs, std::function<void()> onTick) {
+    period = periodMs;
+    on_tick_ = std::move(onTick);
+    running = true;
+    return 1;
+}
+
+void ManualTicker::Tick(int count) {
+    for (int i = 0; i < count && running && on_tick_; ++i) on_tick_();
+}
+
+// ---- Sound, shell, dialogs -------------------------------------------------
+
+bool RecordingSound::PlayWave(const std::string& path) {
+    played.push_back(path);
+    return playResult;
+}
+
+bool RecordingShell::Open(const std::string& target) {
+    opened.push_back(target);
+    return result;
+}
+
+bool RecordingShell::Execute(const std::string& program, const std::string& arguments) {
+    executed.push_back(program + " " + arguments);
+    return result;
+}
+
+void PresetDialogs::RunNested() {
+    if (!duringNextDialog) return;
+    auto nested = std::move(duringNextDialog);
+    duringNextDialog = nullptr;
+    nested();
+}
+
+BoxAnswer PresetDialogs::MessageBox(const std::string& text, BoxIcon, bool yesNo) {
+    boxes.push_back(text);
+    RunNested();
+    if (boxAnswers.empty()) return yesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+    BoxAnswer answer = boxAnswers.front();
+    boxAnswers.pop_front();
+    return answer;
+}
+
+bool PresetDialogs::InputRequest(const std::string&, const std::string& prompt,
+                                 std::string& answer) {
+    prompts.push_back(prompt);
+    RunNested();
+    if (inputAnswers.empty() || !inputAnswers.front()) {
+        if (!inputAnswers.empty()) inputAnswers.pop_front();
+        return false;
+    }
+    answer = *inputAnswers.front();
+    inputAnswers.pop_front();
+    return true;
+}
+
+bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string& path) {
+    RunNested();
+    if (fileAnswers.empty() || !fileAnswers.front()) {
+        if (!fileAnswers.empty()) fileAnswers.pop_front();
+        return false;
+    }
+    path = *fileAnswers.front();
+    fileAnswers.pop_front();
+    return true;
+}
+
+// ---- Window surface --------------------------------------------------------
+
+std::string RecordedFrame::Text() const {
+    std::string text;
+    for (const Piece& piece : pieces) text += piece.text;
+    return text;
+}
+
+FrameId RecordingSurface::CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) {
+    FrameId id = ++next_;
+    RecordedFrame& frame = frames[id];
+    frame.type = type;
+    frame.doc = &doc;
+    frame.shown = show;
+    frame.maximized = maximize;
+    return id;
+}
+
+bool RecordingSurface::DestroyFrame(FrameId id) {
+    RecordedFrame* frame = Frame(id);
+    if (!frame || failDestroy) return false;
+    frame->destroyed = true;
+    frame->doc = nullptr;
+    return true;
+}
+
+void RecordingSurface::SetCaption(FrameId id, const std::string& caption) {
+    if (RecordedFrame* frame = Frame(id)) frame->caption = caption;
+}
+
+void RecordingSurface::Activate(FrameId id) {
+    if (RecordedFrame* frame = Frame(id)) ++frame->activations;
+}
+
+bool RecordingSurface::IsMaximized(FrameId id) const {
+    auto it = frames.find(id);
+    return it != frames.end() && !it->second.destroyed && it->second.maximized;
+}
+
+void RecordingSurface::AppendPiece(FrameId id, const std::string& text, Colour colour, bool debug) {
+    if (RecordedFrame* frame = Frame(id)) frame->pieces.push_back({text, colour, debug});
+}
+
+void RecordingSurface::UpdateViews(FrameId id, int hints) {
+    if (RecordedFrame* frame = Frame(id)) frame->hints.push_back(hints);
+}
+
+void RecordingSurface::SetButton(int index, const std::string& caption) {
+    if (index < 0 || index >= 50) return;
+    buttons[index] = {true, caption, 0};
+}
+
+void RecordingSurface::RemoveButton(int index) {
+    if (index < 0 || index >= 50) return;
+    buttons[index] = {};
+}
+
+void RecordingSurface::SetButtonHighlight(int index, Colour colour) {
+    if (index < 0 || index >= 50) return;
+    buttons[index].highlight = colour;
+}
+
+RecordedFrame* RecordingSurface::Frame(FrameId id) {
+    auto it = frames.find(id);
+    return it == frames.end() || it->second.destroyed ? nullptr : &it->second;
+}
+
+}  // namespace zorl::test

@@ -1,0 +1,200 @@
+// An in-memory host for the engine: every platform interface, recording
+// everything and answering from presets. Tests, benchmarks and fuzzers link
+// it instead of Qt.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace zorl::test {
+
+// ---- Sockets -------------------------------------------------------------
+
+// The shared state of one scripted socket; outlives the socket object so a
+// test can still read what was sent after the engine released it.
+struct ScriptedSocketState {
+    ISocketListener* listener = nullptr;
+    bool alive = true;    // the IAsyncSocket object still exists
+    bool closed = false;  // Close() was called
+    unsigned events = 0;
+    std::string bindAddress;
+    uint16_t bindPort = 0;
+    std::string connectHost;
+    uint16_t connectPort = 0;
+    bool listening = false;
+    int backlog = 0;
+    std::string sent;
+    std::deque<std::string> inbound;  // chunks handed out by Receive, one per call
+    bool peerClosed = false;          // Receive returns 0 once inbound is empty
+    std::string peerAddress = "127.0.0.1";
+    uint16_t peerPort = 40000;
+
+    // Events, as the platform would deliver them.
+    void Receive(const std::string& chunk);  // queues and notifies once
+    void Connected(int error = 0);
+    void Closed(int error = 0);
+    void Accept(int error = 0);
+};
+
+class ScriptedSocketFactory : public ISocketFactory {
+public:
+    std::unique_ptr<IAsyncSocket> NewSocket() override;
+
+    // Presets for the next sockets (consumed in order, else the defaults).
+    std::deque<int> createErrors;   // default 0
+    std::deque<int> connectResults; // default 10035 (in progress)
+    std::deque<int> listenErrors;   // default 0
+    // Sockets handed out by Accept on a listening socket.
+    std::deque<std::shared_ptr<ScriptedSocketState>> pendingAccepts;
+    std::deque<int> acceptErrors;
+
+    std::vector<std::shared_ptr<ScriptedSocketState>> all;
+    std::shared_ptr<ScriptedSocketState> Last() const { return all.empty() ? nullptr : all.back(); }
+    // A state for a socket a listener will accept.
+    std::shared_ptr<ScriptedSocketState> PrepareAccept(const std::string& peer = "127.0.0.1");
+};
+
+// ---- Time ----------------------------------------------------------------
+
+class ManualClock : public IClock {
+public:
+    std::time_t now = 1700000000;  // a fixed local time
+    uint64_t ticks = 12345;
+    std::vector<int> sleeps;
+    std::time_t Now() const override { return now; }
+    uint64_t TickCount() const override { return ticks; }
+    void Sleep(int ms) override { sleeps.push_back(ms); }
+};
+
+class ManualTicker : public ITicker {
+public:
+    int Start(int periodMs, std::function<void()> onTick) override;
+    void Stop() override { running = false; }
+    void Tick(int count = 1);
+    bool running = false;
+    int period = 0;
+
+private:
+    std::function<void()> on_tick_;
+};
+
+// ---- Sound, shell, dialogs -------------------------------------------------
+
+class RecordingSound : public ISound {
+public:
+    bool PlayWave(const std::string& path) override;
+    void Beep() override { ++beeps; }
+    std::vector<std::string> played;
+    int beeps = 0;
+    bool playResult = true;
+};
+
+class RecordingShell : public IShell {
+public:
+    bool Open(const std::string& target) override;
+    bool Execute(const std::string& program, const std::string& arguments) override;
+    std::vector<std::string> opened;
+    std::vector<std::string> executed;  // "program arguments"
+    bool result = true;
+};
+
+class PresetDialogs : public IDialogs {
+public:
+    BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo) override;
+    bool InputRequest(const std::string& title, const std::string& prompt,
+                      std::string& answer) override;
+    bool OpenFile(const std::string& filter, const std::string& defaultExtension,
+                  std::string& path) override;
+
+    std::vector<std::string> boxes;  // texts of the message boxes shown
+    std::deque<BoxAnswer> boxAnswers;
+    std::vector<std::string> prompts;
+    std::deque<std::optional<std::string>> inputAnswers;  // nullopt = cancel
+    std::deque<std::optional<std::string>> fileAnswers;
+    // Runs inside the next dialog, as a nested event loop would.
+    std::function<void()> duringNextDialog;
+
+private:
+    void RunNested();
+};
+
+// ---- Window surface --------------------------------------------------------
+
+struct Piece {
+    std::string text;
+    Colour colour = 0;
+    bool debug = false;
+};
+
+struct RecordedFrame {
+    int type = 0;
+    CZorlDoc* doc = nullptr;
+    std::string caption;
+    bool shown = false;
+    bool maximized = false;
+    bool destroyed = false;
+    int activations = 0;
+    std::vector<Piece> pieces;
+    std::vector<int> hints;
+    // The pane's text: all pieces joined.
+    std::string Text() const;
+};
+
+struct RecordedButton {
+    bool exists = false;
+    std::string caption;
+    Colour highlight = 0;
+};
+
+class RecordingSurface : public IWindowSurface {
+public:
+    FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) override;
+    bool DestroyFrame(FrameId frame) override;
+    void SetCaption(FrameId frame, const std::string& caption) override;
+    void Activate(FrameId frame) override;
+    bool IsMaximized(FrameId frame) const override;
+    void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void UpdateViews(FrameId frame, int hints) override;
+    void SetButton(int index, const std::string& caption) override;
+    void RemoveButton(int index) override;
+    void SetButtonHighlight(int index, Colour colour) override;
+    void SetMainTitle(const std::string& title) override { mainTitle = title; }
+    bool IsMainMinimized() const override { return minimized; }
+    void FlashTaskbar() override { ++flashes; }
+    void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
+    void SetDebugCommands(bool on) override { debugCommands = on; }
+
+    RecordedFrame* Frame(FrameId id);
+    std::map<FrameId, RecordedFrame> frames;
+    RecordedButton buttons[50];
+    std::string mainTitle;
+    bool minimized = false;
+    int flashes = 0;
+    bool connectCommand = true;
+    bool debugCommands = false;
+    bool failDestroy = false;
+
+private:
+    FrameId next_ = 0x100;
+};
+
+// ---- The whole host --------------------------------------------------------
+
+struct HeadlessHost {
+    ScriptedSocketFactory sockets;
+    ManualClock clock;
+    ManualTicker ticker;
+    RecordingSound sound;
+    RecordingShell shell;
+    PresetDialogs dialogs;
+    RecordingSurface surface;
+    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
+};
+
+}  // namespace zorl::test
