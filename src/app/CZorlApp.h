@@ -3,6 +3,7 @@
 // members below; the plain fields are the ones the debug dump prints.
 #pragma once
 
+#include <array>
 #include <ctime>
 #include <memory>
 #include <random>
@@ -110,6 +111,8 @@ public:
     CSettings settings;
     ColourTables colours;
     std::vector<std::string> IgnoreList;
+    // $x1 ... $x10: slot N-1 holds variable N (filled by SET).
+    std::array<std::string, 10> UserVars;
     CRandom random;
 
     // ---- Subsystems

@@ -1,10 +1,26 @@
 #include "script/Aliases.h"
 
 #include "app/CZorlApp.h"
+#include "common/Text.h"
+#include "session/TextSplit.h"
 
 namespace zorl {
 
-void CAliasTable::LoadAliases() { aliases_.clear(); }
+// aliases.ini holds a numbered list, one definition per entry:
+//   [Aliases]
+//   n0=/J /JOIN $nick
+//   n1=/MSG /PRIVMSG $2
+// The first word is the name (any case; looked up lower-cased), the rest the
+// replacement text. A later definition of the same name wins.
+void CAliasTable::LoadAliases() {
+    aliases_.clear();
+    for (const std::string& entry : app_.ini.ReadList(kAliasFile, kAliasSection)) {
+        if (entry.starts_with(';')) continue;
+        Split parts = SplitWord(entry);
+        if (parts.head.empty()) continue;
+        aliases_[ToLower(parts.head)] = parts.tail;
+    }
+}
 
 const std::string* CAliasTable::Find(const std::string& name) const {
     auto it = aliases_.find(name);

@@ -10,6 +10,9 @@ class CZorlApp;
 
 class CAliasTable {
 public:
+    static constexpr const char* kAliasFile = "aliases.ini";
+    static constexpr const char* kAliasSection = "Aliases";
+
     explicit CAliasTable(CZorlApp& app) : app_(app) {}
 
     void LoadAliases();

@@ -1,9 +1,139 @@
 #include "script/CommandInterpreter.h"
 
 #include "app/CZorlApp.h"
+#include "common/Text.h"
+#include "script/CommandLine.h"
+#include "script/CommandTable.h"
+#include "session/TextSplit.h"
 
 namespace zorl {
+namespace {
 
-void CCommandInterpreter::SendString(FrameId, const std::string&) {}
+std::string DropColon(std::string text) {
+    if (text.starts_with(':')) text.erase(0, 1);
+    return text;
+}
+
+// Lines run on the server connection (or in a window without one) and on
+// DCC connections that are up; never on the ident socket.
+bool CanCarryLines(const CIrcSocket* socket) {
+    switch (socket ? socket->type : kSocketNone) {
+        case kSocketNone:
+        case kSocketNormal: return true;
+        case kSocketDccChat:
+        case kSocketDccSendIn:
+        case kSocketDccSendOut: return socket->connected;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+void TakeApart(IrcMessage& message, const std::string& line) {
+    Split first = SplitWord(line);
+    Split second = SplitWord(first.tail);
+    message.command = ToLower(first.head);
+    message.nick = DropColon(second.head);
+    message.params = {line, DropColon(first.tail), DropColon(second.tail)};
+}
+
+std::string CommandLine::Expand(const std::string& text) {
+    return app.ExpandVariables(message, text);
+}
+
+void CommandLine::Send(const std::string& text) { SendRaw(Expand(text)); }
+
+void CommandLine::SendRaw(const std::string& line) { app.SendLine(socket, line, true); }
+
+void CommandLine::Echo(int kind, const std::string& text) {
+    app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
+}
+
+void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
+    if (!app_.registry.IsFrameRegistered(frame)) {
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: SendString: Frm not found");
+        return;
+    }
+    const ChannelRecord* record = app_.registry.GetCRbyFrm(frame);
+    if (!record || !CanCarryLines(record->socket)) return;
+
+    CommandLine command{app_, frame, record->type, record->socket, {}};
+    command.message.flags = kCommandFlags;
+    command.message.channel = record->name;
+    command.message.me = app_.settings.m_user_mynick;
+    if (!ApplyAliases(command, line)) return;
+
+    IrcMessage& message = command.message;
+    if (!message.command.starts_with('/')) {
+        SendPlainText(command);
+        return;
+    }
+    message.command.erase(0, 1);
+    if (message.command.empty()) return;
+    Dispatch(command);
+}
+
+// Replaces the line while its first word is an alias. The replacement is
+// expanded against the line it replaces, so in '/J /JOIN $nick' the $nick
+// is the first argument typed after '/j'. False when nothing is left to do.
+bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
+    IrcMessage& message = command.message;
+    for (int round = 0;; ++round) {
+        if (TrimLeft(text).empty()) return false;
+        TakeApart(message, text);
+        const std::string* found = app_.aliases.Find(message.command);
+        if (!found) return true;
+        if (round == kMaxAliasDepth) {
+            app_.output.PrintF(nullptr, "", Cls::Error,
+                               "ERROR: SendString: alias chain longer than %d steps, line dropped",
+                               kMaxAliasDepth);
+            return false;
+        }
+        std::string replacement = *found;
+        text = app_.ExpandVariables(message, replacement);
+        if (text.size() > kMaxAliasText) {
+            app_.output.PrintF(nullptr, "", Cls::Error,
+                               "ERROR: SendString: alias text longer than %zu characters, line "
+                               "dropped",
+                               kMaxAliasText);
+            return false;
+        }
+    }
+}
+
+// A line without a command word goes to the window's channel or peer, with
+// the own echo first: "hello" in #chat sends "PRIVMSG #chat :hello".
+void CCommandInterpreter::SendPlainText(CommandLine& command) {
+    if (command.Channel().empty()) {
+        app_.output.Print(nullptr, "", Cls::UError, "No active channel");
+        return;
+    }
+    const int kind = command.socket ? command.socket->type : kSocketNone;
+    if (kind != kSocketNormal && kind != kSocketDccChat) return;
+    app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
+                        command.Line());
+    if (kind == kSocketNormal)
+        command.Send("PRIVMSG $channel :$1");
+    else
+        command.SendRaw(command.Line());
+}
+
+void CCommandInterpreter::Dispatch(CommandLine& command) {
+    const CommandRow* row = FindCommand(command.message.command);
+    if (!row) {
+        command.SendRaw(command.message.command + " " + command.Args());
+        return;
+    }
+    if (!row->run) return;
+    if ((row->needs & kNeedsChannel) && command.Channel().empty()) {
+        app_.output.Print(nullptr, "", Cls::UError, "No active channel");
+        return;
+    }
+    if ((row->needs & kNeedsArguments) && command.Args().empty()) return;
+    if ((row->needs & kNeedsTargetAndText) &&
+        (command.Target().empty() || command.ArgsAfterTarget().empty()))
+        return;
+    row->run(command);
+}
 
 }  // namespace zorl

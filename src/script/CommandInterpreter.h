@@ -1,7 +1,9 @@
 // Carries out one typed or scripted line in a window: aliases, plain text
-// to the window's channel or peer, or a command.
+// to the window's channel or peer, or a command of the command table
+// (script/CommandTable.h).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/WindowSurface.h"
@@ -9,16 +11,26 @@
 namespace zorl {
 
 class CZorlApp;
+struct CommandLine;
 
 class CCommandInterpreter {
 public:
+    // Bounds on an alias chain ('/a /a $2' would go on for ever, '/a /a $1 $1'
+    // doubles the line each round): far above any real definition.
     static constexpr int kMaxAliasDepth = 32;
+    static constexpr std::size_t kMaxAliasText = 64 * 1024;
 
     explicit CCommandInterpreter(CZorlApp& app) : app_(app) {}
 
+    // Carries out `line` in the window of `frame`. Blank lines and a lone
+    // "/" do nothing; an unregistered frame is reported.
     void SendString(FrameId frame, const std::string& line);
 
 private:
+    bool ApplyAliases(CommandLine& command, std::string text);
+    void SendPlainText(CommandLine& command);
+    void Dispatch(CommandLine& command);
+
     CZorlApp& app_;
 };
 

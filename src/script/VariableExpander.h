@@ -1,5 +1,13 @@
 // The $-variable template language: every display template and command
 // line is expanded against an IrcMessage context.
+//
+// A left-to-right scan; at each position the first variable whose name the
+// text begins with (any letter case, nothing required after the name) and
+// whose flag bits the message carries is replaced, anything else is copied:
+//   "$nick has left $channel"  ->  "joe has left #x"
+//   "$2 $6 $7 $3@$4 $8-"       ->  parameters 2, 6, 7, "p3@p4", then 8 to the end
+// "$$" marks the next variable as required: when it turns out empty the whole
+// result is "" ('/PRIVMSG $channel $$3' sends nothing without a $3).
 #pragma once
 
 #include <string>
@@ -12,16 +20,27 @@ class CZorlApp;
 
 class CVariableExpander {
 public:
-    // Bounds on the chains the language allows ($? inside $getline ...).
+    // Bound on the chains the language allows: $?, $randline and $getline
+    // expand text that may hold the same variable again.
     static constexpr int kMaxDepth = 16;
 
     explicit CVariableExpander(CZorlApp& app) : app_(app) {}
 
+    // Never fails: unknown or unavailable variables stay literal text. A chain
+    // cut at kMaxDepth reports one error line, and the outermost call then
+    // returns "".
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
 
 private:
+    friend class ExpansionScan;
+
+    // Runs a modal input request with the chain state set aside, so that
+    // expansions started by events inside the dialog count on their own.
+    bool AskUser(std::string& answer);
+
     CZorlApp& app_;
     int depth_ = 0;
+    bool cut_ = false;  // a nested expansion hit kMaxDepth; unwind to the top
 };
 
 }  // namespace zorl

@@ -169,8 +169,9 @@ BoxAnswer PresetDialogs::MessageBox(const std::string& text, BoxIcon, bool yesNo
     return answer;
 }
 
-bool PresetDialogs::InputRequest(const std::string&, const std::string& prompt,
+bool PresetDialogs::InputRequest(const std::string& title, const std::string& prompt,
                                  std::string& answer) {
+    inputTitles.push_back(title);
     prompts.push_back(prompt);
     RunNested();
     if (inputAnswers.empty() || !inputAnswers.front()) {

@@ -115,6 +115,7 @@ public:
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::deque<BoxAnswer> boxAnswers;
     std::vector<std::string> prompts;
+    std::vector<std::string> inputTitles;  // titles of the input requests shown
     std::deque<std::optional<std::string>> inputAnswers;  // nullopt = cancel
     std::deque<std::optional<std::string>> fileAnswers;
     // Runs inside the next dialog, as a nested event loop would.

@@ -1,0 +1,84 @@
+// Commands that talk to one nick or channel: messages, notices, actions,
+// CTCP requests and query windows.
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "common/Text.h"
+#include "script/CommandLine.h"
+#include "script/CommandTable.h"
+
+namespace zorl {
+namespace {
+
+// Only a query window closes this way: '/query' in the status window or a
+// channel would otherwise drop a window the user is still using.
+void CloseQuery(CommandLine& line) {
+    if (line.windowType != kWindowQuery) return;
+    line.app.output.Print(line.socket, line.Channel(), Cls::Info, "Closing query");
+    FrameId frame = line.app.registry.GetFrmByNameSocket(line.Channel(), line.socket);
+    if (frame) line.app.registry.DeleteChannel(frame);
+}
+
+}  // namespace
+
+// QUERY joe [text]: opens (or finds) the query window of joe and sends the
+// text there. QUERY alone closes the current query window.
+void QueryCommand(CommandLine& line) {
+    if (line.Target().empty()) {
+        CloseQuery(line);
+        return;
+    }
+    line.app.registry.NewWindow(line.Target(), kWindowQuery, line.socket, true);
+    if (line.ArgsAfterTarget().empty()) return;
+    line.Echo(kKindMessage, "$3");
+    line.Send("PRIVMSG $nick :$3");
+}
+
+// PRIVMSG joe :hi  ->  "PRIVMSG joe :hi"
+void PrivmsgCommand(CommandLine& line) {
+    line.Echo(kKindMessage, "$3");
+    line.Send("PRIVMSG $nick :$3");
+}
+
+// NOTICE joe hi  ->  "NOTICE joe :hi"
+void NoticeCommand(CommandLine& line) {
+    line.Echo(kKindNotice, "$3");
+    line.Send("NOTICE $nick :$3");
+}
+
+// ACTION waves  ->  "PRIVMSG #chat :\1ACTION waves\1"
+void ActionCommand(CommandLine& line) {
+    line.Echo(kKindAction, "$2");
+    line.Send("PRIVMSG $channel :$!ACTION $2$!");
+}
+
+// CTCP joe ping  ->  "PRIVMSG joe :\1PING 1700000000\1"; any other request
+// goes as typed. The echo shows the request as typed.
+void CtcpCommand(CommandLine& line) {
+    line.Echo(kKindCtcp, "$3");
+    if (EqualsNoCase(line.ArgsAfterTarget(), "PING"))
+        line.message.params[2] =
+            Format("PING %ld", static_cast<long>(line.app.platform.clock.Now()));
+    line.Send("PRIVMSG $nick :$!$3$!");
+}
+
+// VERSION asks the server; VERSION joe asks joe's client.
+void VersionCommand(CommandLine& line) {
+    if (line.Target().empty()) {
+        line.Send("VERSION");
+        return;
+    }
+    line.Echo(kKindCtcp, "VERSION");
+    line.Send("PRIVMSG $nick :$!VERSION$!");
+}
+
+// TIME asks the server; TIME joe asks joe's client.
+void TimeCommand(CommandLine& line) {
+    if (line.Target().empty()) {
+        line.Send("TIME");
+        return;
+    }
+    line.Echo(kKindCtcp, "TIME");
+    line.Send("PRIVMSG $nick :$!TIME$!");
+}
+
+}  // namespace zorl

@@ -1,0 +1,66 @@
+// Commands about the session: channels, the own nick, the server.
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "common/Text.h"
+#include "script/CommandLine.h"
+#include "script/CommandTable.h"
+
+namespace zorl {
+
+// JOIN #x [key]  ->  "JOIN #x :key". Joining the channel of the current
+// window (in any letter case) sends nothing.
+void JoinCommand(CommandLine& line) {
+    if (EqualsNoCase(line.Target(), line.Channel())) return;
+    line.Send("JOIN $nick :$3");
+}
+
+// PART [#x]: the current window's channel when none is given.
+void PartCommand(CommandLine& line) {
+    if (line.Target().empty()) line.message.nick = line.Channel();
+    line.Send("PART $nick");
+}
+
+// QUIT [message]: the configured quit text when none is given.
+void QuitCommand(CommandLine& line) {
+    const std::string& text = line.Args().empty() ? line.app.settings.Quit : line.Args();
+    line.SendRaw("QUIT :" + text);
+}
+
+// NICK newnick. Once the server has welcomed us the nick changes only when
+// it confirms; before that (or offline) it changes here at once.
+void NickCommand(CommandLine& line) {
+    CZorlApp& app = line.app;
+    const bool connected = app.ircstatus == CONNECTED;
+    if (connected) line.Send("NICK $2");
+    if (connected && app.registered) return;
+    const std::string nick = line.Target();
+    app.settings.m_user_mynick = nick;
+    app.output.PrintF(nullptr, "", Cls::Info, "Your nick is now %s", nick.c_str());
+    app.ini.WriteString("USER", "Nick", nick);
+    app.registry.UpdateWindowTitle(app.registry.pStatusFrm);
+}
+
+// TOPIC #x shows the topic; TOPIC #x text sets it.
+void TopicCommand(CommandLine& line) {
+    line.Send(line.ArgsAfterTarget().empty() ? "TOPIC $nick" : "TOPIC $nick :$3");
+}
+
+// SERVER [address [ports]]: makes the server the chosen one and connects to
+// it, leaving the present server first. Without arguments the last server
+// tried is used again.
+void ServerCommand(CommandLine& line) {
+    CZorlApp& app = line.app;
+    std::string address = line.Target().empty() ? app.last_server_address : line.Target();
+    std::string ports = line.ArgsAfterTarget().empty() ? Format("%d", app.last_server_port)
+                                                       : line.ArgsAfterTarget();
+    app.settings.m_server_address = address;
+    app.settings.m_server_name = address;
+    app.settings.m_server_ports = ports;
+    app.reconnect_after_close = true;
+    if (app.ircstatus == IDLE)
+        app.connection.OnButtonConnect();
+    else if (app.ircstatus == CONNECTED)
+        app.SendLine(app.pMainSocket.get(), "QUIT :" + app.settings.Quit, false);
+}
+
+}  // namespace zorl
