@@ -171,11 +171,14 @@ std::string ExpansionScan::Run(const std::string& text) {
 }
 
 ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
-    for (const Rule& rule : kRules) {
-        if ((m_.flags & rule.flags) != rule.flags) continue;
-        if (!StartsWithNoCase(at, rule.name)) continue;
-        Produced p = (this->*rule.produce)(at, std::strlen(rule.name));
-        if (p.kind != Produced::kNoMatch || Cut()) return p;
+    if (at.front() == '$') {
+        for (const Rule& rule : kRules) {
+            if ((m_.flags & rule.flags) != rule.flags) continue;
+            if (!StartsWithNoCase(at, rule.name)) continue;
+            Produced p = (this->*rule.produce)(at, std::strlen(rule.name));
+            if (p.kind != Produced::kNoMatch || Cut()) return p;
+        }
+        return {};
     }
     if ((m_.flags & kHasChannel) && at.front() == '#') return HashRule(at);
     return {};
