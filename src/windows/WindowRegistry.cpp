@@ -33,6 +33,7 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, int type, CIr
     const FrameId frame = app_.platform.surface.CreateFrame(type, *doc, show, maximize);
     if (frame == 0 || docs_.count(frame) != 0) return nullptr;  // the surface refused
     doc->SetFrame(frame);
+    doc->UpdateAllViews(kHintLineLimit | kHintFont | kHintBackground);
     docs_[frame] = std::move(doc);
 
     ChannelRecord record;
