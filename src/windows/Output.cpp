@@ -36,7 +36,9 @@ void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour,
     // change whatever the caller's references point to.
     const std::string text = textIn;
     const std::string window = ToLower(name);
-    const std::string stamp = FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now());
+    // One time for the whole call.
+    const std::string stamp =
+        app_.settings.TimeStamp ? FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now()) : "";
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find("\r\n", pos);

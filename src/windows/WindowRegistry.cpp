@@ -275,7 +275,7 @@ bool CWindowRegistry::DeleteFrame(FrameId frame) {
     }
     auto doc = docs_.find(frame);
     if (doc == docs_.end()) {
-        app_.output.Status(Cls::Error, "ERROR: (DeleteFrame) Cant delete NULL doc");
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant delete NULL doc");
     }
     // The frame goes first: its views refer to the document until then.
     if (!app_.platform.surface.DestroyFrame(frame)) {
