@@ -37,14 +37,15 @@ void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour,
     const std::string text = textIn;
     const std::string window = ToLower(name);
     // One time for the whole call.
+    const bool stamped = app_.settings.TimeStamp != 0;
     const std::string stamp =
-        app_.settings.TimeStamp ? FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now()) : "";
+        stamped ? FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now()) : std::string();
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find("\r\n", pos);
         std::size_t next = end == std::string::npos ? text.size() : end + 2;
         if (end == std::string::npos) end = text.size();
-        if (app_.settings.TimeStamp) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
+        if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
         DoOutput(socket, window, colour, false, text.substr(pos, end - pos) + "\r\n");
         pos = next;
     }
