@@ -53,7 +53,8 @@ class StartupWithFiles : public test::AppFixture {
 protected:
     void BeforeStart() override {
         dir.WriteFile("zorl.ini",
-                      "[USER]\r\nNick=joe\r\n\r\n[IGNORE]\r\nn0= *!*@spam \r\nn1=;x\r\n");
+                      "[USER]\r\nNick=joe\r\n\r\n[POSITION]\r\nMaximized=1\r\n"
+                      "[IGNORE]\r\nn0= *!*@spam \r\nn1=;x\r\nn2=*!*@b\r\n");
         dir.WriteFile("popups.ini", "[Status]\r\nWhois=/whois $nick\r\n");
         std::filesystem::create_directory(dir.Path() / "log");
         dir.WriteFile("log/#old.log", "kept");
@@ -67,9 +68,16 @@ TEST_F(StartupWithFiles, ExistingFilesAreKept) {
 }
 
 TEST_F(StartupWithFiles, SettingsAndTheIgnoreListAreRead) {
-    if (app.settings.m_user_mynick.empty()) GTEST_SKIP() << "the ini store reads nothing yet";
     EXPECT_EQ(app.settings.m_user_mynick, "joe");
-    EXPECT_EQ(app.IgnoreList, (std::vector<std::string>{"*!*@spam"}));
+    EXPECT_EQ(app.IgnoreList, (std::vector<std::string>{"*!*@spam", "*!*@b"}));
+}
+
+TEST_F(StartupWithFiles, TheFirstWindowOpensMaximisedWhenTheMainWindowWas) {
+    EXPECT_TRUE(host.surface.Frame(app.registry.pStatusFrm)->maximized);
+    // Later windows follow the open ones, not the file.
+    host.surface.Frame(app.registry.pStatusFrm)->maximized = false;
+    FrameId next = Open("#c", kWindowChannel, true);
+    EXPECT_FALSE(host.surface.Frame(next)->maximized);
 }
 
 TEST_F(Startup, DefaultsOfAnEmptyFile) {
@@ -116,7 +124,6 @@ TEST_F(Startup, EveryKeyIsReadFromItsSection) {
         "NoPing=1\r\nAllowSound=1\r\nTaskbarBlink=1\r\nScriptsQuery=1\r\nExtDebug=1\r\n"
         "RawDebug=1\r\nTimerDebug=1\r\nExtConnect=1\r\nDebugLog=1\r\nDebugWindow=0\r\n");
     const CSettings& s = app.settings;
-    if (s.m_user_mynick.empty()) GTEST_SKIP() << "the ini store reads nothing yet";
     EXPECT_EQ(s.Master, 1);
     EXPECT_EQ(s.m_user_mynick, "joe");
     EXPECT_EQ(s.RealName, "Joe Bloggs");
