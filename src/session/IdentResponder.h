@@ -27,6 +27,9 @@ public:
     void OnTick();
 
 private:
+    void Trace(const std::string& text);
+    void Release(CIrcSocket& socket);
+
     CZorlApp& app_;
     int idle_ticks_ = 0;
 };
