@@ -22,7 +22,8 @@ class HookedSurface : public RecordingSurface {
 public:
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override {
         RecordingSurface::AppendPiece(frame, text, colour, debug);
-        if (onAppend) onAppend(text);
+        // A copy: the hook may replace itself while it runs.
+        if (auto hook = onAppend) hook(text);
     }
     std::function<void(const std::string&)> onAppend;
 };
@@ -71,18 +72,18 @@ protected:
 
     // ---- Connecting
 
-    // Connect pressed; returns the new server socket (connect in progress).
+    // Connect pressed; returns the new server socket (connect in progress),
+    // or a detached stand-in when no connect was issued.
     std::shared_ptr<ScriptedSocketState> PressConnect() {
         std::size_t before = host.sockets.all.size();
         app.connection.OnButtonConnect();
         for (std::size_t i = host.sockets.all.size(); i > before; --i)
             if (!host.sockets.all[i - 1]->connectHost.empty()) return host.sockets.all[i - 1];
-        return nullptr;
+        return std::make_shared<ScriptedSocketState>();
     }
     // Connect pressed and the TCP connection up; registration already sent.
     std::shared_ptr<ScriptedSocketState> ConnectServer() {
         auto server = PressConnect();
-        if (!server) return nullptr;
         server->Connected(0);
         server->sent.clear();
         return server;
