@@ -10,6 +10,7 @@ using Texts = std::vector<std::string>;
 class IdentTest : public SessionTest {
 protected:
     void SetUp() override {
+        SessionTest::SetUp();
         app.ident.StartIdent("0.0.0.0", 113);
         listener = IdentListener();
         ASSERT_TRUE(listener);
@@ -50,8 +51,8 @@ TEST_F(IdentTest, AnswersOneQueryWithTheUserNameAndCloses) {
         EXPECT_TRUE(query->closed);
         EXPECT_FALSE(app.pIdentSocket);
     }
-    ExpectShown(Cls::Info, "*** Identd request from 10.0.0.7");
-    ExpectShown(Cls::Info, "*** Identd replied: 6193, 23 : USERID : UNIX : joe");
+    ExpectStatus(Cls::Info, "*** Identd request from 10.0.0.7");
+    ExpectStatus(Cls::Info, "*** Identd replied: 6193, 23 : USERID : UNIX : joe");
 }
 
 TEST_F(IdentTest, SecondQueryIsNotAccepted) {
@@ -77,7 +78,7 @@ TEST_F(IdentTest, SilentPeerIsClosedAfterTheTimeOut) {
     EXPECT_TRUE(query->closed);
     EXPECT_EQ(query->sent, "");
     EXPECT_FALSE(app.pIdentSocket);
-    ExpectShown(Cls::Info, "*** Identd: no request within 30 seconds, closed");
+    ExpectStatus(Cls::Info, "*** Identd: no request within 30 seconds, closed");
 }
 
 TEST_F(IdentTest, ListeningSocketDoesNotTimeOut) {
@@ -92,7 +93,7 @@ TEST_F(IdentTest, PeerThatClosesIsDropped) {
     query->Closed(0);
     EXPECT_TRUE(query->closed);
     EXPECT_FALSE(app.pIdentSocket);
-    ExpectShown(Cls::Flow, "-- Ident Close");
+    ExpectStatus(Cls::Flow, "-- Ident Close");
 }
 
 TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
@@ -119,7 +120,7 @@ TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
         } else {
             EXPECT_FALSE(app.pIdentSocket);
         }
-        ExpectShown(Cls::UError, c.line);
+        ExpectStatus(Cls::UError, c.line);
         ASSERT_TRUE(server);
         server->Connected(0);
         EXPECT_EQ(app.ircstatus, CONNECTED);
@@ -136,7 +137,7 @@ TEST_F(IdentTest, EveryConnectOpensAFreshListenerAndDisconnectClosesIt) {
     app.connection.OnButtonDisconnect();
     EXPECT_TRUE(first->closed);
     EXPECT_FALSE(app.pIdentSocket);
-    ExpectShown(Cls::Flow, "-- Ident socket Close");
+    ExpectStatus(Cls::Flow, "-- Ident socket Close");
 
     PressConnect();
     auto second = IdentListener();

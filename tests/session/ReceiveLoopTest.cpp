@@ -11,6 +11,7 @@ using Texts = std::vector<std::string>;
 class ReceiveTest : public SessionTest {
 protected:
     void SetUp() override {
+        SessionTest::SetUp();
         server = ConnectServer();
         ASSERT_TRUE(server);
         app.m_debug_window = true;
@@ -64,7 +65,7 @@ TEST_F(ReceiveTest, OneNotificationDrainsTheSocketInBoundedReads) {
     app.OnReceive(0, *app.pMainSocket);
 
     Texts lengths;
-    for (const ShownLine& shown : Shown(true))
+    for (const ShownLine& shown : StatusLines(true))
         if (shown.text.find("**receive [") != std::string::npos) {
             EXPECT_EQ(shown.colour, 0x008000u);
             lengths.push_back(shown.text.substr(shown.text.find("len=")));
@@ -81,7 +82,7 @@ TEST_F(ReceiveTest, RawDebugShowsEachReadsText) {
     app.settings.RawDebug = 1;
     Recv("PING :1\r\n");
     bool found = false;
-    for (const ShownLine& shown : Shown(true))
+    for (const ShownLine& shown : StatusLines(true))
         if (shown.colour == 0x404040u && shown.text.find("PING :1") != std::string::npos)
             found = true;
     EXPECT_TRUE(found) << Transcript();
@@ -102,9 +103,9 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 
     EXPECT_EQ(Parsed(), (Texts{"PING :before", "PING :after"}));
     int diagnostics = 0;
-    for (const std::string& text : ShownTexts()) diagnostics += text == diagnostic;
+    for (const std::string& text : StatusTexts()) diagnostics += text == diagnostic;
     EXPECT_EQ(diagnostics, 1) << Transcript();
-    ExpectShown(Cls::Error, diagnostic);
+    ExpectStatus(Cls::Error, diagnostic);
     EXPECT_EQ(app.ircstatus, CONNECTED);
 
     // A line exactly at the limit still passes.
@@ -119,8 +120,8 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 TEST_F(ReceiveTest, ReceiveErrorIsReportedAndNothingRead) {
     server->inbound.push_back("PING :1\r\n");
     app.OnReceive(10054, *app.pMainSocket);
-    ExpectShown(Cls::UError,
-                Format("** Receive error [%08X]: Connection reset by peer", app.pMainSocket->Id()));
+    ExpectStatus(Cls::UError, Format("** Receive error [%08X]: Connection reset by peer",
+                                     app.pMainSocket->Id()));
     EXPECT_TRUE(Parsed().empty());
 }
 
@@ -138,9 +139,9 @@ TEST_F(ReceiveTest, NewConnectionStartsWithoutTheOldRest) {
 TEST_F(ReceiveTest, LineThatReplacesTheConnectionStopsTheRead) {
     for (bool reconnect : {false, true}) {
         SCOPED_TRACE(reconnect);
-        surface.onAppend = [&](const std::string& text) {
+        host.surface.onAppend = [&](const std::string& text) {
             if (text.find("<< ERROR :bye") == std::string::npos) return;
-            surface.onAppend = nullptr;
+            host.surface.onAppend = nullptr;
             app.connection.Disconnect();
             if (reconnect) app.connection.OnButtonConnect();
         };

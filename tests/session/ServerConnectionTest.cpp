@@ -31,13 +31,13 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_EQ(app.last_server_port, 6667);
     EXPECT_FALSE(app.connect_enabled);
     EXPECT_TRUE(app.disconnect_enabled);
-    EXPECT_FALSE(surface.connectCommand);
-    EXPECT_EQ(ShownTexts(),
+    EXPECT_FALSE(host.surface.connectCommand);
+    EXPECT_EQ(StatusTexts(),
               (Texts{"-- Ident socket Create", ">> STARTING", "-- (StartSocket) Create",
                      "** Connecting to irc.example (6667)", "-- (StartSocket) Connect",
                      "-- Connect socket reply (Operation would block)", ">> CONNECTING"}))
         << Transcript();
-    ExpectShown(Cls::Flow, "** Connecting to irc.example (6667)");
+    ExpectStatus(Cls::Flow, "** Connecting to irc.example (6667)");
     EXPECT_EQ(server->sent, "");
 
     host.clock.now += 60;
@@ -83,27 +83,27 @@ TEST_F(ConnectionTest, MissingSettingsShowABoxAndOpenNothing) {
 
 TEST_F(ConnectionTest, WrongStatesChangeNothing) {
     app.connection.OnButtonDisconnect();
-    ExpectShown(Cls::Error, "(OnButtonDisconnect) Wrong state IDLE");
+    ExpectStatus(Cls::Error, "(OnButtonDisconnect) Wrong state IDLE");
 
     auto server = PressConnect();
     std::size_t sockets = host.sockets.all.size();
     app.connection.OnButtonConnect();
-    ExpectShown(Cls::Error, "(OnButtonConnect) Wrong state CONNECTING");
+    ExpectStatus(Cls::Error, "(OnButtonConnect) Wrong state CONNECTING");
     app.connection.StartSocket("other.example", 7000, "");
-    ExpectShown(Cls::Error, "** (StartSocket) Wrong state CONNECTING");
+    ExpectStatus(Cls::Error, "** (StartSocket) Wrong state CONNECTING");
     EXPECT_EQ(host.sockets.all.size(), sockets);
     EXPECT_EQ(app.last_server_address, "irc.example");
 
     server->Connected(0);
     server->sent.clear();
     app.OnConnect(0, *app.pMainSocket);
-    ExpectShown(Cls::Error, "** (OnConnect) Wrong state CONNECTED");
+    ExpectStatus(Cls::Error, "** (OnConnect) Wrong state CONNECTED");
     EXPECT_EQ(server->sent, "");
     EXPECT_EQ(app.ircstatus, CONNECTED);
 
     app.connection.Disconnect();
     app.OnClose(0, *app.pMainSocket);
-    ExpectShown(Cls::Error, "** (OnClose) Wrong state IDLE");
+    ExpectStatus(Cls::Error, "** (OnClose) Wrong state IDLE");
     EXPECT_EQ(app.ircstatus, IDLE);
 }
 
@@ -138,7 +138,7 @@ TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
     app.connection.OnButtonConnect();
     for (std::size_t i = sockets; i < host.sockets.all.size(); ++i)
         EXPECT_EQ(host.sockets.all[i]->connectHost, "");
-    ExpectShown(Cls::UError, "** Unable to connect (Can't assign requested address)");
+    ExpectStatus(Cls::UError, "** Unable to connect (Can't assign requested address)");
     EXPECT_EQ(app.ircstatus, IDLE);
 }
 
@@ -171,15 +171,15 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
     app.settings.AutoReconnect = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::size_t from = ShownTexts().size();
+        std::size_t from = StatusTexts().size();
         host.sockets.createErrors = {0, c.createError};  // ident, then server
         host.sockets.connectResults = {c.connectResult};
         auto server = PressConnect();
         if (c.connectError) server->Connected(c.connectError);
-        EXPECT_EQ(ShownSince(from), c.lines) << Transcript();
+        EXPECT_EQ(StatusSince(from), c.lines) << Transcript();
         EXPECT_EQ(app.ircstatus, IDLE);
         EXPECT_TRUE(app.connect_enabled);
-        EXPECT_TRUE(surface.connectCommand);
+        EXPECT_TRUE(host.surface.connectCommand);
         // Disconnect closes the ident socket; a creation failure leaves it.
         EXPECT_EQ(app.pIdentSocket != nullptr, c.createError != 0);
         // Not repeated, AutoReconnect or not; the next Connect works.
@@ -189,9 +189,9 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
         EXPECT_EQ(app.ircstatus, CONNECTING);
         app.connection.OnButtonDisconnect();
     }
-    ExpectShown(Cls::UError, "** Unable to create socket (Too many open files)");
-    ExpectShown(Cls::UError, "** Connection failed: Connection refused");
-    ExpectShown(Cls::Flow, "** Disconnected");
+    ExpectStatus(Cls::UError, "** Unable to create socket (Too many open files)");
+    ExpectStatus(Cls::UError, "** Connection failed: Connection refused");
+    ExpectStatus(Cls::Flow, "** Disconnected");
 }
 
 TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
@@ -207,12 +207,12 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
     app.settings.AutoReconnect = 1;
     auto server = ConnectServer();
     app.registered = true;  // the welcome arrived
-    std::size_t from = ShownTexts().size();
+    std::size_t from = StatusTexts().size();
     server->Closed(10054);
-    EXPECT_EQ(ShownSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
-                                       "** Connecting to irc.example (6667)"}))
+    EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
+                                        "** Connecting to irc.example (6667)"}))
         << Transcript();
-    ExpectShown(Cls::UError, "** Closing: Connection reset by peer");
+    ExpectStatus(Cls::UError, "** Closing: Connection reset by peer");
     EXPECT_TRUE(server->closed);
     EXPECT_EQ(app.reconnect_count, 1);
 
@@ -251,11 +251,11 @@ TEST_F(ConnectionTest, CleanCloseReconnectsOnlyWhenAsked) {
         SCOPED_TRACE(again);
         auto server = ConnectServer();
         app.reconnect_after_close = again;
-        std::size_t from = ShownTexts().size();
+        std::size_t from = StatusTexts().size();
         server->Closed(0);
         Texts expected{"** Disconnected"};
         if (again) expected.push_back("** Connecting to irc.example (6667)");
-        EXPECT_EQ(ShownSince(from), expected) << Transcript();
+        EXPECT_EQ(StatusSince(from), expected) << Transcript();
         EXPECT_EQ(app.ircstatus, again ? CONNECTING : IDLE);
         EXPECT_FALSE(app.reconnect_after_close);
         if (again) app.connection.OnButtonDisconnect();
@@ -274,7 +274,7 @@ TEST_F(ConnectionTest, DisconnectCommand) {
     EXPECT_EQ(app.ircstatus, IDLE);
     EXPECT_TRUE(app.connect_enabled);
     EXPECT_FALSE(app.disconnect_enabled);
-    ExpectShown(Cls::Flow, "** Disconnected");
+    ExpectStatus(Cls::Flow, "** Disconnected");
 
     // Still connecting: nothing is sent.
     server = PressConnect();
@@ -294,7 +294,7 @@ TEST_F(ConnectionTest, DisconnectStopsTheNotifyTimer) {
 TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto server = PressConnect();
     app.SendLine(app.pMainSocket.get(), "PRIVMSG #x :early", false);
-    ExpectShown(Cls::UError, "No active connection");
+    ExpectStatus(Cls::UError, "No active connection");
     EXPECT_EQ(server->sent, "");
 
     CIrcSocket file(app);
@@ -303,13 +303,13 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto fileState = host.sockets.Last();
     app.SendLine(&file, "hello", false);
     EXPECT_EQ(fileState->sent, "");
-    ExpectShown(Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
+    ExpectStatus(Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
 
     CIrcSocket unused(app);
     app.SendLine(&unused, "hello", false);
-    ExpectShown(Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
+    ExpectStatus(Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
     app.SendLine(nullptr, "hello", false);
-    ExpectShown(Cls::Error, "ERROR: Send to NULL-socket");
+    ExpectStatus(Cls::Error, "ERROR: Send to NULL-socket");
 
     // Activity is marked even when nothing could be sent.
     host.clock.now += 5;
@@ -322,7 +322,7 @@ TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     app.m_debug_window = true;
     app.SendLine(app.pMainSocket.get(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
     EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
-    auto lines = Shown(true);
+    auto lines = StatusLines(true);
     ASSERT_FALSE(lines.empty());
     EXPECT_TRUE(lines.back().debug);
     EXPECT_EQ(lines.back().colour, ColourOf(Cls::Own));
@@ -341,7 +341,7 @@ TEST_F(ConnectionTest, StateChangesCloseTheConnectionsWindows) {
     Texts left;
     for (const ChannelRecord& record : app.registry.Records()) left.push_back(record.name);
     EXPECT_EQ(left, (Texts{"", "carol", "~debug"}));
-    EXPECT_NE(surface.Frame(app.registry.pStatusFrm), nullptr);
+    EXPECT_NE(host.surface.Frame(app.registry.pStatusFrm), nullptr);
 }
 
 TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
@@ -354,7 +354,7 @@ TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
         ASSERT_TRUE(channel);
         FrameId frame = channel->frame;
         server->Closed(0);
-        RecordedFrame* shown = surface.Frame(frame);
+        RecordedFrame* shown = host.surface.Frame(frame);
         ASSERT_TRUE(shown);
         EXPECT_EQ(shown->Text(), chanConnect ? "** Disconnected\r\n" : "");
         app.registry.DeleteChannel(frame);
@@ -365,7 +365,7 @@ TEST_F(ConnectionTest, StatusCaptionFollowsTheState) {
     app.registry.UpdateCR(app.registry.pStatusFrm, "Status", kUpdateTitle);
     app.settings.m_server_name = "Example";
     auto server = PressConnect();
-    RecordedFrame* status = surface.Frame(app.registry.pStatusFrm);
+    RecordedFrame* status = host.surface.Frame(app.registry.pStatusFrm);
     ASSERT_TRUE(status);
     EXPECT_EQ(status->caption, "Status: joe");
     server->Connected(0);
