@@ -19,7 +19,7 @@ constexpr int kMaxPort = 65535;
 void CIdentResponder::StartIdent(const std::string& bindAddress, int port) {
     Close();
     auto socket = std::make_unique<CIrcSocket>(app_);
-    Trace("-- Ident socket Create");
+    app_.output.Trace("-- Ident socket Create");
     int error = port >= 0 && port <= kMaxPort
                     ? socket->Create(kEventRead | kEventAccept | kEventClose, bindAddress,
                                      static_cast<uint16_t>(port))
@@ -42,7 +42,7 @@ void CIdentResponder::StartIdent(const std::string& bindAddress, int port) {
 
 void CIdentResponder::Close() {
     if (!app_.pIdentSocket) return;
-    Trace("-- Ident socket Close");
+    app_.output.Trace("-- Ident socket Close");
     app_.pIdentSocket->Close();
     app_.pIdentSocket.reset();
 }
@@ -50,7 +50,7 @@ void CIdentResponder::Close() {
 // A query connects: the accepted socket takes the listener's place, so
 // nobody listens on the ident port until the next StartIdent.
 void CIdentResponder::OnAccept(int error, CIrcSocket& socket) {
-    Trace(Format("-- Accept [%08X] (ident) ", static_cast<unsigned>(socket.Id())));
+    app_.output.Trace(Format("-- Accept [%08X] (ident) ", static_cast<unsigned>(socket.Id())));
     std::unique_ptr<IAsyncSocket> accepted;
     if (error == 0) accepted = socket.Accept(error);
     if (!accepted) {
@@ -88,7 +88,7 @@ void CIdentResponder::OnReceive(CIrcSocket& socket, const std::string& text) {
 
 // Only sockets that connected out get this; the responder makes none.
 void CIdentResponder::OnConnect(int error, CIrcSocket& socket) {
-    Trace("-- Ident Connect");
+    app_.output.Trace("-- Ident Connect");
     if (error == 0) return;
     app_.output.Status(Cls::UError,
                        "** Connection failed: " + CServerConnection::WsaErrorText(error));
@@ -96,7 +96,7 @@ void CIdentResponder::OnConnect(int error, CIrcSocket& socket) {
 }
 
 void CIdentResponder::OnClose(int, CIrcSocket& socket) {
-    Trace("-- Ident Close");
+    app_.output.Trace("-- Ident Close");
     Release(socket);
 }
 
@@ -107,17 +107,13 @@ void CIdentResponder::OnTick() {
     Close();
 }
 
-void CIdentResponder::Trace(const std::string& text) {
-    if (app_.settings.ExtConnect) app_.output.Trace(text);
-}
-
 // Closes `socket` and, when it is the ident socket, releases it; `socket`
 // may be gone afterwards.
 void CIdentResponder::Release(CIrcSocket& socket) {
     if (app_.pIdentSocket.get() == &socket) {
         Close();
     } else {
-        Trace("-- Ident socket Close");
+        app_.output.Trace("-- Ident socket Close");
         socket.Close();
     }
 }

@@ -27,7 +27,6 @@ public:
     void OnTick();
 
 private:
-    void Trace(const std::string& text);
     void Release(CIrcSocket& socket);
 
     CZorlApp& app_;

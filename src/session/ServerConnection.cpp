@@ -21,10 +21,6 @@ constexpr int kMaxPort = 65535;
 
 }  // namespace
 
-void CServerConnection::Trace(const std::string& text) {
-    if (app_.settings.ExtConnect) app_.output.Trace(text);
-}
-
 // The Connect command of the menu and the toolbar; also the server command
 // and the automatic reconnect.
 void CServerConnection::OnButtonConnect() {
@@ -80,7 +76,7 @@ void CServerConnection::StartSocket(const std::string& address, int port,
 
     SetState(STARTING);
     socket.type = kSocketNone;
-    Trace("-- (StartSocket) Create");
+    app_.output.Trace("-- (StartSocket) Create");
     int error = socket.Create(kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
     if (error != 0) {
         app_.output.Status(Cls::UError, "** Unable to create socket (" + WsaErrorText(error) + ")");
@@ -90,7 +86,7 @@ void CServerConnection::StartSocket(const std::string& address, int port,
 
     app_.output.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%d)\r\n", address.c_str(),
                        port);
-    Trace("-- (StartSocket) Connect");
+    app_.output.Trace("-- (StartSocket) Connect");
     // NOTE: a port outside 0..65535 would wrap around to some other port.
     int result = port >= 0 && port <= kMaxPort
                      ? socket.Connect(address, static_cast<uint16_t>(port))
@@ -101,7 +97,7 @@ void CServerConnection::StartSocket(const std::string& address, int port,
         return;
     }
     if (result == kWsaWouldBlock)
-        Trace("-- Connect socket reply (" + WsaErrorText(kWsaWouldBlock) + ")");
+        app_.output.Trace("-- Connect socket reply (" + WsaErrorText(kWsaWouldBlock) + ")");
 
     socket.type = kSocketNormal;
     socket.password = password;
@@ -199,7 +195,7 @@ void CServerConnection::Disconnect() {
 
 void CServerConnection::SetState(int state) {
     app_.ircstatus = state;
-    Trace(">> " + StateName());
+    app_.output.Trace(">> " + StateName());
     app_.registered = false;
     const bool idle = state == IDLE;
     app_.connect_enabled = idle;

@@ -36,8 +36,6 @@ public:
     int ChoosePort(const std::string& ports);
 
 private:
-    // "-- ..." connection traces, written only with ExtConnect.
-    void Trace(const std::string& text);
     // Every window of the server connection except the status window.
     void CloseConnectionWindows();
     // Cuts the server's text into lines and parses them. False when a line's
