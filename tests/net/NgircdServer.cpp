@@ -28,6 +28,7 @@ std::string Configuration(uint16_t port) {
          << "Listen = 127.0.0.1\n"
          << "Ports = " << port << "\n"
          << "MotdPhrase = zorl test server\n"
+         << "Password = " << NgircdServer::kPassword << "\n"
          << "[Limits]\n"
          << "MaxConnections = 0\n"
          << "MaxConnectionsIP = 0\n"
@@ -162,8 +163,8 @@ bool IrcTestClient::Connect(uint16_t port) {
 bool IrcTestClient::Send(const std::string& line) { return stream_.SendAll(line + "\r\n"); }
 
 bool IrcTestClient::Register(const std::string& nick) {
-    return Send("NICK " + nick) && Send("USER " + nick + " 0 * :zorl test client") &&
-           WaitForCommand("001").has_value();
+    return Send(std::string("PASS ") + NgircdServer::kPassword) && Send("NICK " + nick) &&
+           Send("USER " + nick + " 0 * :zorl test client") && WaitForCommand("001").has_value();
 }
 
 bool IrcTestClient::Join(const std::string& channel) {

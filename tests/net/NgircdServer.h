@@ -33,6 +33,8 @@ public:
     void Kill();
 
     static constexpr const char* kServerName = "irc.zorl.test";
+    // The connection password: ngircd refuses a PASS that does not match.
+    static constexpr const char* kPassword = "letmein";
 
 private:
     bool StartOnce();
@@ -50,7 +52,7 @@ class IrcTestClient {
 public:
     bool Connect(uint16_t port);
     bool Send(const std::string& line);  // CR LF is appended
-    // NICK and USER, then waits for the welcome (001).
+    // PASS, NICK and USER, then waits for the welcome (001).
     bool Register(const std::string& nick);
     // JOIN, then waits for the end of the names list (366).
     bool Join(const std::string& channel);
