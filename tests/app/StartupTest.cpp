@@ -83,7 +83,6 @@ TEST_F(StartupWithFiles, TheFirstWindowOpensMaximisedWhenTheMainWindowWas) {
 TEST_F(Startup, DefaultsOfAnEmptyFile) {
     const CSettings& s = app.settings;
     EXPECT_EQ(s.Password, "");
-    EXPECT_FALSE(s.Password.empty());
     struct Colours {
         Cls cls;
         Colour value;
