@@ -11,6 +11,7 @@
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
+#include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
 #include "incoming/ModeChanges.h"
@@ -124,6 +125,7 @@ public:
     CIncomingDispatcher dispatcher;
     CNumericReplies numerics;
     CModeChanges modes;
+    CCtcp ctcp;
     CIgnoreNotify ignoreNotify;
     CVariableExpander expander;
     CCommandInterpreter interpreter;
