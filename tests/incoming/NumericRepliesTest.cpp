@@ -1,0 +1,220 @@
+// Numeric replies as transcripts.
+#include <ctime>
+
+#include "incoming/IncomingFixture.h"
+
+namespace zorl::test {
+namespace {
+
+using NickMap = std::map<std::string, int>;
+
+class NumericRepliesTest : public IncomingTest {};
+
+// The C library's own text for a time value, without its line end.
+std::string CTime(std::time_t t) {
+    char buffer[64] = {};
+    ctime_r(&t, buffer);
+    std::string text = buffer;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+TEST_F(NumericRepliesTest, StatusWindowLinesOfPlainReplies) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {":irc.test 221 me +iw", {"me +iw"}},
+        {":irc.test 301 me alice :gone fishing", {"alice is away: gone fishing"}},
+        {":irc.test 302 me :alice=+a@host", {"userhost: alice=+a@host"}},
+        {":irc.test 311 me alice a host * :Alice A.", {"alice is a@host * Alice A."}},
+        {":irc.test 312 me alice irc.test :Test server", {"alice using irc.test Test server"}},
+        {":irc.test 314 me alice a host * :Alice", {"alice was a@host * Alice"}},
+        {":irc.test 319 me alice :@#a #b", {"alice on @#a #b"}},
+        {":irc.test 391 me irc.test :Friday noon", {"Friday noon"}},
+        // Error replies and replies the client has no use for: after the own nick.
+        {":irc.test 433 me alice :Nickname is already in use",
+         {"alice Nickname is already in use"}},
+        {":irc.test 251 me :There are 3 users", {"There are 3 users"}},
+        // A command that merely begins with digits reads as that number.
+        {":irc.test 12x me :twelve", {"twelve"}},
+        // End of a list: a line holding one blank follows.
+        {":irc.test 4 me irc.test 2.0 :modes", {"irc.test 2.0 modes", " "}},
+        {":irc.test 219 me s :End of STATS", {"s End of STATS", " "}},
+        {":irc.test 255 me :I have 3 clients", {"I have 3 clients", " "}},
+        {":irc.test 315 me #a :End of WHO", {"#a End of WHO", " "}},
+        {":irc.test 318 me alice :End of WHOIS", {"alice End of WHOIS", " "}},
+        {":irc.test 365 me * :End of LINKS", {"* End of LINKS", " "}},
+        {":irc.test 368 me #a :End of ban list", {"#a End of ban list", " "}},
+        {":irc.test 369 me alice :End of WHOWAS", {"alice End of WHOWAS", " "}},
+        {":irc.test 374 me :End of INFO", {"End of INFO", " "}},
+        {":irc.test 394 me :End of users", {"End of users", " "}},
+        {":irc.test 323 me :End of LIST", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Clear();
+        Recv(c.line);
+        ExpectLines("", c.shown);
+        if (!c.shown.empty()) ExpectShown("", Cls::Status, c.shown.front());
+    }
+    Clear();
+    Recv(":irc.test 341 me alice #a");
+    ExpectShown("", Cls::Info, "alice has been invited to channel #a");
+}
+
+TEST_F(NumericRepliesTest, WelcomeRegistersAndClosesTheIdentResponder) {
+    app.registered = false;
+    app.settings.ExtConnect = 1;
+    app.pIdentSocket = std::make_unique<CIrcSocket>(app);
+    app.pIdentSocket->type = kSocketIdent;
+    app.pIdentSocket->Create(kEventAccept, "0.0.0.0", 113);
+
+    Recv(":irc.test 001 me :Welcome to the test net");
+    EXPECT_TRUE(app.registered);
+    EXPECT_EQ(app.pIdentSocket, nullptr);
+    ExpectLines("", {"-- Ident socket Close", "Welcome to the test net"});
+    ExpectShown("", Cls::Flow, "-- Ident socket Close");
+
+    // Nothing left to close.
+    Clear();
+    Recv(":irc.test 375 me :- irc.test Message of the Day -");
+    ExpectLines("", {"- irc.test Message of the Day -"});
+}
+
+TEST_F(NumericRepliesTest, MotdStartIsTheOtherPlaceTheIdentResponderCloses) {
+    app.pIdentSocket = std::make_unique<CIrcSocket>(app);
+    app.pIdentSocket->type = kSocketIdent;
+    app.pIdentSocket->Create(kEventAccept, "0.0.0.0", 113);
+    Recv(":irc.test 375 me :- motd -");
+    EXPECT_EQ(app.pIdentSocket, nullptr);
+    ExpectLines("", {"- motd -"});  // ExtConnect is off
+}
+
+TEST_F(NumericRepliesTest, EndOfMotdStartsTheNotifyTimerOnlyWithNotifyOn) {
+    for (const char* end : {"376", "422"}) {
+        SCOPED_TRACE(end);
+        app.timers.StopTimer(3);
+        app.settings.Notify = 0;
+        Clear();
+        Recv(std::string(":irc.test ") + end + " me :End of MOTD");
+        ExpectLines("", {"End of MOTD", " "});
+        EXPECT_FALSE(app.timers.Running(3));
+        ExpectNothingSent();
+
+        app.settings.Notify = 1;
+        Recv(std::string(":irc.test ") + end + " me :End of MOTD");
+        EXPECT_TRUE(app.timers.Running(3));
+        EXPECT_EQ(app.timers.Get(3).fixed, 40);
+        EXPECT_EQ(app.timers.Get(3).random, 0);
+    }
+}
+
+TEST_F(NumericRepliesTest, IdleTimeShortAndLong) {
+    Recv(":irc.test 317 me alice 42 0 :seconds idle");
+    ExpectLines("", {"alice has been idle 42 seconds"});
+
+    Clear();
+    Recv(":irc.test 317 me alice 42 1700000000 :seconds idle, signon time");
+    ExpectLines("", {"alice has been idle 42 seconds, signed on " + CTime(1700000000)});
+
+    Clear();
+    Recv(":irc.test 317 me alice 42");
+    ExpectLines("", {});
+}
+
+TEST_F(NumericRepliesTest, ChannelListFillsTheListWindow) {
+    // Without 321 the window opens under its own name.
+    Recv(":irc.test 322 me #a 12 :the topic");
+    ASSERT_TRUE(HasWindow("~list")) << Transcript();
+    EXPECT_EQ(Record("~list")->title, "~list");
+    EXPECT_EQ(Record("~list")->socket, nullptr);
+    ExpectLines("~list", {"#a                   12 the topic"});
+    ExpectShown("~list", Cls::Status, "#a                   12 the topic");
+
+    Recv(":irc.test 321 me Channel :Users  Name");
+    EXPECT_EQ(Record("~list")->title, "Channels");
+    Recv(":irc.test 322 me #a-very-long-channel-name 3");
+    Recv(":irc.test 323 me :End of LIST");
+    ExpectLines("~list", {"#a                   12 the topic", "#a-very-long-channel-name 3"});
+    ExpectLines("", {});
+}
+
+TEST_F(NumericRepliesTest, ChannelModesTopicAndCreationTime) {
+    Join("#a", "me");
+    Clear();
+    Recv(":irc.test 324 me #a +nt");
+    ExpectLines("", {"#a +nt"});
+    EXPECT_EQ(Record("#a")->flags, "+nt");
+
+    Recv(":irc.test 332 me #a :the topic");
+    ExpectShown("#a", Cls::Info, "Topic is 'the topic'");
+    EXPECT_EQ(Record("#a")->topic, "the topic");
+    EXPECT_EQ(host.surface.Frame(Record("#a")->frame)->caption, "#a [+nt] : the topic");
+
+    Clear();
+    Recv(":irc.test 329 me #a 1700000000");
+    ExpectLines("", {"#a created on " + CTime(1700000000)});
+}
+
+TEST_F(NumericRepliesTest, TopicSetterWithThreeOrFourParameters) {
+    Join("#a", "me");
+    Clear();
+    Recv(":irc.test 333 me #a alice!a@host 1700000000");
+    Recv(":irc.test 333 me #a :bob 1600000000");
+    Recv(":irc.test 333 me #a");
+    ExpectLines("#a", {"Set by alice!a@host at " + CTime(1700000000),
+                       "Set by bob at " + CTime(1600000000)});
+    ExpectShown("#a", Cls::Info, "Set by bob at " + CTime(1600000000));
+}
+
+TEST_F(NumericRepliesTest, NamesFillTheListOnlyUntilTheEndOfNames) {
+    Recv(":me!u@client JOIN #a");
+    Recv(":irc.test 353 me = #a :me @alice +bob");
+    Recv(":irc.test 353 me = #a :@+carol dave");
+    EXPECT_FALSE(Record("#a")->joined);
+    Recv(":irc.test 366 me #a :End of NAMES list");
+    EXPECT_TRUE(Record("#a")->joined);
+    const NickMap filled{{"me", 0},
+                         {"alice", kNickOp},
+                         {"bob", kNickVoice},
+                         {"carol", kNickOp | kNickVoice},
+                         {"dave", 0}};
+    EXPECT_EQ(Nicks("#a"), filled) << Transcript();
+
+    // A NAMES typed later is shown, not added.
+    Clear();
+    Recv(":irc.test 353 me = #a :me @alice +bob erin");
+    EXPECT_EQ(Nicks("#a"), filled);
+    ExpectLines("", {"#a me @alice +bob erin"});
+}
+
+TEST_F(NumericRepliesTest, NamesBurstOfTenThousandNicks) {
+    Recv(":me!u@client JOIN #big");
+    for (int line = 0; line < 200; ++line) {
+        std::string names;
+        for (int i = 0; i < 50; ++i) {
+            int n = line * 50 + i;
+            names += (n % 10 == 0 ? "@" : "") + std::string("nick") + std::to_string(n) + " ";
+        }
+        Recv(":irc.test 353 me = #big :" + names);
+    }
+    Recv(":irc.test 366 me #big :End of NAMES list");
+    NickMap nicks = Nicks("#big");
+    EXPECT_EQ(nicks.size(), 10000u);
+    EXPECT_EQ(nicks["nick9990"], kNickOp);
+    EXPECT_EQ(nicks["nick9999"], 0);
+}
+
+TEST_F(NumericRepliesTest, WhoLineWithAndWithoutExtWho) {
+    const char* line = ":irc.test 352 me #a ~al host.example irc.test alice H@ :0 Alice A.";
+    app.settings.ExtWho = 0;
+    Recv(line);
+    app.settings.ExtWho = 1;
+    Recv(line);
+    ExpectLines("", {"#a alice 0 Alice A.", "#a alice H@ ~al@host.example 0 Alice A."});
+}
+
+}  // namespace
+}  // namespace zorl::test
