@@ -28,8 +28,13 @@ TEST_F(DispatcherTest, NickChangeFollowsTheNickIntoEveryChannelKeepingItsBits) {
     EXPECT_EQ(app.settings.m_user_mynick, "me");
 }
 
-TEST_F(DispatcherTest, NickChangeOfLetterCaseOnlyKeepsTheNickListed) {
+// A "new" nick that differs only in letter case, or not at all, is the same
+// entry: it must not vanish from the list.
+TEST_F(DispatcherTest, NickChangeToTheSameNickKeepsItListed) {
     Join("#a", "me @bob");
+    Recv(":bob!b@host NICK :bob");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", kNickOp}})) << Transcript();
+
     Recv(":bob!b@host NICK :Bob");
     NickMap nicks = Nicks("#a");
     EXPECT_EQ(nicks.size(), 2u) << Transcript();
