@@ -102,7 +102,7 @@ void CIncomingDispatcher::OnPart(const Incoming& in) {
                 doc->NickUpdate(kNickRemove, m.nick, 0);
             return;
         }
-        app_.MatchEvents(in.socket, m, !in.ignored);
+        app_.MatchEvents(in.socket, m, in.ignored);
         CloseChannel(channel, in.socket);
     });
 }
@@ -141,7 +141,7 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
         ShowExpanded(app_, nullptr, "", Cls::Info, m,
                      noReason ? "you were kicked from channel $1 by $nick"
                               : "you were kicked from channel $1 by $nick ($3)");
-        app_.MatchEvents(in.socket, m, !in.ignored);
+        app_.MatchEvents(in.socket, m, in.ignored);
         CloseChannel(channel, in.socket);
         // The server's JOIN answer opens a new window.
         if (app_.settings.AutoRejoin)
