@@ -5,8 +5,6 @@
 namespace zorl::test {
 namespace {
 
-using NickMap = std::map<std::string, int>;
-
 class DispatcherTest : public IncomingTest {};
 
 // ---- NICK -----------------------------------------------------------------
@@ -97,7 +95,7 @@ TEST_F(DispatcherTest, QuitIsShownOnlyWhereTheNickIsListed) {
     // Somebody who shares no channel leaves no trace, not even in a query.
     Clear();
     Recv(":alice!a@host QUIT :again");
-    for (const ChannelRecord& r : app.registry.Records()) ExpectLines(r.name, {});
+    ExpectNothingShown();
 }
 
 // ---- JOIN -----------------------------------------------------------------
@@ -199,7 +197,7 @@ TEST_F(DispatcherTest, TopicIsShownAndKeptInTheCaption) {
     Recv(":alice!a@host TOPIC #a :fresh topic");
     ExpectLines("#a", {"alice changes topic to fresh topic"});
     EXPECT_EQ(Record("#a")->topic, "fresh topic");
-    EXPECT_EQ(host.surface.Frame(Record("#a")->frame)->caption, "#a: fresh topic");
+    EXPECT_EQ(Recorded("#a")->caption, "#a: fresh topic");
 
     // Compared in any letter case.
     Recv(":alice!a@host topic #a :lower");
@@ -225,7 +223,7 @@ TEST_F(DispatcherTest, MessagesAreShownAndAQueryLearnsItsPeersAddress) {
     Recv(":Bob!b@first PRIVMSG me :hi there");
     ExpectLines("bob", {"<Bob> hi there"});
     EXPECT_EQ(Record("bob")->sender, "b@first");
-    EXPECT_EQ(host.surface.Frame(Record("bob")->frame)->caption, "bob (b@first)");
+    EXPECT_EQ(Recorded("bob")->caption, "bob (b@first)");
     Recv(":Bob!b@second PRIVMSG me :again");
     EXPECT_EQ(Record("bob")->sender, "b@first");
 }
@@ -251,7 +249,7 @@ TEST_F(DispatcherTest, IgnoredSenderIsSilencedButTracked) {
           ":troll!t@host NOTICE me :spam", ":troll!t@host INVITE me #x", ":troll!t@host PING :x"}) {
         SCOPED_TRACE(line);
         Recv(line);
-        for (const ChannelRecord& r : app.registry.Records()) ExpectLines(r.name, {});
+        ExpectNothingShown();
         EXPECT_FALSE(HasWindow("troll")) << Transcript();
         ExpectNothingSent();
     }

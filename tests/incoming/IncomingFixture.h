@@ -1,52 +1,32 @@
-// A connected client with its status window, fed raw server lines. Tests read
-// like transcripts: Recv(line), then what each window shows and what was
-// sent; a failed expectation prints every window and the wire.
+// A started client connected to a scripted server, fed raw server lines.
+// Tests read like transcripts: Recv(line), then what each window shows and
+// what was sent back; a failed expectation prints every window and the wire.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/CZorlApp.h"
-#include "common/Text.h"
-#include "support/HeadlessHost.h"
+#include "support/AppFixture.h"
 
 namespace zorl::test {
 
-class IncomingTest : public ::testing::Test {
+class IncomingTest : public AppFixture {
 protected:
-    IncomingTest() {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zorl-incoming-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(dir_);
-        app.config_dir = dir_.string() + "/";
-        app.ini.SetDirectory(app.config_dir);
+    using NickMap = std::map<std::string, int>;
 
+    void SetUp() override {
+        AppFixture::SetUp();
         app.settings.m_user_mynick = "me";
-        app.pMainSocket = std::make_unique<CIrcSocket>(app);
-        server = app.pMainSocket.get();
+        server = Server();
         server->type = kSocketNormal;
         server->Create(kEventRead | kEventConnect | kEventClose);
         wire = host.sockets.Last();
         server->connected = true;
         app.ircstatus = CONNECTED;
         app.registered = true;
-
-        ChannelRecord* status = app.registry.NewWindow("", kWindowStatus, server, true);
-        if (status) {
-            app.registry.pStatusFrm = status->frame;
-            app.registry.UpdateCR(status->frame, "Status", kUpdateTitle);
-        }
         Clear();
-    }
-
-    ~IncomingTest() override {
-        std::error_code ignoredError;
-        std::filesystem::remove_all(dir_, ignoredError);
     }
 
     // One line from the server, as the connection hands it to the parser.
@@ -61,31 +41,25 @@ protected:
 
     // Forgets what was shown and sent so far.
     void Clear() {
-        for (auto& [id, frame] : host.surface.frames) frame.pieces.clear();
+        ClearPanes();
         if (wire) wire->sent.clear();
     }
 
-    const ChannelRecord* Record(const std::string& name) const {
-        for (const ChannelRecord& r : app.registry.Records())
-            if (EqualsNoCase(r.name, name)) return &r;
-        return nullptr;
+    const ChannelRecord* Record(const std::string& name) {
+        FrameId frame = FrameOf(name);
+        return frame ? app.registry.GetCRbyFrm(frame) : nullptr;
     }
-    CZorlDoc* Doc(const std::string& name) {
-        const ChannelRecord* r = Record(name);
-        return r ? app.registry.DocOf(r->frame) : nullptr;
+    bool HasWindow(const std::string& name) const { return FrameOf(name) != 0; }
+    NickMap Nicks(const std::string& channel) {
+        CZorlDoc* doc = app.registry.DocOf(FrameOf(channel));
+        return doc ? doc->Nicks() : NickMap{};
     }
-    bool HasWindow(const std::string& name) const { return Record(name) != nullptr; }
 
-    // The lines a window shows, without their line ends ("status" is "").
-    std::vector<Piece> Pieces(const std::string& name) {
-        const ChannelRecord* r = Record(name);
-        RecordedFrame* frame = r ? host.surface.Frame(r->frame) : nullptr;
-        return frame ? frame->pieces : std::vector<Piece>{};
-    }
-    std::vector<std::string> Lines(const std::string& name) {
+    // The lines a window shows, without their line ends ("" is the status window).
+    std::vector<std::string> Lines(const std::string& window) {
         std::vector<std::string> lines;
-        for (const Piece& p : Pieces(name)) {
-            std::string text = p.text;
+        for (const Piece& piece : Pieces(window)) {
+            std::string text = piece.text;
             if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
                 text.resize(text.size() - 2);
             lines.push_back(text);
@@ -94,9 +68,8 @@ protected:
     }
     std::vector<std::string> Sent() const {
         std::vector<std::string> lines;
-        std::string all = wire ? wire->sent : std::string();
-        std::size_t at = 0;
-        while (at < all.size()) {
+        const std::string all = wire ? wire->sent : std::string();
+        for (std::size_t at = 0; at < all.size();) {
             std::size_t end = all.find("\r\n", at);
             if (end == std::string::npos) end = all.size();
             lines.push_back(all.substr(at, end - at));
@@ -104,47 +77,28 @@ protected:
         }
         return lines;
     }
-    std::map<std::string, int> Nicks(const std::string& channel) {
-        CZorlDoc* doc = Doc(channel);
-        return doc ? doc->Nicks() : std::map<std::string, int>{};
-    }
-
-    // Everything shown and sent, for failure messages.
-    std::string Transcript() {
-        std::string out = "\n--- transcript ---\n";
-        for (const ChannelRecord& r : app.registry.Records()) {
-            out +=
-                "[" + (r.name.empty() ? std::string("status") : r.name) + "] \"" + r.title + "\"\n";
-            for (const std::string& line : Lines(r.name)) out += "    " + line + "\n";
-        }
-        out += "[sent]\n";
+    std::string Wire() const {
+        std::string out = "---- sent\n";
         for (const std::string& line : Sent()) out += "    " + line + "\n";
         return out;
     }
 
-    // The window shows exactly this line, in this colour class.
     void ExpectShown(const std::string& window, Cls cls, const std::string& line) {
-        Colour colour = app.output.ColourOf(cls);
-        for (const Piece& p : Pieces(window))
-            if (p.text == line + "\r\n" && p.colour == colour) return;
-        ADD_FAILURE() << "[" << window << "] does not show \"" << line << "\" in colour " << colour
-                      << Transcript();
+        EXPECT_TRUE(Shows(window, ColourOf(cls), line)) << Wire();
     }
     void ExpectLines(const std::string& window, const std::vector<std::string>& lines) {
-        EXPECT_EQ(Lines(window), lines) << "[" << window << "]" << Transcript();
+        EXPECT_EQ(Lines(window), lines) << "window \"" << window << "\"\n"
+                                        << Transcript() << Wire();
     }
+    // No window shows anything.
+    void ExpectNothingShown() { EXPECT_TRUE(AllShown().empty()) << Transcript(); }
     void ExpectSent(const std::vector<std::string>& lines) {
-        EXPECT_EQ(Sent(), lines) << Transcript();
+        EXPECT_EQ(Sent(), lines) << Transcript() << Wire();
     }
     void ExpectNothingSent() { ExpectSent({}); }
 
-    HeadlessHost host;
-    CZorlApp app{host.platform};
     CIrcSocket* server = nullptr;
     std::shared_ptr<ScriptedSocketState> wire;
-
-private:
-    std::filesystem::path dir_;
 };
 
 }  // namespace zorl::test

@@ -5,11 +5,10 @@
 namespace zorl::test {
 namespace {
 
-using NickMap = std::map<std::string, int>;
-
 class ModeChangesTest : public IncomingTest {
 protected:
-    ModeChangesTest() {
+    void SetUp() override {
+        IncomingTest::SetUp();
         Join("#a", "me @op @bob alice");
         Clear();
     }

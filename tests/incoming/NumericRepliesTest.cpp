@@ -6,8 +6,6 @@
 namespace zorl::test {
 namespace {
 
-using NickMap = std::map<std::string, int>;
-
 class NumericRepliesTest : public IncomingTest {};
 
 // The C library's own text for a time value, without its line end.
@@ -135,7 +133,7 @@ TEST_F(NumericRepliesTest, ChannelModesTopicAndCreationTime) {
     Recv(":irc.test 332 me #a :the topic");
     ExpectShown("#a", Cls::Info, "Topic is 'the topic'");
     EXPECT_EQ(Record("#a")->topic, "the topic");
-    EXPECT_EQ(host.surface.Frame(Record("#a")->frame)->caption, "#a [+nt] : the topic");
+    EXPECT_EQ(Recorded("#a")->caption, "#a [+nt] : the topic");
 
     Clear();
     Recv(":irc.test 329 me #a 1700000000");
