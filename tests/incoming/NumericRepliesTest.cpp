@@ -74,22 +74,14 @@ TEST_F(NumericRepliesTest, MotdStartIsTheOtherPlaceTheIdentResponderCloses) {
     ExpectLines("", {"- motd -"});  // ExtConnect is off
 }
 
-TEST_F(NumericRepliesTest, EndOfMotdStartsTheNotifyTimerOnlyWithNotifyOn) {
+TEST_F(NumericRepliesTest, EndOfMotdWithNotifyOffStartsNoNotifyCheck) {
     for (const char* end : {"376", "422"}) {
         SCOPED_TRACE(end);
-        app.timers.StopTimer(3);
-        app.settings.Notify = 0;
         Clear();
         Recv(std::string(":irc.test ") + end + " me :End of MOTD");
         ExpectLines("", {"End of MOTD", " "});
         EXPECT_FALSE(app.timers.Running(3));
         ExpectNothingSent();
-
-        app.settings.Notify = 1;
-        Recv(std::string(":irc.test ") + end + " me :End of MOTD");
-        EXPECT_TRUE(app.timers.Running(3));
-        EXPECT_EQ(app.timers.Get(3).fixed, 40);
-        EXPECT_EQ(app.timers.Get(3).random, 0);
     }
 }
 
