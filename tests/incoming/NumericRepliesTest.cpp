@@ -46,13 +46,19 @@ TEST_F(NumericRepliesTest, StatusWindowLines) {
     ExpectShown("", Cls::Info, "alice has been invited to channel #a");
 }
 
-TEST_F(NumericRepliesTest, WelcomeRegistersAndClosesTheIdentResponder) {
+class IdentClosingTest : public NumericRepliesTest {
+protected:
+    void OpenIdent() {
+        app.pIdentSocket = std::make_unique<CIrcSocket>(app);
+        app.pIdentSocket->type = kSocketIdent;
+        app.pIdentSocket->Create(kEventAccept, "0.0.0.0", 113);
+    }
+};
+
+TEST_F(IdentClosingTest, WelcomeRegistersAndClosesTheIdentResponder) {
     app.registered = false;
     app.settings.ExtConnect = 1;
-    app.pIdentSocket = std::make_unique<CIrcSocket>(app);
-    app.pIdentSocket->type = kSocketIdent;
-    app.pIdentSocket->Create(kEventAccept, "0.0.0.0", 113);
-
+    OpenIdent();
     Recv(":irc.test 001 me :Welcome to the test net");
     EXPECT_TRUE(app.registered);
     EXPECT_EQ(app.pIdentSocket, nullptr);
@@ -65,10 +71,8 @@ TEST_F(NumericRepliesTest, WelcomeRegistersAndClosesTheIdentResponder) {
     ExpectLines("", {"- irc.test Message of the Day -"});
 }
 
-TEST_F(NumericRepliesTest, MotdStartIsTheOtherPlaceTheIdentResponderCloses) {
-    app.pIdentSocket = std::make_unique<CIrcSocket>(app);
-    app.pIdentSocket->type = kSocketIdent;
-    app.pIdentSocket->Create(kEventAccept, "0.0.0.0", 113);
+TEST_F(IdentClosingTest, MotdStartClosesItToo) {
+    OpenIdent();
     Recv(":irc.test 375 me :- motd -");
     EXPECT_EQ(app.pIdentSocket, nullptr);
     ExpectLines("", {"- motd -"});  // ExtConnect is off
