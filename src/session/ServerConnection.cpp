@@ -107,7 +107,7 @@ void CServerConnection::StartSocket(const std::string& address, int port,
 }
 
 // Connect notification of the server socket. Registration goes out at once:
-//   PASS secret
+//   PASS secret        (only when a password is set)
 //   NICK joe
 //   USER joe localhost localhost : Joe Bloggs
 void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
@@ -129,7 +129,9 @@ void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
     // ends (see OnClose): a server that accepts and drops every connection
     // at once must not be reconnected to for ever.
     const CSettings& settings = app_.settings;
-    SendLine(&socket, "PASS " + socket.password, false);
+    // NOTE: servers without a password refuse any PASS ("Access denied: Bad
+    // password?") and an empty one is a syntax error, so none goes out then.
+    if (!socket.password.empty()) SendLine(&socket, "PASS " + socket.password, false);
     SendLine(&socket, "NICK " + settings.m_user_mynick, false);
     SendLine(&socket, "USER " + settings.User + " localhost localhost : " + settings.RealName,
              true);

@@ -50,11 +50,13 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_EQ(app.last_send_time, host.clock.now);
 }
 
-TEST_F(ConnectionTest, EmptyPasswordStillSendsPass) {
+TEST_F(ConnectionTest, EmptyPasswordSendsNoPassLine) {
     app.settings.Password = "";
     auto server = PressConnect();
     server->Connected(0);
-    EXPECT_EQ(server->sent.substr(0, server->sent.find("NICK")), "PASS \r\n");
+    EXPECT_EQ(server->sent,
+              "NICK joe\r\n"
+              "USER joe localhost localhost : Joe Bloggs\r\n");
 }
 
 TEST_F(ConnectionTest, MissingSettingsShowABoxAndOpenNothing) {
