@@ -15,6 +15,7 @@ CZorlApp::CZorlApp(Platform& host)
       dispatcher(*this),
       numerics(*this),
       modes(*this),
+      ctcp(*this),
       ignoreNotify(*this),
       expander(*this),
       interpreter(*this),

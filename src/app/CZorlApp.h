@@ -12,6 +12,7 @@
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
+#include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
 #include "incoming/ModeChanges.h"
@@ -127,6 +128,7 @@ public:
     CIncomingDispatcher dispatcher;
     CNumericReplies numerics;
     CModeChanges modes;
+    CCtcp ctcp;
     CIgnoreNotify ignoreNotify;
     CVariableExpander expander;
     CCommandInterpreter interpreter;

@@ -1,9 +1,74 @@
 #include "incoming/Dispatcher.h"
 
 #include "app/CZorlApp.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
 
 namespace zorl {
 
-void CIncomingDispatcher::DispatchIncoming(CIrcSocket*, const IrcMessage&, bool) {}
+namespace {
+constexpr bool kExact = false;
+constexpr bool kAnyCase = true;
+constexpr bool kAlways = false;
+constexpr bool kSilenced = true;
+}  // namespace
+
+// Tested in this order; the first row whose word matches takes the message.
+const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
+    {"NICK", kExact, 1, kAlways, &CIncomingDispatcher::OnNick},
+    {"QUIT", kExact, 0, kAlways, &CIncomingDispatcher::OnQuit},
+    {"JOIN", kExact, 1, kAlways, &CIncomingDispatcher::OnJoin},
+    {"PART", kExact, 1, kAlways, &CIncomingDispatcher::OnPart},
+    {"MODE", kAnyCase, 2, kAlways, &CIncomingDispatcher::OnMode},
+    {"TOPIC", kAnyCase, 2, kAlways, &CIncomingDispatcher::OnTopic},
+    {"INVITE", kAnyCase, 0, kSilenced, &CIncomingDispatcher::OnInvite},
+    {"KICK", kExact, 3, kAlways, &CIncomingDispatcher::OnKick},
+    {"PRIVMSG", kExact, 1, kSilenced, &CIncomingDispatcher::OnPrivmsg},
+    {"NOTICE", kExact, 1, kSilenced, &CIncomingDispatcher::OnNotice},
+    {"PING", kExact, 0, kSilenced, &CIncomingDispatcher::OnPing},
+    {"ERROR", kExact, 0, kAlways, &CIncomingDispatcher::OnError},
+};
+
+void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, const IrcMessage& message,
+                                           bool ignored) {
+    const Incoming in{socket, message, ignored};
+    for (const CommandRow& row : kCommands) {
+        bool match =
+            row.anyCase ? EqualsNoCase(message.command, row.word) : message.command == row.word;
+        if (!match) continue;
+        if (ignored && row.silencedIfIgnored) return;
+        if (message.params.size() < row.minParams) return;
+        (this->*row.handler)(in);
+        return;
+    }
+    // Read like atoi: "001" is 1, "12x" is 12, "000" and "FOO" are 0.
+    if (Atoi(message.command) != 0) {
+        app_.numerics.HandleNumeric(socket, message);
+        return;
+    }
+    OnUnknown(in);
+}
+
+std::vector<CIncomingDispatcher::WindowRef> CIncomingDispatcher::WindowsOf(const CIrcSocket* socket,
+                                                                           int type) const {
+    std::vector<WindowRef> windows;
+    for (const ChannelRecord& record : app_.registry.Records()) {
+        if (record.socket != socket) continue;
+        if (type != kAnyType && record.type != type) continue;
+        windows.push_back({record.frame, record.name});
+    }
+    return windows;
+}
+
+CZorlDoc* CIncomingDispatcher::QuietDoc(const std::string& name, const CIrcSocket* socket) {
+    const ChannelRecord* record = app_.registry.FindCR(name, socket);
+    return record ? app_.registry.DocOf(record->frame) : nullptr;
+}
+
+void CIncomingDispatcher::CloseChannel(const std::string& channel, CIrcSocket* socket) {
+    FrameId frame = app_.registry.GetFrmByNameSocket(channel, socket);
+    if (frame == 0 || frame == app_.registry.pStatusFrm) return;
+    app_.registry.DeleteChannel(frame);
+}
 
 }  // namespace zorl

@@ -1,22 +1,86 @@
 // What the client does with each message from the server: updates the
 // model (own nick, windows, nick lists, titles), answers what must be
 // answered and shows the display templates.
+//
+// Commands are chosen from one table, tested in order; each row says how many
+// parameters its handler reads, and a message with fewer is dropped without
+// output. A command that is none of the table's and reads as a non-zero
+// number is a numeric reply (CNumericReplies); anything else is shown as it
+// came in the status window.
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "session/IrcMessage.h"
+#include "windows/ChannelRecord.h"
 
 namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
+class CZorlDoc;
 
 class CIncomingDispatcher {
 public:
     explicit CIncomingDispatcher(CZorlApp& app) : app_(app) {}
 
+    // `ignored`: the sender's prefix matched the ignore list. It silences
+    // INVITE, PRIVMSG, NOTICE and PING only; every other branch runs, so the
+    // nick lists stay right for ignored users.
     void DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored);
 
 private:
+    // One message on its way through a handler.
+    struct Incoming {
+        CIrcSocket* socket;
+        const IrcMessage& message;
+        bool ignored;
+    };
+    using Handler = void (CIncomingDispatcher::*)(const Incoming&);
+    struct CommandRow {
+        std::string_view word;
+        bool anyCase;           // compared ignoring letter case (MODE, TOPIC, INVITE)
+        std::size_t minParams;  // a message with fewer parameters is dropped
+        bool silencedIfIgnored;
+        Handler handler;
+    };
+    static const CommandRow kCommands[];
+
+    // Channel and user events (ChannelEvents.cpp).
+    void OnNick(const Incoming& in);
+    void OnQuit(const Incoming& in);
+    void OnJoin(const Incoming& in);
+    void OnPart(const Incoming& in);
+    void OnMode(const Incoming& in);
+    void OnTopic(const Incoming& in);
+    void OnInvite(const Incoming& in);
+    void OnKick(const Incoming& in);
+
+    // Messages and server texts (ServerMessages.cpp).
+    void OnPrivmsg(const Incoming& in);
+    void OnNotice(const Incoming& in);
+    void OnPing(const Incoming& in);
+    void OnError(const Incoming& in);
+    void OnUnknown(const Incoming& in);
+
+    // A snapshot of the windows of one connection, taken before a loop that
+    // prints: output may open windows, which moves registry records.
+    struct WindowRef {
+        FrameId frame;
+        std::string name;
+    };
+    static constexpr int kAnyType = -1;
+    std::vector<WindowRef> WindowsOf(const CIrcSocket* socket, int type) const;
+
+    // The document of a named window, looked up again at each use because a
+    // modal dialog run by a script may have closed the window meanwhile.
+    CZorlDoc* QuietDoc(const std::string& name, const CIrcSocket* socket);
+    // Closes an own channel window after a part or kick; never the status
+    // window.
+    void CloseChannel(const std::string& channel, CIrcSocket* socket);
+
     CZorlApp& app_;
 };
 

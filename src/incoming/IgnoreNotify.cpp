@@ -17,7 +17,9 @@ void CIgnoreNotify::LoadIgnoreList() {
 
 void CIgnoreNotify::LoadNotifyList() {}
 
-void CIgnoreNotify::RequestIson() {}
+void CIgnoreNotify::RequestIson(bool) {}
+
+void CIgnoreNotify::HandleIsonReply(const IrcMessage&) {}
 
 void CIgnoreNotify::StartNotify() {}
 

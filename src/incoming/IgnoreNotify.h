@@ -18,8 +18,11 @@ public:
     // Section IGNORE: numbered values, ";" comments skipped, trimmed.
     void LoadIgnoreList();
     void LoadNotifyList();
-    // The ISON query of the notify list.
-    void RequestIson();
+    // The ISON query of the notify list; `full`: report everybody online,
+    // not only the changes.
+    void RequestIson(bool full);
+    // Reply 303: «:irc.example.net 303 me :alice carol».
+    void HandleIsonReply(const IrcMessage& message);
     // Called on the end of the message of the day.
     void StartNotify();
 

@@ -1,9 +1,122 @@
 #include "incoming/ModeChanges.h"
 
 #include "app/CZorlApp.h"
+#include "incoming/IncomingText.h"
 
 namespace zorl {
 
-void CModeChanges::HandleMode(CIrcSocket*, const IrcMessage&) {}
+namespace {
+
+// The explanatory lines of one mode letter, as templates; nullptr: no line.
+// Lines begin with two blanks so they stand in from the summary. Templates
+// without "$" or "#" expand to themselves.
+struct ModeLetter {
+    char letter;
+    const char* plus;
+    const char* minus;
+};
+
+constexpr ModeLetter kUserModes[] = {
+    {'i', "  user $1 made invisible", "  user $1 made visible"},
+    {'s', "  user $1 enabled to receive server messages",
+     "  user $1 disabled to receive server messages"},
+    {'w', "  wallops enabled for user $1", "  wallops disabled for user $1"},
+    {'r', "  connection for user $1 restricted", nullptr},
+};
+
+// Letters that change the channel itself; each one asks for the new mode
+// string. b, k and l always show the third parameter, wherever they stand.
+constexpr ModeLetter kChannelModes[] = {
+    {'b', "  ban mask added: $3", "  ban mask removed: $3"},
+    {'k', "  channel password set to \"$3\"", "  channel password removed"},
+    {'l', "  user limit set to $3", "  user limit cleared"},
+    {'i', "  channel invite only", "  channel no longer invite only"},
+    {'m', "  channel moderated", "  channel no longer moderated"},
+    {'n', "  external messages not allowed", "  external messages allowed"},
+    {'p', "  channel private", "  channel no longer private"},
+    {'s', "  channel secret", "  channel no longer secret"},
+    {'t', "  topic change limited", "  topic changeble for anyone"},
+};
+
+template <std::size_t N>
+const ModeLetter* FindLetter(const ModeLetter (&table)[N], char letter) {
+    for (const ModeLetter& row : table)
+        if (row.letter == letter) return &row;
+    return nullptr;
+}
+
+bool IsChannelName(const std::string& name) {
+    return !name.empty() && (name[0] == '#' || name[0] == '&');
+}
+
+}  // namespace
+
+void CModeChanges::HandleMode(CIrcSocket* socket, const IrcMessage& message) {
+    if (message.params.size() < 2) return;
+    if (IsChannelName(message.params[0]))
+        ChannelModes(socket, message);
+    else
+        UserModes(message);
+}
+
+// :me MODE me :+iw-s
+void CModeChanges::UserModes(const IrcMessage& m) {
+    ShowExpanded(
+        app_, nullptr, "", Cls::Info, m,
+        m.nick.empty() ? "usermode for $1 set to: $2-" : "$nick sets usermode for $1 to: $2-");
+    if (app_.settings.ExtMode == 0) return;
+    bool plus = true;
+    for (char c : m.params[1]) {
+        if (c == '+' || c == '-') {
+            plus = c == '+';
+            continue;
+        }
+        const ModeLetter* row = FindLetter(kUserModes, c);
+        const char* text = row ? (plus ? row->plus : row->minus) : nullptr;
+        if (text) ShowExpanded(app_, nullptr, "", Cls::Info, m, text);
+    }
+}
+
+// :alice!a@host MODE #a +ob-l bob *!*@spam
+// o and v take their nicks from params[2] on, in turn; a letter with no
+// parameter left is skipped. The nick-list steps need the message to name
+// its setter: a MODE without prefix changes no nick list.
+void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
+    const std::string& channel = m.params[0];
+    FrameId frame = 0;
+    if (!m.nick.empty() && app_.registry.GetDocByNameSocket(channel, socket))
+        frame = app_.registry.GetFrmByNameSocket(channel, socket);
+
+    ShowExpanded(app_, socket, channel, Cls::Info, m, "$nick sets mode: $2-");
+    const bool explain = app_.settings.ExtMode != 0;
+    bool plus = true;
+    std::size_t next = 2;
+    for (char c : m.params[1]) {
+        if (c == '+' || c == '-') {
+            plus = c == '+';
+            continue;
+        }
+        if (c == 'o' || c == 'v') {
+            if (next >= m.params.size()) continue;
+            const std::string& nick = m.params[next++];
+            if (explain) {
+                const char* what =
+                    c == 'o' ? (plus ? "  op rights given to " : "  op rights removed from ")
+                             : (plus ? "  voice given to " : "  voice removed from ");
+                app_.output.Print(socket, channel, Cls::Info, what + nick);
+            }
+            // Looked up again: output or a dialog underneath may have closed it.
+            if (CZorlDoc* doc = frame ? app_.registry.DocOf(frame) : nullptr)
+                doc->NickUpdate(plus ? kNickSet : kNickClear, nick,
+                                c == 'o' ? kNickOp : kNickVoice);
+            continue;
+        }
+        const ModeLetter* row = FindLetter(kChannelModes, c);
+        if (!row) continue;
+        if (explain)
+            ShowExpanded(app_, socket, channel, Cls::Info, m, plus ? row->plus : row->minus);
+        app_.SendLine(socket, "MODE " + channel, false);
+    }
+}
 
 }  // namespace zorl

@@ -1,4 +1,11 @@
-// MODE messages: user and channel mode changes, nick list bits, summaries.
+// MODE messages: one summary line with the whole mode string, with the
+// ExtMode option one explanatory line per known letter, the operator and
+// voice bits of the channel's nick list, and for the letters that change the
+// channel's own modes a "MODE #channel" request, whose 324 answer refreshes
+// the window caption.
+//
+//   :alice!a@host MODE #a +o-v bob carol     channel mode change
+//   :me MODE me :+i                          user mode change
 #pragma once
 
 #include "session/IrcMessage.h"
@@ -12,9 +19,13 @@ class CModeChanges {
 public:
     explicit CModeChanges(CZorlApp& app) : app_(app) {}
 
+    // Messages with fewer than 2 parameters are ignored.
     void HandleMode(CIrcSocket* socket, const IrcMessage& message);
 
 private:
+    void UserModes(const IrcMessage& message);
+    void ChannelModes(CIrcSocket* socket, const IrcMessage& message);
+
     CZorlApp& app_;
 };
 

@@ -1,9 +1,126 @@
 #include "incoming/NumericReplies.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/CZorlApp.h"
+#include "common/Numbers.h"
+#include "incoming/IncomingText.h"
 
 namespace zorl {
 
-void CNumericReplies::HandleNumeric(CIrcSocket*, const IrcMessage&) {}
+namespace {
+// The end of a list: the text, then a line holding one blank as a separator.
+constexpr const char* kEndOfList = "$2-$nl ";
+}  // namespace
+
+struct CNumericReplies::Row {
+    int number;
+    std::size_t minParams;  // a reply with fewer parameters is dropped
+    const char* text;       // shown in the status window; nullptr: the steps show
+    Cls cls;
+    Step before;
+    Step after;
+};
+
+// Sorted by number.
+const CNumericReplies::Row CNumericReplies::kRows[] = {
+    {1, 0, "$2-", Cls::Status, &CNumericReplies::Welcome, nullptr},
+    {4, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {219, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {221, 0, "$1-", Cls::Status, nullptr, nullptr},
+    {255, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {301, 0, "$2 is away: $3-", Cls::Status, nullptr, nullptr},
+    {302, 0, "userhost: $2", Cls::Status, nullptr, nullptr},
+    {303, 0, nullptr, Cls::Status, &CNumericReplies::IsonReply, nullptr},
+    {311, 0, "$2 is $3@$4-", Cls::Status, nullptr, nullptr},
+    {312, 0, "$2 using $3-", Cls::Status, nullptr, nullptr},
+    {314, 0, "$2 was $3@$4-", Cls::Status, nullptr, nullptr},
+    {315, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {317, 4, nullptr, Cls::Status, &CNumericReplies::IdleTime, nullptr},
+    {318, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {319, 0, "$2 on $3-", Cls::Status, nullptr, nullptr},
+    {321, 0, nullptr, Cls::Status, &CNumericReplies::ListStart, nullptr},
+    {322, 0, nullptr, Cls::Status, &CNumericReplies::ListEntry, nullptr},
+    {323, 0, nullptr, Cls::Status, nullptr, nullptr},
+    {324, 3, "$2-", Cls::Status, nullptr, &CNumericReplies::ChannelModes},
+    {329, 3, nullptr, Cls::Status, &CNumericReplies::ChannelCreated, nullptr},
+    {332, 3, nullptr, Cls::Info, &CNumericReplies::Topic, nullptr},
+    {333, 3, nullptr, Cls::Info, &CNumericReplies::TopicSetter, nullptr},
+    {341, 0, "$2 has been invited to channel $3", Cls::Info, nullptr, nullptr},
+    {352, 0, nullptr, Cls::Status, &CNumericReplies::WhoEntry, nullptr},
+    {353, 0, "$3-", Cls::Status, nullptr, &CNumericReplies::Names},
+    {365, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {366, 2, kEndOfList, Cls::Status, &CNumericReplies::NamesEnd, nullptr},
+    {368, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {369, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {374, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {375, 0, "$2-", Cls::Status, &CNumericReplies::CloseIdent, nullptr},
+    {376, 0, kEndOfList, Cls::Status, nullptr, &CNumericReplies::MotdEnd},
+    {391, 0, "$3-", Cls::Status, nullptr, nullptr},
+    {394, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {422, 0, kEndOfList, Cls::Status, nullptr, &CNumericReplies::MotdEnd},
+};
+
+const CNumericReplies::Row* CNumericReplies::FindRow(int number) {
+    const Row* end = std::end(kRows);
+    const Row* row = std::lower_bound(std::begin(kRows), end, number,
+                                      [](const Row& r, int n) { return r.number < n; });
+    return row != end && row->number == number ? row : nullptr;
+}
+
+void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& message) {
+    const Row* row = FindRow(Atoi(message.command));
+    if (!row) {
+        ShowExpanded(app_, nullptr, "", Cls::Status, message, "$2-");
+        return;
+    }
+    if (message.params.size() < row->minParams) return;
+    if (row->before) (this->*row->before)(socket, message);
+    if (row->text) ShowExpanded(app_, nullptr, "", row->cls, message, row->text);
+    if (row->after) (this->*row->after)(socket, message);
+}
+
+// :irc.example.net 001 me :Welcome to the network
+void CNumericReplies::Welcome(CIrcSocket* socket, const IrcMessage& message) {
+    app_.registered = true;
+    CloseIdent(socket, message);
+}
+
+// The server has the answer it wanted from the ident responder (001, 375).
+void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { app_.ident.Close(); }
+
+// :irc.example.net 376 me :End of MOTD command   (422: no MOTD)
+// The start-up list runs, then the notify list is checked at once and every
+// 40 seconds after.
+void CNumericReplies::MotdEnd(CIrcSocket*, const IrcMessage&) {
+    app_.events.RunStartup();
+    if (app_.settings.Notify == 0) return;
+    app_.timers.StartTimer(3, 40, 0, 0, "", true);
+    app_.ignoreNotify.RequestIson(true);
+}
+
+// :irc.example.net 303 me :alice carol
+void CNumericReplies::IsonReply(CIrcSocket*, const IrcMessage& message) {
+    app_.ignoreNotify.HandleIsonReply(message);
+}
+
+// :irc.example.net 317 me alice 42 1700000000 :seconds idle, signon time
+void CNumericReplies::IdleTime(CIrcSocket*, const IrcMessage& message) {
+    long signon = Atol(message.params[3]);
+    if (signon < 1) {
+        ShowExpanded(app_, nullptr, "", Cls::Status, message, "$2 has been idle $3 seconds");
+        return;
+    }
+    app_.output.Print(nullptr, "", Cls::Status,
+                      ExpandFollowedBy(app_, message, "$2 has been idle $3 seconds, signed on ",
+                                       TimeText(signon)));
+}
+
+// :irc.example.net 352 me #a ~al host irc.example.net alice H@ :0 Alice A.
+void CNumericReplies::WhoEntry(CIrcSocket*, const IrcMessage& message) {
+    ShowExpanded(app_, nullptr, "", Cls::Status, message,
+                 app_.settings.ExtWho == 1 ? "$2 $6 $7 $3@$4 $8-" : "$2 $6 $8-");
+}
 
 }  // namespace zorl

@@ -1,5 +1,13 @@
-// Three-digit replies of the server.
+// Three-digit replies of the server. In a reply params[0] is the user's own
+// nick, so the templates mostly start at $2.
+//
+// Each reply the client handles is one row of a table: how many parameters
+// it reads (a reply with fewer is dropped without output), the template shown
+// in the status window, and the steps that run before or after the text.
+// Replies the table does not name show "$2-" in the status window.
 #pragma once
+
+#include <cstddef>
 
 #include "session/IrcMessage.h"
 
@@ -12,9 +20,33 @@ class CNumericReplies {
 public:
     explicit CNumericReplies(CZorlApp& app) : app_(app) {}
 
+    // `message.command` reads as a non-zero number ("001", "433", "12x").
     void HandleNumeric(CIrcSocket* socket, const IrcMessage& message);
 
 private:
+    using Step = void (CNumericReplies::*)(CIrcSocket*, const IrcMessage&);
+    struct Row;
+    static const Row kRows[];
+    static const Row* FindRow(int number);
+
+    // Connection (NumericReplies.cpp).
+    void Welcome(CIrcSocket* socket, const IrcMessage& message);
+    void CloseIdent(CIrcSocket* socket, const IrcMessage& message);
+    void MotdEnd(CIrcSocket* socket, const IrcMessage& message);
+    void IsonReply(CIrcSocket* socket, const IrcMessage& message);
+    void IdleTime(CIrcSocket* socket, const IrcMessage& message);
+    void WhoEntry(CIrcSocket* socket, const IrcMessage& message);
+
+    // Channels and the channel list (ChannelReplies.cpp).
+    void ListStart(CIrcSocket* socket, const IrcMessage& message);
+    void ListEntry(CIrcSocket* socket, const IrcMessage& message);
+    void ChannelModes(CIrcSocket* socket, const IrcMessage& message);
+    void ChannelCreated(CIrcSocket* socket, const IrcMessage& message);
+    void Topic(CIrcSocket* socket, const IrcMessage& message);
+    void TopicSetter(CIrcSocket* socket, const IrcMessage& message);
+    void Names(CIrcSocket* socket, const IrcMessage& message);
+    void NamesEnd(CIrcSocket* socket, const IrcMessage& message);
+
     CZorlApp& app_;
 };
 

@@ -1,0 +1,156 @@
+// NICK, QUIT, JOIN, PART, MODE, TOPIC, INVITE and KICK: the messages that
+// change who is where. Templates number parameters from 1 ($1 is params[0]).
+#include "app/CZorlApp.h"
+#include "common/Text.h"
+#include "incoming/Dispatcher.h"
+#include "incoming/IncomingText.h"
+
+namespace zorl {
+
+// :alice!a@host NICK :alicia
+// NOTE: the old entry is removed before the new one is added, so a change of
+// letter case only ("alice" -> "Alice") keeps the nick in the list.
+void CIncomingDispatcher::OnNick(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    const std::string& oldNick = m.nick;
+    const std::string& newNick = m.params[0];
+    // Without both nicks there is nothing to rename, and the empty name
+    // would address the status window.
+    if (oldNick.empty() || newNick.empty()) return;
+
+    if (oldNick == app_.settings.m_user_mynick) {
+        app_.settings.m_user_mynick = newNick;
+        app_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
+        app_.ini.WriteString("USER", "Nick", newNick);
+        app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
+    }
+
+    std::string line;
+    for (const WindowRef& window : WindowsOf(in.socket, kWindowChannel)) {
+        CZorlDoc* doc = app_.registry.DocOf(window.frame);
+        if (!doc) continue;
+        int bits = doc->NickFlags(oldNick);
+        if (bits == kNickAbsent) continue;
+        doc->NickUpdate(kNickRemove, oldNick, 0);
+        doc->NickUpdate(kNickAdd, newNick, 0);
+        doc->NickUpdate(kNickSet, newNick, bits);
+        if (line.empty()) line = app_.ExpandVariables(m, "$nick is now known as $1");
+        app_.output.Print(in.socket, window.name, Cls::Info, line);
+    }
+
+    // A query window follows its peer (or the user) to the new nick, unless
+    // another window already has that name.
+    FrameId query = app_.registry.GetFrmByNameSocket(oldNick, in.socket);
+    if (query == 0) return;
+    FrameId holder = app_.registry.GetFrmByNameSocket(newNick, in.socket);
+    if (holder == 0 || holder == query) app_.registry.UpdateCR(query, newNick, kUpdateName);
+}
+
+// :alice!a@host QUIT :bye
+// Shown in every window whose nick list holds the nick, and nowhere else.
+void CIncomingDispatcher::OnQuit(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    if (m.nick.empty()) return;
+    std::string line;
+    for (const WindowRef& window : WindowsOf(in.socket, kAnyType)) {
+        CZorlDoc* doc = app_.registry.DocOf(window.frame);
+        if (!doc || doc->NickFlags(m.nick) == kNickAbsent) continue;
+        doc->NickUpdate(kNickRemove, m.nick, 0);
+        if (line.empty())
+            line = app_.ExpandVariables(
+                m, m.params.empty() ? "$nick has quit channel" : "$nick has quit channel ($1)");
+        app_.output.Print(in.socket, window.name, Cls::Info, line);
+    }
+}
+
+// :alice!a@host JOIN :#a,#b
+// A channel whose window is open on this connection is somebody else's join;
+// a channel without one is the user's own, whoever the nick is.
+void CIncomingDispatcher::OnJoin(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    ForEachChannel(m.params[0], [&](const std::string& channel) {
+        if (app_.registry.CRExists(channel, in.socket)) {
+            app_.output.Print(
+                in.socket, channel, Cls::Info,
+                ExpandFollowedBy(app_, m, "$nick ($sender) has joined channel ", channel));
+            if (m.nick.empty()) return;
+            if (CZorlDoc* doc = app_.registry.GetDocByNameSocket(channel, in.socket))
+                doc->NickUpdate(kNickAdd, m.nick, 0);
+            return;
+        }
+        if (ChannelRecord* record =
+                app_.registry.NewWindow(channel, kWindowChannel, in.socket, true)) {
+            if (CZorlDoc* doc = app_.registry.DocOf(record->frame))
+                doc->NickUpdate(kNickClearAll, "", 0);
+        }
+        // The 324 answer fills the window's mode flags.
+        app_.SendLine(in.socket, "MODE " + channel, false);
+        app_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
+                           channel.c_str());
+    });
+}
+
+// :alice!a@host PART #a,#b :reason
+// Own only when the nick matches exactly; the event scripts see the own part
+// while the window still exists.
+void CIncomingDispatcher::OnPart(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    ForEachChannel(m.params[0], [&](const std::string& channel) {
+        if (m.nick != app_.settings.m_user_mynick) {
+            ShowExpanded(app_, in.socket, channel, Cls::Info, m, "$nick has left channel");
+            if (CZorlDoc* doc = app_.registry.GetDocByNameSocket(channel, in.socket))
+                doc->NickUpdate(kNickRemove, m.nick, 0);
+            return;
+        }
+        app_.MatchEvents(in.socket, m, in.ignored);
+        CloseChannel(channel, in.socket);
+    });
+}
+
+// :alice!a@host MODE #a +o bob
+void CIncomingDispatcher::OnMode(const Incoming& in) {
+    app_.modes.HandleMode(in.socket, in.message);
+}
+
+// :alice!a@host TOPIC #a :new topic
+// The channel record keeps the topic for the window caption.
+void CIncomingDispatcher::OnTopic(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    ShowExpanded(app_, in.socket, m.params[0], Cls::Info, m, "$nick changes topic to $2");
+    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(m.params[0], in.socket), m.params[1],
+                           kUpdateTopic);
+}
+
+// :alice!a@host INVITE me :#a   ->   "alice invites you to me #a"
+void CIncomingDispatcher::OnInvite(const Incoming& in) {
+    ShowExpanded(app_, nullptr, "", Cls::Info, in.message, "$nick invites you to $1-");
+}
+
+// :op!o@host KICK #a alice :reason
+// The kicked nick is compared ignoring case: servers may echo the user's nick
+// in another spelling.
+void CIncomingDispatcher::OnKick(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    const std::string& channel = m.params[0];
+    const std::string& victim = m.params[1];
+    const bool noReason = m.params[2].empty();
+    // The empty name is the status window's, which is no channel.
+    if (channel.empty() || !app_.registry.GetDocByNameSocket(channel, in.socket)) return;
+
+    if (EqualsNoCase(victim, app_.settings.m_user_mynick)) {
+        ShowExpanded(app_, nullptr, "", Cls::Info, m,
+                     noReason ? "you were kicked from channel $1 by $nick"
+                              : "you were kicked from channel $1 by $nick ($3)");
+        app_.MatchEvents(in.socket, m, in.ignored);
+        CloseChannel(channel, in.socket);
+        // The server's JOIN answer opens a new window.
+        if (app_.settings.AutoRejoin)
+            app_.SendLine(in.socket, app_.ExpandVariables(m, "JOIN $1"), false);
+        return;
+    }
+    ShowExpanded(app_, in.socket, channel, Cls::Info, m,
+                 noReason ? "$2 was kicked by $nick" : "$2 was kicked by $nick ($3)");
+    if (CZorlDoc* doc = QuietDoc(channel, in.socket)) doc->NickUpdate(kNickRemove, victim, 0);
+}
+
+}  // namespace zorl

@@ -1,0 +1,89 @@
+// Replies about channels: the channel list window, modes, topic, names.
+// A reply naming a channel without a window on this connection still runs
+// its registry step, which then reports that it found no window.
+#include "app/CZorlApp.h"
+#include "common/Numbers.h"
+#include "incoming/IncomingText.h"
+#include "incoming/NumericReplies.h"
+#include "session/TextSplit.h"
+
+namespace zorl {
+
+namespace {
+// The private window LIST fills; no socket, not logged.
+constexpr const char* kListWindow = "~list";
+}  // namespace
+
+// :irc.example.net 321 me Channel :Users  Name
+// Every LIST re-titles the window; rows of a second LIST follow the first.
+void CNumericReplies::ListStart(CIrcSocket*, const IrcMessage&) {
+    if (ChannelRecord* record = app_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true))
+        app_.registry.UpdateCR(record->frame, "Channels", kUpdateTitle);
+}
+
+// :irc.example.net 322 me #a 12 :the topic   ->   "#a" padded to 20, " 12 the topic"
+void CNumericReplies::ListEntry(CIrcSocket* socket, const IrcMessage& message) {
+    app_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true);
+    std::string channel = app_.ExpandVariables(message, "$2");
+    std::string rest = app_.ExpandVariables(message, "$3-");
+    app_.output.PrintF(socket, kListWindow, Cls::Status, "%-20s %s", channel.c_str(), rest.c_str());
+}
+
+// :irc.example.net 324 me #a +ntl 50
+void CNumericReplies::ChannelModes(CIrcSocket* socket, const IrcMessage& message) {
+    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket),
+                           message.params[2], kUpdateFlags);
+}
+
+// :irc.example.net 329 me #a 1700000000
+void CNumericReplies::ChannelCreated(CIrcSocket*, const IrcMessage& message) {
+    app_.output.Print(
+        nullptr, "", Cls::Status,
+        ExpandFollowedBy(app_, message, "$2 created on ", TimeText(Atol(message.params[2]))));
+}
+
+// :irc.example.net 332 me #a :the topic
+void CNumericReplies::Topic(CIrcSocket* socket, const IrcMessage& message) {
+    ShowExpanded(app_, socket, message.params[1], Cls::Info, message, "Topic is '$3'");
+    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket),
+                           message.params[2], kUpdateTopic);
+}
+
+// :irc.example.net 333 me #a alice!a@host 1700000000
+// :irc.example.net 333 me #a :alice 1700000000   (setter and time in one)
+void CNumericReplies::TopicSetter(CIrcSocket* socket, const IrcMessage& message) {
+    std::string setter;
+    std::string time;
+    if (message.params.size() == 4) {
+        setter = message.params[2];
+        time = message.params[3];
+    } else {
+        Split parts = SplitWord(message.params[2]);
+        setter = parts.head;
+        time = parts.tail;
+    }
+    app_.output.PrintF(socket, message.params[1], Cls::Info, "Set by %s at %s", setter.c_str(),
+                       TimeText(Atol(time)).c_str());
+}
+
+// :irc.example.net 353 me = #a :@alice +bob carol
+// Fills the nick list only until the channel's 366 has come: a NAMES typed
+// later is shown, not added a second time.
+void CNumericReplies::Names(CIrcSocket* socket, const IrcMessage& message) {
+    if (message.params.size() < 4) return;
+    const std::string& channel = message.params[2];
+    if (channel.empty()) return;  // the empty name is the status window's
+    CZorlDoc* doc = app_.registry.GetDocByNameSocket(channel, socket);
+    const ChannelRecord* record = app_.registry.FindCR(channel, socket);
+    if (!doc || !record || record->joined) return;
+    ForEachWord(message.params[3],
+                [doc](const std::string& nick) { doc->NickUpdate(kNickAdd, nick, 0); });
+}
+
+// :irc.example.net 366 me #a :End of NAMES list
+void CNumericReplies::NamesEnd(CIrcSocket* socket, const IrcMessage& message) {
+    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket), "1",
+                           kUpdateJoined);
+}
+
+}  // namespace zorl

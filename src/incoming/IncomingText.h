@@ -1,0 +1,62 @@
+// Small steps the incoming handlers share: showing an expanded template,
+// walking word and channel lists, and the time text of server replies.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "common/Text.h"
+#include "session/IrcMessage.h"
+#include "windows/Output.h"
+
+namespace zorl {
+
+class CZorlApp;
+class CIrcSocket;
+
+// Print(socket, window, cls, template expanded against the message).
+void ShowExpanded(CZorlApp& app, CIrcSocket* socket, const std::string& window, Cls cls,
+                  const IrcMessage& message, const char* templ);
+
+// The expanded template followed by `value`. Stands in for using an expanded
+// template as a printf format with one "%s": server text never becomes a
+// format, and a "%" in a nick stays a "%".
+std::string ExpandFollowedBy(CZorlApp& app, const IrcMessage& message, const char* templ,
+                             const std::string& value);
+
+// A server time value (seconds since 1970) as local time in the form
+// "Fri Aug  3 12:00:00 2001".
+std::string TimeText(long seconds);
+
+// Calls visit(word) for each blank-separated word: "@op +voiced plain".
+template <class Visit>
+void ForEachWord(std::string_view text, Visit visit) {
+    std::size_t at = 0;
+    while (true) {
+        while (at < text.size() && IsWhite(text[at])) ++at;
+        if (at >= text.size()) return;
+        std::size_t end = text.find(' ', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view word = text.substr(at, end - at);
+        while (!word.empty() && IsWhite(word.back())) word.remove_suffix(1);
+        if (!word.empty()) visit(std::string(word));
+        at = end;
+    }
+}
+
+// Calls visit(channel) for each entry of a JOIN or PART list: "#a,#b, #c".
+// Leading blanks of an entry are dropped; empty entries are skipped, because
+// the empty name is the status window's.
+template <class Visit>
+void ForEachChannel(std::string_view list, Visit visit) {
+    while (!list.empty()) {
+        std::size_t comma = list.find(',');
+        std::string_view channel = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+        while (!list.empty() && list.front() == ' ') list.remove_prefix(1);
+        if (!channel.empty()) visit(std::string(channel));
+    }
+}
+
+}  // namespace zorl

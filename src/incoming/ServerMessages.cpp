@@ -1,0 +1,56 @@
+// PRIVMSG, NOTICE, PING, ERROR and commands the client does not know.
+#include "app/CZorlApp.h"
+#include "common/Text.h"
+#include "incoming/Dispatcher.h"
+#include "incoming/IncomingText.h"
+
+namespace zorl {
+
+// :alice!a@host PRIVMSG #a :hello
+// :alice!a@host PRIVMSG me :\x01VERSION\x01   (CTCP request)
+// The output layer picks the window; a query window that does not know its
+// peer's address yet learns it from here.
+void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    if (!m.c_command.empty()) {
+        app_.ctcp.HandleCtcpRequest(in.socket, m);
+        return;
+    }
+    app_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindMessage,
+                             app_.ExpandVariables(m, "$2-"));
+    if (m.sender.empty() || m.nick.empty()) return;
+    const ChannelRecord* record = app_.registry.FindCR(ToLower(m.nick), in.socket);
+    if (record && record->sender.empty())
+        app_.registry.UpdateCR(record->frame, m.sender, kUpdateSender);
+}
+
+// :alice!a@host NOTICE me :text
+// :alice!a@host NOTICE me :\x01PING 123\x01   (CTCP reply)
+void CIncomingDispatcher::OnNotice(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    if (!m.c_command.empty()) {
+        app_.ctcp.HandleCtcpReply(in.socket, m);
+        return;
+    }
+    app_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindNotice,
+                             app_.ExpandVariables(m, "$2-"));
+}
+
+// PING :irc.example.net   ->   PONG irc.example.net
+void CIncomingDispatcher::OnPing(const Incoming& in) {
+    if (app_.settings.NoPing == 0) app_.output.Print(nullptr, "", Cls::Info, "PING? PONG!");
+    app_.SendLine(in.socket, app_.ExpandVariables(in.message, "PONG $1-"), false);
+}
+
+// ERROR :Closing link (bye)
+// Followed by a line holding one blank, which sets it apart.
+void CIncomingDispatcher::OnError(const Incoming& in) {
+    ShowExpanded(app_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
+}
+
+// :server FOO a b   ->   "FOO a b"
+void CIncomingDispatcher::OnUnknown(const Incoming& in) {
+    ShowExpanded(app_, nullptr, "", Cls::Status, in.message, "$command $1-");
+}
+
+}  // namespace zorl

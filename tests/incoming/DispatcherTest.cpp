@@ -1,0 +1,303 @@
+// Server commands as transcripts: a raw line in, what each window shows, what
+// the nick lists hold and what was sent back.
+#include "incoming/IncomingFixture.h"
+
+namespace zorl::test {
+namespace {
+
+class DispatcherTest : public IncomingTest {};
+
+// ---- NICK -----------------------------------------------------------------
+
+TEST_F(DispatcherTest, NickChangeFollowsTheNickIntoEveryChannelKeepingItsBits) {
+    Join("#a", "me @alice bob");
+    Join("#b", "me +alice");
+    Join("#c", "me bob");
+    Clear();
+
+    Recv(":alice!a@host NICK :alicia");
+
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"alicia", kNickOp}, {"bob", 0}})) << Transcript();
+    EXPECT_EQ(Nicks("#b"), (NickMap{{"me", 0}, {"alicia", kNickVoice}})) << Transcript();
+    ExpectLines("#a", {"alice is now known as alicia"});
+    ExpectShown("#b", Cls::Info, "alice is now known as alicia");
+    ExpectLines("#c", {});
+    ExpectLines("", {});
+    EXPECT_EQ(app.settings.m_user_mynick, "me");
+}
+
+// A "new" nick that differs only in letter case, or not at all, is the same
+// entry: it must not vanish from the list.
+TEST_F(DispatcherTest, NickChangeToTheSameNickKeepsItListed) {
+    Join("#a", "me @bob");
+    Recv(":bob!b@host NICK :bob");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", kNickOp}})) << Transcript();
+
+    Recv(":bob!b@host NICK :Bob");
+    NickMap nicks = Nicks("#a");
+    EXPECT_EQ(nicks.size(), 2u) << Transcript();
+    ASSERT_TRUE(nicks.count("Bob") || nicks.count("bob")) << Transcript();
+    EXPECT_EQ(nicks.count("Bob") ? nicks["Bob"] : nicks["bob"], kNickOp);
+}
+
+TEST_F(DispatcherTest, OwnNickChangeIsStoredAndRenamesTheQueryNamedLikeTheOldNick) {
+    app.registry.NewWindow("me", kWindowQuery, server, false);
+    Join("#a", "@me");
+    Clear();
+
+    Recv(":me!u@client NICK :myself");
+
+    EXPECT_EQ(app.settings.m_user_mynick, "myself");
+    ExpectShown("", Cls::Info, "Your nick is changed to myself");
+    EXPECT_EQ(app.ini.ReadString("USER", "Nick", ""), "myself");
+    EXPECT_FALSE(HasWindow("me")) << Transcript();
+    ASSERT_TRUE(HasWindow("myself")) << Transcript();
+    EXPECT_EQ(Record("myself")->title, "myself");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"myself", kNickOp}}));
+    ExpectLines("#a", {"me is now known as myself"});
+}
+
+TEST_F(DispatcherTest, PeerNickChangeRenamesItsQueryUnlessTheNewNameIsTaken) {
+    Recv(":alice!a@host PRIVMSG me :hi");
+    ASSERT_TRUE(HasWindow("alice")) << Transcript();
+    Recv(":alice!a@host NICK :alicia");
+    EXPECT_FALSE(HasWindow("alice")) << Transcript();
+    EXPECT_TRUE(HasWindow("alicia")) << Transcript();
+
+    // Two windows of one name on one connection would make lookups ambiguous.
+    Recv(":carol!c@host PRIVMSG me :hi");
+    Recv(":alicia!a@host NICK :carol");
+    EXPECT_TRUE(HasWindow("alicia")) << Transcript();
+    EXPECT_TRUE(HasWindow("carol")) << Transcript();
+}
+
+// ---- QUIT -----------------------------------------------------------------
+
+TEST_F(DispatcherTest, QuitIsShownOnlyWhereTheNickIsListed) {
+    Join("#a", "me alice bob");
+    Join("#b", "me bob");
+    Recv(":alice!a@host PRIVMSG me :psst");  // a query window of alice
+    Clear();
+
+    Recv(":alice!a@host QUIT :bye");
+    ExpectLines("#a", {"alice has quit channel (bye)"});
+    ExpectShown("#a", Cls::Info, "alice has quit channel (bye)");
+    ExpectLines("#b", {});
+    ExpectLines("alice", {});
+    ExpectLines("", {});
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", 0}}));
+
+    Clear();
+    Recv(":bob!b@host QUIT");
+    ExpectLines("#a", {"bob has quit channel"});
+    ExpectLines("#b", {"bob has quit channel"});
+
+    // Somebody who shares no channel leaves no trace, not even in a query.
+    Clear();
+    Recv(":alice!a@host QUIT :again");
+    ExpectNothingShown();
+}
+
+// ---- JOIN -----------------------------------------------------------------
+
+TEST_F(DispatcherTest, OwnJoinOfTwoChannelsOpensBothAndAsksForTheirModes) {
+    Recv(":me!u@client JOIN :#a,#b");
+    ASSERT_TRUE(HasWindow("#a")) << Transcript();
+    ASSERT_TRUE(HasWindow("#b")) << Transcript();
+    EXPECT_EQ(Record("#a")->type, kWindowChannel);
+    EXPECT_EQ(Record("#b")->socket, server);
+    ExpectSent({"MODE #a", "MODE #b"});
+    ExpectShown("#a", Cls::Info, "now talking in channel #a");
+    ExpectShown("#b", Cls::Info, "now talking in channel #b");
+}
+
+TEST_F(DispatcherTest, JoinForAChannelWithoutWindowIsTakenAsOwnJoin) {
+    Recv(":alice!a@host JOIN #z");
+    ASSERT_TRUE(HasWindow("#z")) << Transcript();
+    EXPECT_TRUE(Nicks("#z").empty());
+    ExpectSent({"MODE #z"});
+}
+
+TEST_F(DispatcherTest, JoinOfAnotherUserIsShownAndListed) {
+    Join("#a", "me");
+    Clear();
+    Recv(":alice!a@host JOIN :#a");
+    ExpectLines("#a", {"alice (a@host) has joined channel #a"});
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"alice", 0}}));
+    ExpectNothingSent();
+
+    // Percent signs from the wire are text, not conversions.
+    Clear();
+    Recv(":a%sb!x%n@host JOIN #a");
+    ExpectLines("#a", {"a%sb (x%n@host) has joined channel #a"});
+}
+
+// ---- PART and KICK ----------------------------------------------------------
+
+TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {
+    Join("#a", "me alice");
+    Clear();
+    Recv(":alice!a@host PART #a :later");
+    ExpectLines("#a", {"alice has left channel"});
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}}));
+
+    // Own only when the nick matches exactly.
+    Recv(":ME!u@client PART #a");
+    EXPECT_TRUE(HasWindow("#a")) << Transcript();
+
+    Recv(":me!u@client PART #a");
+    EXPECT_FALSE(HasWindow("#a")) << Transcript();
+    EXPECT_TRUE(HasWindow("")) << Transcript();
+}
+
+TEST_F(DispatcherTest, OwnKickWithAutoRejoinAndEmptyReason) {
+    app.settings.AutoRejoin = 1;
+    Join("#a", "me op");
+    Clear();
+    Recv(":op!o@host KICK #a me :");
+    EXPECT_FALSE(HasWindow("#a")) << Transcript();
+    ExpectLines("", {"you were kicked from channel #a by op"});
+    ExpectShown("", Cls::Info, "you were kicked from channel #a by op");
+    ExpectSent({"JOIN #a"});
+
+    // The server's answer opens a fresh window.
+    Recv(":me!u@client JOIN #a");
+    EXPECT_TRUE(HasWindow("#a")) << Transcript();
+}
+
+TEST_F(DispatcherTest, KickNamingTheUserInAnotherLetterCaseIsAnOwnKick) {
+    Join("#a", "me op");
+    Clear();
+    Recv(":op!o@host KICK #a ME :out");
+    EXPECT_FALSE(HasWindow("#a")) << Transcript();
+    ExpectLines("", {"you were kicked from channel #a by op (out)"});
+    ExpectNothingSent();  // AutoRejoin is off
+}
+
+TEST_F(DispatcherTest, KickOfAnotherUser) {
+    Join("#a", "me @op alice");
+    Clear();
+    Recv(":op!o@host KICK #a alice :spam");
+    ExpectLines("#a", {"alice was kicked by op (spam)"});
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"op", kNickOp}}));
+    Recv(":op!o@host KICK #a bob :");
+    ExpectShown("#a", Cls::Info, "bob was kicked by op");
+
+    // No window for the channel: nothing happens and none opens.
+    Recv(":op!o@host KICK #zz me :bye");
+    EXPECT_FALSE(HasWindow("#zz")) << Transcript();
+    ExpectNothingSent();
+}
+
+// ---- TOPIC and INVITE -------------------------------------------------------
+
+TEST_F(DispatcherTest, TopicIsShownAndKeptInTheCaption) {
+    Join("#a", "me");
+    Clear();
+    Recv(":alice!a@host TOPIC #a :fresh topic");
+    ExpectLines("#a", {"alice changes topic to fresh topic"});
+    EXPECT_EQ(Record("#a")->topic, "fresh topic");
+    EXPECT_EQ(Recorded("#a")->caption, "#a: fresh topic");
+
+    // Compared in any letter case.
+    Recv(":alice!a@host topic #a :lower");
+    EXPECT_EQ(Record("#a")->topic, "lower");
+}
+
+TEST_F(DispatcherTest, InviteShowsAllParametersInTheStatusWindow) {
+    Recv(":alice!a@host INVITE me :#a");
+    ExpectShown("", Cls::Info, "alice invites you to me #a");
+    Recv(":bob!b@host Invite me #b");
+    ExpectShown("", Cls::Info, "bob invites you to me #b");
+}
+
+// ---- PRIVMSG and NOTICE -----------------------------------------------------
+
+TEST_F(DispatcherTest, MessagesAreShownAndAQueryLearnsItsPeersAddress) {
+    Join("#a", "me alice");
+    Clear();
+    Recv(":alice!a@host PRIVMSG #a :hello all");
+    ExpectLines("#a", {"<alice> hello all"});
+
+    app.registry.NewWindow("bob", kWindowQuery, server, true);
+    Recv(":Bob!b@first PRIVMSG me :hi there");
+    ExpectLines("bob", {"<Bob> hi there"});
+    EXPECT_EQ(Record("bob")->sender, "b@first");
+    EXPECT_EQ(Recorded("bob")->caption, "bob (b@first)");
+    Recv(":Bob!b@second PRIVMSG me :again");
+    EXPECT_EQ(Record("bob")->sender, "b@first");
+}
+
+TEST_F(DispatcherTest, NoticeAndCtcpAreNotShownAsPlainMessages) {
+    Join("#a", "me alice");
+    Clear();
+    Recv(":alice!a@host NOTICE #a :heads up");
+    ExpectShown("#a", Cls::Notice, "#-alice- heads up");
+    Recv(":alice!a@host PRIVMSG #a :\x01VERSION\x01");
+    for (const std::string& line : Lines("#a")) EXPECT_EQ(line.find("<alice>"), std::string::npos);
+}
+
+// ---- ignored senders ----------------------------------------------------------
+
+TEST_F(DispatcherTest, IgnoredSenderIsSilencedButTracked) {
+    app.IgnoreList = {"troll!*@*"};
+    Join("#a", "me troll");
+    Clear();
+
+    for (const char* line :
+         {":troll!t@host PRIVMSG #a :spam", ":troll!t@host PRIVMSG me :spam",
+          ":troll!t@host NOTICE me :spam", ":troll!t@host INVITE me #x", ":troll!t@host PING :x"}) {
+        SCOPED_TRACE(line);
+        Recv(line);
+        ExpectNothingShown();
+        EXPECT_FALSE(HasWindow("troll")) << Transcript();
+        ExpectNothingSent();
+    }
+
+    Recv(":troll!t@host NICK :troll2");
+    ExpectLines("#a", {"troll is now known as troll2"});
+    Recv(":troll2!t@host PART #a");
+    Recv(":troll2!t@host JOIN #a");
+    Recv(":troll2!t@host QUIT :gone");
+    ExpectLines("#a", {"troll is now known as troll2", "troll2 has left channel",
+                       "troll2 (t@host) has joined channel #a", "troll2 has quit channel (gone)"});
+}
+
+// ---- PING, ERROR and unknown commands -----------------------------------------
+
+TEST_F(DispatcherTest, PingIsAnsweredAndShownUnlessNoPing) {
+    struct Case {
+        int noPing;
+        std::vector<std::string> shown;
+    };
+    for (const Case& c : {Case{0, {"PING? PONG!"}}, Case{1, {}}}) {
+        SCOPED_TRACE(c.noPing);
+        app.settings.NoPing = c.noPing;
+        Clear();
+        Recv("PING :token");
+        ExpectLines("", c.shown);
+        ExpectSent({"PONG token"});
+    }
+    Clear();
+    Recv("PING a b");
+    ExpectSent({"PONG a b"});
+}
+
+TEST_F(DispatcherTest, ErrorAndUnknownCommandsGoToTheStatusWindow) {
+    Recv("ERROR :Closing link (quit)");
+    ExpectLines("", {"Closing link (quit)", " "});
+    ExpectShown("", Cls::Info, "Closing link (quit)");
+
+    Clear();
+    Recv(":irc.test FOO a :b");
+    ExpectLines("", {"FOO a b"});
+    ExpectShown("", Cls::Status, "FOO a b");
+
+    // "000" reads as 0: no numeric reply, the command word stays.
+    Clear();
+    Recv(":irc.test 000 me :zero");
+    ExpectLines("", {"000 me zero"});
+}
+
+}  // namespace
+}  // namespace zorl::test

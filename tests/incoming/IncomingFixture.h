@@ -1,0 +1,104 @@
+// A started client connected to a scripted server, fed raw server lines.
+// Tests read like transcripts: Recv(line), then what each window shows and
+// what was sent back; a failed expectation prints every window and the wire.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/AppFixture.h"
+
+namespace zorl::test {
+
+class IncomingTest : public AppFixture {
+protected:
+    using NickMap = std::map<std::string, int>;
+
+    void SetUp() override {
+        AppFixture::SetUp();
+        app.settings.m_user_mynick = "me";
+        server = Server();
+        server->type = kSocketNormal;
+        server->Create(kEventRead | kEventConnect | kEventClose);
+        wire = host.sockets.Last();
+        server->connected = true;
+        app.ircstatus = CONNECTED;
+        app.registered = true;
+        Clear();
+    }
+
+    // One line from the server, as the connection hands it to the parser.
+    void Recv(const std::string& line) { app.parser.ParseLine(server, line); }
+
+    // The user's own join as the server reports it, with the names that follow.
+    void Join(const std::string& channel, const std::string& names) {
+        Recv(":me!u@client JOIN :" + channel);
+        Recv(":irc.test 353 me = " + channel + " :" + names);
+        Recv(":irc.test 366 me " + channel + " :End of NAMES list");
+    }
+
+    // Forgets what was shown and sent so far.
+    void Clear() {
+        ClearPanes();
+        if (wire) wire->sent.clear();
+    }
+
+    const ChannelRecord* Record(const std::string& name) {
+        FrameId frame = FrameOf(name);
+        return frame ? app.registry.GetCRbyFrm(frame) : nullptr;
+    }
+    bool HasWindow(const std::string& name) const { return FrameOf(name) != 0; }
+    NickMap Nicks(const std::string& channel) {
+        CZorlDoc* doc = app.registry.DocOf(FrameOf(channel));
+        return doc ? doc->Nicks() : NickMap{};
+    }
+
+    // The lines a window shows, without their line ends ("" is the status window).
+    std::vector<std::string> Lines(const std::string& window) {
+        std::vector<std::string> lines;
+        for (const Piece& piece : Pieces(window)) {
+            std::string text = piece.text;
+            if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+                text.resize(text.size() - 2);
+            lines.push_back(text);
+        }
+        return lines;
+    }
+    std::vector<std::string> Sent() const {
+        std::vector<std::string> lines;
+        const std::string all = wire ? wire->sent : std::string();
+        for (std::size_t at = 0; at < all.size();) {
+            std::size_t end = all.find("\r\n", at);
+            if (end == std::string::npos) end = all.size();
+            lines.push_back(all.substr(at, end - at));
+            at = end + 2;
+        }
+        return lines;
+    }
+    std::string Wire() const {
+        std::string out = "---- sent\n";
+        for (const std::string& line : Sent()) out += "    " + line + "\n";
+        return out;
+    }
+
+    void ExpectShown(const std::string& window, Cls cls, const std::string& line) {
+        EXPECT_TRUE(Shows(window, ColourOf(cls), line)) << Wire();
+    }
+    void ExpectLines(const std::string& window, const std::vector<std::string>& lines) {
+        EXPECT_EQ(Lines(window), lines) << "window \"" << window << "\"\n"
+                                        << Transcript() << Wire();
+    }
+    // No window shows anything.
+    void ExpectNothingShown() { EXPECT_TRUE(AllShown().empty()) << Transcript(); }
+    void ExpectSent(const std::vector<std::string>& lines) {
+        EXPECT_EQ(Sent(), lines) << Transcript() << Wire();
+    }
+    void ExpectNothingSent() { ExpectSent({}); }
+
+    CIrcSocket* server = nullptr;
+    std::shared_ptr<ScriptedSocketState> wire;
+};
+
+}  // namespace zorl::test
