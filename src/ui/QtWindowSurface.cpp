@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMdiArea>
+#include <QTimer>
 
 #include "app/CZorlApp.h"
 #include "ui/ChildFrames.h"
@@ -159,12 +160,19 @@ CChildFrameBase* QtWindowSurface::ActiveFrame() const {
 void QtWindowSurface::ScheduleFlush() {
     if (flush_posted_) return;
     flush_posted_ = true;
-    QMetaObject::invokeMethod(
-        &flush_context_, [this] { Flush(); }, Qt::QueuedConnection);
+    const qint64 since = since_flush_.isValid() ? since_flush_.elapsed() : kFlushInterval;
+    if (since >= kFlushInterval) {
+        QMetaObject::invokeMethod(
+            &flush_context_, [this] { Flush(); }, Qt::QueuedConnection);
+        return;
+    }
+    QTimer::singleShot(static_cast<int>(kFlushInterval - since), Qt::PreciseTimer, &flush_context_,
+                       [this] { Flush(); });
 }
 
 void QtWindowSurface::Flush() {
     flush_posted_ = false;
+    since_flush_.start();
     std::vector<FrameId> ids;
     ids.swap(queued_);
     for (FrameId id : ids) {

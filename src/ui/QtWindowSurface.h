@@ -2,13 +2,17 @@
 // window, buttons live in its button bar.
 //
 // Output is batched: AppendPiece only queues the piece on its pane; one
-// flush per pass of the event loop adds everything queued, and nick-list
-// refreshes (hint bit 16) are folded into the same flush. User actions that
+// flush adds everything queued, and nick-list refreshes (hint bit 16) are
+// folded into the same flush. The flush runs at the end of the pass of the
+// event loop, but not more often than every kFlushInterval: a flood is
+// added (and painted) a few dozen times a second, not once per read from
+// the socket, which is what keeps a busy channel cheap. User actions that
 // arrive while the engine is inside one of our calls (window activation
 // caused by destroying a frame) are reported on the next pass, never from
 // inside the engine's call.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -30,6 +34,8 @@ class CChildFrameBase;
 
 class QtWindowSurface : public IWindowSurface {
 public:
+    static constexpr int kFlushInterval = 15;  // milliseconds
+
     explicit QtWindowSurface(CMainFrame& main);
     ~QtWindowSurface() override;
     QtWindowSurface(const QtWindowSurface&) = delete;
@@ -80,6 +86,7 @@ private:
     std::unordered_map<FrameId, QPointer<CChildFrameBase>> frames_;
     std::vector<FrameId> queued_;
     FrameId next_frame_ = 0;
+    QElapsedTimer since_flush_;
     bool flush_posted_ = false;
     bool buttons_changed_ = false;
     bool creating_hidden_ = false;

@@ -48,11 +48,13 @@ struct UiHarness {
         main.show();
     }
 
-    // Everything a pass of the event loop would do, deferred deletes included.
-    static void Pump() {
+    // Everything the event loop would do by now: posted events, deferred
+    // deletes, and the output flush (which may wait for its interval).
+    void Pump() {
         for (int i = 0; i < 3; ++i) {
             QApplication::processEvents();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            surface.Flush();
         }
     }
 
