@@ -44,6 +44,7 @@ FrameId QtWindowSurface::CreateFrame(int type, CZorlDoc& doc, bool show, bool ma
         else
             frame->showNormal();
         mdi->setActiveSubWindow(frame);
+        frame->widget()->setFocus(Qt::OtherFocusReason);  // the input line, where it has one
         return id;
     }
     // Shown, but the window the user works in stays active (a query opened
@@ -52,10 +53,7 @@ FrameId QtWindowSurface::CreateFrame(int type, CZorlDoc& doc, bool show, bool ma
     creating_hidden_ = true;
     frame->setAttribute(Qt::WA_ShowWithoutActivating);
     mdi->addSubWindow(frame);
-    if (previous && previous->isMaximized())
-        frame->showMaximized();
-    else
-        frame->show();
+    frame->show();
     if (previous) mdi->setActiveSubWindow(previous);
     creating_hidden_ = false;
     return id;
