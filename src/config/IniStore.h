@@ -7,12 +7,16 @@
 // relative to the configuration directory.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zorl {
 
 class IDialogs;
+struct IniText;
+enum class LoadResult;
 
 class CIniStore {
 public:
@@ -39,13 +43,12 @@ public:
     // The program's own line-based operations (no length limit).
     bool ReadSectionLine(const std::string& file, const std::string& section, int index,
                          std::string& out) const;
-    std::string ReadKey(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& def) const;
+    std::string ReadKey(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& def) const;
     bool WriteKey(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
     bool AppendLine(const std::string& file, const std::string& section, const std::string& line);
-    bool AddListItem(const std::string& file, const std::string& section,
-                     const std::string& value);
+    bool AddListItem(const std::string& file, const std::string& section, const std::string& value);
     bool DeleteSection(const std::string& file, const std::string& section);
     bool EmptySection(const std::string& file, const std::string& section);
     bool RenameSection(const std::string& file, const std::string& oldName,
@@ -53,7 +56,9 @@ public:
 
     // Whole numbered lists ("n0", "n1", ... up to the first missing or empty).
     std::vector<std::string> ReadList(const std::string& file, const std::string& section) const;
-    // Replaces a list read earlier with `previousCount` entries.
+    // Replaces a list read earlier with `previousCount` entries: "n0", "n1", ...
+    // get the non-empty `values` in order, and every list key after them goes,
+    // stale keys beyond a gap included, so none of them can rejoin the list.
     void WriteList(const std::string& file, const std::string& section,
                    const std::vector<std::string>& values, std::size_t previousCount);
 
@@ -79,9 +84,22 @@ public:
         return WriteKey(kMainFile, section, key, value);
     }
 
+    // Test seam: later rewrites fail after `bytes` bytes, as on a full disk.
+    void SetWriteLimitForTest(std::size_t bytes) { write_limit_ = bytes; }
+
 private:
+    enum class Missing { Quiet, Report };
+    // `Report` shows the message box when the file cannot be read.
+    LoadResult Load(const std::string& file, IniText& text, Missing missing) const;
+    bool Save(const std::string& file, const IniText& text) const;
+    // Read (a missing file is empty), change the lines, rewrite.
+    // A file that exists but cannot be read is left alone (false).
+    template <typename Change>
+    bool Edit(const std::string& file, Change change);
+
     IDialogs& dialogs_;
     std::string directory_ = "./";
+    std::size_t write_limit_ = SIZE_MAX;
 };
 
 }  // namespace zorl
