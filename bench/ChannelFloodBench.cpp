@@ -48,10 +48,10 @@ int main(int argc, char** argv) {
 
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (server.Done()) application.quit();
+        if (server.Done()) QApplication::exit(0);  // quit() would close the windows
     });
     poll.start(5);
-    QTimer::singleShot(120000, &application, &QApplication::quit);
+    QTimer::singleShot(120000, [] { QApplication::exit(1); });
     application.exec();
 
     if (!server.Answered()) {
