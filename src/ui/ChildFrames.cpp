@@ -65,6 +65,7 @@ CChildFrameBase::CChildFrameBase(CZorlApp* app, QtWindowSurface* surface, CZorlD
     : context_{app, &doc, surface, id, type} {
     panes_ = new CPaneGrid(context_, withInput, withNicks, this);
     setWidget(panes_);
+    setWindowIcon(AppIcon());
     setMinimumSize(160, 100);
     resize(560, 360);
 }

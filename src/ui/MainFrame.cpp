@@ -14,6 +14,7 @@
 #include "ui/ChildFrames.h"
 #include "ui/DisplayText.h"
 #include "ui/QtWindowSurface.h"
+#include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
 
@@ -54,6 +55,7 @@ constexpr ToolbarEntry kToolbar[] = {
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent), mdi_(new QMdiArea), buttons_(new CWindowButtonBar(nullptr)) {
     setWindowTitle(QStringLiteral("ZORL"));
+    setWindowIcon(AppIcon());
 
     auto* centre = new QWidget(this);
     auto* layout = new QVBoxLayout(centre);

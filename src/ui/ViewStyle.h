@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 
 #include "platform/WindowSurface.h"
 
@@ -40,5 +41,8 @@ QFont BaseFont(const CSettings& settings);
 
 // Text and background colours of an editor or list pane.
 void SetPaneColours(QWidget* pane, Colour text, Colour background);
+
+// The program's icon, drawn rather than shipped: a rounded square with a "z".
+QIcon AppIcon();
 
 }  // namespace zorl::ui

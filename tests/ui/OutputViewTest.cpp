@@ -4,6 +4,7 @@
 
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QWheelEvent>
 
 #include "UiHarness.h"
 #include "ui/NicksView.h"
@@ -157,6 +158,19 @@ TEST_F(OutputView, OneLineAboveTheEndIsStillLive) {
     View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     EXPECT_TRUE(View()->IsLive());
     View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_FALSE(View()->IsLive());
+}
+
+TEST_F(OutputView, WheelAndKeysEnterBackScrollMode) {
+    for (int i = 0; i < 300; ++i) Show("line\r\n");
+    h.Pump();
+    QWheelEvent wheel(QPointF(10, 10), View()->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, 5 * 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(View()->viewport(), &wheel);
+    EXPECT_FALSE(View()->IsLive());
+    Key(View(), Qt::Key_End);
+    EXPECT_TRUE(View()->IsLive());
+    Key(View(), Qt::Key_PageUp);
     EXPECT_FALSE(View()->IsLive());
 }
 
