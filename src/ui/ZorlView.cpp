@@ -51,6 +51,7 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
     setUndoRedoEnabled(false);
     setTabChangesFocus(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // lines wrap
     setFrameShape(QFrame::StyledPanel);
     document()->setDocumentMargin(2);
 
