@@ -1,18 +1,106 @@
-// Start-up: directories, ini files, settings, lists, the status window.
+// Start-up: directories, ini files, settings, lists, the status window; and
+// the small commands of the application object.
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
 #include "app/CZorlApp.h"
+#include "common/Text.h"
 
 namespace zorl {
+namespace {
+
+const char* const kIniFiles[] = {"zorl.ini", "servers.ini", "script.ini", "aliases.ini",
+                                 "popups.ini"};
+const char* const kSubdirectories[] = {"log", "wav", "download"};
+
+// The configuration directory: the working directory with "/" appended.
+std::string WorkingDirectory() {
+    std::error_code error;
+    std::string dir = std::filesystem::current_path(error).string();
+    if (error || dir.empty()) return "./";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+}  // namespace
 
 void CZorlApp::InitInstance() { LoadSettings(); }
 
-void CZorlApp::LoadSettings() {}
+void CZorlApp::LoadSettings() {
+    // 1. The run-time state, and the server connection's socket object.
+    m_debug_window = false;
+    ircstatus = IDLE;
+    TimerHandle = 0;
+    registry.pLastFrm = 0;
+    reconnect_after_close = false;
+    reconnect_count = 0;
+    connect_enabled = true;
+    disconnect_enabled = false;
+    // Windows of the connection refer to this object: it is made only once.
+    if (!pMainSocket) pMainSocket = std::make_unique<CIrcSocket>(*this);
+    pMainSocket->type = kSocketNone;
+    random.Seed(platform.clock.TickCount());
 
-void CZorlApp::DebugOn() {}
-void CZorlApp::DebugOff() {}
-void CZorlApp::OpenLink(const std::string&) {}
-void CZorlApp::LogFiles() {}
+    // 2, 3. Folders and files; failures here show up later, where they are used.
+    config_dir = WorkingDirectory();
+    ini.SetDirectory(config_dir);
+    for (const char* sub : kSubdirectories) {
+        std::error_code ignored;
+        std::filesystem::create_directory(config_dir + sub, ignored);
+    }
+    for (const char* file : kIniFiles) {
+        const std::string path = config_dir + file;
+        std::error_code ignored;
+        if (!std::filesystem::exists(path, ignored)) std::ofstream(path, std::ios::app);
+    }
 
-void CSettings::Load(const CIniStore&) {}
-void ColourTables::Build() {}
+    // 4, 5.
+    colours.Build();
+    settings.Load(ini);
+
+    // 6.
+    aliases.LoadAliases();
+    ignoreNotify.LoadNotifyList();
+    events.LoadScript();
+    ignoreNotify.LoadIgnoreList();
+
+    // 7, 8.
+    platform.surface.SetMainTitle("ZORL");
+    if (const ChannelRecord* status =
+            registry.NewWindow("", kWindowStatus, pMainSocket.get(), true)) {
+        registry.pStatusFrm = status->frame;
+        registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
+    }
+
+    // 9, 10.
+    connection.SetState(IDLE);
+    TimerHandle = platform.ticker.Start(100, [this] { OnTick(); });
+}
+
+void CZorlApp::DebugOn() {
+    m_debug_window = true;
+    platform.surface.SetDebugCommands(true);
+}
+
+void CZorlApp::DebugOff() {
+    m_debug_window = false;
+    platform.surface.SetDebugCommands(false);
+}
+
+// The selection of the active output pane, such as "  www.example.org ".
+void CZorlApp::OpenLink(const std::string& selection) {
+    const std::string link = Trim(selection);
+    if (StartsWithNoCase(link, "http://") || StartsWithNoCase(link, "www.")) {
+        platform.shell.Open(link);
+    }
+}
+
+void CZorlApp::LogFiles() {
+    std::string path;
+    if (platform.dialogs.OpenFile("Log Files (*.log) | *.log||", "log", path)) {
+        platform.shell.Open(path);
+    }
+}
 
 }  // namespace zorl

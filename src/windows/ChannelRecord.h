@@ -23,8 +23,8 @@ const char* WindowTypeName(int type);
 struct ChannelRecord {
     FrameId frame = 0;
     CIrcSocket* socket = nullptr;  // owned by the application, never by the record
-    std::string name;     // lower case; "" for the status window
-    std::string title;    // as given
+    std::string name;              // lower case; "" for the status window
+    std::string title;             // as given
     std::string logfile;
     std::string sender;
     std::string topic;

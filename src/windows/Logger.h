@@ -1,6 +1,7 @@
 // One plain-text log per conversation window, in log/.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 #include "platform/WindowSurface.h"

@@ -13,7 +13,20 @@ class CZorlApp;
 class CIrcSocket;
 
 // Colour classes (keys of section COLOR).
-enum class Cls { Normal, Own, Action, Notice, CTCP, Status, Info, UError, Error, Flow, Time, Notify };
+enum class Cls {
+    Normal,
+    Own,
+    Action,
+    Notice,
+    CTCP,
+    Status,
+    Info,
+    UError,
+    Error,
+    Flow,
+    Time,
+    Notify
+};
 
 enum MessageKind : int { kKindMessage = 0, kKindNotice = 1, kKindAction = 2, kKindCtcp = 3 };
 
@@ -25,8 +38,7 @@ public:
 
     Colour ColourOf(Cls cls) const;
 
-    void Print(CIrcSocket* socket, const std::string& name, Colour colour,
-               const std::string& text);
+    void Print(CIrcSocket* socket, const std::string& name, Colour colour, const std::string& text);
     void Print(CIrcSocket* socket, const std::string& name, Cls cls, const std::string& text) {
         Print(socket, name, ColourOf(cls), text);
     }
@@ -50,6 +62,9 @@ public:
     void Trace(const std::string& text);
 
 private:
+    void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
+                           const std::string& line);
+
     CZorlApp& app_;
 };
 

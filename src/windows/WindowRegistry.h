@@ -3,6 +3,7 @@
 // to case, or by frame. Indexes are not stable: removal shifts later records.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -29,6 +30,7 @@ enum UpdateCode : int {
 class CWindowRegistry {
 public:
     static constexpr int kMaxButtons = 50;
+    static constexpr int kNoButton = -1;  // the 51st window and later
     static constexpr Colour kHighlight = 255;
 
     explicit CWindowRegistry(CZorlApp& app);
@@ -43,7 +45,8 @@ public:
     CZorlDoc* GetDocByNameSocket(const std::string& name, const CIrcSocket* socket);
     CZorlDoc* GetChannelDoc(const std::string& name);
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
-    CZorlDoc* DocOf(FrameId frame);  // silent; null when the frame has none
+    CZorlDoc* DocOf(FrameId frame);             // silent; null when the frame has none
+    ChannelRecord* FindByFrame(FrameId frame);  // silent GetCRbyFrm
     void UpdateCR(FrameId frame, const std::string& value, int code);
     void UpdateWindowTitle(FrameId frame);
     void SetActiveWindow(FrameId frame);
@@ -55,8 +58,10 @@ public:
     // Status caption and the like after a state change.
     void UpdateAllTitles();
 
-    // Button bar.
+    // Button bar. A button keeps its highlight across caption changes,
+    // renumbering and rebuilding.
     void HighlightButton(const ChannelRecord& record, bool on);
+    bool IsHighlighted(const ChannelRecord& record) const;
     // Activates the window of button n (the main window's button command).
     void ActivateButton(int n);
 
@@ -68,12 +73,15 @@ public:
     int buttoncount = 0;
 
 private:
+    int IndexOf(FrameId frame) const;  // -1 when not registered
     void RenumberButtons(int from);
     bool DeleteFrame(FrameId frame);
+    void SetButtonCaption(FrameId frame);
 
     CZorlApp& app_;
     std::vector<ChannelRecord> records_;
     std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
+    std::array<bool, kMaxButtons> highlighted_{};  // by button number
 };
 
 }  // namespace zorl

@@ -15,7 +15,13 @@ namespace zorl {
 class CZorlApp;
 
 enum NickBits : int { kNickOp = 1, kNickVoice = 2, kNickAbsent = 0x8000 };
-enum NickOperation : int { kNickAdd = 0, kNickSet = 1, kNickClear = 2, kNickRemove = 3, kNickClearAll = 4 };
+enum NickOperation : int {
+    kNickAdd = 0,
+    kNickSet = 1,
+    kNickClear = 2,
+    kNickRemove = 3,
+    kNickClearAll = 4
+};
 
 class CZorlDoc {
 public:

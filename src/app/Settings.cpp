@@ -1,0 +1,110 @@
+#include "app/Settings.h"
+
+#include "config/IniStore.h"
+
+namespace zorl {
+namespace {
+
+constexpr Colour Rgb(unsigned red, unsigned green, unsigned blue) {
+    return red + 256 * green + 65536 * blue;
+}
+
+// Colours are stored as decimal red + 256 * green + 65536 * blue.
+// A value beyond 24 bits keeps its low 24.
+Colour ReadColour(const CIniStore& ini, const char* section, const char* key, Colour def) {
+    return static_cast<Colour>(ini.ReadInt(section, key, static_cast<int>(def))) & 0xFFFFFF;
+}
+
+}  // namespace
+
+void CSettings::Load(const CIniStore& ini) {
+    const CSettings defaults;
+    Master = ini.ReadInt("USER", "Master", defaults.Master);
+    m_user_mynick = ini.ReadString("USER", "Nick", defaults.m_user_mynick);
+    RealName = ini.ReadString("USER", "RealName", defaults.RealName);
+    User = ini.ReadString("USER", "User", defaults.User);
+    Email = ini.ReadString("USER", "Email", defaults.Email);
+
+    m_server_address = ini.ReadString("SERVER", "Address", defaults.m_server_address);
+    m_server_name = ini.ReadString("SERVER", "Name", defaults.m_server_name);
+    m_server_ports = ini.ReadString("SERVER", "Ports", defaults.m_server_ports);
+    Password = ini.ReadString("SERVER", "Password", defaults.Password);
+
+    Finger = ini.ReadString("REPLY", "Finger", defaults.Finger);
+    Quit = ini.ReadString("REPLY", "Quit", defaults.Quit);
+
+    BGColor = ReadColour(ini, "CUSTOM", "BGColor", defaults.BGColor);
+    BGColor2 = ReadColour(ini, "CUSTOM", "BGColor2", defaults.BGColor2);
+    FontName = ini.ReadString("CUSTOM", "FontName", defaults.FontName);
+    FontSize = ini.ReadInt("CUSTOM", "FontSize", defaults.FontSize);
+    CharSet = ini.ReadInt("CUSTOM", "CharSet", defaults.CharSet);
+
+    const ColourClasses& d = defaults.Color;
+    Color.Normal = ReadColour(ini, "COLOR", "Normal", d.Normal);
+    Color.Own = ReadColour(ini, "COLOR", "Own", d.Own);
+    Color.Action = ReadColour(ini, "COLOR", "Action", d.Action);
+    Color.Notice = ReadColour(ini, "COLOR", "Notice", d.Notice);
+    Color.CTCP = ReadColour(ini, "COLOR", "CTCP", d.CTCP);
+    Color.Status = ReadColour(ini, "COLOR", "Status", d.Status);
+    Color.Info = ReadColour(ini, "COLOR", "Info", d.Info);
+    Color.UError = ReadColour(ini, "COLOR", "UError", d.UError);
+    Color.Error = ReadColour(ini, "COLOR", "Error", d.Error);
+    Color.Flow = ReadColour(ini, "COLOR", "Flow", d.Flow);
+    Color.Time = ReadColour(ini, "COLOR", "Time", d.Time);
+    Color.Notify = ReadColour(ini, "COLOR", "Notify", d.Notify);
+
+    NickCommand = ini.ReadKey("COMMANDS", "NickCommand", defaults.NickCommand);
+
+    struct IntKey {
+        const char* key;
+        int CSettings::*field;
+    };
+    static const IntKey kOptions[] = {
+        {"LogChannels", &CSettings::LogChannels},
+        {"LogQuery", &CSettings::LogQuery},
+        {"TimeStamp", &CSettings::TimeStamp},
+        {"ExtWho", &CSettings::ExtWho},
+        {"MaxLines", &CSettings::MaxLines},
+        {"ChanConnect", &CSettings::ChanConnect},
+        {"ChanCTCP", &CSettings::ChanCTCP},
+        {"ChanNotice", &CSettings::ChanNotice},
+        {"Notify", &CSettings::Notify},
+        {"ButtonSize", &CSettings::ButtonSize},
+        {"EditSize", &CSettings::EditSize},
+        {"NicksSize", &CSettings::NicksSize},
+        {"AutoRejoin", &CSettings::AutoRejoin},
+        {"AutoReconnect", &CSettings::AutoReconnect},
+        {"ExtMode", &CSettings::ExtMode},
+        {"NoPing", &CSettings::NoPing},
+        {"AllowSound", &CSettings::AllowSound},
+        {"TaskbarBlink", &CSettings::TaskbarBlink},
+        {"ScriptsQuery", &CSettings::ScriptsQuery},
+        {"ExtDebug", &CSettings::ExtDebug},
+        {"RawDebug", &CSettings::RawDebug},
+        {"TimerDebug", &CSettings::TimerDebug},
+        {"ExtConnect", &CSettings::ExtConnect},
+        {"DebugLog", &CSettings::DebugLog},
+        {"DebugWindow", &CSettings::DebugWindow},
+    };
+    for (const IntKey& option : kOptions) {
+        this->*option.field = ini.ReadInt("OPTIONS", option.key, defaults.*option.field);
+    }
+}
+
+void ColourTables::Build() {
+    irc = {
+        {"0", Rgb(255, 255, 255)},  {"1", Rgb(0, 0, 0)},      {"2", Rgb(0, 0, 128)},
+        {"3", Rgb(0, 128, 0)},      {"4", Rgb(255, 0, 0)},    {"5", Rgb(128, 64, 0)},
+        {"6", Rgb(128, 0, 128)},    {"7", Rgb(255, 128, 0)},  {"8", Rgb(255, 255, 0)},
+        {"9", Rgb(0, 255, 0)},      {"10", Rgb(0, 128, 128)}, {"11", Rgb(0, 255, 255)},
+        {"12", Rgb(0, 0, 255)},     {"13", Rgb(255, 0, 255)}, {"14", Rgb(128, 128, 128)},
+        {"15", Rgb(192, 192, 192)},
+    };
+    ansi = {
+        {"30", Rgb(0, 0, 0)},     {"31", Rgb(255, 0, 0)},     {"32", Rgb(0, 128, 0)},
+        {"33", Rgb(128, 64, 0)},  {"34", Rgb(0, 0, 128)},     {"35", Rgb(128, 0, 128)},
+        {"36", Rgb(0, 128, 128)}, {"37", Rgb(192, 192, 192)},
+    };
+}
+
+}  // namespace zorl

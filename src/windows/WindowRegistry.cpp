@@ -1,0 +1,373 @@
+#include "windows/WindowRegistry.h"
+
+#include <array>
+
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "common/Text.h"
+
+namespace zorl {
+
+const char* WindowTypeName(int type) {
+    switch (type) {
+        case kWindowDefault: return "Default";
+        case kWindowStatus: return "Status";
+        case kWindowChannel: return "Channel";
+        case kWindowQuery: return "Query";
+        case kWindowDccQuery: return "DccQuery";
+        case kWindowDccSend: return "DccSend";
+        default: return "unknown";
+    }
+}
+
+CWindowRegistry::CWindowRegistry(CZorlApp& app) : app_(app) {}
+
+// NOTE: the record returned points into the registry's array. It is valid
+// until the next call that can create or remove a window (output, dialogs).
+ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, int type, CIrcSocket* socket,
+                                          bool show) {
+    if (ChannelRecord* existing = FindCR(name, socket)) return existing;
+
+    auto doc = std::make_unique<CZorlDoc>(app_, name, type);
+    const bool maximize = show && ShouldMaximize();
+    const FrameId frame = app_.platform.surface.CreateFrame(type, *doc, show, maximize);
+    if (frame == 0 || docs_.count(frame) != 0) return nullptr;  // the surface refused
+    doc->SetFrame(frame);
+    doc->UpdateAllViews(kHintLineLimit | kHintFont | kHintBackground);
+    docs_[frame] = std::move(doc);
+
+    ChannelRecord record;
+    record.frame = frame;
+    record.socket = socket;
+    record.name = ToLower(name);
+    record.title = name;
+    record.logfile = record.name;
+    record.type = type;
+    // Windows beyond the fiftieth get no button; a later removal may give
+    // them one (see RenumberButtons).
+    if (buttoncount < kMaxButtons) {
+        record.buttonnr = buttoncount++;
+        highlighted_[static_cast<std::size_t>(record.buttonnr)] = false;
+        app_.platform.surface.SetButton(record.buttonnr, name);
+    }
+    records_.push_back(std::move(record));
+
+    app_.platform.surface.SetCaption(frame, name);
+    if (show) SetActiveWindow(frame);
+    app_.logger.WriteLog(frame, CLogger::SessionStartLine(app_.platform.clock.Now()));
+    return FindByFrame(frame);
+}
+
+ChannelRecord* CWindowRegistry::FindCR(const std::string& name, const CIrcSocket* socket) {
+    for (ChannelRecord& record : records_) {
+        if (record.socket == socket && EqualsNoCase(record.name, name)) return &record;
+    }
+    return nullptr;
+}
+
+int CWindowRegistry::CRExists(const std::string& name, const CIrcSocket* socket) {
+    return FindCR(name, socket) ? 1 : 0;
+}
+
+FrameId CWindowRegistry::GetFrmByNameSocket(const std::string& name, const CIrcSocket* socket) {
+    const ChannelRecord* record = FindCR(name, socket);
+    return record ? record->frame : 0;
+}
+
+int CWindowRegistry::IsFrameRegistered(FrameId frame) const { return IndexOf(frame) >= 0 ? 1 : 0; }
+
+ChannelRecord* CWindowRegistry::GetCRbyFrm(FrameId frame) {
+    if (ChannelRecord* record = FindByFrame(frame)) return record;
+    app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: GetCRbyFrm: Frm not found (%s)",
+                       HexId(frame).c_str());
+    return nullptr;
+}
+
+std::string CWindowRegistry::GetNameByFrm(FrameId frame) {
+    if (const ChannelRecord* record = FindByFrame(frame)) return record->name;
+    app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: GetNameByFrm: Frm not found (%s)",
+                       HexId(frame).c_str());
+    return {};
+}
+
+CZorlDoc* CWindowRegistry::GetDocByNameSocket(const std::string& name, const CIrcSocket* socket) {
+    const std::string socketId = HexId(socket ? socket->Id() : 0);
+    const ChannelRecord* record = FindCR(name, socket);
+    if (!record) {
+        app_.output.PrintF(nullptr, "", Cls::Error,
+                           "ERROR: GetDocByNameSocket (CR) returns NULL (%s, %s)", name.c_str(),
+                           socketId.c_str());
+        return nullptr;
+    }
+    if (CZorlDoc* doc = DocOf(record->frame)) return doc;
+    app_.output.PrintF(nullptr, "", Cls::Error,
+                       "ERROR: GetDocByNameSocket (pDoc) returns NULL (%s, %s)", name.c_str(),
+                       socketId.c_str());
+    return nullptr;
+}
+
+CZorlDoc* CWindowRegistry::GetChannelDoc(const std::string& name) {
+    for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
+        if (it->type == kWindowChannel && EqualsNoCase(it->name, name)) return DocOf(it->frame);
+    }
+    return nullptr;
+}
+
+ChannelRecord* CWindowRegistry::FindCRBySocket(const CIrcSocket* socket) {
+    if (!socket) return nullptr;
+    const int kind = socket->type;
+    if (kind != kSocketDccChat && kind != kSocketDccSendIn && kind != kSocketDccSendOut) {
+        return nullptr;
+    }
+    for (ChannelRecord& record : records_) {
+        if (record.socket == socket) return &record;
+    }
+    return nullptr;
+}
+
+CZorlDoc* CWindowRegistry::DocOf(FrameId frame) {
+    auto it = docs_.find(frame);
+    return it == docs_.end() ? nullptr : it->second.get();
+}
+
+ChannelRecord* CWindowRegistry::FindByFrame(FrameId frame) {
+    const int index = IndexOf(frame);
+    return index < 0 ? nullptr : &records_[static_cast<std::size_t>(index)];
+}
+
+int CWindowRegistry::IndexOf(FrameId frame) const {
+    if (frame == 0) return -1;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (records_[i].frame == frame) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, int code) {
+    ChannelRecord* record = FindByFrame(frame);
+    if (!record) {
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateCR: Frm not found (%s)",
+                           HexId(frame).c_str());
+        return;
+    }
+    switch (code) {
+        case kUpdateName:
+            record->title = value;
+            record->name = ToLower(value);
+            if (CZorlDoc* doc = DocOf(frame)) doc->SetName(value);
+            UpdateWindowTitle(frame);
+            SetButtonCaption(frame);
+            break;
+        case kUpdateTitle:
+            record->title = value;
+            UpdateWindowTitle(frame);
+            SetButtonCaption(frame);
+            break;
+        case kUpdateLogfile: record->logfile = value; break;
+        case kUpdateSender:
+            record->sender = value;
+            UpdateWindowTitle(frame);
+            break;
+        case kUpdateTopic:
+            record->topic = value;
+            UpdateWindowTitle(frame);
+            break;
+        case kUpdateFlags:
+            record->flags = value;
+            UpdateWindowTitle(frame);
+            break;
+        case kUpdateJoined: record->joined = value == "1"; break;
+        case kUpdateBackScroll:
+            record->BackScroll = value == "1";
+            if (!record->BackScroll) HighlightButton(*record, false);
+            break;
+        default: break;
+    }
+}
+
+void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
+    const ChannelRecord* record = FindByFrame(frame);
+    if (!record) {
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateWindowTitle: Frm not found (%s)",
+                           HexId(frame).c_str());
+        return;
+    }
+    std::string caption = record->title;
+    switch (record->type) {
+        case kWindowStatus: {
+            const std::string& nick = app_.settings.m_user_mynick;
+            switch (app_.ircstatus) {
+                case IDLE: break;
+                case STARTING:
+                case CONNECTING: caption += ": " + nick; break;
+                case CONNECTED:
+                    caption += ": " + nick + " on " + app_.settings.m_server_name;
+                    break;
+                default: return;  // an unknown state leaves the caption alone
+            }
+            break;
+        }
+        case kWindowChannel:
+            // "#x [+nt] : hi", "#x: hi", "#x"
+            if (!record->flags.empty()) caption += " [" + record->flags + "] ";
+            if (!record->topic.empty()) caption += ": " + record->topic;
+            break;
+        case kWindowQuery:
+        case kWindowDccQuery:
+            if (!record->sender.empty()) caption += " (" + record->sender + ")";
+            break;
+        default: break;
+    }
+    app_.platform.surface.SetCaption(frame, caption);
+}
+
+void CWindowRegistry::UpdateAllTitles() {
+    for (std::size_t i = 0; i < records_.size(); ++i) UpdateWindowTitle(records_[i].frame);
+}
+
+void CWindowRegistry::SetActiveWindow(FrameId frame) {
+    ChannelRecord* record = FindByFrame(frame);
+    if (!record) return;
+    pLastFrm = frame;
+    if (DocOf(frame) && !record->BackScroll) HighlightButton(*record, false);
+}
+
+void CWindowRegistry::DeleteChannel(FrameId frame) {
+    const int index = IndexOf(frame);
+    if (index < 0) {
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: DeleteChannel: Frm not found (%s)",
+                           HexId(frame).c_str());
+        return;
+    }
+    // The script and idle timers die with the window they run in.
+    for (int timer : {1, 2}) {
+        if (app_.timers.Running(timer) && app_.timers.Get(timer).window == frame) {
+            app_.timers.StopTimer(timer);
+        }
+    }
+    DeleteCR(static_cast<std::size_t>(IndexOf(frame)));
+}
+
+void CWindowRegistry::DeleteCR(std::size_t index) {
+    if (index >= records_.size()) return;
+    const FrameId frame = records_[index].frame;
+    app_.logger.WriteLog(frame, CLogger::SessionCloseLine(app_.platform.clock.Now()));
+
+    // Writing the log may have reported an error, which can open windows:
+    // find the record again.
+    if (IndexOf(frame) < 0) return;
+    DeleteFrame(frame);
+    const int at = IndexOf(frame);
+    if (at < 0) return;
+    // The record keeps its own number while the later ones move down.
+    const int button = records_[static_cast<std::size_t>(at)].buttonnr;
+    if (button >= 0) RenumberButtons(button);
+    records_.erase(records_.begin() + IndexOf(frame));
+    if (pLastFrm == frame) pLastFrm = 0;
+    if (pStatusFrm == frame) pStatusFrm = 0;
+}
+
+bool CWindowRegistry::DeleteFrame(FrameId frame) {
+    if (IndexOf(frame) < 0) {
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: DeleteFrame: Frm not found (%s)",
+                           HexId(frame).c_str());
+        return false;
+    }
+    auto doc = docs_.find(frame);
+    if (doc == docs_.end()) {
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant delete NULL doc");
+    }
+    // The frame goes first: its views refer to the document until then.
+    if (!app_.platform.surface.DestroyFrame(frame)) {
+        // The frame lives on and still uses its document, so the document stays.
+        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant destroy frame(%s)",
+                           HexId(frame).c_str());
+        return false;
+    }
+    docs_.erase(frame);
+    return true;
+}
+
+// Buttons from `from` on are destroyed and handed out again, in registry
+// order, to the windows that had a later button or none at all.
+void CWindowRegistry::RenumberButtons(int from) {
+    std::array<bool, kMaxButtons> previous = highlighted_;
+    for (int n = from; n < buttoncount; ++n) {
+        app_.platform.surface.RemoveButton(n);
+        highlighted_[static_cast<std::size_t>(n)] = false;
+    }
+    buttoncount = from;
+    for (ChannelRecord& record : records_) {
+        const bool later = record.buttonnr > from;
+        const bool waiting = record.buttonnr == kNoButton;
+        if (!later && !waiting) continue;
+        if (buttoncount >= kMaxButtons) {
+            record.buttonnr = kNoButton;
+            continue;
+        }
+        const bool lit = later && previous[static_cast<std::size_t>(record.buttonnr)];
+        record.buttonnr = buttoncount++;
+        app_.platform.surface.SetButton(record.buttonnr, record.title);
+        if (lit) HighlightButton(record, true);
+    }
+}
+
+void CWindowRegistry::CloseAllWindows() {
+    app_.connection.Disconnect();
+    app_.timers.StopTimer(1);
+    app_.timers.StopTimer(2);
+    // From the last to the first, so that the status window is still there
+    // to show any error of the others' log writes.
+    while (!records_.empty()) DeleteCR(records_.size() - 1);
+}
+
+void CWindowRegistry::RebuildButtons() {
+    for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
+        if (it->buttonnr < 0) continue;
+        app_.platform.surface.SetButton(it->buttonnr, it->title);
+        if (highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
+            app_.platform.surface.SetButtonHighlight(it->buttonnr, kHighlight);
+        }
+    }
+}
+
+bool CWindowRegistry::ShouldMaximize() {
+    if (records_.empty()) return app_.ini.ReadInt("POSITION", "Maximized", 0) == 1;
+    for (const ChannelRecord& record : records_) {
+        if (app_.platform.surface.IsMaximized(record.frame)) return true;
+    }
+    return false;
+}
+
+void CWindowRegistry::HighlightButton(const ChannelRecord& record, bool on) {
+    if (record.buttonnr < 0 || record.buttonnr >= kMaxButtons) return;
+    highlighted_[static_cast<std::size_t>(record.buttonnr)] = on;
+    app_.platform.surface.SetButtonHighlight(record.buttonnr, on ? kHighlight : 0);
+}
+
+bool CWindowRegistry::IsHighlighted(const ChannelRecord& record) const {
+    return record.buttonnr >= 0 && record.buttonnr < kMaxButtons &&
+           highlighted_[static_cast<std::size_t>(record.buttonnr)];
+}
+
+void CWindowRegistry::ActivateButton(int n) {
+    if (n < 0 || n >= kMaxButtons) return;
+    for (const ChannelRecord& record : records_) {
+        if (record.buttonnr == n) {
+            app_.platform.surface.Activate(record.frame);
+            return;
+        }
+    }
+}
+
+void CWindowRegistry::SetButtonCaption(FrameId frame) {
+    const ChannelRecord* record = FindByFrame(frame);
+    if (!record || record->buttonnr < 0) return;
+    app_.platform.surface.SetButton(record->buttonnr, record->title);
+    // Replacing the caption keeps the button lit.
+    if (IsHighlighted(*record)) {
+        app_.platform.surface.SetButtonHighlight(record->buttonnr, kHighlight);
+    }
+}
+
+}  // namespace zorl

@@ -1,0 +1,132 @@
+#include "windows/ZorlDoc.h"
+
+#include "app/CZorlApp.h"
+#include "common/Text.h"
+
+namespace zorl {
+
+CZorlDoc::CZorlDoc(CZorlApp& app, std::string name, int type)
+    : app_(app), name_(std::move(name)), type_(type) {}
+
+bool CZorlDoc::AppendString(const std::string& text, Colour colour, bool debug) {
+    app_.platform.surface.AppendPiece(frame_, text, colour, debug);
+    RememberSpeaker(text);
+    return true;
+}
+
+// "<alice> hi" makes alice the last speaker, unless alice is the user.
+void CZorlDoc::RememberSpeaker(const std::string& text) {
+    if (text.empty() || text[0] != '<') return;
+    const std::size_t close = text.find('>');
+    if (close == std::string::npos) return;
+    std::string speaker = text.substr(1, close - 1);
+    if (EqualsNoCase(speaker, app_.settings.m_user_mynick)) return;
+    last_speaker_ = std::move(speaker);
+}
+
+void CZorlDoc::UpdateAllViews(int hints) { app_.platform.surface.UpdateViews(frame_, hints); }
+
+// ---- Nick table ----------------------------------------------------------
+
+std::map<std::string, int>::iterator CZorlDoc::FindNoCase(const std::string& nick) {
+    auto folded = lower_to_key_.find(ToLower(nick));
+    return folded == lower_to_key_.end() ? nicks_.end() : nicks_.find(folded->second);
+}
+
+// "@+alice" is alice with bits 1 and 2. A found entry is found without regard
+// to case and written under the spelling given, so the table never holds two
+// spellings of one nick.
+int CZorlDoc::NickUpdate(int operation, const std::string& nickIn, int bits) {
+    std::string_view nick = nickIn;
+    int prefix = 0;
+    if (!nick.empty() && nick.front() == '@') {
+        nick.remove_prefix(1);
+        prefix |= kNickOp;
+    }
+    if (!nick.empty() && nick.front() == '+') {
+        nick.remove_prefix(1);
+        prefix |= kNickVoice;
+    }
+    const std::string key(nick);
+
+    auto write = [this, &key](std::map<std::string, int>::iterator found, int value) {
+        if (found != nicks_.end() && found->first != key) {
+            nicks_.erase(found);
+            found = nicks_.end();
+        }
+        if (found == nicks_.end()) {
+            nicks_[key] = value;
+            lower_to_key_[ToLower(key)] = key;
+        } else {
+            found->second = value;
+        }
+    };
+
+    switch (operation) {
+        case kNickAdd: {
+            if (key.empty()) break;  // a stray "@" in a name reply is no nick
+            auto found = FindNoCase(key);
+            const int old = found == nicks_.end() ? 0 : found->second;
+            write(found, old | prefix);
+            break;
+        }
+        case kNickSet: {
+            auto found = FindNoCase(key);
+            if (found != nicks_.end()) write(found, found->second | prefix | bits);
+            break;
+        }
+        case kNickClear: {
+            auto found = FindNoCase(key);
+            if (found != nicks_.end()) write(found, (found->second | prefix) & ~bits);
+            break;
+        }
+        case kNickRemove: {
+            auto exact = nicks_.find(key);
+            if (exact != nicks_.end()) {
+                lower_to_key_.erase(ToLower(key));
+                nicks_.erase(exact);
+            }
+            break;
+        }
+        case kNickClearAll:
+            nicks_.clear();
+            lower_to_key_.clear();
+            break;
+        default: break;
+    }
+    UpdateAllViews(kHintNicks);
+    return 1;
+}
+
+int CZorlDoc::NickFlags(const std::string& nick) const {
+    auto it = nicks_.find(nick);
+    return it == nicks_.end() ? kNickAbsent : it->second;
+}
+
+std::string CZorlDoc::RandomNick() const {
+    if (nicks_.size() <= 1) return {};
+    std::vector<const std::string*> candidates;
+    candidates.reserve(nicks_.size());
+    for (const auto& [nick, bits] : nicks_) {
+        if (!nick.empty() && !EqualsNoCase(nick, app_.settings.m_user_mynick)) {
+            candidates.push_back(&nick);
+        }
+    }
+    if (candidates.empty()) return {};
+    const int pick = app_.random.Below(static_cast<int>(candidates.size()));
+    return *candidates[static_cast<std::size_t>(pick)];
+}
+
+// ---- Input line ------------------------------------------------------------
+
+void CZorlDoc::ExecuteLine(const std::string& line) {
+    if (line.empty()) return;
+    const std::string command = line;  // `line` may live in this document
+    if (history_.size() >= kHistorySize) history_.erase(history_.begin());
+    history_.push_back(command);
+    history_pos_ = history_.size();
+    // The line may close this window: nothing of this document is used after.
+    app_.SendString(frame_, command);
+}
+
+}  // namespace zorl

@@ -1,0 +1,240 @@
+// Start-up in a folder, the settings read from zorl.ini, the colour tables
+// and the small commands of the application object.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/AppFixture.h"
+
+namespace zorl {
+namespace {
+
+class Startup : public test::AppFixture {};
+
+TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
+    for (const char* folder : {"log", "wav", "download"}) {
+        SCOPED_TRACE(folder);
+        EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / folder));
+    }
+    for (const char* file :
+         {"zorl.ini", "servers.ini", "script.ini", "aliases.ini", "popups.ini"}) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(std::filesystem::is_regular_file(dir.Path() / file));
+        EXPECT_EQ(std::filesystem::file_size(dir.Path() / file), 0u);
+    }
+    EXPECT_EQ(app.config_dir, dir.Path().string() + "/");
+    EXPECT_EQ(app.ini.Directory(), app.config_dir);
+
+    EXPECT_EQ(host.surface.mainTitle, "ZORL");
+    ASSERT_EQ(app.registry.Records().size(), 1u);
+    const ChannelRecord& status = app.registry.Records()[0];
+    EXPECT_EQ(status.frame, app.registry.pStatusFrm);
+    EXPECT_EQ(status.type, kWindowStatus);
+    EXPECT_EQ(status.name, "");
+    EXPECT_EQ(status.title, "Status");
+    EXPECT_EQ(status.socket, app.pMainSocket.get());
+    EXPECT_EQ(host.surface.Frame(status.frame)->caption, "Status");
+    EXPECT_TRUE(host.surface.Frame(status.frame)->shown);
+    EXPECT_EQ(host.surface.buttons[0].caption, "Status");
+    EXPECT_EQ(app.registry.pLastFrm, status.frame);
+
+    EXPECT_EQ(app.ircstatus, IDLE);
+    ASSERT_NE(app.pMainSocket, nullptr);
+    EXPECT_EQ(app.pMainSocket->type, kSocketNone);
+    EXPECT_FALSE(app.m_debug_window);
+    EXPECT_TRUE(host.ticker.running);
+    EXPECT_EQ(host.ticker.period, 100);
+    EXPECT_NE(app.TimerHandle, 0);
+    host.ticker.Tick(3);
+    EXPECT_TRUE(host.dialogs.boxes.empty());
+}
+
+class StartupWithFiles : public test::AppFixture {
+protected:
+    void BeforeStart() override {
+        dir.WriteFile("zorl.ini",
+                      "[USER]\r\nNick=joe\r\n\r\n[POSITION]\r\nMaximized=1\r\n"
+                      "[IGNORE]\r\nn0= *!*@spam \r\nn1=;x\r\nn2=*!*@b\r\n");
+        dir.WriteFile("popups.ini", "[Status]\r\nWhois=/whois $nick\r\n");
+        std::filesystem::create_directory(dir.Path() / "log");
+        dir.WriteFile("log/#old.log", "kept");
+    }
+};
+
+TEST_F(StartupWithFiles, ExistingFilesAreKept) {
+    EXPECT_EQ(dir.ReadFile("popups.ini"), "[Status]\r\nWhois=/whois $nick\r\n");
+    EXPECT_EQ(dir.ReadFile("log/#old.log"), "kept");
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "servers.ini"), 0u);
+}
+
+TEST_F(StartupWithFiles, SettingsAndTheIgnoreListAreRead) {
+    EXPECT_EQ(app.settings.m_user_mynick, "joe");
+    EXPECT_EQ(app.IgnoreList, (std::vector<std::string>{"*!*@spam", "*!*@b"}));
+}
+
+TEST_F(StartupWithFiles, TheFirstWindowOpensMaximisedWhenTheMainWindowWas) {
+    EXPECT_TRUE(host.surface.Frame(app.registry.pStatusFrm)->maximized);
+    // Later windows follow the open ones, not the file.
+    host.surface.Frame(app.registry.pStatusFrm)->maximized = false;
+    FrameId next = Open("#c", kWindowChannel, true);
+    EXPECT_FALSE(host.surface.Frame(next)->maximized);
+}
+
+TEST_F(Startup, DefaultsOfAnEmptyFile) {
+    const CSettings& s = app.settings;
+    EXPECT_EQ(s.Password, kDefaultServerPassword);
+    EXPECT_FALSE(s.Password.empty());
+    struct Colours {
+        Cls cls;
+        Colour value;
+    };
+    for (Colours c : {Colours{Cls::Normal, 0x000000},
+                      {Cls::Own, 0x800000},
+                      {Cls::Action, 0x800080},
+                      {Cls::Notice, 0x000080},
+                      {Cls::CTCP, 0x0000FF},
+                      {Cls::Status, 0x808080},
+                      {Cls::Info, 0x008000},
+                      {Cls::UError, 0x800080},
+                      {Cls::Error, 0x808000},
+                      {Cls::Flow, 0x800000},
+                      {Cls::Time, 0x808080},
+                      {Cls::Notify, 0x800000}}) {
+        SCOPED_TRACE(static_cast<int>(c.cls));
+        EXPECT_EQ(ColourOf(c.cls), c.value);
+    }
+    EXPECT_EQ(s.BGColor, 0xFFFFFFu);
+    EXPECT_EQ(s.DebugWindow, 1);
+    EXPECT_EQ(s.ChanNotice, 1);
+    EXPECT_EQ(s.ChanCTCP, 1);
+}
+
+TEST_F(Startup, EveryKeyIsReadFromItsSection) {
+    ReloadSettings(
+        "[USER]\r\nMaster=1\r\nNick=joe\r\nRealName=Joe Bloggs\r\nUser=jb\r\nEmail=j@x\r\n"
+        "[SERVER]\r\nAddress=irc.x\r\nName=X Net\r\nPorts=6667,7000\r\nPassword=secret\r\n"
+        "[REPLY]\r\nFinger=go away\r\nQuit=bye\r\n"
+        "[CUSTOM]\r\nBGColor=1\r\nBGColor2=2\r\nFontName=Mono\r\nFontSize=9\r\nCharSet=0\r\n"
+        "[COLOR]\r\nNormal=3\r\nOwn=4\r\nAction=5\r\nNotice=255\r\nCTCP=16711680\r\nStatus=6\r\n"
+        "Info=7\r\nUError=8\r\nError=9\r\nFlow=10\r\nTime=11\r\nNotify=12\r\n"
+        "[COMMANDS]\r\nNickCommand=/whois $nick $nick\r\n"
+        "[OPTIONS]\r\nLogChannels=1\r\nLogQuery=1\r\nTimeStamp=1\r\nExtWho=0\r\nMaxLines=50\r\n"
+        "ChanConnect=0\r\nChanCTCP=0\r\nChanNotice=0\r\nNotify=1\r\nButtonSize=60\r\n"
+        "EditSize=30\r\nNicksSize=90\r\nAutoRejoin=1\r\nAutoReconnect=1\r\nExtMode=1\r\n"
+        "NoPing=1\r\nAllowSound=1\r\nTaskbarBlink=1\r\nScriptsQuery=1\r\nExtDebug=1\r\n"
+        "RawDebug=1\r\nTimerDebug=1\r\nExtConnect=1\r\nDebugLog=1\r\nDebugWindow=0\r\n");
+    const CSettings& s = app.settings;
+    EXPECT_EQ(s.Master, 1);
+    EXPECT_EQ(s.m_user_mynick, "joe");
+    EXPECT_EQ(s.RealName, "Joe Bloggs");
+    EXPECT_EQ(s.User, "jb");
+    EXPECT_EQ(s.Email, "j@x");
+    EXPECT_EQ(s.m_server_address, "irc.x");
+    EXPECT_EQ(s.m_server_name, "X Net");
+    EXPECT_EQ(s.m_server_ports, "6667,7000");
+    EXPECT_EQ(s.Password, "secret");
+    EXPECT_EQ(s.Finger, "go away");
+    EXPECT_EQ(s.Quit, "bye");
+    EXPECT_EQ(s.BGColor, 1u);
+    EXPECT_EQ(s.BGColor2, 2u);
+    EXPECT_EQ(s.FontName, "Mono");
+    EXPECT_EQ(s.FontSize, 9);
+    EXPECT_EQ(s.CharSet, 0);
+    // «Notice=255» is red, 16711680 is blue (red is the low byte).
+    EXPECT_EQ(ColourOf(Cls::Notice), 0x0000FFu);
+    EXPECT_EQ(ColourOf(Cls::CTCP), 0xFF0000u);
+    const Colour others[] = {ColourOf(Cls::Normal), ColourOf(Cls::Own),  ColourOf(Cls::Action),
+                             ColourOf(Cls::Status), ColourOf(Cls::Info), ColourOf(Cls::UError),
+                             ColourOf(Cls::Error),  ColourOf(Cls::Flow), ColourOf(Cls::Time),
+                             ColourOf(Cls::Notify)};
+    for (std::size_t i = 0; i < std::size(others); ++i) EXPECT_EQ(others[i], i + 3) << i;
+    EXPECT_EQ(s.NickCommand, "/whois $nick $nick");
+    const int flags[] = {s.LogChannels, s.LogQuery,      s.TimeStamp,    s.Notify,
+                         s.AutoRejoin,  s.AutoReconnect, s.ExtMode,      s.NoPing,
+                         s.AllowSound,  s.TaskbarBlink,  s.ScriptsQuery, s.ExtDebug,
+                         s.RawDebug,    s.TimerDebug,    s.ExtConnect,   s.DebugLog};
+    for (std::size_t i = 0; i < std::size(flags); ++i) EXPECT_EQ(flags[i], 1) << i;
+    const int cleared[] = {s.ExtWho, s.ChanConnect, s.ChanCTCP, s.ChanNotice, s.DebugWindow};
+    for (std::size_t i = 0; i < std::size(cleared); ++i) EXPECT_EQ(cleared[i], 0) << i;
+    EXPECT_EQ(s.MaxLines, 50);
+    EXPECT_EQ(s.ButtonSize, 60);
+    EXPECT_EQ(s.EditSize, 30);
+    EXPECT_EQ(s.NicksSize, 90);
+
+    // The colour reaches the screen.
+    app.output.ShowIncoming(Server(), "bob", "joe", kKindNotice, "hi");
+    ExpectShown("", 0x0000FF, "-bob- hi");
+}
+
+TEST_F(Startup, ColourTables) {
+    struct Entry {
+        const char* code;
+        Colour colour;
+    };
+    for (Entry e : {Entry{"0", 0xFFFFFF},
+                    {"1", 0x000000},
+                    {"2", 0x800000},
+                    {"3", 0x008000},
+                    {"4", 0x0000FF},
+                    {"5", 0x004080},
+                    {"6", 0x800080},
+                    {"7", 0x0080FF},
+                    {"8", 0x00FFFF},
+                    {"9", 0x00FF00},
+                    {"10", 0x808000},
+                    {"11", 0xFFFF00},
+                    {"12", 0xFF0000},
+                    {"13", 0xFF00FF},
+                    {"14", 0x808080},
+                    {"15", 0xC0C0C0}}) {
+        SCOPED_TRACE(e.code);
+        ASSERT_EQ(app.colours.irc.count(e.code), 1u);
+        EXPECT_EQ(app.colours.irc.at(e.code), e.colour);
+    }
+    EXPECT_EQ(app.colours.irc.size(), 16u);
+    EXPECT_EQ(app.colours.irc.count("04"), 0u);
+    for (Entry e : {Entry{"30", 0x000000},
+                    {"31", 0x0000FF},
+                    {"32", 0x008000},
+                    {"33", 0x004080},
+                    {"34", 0x800000},
+                    {"35", 0x800080},
+                    {"36", 0x808000},
+                    {"37", 0xC0C0C0}}) {
+        SCOPED_TRACE(e.code);
+        ASSERT_EQ(app.colours.ansi.count(e.code), 1u);
+        EXPECT_EQ(app.colours.ansi.at(e.code), e.colour);
+    }
+    EXPECT_EQ(app.colours.ansi.size(), 8u);
+}
+
+TEST_F(Startup, OpenLinkOpensWebLinksOnly) {
+    struct Row {
+        const char* selection;
+        const char* opened;  // null: nothing
+    };
+    for (Row row : {Row{"  WWW.example.org \t", "WWW.example.org"},
+                    Row{"http://example.org/a b", "http://example.org/a b"},
+                    Row{"HTTP://X", "HTTP://X"}, Row{"ftp://example.org", nullptr},
+                    Row{"see www.example.org", nullptr}, Row{"", nullptr}, Row{"   ", nullptr}}) {
+        SCOPED_TRACE(row.selection);
+        host.shell.opened.clear();
+        app.OpenLink(row.selection);
+        if (row.opened) {
+            EXPECT_EQ(host.shell.opened, (std::vector<std::string>{row.opened}));
+        } else {
+            EXPECT_TRUE(host.shell.opened.empty());
+        }
+    }
+}
+
+TEST_F(Startup, LogFilesOpensTheChosenFile) {
+    host.dialogs.fileAnswers = {std::nullopt, app.config_dir + "log/#c.log"};
+    app.LogFiles();
+    EXPECT_TRUE(host.shell.opened.empty()) << "cancelled";
+    app.LogFiles();
+    EXPECT_EQ(host.shell.opened, (std::vector<std::string>{app.config_dir + "log/#c.log"}));
+}
+
+}  // namespace
+}  // namespace zorl
