@@ -14,16 +14,17 @@ namespace zorl::ui {
 // ---- Panes --------------------------------------------------------------------
 
 CPaneGrid::CPaneGrid(FrameContext& context, bool withInput, bool withNicks, QWidget* parent)
-    : QWidget(parent), context_(context), output_(new CZorlView(context, this)) {
+    : QWidget(parent), context_(context) {
+    // Created input line first: a frame activated for the first time gives
+    // the focus to the first pane in creation order.
+    if (withInput) input_ = new CSendView(context, this);
+    output_ = new CZorlView(context, this);
     if (withNicks) nicks_ = new CNicksView(context, this);
-    if (withInput) {
-        input_ = new CSendView(context, this);
+    if (input_) {
         input_->SetOutputPane(output_);
         output_->SetInputLine(input_);
-        setFocusProxy(input_);
-    } else {
-        setFocusProxy(output_);
     }
+    setFocusProxy(input_ ? static_cast<QWidget*>(input_) : output_);
 }
 
 void CPaneGrid::Relayout() {

@@ -44,7 +44,7 @@ protected:
 
 private:
     FrameContext& context_;
-    CZorlView* output_;
+    CZorlView* output_ = nullptr;
     CSendView* input_ = nullptr;
     CNicksView* nicks_ = nullptr;
     int edit_size_ = -1;

@@ -6,6 +6,7 @@
 #include <QToolBar>
 
 #include "UiHarness.h"
+#include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
 
 namespace zorl::test {
@@ -110,9 +111,18 @@ TEST_F(Shell, WindowOpenedInTheBackgroundLeavesTheActiveOne) {
         h.app.registry.NewWindow("alice", kWindowQuery, h.app.pMainSocket.get(), false);
     ASSERT_NE(query, nullptr);
     h.Pump();
-    EXPECT_TRUE(h.Frame(query->frame)->isVisible());
+    const FrameId queryFrame = query->frame;
+    EXPECT_TRUE(h.Frame(queryFrame)->isVisible());
     EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.Frame(channel));
     EXPECT_EQ(h.app.registry.pLastFrm, channel);
+
+    // Brought to the front later, it is ready for typing.
+    h.main.activateWindow();
+    QApplication::setActiveWindow(&h.main);
+    h.app.registry.ActivateButton(h.app.registry.GetCRbyFrm(queryFrame)->buttonnr);
+    h.Pump();
+    EXPECT_EQ(h.app.registry.pLastFrm, queryFrame);
+    EXPECT_EQ(QApplication::focusWidget(), h.Frame(queryFrame)->Input());
 }
 
 TEST_F(Shell, ToolbarHoldsEveryButtonInOrder) {
