@@ -6,8 +6,10 @@
 #include <QToolBar>
 
 #include "UiHarness.h"
+#include "ui/AboutBox.h"
 #include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
+#include "ui/ZorlView.h"
 
 namespace zorl::test {
 namespace {
@@ -160,6 +162,30 @@ TEST_F(Shell, ConnectAndDisconnectFollowTheConnection) {
     EXPECT_EQ(h.app.ircstatus, IDLE);
     EXPECT_TRUE(h.main.ToolbarAction(Command::Connect)->isVisible());
     EXPECT_FALSE(h.main.MenuAction(Command::Disconnect)->isEnabled());
+}
+
+TEST_F(Shell, LaunchWebPageOpensTheSelectedLink) {
+    const FrameId channel = OpenWindow("#chan", kWindowChannel);
+    h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "see  www.example.org  now");
+    h.Pump();
+    ui::CZorlView* view = h.Frame(channel)->Output();
+    QTextCursor cursor(view->document());
+    cursor.setPosition(4);
+    cursor.setPosition(4 + 18, QTextCursor::KeepAnchor);  // " www.example.org  "
+    view->setTextCursor(cursor);
+    h.main.ToolbarAction(Command::LaunchWebPage)->trigger();
+    EXPECT_EQ(h.host.shell.opened, std::vector<std::string>{"www.example.org"});
+}
+
+TEST_F(Shell, AboutBoxLinkOpensItsTargetAndTurnsVisited) {
+    ui::CHyperLink link("home", "https://zorl.example.org/", &h.host.shell, nullptr);
+    EXPECT_EQ(link.palette().color(QPalette::WindowText).rgb() & 0xFFFFFF,
+              ui::CHyperLink::kLinkColour);
+    Click(&link, {2, 2}, QEvent::MouseButtonRelease);
+    EXPECT_EQ(h.host.shell.opened, std::vector<std::string>{"https://zorl.example.org/"});
+    EXPECT_TRUE(link.Visited());
+    EXPECT_EQ(link.palette().color(QPalette::WindowText).rgb() & 0xFFFFFF,
+              ui::CHyperLink::kVisitedColour);
 }
 
 TEST_F(Shell, PlacementRoundTripsThroughTheIniFile) {
