@@ -19,7 +19,11 @@ CZorlApp::CZorlApp(Platform& host)
       expander(*this),
       interpreter(*this),
       aliases(*this),
-      events(*this) {}
+      events(*this) {
+    // The one server socket object, reused by every connection; the status
+    // window is registered under it.
+    pMainSocket = std::make_unique<CIrcSocket>(*this);
+}
 
 CZorlApp::~CZorlApp() {
     pIdentSocket.reset();

@@ -11,9 +11,6 @@ namespace zorl {
 
 class CIniStore;
 
-// The PASS word sent when the user sets no server password.
-constexpr const char* kDefaultServerPassword = "zorl";
-
 struct CSettings {
     // USER
     int Master = 0;
@@ -25,7 +22,7 @@ struct CSettings {
     std::string m_server_address;
     std::string m_server_name;
     std::string m_server_ports;
-    std::string Password = kDefaultServerPassword;
+    std::string Password;  // empty: no PASS line at registration
     // REPLY
     std::string Finger;
     std::string Quit;

@@ -5,6 +5,7 @@ namespace zorl {
 
 void CZorlApp::OnConnect(int error, CIrcSocket& socket) {
     socket.pending.clear();
+    socket.dropping_line = false;
     switch (socket.type) {
         case kSocketNormal:
         case kSocketNone: connection.OnConnect(error, socket); break;
@@ -13,6 +14,7 @@ void CZorlApp::OnConnect(int error, CIrcSocket& socket) {
     }
 }
 
+// The read loop is the connection's; it hands each socket type's text on.
 void CZorlApp::OnReceive(int error, CIrcSocket& socket) {
     connection.OnReceive(error, socket);
 }

@@ -27,6 +27,8 @@ public:
     void OnTick();
 
 private:
+    void Release(CIrcSocket& socket);
+
     CZorlApp& app_;
     int idle_ticks_ = 0;
 };

@@ -39,6 +39,8 @@ public:
     bool connected = false;
     std::string password;
     int type = kSocketNone;
+    // The line splitter is dropping the rest of an over-long line.
+    bool dropping_line = false;
 
     // Identity printed with "%08X"; unique for the life of the process.
     uint32_t Id() const { return id_; }

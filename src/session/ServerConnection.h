@@ -36,6 +36,13 @@ public:
     int ChoosePort(const std::string& ports);
 
 private:
+    // Every window of the server connection except the status window.
+    void CloseConnectionWindows();
+    // Cuts the server's text into lines and parses them. False when a line's
+    // handling closed or replaced the connection: the read loop must stop.
+    bool TakeServerText(CIrcSocket& socket, const std::string& text);
+    void SendAll(CIrcSocket& socket, const std::string& data);
+
     CZorlApp& app_;
 };
 

@@ -82,8 +82,7 @@ TEST_F(StartupWithFiles, TheFirstWindowOpensMaximisedWhenTheMainWindowWas) {
 
 TEST_F(Startup, DefaultsOfAnEmptyFile) {
     const CSettings& s = app.settings;
-    EXPECT_EQ(s.Password, kDefaultServerPassword);
-    EXPECT_FALSE(s.Password.empty());
+    EXPECT_EQ(s.Password, "");
     struct Colours {
         Cls cls;
         Colour value;

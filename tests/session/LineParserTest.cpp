@@ -71,10 +71,14 @@ TEST(ParseMessage, TrailingParameterKeepsLeadingBlanksAndInnerColons) {
 }
 
 TEST(ParseMessage, CtcpFraming) {
-    IrcMessage action = Parse(":joe!~j@dialup PRIVMSG #chat :\x01" "ACTION waves\x01");
+    IrcMessage action = Parse(
+        ":joe!~j@dialup PRIVMSG #chat :\x01"
+        "ACTION waves\x01");
     EXPECT_EQ(action.c_command, "ACTION");
     EXPECT_EQ(action.c_params, "waves");
-    EXPECT_EQ(action.params[1], "\x01" "ACTION waves\x01");
+    EXPECT_EQ(action.params[1],
+              "\x01"
+              "ACTION waves\x01");
     EXPECT_EQ(action.channel, "#chat");
 
     IrcMessage bare = Parse(":j NOTICE me :\x01VERSION\x01");
@@ -97,9 +101,15 @@ TEST(ParseMessage, CtcpFraming) {
 }
 
 TEST(ParseMessage, BinaryBytesPassThrough) {
-    std::string line = ":n!u@h PRIVMSG #x :\xff\xfe\x7f\x02" "bold\x03" "4,5";
+    std::string line =
+        ":n!u@h PRIVMSG #x :\xff\xfe\x7f\x02"
+        "bold\x03"
+        "4,5";
     IrcMessage m = Parse(line);
-    EXPECT_EQ(m.params[1], "\xff\xfe\x7f\x02" "bold\x03" "4,5");
+    EXPECT_EQ(m.params[1],
+              "\xff\xfe\x7f\x02"
+              "bold\x03"
+              "4,5");
 }
 
 TEST(ParseMessage, IgnoreListMatchesWholePrefixOnly) {
@@ -155,7 +165,7 @@ TEST(MatchMask, Table) {
         {"joey!x@y", "joe", false},
         {"joe!x@y", "joe!z@*", false},
         {"joe!x@a.b.example", "*!*@example", true},
-        {"joe!x@ex", "*!*@example", true},  // either host may contain the other
+        {"joe!x@ex", "*!*@example", true},    // either host may contain the other
         {"joe!x@ahost", "*!*@*host", false},  // "*" is literal inside a part
         {"joe!x@host  ", "joe!x@host\t", true},
         {"server.example", "*!*@other", true},

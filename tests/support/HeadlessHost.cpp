@@ -234,6 +234,8 @@ bool RecordingSurface::IsMaximized(FrameId id) const {
 
 void RecordingSurface::AppendPiece(FrameId id, const std::string& text, Colour colour, bool debug) {
     if (RecordedFrame* frame = Frame(id)) frame->pieces.push_back({text, colour, debug});
+    // A copy: the hook may replace itself while it runs.
+    if (auto hook = onAppend) hook(text);
 }
 
 void RecordingSurface::UpdateViews(FrameId id, int hints) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -179,6 +180,9 @@ public:
     bool connectCommand = true;
     bool debugCommands = false;
     bool failDestroy = false;
+    // Runs inside every append, after the piece is recorded: stands in for a
+    // handler that acts in the middle of whatever produced the output.
+    std::function<void(const std::string& text)> onAppend;
 
 private:
     FrameId next_ = 0x100;

@@ -1,0 +1,180 @@
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
+
+#include "platform/qt/QtSocket.h"
+#include "platform/qt/QtText.h"
+
+namespace zorl::qt {
+namespace {
+
+const QString kBoxTitle = QStringLiteral("ZORL");
+
+class QtSocketFactory : public ISocketFactory {
+public:
+    std::unique_ptr<IAsyncSocket> NewSocket() override { return std::make_unique<QtSocket>(); }
+};
+
+class QtClock : public IClock {
+public:
+    std::time_t Now() const override { return std::time(nullptr); }
+    uint64_t TickCount() const override {
+        using namespace std::chrono;
+        return static_cast<uint64_t>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    }
+    void Sleep(int milliseconds) override {
+        if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+    }
+};
+
+class QtTicker : public ITicker {
+public:
+    QtTicker() {
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            // A copy: the tick may Start() the ticker again, replacing it.
+            auto tick = on_tick_;
+            if (tick) tick();
+        });
+    }
+    int Start(int periodMs, std::function<void()> onTick) override {
+        on_tick_ = std::move(onTick);
+        timer_.start(periodMs > 0 ? periodMs : 100);
+        return 1;
+    }
+    void Stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+    std::function<void()> on_tick_;
+};
+
+// Plays through the desktop's command-line player, when there is one.
+class QtSound : public ISound {
+public:
+    bool PlayWave(const std::string& path) override {
+        const QString file = QFile::decodeName(QByteArray::fromStdString(path));
+        if (!QFileInfo(file).isFile()) return false;
+        for (const char* player : {"pw-play", "paplay", "aplay"}) {
+            QString program = QStandardPaths::findExecutable(QString::fromLatin1(player));
+            if (program.isEmpty()) continue;
+            QProcess process;
+            process.setProgram(program);
+            process.setArguments({file});
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.setStandardErrorFile(QProcess::nullDevice());
+            return process.startDetached();
+        }
+        return false;
+    }
+    void Beep() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::beep();
+    }
+};
+
+class QtShell : public IShell {
+public:
+    bool Open(const std::string& target) override {
+        // An existing file is opened as a file; anything else is read the
+        // way a browser's address bar reads it ("www.x.org" is a web link).
+        QUrl url = QUrl::fromUserInput(TextToQString(target), QDir::currentPath());
+        return url.isValid() && QDesktopServices::openUrl(url);
+    }
+    bool Execute(const std::string& program, const std::string& arguments) override {
+        if (program.empty()) return false;
+        return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)),
+                                       QProcess::splitCommand(TextToQString(arguments)),
+                                       QDir::currentPath());
+    }
+};
+
+class QtDialogs : public IDialogs {
+public:
+    BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo) override {
+        QMessageBox box(ToQtIcon(icon), kBoxTitle, TextToQString(text),
+                        yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
+        switch (box.exec()) {
+            case QMessageBox::Yes: return BoxAnswer::Yes;
+            case QMessageBox::No: return BoxAnswer::No;
+            case QMessageBox::Cancel: return BoxAnswer::Cancel;
+            default: return yesNo ? BoxAnswer::No : BoxAnswer::Ok;
+        }
+    }
+
+    bool InputRequest(const std::string& title, const std::string& prompt,
+                      std::string& answer) override {
+        bool ok = false;
+        QString text = QInputDialog::getText(parent_, TextToQString(title), TextToQString(prompt),
+                                             QLineEdit::Normal, TextToQString(answer), &ok);
+        if (!ok) return false;
+        answer = TextFromQString(text);
+        return true;
+    }
+
+    bool OpenFile(const std::string& filter, const std::string& defaultExtension,
+                  std::string& path) override {
+        QFileDialog dialog(parent_, QString(), QDir::currentPath(), ConvertFileFilter(filter));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        std::string suffix = defaultExtension;
+        if (!suffix.empty() && suffix.front() == '.') suffix.erase(0, 1);
+        dialog.setDefaultSuffix(QString::fromStdString(suffix));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        path = QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+        return true;
+    }
+
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+private:
+    static QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+        switch (icon) {
+            case BoxIcon::Information: return QMessageBox::Information;
+            case BoxIcon::Exclamation: return QMessageBox::Warning;
+            case BoxIcon::Error: return QMessageBox::Critical;
+            case BoxIcon::Question: return QMessageBox::Question;
+            case BoxIcon::None: break;
+        }
+        return QMessageBox::NoIcon;
+    }
+
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace
+
+struct QtPlatformServices::Impl {
+    QtSocketFactory sockets;
+    QtClock clock;
+    QtTicker ticker;
+    QtSound sound;
+    QtShell shell;
+    QtDialogs dialogs;
+};
+
+QtPlatformServices::QtPlatformServices() : impl_(std::make_unique<Impl>()) {}
+QtPlatformServices::~QtPlatformServices() = default;
+
+void QtPlatformServices::SetDialogParent(QWidget* parent) { impl_->dialogs.SetParent(parent); }
+
+ISocketFactory& QtPlatformServices::Sockets() { return impl_->sockets; }
+IClock& QtPlatformServices::Clock() { return impl_->clock; }
+ITicker& QtPlatformServices::Ticker() { return impl_->ticker; }
+ISound& QtPlatformServices::Sound() { return impl_->sound; }
+IShell& QtPlatformServices::Shell() { return impl_->shell; }
+IDialogs& QtPlatformServices::Dialogs() { return impl_->dialogs; }
+
+}  // namespace zorl::qt

@@ -1,0 +1,121 @@
+// The ident responder: listens while a connection is attempted, answers the
+// first query with the user name and closes.
+//
+//   query   6193, 23
+//   answer  6193, 23 : USERID : UNIX : joe
+#include "session/IdentResponder.h"
+
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+
+namespace zorl {
+namespace {
+
+constexpr int kListenBacklog = 5;
+constexpr int kMaxPort = 65535;
+
+}  // namespace
+
+void CIdentResponder::StartIdent(const std::string& bindAddress, int port) {
+    Close();
+    auto socket = std::make_unique<CIrcSocket>(app_);
+    app_.output.Trace("-- Ident socket Create");
+    int error = port >= 0 && port <= kMaxPort
+                    ? socket->Create(kEventRead | kEventAccept | kEventClose, bindAddress,
+                                     static_cast<uint16_t>(port))
+                    : kWsaInvalid;
+    if (error != 0) {
+        app_.output.Status(Cls::UError, "** Ident: Unable to create socket (" +
+                                            CServerConnection::WsaErrorText(error) + ")");
+        return;
+    }
+    error = socket->Listen(kListenBacklog);
+    if (error != 0) {
+        app_.output.Status(Cls::UError, "** Ident: Unable to listen socket (" +
+                                            CServerConnection::WsaErrorText(error) + ")");
+        return;
+    }
+    socket->type = kSocketIdent;
+    app_.pIdentSocket = std::move(socket);
+    idle_ticks_ = 0;
+}
+
+void CIdentResponder::Close() {
+    if (!app_.pIdentSocket) return;
+    app_.output.Trace("-- Ident socket Close");
+    app_.pIdentSocket->Close();
+    app_.pIdentSocket.reset();
+}
+
+// A query connects: the accepted socket takes the listener's place, so
+// nobody listens on the ident port until the next StartIdent.
+void CIdentResponder::OnAccept(int error, CIrcSocket& socket) {
+    app_.output.Trace(Format("-- Accept [%08X] (ident) ", static_cast<unsigned>(socket.Id())));
+    std::unique_ptr<IAsyncSocket> accepted;
+    if (error == 0) accepted = socket.Accept(error);
+    if (!accepted) {
+        app_.output.Status(
+            Cls::UError, "** Ident: Accept error (" + CServerConnection::WsaErrorText(error) + ")");
+        return;
+    }
+    auto peer = std::make_unique<CIrcSocket>(app_);
+    peer->Adopt(std::move(accepted));
+    peer->type = kSocketIdent;
+    peer->connected = true;
+    if (app_.pIdentSocket.get() != &socket) socket.Close();
+    // Releases the listener when it is `socket`, which is not touched below.
+    app_.pIdentSocket = std::move(peer);
+    idle_ticks_ = 0;
+}
+
+// `text` is one received chunk, zero bytes already dropped. The query is the
+// chunk up to its first CR or LF, or the whole chunk when it has neither.
+void CIdentResponder::OnReceive(CIrcSocket& socket, const std::string& text) {
+    if (!socket.connected) return;
+    std::string query = text.substr(0, text.find_first_of("\r\n"));
+    if (query.size() > kQueryLimit) query.resize(kQueryLimit);
+    app_.output.DebugOut(Cls::Normal, "<< " + query + "\r\n", true);
+
+    std::string peer;
+    uint16_t peerPort = 0;
+    socket.PeerAddress(peer, peerPort);
+    app_.output.PrintF(nullptr, "", Cls::Info, "*** Identd request from %s", peer.c_str());
+    const std::string answer = query + " : USERID : UNIX : " + app_.settings.User;
+    app_.SendLine(&socket, answer, false);
+    app_.output.PrintF(nullptr, "", Cls::Info, "*** Identd replied: %s", answer.c_str());
+    Release(socket);
+}
+
+// Only sockets that connected out get this; the responder makes none.
+void CIdentResponder::OnConnect(int error, CIrcSocket& socket) {
+    app_.output.Trace("-- Ident Connect");
+    if (error == 0) return;
+    app_.output.Status(Cls::UError,
+                       "** Connection failed: " + CServerConnection::WsaErrorText(error));
+    Release(socket);
+}
+
+void CIdentResponder::OnClose(int, CIrcSocket& socket) {
+    app_.output.Trace("-- Ident Close");
+    Release(socket);
+}
+
+void CIdentResponder::OnTick() {
+    if (!app_.pIdentSocket || !app_.pIdentSocket->connected) return;
+    if (++idle_ticks_ < kTimeoutTicks) return;
+    app_.output.Status(Cls::Info, "*** Identd: no request within 30 seconds, closed");
+    Close();
+}
+
+// Closes `socket` and, when it is the ident socket, releases it; `socket`
+// may be gone afterwards.
+void CIdentResponder::Release(CIrcSocket& socket) {
+    if (app_.pIdentSocket.get() == &socket) {
+        Close();
+    } else {
+        app_.output.Trace("-- Ident socket Close");
+        socket.Close();
+    }
+}
+
+}  // namespace zorl

@@ -1,0 +1,83 @@
+// The read loop shared by every socket type: drain the socket, then hand the
+// text to the server line splitter, the ident responder or DCC.
+#include <vector>
+
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "session/LineSplitter.h"
+
+namespace zorl {
+namespace {
+
+constexpr Colour kRawLengthColour = 0x008000;  // green
+constexpr Colour kRawTextColour = 0x404040;    // dark grey
+
+}  // namespace
+
+void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
+    if (error != 0) {
+        app_.output.PrintF(nullptr, "", Cls::UError, "** Receive error [%08X]: %s",
+                           static_cast<unsigned>(socket.Id()), WsaErrorText(error).c_str());
+        return;
+    }
+    std::vector<char> buffer(kReadSize);
+    for (;;) {
+        int readError = 0;
+        long n = socket.Receive(buffer.data(), buffer.size(), readError);
+        if (app_.settings.RawDebug)
+            app_.output.DebugOut(
+                kRawLengthColour,
+                FormatBounded(64, "**receive [%08X]: len=%d\r\n",
+                              static_cast<unsigned>(socket.Id()), static_cast<int>(n)),
+                true);
+        if (n <= 0) return;
+        // Zero bytes are dropped one by one; the text after them is kept.
+        std::string text(buffer.data(), static_cast<std::size_t>(n));
+        std::erase(text, '\0');
+        if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
+        switch (socket.type) {
+            case kSocketNormal:
+                if (!TakeServerText(socket, text)) return;
+                break;
+            case kSocketIdent:
+                // The responder answers this one chunk and releases the socket.
+                app_.ident.OnReceive(socket, text);
+                return;
+            default: break;
+        }
+    }
+}
+
+bool CServerConnection::TakeServerText(CIrcSocket& socket, const std::string& text) {
+    const uint64_t generation = socket.Generation();
+    // Still the connection this read started on? A parsed line may run a
+    // script that disconnects or connects anew.
+    auto stillReading = [&] {
+        return app_.pMainSocket.get() == &socket && socket.Generation() == generation;
+    };
+
+    std::string joined = std::move(socket.pending);
+    socket.pending.clear();
+    joined += text;
+    CLineSplitter splitter(std::move(joined), socket.dropping_line, kPendingLimit);
+    std::string_view piece;
+    for (;;) {
+        CLineSplitter::Piece kind = splitter.Next(piece);
+        if (kind == CLineSplitter::kDone) break;
+        if (kind == CLineSplitter::kTooLong) {
+            app_.output.PrintF(nullptr, "", Cls::Error,
+                               "ERROR: OnReceive: line longer than %zu bytes dropped",
+                               kPendingLimit);
+        } else {
+            std::string line(piece);
+            app_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
+            app_.parser.ParseLine(&socket, line);
+        }
+        if (!stillReading()) return false;
+    }
+    socket.pending = splitter.TakeRest();
+    socket.dropping_line = splitter.Discarding();
+    return true;
+}
+
+}  // namespace zorl

@@ -1,0 +1,280 @@
+// The server connection's state machine: connecting and registering,
+// sending, closing and automatic reconnection. Receiving is in
+// ReceiveLoop.cpp.
+#include "session/ServerConnection.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
+#include "session/TextSplit.h"
+
+namespace zorl {
+namespace {
+
+constexpr int kWsaAddressNotAvailable = 10049;
+constexpr int kMaxReconnects = 3;
+constexpr int kMaxPort = 65535;
+
+}  // namespace
+
+// The Connect command of the menu and the toolbar; also the server command
+// and the automatic reconnect.
+void CServerConnection::OnButtonConnect() {
+    if (app_.ircstatus != IDLE) {
+        app_.output.Status(Cls::Error, "(OnButtonConnect) Wrong state " + StateName());
+        return;
+    }
+    const CSettings& settings = app_.settings;
+    if (settings.m_user_mynick.empty() || settings.User.empty()) {
+        app_.platform.dialogs.MessageBox("Please choose a valid nickname and username",
+                                         BoxIcon::Exclamation);
+        return;
+    }
+    if (settings.m_server_address.empty()) {
+        app_.platform.dialogs.MessageBox("Please choose a valid server", BoxIcon::Exclamation);
+        return;
+    }
+    app_.ident.StartIdent("0.0.0.0", 113);
+    app_.platform.clock.Sleep(200);
+
+    const std::string address = settings.m_server_address;
+    const int port = ChoosePort(settings.m_server_ports);
+    StartSocket(address, port, settings.Password);
+    app_.last_server_address = address;
+    app_.last_server_port = port;
+    app_.reconnect_after_close = false;
+}
+
+// "6667, 6668,7000" -> one of the three, each equally likely;
+// "6665-6669" -> 6665 (the number at the start of the entry); "" -> 0.
+int CServerConnection::ChoosePort(const std::string& ports) {
+    std::vector<std::string> entries;
+    std::string rest = ports;
+    while (!rest.empty()) {
+        Split cut = SplitAt(rest, ",");
+        entries.push_back(std::move(cut.head));
+        rest = TrimLeft(cut.tail);
+    }
+    if (entries.empty()) return 0;
+    const std::string& entry =
+        entries[static_cast<std::size_t>(app_.random.Below(static_cast<int>(entries.size())))];
+    return Atoi(entry);
+}
+
+void CServerConnection::StartSocket(const std::string& address, int port,
+                                    const std::string& password) {
+    if (app_.ircstatus != IDLE) {
+        app_.output.Status(Cls::Error, "** (StartSocket) Wrong state " + StateName());
+        return;
+    }
+    if (!app_.pMainSocket) app_.pMainSocket = std::make_unique<CIrcSocket>(app_);
+    CIrcSocket& socket = *app_.pMainSocket;
+
+    SetState(STARTING);
+    socket.type = kSocketNone;
+    app_.output.Trace("-- (StartSocket) Create");
+    int error = socket.Create(kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
+    if (error != 0) {
+        app_.output.Status(Cls::UError, "** Unable to create socket (" + WsaErrorText(error) + ")");
+        SetState(IDLE);
+        return;
+    }
+
+    app_.output.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%d)\r\n", address.c_str(),
+                       port);
+    app_.output.Trace("-- (StartSocket) Connect");
+    // NOTE: a port outside 0..65535 would wrap around to some other port.
+    int result = port >= 0 && port <= kMaxPort
+                     ? socket.Connect(address, static_cast<uint16_t>(port))
+                     : kWsaAddressNotAvailable;
+    if (result != 0 && result != kWsaWouldBlock) {
+        app_.output.Status(Cls::UError, "** Unable to connect (" + WsaErrorText(result) + ")");
+        Disconnect();
+        return;
+    }
+    if (result == kWsaWouldBlock)
+        app_.output.Trace("-- Connect socket reply (" + WsaErrorText(kWsaWouldBlock) + ")");
+
+    socket.type = kSocketNormal;
+    socket.password = password;
+    SetState(CONNECTING);
+    // A connect that completed at once brings no notification; report it here.
+    if (result == 0) OnConnect(0, socket);
+}
+
+// Connect notification of the server socket. Registration goes out at once:
+//   PASS secret        (only when a password is set)
+//   NICK joe
+//   USER joe localhost localhost : Joe Bloggs
+void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
+    if (socket.type == kSocketNone) {
+        app_.output.Status(Cls::Error, "** (OnConnect) No socket");
+        return;
+    }
+    if (app_.ircstatus != CONNECTING) {
+        app_.output.Status(Cls::Error, "** (OnConnect) Wrong state " + StateName());
+        return;
+    }
+    if (error != 0) {
+        app_.output.Status(Cls::UError, "** Connection failed: " + WsaErrorText(error));
+        Disconnect();
+        return;
+    }
+    SetState(CONNECTED);
+    // NOTE: reconnect_count is not reset here but when a welcomed session
+    // ends (see OnClose): a server that accepts and drops every connection
+    // at once must not be reconnected to for ever.
+    const CSettings& settings = app_.settings;
+    // NOTE: servers without a password refuse any PASS ("Access denied: Bad
+    // password?") and an empty one is a syntax error, so none goes out then.
+    if (!socket.password.empty()) SendLine(&socket, "PASS " + socket.password, false);
+    SendLine(&socket, "NICK " + settings.m_user_mynick, false);
+    SendLine(&socket, "USER " + settings.User + " localhost localhost : " + settings.RealName,
+             true);
+}
+
+void CServerConnection::OnClose(int error, CIrcSocket& socket) {
+    socket.connected = false;
+    if (socket.type == kSocketNone) {
+        app_.output.Status(Cls::Error, "** (OnClose) No socket");
+        return;
+    }
+    if (app_.ircstatus != CONNECTED) {
+        app_.output.Status(Cls::Error, "** (OnClose) Wrong state " + StateName());
+        return;
+    }
+    if (error != 0) {
+        // A session the server had welcomed starts a fresh round of attempts.
+        if (app_.registered) app_.reconnect_count = 0;
+        app_.output.Status(Cls::UError, "** Closing: " + WsaErrorText(error));
+        Disconnect();
+        if (app_.settings.AutoReconnect) {
+            ++app_.reconnect_count;
+            if (app_.reconnect_count < kMaxReconnects) OnButtonConnect();
+        }
+        return;
+    }
+    Disconnect();
+    if (app_.reconnect_after_close) OnButtonConnect();
+}
+
+void CServerConnection::OnButtonDisconnect() {
+    switch (app_.ircstatus) {
+        case IDLE:
+            app_.output.Status(Cls::Error, "(OnButtonDisconnect) Wrong state " + StateName());
+            return;
+        case CONNECTED:
+            // Quit and close at once, without waiting for the server's close.
+            SendLine(app_.pMainSocket.get(), "QUIT :" + app_.settings.Quit, false);
+            Disconnect();
+            break;
+        default: Disconnect(); break;
+    }
+    app_.ident.Close();
+}
+
+void CServerConnection::Disconnect() {
+    if (!app_.pMainSocket) return;
+    if (app_.settings.ChanConnect) {
+        // Names first: printing may create or remove windows.
+        std::vector<std::string> channels;
+        for (const ChannelRecord& record : app_.registry.Records())
+            if (record.type == kWindowChannel && record.socket == app_.pMainSocket.get())
+                channels.push_back(record.name);
+        for (const std::string& name : channels)
+            app_.output.Print(app_.pMainSocket.get(), name, Cls::Flow, "** Disconnected\r\n");
+    }
+    app_.output.Status(Cls::Flow, "** Disconnected\r\n");
+    SetState(IDLE);
+    app_.pMainSocket->Close();
+    app_.ident.Close();
+    if (app_.timers.Running(3)) app_.timers.StopTimer(3);
+}
+
+void CServerConnection::SetState(int state) {
+    app_.ircstatus = state;
+    app_.output.Trace(">> " + StateName());
+    app_.registered = false;
+    const bool idle = state == IDLE;
+    app_.connect_enabled = idle;
+    app_.disconnect_enabled = !idle;
+    app_.platform.surface.SetConnectCommands(idle);
+    if (!idle) CloseConnectionWindows();
+    if (app_.registry.pStatusFrm != 0) app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
+}
+
+void CServerConnection::CloseConnectionWindows() {
+    if (!app_.pMainSocket) return;
+    std::vector<FrameId> frames;
+    for (const ChannelRecord& record : app_.registry.Records())
+        if (record.socket == app_.pMainSocket.get() && record.type != kWindowStatus &&
+            record.frame != app_.registry.pStatusFrm)
+            frames.push_back(record.frame);
+    for (FrameId frame : frames)
+        if (app_.registry.IsFrameRegistered(frame)) app_.registry.DeleteChannel(frame);
+}
+
+std::string CServerConnection::StateName() const {
+    switch (app_.ircstatus) {
+        case IDLE: return "IDLE";
+        case STARTING: return "STARTING";
+        case CONNECTING: return "CONNECTING";
+        case CONNECTED: return "CONNECTED";
+        default: return "unknown state";
+    }
+}
+
+// One line on any socket; CR LF is appended here. The text is one line by
+// contract: a CR, LF or zero byte inside it (a peer's text echoed in a reply,
+// say) would end the line early at the server and start another command, so
+// each becomes a blank.
+void CServerConnection::SendLine(CIrcSocket* socket, const std::string& text, bool markActivity) {
+    std::string data = text;
+    std::replace_if(
+        data.begin(), data.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    data += "\r\n";
+    if (socket && socket == app_.pMainSocket.get() && app_.ircstatus != CONNECTED) {
+        app_.output.Status(Cls::UError, "No active connection");
+        return;
+    }
+    app_.output.DebugOut(Cls::Own, ">> " + data, true);
+    if (!socket) {
+        app_.output.Status(Cls::Error, "ERROR: Send to NULL-socket");
+    } else {
+        switch (socket->type) {
+            case kSocketNone:
+                app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: Send to NONE socket (%08X)",
+                                   static_cast<unsigned>(socket->Id()));
+                break;
+            case kSocketNormal:
+            case kSocketDccChat:
+            case kSocketIdent: SendAll(*socket, data); break;
+            default:
+                app_.output.PrintF(nullptr, "", Cls::Error,
+                                   "ERROR: Send to wrong socket type: %d (%08X)", socket->type,
+                                   static_cast<unsigned>(socket->Id()));
+                break;
+        }
+    }
+    if (markActivity) app_.last_send_time = app_.platform.clock.Now();
+}
+
+// The send result is not reported; a partial send is continued while the
+// socket keeps taking bytes.
+void CServerConnection::SendAll(CIrcSocket& socket, const std::string& data) {
+    IAsyncSocket* platformSocket = socket.Platform();
+    if (!platformSocket) return;
+    std::size_t sent = 0;
+    while (sent < data.size()) {
+        int error = 0;
+        long n = platformSocket->Send(data.data() + sent, data.size() - sent, error);
+        if (n <= 0) break;
+        sent += static_cast<std::size_t>(n);
+    }
+}
+
+}  // namespace zorl

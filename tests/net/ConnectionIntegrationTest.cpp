@@ -1,0 +1,213 @@
+// The server connection and the ident responder end to end: the engine on
+// the real Qt socket layer, against a private ngircd and raw peers. The
+// window surface, dialogs and ticker are the headless host's, so the status
+// window can be read as a transcript.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "NetTestSupport.h"
+#include "NgircdServer.h"
+#include "app/CZorlApp.h"
+#include "platform/qt/QtPlatform.h"
+#include "support/HeadlessHost.h"
+
+namespace zorl::test {
+namespace {
+
+class ConnectionIntegrationTest : public ::testing::Test {
+protected:
+    ConnectionIntegrationTest() {
+        CSettings& s = app.settings;
+        s.m_user_mynick = "zorltest";
+        s.User = "zorl";
+        s.RealName = "Zorl Test";
+        s.m_server_address = "127.0.0.1";
+        s.Quit = "gone fishing";
+        s.DebugWindow = 0;  // debug lines land in the status window
+        app.m_debug_window = true;
+        if (ChannelRecord* status =
+                app.registry.NewWindow("", kWindowStatus, app.pMainSocket.get(), true)) {
+            app.registry.pStatusFrm = status->frame;
+        }
+    }
+
+    // Starts the private server and points the settings at it.
+    bool StartServer() {
+        server = std::make_unique<NgircdServer>();
+        if (!server->Running()) return false;
+        app.settings.m_server_ports = std::to_string(server->Port());
+        app.settings.Password = NgircdServer::kPassword;
+        return true;
+    }
+
+    // Status window lines without their CR LF; debug lines only on request.
+    std::vector<std::string> Status(bool withDebug = false) {
+        std::vector<std::string> lines;
+        RecordedFrame* frame = host.surface.Frame(app.registry.pStatusFrm);
+        if (!frame) return lines;
+        for (const Piece& piece : frame->pieces) {
+            if (piece.debug && !withDebug) continue;
+            std::string text = piece.text;
+            if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) {
+                text.resize(text.size() - 2);
+            }
+            lines.push_back(text);
+        }
+        return lines;
+    }
+    bool Shown(const std::string& text) {
+        for (const std::string& line : Status())
+            if (line == text) return true;
+        return false;
+    }
+    // A line from the server, seen through its "<< " debug line.
+    bool Received(const std::string& fragment) {
+        for (const std::string& line : Status(true))
+            if (line.find("<< ") != std::string::npos && line.find(fragment) != std::string::npos)
+                return true;
+        return false;
+    }
+    std::string Transcript() {
+        std::string text = "\n--- status window:\n";
+        for (const std::string& line : Status(true)) text += "  " + line + "\n";
+        if (server) text += "--- server log:\n" + server->Log();
+        return text;
+    }
+    bool WaitForWelcome() {
+        return WaitUntil([&] { return Received(" 001 zorltest "); }, 10000);
+    }
+
+    std::unique_ptr<NgircdServer> server;
+    qt::QtPlatformServices services;
+    HeadlessHost host;
+    Platform platform{services.Sockets(), services.Clock(), host.ticker, host.sound,
+                      host.shell,         host.dialogs,     host.surface};
+    CZorlApp app{platform};
+};
+
+TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
+    ASSERT_TRUE(StartServer()) << server->Failure();
+    IrcTestClient watcher;
+    ASSERT_TRUE(watcher.Connect(server->Port()));
+    ASSERT_TRUE(watcher.Register("watcher")) << watcher.Transcript();
+
+    app.connection.OnButtonConnect();
+    EXPECT_TRUE(Shown("** Connecting to 127.0.0.1 (" + std::to_string(server->Port()) + ")"))
+        << Transcript();
+    EXPECT_EQ(app.ircstatus, CONNECTING);
+
+    ASSERT_TRUE(WaitForWelcome()) << Transcript();
+    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_TRUE(Received(" 376 zorltest ") || Received(" 422 zorltest ")) << Transcript();
+
+    app.SendLine(app.pMainSocket.get(), "PRIVMSG watcher :hello from zorl", true);
+    auto line = watcher.WaitForCommand("PRIVMSG");
+    ASSERT_TRUE(line) << watcher.Transcript() << Transcript();
+    EXPECT_EQ(line->rfind(":zorltest!", 0), 0u) << *line;
+    EXPECT_NE(line->find(" PRIVMSG watcher :hello from zorl"), std::string::npos) << *line;
+
+    // Disconnect closes at once; the QUIT still reaches the server.
+    ASSERT_TRUE(watcher.Join("#zorl"));
+    app.SendLine(app.pMainSocket.get(), "JOIN #zorl", false);
+    ASSERT_TRUE(watcher.WaitForCommand("JOIN")) << watcher.Transcript();
+    app.connection.OnButtonDisconnect();
+    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_TRUE(Shown("** Disconnected")) << Transcript();
+    auto quit = watcher.WaitForCommand("QUIT");
+    ASSERT_TRUE(quit) << watcher.Transcript();
+    EXPECT_NE(quit->find("gone fishing"), std::string::npos) << *quit;
+    app.OnTick();  // frees the closed socket outside any notification
+}
+
+TEST_F(ConnectionIntegrationTest, AFailedConnectIsReportedAndEndsIdle) {
+    const struct {
+        const char* what;
+        std::string address;
+        std::string failure;
+    } cases[] = {
+        {"nothing listens on the port", "127.0.0.1", "Connection refused"},
+        {"the name does not resolve", "no-such-host.invalid", "Unable to resolve server"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        app.settings.m_server_address = c.address;
+        app.settings.m_server_ports = std::to_string(FreeLoopbackPort());
+        std::size_t from = Status().size();
+        app.connection.OnButtonConnect();
+        ASSERT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; }, 20000)) << Transcript();
+        std::vector<std::string> lines = Status();
+        lines.erase(lines.begin(), lines.begin() + static_cast<long>(from));
+        // The failure comes from the connect call or from its notification.
+        bool failed = false;
+        for (const std::string& line : lines) {
+            failed = failed || line == "** Connection failed: " + c.failure ||
+                     line == "** Unable to connect (" + c.failure + ")";
+        }
+        EXPECT_TRUE(failed) << Transcript();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "** Disconnected") << Transcript();
+        app.OnTick();
+    }
+}
+
+TEST_F(ConnectionIntegrationTest, AServerKilledMidSessionGivesTheClosingLines) {
+    ASSERT_TRUE(StartServer()) << server->Failure();
+    app.connection.OnButtonConnect();
+    ASSERT_TRUE(WaitForWelcome()) << Transcript();
+    std::size_t from = Status().size();
+
+    server->Kill();
+    ASSERT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; })) << Transcript();
+    std::vector<std::string> lines = Status();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(from));
+    // The kernel ends a killed process's connections with FIN, or with RST
+    // when the server had unread bytes from us.
+    const std::vector<std::string> clean{"** Disconnected"};
+    const std::vector<std::string> reset{"** Closing: Connection reset by peer", "** Disconnected"};
+    EXPECT_TRUE(lines == clean || lines == reset) << Transcript();
+    app.OnTick();
+
+    // Nothing more arrives for the dead connection.
+    PumpFor(100);
+    EXPECT_EQ(Status().size(), from + lines.size()) << Transcript();
+}
+
+TEST_F(ConnectionIntegrationTest, IdentAnswersOneQueryWithTheUserName) {
+    const uint16_t port = FreeLoopbackPort();
+    app.ident.StartIdent("127.0.0.1", port);
+    ASSERT_TRUE(app.pIdentSocket) << Transcript();
+
+    RawStream query = RawStream::Connect(port);
+    ASSERT_TRUE(query.IsOpen());
+    ASSERT_TRUE(query.SendAll("6193, 23\r\n"));
+    std::string answer;
+    ASSERT_TRUE(query.ReadToEnd(answer)) << answer << Transcript();
+    EXPECT_EQ(answer, "6193, 23 : USERID : UNIX : zorl\r\n");
+    EXPECT_TRUE(Shown("*** Identd request from 127.0.0.1")) << Transcript();
+    EXPECT_TRUE(Shown("*** Identd replied: 6193, 23 : USERID : UNIX : zorl")) << Transcript();
+    EXPECT_FALSE(app.pIdentSocket);
+    app.OnTick();
+
+    // One answer per connection attempt: nobody listens any more.
+    EXPECT_FALSE(RawStream::Connect(port, 500).IsOpen());
+}
+
+TEST_F(ConnectionIntegrationTest, IdentDropsAPeerThatNeverAsks) {
+    const uint16_t port = FreeLoopbackPort();
+    app.ident.StartIdent("127.0.0.1", port);
+    RawStream silent = RawStream::Connect(port);
+    ASSERT_TRUE(silent.IsOpen());
+    ASSERT_TRUE(WaitUntil([&] { return app.pIdentSocket && app.pIdentSocket->connected; }));
+
+    for (int tick = 0; tick < CIdentResponder::kTimeoutTicks; ++tick) app.OnTick();
+    std::string rest;
+    EXPECT_TRUE(silent.ReadToEnd(rest)) << "the peer was not closed" << Transcript();
+    EXPECT_EQ(rest, "");
+    EXPECT_FALSE(app.pIdentSocket);
+}
+
+}  // namespace
+}  // namespace zorl::test

@@ -1,0 +1,72 @@
+// Helpers of the network tests: a bounded wait that runs the Qt event loop,
+// and plain blocking POSIX sockets for the far end of a connection.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zorl::test {
+
+// Runs the Qt event loop until `done` holds or `timeoutMs` has passed;
+// returns whether `done` held. Never a fixed sleep: it returns as soon as
+// the condition is met.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Runs the event loop for a while, for checks that nothing more arrives.
+void PumpFor(int milliseconds);
+
+// A loopback port nobody listens on at the moment of the call.
+uint16_t FreeLoopbackPort();
+
+// A listening socket on 127.0.0.1 and a free port.
+class RawListener {
+public:
+    // receiveBuffer > 0 shrinks the buffer of accepted connections, so a
+    // sender fills it quickly.
+    explicit RawListener(int receiveBuffer = 0);
+    ~RawListener();
+    RawListener(const RawListener&) = delete;
+    RawListener& operator=(const RawListener&) = delete;
+
+    uint16_t Port() const { return port_; }
+    // Waits for one connection while running the event loop; -1 on time-out.
+    int Accept(int timeoutMs = 5000);
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+};
+
+// One connected stream, owned. Reads and writes run the event loop while
+// they wait, so the QtSocket at the other end keeps working.
+class RawStream {
+public:
+    explicit RawStream(int fd = -1) : fd_(fd) {}
+    ~RawStream();
+    RawStream(RawStream&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    RawStream& operator=(RawStream&& other) noexcept;
+
+    // Connects to 127.0.0.1:port.
+    static RawStream Connect(uint16_t port, int timeoutMs = 5000);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    bool SendAll(const std::string& data, int timeoutMs = 5000);
+    // Reads until `count` bytes came or the peer closed or time ran out.
+    std::string ReadExactly(std::size_t count, int timeoutMs = 5000);
+    // Reads until the peer closes; false on time-out.
+    bool ReadToEnd(std::string& data, int timeoutMs = 5000);
+    // Reads what is there within `timeoutMs`; empty on time-out, and `closed`
+    // set when the peer has closed.
+    std::string ReadSome(int timeoutMs, bool& closed);
+    // Orderly close (FIN).
+    void Close();
+    // Abortive close: SO_LINGER with a zero time-out makes the kernel send RST.
+    void Reset();
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace zorl::test

@@ -1,0 +1,80 @@
+// A private IRC server for the tests: ngircd on a free loopback port, with a
+// generated configuration in a temporary folder, in the foreground, stopped
+// by its process id. Plus a small blocking client that talks raw IRC to it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "NetTestSupport.h"
+
+namespace zorl::test {
+
+class NgircdServer {
+public:
+    // Starts the server and waits until its port accepts connections.
+    NgircdServer();
+    ~NgircdServer();
+    NgircdServer(const NgircdServer&) = delete;
+    NgircdServer& operator=(const NgircdServer&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    uint16_t Port() const { return port_; }
+    // Why it did not start, with the server's own output.
+    const std::string& Failure() const { return failure_; }
+    // What the server wrote so far.
+    std::string Log() const;
+    // Kills the server at once (SIGKILL), as a crash would, and reaps it.
+    void Kill();
+
+    static constexpr const char* kServerName = "irc.zorl.test";
+    // The connection password: ngircd refuses a PASS that does not match.
+    static constexpr const char* kPassword = "letmein";
+
+private:
+    bool StartOnce();
+    void Stop(int signal);
+
+    std::string dir_;
+    pid_t pid_ = -1;
+    uint16_t port_ = 0;
+    std::string failure_;
+};
+
+// One raw IRC connection. Every wait runs the Qt event loop too, so a client
+// under test in the same thread keeps working; PINGs are answered.
+class IrcTestClient {
+public:
+    bool Connect(uint16_t port);
+    bool Send(const std::string& line);  // CR LF is appended
+    // PASS, NICK and USER, then waits for the welcome (001).
+    bool Register(const std::string& nick);
+    // JOIN, then waits for the end of the names list (366).
+    bool Join(const std::string& channel);
+    // Reads lines until one satisfies `match`; the line, or nothing on
+    // time-out or when the server closed.
+    std::optional<std::string> WaitForLine(const std::function<bool(const std::string&)>& match,
+                                           int timeoutMs = 5000);
+    // A line whose command (after the prefix) is `command`, e.g. "001".
+    std::optional<std::string> WaitForCommand(const std::string& command, int timeoutMs = 5000);
+    void Close() { stream_.Close(); }
+
+    // Everything received, for failure messages.
+    std::string Transcript() const;
+
+private:
+    RawStream stream_;
+    std::string pending_;
+    std::vector<std::string> lines_;
+    bool closed_ = false;
+};
+
+// The command word of a raw line: ":srv 001 joe :Welcome" gives "001".
+std::string CommandOf(const std::string& line);
+
+}  // namespace zorl::test

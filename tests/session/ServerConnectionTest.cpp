@@ -1,0 +1,408 @@
+// Connecting, registering, sending, closing and reconnecting, read as
+// transcripts of the status window and the bytes on the scripted socket.
+#include <set>
+
+#include "common/Format.h"
+#include "session/SessionFixture.h"
+
+namespace zorl::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class ConnectionTest : public SessionTest {};
+
+TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
+    app.settings.ExtConnect = 1;
+    auto server = PressConnect();
+    ASSERT_TRUE(server);
+    auto ident = IdentListener();
+    ASSERT_TRUE(ident);
+    EXPECT_EQ(ident->bindAddress, "0.0.0.0");
+    EXPECT_TRUE(ident->listening);
+    EXPECT_EQ(ident->backlog, 5);
+    EXPECT_EQ(host.clock.sleeps, std::vector<int>{200});
+
+    EXPECT_EQ(server->connectHost, "irc.example");
+    EXPECT_EQ(server->connectPort, 6667);
+    EXPECT_EQ(server->events, kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
+    EXPECT_EQ(app.ircstatus, CONNECTING);
+    EXPECT_EQ(app.last_server_address, "irc.example");
+    EXPECT_EQ(app.last_server_port, 6667);
+    EXPECT_FALSE(app.connect_enabled);
+    EXPECT_TRUE(app.disconnect_enabled);
+    EXPECT_FALSE(host.surface.connectCommand);
+    EXPECT_EQ(StatusTexts(),
+              (Texts{"-- Ident socket Create", ">> STARTING", "-- (StartSocket) Create",
+                     "** Connecting to irc.example (6667)", "-- (StartSocket) Connect",
+                     "-- Connect socket reply (Operation would block)", ">> CONNECTING"}))
+        << Transcript();
+    ExpectStatus(Cls::Flow, "** Connecting to irc.example (6667)");
+    EXPECT_EQ(server->sent, "");
+
+    host.clock.now += 60;
+    server->Connected(0);
+    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(server->sent,
+              "PASS secret\r\n"
+              "NICK joe\r\n"
+              "USER joe localhost localhost : Joe Bloggs\r\n");
+    EXPECT_EQ(app.last_send_time, host.clock.now);
+}
+
+TEST_F(ConnectionTest, EmptyPasswordSendsNoPassLine) {
+    app.settings.Password = "";
+    auto server = PressConnect();
+    server->Connected(0);
+    EXPECT_EQ(server->sent,
+              "NICK joe\r\n"
+              "USER joe localhost localhost : Joe Bloggs\r\n");
+}
+
+TEST_F(ConnectionTest, MissingSettingsShowABoxAndOpenNothing) {
+    struct Case {
+        const char* nick;
+        const char* user;
+        const char* server;
+        const char* box;
+    } cases[] = {
+        {"", "joe", "irc.example", "Please choose a valid nickname and username"},
+        {"joe", "", "irc.example", "Please choose a valid nickname and username"},
+        {"joe", "joe", "", "Please choose a valid server"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        app.settings.m_user_mynick = c.nick;
+        app.settings.User = c.user;
+        app.settings.m_server_address = c.server;
+        host.dialogs.boxes.clear();
+        app.connection.OnButtonConnect();
+        EXPECT_EQ(host.dialogs.boxes, Texts{c.box});
+        EXPECT_TRUE(host.sockets.all.empty());
+        EXPECT_EQ(app.ircstatus, IDLE);
+    }
+}
+
+TEST_F(ConnectionTest, WrongStatesChangeNothing) {
+    app.connection.OnButtonDisconnect();
+    ExpectStatus(Cls::Error, "(OnButtonDisconnect) Wrong state IDLE");
+
+    auto server = PressConnect();
+    std::size_t sockets = host.sockets.all.size();
+    app.connection.OnButtonConnect();
+    ExpectStatus(Cls::Error, "(OnButtonConnect) Wrong state CONNECTING");
+    app.connection.StartSocket("other.example", 7000, "");
+    ExpectStatus(Cls::Error, "** (StartSocket) Wrong state CONNECTING");
+    EXPECT_EQ(host.sockets.all.size(), sockets);
+    EXPECT_EQ(app.last_server_address, "irc.example");
+
+    server->Connected(0);
+    server->sent.clear();
+    app.OnConnect(0, *app.pMainSocket);
+    ExpectStatus(Cls::Error, "** (OnConnect) Wrong state CONNECTED");
+    EXPECT_EQ(server->sent, "");
+    EXPECT_EQ(app.ircstatus, CONNECTED);
+
+    app.connection.Disconnect();
+    app.OnClose(0, *app.pMainSocket);
+    ExpectStatus(Cls::Error, "** (OnClose) Wrong state IDLE");
+    EXPECT_EQ(app.ircstatus, IDLE);
+}
+
+TEST_F(ConnectionTest, PortIsOneEntryOfTheListChosenAtRandom) {
+    std::set<int> seen;
+    for (int seed = 1; seed <= 60; ++seed) {
+        app.random.Seed(static_cast<uint64_t>(seed));
+        seen.insert(app.connection.ChoosePort("6667, 6668,7000"));
+    }
+    EXPECT_EQ(seen, (std::set<int>{6667, 6668, 7000}));
+
+    struct Case {
+        const char* ports;
+        int port;
+    } cases[] = {{"6665-6669", 6665}, {"", 0}, {"  7000", 7000}, {"x", 0}, {"7000,", 7000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ports);
+        EXPECT_EQ(app.connection.ChoosePort(c.ports), c.port);
+    }
+}
+
+TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
+    app.settings.m_server_ports = "";
+    app.connection.OnButtonConnect();
+    EXPECT_EQ(host.sockets.Last()->connectPort, 0);
+    EXPECT_EQ(app.last_server_port, 0);
+    app.connection.Disconnect();
+
+    // Would wrap around to port 4464 if passed on.
+    app.settings.m_server_ports = "70000";
+    std::size_t sockets = host.sockets.all.size();
+    app.connection.OnButtonConnect();
+    for (std::size_t i = sockets; i < host.sockets.all.size(); ++i)
+        EXPECT_EQ(host.sockets.all[i]->connectHost, "");
+    ExpectStatus(Cls::UError, "** Unable to connect (Can't assign requested address)");
+    EXPECT_EQ(app.ircstatus, IDLE);
+}
+
+TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
+    struct Case {
+        const char* what;
+        int createError;
+        int connectResult;
+        int connectError;
+        Texts lines;
+    } cases[] = {
+        {"socket creation",
+         10024,
+         kWsaWouldBlock,
+         0,
+         {"** Unable to create socket (Too many open files)"}},
+        {"name resolution",
+         0,
+         10022,
+         0,
+         {"** Connecting to irc.example (6667)", "** Unable to connect (Unable to resolve server)",
+          "** Disconnected"}},
+        {"refused later",
+         0,
+         kWsaWouldBlock,
+         10061,
+         {"** Connecting to irc.example (6667)", "** Connection failed: Connection refused",
+          "** Disconnected"}},
+    };
+    app.settings.AutoReconnect = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::size_t from = StatusTexts().size();
+        host.sockets.createErrors = {0, c.createError};  // ident, then server
+        host.sockets.connectResults = {c.connectResult};
+        auto server = PressConnect();
+        if (c.connectError) server->Connected(c.connectError);
+        EXPECT_EQ(StatusSince(from), c.lines) << Transcript();
+        EXPECT_EQ(app.ircstatus, IDLE);
+        EXPECT_TRUE(app.connect_enabled);
+        EXPECT_TRUE(host.surface.connectCommand);
+        // Disconnect closes the ident socket; a creation failure leaves it.
+        EXPECT_EQ(app.pIdentSocket != nullptr, c.createError != 0);
+        // Not repeated, AutoReconnect or not; the next Connect works.
+        EXPECT_EQ(host.sockets.all.back()->connectHost.empty(), c.createError != 0);
+        auto again = PressConnect();
+        EXPECT_EQ(again->connectHost, "irc.example");
+        EXPECT_EQ(app.ircstatus, CONNECTING);
+        app.connection.OnButtonDisconnect();
+    }
+    ExpectStatus(Cls::UError, "** Unable to create socket (Too many open files)");
+    ExpectStatus(Cls::UError, "** Connection failed: Connection refused");
+    ExpectStatus(Cls::Flow, "** Disconnected");
+}
+
+TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
+    host.sockets.connectResults = {0};
+    auto server = PressConnect();
+    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos);
+}
+
+// A welcomed session that is reset starts up to two new attempts; attempts
+// reset before the welcome count on, so the third reset in a row is final.
+TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
+    app.settings.AutoReconnect = 1;
+    auto server = ConnectServer();
+    app.registered = true;  // the welcome arrived
+    std::size_t from = StatusTexts().size();
+    server->Closed(10054);
+    EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
+                                        "** Connecting to irc.example (6667)"}))
+        << Transcript();
+    ExpectStatus(Cls::UError, "** Closing: Connection reset by peer");
+    EXPECT_TRUE(server->closed);
+    EXPECT_EQ(app.reconnect_count, 1);
+
+    for (int failure = 2; failure <= 3; ++failure) {
+        SCOPED_TRACE(failure);
+        auto next = host.sockets.Last();
+        ASSERT_NE(next, server);
+        server = next;
+        server->Connected(0);
+        EXPECT_EQ(app.ircstatus, CONNECTED);
+        server->Closed(10054);
+        EXPECT_EQ(app.reconnect_count, failure);
+    }
+    EXPECT_EQ(host.sockets.Last(), server) << "a fourth attempt was made";
+    EXPECT_EQ(app.ircstatus, IDLE);
+
+    // The user connects again; once welcomed, a reset reconnects again.
+    server = ConnectServer();
+    app.registered = true;
+    server->Closed(10054);
+    EXPECT_EQ(app.reconnect_count, 1);
+    EXPECT_EQ(app.ircstatus, CONNECTING);
+}
+
+TEST_F(ConnectionTest, ResetWithoutAutoReconnectStaysIdle) {
+    auto server = ConnectServer();
+    std::size_t sockets = host.sockets.all.size();
+    server->Closed(10054);
+    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(host.sockets.all.size(), sockets);
+    EXPECT_EQ(app.reconnect_count, 0);
+}
+
+TEST_F(ConnectionTest, CleanCloseReconnectsOnlyWhenAsked) {
+    for (bool again : {false, true}) {
+        SCOPED_TRACE(again);
+        auto server = ConnectServer();
+        app.reconnect_after_close = again;
+        std::size_t from = StatusTexts().size();
+        server->Closed(0);
+        Texts expected{"** Disconnected"};
+        if (again) expected.push_back("** Connecting to irc.example (6667)");
+        EXPECT_EQ(StatusSince(from), expected) << Transcript();
+        EXPECT_EQ(app.ircstatus, again ? CONNECTING : IDLE);
+        EXPECT_FALSE(app.reconnect_after_close);
+        if (again) app.connection.OnButtonDisconnect();
+    }
+}
+
+TEST_F(ConnectionTest, DisconnectCommand) {
+    // Connected: QUIT goes out and the socket is closed at once.
+    auto server = ConnectServer();
+    auto ident = IdentListener();
+    app.connection.OnButtonDisconnect();
+    EXPECT_EQ(server->sent, "QUIT :bye\r\n");
+    EXPECT_TRUE(server->closed);
+    EXPECT_TRUE(ident->closed);
+    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_TRUE(app.connect_enabled);
+    EXPECT_FALSE(app.disconnect_enabled);
+    ExpectStatus(Cls::Flow, "** Disconnected");
+
+    // Still connecting: nothing is sent.
+    server = PressConnect();
+    app.connection.OnButtonDisconnect();
+    EXPECT_EQ(server->sent, "");
+    EXPECT_TRUE(server->closed);
+    EXPECT_EQ(app.ircstatus, IDLE);
+}
+
+TEST_F(ConnectionTest, DisconnectStopsTheNotifyTimer) {
+    ConnectServer();
+    app.timers.StartTimer(3, 30, 0, 0, "/ison", true);
+    app.connection.Disconnect();
+    EXPECT_FALSE(app.timers.Running(3));
+}
+
+TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
+    auto server = PressConnect();
+    app.SendLine(app.pMainSocket.get(), "PRIVMSG #x :early", false);
+    ExpectStatus(Cls::UError, "No active connection");
+    EXPECT_EQ(server->sent, "");
+
+    CIrcSocket file(app);
+    file.type = kSocketDccSendIn;
+    ASSERT_EQ(file.Create(kEventRead | kEventConnect | kEventClose), 0);
+    auto fileState = host.sockets.Last();
+    app.SendLine(&file, "hello", false);
+    EXPECT_EQ(fileState->sent, "");
+    ExpectStatus(Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
+
+    CIrcSocket unused(app);
+    app.SendLine(&unused, "hello", false);
+    ExpectStatus(Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
+    app.SendLine(nullptr, "hello", false);
+    ExpectStatus(Cls::Error, "ERROR: Send to NULL-socket");
+
+    // Activity is marked even when nothing could be sent.
+    host.clock.now += 5;
+    app.SendLine(&file, "x", true);
+    EXPECT_EQ(app.last_send_time, host.clock.now);
+}
+
+TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
+    auto server = ConnectServer();
+    app.m_debug_window = true;
+    app.SendLine(app.pMainSocket.get(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
+    EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
+    auto lines = StatusLines(true);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().debug);
+    EXPECT_EQ(lines.back().colour, ColourOf(Cls::Own));
+    EXPECT_NE(lines.back().text.find(">> NOTICE bob :"), std::string::npos) << Transcript();
+}
+
+TEST_F(ConnectionTest, StateChangesCloseTheConnectionsWindows) {
+    CIrcSocket dcc(app);
+    app.registry.NewWindow("#zorl", kWindowChannel, app.pMainSocket.get(), false);
+    app.registry.NewWindow("bob", kWindowQuery, app.pMainSocket.get(), false);
+    app.registry.NewWindow("carol", kWindowDccQuery, &dcc, false);
+    app.registry.NewWindow("~debug", kWindowDefault, nullptr, false);
+    ASSERT_EQ(app.registry.Records().size(), 5u);
+
+    PressConnect();
+    Texts left;
+    for (const ChannelRecord& record : app.registry.Records()) left.push_back(record.name);
+    EXPECT_EQ(left, (Texts{"", "carol", "~debug"}));
+    EXPECT_NE(host.surface.Frame(app.registry.pStatusFrm), nullptr);
+}
+
+TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
+    for (int chanConnect : {1, 0}) {
+        SCOPED_TRACE(chanConnect);
+        app.settings.ChanConnect = chanConnect;
+        auto server = ConnectServer();
+        ChannelRecord* channel =
+            app.registry.NewWindow("#zorl", kWindowChannel, app.pMainSocket.get(), false);
+        ASSERT_TRUE(channel);
+        FrameId frame = channel->frame;
+        server->Closed(0);
+        RecordedFrame* shown = host.surface.Frame(frame);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->Text(), chanConnect ? "** Disconnected\r\n" : "");
+        app.registry.DeleteChannel(frame);
+    }
+}
+
+TEST_F(ConnectionTest, StatusCaptionFollowsTheState) {
+    app.registry.UpdateCR(app.registry.pStatusFrm, "Status", kUpdateTitle);
+    app.settings.m_server_name = "Example";
+    auto server = PressConnect();
+    RecordedFrame* status = host.surface.Frame(app.registry.pStatusFrm);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->caption, "Status: joe");
+    server->Connected(0);
+    EXPECT_EQ(status->caption, "Status: joe on Example");
+    app.connection.OnButtonDisconnect();
+    EXPECT_EQ(status->caption, "Status");
+}
+
+TEST_F(ConnectionTest, StateNamesAndErrorTexts) {
+    struct {
+        int state;
+        const char* name;
+    } states[] = {{IDLE, "IDLE"},           {STARTING, "STARTING"}, {CONNECTING, "CONNECTING"},
+                  {CONNECTED, "CONNECTED"}, {4, "unknown state"},   {-1, "unknown state"}};
+    for (const auto& s : states) {
+        app.ircstatus = s.state;
+        EXPECT_EQ(app.connection.StateName(), s.name);
+    }
+    struct {
+        int code;
+        const char* text;
+    } errors[] = {{0, "no error (0)"},
+                  {10004, "Interrupted system call"},
+                  {10048, "Address already in use"},
+                  {10065, "No Route to Host"},
+                  {10101, "WSAEDISCON"},
+                  {11004, "Valid name, no data record of requested type."},
+                  {10000, "unknown WSA error"},
+                  {10072, "unknown WSA error"},
+                  {-10054, "unknown WSA error"}};
+    for (const auto& e : errors) {
+        SCOPED_TRACE(e.code);
+        EXPECT_EQ(CServerConnection::WsaErrorText(e.code), e.text);
+    }
+}
+
+}  // namespace
+}  // namespace zorl::test
