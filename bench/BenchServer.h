@@ -36,6 +36,9 @@ public:
         port_ = ntohs(address.sin_port);
     }
     ~BenchServer() {
+        // Unblocks the thread when the client never answered.
+        ::shutdown(listen_, SHUT_RDWR);
+        if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
         if (thread_.joinable()) thread_.join();
         if (client_ >= 0) ::close(client_);
         ::close(listen_);
@@ -99,7 +102,7 @@ private:
     }
 
     int listen_ = -1;
-    int client_ = -1;
+    std::atomic<int> client_{-1};
     int port_ = 0;
     std::thread thread_;
     std::string received_;

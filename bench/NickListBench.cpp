@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         if (server.Done()) QApplication::exit(0);  // quit() would close the windows
     });
     poll.start(5);
-    QTimer::singleShot(120000, [] { QApplication::exit(1); });
+    QTimer::singleShot(20000, [] { QApplication::exit(1); });
     application.exec();
 
     if (!server.Answered()) {
