@@ -7,6 +7,7 @@
 
 #include "UiHarness.h"
 #include "ui/AboutBox.h"
+#include "ui/NicksView.h"
 #include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
@@ -162,6 +163,25 @@ TEST_F(Shell, ConnectAndDisconnectFollowTheConnection) {
     EXPECT_EQ(h.app.ircstatus, IDLE);
     EXPECT_TRUE(h.main.ToolbarAction(Command::Connect)->isVisible());
     EXPECT_FALSE(h.main.MenuAction(Command::Disconnect)->isEnabled());
+}
+
+TEST_F(Shell, PaneSizesFollowTheSettings) {
+    ui::CChildFrameBase* frame = h.Frame(OpenWindow("#chan", kWindowChannel));
+    frame->resize(600, 400);
+    h.Pump();
+    auto check = [&](int edit, int nicks) {
+        const QWidget* grid = frame->widget();
+        EXPECT_EQ(frame->Input()->height(), edit);
+        EXPECT_EQ(frame->Input()->width(), grid->width());
+        EXPECT_EQ(frame->Nicks()->width(), nicks);
+        EXPECT_EQ(frame->Output()->width() + nicks, grid->width());
+        EXPECT_EQ(frame->Output()->height() + edit, grid->height());
+    };
+    check(25, 110);
+    h.app.settings.EditSize = 40;
+    h.app.settings.NicksSize = 150;
+    h.surface.UpdateViews(frame->Id(), kHintFont | kHintBackground);  // as the properties do
+    check(40, 150);
 }
 
 TEST_F(Shell, LaunchWebPageOpensTheSelectedLink) {
