@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CZorlApp.h"
+#include "platform/qt/QtPlatform.h"
 #include "ui/MainFrame.h"
+#include "ui/QtWindowSurface.h"
 
 namespace {
 
@@ -25,7 +28,22 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
-    zorl::ui::CMainFrame frame;
-    frame.show();
+    application.setApplicationName(QStringLiteral("zorl"));
+
+    // Destroyed in reverse order: the application object goes first, while
+    // the windows and platform services it talks to still exist.
+    zorl::qt::QtPlatformServices services;
+    zorl::ui::CMainFrame mainFrame;
+    zorl::ui::QtWindowSurface surface(mainFrame);
+    zorl::Platform platform{
+        services.Sockets(), services.Clock(), services.Ticker(), services.Sound(), services.Shell(),
+        services.Dialogs(), surface};
+    zorl::CZorlApp app(platform);
+    surface.Attach(app);
+    services.SetDialogParent(&mainFrame);
+
+    app.InitInstance();
+    mainFrame.ShowMasterButtons(app.settings.Master != 0);
+    mainFrame.show();
     return application.exec();
 }

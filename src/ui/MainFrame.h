@@ -1,21 +1,97 @@
-// The main window: menu, toolbar, window-button bar and the MDI area.
+// The main window: menu, toolbar, the MDI area with the child frames and the
+// window-button bar along the bottom. It keeps its placement in section
+// POSITION of zorl.ini and hands every command to the engine.
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 
+class QAction;
 class QMdiArea;
+class QToolBar;
+
+namespace zorl {
+class CZorlApp;
+}
 
 namespace zorl::ui {
+
+class CWindowButtonBar;
+class QtWindowSurface;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
+    // Menu and toolbar commands. The toolbar holds them in this order from
+    // Connect to Test2.
+    enum class Command {
+        Connect,
+        Disconnect,
+        Properties,
+        Servers,
+        LaunchWebPage,
+        Scripts,
+        LogFiles,
+        About,
+        DumpVariables,
+        DebugOn,
+        DebugOff,
+        Test,
+        Test2,
+        Exit,
+        HelpTopics,
+        kCount
+    };
+
     explicit CMainFrame(QWidget* parent = nullptr);
 
+    // The engine behind the commands (null: commands do nothing).
+    void Attach(CZorlApp* app, QtWindowSurface* surface);
+
     QMdiArea* Mdi() const { return mdi_; }
+    CWindowButtonBar* Buttons() const { return buttons_; }
+    QToolBar* Toolbar() const { return toolbar_; }
+    QAction* ToolbarAction(Command command) const;
+    QAction* MenuAction(Command command) const;
+
+    // Connect shown and enabled while not connected, Disconnect otherwise.
+    void SetConnectState(bool connectEnabled);
+    // Debug On / Debug Off show the switch's other state.
+    void SetDebugState(bool debugOn);
+    // USER/Master: the debug entries of the toolbar.
+    void ShowMasterButtons(bool master);
+
+    void RunCommand(Command command);
+
+    void SavePlacement();
+    // Applied only when Left, Top, Right and Bottom are all non-zero.
+    void RestorePlacement();
+
+signals:
+    // Every command, for the dialogs that attach to them.
+    void commandTriggered(zorl::ui::CMainFrame::Command command);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void BuildMenu();
+    void BuildToolbar();
+    void BuildAccelerators();
+    void ShowHelp();
+    void ShowScrollNumbers();
+
     QMdiArea* mdi_;
+    CWindowButtonBar* buttons_;
+    QToolBar* toolbar_ = nullptr;
+    std::array<QAction*, static_cast<std::size_t>(Command::kCount)> toolbar_actions_{};
+    std::array<QAction*, static_cast<std::size_t>(Command::kCount)> menu_actions_{};
+    CZorlApp* app_ = nullptr;
+    QtWindowSurface* surface_ = nullptr;
+    bool master_ = false;
+    bool debug_on_ = false;
+    bool placement_restored_ = false;
 };
 
 }  // namespace zorl::ui

@@ -1,0 +1,72 @@
+// 100 000 channel messages through the real socket, the whole engine and the
+// real widgets (offscreen): the time from the flood's first byte to the
+// client's answer to a PING sent after it, and the peak memory.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "BenchServer.h"
+#include "app/CZorlApp.h"
+#include "platform/qt/QtPlatform.h"
+#include "ui/ChildFrames.h"
+#include "ui/MainFrame.h"
+#include "ui/QtWindowSurface.h"
+#include "ui/ZorlView.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir home;
+    QDir::setCurrent(home.path());
+
+    constexpr int kMessages = 100000;
+    zorl::bench::BenchServer server;
+    zorl::bench::WriteConfig(server.Port());
+    std::string flood;
+    flood.reserve(kMessages * 90);
+    for (int i = 0; i < kMessages; ++i)
+        flood += ":nick" + std::to_string(i % 50) + "!user@host.example PRIVMSG #flood :message " +
+                 std::to_string(i) + " of the flood, with some words after it\r\n";
+    server.Run(
+        ":bench 001 bench :Welcome\r\n:bench 376 bench :End of MOTD\r\n"
+        ":bench!bench@localhost JOIN :#flood\r\n",
+        flood);
+
+    zorl::qt::QtPlatformServices services;
+    zorl::ui::CMainFrame mainFrame;
+    zorl::ui::QtWindowSurface surface(mainFrame);
+    zorl::Platform platform{
+        services.Sockets(), services.Clock(), services.Ticker(), services.Sound(), services.Shell(),
+        services.Dialogs(), surface};
+    zorl::CZorlApp app(platform);
+    surface.Attach(app);
+    app.InitInstance();
+    mainFrame.show();
+    app.connection.OnButtonConnect();
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (server.Done()) QApplication::exit(0);  // quit() would close the windows
+    });
+    poll.start(5);
+    QTimer::singleShot(20000, [] { QApplication::exit(1); });
+    application.exec();
+
+    if (!server.Answered()) {
+        std::printf("ChannelFloodBench: no answer to the PING\n");
+        return 1;
+    }
+    std::string last = "(no channel window)";
+    if (zorl::CZorlDoc* doc = app.registry.GetChannelDoc("#flood"))
+        if (zorl::ui::CChildFrameBase* frame = surface.Frame(doc->Frame())) {
+            surface.Flush();
+            last = frame->Output()->document()->lastBlock().previous().text().toStdString();
+        }
+    const double seconds = server.Seconds();
+    std::printf("ChannelFloodBench: %d messages in %.3f s, %.0f lines/s, peak memory %.1f MiB\n",
+                kMessages, seconds, kMessages / seconds, zorl::bench::PeakMegabytes());
+    std::printf("  last line shown: %s\n", last.c_str());
+    return 0;
+}

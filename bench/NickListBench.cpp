@@ -1,0 +1,92 @@
+// A channel of 10 000 nicks arriving as name replies through the real socket,
+// the engine and the nick list pane (offscreen): the time from the first
+// reply to the answer to a PING sent after them, and the peak memory.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "BenchServer.h"
+#include "app/CZorlApp.h"
+#include "platform/qt/QtPlatform.h"
+#include "ui/ChildFrames.h"
+#include "ui/MainFrame.h"
+#include "ui/NicksView.h"
+#include "ui/QtWindowSurface.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir home;
+    QDir::setCurrent(home.path());
+
+    constexpr int kNicks = 10000;
+    constexpr int kPerReply = 40;
+    zorl::bench::BenchServer server;
+    zorl::bench::WriteConfig(server.Port());
+    std::string names;
+    int lines = 0;
+    for (int i = 0; i < kNicks; i += kPerReply) {
+        names += ":bench 353 bench = #big :";
+        for (int k = i; k < i + kPerReply && k < kNicks; ++k)
+            names += std::string(k % 20 == 0  ? "@"
+                                 : k % 7 == 0 ? "+"
+                                              : "") +
+                     "member" + std::to_string(k) + " ";
+        names += "\r\n";
+        ++lines;
+    }
+    names += ":bench 366 bench #big :End of /NAMES list.\r\n";
+    ++lines;
+    server.Run(
+        ":bench 001 bench :Welcome\r\n:bench 376 bench :End of MOTD\r\n"
+        ":bench!bench@localhost JOIN :#big\r\n",
+        names);
+
+    zorl::qt::QtPlatformServices services;
+    zorl::ui::CMainFrame mainFrame;
+    zorl::ui::QtWindowSurface surface(mainFrame);
+    zorl::Platform platform{
+        services.Sockets(), services.Clock(), services.Ticker(), services.Sound(), services.Shell(),
+        services.Dialogs(), surface};
+    zorl::CZorlApp app(platform);
+    surface.Attach(app);
+    app.InitInstance();
+    mainFrame.show();
+    app.connection.OnButtonConnect();
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (server.Done()) QApplication::exit(0);  // quit() would close the windows
+    });
+    poll.start(5);
+    QTimer::singleShot(20000, [] { QApplication::exit(1); });
+    application.exec();
+
+    if (!server.Answered()) {
+        std::printf("NickListBench: no answer to the PING\n");
+        return 1;
+    }
+    int shown = -1;
+    double refreshMs = -1;
+    if (zorl::CZorlDoc* doc = app.registry.GetChannelDoc("#big"))
+        if (zorl::ui::CChildFrameBase* frame = surface.Frame(doc->Frame());
+            frame && frame->Nicks()) {
+            surface.Flush();
+            shown = frame->Nicks()->Model().rowCount();
+            // The answer to the PING may leave before the pane's one refresh;
+            // its cost on its own:
+            QElapsedTimer timer;
+            timer.start();
+            frame->Nicks()->Refresh();
+            refreshMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        }
+    const double seconds = server.Seconds();
+    std::printf(
+        "NickListBench: %d nicks in %d lines in %.3f s, %.0f lines/s (%.0f nicks/s), "
+        "peak memory %.1f MiB, %d nicks shown; one refresh of the pane %.1f ms\n",
+        kNicks, lines, seconds, lines / seconds, kNicks / seconds, zorl::bench::PeakMegabytes(),
+        shown, refreshMs);
+    return 0;
+}

@@ -1,0 +1,123 @@
+#include "ui/NicksView.h"
+
+#include <QMouseEvent>
+#include <QPointer>
+#include <algorithm>
+
+#include "app/CZorlApp.h"
+#include "ui/DisplayText.h"
+
+namespace zorl::ui {
+
+namespace {
+
+int CompareNoCase(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return 0;
+}
+
+}  // namespace
+
+void CNickListModel::Refresh(const std::map<std::string, int>& nicks) {
+    beginResetModel();
+    entries_.clear();
+    entries_.reserve(nicks.size());
+    for (const auto& [nick, bits] : nicks) {
+        const int rank = (bits & kNickOp) ? 0 : (bits & kNickVoice) ? 1 : 2;
+        QString shown = DecodeForDisplay(nick);
+        if (rank == 0) shown.prepend(QLatin1Char('@'));
+        if (rank == 1) shown.prepend(QLatin1Char('+'));
+        entries_.push_back({nick, rank, std::move(shown)});
+    }
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        if (a.rank != b.rank) return a.rank < b.rank;
+        const int c = CompareNoCase(a.nick, b.nick);
+        return c != 0 ? c < 0 : a.nick < b.nick;
+    });
+    endResetModel();
+}
+
+int CNickListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+}
+
+QVariant CNickListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+    return entries_[static_cast<std::size_t>(index.row())].shown;
+}
+
+std::string CNickListModel::NickAt(int row) const {
+    if (row < 0 || row >= rowCount()) return {};
+    return entries_[static_cast<std::size_t>(row)].nick;
+}
+
+int CNickListModel::RowOf(const std::string& nick) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].nick == nick) return static_cast<int>(i);
+    return -1;
+}
+
+CNicksView::CNicksView(FrameContext& context, QWidget* parent)
+    : QListView(parent), context_(context), model_(this) {
+    setModel(&model_);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true);  // a 10 000-nick list lays out in no time
+    setFrameShape(QFrame::StyledPanel);
+}
+
+void CNicksView::Refresh() {
+    if (!context_.Live()) return;
+    // The user's selection survives other nicks joining and leaving.
+    const std::string selected = SelectedNick();
+    model_.Refresh(context_.doc->Nicks());
+    if (selected.empty()) return;
+    const int row = model_.RowOf(selected);
+    if (row >= 0) setCurrentIndex(model_.index(row));
+}
+
+void CNicksView::ApplyHints(int hints) {
+    if (!context_.app) return;
+    const CSettings& settings = context_.app->settings;
+    if (hints & kHintFont) setFont(BaseFont(settings));
+    if (hints & (kHintFont | kHintBackground))
+        SetPaneColours(this, settings.Color.Normal, settings.BGColor);
+    if (hints & kHintNicks) Refresh();
+}
+
+std::string CNicksView::SelectedNick() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty()) return {};
+    return model_.NickAt(rows.first().row());
+}
+
+void CNicksView::RunNickCommand() {
+    if (!context_.Live()) return;
+    const std::string nick = SelectedNick();
+    if (nick.empty()) return;
+    CZorlApp& app = *context_.app;
+    IrcMessage context;
+    context.flags = kHasChannel | kHasNick | kGeneralVariables;
+    context.channel = context_.doc->Name();
+    context.nick = nick;
+    QPointer<CNicksView> self(this);
+    const std::string line = app.ExpandVariables(context, app.settings.NickCommand);
+    // Expansion may ask the user ("$?") and the window may go meanwhile.
+    if (self && context_.Live()) context_.doc->ExecuteLine(line);
+}
+
+void CNicksView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPointer<CNicksView> self(this);
+    QListView::mouseDoubleClickEvent(event);
+    if (self && event->button() == Qt::LeftButton) RunNickCommand();
+}
+
+}  // namespace zorl::ui

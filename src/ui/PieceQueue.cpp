@@ -1,0 +1,53 @@
+#include "ui/PieceQueue.h"
+
+namespace zorl::ui {
+
+// Once the pieces before the last one carry `limit` line breaks, the pane
+// holds exactly limit + (breaks of the last piece) lines after the last
+// piece, all of them from the queue: whatever came before those pieces is
+// gone, whatever the pane held.
+void PieceQueue::Push(QueuedPiece piece, int limit) {
+    const long long max = EffectiveLimit(limit);
+    breaks_ += piece.breaks;
+    pieces_.push_back(std::move(piece));
+    while (pieces_.size() >= 2) {
+        long long beforeLast = breaks_ - pieces_.back().breaks;
+        if (beforeLast - pieces_.front().breaks < max) break;
+        breaks_ -= pieces_.front().breaks;
+        pieces_.pop_front();
+        clears_pane_ = true;
+    }
+}
+
+FlushPlan PieceQueue::Plan(long long paneLines, int limit) const {
+    const long long max = EffectiveLimit(limit);
+    const long long start = clears_pane_ ? 1 : (paneLines < 1 ? 1 : paneLines);
+    long long lines = start;
+    for (const QueuedPiece& piece : pieces_) {
+        if (lines > max) lines = max;
+        lines += piece.breaks;
+    }
+    // Trimming only ever takes lines from the top, so the result is the
+    // last `lines` lines of the pane's text followed by the queue's.
+    const long long removed = start + breaks_ - lines;
+
+    FlushPlan plan;
+    plan.clearPane = clears_pane_;
+    if (removed <= start - 1) {
+        plan.removeLines = removed;
+    } else {
+        // The pane's unfinished last line joins the queue's first line, so
+        // it goes with the queue's first skipped break.
+        plan.clearPane = true;
+        plan.skipBreaks = removed - (start - 1);
+    }
+    return plan;
+}
+
+void PieceQueue::Clear() {
+    pieces_.clear();
+    breaks_ = 0;
+    clears_pane_ = false;
+}
+
+}  // namespace zorl::ui

@@ -1,0 +1,57 @@
+// Pieces waiting for an output pane: the batch of one pass of the event loop
+// while the pane follows new text, the held-back text while it is scrolled
+// back. Both end the same way, so one queue serves both.
+//
+// The pane keeps at most `limit` lines: before each piece is added, lines
+// are deleted at the top while the pane has more than `limit` (the last,
+// unfinished line counts). Adding a whole queue at once must leave exactly
+// what adding its pieces one by one would, without ever inserting a line
+// that would be deleted in the same breath. Plan() works that out from the
+// line counts alone; Push() drops pieces from the front as soon as they can
+// no longer reach the pane, so a flood or a long read-back costs memory for
+// `limit` lines, not for everything that arrived.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "ui/TextRuns.h"
+
+namespace zorl::ui {
+
+struct QueuedPiece {
+    std::vector<TextRun> runs;
+    int breaks = 0;     // '\n' in the runs
+    bool utf8 = false;  // the whole piece is valid UTF-8
+};
+
+struct FlushPlan {
+    bool clearPane = false;     // the pane's present text all goes
+    long long removeLines = 0;  // else: lines to delete at the top of the pane
+    long long skipBreaks = 0;   // the queued text starts after this many line breaks
+};
+
+class PieceQueue {
+public:
+    void Push(QueuedPiece piece, int limit);
+    // `paneLines`: lines in the pane now (at least 1: an empty pane has one).
+    FlushPlan Plan(long long paneLines, int limit) const;
+    void Clear();
+
+    bool Empty() const { return pieces_.empty(); }
+    std::size_t Size() const { return pieces_.size(); }
+    long long Breaks() const { return breaks_; }
+    // Pieces were dropped whose text would have pushed the pane's present
+    // text out: the pane is cleared when the queue is added.
+    bool ClearsPane() const { return clears_pane_; }
+    const std::deque<QueuedPiece>& Pieces() const { return pieces_; }
+
+    static int EffectiveLimit(int limit) { return limit < 1 ? 1 : limit; }
+
+private:
+    std::deque<QueuedPiece> pieces_;
+    long long breaks_ = 0;
+    bool clears_pane_ = false;
+};
+
+}  // namespace zorl::ui

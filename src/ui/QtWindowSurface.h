@@ -1,0 +1,95 @@
+// The window surface on Qt widgets: frames are MDI child windows of the main
+// window, buttons live in its button bar.
+//
+// Output is batched: AppendPiece only queues the piece on its pane; one
+// flush adds everything queued, and nick-list refreshes (hint bit 16) are
+// folded into the same flush. The flush runs at the end of the pass of the
+// event loop, but not more often than every kFlushInterval: a flood is
+// added (and painted) a few dozen times a second, not once per read from
+// the socket, which is what keeps a busy channel cheap. User actions that
+// arrive while the engine is inside one of our calls (window activation
+// caused by destroying a frame) are reported on the next pass, never from
+// inside the engine's call.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/WindowSurface.h"
+
+class QMdiSubWindow;
+
+namespace zorl {
+class CZorlApp;
+}
+
+namespace zorl::ui {
+
+class CMainFrame;
+class CChildFrameBase;
+
+class QtWindowSurface : public IWindowSurface {
+public:
+    static constexpr int kFlushInterval = 15;  // milliseconds
+
+    explicit QtWindowSurface(CMainFrame& main);
+    ~QtWindowSurface() override;
+    QtWindowSurface(const QtWindowSurface&) = delete;
+    QtWindowSurface& operator=(const QtWindowSurface&) = delete;
+
+    // Before the engine creates its first window.
+    void Attach(CZorlApp& app);
+    CZorlApp* App() const { return app_; }
+    CMainFrame& Main() { return main_; }
+
+    FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) override;
+    bool DestroyFrame(FrameId frame) override;
+    void SetCaption(FrameId frame, const std::string& caption) override;
+    void Activate(FrameId frame) override;
+    bool IsMaximized(FrameId frame) const override;
+    void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void UpdateViews(FrameId frame, int hints) override;
+    void SetButton(int index, const std::string& caption) override;
+    void RemoveButton(int index) override;
+    void SetButtonHighlight(int index, Colour colour) override;
+    void SetMainTitle(const std::string& title) override;
+    bool IsMainMinimized() const override;
+    void FlashTaskbar() override;
+    void SetConnectCommands(bool connectEnabled) override;
+    void SetDebugCommands(bool debugOn) override;
+
+    CChildFrameBase* Frame(FrameId frame) const;
+    // The frame of the window the user works in: the last one activated.
+    CChildFrameBase* ActiveFrame() const;
+    // Adds all queued output and refreshes queued nick lists now.
+    void Flush();
+
+    // A DCC window is closing: the DCC code closes and releases its socket
+    // here before the window goes. Without it the window just goes.
+    std::function<void(FrameId)> closeDccSocket;
+    void CloseDccSocket(FrameId frame) {
+        if (closeDccSocket) closeDccSocket(frame);
+    }
+
+private:
+    void ScheduleFlush();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void MarkCurrentButton(FrameId frame);
+
+    CMainFrame& main_;
+    CZorlApp* app_ = nullptr;
+    QObject flush_context_;  // owns the posted flush; gone with the surface
+    std::unordered_map<FrameId, QPointer<CChildFrameBase>> frames_;
+    std::vector<FrameId> queued_;
+    FrameId next_frame_ = 0;
+    QElapsedTimer since_flush_;
+    bool flush_posted_ = false;
+    bool buttons_changed_ = false;
+    bool creating_hidden_ = false;
+};
+
+}  // namespace zorl::ui

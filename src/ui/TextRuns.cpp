@@ -1,0 +1,130 @@
+#include "ui/TextRuns.h"
+
+#include "app/Settings.h"
+
+namespace zorl::ui {
+
+namespace {
+
+constexpr char kBold = 0x02;
+constexpr char kColour = 0x03;
+constexpr char kPlain = 0x0F;
+constexpr char kReverse = 0x16;
+constexpr char kUnderline = 0x1F;
+constexpr char kEscape = 0x1B;
+
+bool IsControl(char c) {
+    return c == kBold || c == kColour || c == kPlain || c == kReverse || c == kUnderline ||
+           c == kEscape;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool Lookup(const std::map<std::string, Colour>& table, std::string_view key, Colour& out) {
+    auto it = table.find(std::string(key));
+    if (it == table.end()) return false;
+    out = it->second;
+    return true;
+}
+
+class RunBuilder {
+public:
+    explicit RunBuilder(std::vector<TextRun>& runs) : runs_(runs) {}
+
+    void Add(std::string_view stretch, const RunStyle& style) {
+        if (stretch.empty()) return;
+        // Adjacent stretches of one style (split by a code that changed
+        // nothing) become one run.
+        if (!runs_.empty() && runs_.back().style == style) {
+            AppendNormalisedBreaks(runs_.back().text, stretch);
+            return;
+        }
+        TextRun run;
+        run.style = style;
+        AppendNormalisedBreaks(run.text, stretch);
+        runs_.push_back(std::move(run));
+    }
+
+private:
+    std::vector<TextRun>& runs_;
+};
+
+}  // namespace
+
+int AppendNormalisedBreaks(std::string& out, std::string_view text) {
+    int breaks = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c != '\r' && c != '\n') continue;
+        out.append(text.substr(start, i - start));
+        out.push_back('\n');
+        ++breaks;
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    out.append(text.substr(start));
+    return breaks;
+}
+
+std::vector<TextRun> ParsePiece(std::string_view text, Colour colour, bool debug,
+                                const ColourTables& tables) {
+    std::vector<TextRun> runs;
+    RunBuilder builder(runs);
+    const RunStyle base{colour, false, false, false};
+    if (debug) {
+        builder.Add(text, base);
+        return runs;
+    }
+
+    RunStyle style = base;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        std::size_t next = i;
+        while (next < n && !IsControl(text[next])) ++next;
+        builder.Add(text.substr(i, next - i), style);
+        if (next >= n) break;
+
+        char code = text[next];
+        i = next + 1;
+        switch (code) {
+            case kBold: style.bold = !style.bold; break;
+            case kUnderline: style.underline = !style.underline; break;
+            case kReverse: style.strike = !style.strike; break;
+            case kPlain: style = base; break;
+            case kColour: {
+                std::size_t digits = i;
+                while (digits < n && IsDigit(text[digits])) ++digits;
+                Lookup(tables.irc, text.substr(i, digits - i), style.colour);
+                i = digits;
+                if (i < n && text[i] == ',') {
+                    ++i;
+                    while (i < n && IsDigit(text[i])) ++i;
+                }
+                break;
+            }
+            case kEscape: {
+                if (i >= n || text[i] != '[') break;  // a lone ESC is dropped
+                ++i;
+                std::size_t group = i;
+                while (i < n && (IsDigit(text[i]) || text[i] == ';')) {
+                    if (text[i] == ';') {
+                        Lookup(tables.ansi, text.substr(group, i - group), style.colour);
+                        group = i + 1;
+                    }
+                    ++i;
+                }
+                if (i < n) {
+                    if (text[i] == 'm')
+                        Lookup(tables.ansi, text.substr(group, i - group), style.colour);
+                    ++i;  // the final character goes with the sequence
+                }
+                break;
+            }
+        }
+    }
+    return runs;
+}
+
+}  // namespace zorl::ui

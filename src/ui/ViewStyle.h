@@ -1,0 +1,48 @@
+// What every pane of a window shares: the window's context and the look the
+// settings give (font, text colour, background).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+
+#include "platform/WindowSurface.h"
+
+class QWidget;
+
+namespace zorl {
+class CZorlApp;
+class CZorlDoc;
+struct CSettings;
+}  // namespace zorl
+
+namespace zorl::ui {
+
+class QtWindowSurface;
+
+// The panes of one window reach the engine through this. `doc` becomes
+// null when the registry lets the window go; the panes then do nothing more.
+struct FrameContext {
+    CZorlApp* app = nullptr;
+    CZorlDoc* doc = nullptr;
+    QtWindowSurface* surface = nullptr;
+    FrameId frame = 0;
+    int type = 0;
+
+    bool Live() const { return app != nullptr && doc != nullptr; }
+};
+
+// 0x00BBGGRR, red in the low byte.
+QColor ToQColor(Colour colour);
+
+// FontName at FontSize points. The character set has no meaning for Qt's
+// Unicode fonts; a missing face falls back to a fixed-pitch one.
+QFont BaseFont(const CSettings& settings);
+
+// Text and background colours of an editor or list pane.
+void SetPaneColours(QWidget* pane, Colour text, Colour background);
+
+// The program's icon, drawn rather than shipped: a rounded square with a "z".
+QIcon AppIcon();
+
+}  // namespace zorl::ui

@@ -1,0 +1,69 @@
+// The output pane of a window: read-only coloured text, at most MaxLines
+// lines, and back-scroll mode.
+//
+// Pieces are queued as they arrive and added in one batch per pass of the
+// event loop (the surface calls Flush). While the user reads older text the
+// pane is "scrolled back": nothing is added, the background takes BGColor2,
+// and the queue waits. Returning to the end adds the queue in order.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QTextCharFormat>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "ui/PieceQueue.h"
+#include "ui/ViewStyle.h"
+
+namespace zorl::ui {
+
+class CSendView;
+
+class CZorlView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    CZorlView(FrameContext& context, QWidget* parent);
+
+    // Parses the piece now and queues it; the surface flushes.
+    void Enqueue(std::string_view text, Colour colour, bool debug);
+    // Adds the queue to the pane unless scrolled back. True when text was added.
+    bool Flush();
+    void ApplyHints(int hints);
+
+    bool IsLive() const { return live_; }
+    int LineLimit() const { return limit_; }
+    const PieceQueue& Queue() const { return queue_; }
+    void SetInputLine(CSendView* input) { input_ = input; }
+
+    // Page Up / Page Down typed in the input line.
+    void ScrollPage(bool up);
+    // Back-scroll detection; runs after user scrolls and key releases.
+    void CheckBackScroll();
+    // The selection as the user sees it, line breaks as '\n'.
+    QString SelectedText() const;
+
+    // The scroll bar in the terms the "Test" command prints.
+    struct ScrollNumbers {
+        int pos, limit, max, page;
+    };
+    ScrollNumbers Scroll() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    const QTextCharFormat& FormatFor(const RunStyle& style);
+    void ScrollToEnd();
+    void SetBackground(Colour colour);
+
+    FrameContext& context_;
+    CSendView* input_ = nullptr;
+    PieceQueue queue_;
+    int limit_ = 1000;
+    bool live_ = true;
+    std::unordered_map<uint32_t, QTextCharFormat> formats_;
+};
+
+}  // namespace zorl::ui

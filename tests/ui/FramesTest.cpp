@@ -1,0 +1,245 @@
+// The window shell through the whole engine: closing windows, the button
+// bar, activation, the toolbar and the saved placement.
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QToolBar>
+
+#include "UiHarness.h"
+#include "ui/AboutBox.h"
+#include "ui/NicksView.h"
+#include "ui/SendView.h"
+#include "ui/WindowButtonBar.h"
+#include "ui/ZorlView.h"
+
+namespace zorl::test {
+namespace {
+
+using Command = ui::CMainFrame::Command;
+
+class Shell : public ::testing::Test {
+protected:
+    UiHarness h;
+
+    void SetUp() override { h.app.InitInstance(); }
+
+    FrameId OpenWindow(const std::string& name, int type) {
+        ChannelRecord* record = h.app.registry.NewWindow(name, type, h.app.pMainSocket.get(), true);
+        EXPECT_NE(record, nullptr);
+        h.Pump();
+        return record ? record->frame : 0;
+    }
+    bool Closes(FrameId frame) {
+        EXPECT_NE(h.Frame(frame), nullptr);
+        if (h.Frame(frame)) h.Frame(frame)->close();
+        h.Pump();
+        return h.Frame(frame) == nullptr && !h.app.registry.IsFrameRegistered(frame);
+    }
+    QStringList Captions() {
+        QStringList captions;
+        for (int i = 0; i < ui::CWindowButtonBar::kButtons; ++i)
+            if (ui::CWindowButton* button = h.main.Buttons()->Button(i)) captions << button->text();
+        return captions;
+    }
+};
+
+TEST_F(Shell, StatusWindowCannotBeClosed) {
+    const FrameId status = h.app.registry.pStatusFrm;
+    ASSERT_NE(h.Frame(status), nullptr);
+    EXPECT_FALSE(Closes(status));
+    EXPECT_TRUE(h.Frame(status)->isVisible());
+}
+
+TEST_F(Shell, ChannelWindowClosesAtOnceWhileIdle) {
+    const FrameId channel = OpenWindow("#chan", kWindowChannel);
+    EXPECT_TRUE(Closes(channel));
+    EXPECT_EQ(h.main.Mdi()->subWindowList().size(), 1);  // the status window
+}
+
+TEST_F(Shell, ChannelWindowPartsFirstWhileConnected) {
+    ScriptedSocketState* server = h.Connect();
+    ASSERT_NE(server, nullptr);
+    ASSERT_EQ(h.app.ircstatus, CONNECTED);
+    const FrameId channel = OpenWindow("#chan", kWindowChannel);
+    server->sent.clear();
+
+    EXPECT_FALSE(Closes(channel));
+    EXPECT_NE(server->sent.find("PART #chan"), std::string::npos) << server->sent;
+}
+
+TEST_F(Shell, QueryAndPrivateWindowsCloseAtOnce) {
+    EXPECT_TRUE(Closes(OpenWindow("alice", kWindowQuery)));
+    EXPECT_TRUE(Closes(OpenWindow("~debug", kWindowDefault)));
+}
+
+TEST_F(Shell, DccWindowClosesItsSocketFirst) {
+    std::vector<FrameId> closedSockets;
+    h.surface.closeDccSocket = [&](FrameId frame) { closedSockets.push_back(frame); };
+    const FrameId chat = OpenWindow("bob", kWindowDccQuery);
+    EXPECT_TRUE(Closes(chat));
+    EXPECT_EQ(closedSockets, std::vector<FrameId>{chat});
+}
+
+TEST_F(Shell, ButtonBarAfterClosingTheMiddleOfThreeWindows) {
+    const FrameId first = OpenWindow("alice", kWindowQuery);
+    const FrameId middle = OpenWindow("bob", kWindowQuery);
+    const FrameId last = OpenWindow("carol", kWindowQuery);
+    EXPECT_EQ(Captions(), QStringList({"Status", "alice", "bob", "carol"}));
+
+    ASSERT_TRUE(Closes(middle));
+    EXPECT_EQ(Captions(), QStringList({"Status", "alice", "carol"}));
+    EXPECT_EQ(h.app.registry.buttoncount, 3);
+
+    // The buttons still lead to their windows, the renumbered one too.
+    h.main.Buttons()->Button(1)->click();
+    h.Pump();
+    EXPECT_EQ(h.app.registry.pLastFrm, first);
+    h.main.Buttons()->Button(2)->click();
+    h.Pump();
+    EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.Frame(last));
+    EXPECT_EQ(h.app.registry.pLastFrm, last);
+}
+
+TEST_F(Shell, ActivatingAWindowMakesItTheLastActiveOne) {
+    const FrameId first = OpenWindow("#one", kWindowChannel);
+    OpenWindow("#two", kWindowChannel);
+    h.main.Mdi()->setActiveSubWindow(h.Frame(first));
+    h.Pump();
+    EXPECT_EQ(h.app.registry.pLastFrm, first);
+}
+
+TEST_F(Shell, WindowOpenedInTheBackgroundLeavesTheActiveOne) {
+    const FrameId channel = OpenWindow("#chan", kWindowChannel);
+    ChannelRecord* query =
+        h.app.registry.NewWindow("alice", kWindowQuery, h.app.pMainSocket.get(), false);
+    ASSERT_NE(query, nullptr);
+    h.Pump();
+    const FrameId queryFrame = query->frame;
+    EXPECT_TRUE(h.Frame(queryFrame)->isVisible());
+    EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.Frame(channel));
+    EXPECT_EQ(h.app.registry.pLastFrm, channel);
+
+    // Brought to the front later, it is ready for typing.
+    h.main.activateWindow();
+    QApplication::setActiveWindow(&h.main);
+    h.app.registry.ActivateButton(h.app.registry.GetCRbyFrm(queryFrame)->buttonnr);
+    h.Pump();
+    EXPECT_EQ(h.app.registry.pLastFrm, queryFrame);
+    EXPECT_EQ(QApplication::focusWidget(), h.Frame(queryFrame)->Input());
+}
+
+TEST_F(Shell, ToolbarHoldsEveryButtonInOrder) {
+    QStringList texts;
+    for (QAction* action : h.main.Toolbar()->actions())
+        texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
+    EXPECT_EQ(texts, QStringList({"Connect", "Disconnect", "|", "Properties", "Servers", "|",
+                                  "Launch Web Page", "|", "Scripts", "Log files", "|", "About", "|",
+                                  "Dump Variables", "Debug On", "Debug Off", "Test", "Test2"}));
+    EXPECT_EQ(h.main.ToolbarAction(Command::LogFiles)->toolTip(), "Log files");
+
+    auto visible = [&](Command command) { return h.main.ToolbarAction(command)->isVisible(); };
+    EXPECT_TRUE(visible(Command::Connect));
+    EXPECT_FALSE(visible(Command::Disconnect));
+    EXPECT_FALSE(visible(Command::DebugOn));
+    EXPECT_FALSE(visible(Command::Test2));
+
+    h.main.ShowMasterButtons(true);
+    EXPECT_TRUE(visible(Command::DebugOn));
+    EXPECT_TRUE(visible(Command::DumpVariables));
+    EXPECT_FALSE(visible(Command::DebugOff));
+    h.main.ToolbarAction(Command::DebugOn)->trigger();
+    EXPECT_FALSE(visible(Command::DebugOn));
+    EXPECT_TRUE(visible(Command::DebugOff));
+}
+
+TEST_F(Shell, ConnectAndDisconnectFollowTheConnection) {
+    ASSERT_NE(h.Connect(), nullptr);
+    EXPECT_FALSE(h.main.ToolbarAction(Command::Connect)->isVisible());
+    EXPECT_TRUE(h.main.ToolbarAction(Command::Disconnect)->isVisible());
+    EXPECT_FALSE(h.main.MenuAction(Command::Connect)->isEnabled());
+    EXPECT_TRUE(h.main.MenuAction(Command::Disconnect)->isEnabled());
+
+    h.main.ToolbarAction(Command::Disconnect)->trigger();
+    EXPECT_EQ(h.app.ircstatus, IDLE);
+    EXPECT_TRUE(h.main.ToolbarAction(Command::Connect)->isVisible());
+    EXPECT_FALSE(h.main.MenuAction(Command::Disconnect)->isEnabled());
+}
+
+TEST_F(Shell, PaneSizesFollowTheSettings) {
+    ui::CChildFrameBase* frame = h.Frame(OpenWindow("#chan", kWindowChannel));
+    frame->resize(600, 400);
+    h.Pump();
+    auto check = [&](int edit, int nicks) {
+        const QWidget* grid = frame->widget();
+        EXPECT_EQ(frame->Input()->height(), edit);
+        EXPECT_EQ(frame->Input()->width(), grid->width());
+        EXPECT_EQ(frame->Nicks()->width(), nicks);
+        EXPECT_EQ(frame->Output()->width() + nicks, grid->width());
+        EXPECT_EQ(frame->Output()->height() + edit, grid->height());
+    };
+    check(25, 110);
+    h.app.settings.EditSize = 40;
+    h.app.settings.NicksSize = 150;
+    h.surface.UpdateViews(frame->Id(), kHintFont | kHintBackground);  // as the properties do
+    check(40, 150);
+}
+
+TEST_F(Shell, LaunchWebPageOpensTheSelectedLink) {
+    const FrameId channel = OpenWindow("#chan", kWindowChannel);
+    h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "see  www.example.org  now");
+    h.Pump();
+    ui::CZorlView* view = h.Frame(channel)->Output();
+    QTextCursor cursor(view->document());
+    cursor.setPosition(4);
+    cursor.setPosition(4 + 18, QTextCursor::KeepAnchor);  // " www.example.org  "
+    view->setTextCursor(cursor);
+    h.main.ToolbarAction(Command::LaunchWebPage)->trigger();
+    EXPECT_EQ(h.host.shell.opened, std::vector<std::string>{"www.example.org"});
+}
+
+TEST_F(Shell, AboutBoxLinkOpensItsTargetAndTurnsVisited) {
+    ui::CHyperLink link("home", "https://zorl.example.org/", &h.host.shell, nullptr);
+    EXPECT_EQ(link.palette().color(QPalette::WindowText).rgb() & 0xFFFFFF,
+              ui::CHyperLink::kLinkColour);
+    Click(&link, {2, 2}, QEvent::MouseButtonRelease);
+    EXPECT_EQ(h.host.shell.opened, std::vector<std::string>{"https://zorl.example.org/"});
+    EXPECT_TRUE(link.Visited());
+    EXPECT_EQ(link.palette().color(QPalette::WindowText).rgb() & 0xFFFFFF,
+              ui::CHyperLink::kVisitedColour);
+}
+
+TEST_F(Shell, PlacementRoundTripsThroughTheIniFile) {
+    h.main.setGeometry(120, 80, 700, 500);
+    h.main.SavePlacement();
+    EXPECT_EQ(h.app.ini.ReadInt("POSITION", "Left", 0), 120);
+    EXPECT_EQ(h.app.ini.ReadInt("POSITION", "Right", 0), 820);
+    EXPECT_EQ(h.app.ini.ReadInt("POSITION", "ShowCmd", 0), 1);
+
+    ui::CMainFrame next;
+    next.Attach(&h.app, nullptr);
+    next.RestorePlacement();
+    EXPECT_EQ(next.geometry(), QRect(120, 80, 700, 500));
+    next.Attach(nullptr, nullptr);
+
+    // A placement at the left edge (Left = 0) is not applied.
+    h.app.ini.WriteInt("POSITION", "Left", 0);
+    ui::CMainFrame third;
+    const QRect before = third.geometry();
+    third.Attach(&h.app, nullptr);
+    third.RestorePlacement();
+    EXPECT_EQ(third.geometry(), before);
+    third.Attach(nullptr, nullptr);
+}
+
+TEST_F(Shell, ClosingTheMainWindowSavesAndRemovesEveryWindow) {
+    OpenWindow("#chan", kWindowChannel);
+    h.Frame(h.app.registry.Records().back().frame)->showMaximized();
+    h.main.close();
+    h.Pump();
+    EXPECT_TRUE(h.app.registry.Records().empty());
+    EXPECT_TRUE(h.main.Mdi()->subWindowList().isEmpty());
+    EXPECT_EQ(h.app.ini.ReadInt("POSITION", "Maximized", -1), 1);
+}
+
+}  // namespace
+}  // namespace zorl::test

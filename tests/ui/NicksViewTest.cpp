@@ -1,0 +1,88 @@
+// The nick list pane over the document's nick table.
+#include <gtest/gtest.h>
+
+#include "UiHarness.h"
+#include "ui/NicksView.h"
+
+namespace zorl::test {
+namespace {
+
+using ui::CNicksView;
+
+class NickList : public ::testing::Test {
+protected:
+    UiHarness h;
+    UiHarness::Window w = h.Open("#chan", kWindowChannel);
+
+    CNicksView* Nicks() { return w.widget->Nicks(); }
+    QStringList Shown() {
+        QStringList rows;
+        for (int r = 0; r < Nicks()->Model().rowCount(); ++r)
+            rows << Nicks()->Model().index(r).data().toString();
+        return rows;
+    }
+    void Select(const QString& shown) {
+        const int row = static_cast<int>(Shown().indexOf(shown));
+        ASSERT_GE(row, 0) << shown.toStdString();
+        Nicks()->setCurrentIndex(Nicks()->Model().index(row));
+    }
+};
+
+TEST_F(NickList, SortedWithPrefixes) {
+    for (const char* nick : {"dave", "@bob", "+carol", "Alice", "@+eve", "@Zed"})
+        w.doc->NickUpdate(kNickAdd, nick, 0);
+    h.Pump();
+    EXPECT_EQ(Shown(), QStringList({"@bob", "@eve", "@Zed", "+carol", "Alice", "dave"}));
+
+    w.doc->NickUpdate(kNickClear, "eve", kNickOp);  // operator and voiced: "+" shows now
+    w.doc->NickUpdate(kNickClear, "bob", kNickOp);
+    h.Pump();
+    EXPECT_EQ(Shown(), QStringList({"@Zed", "+carol", "+eve", "Alice", "bob", "dave"}));
+}
+
+TEST_F(NickList, TenThousandChangesRefreshOnce) {
+    int resets = 0;
+    QObject::connect(&Nicks()->Model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    for (int i = 0; i < 10000; ++i)
+        w.doc->NickUpdate(kNickAdd, (i % 10 == 0 ? "@n" : "n") + std::to_string(i), 0);
+    h.Pump();
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(Nicks()->Model().rowCount(), 10000);
+    EXPECT_EQ(Shown().front(), "@n0");
+}
+
+TEST_F(NickList, SelectionSurvivesOthersJoining) {
+    w.doc->NickUpdate(kNickAdd, "bob", 0);
+    h.Pump();
+    Select("bob");
+    w.doc->NickUpdate(kNickAdd, "@alice", 0);
+    h.Pump();
+    EXPECT_EQ(Nicks()->SelectedNick(), "bob");
+}
+
+TEST_F(NickList, DoubleClickRunsTheNickCommandWithoutPrefix) {
+    h.app.settings.NickCommand = "/query $nick";
+    Nicks()->RunNickCommand();  // nothing selected: nothing happens
+    EXPECT_TRUE(w.doc->History().empty());
+
+    w.doc->NickUpdate(kNickAdd, "@bob", 0);
+    h.Pump();
+    Select("@bob");
+    const QRect cell = Nicks()->visualRect(Nicks()->Model().index(0));
+    Click(Nicks()->viewport(), cell.center(), QEvent::MouseButtonDblClick);
+    ASSERT_EQ(w.doc->History().size(), 1u);
+    EXPECT_EQ(w.doc->History()[0], "/query bob");
+}
+
+TEST_F(NickList, CommandSeesTheChannel) {
+    h.app.settings.NickCommand = "/mode $channel +o $nick";
+    w.doc->NickUpdate(kNickAdd, "+carol", 0);
+    h.Pump();
+    Select("+carol");
+    Nicks()->RunNickCommand();
+    ASSERT_EQ(w.doc->History().size(), 1u);
+    EXPECT_EQ(w.doc->History()[0], "/mode #chan +o carol");
+}
+
+}  // namespace
+}  // namespace zorl::test

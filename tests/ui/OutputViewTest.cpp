@@ -1,0 +1,228 @@
+// The output pane as the user sees it: colours, the line limit, back-scroll
+// mode and typed characters, through the real surface and widgets.
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QWheelEvent>
+
+#include "UiHarness.h"
+#include "ui/NicksView.h"
+#include "ui/SendView.h"
+#include "ui/WindowButtonBar.h"
+#include "ui/ZorlView.h"
+
+namespace zorl::test {
+namespace {
+
+using ui::CZorlView;
+
+struct Shown {
+    QString text;
+    QColor colour;
+    bool bold;
+    bool underline;
+    bool strike;
+};
+
+std::vector<Shown> Fragments(const CZorlView* view) {
+    std::vector<Shown> out;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const QTextCharFormat format = f.charFormat();
+            out.push_back({f.text(), format.foreground().color(),
+                           format.fontWeight() == QFont::Bold, format.fontUnderline(),
+                           format.fontStrikeOut()});
+        }
+    }
+    return out;
+}
+
+class OutputView : public ::testing::Test {
+protected:
+    UiHarness h;
+    UiHarness::Window w = h.Open("#chan", kWindowChannel);
+
+    CZorlView* View() { return w.widget->Output(); }
+    void Show(const std::string& text, Colour colour = 0) {
+        h.surface.AppendPiece(w.frame, text, colour, false);
+    }
+    QString Text() { return View()->toPlainText(); }
+};
+
+TEST_F(OutputView, ControlCodesShowAsStyles) {
+    Show(
+        "\x03"
+        "4,12alert\x0F plain \x02"
+        "bold\x02 \x03"
+        "04same\r\n",
+        0x800000);
+    Show("\x1b[31;1mansi\r\n", 0x800000);
+    h.Pump();
+    EXPECT_EQ(Text(), "alert plain bold same\nansi\n");
+    const QColor red(255, 0, 0);
+    const QColor own(0, 0, 128);
+    std::vector<Shown> f = Fragments(View());
+    ASSERT_EQ(f.size(), 5u);
+    EXPECT_EQ(f[0].text, "alert");
+    EXPECT_EQ(f[0].colour, red);
+    EXPECT_EQ(f[1].text, " plain ");
+    EXPECT_EQ(f[1].colour, own);
+    EXPECT_EQ(f[2].text, "bold");
+    EXPECT_TRUE(f[2].bold);
+    EXPECT_EQ(f[3].text, " same");  // "04" hidden, the colour kept
+    EXPECT_FALSE(f[3].bold);
+    EXPECT_EQ(f[3].colour, own);
+    EXPECT_EQ(f[4].text, "ansi");
+    EXPECT_EQ(f[4].colour, red);
+}
+
+TEST_F(OutputView, DebugPieceShowsItsControlCharacters) {
+    h.surface.AppendPiece(w.frame,
+                          "<< \x02x\x03"
+                          "4y\r\n",
+                          0, true);
+    h.Pump();
+    EXPECT_EQ(Text(), QString::fromLatin1("<< \x02x\x03"
+                                          "4y\n"));
+}
+
+TEST_F(OutputView, EachPieceDecodedOnItsOwn) {
+    Show("caf\xE9\r\n");
+    Show("\xC3\xA9t\xC3\xA9\r\n");
+    h.Pump();
+    EXPECT_EQ(Text(), QStringLiteral("caf\u00E9\n\u00E9t\u00E9\n"));
+}
+
+TEST_F(OutputView, LineLimitKeepsTheLastLines) {
+    h.app.settings.MaxLines = 3;
+    h.surface.UpdateViews(w.frame, kHintLineLimit);
+    // One pass per line and all in one pass end the same.
+    for (const char* line : {"one\r\n", "two\r\n", "three\r\n", "four\r\n"}) {
+        Show(line);
+        h.Pump();
+    }
+    EXPECT_EQ(Text(), "two\nthree\nfour\n");
+
+    UiHarness::Window other = h.Open("#other", kWindowChannel);
+    for (const char* line : {"one\r\n", "two\r\n", "three\r\n", "four\r\n"})
+        h.surface.AppendPiece(other.frame, line, 0, false);
+    h.Pump();
+    EXPECT_EQ(other.widget->Output()->toPlainText(), "two\nthree\nfour\n");
+}
+
+TEST_F(OutputView, FloodInOnePassShowsTheNewestLines) {
+    h.app.settings.MaxLines = 1000;
+    h.surface.UpdateViews(w.frame, kHintLineLimit);
+    for (int i = 0; i < 5000; ++i) Show("<nick> line " + std::to_string(i) + "\r\n");
+    EXPECT_LE(View()->Queue().Size(), 1001u);  // the rest never reaches the pane
+    h.Pump();
+    const QTextDocument* doc = View()->document();
+    ASSERT_EQ(doc->blockCount(), 1001);
+    EXPECT_EQ(doc->firstBlock().text(), "<nick> line 4000");
+    EXPECT_EQ(doc->lastBlock().previous().text(), "<nick> line 4999");
+    // Following the end.
+    QScrollBar* bar = View()->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(OutputView, ScrolledBackHoldsNewTextAndReleasesItInOrder) {
+    h.app.settings.BGColor = 0xFFFFFF;
+    h.app.settings.BGColor2 = 0xE0E0FF;
+    h.surface.UpdateViews(w.frame, kHintBackground);
+    for (int i = 0; i < 300; ++i) Show("line " + std::to_string(i) + "\r\n");
+    h.Pump();
+    QScrollBar* bar = View()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 2);
+
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_FALSE(View()->IsLive());
+    EXPECT_EQ(View()->palette().color(QPalette::Base), ui::ToQColor(0xE0E0FF));
+    Show("held 1\r\n");
+    Show("held 2\r\n");
+    h.Pump();
+    EXPECT_FALSE(Text().contains("held"));
+    EXPECT_EQ(bar->value(), 0);  // the reader is not disturbed
+
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(View()->IsLive());
+    EXPECT_TRUE(Text().endsWith("line 299\nheld 1\nheld 2\n"));
+    EXPECT_EQ(View()->palette().color(QPalette::Base), ui::ToQColor(0xFFFFFF));
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(OutputView, OneLineAboveTheEndIsStillLive) {
+    for (int i = 0; i < 300; ++i) Show("line\r\n");
+    h.Pump();
+    View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_TRUE(View()->IsLive());
+    View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_FALSE(View()->IsLive());
+}
+
+TEST_F(OutputView, WheelAndKeysEnterBackScrollMode) {
+    for (int i = 0; i < 300; ++i) Show("line\r\n");
+    h.Pump();
+    QWheelEvent wheel(QPointF(10, 10), View()->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, 5 * 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(View()->viewport(), &wheel);
+    EXPECT_FALSE(View()->IsLive());
+    Key(View(), Qt::Key_End);
+    EXPECT_TRUE(View()->IsLive());
+    Key(View(), Qt::Key_PageUp);
+    EXPECT_FALSE(View()->IsLive());
+}
+
+TEST_F(OutputView, TypedCharactersGoToTheInputLine) {
+    Key(View(), Qt::Key_H, Qt::NoModifier, "h");
+    Key(View(), Qt::Key_I, Qt::NoModifier, "i");
+    Key(View(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(w.widget->Input()->toPlainText(), QString::fromLatin1("hi\x02"));
+    EXPECT_EQ(Text(), "");
+}
+
+TEST_F(OutputView, HintsApplyFontAndBackground) {
+    h.app.settings.FontName = "DejaVu Sans Mono";
+    h.app.settings.FontSize = 14;
+    h.app.settings.BGColor = 0x000000;
+    h.surface.UpdateViews(w.frame, kHintFont | kHintBackground);
+    EXPECT_EQ(View()->font().family(), "DejaVu Sans Mono");
+    EXPECT_EQ(View()->font().pointSize(), 14);
+    EXPECT_EQ(View()->palette().color(QPalette::Base), QColor(0, 0, 0));
+    EXPECT_EQ(w.widget->Input()->font().pointSize(), 14);
+    EXPECT_EQ(w.widget->Nicks()->palette().color(QPalette::Base), QColor(0, 0, 0));
+}
+
+// Through the whole engine: output to a scrolled-back window lights its
+// button; returning to the end shows the text and clears the light.
+TEST(OutputViewEngine, ReturnToTheEndClearsTheButtonHighlight) {
+    UiHarness h;
+    h.app.InitInstance();
+    ChannelRecord* record =
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.pMainSocket.get(), true);
+    ASSERT_NE(record, nullptr);
+    const FrameId frame = record->frame;
+    const int button = record->buttonnr;
+    for (int i = 0; i < 300; ++i)
+        h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "line");
+    h.Pump();
+    CZorlView* view = h.Frame(frame)->Output();
+
+    view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_TRUE(h.app.registry.GetCRbyFrm(frame)->BackScroll);
+    h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "while away");
+    h.Pump();
+    ui::CWindowButton* light = h.main.Buttons()->Button(button);
+    ASSERT_NE(light, nullptr);
+    EXPECT_EQ(light->Highlight(), 255u);
+    EXPECT_FALSE(view->toPlainText().contains("while away"));
+
+    view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_FALSE(h.app.registry.GetCRbyFrm(frame)->BackScroll);
+    EXPECT_EQ(light->Highlight(), 0u);
+    EXPECT_TRUE(view->toPlainText().endsWith("line\nwhile away\n"));
+}
+
+}  // namespace
+}  // namespace zorl::test

@@ -1,0 +1,132 @@
+// The input line: Enter, the history keys, the formatting keys and the
+// colour palette.
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QTimer>
+
+#include "UiHarness.h"
+#include "ui/SendView.h"
+#include "ui/ZorlView.h"
+
+namespace zorl::test {
+namespace {
+
+using ui::CSendView;
+
+class InputLine : public ::testing::Test {
+protected:
+    UiHarness h;
+    UiHarness::Window w = h.Open("#chan", kWindowChannel);
+
+    CSendView* Input() { return w.widget->Input(); }
+    void Enter(const QString& text) {
+        Input()->setPlainText(text);
+        Key(Input(), Qt::Key_Return, Qt::NoModifier, "\r");
+    }
+    QString Shown() { return Input()->toPlainText(); }
+};
+
+TEST_F(InputLine, TwelveLinesKeepTheLastEleven) {
+    for (int i = 1; i <= 12; ++i) Enter(QStringLiteral("line %1").arg(i));
+    const auto& history = w.doc->History();
+    ASSERT_EQ(history.size(), 11u);
+    EXPECT_EQ(history.front(), "line 2");
+    EXPECT_EQ(history.back(), "line 12");
+    EXPECT_EQ(w.doc->HistoryPosition(), 11u);
+    EXPECT_EQ(Shown(), "");
+}
+
+TEST_F(InputLine, UpAndDownWalkTheHistory) {
+    Input()->setPlainText("draft");
+    Key(Input(), Qt::Key_Up);
+    EXPECT_EQ(Shown(), "draft");  // empty history: unchanged
+
+    Enter("first");
+    Enter("second");
+    struct Step {
+        int key;
+        const char* shown;
+    };
+    const Step steps[] = {
+        {Qt::Key_Up, "second"},   {Qt::Key_Up, "first"}, {Qt::Key_Up, "first"},
+        {Qt::Key_Down, "second"}, {Qt::Key_Down, ""},    {Qt::Key_Up, "second"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.shown);
+        Key(Input(), step.key);
+        EXPECT_EQ(Shown(), step.shown);
+        EXPECT_EQ(Input()->textCursor().position(), Shown().size());  // caret at the end
+    }
+    // A held-down key repeats nothing.
+    Key(Input(), Qt::Key_Up, Qt::NoModifier, QString(), true);
+    EXPECT_EQ(Shown(), "second");
+}
+
+TEST_F(InputLine, EmptyLineExecutesNothing) {
+    Enter("");
+    EXPECT_TRUE(w.doc->History().empty());
+}
+
+TEST_F(InputLine, PastedLinesAreExecutedOneByOne) {
+    Enter("one\ntwo\r\n\nthree");
+    const std::vector<std::string> expected{"one", "two", "three"};
+    EXPECT_EQ(w.doc->History(), expected);
+}
+
+TEST_F(InputLine, TypedTextGoesToTheEngineAsUtf8) {
+    Enter(QStringLiteral("gr\u00FC\u00DF"));
+    ASSERT_EQ(w.doc->History().size(), 1u);
+    EXPECT_EQ(w.doc->History()[0], "gr\xC3\xBC\xC3\x9F");
+}
+
+TEST_F(InputLine, FormattingKeysInsertTheirCodes) {
+    Input()->setPlainText("abXc");
+    QTextCursor cursor = Input()->textCursor();
+    cursor.setPosition(2);
+    cursor.setPosition(3, QTextCursor::KeepAnchor);  // "X" selected
+    Input()->setTextCursor(cursor);
+    Key(Input(), Qt::Key_B, Qt::ControlModifier);
+    Key(Input(), Qt::Key_U, Qt::ControlModifier);
+    Key(Input(), Qt::Key_R, Qt::ControlModifier);
+    Key(Input(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), QString::fromLatin1("ab\x02\x1f\x16\x0f"
+                                           "c"));
+}
+
+// Ctrl+K opens the palette; the third cell of the second row is colour 10.
+TEST_F(InputLine, PaletteCellGivesItsColourNumber) {
+    Input()->setPlainText("x");
+    Input()->moveCursor(QTextCursor::End);
+    QTimer::singleShot(0, [] {
+        QWidget* palette = QApplication::activeModalWidget();
+        ASSERT_NE(palette, nullptr);
+        Click(palette, ui::CColourPalette::CellCentre(10));
+    });
+    Key(Input(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), QString::fromLatin1("x\x03"
+                                           "10"));
+    EXPECT_EQ(ui::CColourPalette::CellAt({5 + 2 * 16 + 1, 21 + 1}), 10);
+    EXPECT_EQ(ui::CColourPalette::CellAt({4, 5}), -1);
+
+    // Closed without a pick: the colour code stays alone.
+    QTimer::singleShot(0, [] {
+        if (QWidget* palette = QApplication::activeModalWidget()) palette->close();
+    });
+    Key(Input(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), QString::fromLatin1("x\x03"
+                                           "10\x03"));
+}
+
+TEST_F(InputLine, PageUpScrollsTheOutputPane) {
+    for (int i = 0; i < 300; ++i) h.surface.AppendPiece(w.frame, "line\r\n", 0, false);
+    h.Pump();
+    ui::CZorlView* output = w.widget->Output();
+    const int end = output->verticalScrollBar()->value();
+    Key(Input(), Qt::Key_PageUp);
+    EXPECT_LT(output->verticalScrollBar()->value(), end);
+    EXPECT_FALSE(output->IsLive());
+}
+
+}  // namespace
+}  // namespace zorl::test
