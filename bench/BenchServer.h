@@ -15,6 +15,9 @@
 #include <string>
 #include <thread>
 
+#include <QApplication>
+#include <QTimer>
+
 namespace zorl::bench {
 
 class BenchServer {
@@ -126,6 +129,18 @@ inline void WriteConfig(int port) {
     ini << "[USER]\r\nNick=bench\r\nUser=bench\r\nRealName=Bench\r\n"
         << "[SERVER]\r\nAddress=127.0.0.1\r\nName=bench\r\nPorts=" << port << "\r\n"
         << "[OPTIONS]\r\nMaxLines=1000\r\n";
+}
+
+// Runs the client's event loop until the server has had its answer, or for
+// 20 s at most.
+inline void RunUntilDone(const BenchServer& server) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (server.Done()) QApplication::exit(0);  // quit() would close the windows
+    });
+    poll.start(5);
+    QTimer::singleShot(20000, [] { QApplication::exit(1); });
+    QApplication::exec();
 }
 
 }  // namespace zorl::bench

@@ -5,13 +5,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include "BenchServer.h"
 #include "app/CZorlApp.h"
-#include "platform/qt/QtPlatform.h"
 #include "ui/ChildFrames.h"
-#include "ui/MainFrame.h"
+#include "ui/ClientWindow.h"
 #include "ui/NicksView.h"
 #include "ui/QtWindowSurface.h"
 
@@ -44,25 +42,12 @@ int main(int argc, char** argv) {
         ":bench!bench@localhost JOIN :#big\r\n",
         names);
 
-    zorl::qt::QtPlatformServices services;
-    zorl::ui::CMainFrame mainFrame;
-    zorl::ui::QtWindowSurface surface(mainFrame);
-    zorl::Platform platform{
-        services.Sockets(), services.Clock(), services.Ticker(), services.Sound(), services.Shell(),
-        services.Dialogs(), surface};
-    zorl::CZorlApp app(platform);
-    surface.Attach(app);
-    app.InitInstance();
-    mainFrame.show();
+    zorl::ui::ClientWindow client;
+    client.Start();
+    zorl::CZorlApp& app = client.App();
+    zorl::ui::QtWindowSurface& surface = client.Surface();
     app.connection.OnButtonConnect();
-
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (server.Done()) QApplication::exit(0);  // quit() would close the windows
-    });
-    poll.start(5);
-    QTimer::singleShot(20000, [] { QApplication::exit(1); });
-    application.exec();
+    zorl::bench::RunUntilDone(server);
 
     if (!server.Answered()) {
         std::printf("NickListBench: no answer to the PING\n");

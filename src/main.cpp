@@ -4,10 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/CZorlApp.h"
-#include "platform/qt/QtPlatform.h"
-#include "ui/MainFrame.h"
-#include "ui/QtWindowSurface.h"
+#include "ui/ClientWindow.h"
 
 namespace {
 
@@ -30,20 +27,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("zorl"));
 
-    // Destroyed in reverse order: the application object goes first, while
-    // the windows and platform services it talks to still exist.
-    zorl::qt::QtPlatformServices services;
-    zorl::ui::CMainFrame mainFrame;
-    zorl::ui::QtWindowSurface surface(mainFrame);
-    zorl::Platform platform{
-        services.Sockets(), services.Clock(), services.Ticker(), services.Sound(), services.Shell(),
-        services.Dialogs(), surface};
-    zorl::CZorlApp app(platform);
-    surface.Attach(app);
-    services.SetDialogParent(&mainFrame);
-
-    app.InitInstance();
-    mainFrame.ShowMasterButtons(app.settings.Master != 0);
-    mainFrame.show();
+    zorl::ui::ClientWindow client;
+    client.Start();
     return application.exec();
 }

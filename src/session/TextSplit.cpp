@@ -29,7 +29,7 @@ MaskParts SplitMask(std::string_view text) {
     Split userHost = SplitAt(nickRest.tail, "@");
     MaskParts parts{nickRest.head, userHost.head, userHost.tail};
     for (std::string* part : {&parts.nick, &parts.user, &parts.host})
-        if (part->empty()) *part = "*";
+        if (part->empty()) part->assign(1, '*');
     return parts;
 }
 

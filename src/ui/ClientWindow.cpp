@@ -1,0 +1,20 @@
+#include "ui/ClientWindow.h"
+
+namespace zorl::ui {
+
+ClientWindow::ClientWindow()
+    : surface_(main_frame_),
+      platform_{services_.Sockets(), services_.Clock(), services_.Ticker(), services_.Sound(),
+                services_.Shell(), services_.Dialogs(), surface_},
+      app_(platform_) {
+    surface_.Attach(app_);
+    services_.SetDialogParent(&main_frame_);
+}
+
+void ClientWindow::Start() {
+    app_.InitInstance();
+    main_frame_.ShowMasterButtons(app_.settings.Master != 0);
+    main_frame_.show();
+}
+
+}  // namespace zorl::ui
