@@ -174,7 +174,8 @@ bool IrcTestClient::Join(const std::string& channel) {
 std::optional<std::string> IrcTestClient::WaitForLine(
     const std::function<bool(const std::string&)>& match, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
-    std::size_t next = lines_.size();
+    // Lines of an earlier read that came after its match are still unseen.
+    std::size_t& next = seen_;
     for (;;) {
         // Complete lines already buffered come first.
         std::size_t end;
@@ -185,7 +186,10 @@ std::optional<std::string> IrcTestClient::WaitForLine(
         for (; next < lines_.size(); ++next) {
             const std::string& line = lines_[next];
             if (CommandOf(line) == "PING") Send("PONG" + line.substr(line.find("PING") + 4));
-            if (match(line)) return line;
+            if (match(line)) {
+                ++next;
+                return line;
+            }
         }
         if (closed_ || deadline.hasExpired()) return std::nullopt;
         pending_ += stream_.ReadSome(

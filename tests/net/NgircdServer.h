@@ -71,6 +71,7 @@ private:
     RawStream stream_;
     std::string pending_;
     std::vector<std::string> lines_;
+    std::size_t seen_ = 0;  // lines_ before this index were looked at by a wait
     bool closed_ = false;
 };
 

@@ -1,0 +1,118 @@
+// Following a channel end to end: what a private ngircd tells the client
+// about other users keeps the channel's nick list, its caption and the
+// channel list window right. The other users are raw clients.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "LiveClient.h"
+#include "common/Format.h"
+
+namespace zorl::test {
+namespace {
+
+using NickTable = std::map<std::string, int>;
+
+class ConversationIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Running()) << server.Failure();
+        ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
+    }
+
+    // A raw client registered under `nick`.
+    static bool Start(IrcTestClient& client, uint16_t port, const std::string& nick) {
+        return client.Connect(port) && client.Register(nick);
+    }
+
+    // Waits until the channel's nick list is `expected`; reports what it
+    // holds instead.
+    void ExpectNicks(const std::string& channel, const NickTable& expected) {
+        EXPECT_TRUE(zorl.WaitForNicks(channel, expected))
+            << ::testing::PrintToString(zorl.Nicks(channel)) << zorl.Transcript(&server);
+    }
+
+    NgircdServer server;
+    LiveClient zorl;
+};
+
+TEST_F(ConversationIntegrationTest, OtherUsersKeepTheNickListRight) {
+    // The channel is new, so the server makes its creator an operator.
+    ASSERT_TRUE(zorl.Type("", "/join #x"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}});
+
+    IrcTestClient bob;
+    IrcTestClient carol;
+    ASSERT_TRUE(Start(bob, server.Port(), "bob")) << bob.Transcript();
+    ASSERT_TRUE(Start(carol, server.Port(), "carol")) << carol.Transcript();
+
+    ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
+    ASSERT_TRUE(carol.Join("#x")) << carol.Transcript();
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}, {"carol", 0}});
+
+    ASSERT_TRUE(carol.Send("PART #x :back soon"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
+    ASSERT_TRUE(carol.Join("#x")) << carol.Transcript();
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}, {"carol", 0}});
+
+    // The user's own mode change, then one by another user.
+    ASSERT_TRUE(zorl.Type("#x", "/mode #x +o bob"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", kNickOp}, {"carol", 0}});
+    ASSERT_TRUE(bob.WaitForLine([](const std::string& l) { return l.ends_with("+o bob"); }))
+        << bob.Transcript();
+    ASSERT_TRUE(bob.Send("MODE #x +o carol"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", kNickOp}, {"carol", kNickOp}});
+    ASSERT_TRUE(bob.Send("MODE #x -o carol"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", kNickOp}, {"carol", 0}});
+
+    // A new nick keeps its operator bit.
+    ASSERT_TRUE(bob.Send("NICK bobby"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bobby", kNickOp}, {"carol", 0}});
+
+    ASSERT_TRUE(bob.Send("KICK #x carol :out"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bobby", kNickOp}});
+    EXPECT_NE(zorl.Pane("#x").find("carol was kicked by bobby (out)"), std::string::npos)
+        << zorl.Transcript();
+
+    ASSERT_TRUE(bob.Send("QUIT :done"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}});
+}
+
+TEST_F(ConversationIntegrationTest, TopicShowsInTheCaptionAndListFillsTheChannelsWindow) {
+    ASSERT_TRUE(zorl.Type("", "/join #x"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}});
+    IrcTestClient bob;
+    ASSERT_TRUE(Start(bob, server.Port(), "bob")) << bob.Transcript();
+    ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
+    ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
+    ASSERT_TRUE(bob.Join("#elsewhere")) << bob.Transcript();
+
+    // Another user's topic, with colons and blanks of its own.
+    ASSERT_TRUE(zorl.Type("#x", "/mode #x +o bob"));
+    ASSERT_TRUE(bob.WaitForLine([](const std::string& l) { return l.ends_with("+o bob"); }))
+        << bob.Transcript();
+    ASSERT_TRUE(bob.Send("TOPIC #x :news: all  quiet"));
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::string caption = zorl.Caption("#x");
+        return caption.starts_with("#x") && caption.ends_with(": news: all  quiet");
+    })) << zorl.Caption("#x")
+        << zorl.Transcript(&server);
+    EXPECT_NE(zorl.Pane("#x").find("bob changes topic to news: all  quiet"), std::string::npos)
+        << zorl.Transcript();
+
+    // One row per channel: the name padded to 20, the user count, the topic.
+    ASSERT_TRUE(zorl.Type("", "/list"));
+    const std::string rowX = Format("%-20s %s", "#x", "2 news: all  quiet");
+    const std::string rowElsewhere = Format("%-20s %s", "#elsewhere", "1");
+    EXPECT_TRUE(zorl.WaitForPane("~list", rowX)) << zorl.Transcript(&server);
+    EXPECT_TRUE(zorl.WaitForPane("~list", rowElsewhere)) << zorl.Transcript(&server);
+    EXPECT_EQ(zorl.Caption("~list"), "Channels");
+    const ChannelRecord* list = zorl.app.registry.FindCR("~list", nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->title, "Channels");
+    EXPECT_EQ(list->type, kWindowDefault);
+}
+
+}  // namespace
+}  // namespace zorl::test

@@ -1,0 +1,89 @@
+#include "LiveClient.h"
+
+#include "common/Text.h"
+
+namespace zorl::test {
+
+LiveClient::LiveClient(const std::string& nick) {
+    CSettings& s = app.settings;
+    s.m_user_mynick = nick;
+    s.User = "zorl";
+    s.RealName = "Zorl Test";
+    s.m_server_address = "127.0.0.1";
+    s.Quit = "test over";
+    s.DebugWindow = 0;  // debug lines land in the status window
+    app.m_debug_window = true;
+    if (ChannelRecord* status =
+            app.registry.NewWindow("", kWindowStatus, app.pMainSocket.get(), true)) {
+        app.registry.pStatusFrm = status->frame;
+    }
+}
+
+LiveClient::~LiveClient() {
+    if (app.ircstatus != IDLE) app.connection.OnButtonDisconnect();
+    app.OnTick();  // frees the closed socket outside any notification
+}
+
+bool LiveClient::Connect(const NgircdServer& server, int timeoutMs) {
+    app.settings.m_server_ports = std::to_string(server.Port());
+    app.settings.Password = NgircdServer::kPassword;
+    app.connection.OnButtonConnect();
+    return WaitUntil([&] { return app.registered; }, timeoutMs);
+}
+
+FrameId LiveClient::FrameOf(const std::string& window) const {
+    if (window.empty()) return app.registry.pStatusFrm;
+    for (const ChannelRecord& record : app.registry.Records())
+        if (EqualsNoCase(record.name, window)) return record.frame;
+    return 0;
+}
+
+CZorlDoc* LiveClient::Doc(const std::string& window) {
+    const FrameId frame = FrameOf(window);
+    return frame ? app.registry.DocOf(frame) : nullptr;
+}
+
+bool LiveClient::Type(const std::string& window, const std::string& line) {
+    CZorlDoc* doc = Doc(window);
+    if (!doc) return false;
+    doc->ExecuteLine(line);
+    return true;
+}
+
+std::string LiveClient::Pane(const std::string& window) {
+    const FrameId frame = FrameOf(window);
+    const RecordedFrame* recorded = frame ? host.surface.Frame(frame) : nullptr;
+    return recorded ? recorded->Text() : std::string();
+}
+
+std::string LiveClient::Caption(const std::string& window) {
+    const FrameId frame = FrameOf(window);
+    const RecordedFrame* recorded = frame ? host.surface.Frame(frame) : nullptr;
+    return recorded ? recorded->caption : std::string();
+}
+
+std::map<std::string, int> LiveClient::Nicks(const std::string& window) {
+    const CZorlDoc* doc = Doc(window);
+    return doc ? doc->Nicks() : std::map<std::string, int>();
+}
+
+bool LiveClient::WaitForPane(const std::string& window, const std::string& text, int timeoutMs) {
+    return WaitUntil([&] { return Pane(window).find(text) != std::string::npos; }, timeoutMs);
+}
+
+bool LiveClient::WaitForNicks(const std::string& window, const std::map<std::string, int>& expected,
+                              int timeoutMs) {
+    return WaitUntil([&] { return Nicks(window) == expected; }, timeoutMs);
+}
+
+std::string LiveClient::Transcript(const NgircdServer* server) {
+    std::string text;
+    for (const ChannelRecord& record : app.registry.Records()) {
+        text += "\n--- window '" + record.name + "' (" + Caption(record.name) + "):\n";
+        text += Pane(record.name);
+    }
+    if (server) text += "\n--- server log:\n" + server->Log();
+    return text;
+}
+
+}  // namespace zorl::test

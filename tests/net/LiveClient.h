@@ -1,0 +1,54 @@
+// A zorl client on the real Qt socket layer, connected and registered to a
+// private ngircd, with the headless host's window surface, dialogs and
+// ticker so every window can be read as a transcript. Lines are typed into a
+// window's document as the input line would hand them over.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "NetTestSupport.h"
+#include "NgircdServer.h"
+#include "app/CZorlApp.h"
+#include "platform/qt/QtPlatform.h"
+#include "support/HeadlessHost.h"
+
+namespace zorl::test {
+
+class LiveClient {
+public:
+    explicit LiveClient(const std::string& nick = "zorltest");
+    ~LiveClient();
+    LiveClient(const LiveClient&) = delete;
+    LiveClient& operator=(const LiveClient&) = delete;
+
+    // Connects through the Connect button and waits for the welcome.
+    bool Connect(const NgircdServer& server, int timeoutMs = 10000);
+
+    // The window named `window` ("" is the status window, "~list" the
+    // channel list), whatever its connection; 0 when it is not open.
+    FrameId FrameOf(const std::string& window) const;
+    CZorlDoc* Doc(const std::string& window);
+    // Types `line` in the window, as Enter on its input line does.
+    bool Type(const std::string& window, const std::string& line);
+
+    // The window's pane text, debug lines included; "" when not open.
+    std::string Pane(const std::string& window);
+    std::string Caption(const std::string& window);
+    std::map<std::string, int> Nicks(const std::string& window);
+
+    bool WaitForPane(const std::string& window, const std::string& text, int timeoutMs = 5000);
+    bool WaitForNicks(const std::string& window, const std::map<std::string, int>& expected,
+                      int timeoutMs = 5000);
+
+    // Every window's pane and the server log, for failure messages.
+    std::string Transcript(const NgircdServer* server = nullptr);
+
+    qt::QtPlatformServices services;
+    HeadlessHost host;
+    Platform platform{services.Sockets(), services.Clock(), host.ticker, host.sound,
+                      host.shell,         host.dialogs,     host.surface};
+    CZorlApp app{platform};
+};
+
+}  // namespace zorl::test
