@@ -36,9 +36,7 @@ void CZorlApp::RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket) {
     if (socket) retired_sockets_.push_back(std::move(socket));
 }
 
-void CZorlApp::FreeRetiredSockets() {
-    retired_sockets_.clear();
-}
+void CZorlApp::FreeRetiredSockets() { retired_sockets_.clear(); }
 
 void CZorlApp::OnTick() {
     FreeRetiredSockets();

@@ -15,9 +15,7 @@ void CZorlApp::OnConnect(int error, CIrcSocket& socket) {
 }
 
 // The read loop is the connection's; it hands each socket type's text on.
-void CZorlApp::OnReceive(int error, CIrcSocket& socket) {
-    connection.OnReceive(error, socket);
-}
+void CZorlApp::OnReceive(int error, CIrcSocket& socket) { connection.OnReceive(error, socket); }
 
 void CZorlApp::OnClose(int error, CIrcSocket& socket) {
     switch (socket.type) {

@@ -38,8 +38,6 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-std::string HexId(unsigned long id) {
-    return FormatBounded(32, "%08lX", id);
-}
+std::string HexId(unsigned long id) { return FormatBounded(32, "%08lX", id); }
 
 }  // namespace zorl

@@ -9,8 +9,8 @@
 namespace zorl {
 
 long long AtoiLL(std::string_view text);
-int Atoi(std::string_view text);    // saturates to the int range
-long Atol(std::string_view text);   // saturates to the long range
+int Atoi(std::string_view text);   // saturates to the int range
+long Atol(std::string_view text);  // saturates to the long range
 // atoi/atol-style read into an unsigned 32-bit value (negative gives 0).
 uint32_t AtoU32(std::string_view text);
 

@@ -7,9 +7,7 @@ bool IsWhite(char c) {
 }
 
 namespace {
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
 
 std::string ToLower(std::string_view text) {
@@ -41,8 +39,6 @@ std::string TrimRight(std::string_view text) {
     return std::string(text.substr(0, n));
 }
 
-std::string Trim(std::string_view text) {
-    return TrimRight(TrimLeft(text));
-}
+std::string Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
 
 }  // namespace zorl

@@ -35,8 +35,7 @@ public:
     virtual bool IsMaximized(FrameId frame) const = 0;
 
     // Output pane and views of one frame.
-    virtual void AppendPiece(FrameId frame, const std::string& text, Colour colour,
-                             bool debug) = 0;
+    virtual void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) = 0;
     virtual void UpdateViews(FrameId frame, int hints) = 0;
 
     // The window-button bar (buttons 0 … 49).

@@ -21,9 +21,7 @@ const char* SocketTypeName(int type) {
 
 CIrcSocket::CIrcSocket(CZorlApp& app) : owner(app), id_(++g_nextSocketId) {}
 
-CIrcSocket::~CIrcSocket() {
-    Close();
-}
+CIrcSocket::~CIrcSocket() { Close(); }
 
 int CIrcSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
     Close();
@@ -46,9 +44,7 @@ int CIrcSocket::Connect(const std::string& host, uint16_t port) {
     return socket_ ? socket_->Connect(host, port) : 10038;
 }
 
-int CIrcSocket::Listen(int backlog) {
-    return socket_ ? socket_->Listen(backlog) : 10038;
-}
+int CIrcSocket::Listen(int backlog) { return socket_ ? socket_->Listen(backlog) : 10038; }
 
 std::unique_ptr<IAsyncSocket> CIrcSocket::Accept(int& error) {
     if (!socket_) {

@@ -4,8 +4,13 @@ namespace zorl::ui {
 
 ClientWindow::ClientWindow()
     : surface_(main_frame_),
-      platform_{services_.Sockets(), services_.Clock(), services_.Ticker(), services_.Sound(),
-                services_.Shell(), services_.Dialogs(), surface_},
+      platform_{services_.Sockets(),
+                services_.Clock(),
+                services_.Ticker(),
+                services_.Sound(),
+                services_.Shell(),
+                services_.Dialogs(),
+                surface_},
       app_(platform_) {
     surface_.Attach(app_);
     services_.SetDialogParent(&main_frame_);

@@ -48,9 +48,9 @@ public:
     std::unique_ptr<IAsyncSocket> NewSocket() override;
 
     // Presets for the next sockets (consumed in order, else the defaults).
-    std::deque<int> createErrors;   // default 0
-    std::deque<int> connectResults; // default 10035 (in progress)
-    std::deque<int> listenErrors;   // default 0
+    std::deque<int> createErrors;    // default 0
+    std::deque<int> connectResults;  // default 10035 (in progress)
+    std::deque<int> listenErrors;    // default 0
     // Sockets handed out by Accept on a listening socket.
     std::deque<std::shared_ptr<ScriptedSocketState>> pendingAccepts;
     std::deque<int> acceptErrors;
@@ -116,7 +116,7 @@ public:
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::deque<BoxAnswer> boxAnswers;
     std::vector<std::string> prompts;
-    std::vector<std::string> inputTitles;  // titles of the input requests shown
+    std::vector<std::string> inputTitles;                 // titles of the input requests shown
     std::deque<std::optional<std::string>> inputAnswers;  // nullopt = cancel
     std::deque<std::optional<std::string>> fileAnswers;
     // Runs inside the next dialog, as a nested event loop would.
