@@ -143,4 +143,12 @@ inline void RunUntilDone(const BenchServer& server) {
     QApplication::exec();
 }
 
+// What the server says after registration before its payload: the welcome,
+// the end of the message of the day and the client's own JOIN of `channel`.
+inline std::string Greeting(const std::string& channel) {
+    return ":bench 001 bench :Welcome\r\n:bench 376 bench :End of MOTD\r\n"
+           ":bench!bench@localhost JOIN :" +
+           channel + "\r\n";
+}
+
 }  // namespace zorl::bench

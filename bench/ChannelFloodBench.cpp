@@ -27,10 +27,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kMessages; ++i)
         flood += ":nick" + std::to_string(i % 50) + "!user@host.example PRIVMSG #flood :message " +
                  std::to_string(i) + " of the flood, with some words after it\r\n";
-    server.Run(
-        ":bench 001 bench :Welcome\r\n:bench 376 bench :End of MOTD\r\n"
-        ":bench!bench@localhost JOIN :#flood\r\n",
-        flood);
+    server.Run(zorl::bench::Greeting("#flood"), flood);
 
     zorl::ui::ClientWindow client;
     client.Start();

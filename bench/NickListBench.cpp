@@ -37,10 +37,7 @@ int main(int argc, char** argv) {
     }
     names += ":bench 366 bench #big :End of /NAMES list.\r\n";
     ++lines;
-    server.Run(
-        ":bench 001 bench :Welcome\r\n:bench 376 bench :End of MOTD\r\n"
-        ":bench!bench@localhost JOIN :#big\r\n",
-        names);
+    server.Run(zorl::bench::Greeting("#big"), names);
 
     zorl::ui::ClientWindow client;
     client.Start();

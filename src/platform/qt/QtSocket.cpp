@@ -359,28 +359,30 @@ void QtSocket::Close() {
     stream_error_ = 0;
 }
 
-bool QtSocket::PeerAddress(std::string& address, uint16_t& port) const {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    if (fd_ < 0 || ::getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        peer.sin_family != AF_INET) {
+namespace {
+
+// getpeername or getsockname of an IPv4 socket, as dotted text and port.
+using NameQuery = int (*)(int, sockaddr*, socklen_t*);
+bool AddressOf(int fd, NameQuery query, std::string& address, uint16_t& port) {
+    sockaddr_in name{};
+    socklen_t length = sizeof name;
+    if (fd < 0 || query(fd, reinterpret_cast<sockaddr*>(&name), &length) != 0 ||
+        name.sin_family != AF_INET) {
         return false;
     }
-    address = DottedText(peer);
-    port = ntohs(peer.sin_port);
+    address = DottedText(name);
+    port = ntohs(name.sin_port);
     return true;
 }
 
+}  // namespace
+
+bool QtSocket::PeerAddress(std::string& address, uint16_t& port) const {
+    return AddressOf(fd_, ::getpeername, address, port);
+}
+
 bool QtSocket::LocalAddress(std::string& address, uint16_t& port) const {
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
-        local.sin_family != AF_INET) {
-        return false;
-    }
-    address = DottedText(local);
-    port = ntohs(local.sin_port);
-    return true;
+    return AddressOf(fd_, ::getsockname, address, port);
 }
 
 void QtSocket::SetListener(ISocketListener* listener) {
