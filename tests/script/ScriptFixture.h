@@ -43,10 +43,10 @@ protected:
         server_->sent.clear();
         ClearPanes();
     }
-    // The newest socket that was asked to connect to `host`.
-    std::shared_ptr<ScriptedSocketState> SocketTo(const std::string& host) const {
-        for (auto it = this->host.sockets.all.rbegin(); it != this->host.sockets.all.rend(); ++it)
-            if ((*it)->connectHost == host) return *it;
+    // The newest socket that was asked to connect to `address`.
+    std::shared_ptr<ScriptedSocketState> SocketTo(const std::string& address) const {
+        for (auto it = host.sockets.all.rbegin(); it != host.sockets.all.rend(); ++it)
+            if ((*it)->connectHost == address) return *it;
         return nullptr;
     }
 
