@@ -20,7 +20,8 @@ Split SplitAt(std::string_view text, std::string_view separator);
 //   SplitWord("  PRIVMSG  #x :hi ") -> {"PRIVMSG", "#x :hi", true}
 Split SplitWord(std::string_view text);
 
-// True when a nick!user@host prefix is covered by a mask (see MatchMask.cpp).
+// True when a nick!user@host prefix is covered by a mask: nick and user
+// match whole or as "*", hosts when either contains the other.
 bool MatchMask(std::string_view prefix, std::string_view mask);
 
 }  // namespace zorl

@@ -270,13 +270,13 @@ TEST_F(IniStoreTest, WholeListRewriteRenumbersAndDropsTheRest) {
     Lines list = ini.ReadList("zorl.ini", "NOTIFY");
     EXPECT_EQ(list, Lines{"x"});
 
-    ini.WriteList("zorl.ini", "NOTIFY", {"x", "", "q"}, list.size());
+    ini.WriteList("zorl.ini", "NOTIFY", {"x", "", "q"});
     EXPECT_EQ(Get("zorl.ini"), "[NOTIFY]\nn0=x\nn1=q\nkeep=1\nn01=odd\n\n[USER]\nn3=mine\n");
     EXPECT_EQ(ini.ReadList("zorl.ini", "NOTIFY"), (Lines{"x", "q"}));
 
-    ini.WriteList("zorl.ini", "NOTIFY", {"r"}, 2);
+    ini.WriteList("zorl.ini", "NOTIFY", {"r"});
     EXPECT_EQ(ini.ReadList("zorl.ini", "NOTIFY"), Lines{"r"});
-    ini.WriteList("zorl.ini", "NEW", {"a", "b"}, 0);
+    ini.WriteList("zorl.ini", "NEW", {"a", "b"});
     EXPECT_EQ(ini.ReadList("zorl.ini", "NEW"), (Lines{"a", "b"}));
 }
 
