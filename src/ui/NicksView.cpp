@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
-#include "ui/DisplayText.h"
+#include "platform/qt/QtText.h"
 
 namespace zorl::ui {
 
@@ -32,7 +32,7 @@ void CNickListModel::Refresh(const std::map<std::string, int>& nicks) {
     entries_.reserve(nicks.size());
     for (const auto& [nick, bits] : nicks) {
         const int rank = (bits & kNickOp) ? 0 : (bits & kNickVoice) ? 1 : 2;
-        QString shown = DecodeForDisplay(nick);
+        QString shown = qt::DecodeText(nick);
         if (rank == 0) shown.prepend(QLatin1Char('@'));
         if (rank == 1) shown.prepend(QLatin1Char('+'));
         entries_.push_back({nick, rank, std::move(shown)});

@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "app/CZorlApp.h"
+#include "platform/qt/QtText.h"
 #include "ui/ChildFrames.h"
-#include "ui/DisplayText.h"
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
 #include "ui/WindowButtonBar.h"
@@ -72,7 +72,7 @@ bool QtWindowSurface::DestroyFrame(FrameId id) {
 }
 
 void QtWindowSurface::SetCaption(FrameId id, const std::string& caption) {
-    if (CChildFrameBase* frame = Frame(id)) frame->setWindowTitle(DecodeForDisplay(caption));
+    if (CChildFrameBase* frame = Frame(id)) frame->setWindowTitle(qt::DecodeText(caption));
 }
 
 void QtWindowSurface::Activate(FrameId id) {
@@ -115,7 +115,7 @@ void QtWindowSurface::UpdateViews(FrameId id, int hints) {
 
 void QtWindowSurface::SetButton(int index, const std::string& caption) {
     const int width = app_ ? app_->settings.ButtonSize : 80;
-    main_.Buttons()->SetButton(index, DecodeForDisplay(caption), width);
+    main_.Buttons()->SetButton(index, qt::DecodeText(caption), width);
     buttons_changed_ = true;
     ScheduleFlush();
 }
@@ -131,7 +131,7 @@ void QtWindowSurface::SetButtonHighlight(int index, Colour colour) {
 }
 
 void QtWindowSurface::SetMainTitle(const std::string& title) {
-    main_.setWindowTitle(DecodeForDisplay(title));
+    main_.setWindowTitle(qt::DecodeText(title));
 }
 
 bool QtWindowSurface::IsMainMinimized() const { return main_.isMinimized(); }
