@@ -2,7 +2,7 @@
 
 #include "app/CZorlApp.h"
 #include "common/Text.h"
-#include "session/TextSplit.h"
+#include "common/TextSplit.h"
 
 namespace zorl {
 

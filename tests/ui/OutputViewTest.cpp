@@ -39,11 +39,8 @@ std::vector<Shown> Fragments(const CZorlView* view) {
     return out;
 }
 
-class OutputView : public ::testing::Test {
+class OutputView : public ChannelWindowTest {
 protected:
-    UiHarness h;
-    UiHarness::Window w = h.Open("#chan", kWindowChannel);
-
     CZorlView* View() { return w.widget->Output(); }
     void Show(const std::string& text, Colour colour = 0) {
         h.surface.AppendPiece(w.frame, text, colour, false);
