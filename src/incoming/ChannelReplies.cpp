@@ -6,6 +6,9 @@
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
 #include "session/TextSplit.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 

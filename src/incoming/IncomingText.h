@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/SharedTypes.h"
 #include "common/Text.h"
 #include "session/IrcMessage.h"
-#include "windows/Output.h"
 
 namespace zorl {
 

@@ -10,6 +10,9 @@
 
 #include "app/CZorlApp.h"
 #include "common/Format.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
+#include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
 #include "ui/ChildFrames.h"
 #include "ui/DisplayText.h"
@@ -17,6 +20,7 @@
 #include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::ui {
 

@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "session/IrcMessage.h"
 #include "ui/DisplayText.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
 

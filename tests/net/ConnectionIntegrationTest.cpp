@@ -11,8 +11,13 @@
 #include "NetTestSupport.h"
 #include "NgircdServer.h"
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "platform/qt/QtPlatform.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "support/HeadlessHost.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {

@@ -1,6 +1,11 @@
 #include "LiveClient.h"
 
+#include "app/Settings.h"
 #include "common/Text.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 

@@ -4,8 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 
@@ -68,6 +72,8 @@ void AppFixture::ReloadSettings(const std::string& zorlIni) {
     dir.WriteFile("zorl.ini", zorlIni);
     app.settings.Load(app.ini);
 }
+
+Colour AppFixture::ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
 
 FrameId AppFixture::Open(const std::string& name, int type, bool show) {
     const ChannelRecord* record = app.registry.NewWindow(name, type, Server(), show);

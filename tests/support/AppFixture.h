@@ -59,7 +59,7 @@ protected:
     void ReloadSettings(const std::string& zorlIni);
 
     CIrcSocket* Server() { return app.pMainSocket.get(); }
-    Colour ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
+    Colour ColourOf(Cls cls) const;
 
     // Opens a window the way the incoming handling does, on the server
     // connection; returns its frame.
