@@ -100,7 +100,7 @@ void CZorlApp::DebugOff() {
 
 // The selection of the active output pane, such as "  www.example.org ".
 void CZorlApp::OpenLink(const std::string& selection) {
-    const std::string link = Trim(selection);
+    const std::string link(Trim(selection));
     if (StartsWithNoCase(link, "http://") || StartsWithNoCase(link, "www.")) {
         platform.shell.Open(link);
     }

@@ -2,18 +2,13 @@
 
 #include <climits>
 
+#include "common/Text.h"
+
 namespace zorl {
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-}  // namespace
 
 long long AtoiLL(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsWhite(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -21,11 +16,11 @@ long long AtoiLL(std::string_view text) {
     }
     // Accumulate as a negative number so LLONG_MIN is reachable.
     long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
         int digit = text[i] - '0';
         if (value < (LLONG_MIN + digit) / 10) {
             value = LLONG_MIN;
-            while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+            while (i < text.size() && IsDigit(text[i])) ++i;
             break;
         }
         value = value * 10 - digit;
@@ -55,11 +50,6 @@ uint32_t AtoU32(std::string_view text) {
     return static_cast<uint32_t>(v);
 }
 
-bool IsAllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
+bool IsAllDigits(std::string_view text) { return !text.empty() && DigitRun(text) == text.size(); }
 
 }  // namespace zorl

@@ -2,13 +2,15 @@
 
 namespace zorl {
 
-bool IsWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
+
+std::size_t DigitRun(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && IsDigit(text[n])) ++n;
+    return n;
+}
 
 std::string ToLower(std::string_view text) {
     std::string out(text);
@@ -27,18 +29,18 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::string TrimLeft(std::string_view text) {
+std::string_view TrimLeft(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsWhite(text[i])) ++i;
-    return std::string(text.substr(i));
+    return text.substr(i);
 }
 
-std::string TrimRight(std::string_view text) {
+std::string_view TrimRight(std::string_view text) {
     std::size_t n = text.size();
     while (n > 0 && IsWhite(text[n - 1])) --n;
-    return std::string(text.substr(0, n));
+    return text.substr(0, n);
 }
 
-std::string Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
 
 }  // namespace zorl

@@ -1,17 +1,31 @@
-// Byte-string helpers. Letter case folds ASCII letters only.
+// Byte-string helpers. Letter case folds ASCII letters only; the character
+// classes are ASCII too, so a byte of a multi-byte character is never white
+// space or a digit.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace zorl {
 
-bool IsWhite(char c);  // blank, tab, CR, LF, vertical tab, form feed
+// Blank, tab, CR, LF, vertical tab, form feed: what trimming removes and what
+// number reading skips.
+constexpr bool IsWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the run of decimal digits at the start of `text`.
+std::size_t DigitRun(std::string_view text);
+
 std::string ToLower(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-std::string TrimLeft(std::string_view text);
-std::string TrimRight(std::string_view text);
-std::string Trim(std::string_view text);
+
+// The trims return views of `text`: they live as long as the text does.
+std::string_view TrimLeft(std::string_view text);
+std::string_view TrimRight(std::string_view text);
+std::string_view Trim(std::string_view text);
 
 }  // namespace zorl

@@ -3,9 +3,9 @@
 // its registry step, which then reports that it found no window.
 #include "app/CZorlApp.h"
 #include "common/Numbers.h"
+#include "common/TextSplit.h"
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
-#include "session/TextSplit.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -80,7 +80,7 @@ void CNumericReplies::Names(CIrcSocket* socket, const IrcMessage& message) {
     const ChannelRecord* record = app_.registry.FindCR(channel, socket);
     if (!doc || !record || record->joined) return;
     ForEachWord(message.params[3],
-                [doc](const std::string& nick) { doc->NickUpdate(kNickAdd, nick, 0); });
+                [doc](std::string_view nick) { doc->NickUpdate(kNickAdd, std::string(nick), 0); });
 }
 
 // :irc.example.net 366 me #a :End of NAMES list

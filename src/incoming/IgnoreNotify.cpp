@@ -10,7 +10,7 @@ void CIgnoreNotify::LoadIgnoreList() {
     app_.IgnoreList.clear();
     for (const std::string& value : app_.ini.ReadList(CIniStore::kMainFile, "IGNORE")) {
         if (value[0] == ';') continue;
-        std::string mask = Trim(value);
+        const std::string mask(Trim(value));
         if (mask.empty()) continue;  // an empty mask would ignore everybody
         app_.IgnoreList.push_back(mask);
     }

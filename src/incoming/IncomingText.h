@@ -1,5 +1,5 @@
 // Small steps the incoming handlers share: showing an expanded template,
-// walking word and channel lists, and the time text of server replies.
+// walking channel lists, and the time text of server replies.
 #pragma once
 
 #include <ctime>
@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "common/SharedTypes.h"
-#include "common/Text.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {
@@ -28,22 +27,6 @@ std::string ExpandFollowedBy(CZorlApp& app, const IrcMessage& message, const cha
 // A server time value (seconds since 1970) as local time in the form
 // "Fri Aug  3 12:00:00 2001".
 std::string TimeText(long seconds);
-
-// Calls visit(word) for each blank-separated word: "@op +voiced plain".
-template <class Visit>
-void ForEachWord(std::string_view text, Visit visit) {
-    std::size_t at = 0;
-    while (true) {
-        while (at < text.size() && IsWhite(text[at])) ++at;
-        if (at >= text.size()) return;
-        std::size_t end = text.find(' ', at);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view word = text.substr(at, end - at);
-        while (!word.empty() && IsWhite(word.back())) word.remove_suffix(1);
-        if (!word.empty()) visit(std::string(word));
-        at = end;
-    }
-}
 
 // Calls visit(channel) for each entry of a JOIN or PART list: "#a,#b, #c".
 // Leading blanks of an entry are dropped; empty entries are skipped, because

@@ -2,8 +2,8 @@
 
 #include "app/CZorlApp.h"
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "config/IniStore.h"
-#include "session/TextSplit.h"
 
 namespace zorl {
 

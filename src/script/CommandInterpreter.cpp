@@ -3,20 +3,20 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "script/Aliases.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "session/IrcSocket.h"
-#include "session/TextSplit.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
 
-std::string DropColon(std::string text) {
-    if (text.starts_with(':')) text.erase(0, 1);
-    return text;
+std::string DropColon(std::string_view text) {
+    if (text.starts_with(':')) text.remove_prefix(1);
+    return std::string(text);
 }
 
 // Lines run on the server connection (or in a window without one) and on

@@ -7,26 +7,17 @@
 #include "common/Format.h"
 #include "common/Random.h"
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "common/TimeText.h"
 #include "config/IniStore.h"
 #include "platform/Platform.h"
 #include "script/ScriptFile.h"
-#include "session/TextSplit.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Length of the run of decimal digits at the start of `text`.
-std::size_t DigitRun(std::string_view text) {
-    std::size_t n = 0;
-    while (n < text.size() && IsDigit(text[n])) ++n;
-    return n;
-}
 
 // The value of a digit run, saturating at INT_MAX ("$99999999999" is simply
 // a parameter that does not exist).
@@ -37,20 +28,6 @@ int DigitValue(std::string_view digits) {
         if (value > INT_MAX) return INT_MAX;
     }
     return static_cast<int>(value);
-}
-
-std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
-    while (pos < text.size() && text[pos] == ' ') ++pos;
-    return pos;
-}
-
-// The word at `pos` (up to the next blank or the end); `pos` moves past it.
-std::string TakeWord(std::string_view text, std::size_t& pos) {
-    std::size_t end = pos;
-    while (end < text.size() && text[end] != ' ') ++end;
-    std::string word(text.substr(pos, end - pos));
-    pos = end;
-    return word;
 }
 
 }  // namespace
@@ -223,7 +200,7 @@ ExpansionScan::Produced ExpansionScan::DayOfWeek(std::string_view, std::size_t n
 // lines left out), picked at random and expanded.
 ExpansionScan::Produced ExpansionScan::RandLine(std::string_view at, std::size_t n) {
     std::size_t pos = SkipBlanks(at, n);
-    std::string section = TakeWord(at, pos);
+    const std::string section(TakeWord(at, pos));
     std::vector<std::string> kept;
     for (std::string& line : ReadSectionLines(app_.ini, kScriptFile, section))
         if (!line.empty() && line[0] != ';') kept.push_back(std::move(line));
@@ -237,16 +214,17 @@ ExpansionScan::Produced ExpansionScan::RandLine(std::string_view at, std::size_t
 // key's own line therefore wins. Lines are read only up to the hit.
 ExpansionScan::Produced ExpansionScan::GetLine(std::string_view at, std::size_t n) {
     std::size_t pos = SkipBlanks(at, n);
-    std::string section = TakeWord(at, pos);
+    const std::string section(TakeWord(at, pos));
     pos = SkipBlanks(at, pos);
-    std::string key = Expand(TakeWord(at, pos));
+    const std::string key = Expand(std::string(TakeWord(at, pos)));
     std::string line;
     for (int index = 1; !Cut() && app_.ini.ReadSectionLine(kScriptFile, section, index, line);
          ++index) {
         Split parts = SplitWord(line);
-        std::string head = Expand(parts.head);
+        std::string head = Expand(std::string(parts.head));
         if (Cut()) break;
-        if (head == "*" || EqualsNoCase(head, key)) return Value(Expand(parts.tail), pos);
+        if (head == "*" || EqualsNoCase(head, key))
+            return Value(Expand(std::string(parts.tail)), pos);
     }
     return Value("", pos);
 }
@@ -265,8 +243,8 @@ ExpansionScan::Produced ExpansionScan::LastNick(std::string_view, std::size_t n)
 // or non-numeric word counts as 0 and gives 1.
 ExpansionScan::Produced ExpansionScan::Random(std::string_view at, std::size_t n) {
     std::size_t pos = SkipBlanks(at, n);
-    std::string word = TakeWord(at, pos);
-    long long limit = DigitValue(std::string_view(word).substr(0, DigitRun(word)));
+    std::string_view word = TakeWord(at, pos);
+    long long limit = DigitValue(word.substr(0, DigitRun(word)));
     long long r = app_.random.Next();
     return Value(Format("%lld", limit * r / 32767 + 1), pos);
 }

@@ -3,7 +3,7 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
-#include "session/TextSplit.h"
+#include "common/TextSplit.h"
 #include "session/Timers.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -19,27 +19,27 @@ namespace {
 
 constexpr char kCtcpMark = '\x01';
 
-void SplitPrefix(const std::string& prefix, IrcMessage& m) {
+void SplitPrefix(std::string_view prefix, IrcMessage& m) {
     Split parts = SplitAt(prefix, "!");
     if (!parts.found) parts = SplitAt(prefix, "@");
     m.nick = parts.head;
     m.sender = parts.tail;
 }
 
-bool IsIgnored(const std::string& prefix, const std::vector<std::string>& ignoreList) {
+bool IsIgnored(std::string_view prefix, const std::vector<std::string>& ignoreList) {
     for (const std::string& mask : ignoreList)
         if (MatchMask(prefix, mask)) return true;
     return false;
 }
 
-void SplitParams(std::string rest, IrcMessage& m) {
+void SplitParams(std::string_view rest, IrcMessage& m) {
     while (!rest.empty()) {
         if (rest[0] == ':') {
-            m.params.push_back(rest.substr(1));
+            m.params.emplace_back(rest.substr(1));
             return;
         }
         Split word = SplitWord(rest);
-        m.params.push_back(word.head);
+        m.params.emplace_back(word.head);
         rest = word.tail;
     }
 }
@@ -63,9 +63,9 @@ IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
     m.flags = kAllRecordFields;
     m.me = myNick;
     ignored = false;
-    std::string rest = line;
+    std::string_view rest = line;
     if (!rest.empty() && rest[0] == ':') {
-        Split prefix = SplitWord(std::string_view(rest).substr(1));
+        Split prefix = SplitWord(rest.substr(1));
         SplitPrefix(prefix.head, m);
         ignored = IsIgnored(prefix.head, ignoreList);
         rest = prefix.tail;

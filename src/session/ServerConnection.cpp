@@ -12,10 +12,10 @@
 #include "common/Numbers.h"
 #include "common/Random.h"
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
-#include "session/TextSplit.h"
 #include "session/Timers.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -60,15 +60,15 @@ void CServerConnection::OnButtonConnect() {
 // "6667, 6668,7000" -> one of the three, each equally likely;
 // "6665-6669" -> 6665 (the number at the start of the entry); "" -> 0.
 int CServerConnection::ChoosePort(const std::string& ports) {
-    std::vector<std::string> entries;
-    std::string rest = ports;
+    std::vector<std::string_view> entries;
+    std::string_view rest = ports;
     while (!rest.empty()) {
         Split cut = SplitAt(rest, ",");
-        entries.push_back(std::move(cut.head));
+        entries.push_back(cut.head);
         rest = TrimLeft(cut.tail);
     }
     if (entries.empty()) return 0;
-    const std::string& entry =
+    const std::string_view entry =
         entries[static_cast<std::size_t>(app_.random.Below(static_cast<int>(entries.size())))];
     return Atoi(entry);
 }

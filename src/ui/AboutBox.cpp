@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Shell.h"
-#include "ui/DisplayText.h"
+#include "platform/qt/QtText.h"
 
 namespace zorl::ui {
 
@@ -26,7 +26,7 @@ void CHyperLink::SetColour(QRgb colour) {
 }
 
 void CHyperLink::Open() {
-    if (shell_) shell_->Open(ToEngineText(target_));
+    if (shell_) shell_->Open(qt::EncodeText(target_));
     visited_ = true;
     SetColour(underMouse() ? kHoverColour : kVisitedColour);
 }

@@ -12,10 +12,10 @@
 #include "common/Format.h"
 #include "config/IniStore.h"
 #include "platform/Platform.h"
+#include "platform/qt/QtText.h"
 #include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
 #include "ui/ChildFrames.h"
-#include "ui/DisplayText.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
@@ -196,7 +196,7 @@ void CMainFrame::RunCommand(Command command) {
         case Command::Disconnect: app_->connection.OnButtonDisconnect(); break;
         case Command::LaunchWebPage: {
             CChildFrameBase* frame = surface_ ? surface_->ActiveFrame() : nullptr;
-            if (frame) app_->OpenLink(ToEngineText(frame->Output()->SelectedText()));
+            if (frame) app_->OpenLink(qt::EncodeText(frame->Output()->SelectedText()));
             break;
         }
         case Command::LogFiles: app_->LogFiles(); break;

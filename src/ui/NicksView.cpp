@@ -6,8 +6,8 @@
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "platform/qt/QtText.h"
 #include "session/IrcMessage.h"
-#include "ui/DisplayText.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
@@ -35,7 +35,7 @@ void CNickListModel::Refresh(const std::map<std::string, int>& nicks) {
     entries_.reserve(nicks.size());
     for (const auto& [nick, bits] : nicks) {
         const int rank = (bits & kNickOp) ? 0 : (bits & kNickVoice) ? 1 : 2;
-        QString shown = DecodeForDisplay(nick);
+        QString shown = qt::DecodeText(nick);
         if (rank == 0) shown.prepend(QLatin1Char('@'));
         if (rank == 1) shown.prepend(QLatin1Char('+'));
         entries_.push_back({nick, rank, std::move(shown)});

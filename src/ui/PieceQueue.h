@@ -21,8 +21,7 @@ namespace zorl::ui {
 
 struct QueuedPiece {
     std::vector<TextRun> runs;
-    int breaks = 0;     // '\n' in the runs
-    bool utf8 = false;  // the whole piece is valid UTF-8
+    int breaks = 0;  // '\n' in the runs
 };
 
 struct FlushPlan {

@@ -7,8 +7,8 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "platform/Platform.h"
+#include "platform/qt/QtText.h"
 #include "ui/ChildFrames.h"
-#include "ui/DisplayText.h"
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
 #include "ui/WindowButtonBar.h"
@@ -76,7 +76,7 @@ bool QtWindowSurface::DestroyFrame(FrameId id) {
 }
 
 void QtWindowSurface::SetCaption(FrameId id, const std::string& caption) {
-    if (CChildFrameBase* frame = Frame(id)) frame->setWindowTitle(DecodeForDisplay(caption));
+    if (CChildFrameBase* frame = Frame(id)) frame->setWindowTitle(qt::DecodeText(caption));
 }
 
 void QtWindowSurface::Activate(FrameId id) {
@@ -119,7 +119,7 @@ void QtWindowSurface::UpdateViews(FrameId id, int hints) {
 
 void QtWindowSurface::SetButton(int index, const std::string& caption) {
     const int width = app_ ? app_->settings.ButtonSize : 80;
-    main_.Buttons()->SetButton(index, DecodeForDisplay(caption), width);
+    main_.Buttons()->SetButton(index, qt::DecodeText(caption), width);
     buttons_changed_ = true;
     ScheduleFlush();
 }
@@ -135,7 +135,7 @@ void QtWindowSurface::SetButtonHighlight(int index, Colour colour) {
 }
 
 void QtWindowSurface::SetMainTitle(const std::string& title) {
-    main_.setWindowTitle(DecodeForDisplay(title));
+    main_.setWindowTitle(qt::DecodeText(title));
 }
 
 bool QtWindowSurface::IsMainMinimized() const { return main_.isMinimized(); }

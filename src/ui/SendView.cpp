@@ -7,7 +7,7 @@
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
-#include "ui/DisplayText.h"
+#include "platform/qt/QtText.h"
 #include "ui/ZorlView.h"
 #include "windows/ZorlDoc.h"
 
@@ -90,7 +90,7 @@ void CSendView::ExecuteInput() {
         // The line may close this very window (or open a dialog in which
         // that happens); stop when it did.
         if (!self || !context_.Live()) return;
-        context_.doc->ExecuteLine(ToEngineText(line));
+        context_.doc->ExecuteLine(qt::EncodeText(line));
     }
 }
 
@@ -106,7 +106,7 @@ void CSendView::HistoryUp() {
     std::size_t pos = std::min(context_.doc->HistoryPosition(), history.size());
     if (pos > 0) --pos;
     context_.doc->SetHistoryPosition(pos);
-    ShowEntry(DecodeForDisplay(history[pos]));
+    ShowEntry(qt::DecodeText(history[pos]));
 }
 
 void CSendView::HistoryDown() {
@@ -116,7 +116,7 @@ void CSendView::HistoryDown() {
     if (pos >= history.size()) return;
     ++pos;
     context_.doc->SetHistoryPosition(pos);
-    ShowEntry(pos < history.size() ? DecodeForDisplay(history[pos]) : QString());
+    ShowEntry(pos < history.size() ? qt::DecodeText(history[pos]) : QString());
 }
 
 void CSendView::InsertCode(char code) {

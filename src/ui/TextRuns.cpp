@@ -1,6 +1,7 @@
 #include "ui/TextRuns.h"
 
 #include "app/Settings.h"
+#include "common/Text.h"
 
 namespace zorl::ui {
 
@@ -17,8 +18,6 @@ bool IsControl(char c) {
     return c == kBold || c == kColour || c == kPlain || c == kReverse || c == kUnderline ||
            c == kEscape;
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool Lookup(const std::map<std::string, Colour>& table, std::string_view key, Colour& out) {
     auto it = table.find(std::string(key));

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "app/Settings.h"
-#include "ui/DisplayText.h"
+#include "platform/qt/QtText.h"
 
 namespace zorl::ui {
 
@@ -16,7 +16,7 @@ QColor ToQColor(Colour colour) {
 }
 
 QFont BaseFont(const CSettings& settings) {
-    QFont font(DecodeForDisplay(settings.FontName));
+    QFont font(qt::DecodeText(settings.FontName));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(settings.FontSize > 0 && settings.FontSize < 200 ? settings.FontSize : 11);
     return font;

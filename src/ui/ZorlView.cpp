@@ -9,7 +9,7 @@
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
-#include "ui/DisplayText.h"
+#include "platform/qt/QtText.h"
 #include "ui/SendView.h"
 #include "windows/WindowRegistry.h"
 
@@ -67,7 +67,6 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
 void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     if (!context_.app) return;
     QueuedPiece piece;
-    piece.utf8 = IsValidUtf8(text);
     piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
     for (const TextRun& run : piece.runs)
         for (char c : run.text) piece.breaks += c == '\n';
@@ -119,7 +118,7 @@ bool CZorlView::Flush() {
             }
             batchStyle = run.style;
             haveBatch = true;
-            batch += DecodeAs(text, piece.utf8);
+            batch += qt::DecodeText(text);
         }
     }
     if (haveBatch && !batch.isEmpty()) cursor.insertText(batch, FormatFor(batchStyle));

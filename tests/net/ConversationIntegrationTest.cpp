@@ -22,11 +22,6 @@ protected:
         ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
     }
 
-    // A raw client registered under `nick`.
-    static bool Start(IrcTestClient& client, uint16_t port, const std::string& nick) {
-        return client.Connect(port) && client.Register(nick);
-    }
-
     // Waits until the channel's nick list is `expected`; reports what it
     // holds instead.
     void ExpectNicks(const std::string& channel, const NickTable& expected) {
@@ -45,8 +40,8 @@ TEST_F(ConversationIntegrationTest, OtherUsersKeepTheNickListRight) {
 
     IrcTestClient bob;
     IrcTestClient carol;
-    ASSERT_TRUE(Start(bob, server.Port(), "bob")) << bob.Transcript();
-    ASSERT_TRUE(Start(carol, server.Port(), "carol")) << carol.Transcript();
+    ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
+    ASSERT_TRUE(carol.Connect(server, "carol")) << carol.Transcript();
 
     ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
     ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
@@ -85,7 +80,7 @@ TEST_F(ConversationIntegrationTest, TopicShowsInTheCaptionAndListFillsTheChannel
     ASSERT_TRUE(zorl.Type("", "/join #x"));
     ExpectNicks("#x", {{"zorltest", kNickOp}});
     IrcTestClient bob;
-    ASSERT_TRUE(Start(bob, server.Port(), "bob")) << bob.Transcript();
+    ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
     ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
     ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
     ASSERT_TRUE(bob.Join("#elsewhere")) << bob.Transcript();

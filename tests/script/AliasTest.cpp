@@ -25,13 +25,6 @@ protected:
                "n11=/SELF /self\n"
                "n12=/here /PRIVMSG # in #\n";
     }
-    // Connected, typing in the channel window #chan.
-    void Online() {
-        Connect();
-        chan_ = OpenChannel("#chan");
-        ClearPanes();
-    }
-    FrameId chan_ = 0;
 };
 
 TEST_F(Aliases, LoadedWithLowerCaseNamesLaterEntriesWinningAndCommentsLeftOut) {

@@ -1,8 +1,8 @@
 // The line parser, read as transcripts: a raw line in, the record's fields out.
 #include <gtest/gtest.h>
 
+#include "common/TextSplit.h"
 #include "session/LineParser.h"
-#include "session/TextSplit.h"
 
 namespace zorl {
 namespace {

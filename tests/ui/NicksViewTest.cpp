@@ -12,11 +12,8 @@ namespace {
 
 using ui::CNicksView;
 
-class NickList : public ::testing::Test {
+class NickList : public ChannelWindowTest {
 protected:
-    UiHarness h;
-    UiHarness::Window w = h.Open("#chan", kWindowChannel);
-
     CNicksView* Nicks() { return w.widget->Nicks(); }
     QStringList Shown() {
         QStringList rows;

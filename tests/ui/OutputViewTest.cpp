@@ -43,11 +43,8 @@ std::vector<Shown> Fragments(const CZorlView* view) {
     return out;
 }
 
-class OutputView : public ::testing::Test {
+class OutputView : public ChannelWindowTest {
 protected:
-    UiHarness h;
-    UiHarness::Window w = h.Open("#chan", kWindowChannel);
-
     CZorlView* View() { return w.widget->Output(); }
     void Show(const std::string& text, Colour colour = 0) {
         h.surface.AppendPiece(w.frame, text, colour, false);
@@ -92,11 +89,14 @@ TEST_F(OutputView, DebugPieceShowsItsControlCharacters) {
                                           "4y\n"));
 }
 
-TEST_F(OutputView, EachPieceDecodedOnItsOwn) {
-    Show("caf\xE9\r\n");
-    Show("\xC3\xA9t\xC3\xA9\r\n");
+TEST_F(OutputView, UnicodeAndWindows1252MixInOneLine) {
+    Show(
+        "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E | "
+        "caf\xE9 \x93q\x94 \x80\r\n");
+    Show("\x02\xC3\xA9t\xC3\xA9\r\n");
     h.Pump();
-    EXPECT_EQ(Text(), QStringLiteral("caf\u00E9\n\u00E9t\u00E9\n"));
+    EXPECT_EQ(Text(), QStringLiteral(u"caf\u00E9 \u65E5\u672C\u8A9E | "
+                                     u"caf\u00E9 \u201Cq\u201D \u20AC\n\u00E9t\u00E9\n"));
 }
 
 TEST_F(OutputView, LineLimitKeepsTheLastLines) {

@@ -14,11 +14,8 @@ namespace {
 
 using ui::CSendView;
 
-class InputLine : public ::testing::Test {
+class InputLine : public ChannelWindowTest {
 protected:
-    UiHarness h;
-    UiHarness::Window w = h.Open("#chan", kWindowChannel);
-
     CSendView* Input() { return w.widget->Input(); }
     void Enter(const QString& text) {
         Input()->setPlainText(text);

@@ -139,13 +139,13 @@ TEST_F(Logging, UnwritableLogIsReportedAndTheLineStillShown) {
     ClearPanes();
     app.output.Print(Server(), "#c", Cls::Normal, "<bob> hi");
     EXPECT_EQ(Shown("#c"), "<bob> hi\r\n");
-    ExpectShown("", ColourOf(Cls::Error),
+    ExpectShown("", Cls::Error,
                 "ERROR: Can't open log file: [" + app.config_dir + "log/#c.log] <bob> hi\r\n");
 }
 
 TEST_F(Logging, UnknownFrameIsReported) {
     app.logger.WriteLog(0x4242, "x");
-    ExpectShown("", ColourOf(Cls::Error), "ERROR: WriteLog: Frm not found (00004242)");
+    ExpectShown("", Cls::Error, "ERROR: WriteLog: Frm not found (00004242)");
 }
 
 }  // namespace

@@ -137,8 +137,7 @@ TEST_F(Output, ShowOwnEchoesWhatTheUserSent) {
         ClearPanes();
         app.output.ShowOwn(Server(), row.current, row.target, row.kind, "hi");
         EXPECT_EQ(AllShown(), row.expected) << Transcript();
-        for (const auto& [window, text] : row.expected)
-            ExpectShown(window, ColourOf(row.cls), text);
+        for (const auto& [window, text] : row.expected) ExpectShown(window, row.cls, text);
     }
 }
 
@@ -301,7 +300,7 @@ TEST_F(Output, TraceNeedsExtConnect) {
     EXPECT_EQ(Shown(""), "");
     app.settings.ExtConnect = 1;
     app.output.Trace("-- Resolving");
-    ExpectShown("", ColourOf(Cls::Flow), "-- Resolving");
+    ExpectShown("", Cls::Flow, "-- Resolving");
 }
 
 }  // namespace

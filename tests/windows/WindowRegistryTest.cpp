@@ -350,8 +350,7 @@ TEST_F(WindowRegistry, FailuresWhileDeletingAreReportedAndTheRecordGoes) {
     host.surface.failDestroy = true;
     reg().DeleteChannel(chan);
     host.surface.failDestroy = false;
-    ExpectShown("", ColourOf(Cls::Error),
-                "ERROR: (DeleteFrame) Cant destroy frame(" + HexId(chan) + ")");
+    ExpectShown("", Cls::Error, "ERROR: (DeleteFrame) Cant destroy frame(" + HexId(chan) + ")");
     EXPECT_EQ(reg().IsFrameRegistered(chan), 0);
     EXPECT_EQ(reg().buttoncount, 1);
 }

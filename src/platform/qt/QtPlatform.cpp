@@ -90,13 +90,13 @@ public:
     bool Open(const std::string& target) override {
         // An existing file is opened as a file; anything else is read the
         // way a browser's address bar reads it ("www.x.org" is a web link).
-        QUrl url = QUrl::fromUserInput(TextToQString(target), QDir::currentPath());
+        QUrl url = QUrl::fromUserInput(DecodeText(target), QDir::currentPath());
         return url.isValid() && QDesktopServices::openUrl(url);
     }
     bool Execute(const std::string& program, const std::string& arguments) override {
         if (program.empty()) return false;
         return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)),
-                                       QProcess::splitCommand(TextToQString(arguments)),
+                                       QProcess::splitCommand(DecodeText(arguments)),
                                        QDir::currentPath());
     }
 };
@@ -104,7 +104,7 @@ public:
 class QtDialogs : public IDialogs {
 public:
     BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo) override {
-        QMessageBox box(ToQtIcon(icon), kBoxTitle, TextToQString(text),
+        QMessageBox box(ToQtIcon(icon), kBoxTitle, DecodeText(text),
                         yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
         switch (box.exec()) {
             case QMessageBox::Yes: return BoxAnswer::Yes;
@@ -117,10 +117,10 @@ public:
     bool InputRequest(const std::string& title, const std::string& prompt,
                       std::string& answer) override {
         bool ok = false;
-        QString text = QInputDialog::getText(parent_, TextToQString(title), TextToQString(prompt),
-                                             QLineEdit::Normal, TextToQString(answer), &ok);
+        QString text = QInputDialog::getText(parent_, DecodeText(title), DecodeText(prompt),
+                                             QLineEdit::Normal, DecodeText(answer), &ok);
         if (!ok) return false;
-        answer = TextFromQString(text);
+        answer = EncodeText(text);
         return true;
     }
 

@@ -1,40 +1,79 @@
 #include "platform/qt/QtText.h"
 
-#include <QStringDecoder>
 #include <QStringList>
 
 namespace zorl::qt {
 namespace {
 
-// 0x80..0x9F of Windows-1252. The five unassigned bytes stay C1 controls,
-// as the system's own conversion leaves them.
+// 0x80..0x9F of Windows-1252; the rest of the upper half is Latin-1.
 constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98
 };
 
-QString FromCp1252(const std::string& text) {
-    QString result;
-    result.reserve(static_cast<qsizetype>(text.size()));
-    for (unsigned char c : text) {
-        result.append(c >= 0x80 && c < 0xA0 ? QChar(kCp1252High[c - 0x80]) : QChar(c));
+char16_t FromCp1252(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c; }
+
+// The length of the valid UTF-8 sequence that starts at p[0] (2 to 4) with
+// its code point, or 0 when no valid multi-byte sequence starts there.
+std::size_t Utf8Sequence(const unsigned char* p, std::size_t left, char32_t& cp) {
+    std::size_t length;
+    char32_t min;
+    if ((p[0] & 0xE0) == 0xC0) {
+        length = 2, min = 0x80, cp = p[0] & 0x1F;
+    } else if ((p[0] & 0xF0) == 0xE0) {
+        length = 3, min = 0x800, cp = p[0] & 0x0F;
+    } else if ((p[0] & 0xF8) == 0xF0) {
+        length = 4, min = 0x10000, cp = p[0] & 0x07;
+    } else {
+        return 0;
     }
-    return result;
+    if (left < length) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
 }
 
 }  // namespace
 
-QString TextToQString(const std::string& text) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    return utf8.hasError() ? FromCp1252(text) : decoded;
+QString DecodeText(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    // Never more UTF-16 units than bytes: a sequence of 2 to 4 bytes gives
+    // one unit or a pair.
+    QString out(static_cast<qsizetype>(n), Qt::Uninitialized);
+    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
+    char16_t* const begin = dst;
+    std::size_t i = 0;
+    while (i < n) {
+        char32_t cp = 0;
+        std::size_t length = p[i] < 0x80 ? 0 : Utf8Sequence(p + i, n - i, cp);
+        if (length == 0) {
+            *dst++ = FromCp1252(p[i++]);
+        } else if (cp < 0x10000) {
+            *dst++ = static_cast<char16_t>(cp);
+            i += length;
+        } else {
+            *dst++ = QChar::highSurrogate(cp);
+            *dst++ = QChar::lowSurrogate(cp);
+            i += length;
+        }
+    }
+    out.truncate(static_cast<qsizetype>(dst - begin));
+    return out;
 }
 
-std::string TextFromQString(const QString& text) { return text.toStdString(); }
+std::string EncodeText(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
 
 QString ConvertFileFilter(const std::string& filter) {
-    const QStringList parts = TextToQString(filter).split(QLatin1Char('|'));
+    const QStringList parts = DecodeText(filter).split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString label = parts[i].trimmed();

@@ -1,20 +1,32 @@
-#include "session/TextSplit.h"
+#include "common/TextSplit.h"
 
-#include "common/Text.h"
+#include <algorithm>
+#include <string>
 
 namespace zorl {
 
 Split SplitAt(std::string_view text, std::string_view separator) {
     std::size_t at = text.find(separator);
-    if (at == std::string_view::npos) return {std::string(text), std::string(), false};
-    return {std::string(text.substr(0, at)), std::string(text.substr(at + separator.size())), true};
+    if (at == std::string_view::npos) return {text, {}, false};
+    return {text.substr(0, at), text.substr(at + separator.size()), true};
 }
 
 Split SplitWord(std::string_view text) {
-    std::string left = TrimLeft(text);
-    Split parts = SplitAt(left, " ");
+    Split parts = SplitAt(TrimLeft(text), " ");
     parts.tail = Trim(parts.tail);
     return parts;
+}
+
+std::string_view TakeWord(std::string_view text, std::size_t& pos) {
+    std::size_t end = std::min(text.find(' ', pos), text.size());
+    std::string_view word = text.substr(pos, end - pos);
+    pos = end;
+    return word;
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    return pos;
 }
 
 namespace {
@@ -24,10 +36,11 @@ struct MaskParts {
 };
 
 MaskParts SplitMask(std::string_view text) {
-    std::string lowered = ToLower(TrimRight(text));
+    const std::string lowered = ToLower(TrimRight(text));
     Split nickRest = SplitAt(lowered, "!");
     Split userHost = SplitAt(nickRest.tail, "@");
-    MaskParts parts{nickRest.head, userHost.head, userHost.tail};
+    MaskParts parts{std::string(nickRest.head), std::string(userHost.head),
+                    std::string(userHost.tail)};
     for (std::string* part : {&parts.nick, &parts.user, &parts.host})
         if (part->empty()) part->assign(1, '*');
     return parts;
@@ -40,8 +53,7 @@ bool PartMatches(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-// Nick and user compare whole (or "*"); hosts match when either contains the
-// other, so the mask host "dialup" covers "dialuphost.example".
+// The mask host "dialup" covers "dialuphost.example".
 bool MatchMask(std::string_view prefix, std::string_view mask) {
     MaskParts p = SplitMask(prefix);
     MaskParts m = SplitMask(mask);
