@@ -5,7 +5,17 @@
 #include <system_error>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "common/Random.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
+#include "script/Aliases.h"
+#include "script/EventScripts.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

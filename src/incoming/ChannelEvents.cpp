@@ -1,9 +1,15 @@
 // NICK, QUIT, JOIN, PART, MODE, TOPIC, INVITE and KICK: the messages that
 // change who is where. Templates number parameters from 1 ($1 is params[0]).
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
+#include "incoming/ModeChanges.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 

@@ -4,8 +4,14 @@
 #include <iterator>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Numbers.h"
+#include "incoming/IgnoreNotify.h"
 #include "incoming/IncomingText.h"
+#include "script/EventScripts.h"
+#include "session/IdentResponder.h"
+#include "session/Timers.h"
+#include "windows/Output.h"
 
 namespace zorl {
 

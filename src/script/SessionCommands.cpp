@@ -1,9 +1,14 @@
 // Commands about the session: channels, the own nick, the server.
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 

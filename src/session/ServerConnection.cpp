@@ -7,10 +7,18 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
+#include "common/Random.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "platform/Platform.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/Timers.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

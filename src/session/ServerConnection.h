@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "common/SharedTypes.h"
+
 namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
-
-enum ConnectionState : int { IDLE = 0, STARTING = 1, CONNECTING = 2, CONNECTED = 3 };
 
 class CServerConnection {
 public:

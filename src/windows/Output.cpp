@@ -4,10 +4,16 @@
 #include <cstdio>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/FormatCodes.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
+#include "windows/Logger.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -182,7 +188,7 @@ bool COutput::MentionsMe(const std::string& text) const {
 void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
                            int kind, const std::string& text) {
     // CTCP requests carry no conversation; the others may call the user.
-    const bool mention = kind != kKindCtcp && kind != kKindCtcp + 1 && MentionsMe(text);
+    const bool mention = kind < kKindCtcp && MentionsMe(text);
     struct MentionScope {
         bool& flag;
         explicit MentionScope(bool& f, bool on) : flag(f) { flag = on; }

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "common/Random.h"
 #include "common/Text.h"
+#include "platform/Platform.h"
 
 namespace zorl {
 

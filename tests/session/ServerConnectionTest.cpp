@@ -2,8 +2,14 @@
 // transcripts of the status window and the bytes on the scripted socket.
 #include <set>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "common/Random.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "session/Timers.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {
