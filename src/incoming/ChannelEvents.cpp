@@ -3,10 +3,10 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Text.h"
-#include "config/IniStore.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
 #include "incoming/ModeChanges.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -25,10 +25,8 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
     if (oldNick.empty() || newNick.empty()) return;
 
     if (oldNick == app_.settings.m_user_mynick) {
-        app_.settings.m_user_mynick = newNick;
+        app_.connection.SetOwnNick(newNick);
         app_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
-        app_.ini.WriteString("USER", "Nick", newNick);
-        app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
     }
 
     std::string line;

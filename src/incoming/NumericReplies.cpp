@@ -10,6 +10,7 @@
 #include "incoming/IncomingText.h"
 #include "script/EventScripts.h"
 #include "session/IdentResponder.h"
+#include "session/ServerConnection.h"
 #include "session/Timers.h"
 #include "windows/Output.h"
 
@@ -89,7 +90,7 @@ void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& messag
 
 // :irc.example.net 001 me :Welcome to the network
 void CNumericReplies::Welcome(CIrcSocket* socket, const IrcMessage& message) {
-    app_.registered = true;
+    app_.connection.MarkRegistered();
     CloseIdent(socket, message);
 }
 
