@@ -105,6 +105,10 @@ void QtWindowSurface::AppendPiece(FrameId id, const std::string& text, Colour co
     ScheduleFlush();
 }
 
+void QtWindowSurface::MarkMention(FrameId id) {
+    if (CChildFrameBase* frame = Frame(id)) frame->Output()->MarkMention();
+}
+
 void QtWindowSurface::UpdateViews(FrameId id, int hints) {
     CChildFrameBase* frame = Frame(id);
     if (!frame) return;

@@ -35,6 +35,10 @@ struct FrameContext {
 // 0x00BBGGRR, red in the low byte.
 QColor ToQColor(Colour colour);
 
+// The background of a line that mentions the user: the pane's background
+// tinted towards amber, so it reads on light and dark panes alike.
+QColor MentionBackground(Colour paneBackground);
+
 // FontName at FontSize points. The character set has no meaning for Qt's
 // Unicode fonts; a missing face falls back to a fixed-pitch one.
 QFont BaseFont(const CSettings& settings);

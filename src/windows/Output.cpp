@@ -6,6 +6,7 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "common/FormatCodes.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
 #include "platform/Platform.h"
@@ -37,13 +38,22 @@ struct IncomingRow {
     Around elsewhere;
     Around toMe;
     int CSettings::*spreadOption;
+    // Shown in the target's window, the sender becomes its last speaker
+    // (a "<bob> hi" line does so by its own shape).
+    bool notesSpeaker;
 };
 
 const IncomingRow kIncomingRows[] = {
-    {kKindMessage, Cls::Normal, {"<", "> "}, {"(", ") "}, {"<", "> "}, nullptr},
-    {kKindNotice, Cls::Notice, {"#-", "- "}, {"(", ") "}, {"-", "- "}, &CSettings::ChanNotice},
-    {kKindAction, Cls::Action, {"* ", " "}, {"* (", ") "}, {"* ", " "}, nullptr},
-    {kKindCtcp, Cls::CTCP, {"#[", "] "}, {"[", "] "}, {"[", "] "}, &CSettings::ChanCTCP},
+    {kKindMessage, Cls::Normal, {"<", "> "}, {"(", ") "}, {"<", "> "}, nullptr, false},
+    {kKindNotice,
+     Cls::Notice,
+     {"#-", "- "},
+     {"(", ") "},
+     {"-", "- "},
+     &CSettings::ChanNotice,
+     false},
+    {kKindAction, Cls::Action, {"* ", " "}, {"* (", ") "}, {"* ", " "}, nullptr, true},
+    {kKindCtcp, Cls::CTCP, {"#[", "] "}, {"[", "] "}, {"[", "] "}, &CSettings::ChanCTCP, false},
 };
 
 // Null for a kind that is shown nowhere.
@@ -52,6 +62,11 @@ const IncomingRow* IncomingRowOf(MessageKind kind) {
     for (const IncomingRow& row : kIncomingRows)
         if (row.kind == kind) return &row;
     return nullptr;
+}
+
+bool IsNickChar(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           std::string_view("-[]\\`^{}_|").find(c) != std::string_view::npos;
 }
 
 }  // namespace
@@ -127,8 +142,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     }
 
     FrameId shownIn = frame;
+    const bool mention = mention_;
     if (CZorlDoc* doc = registry.DocOf(frame)) {
         doc->AppendString(text, colour, debug);
+        if (mention) app_.platform.surface.MarkMention(frame);
     } else if (CZorlDoc* status = registry.DocOf(registry.pStatusFrm)) {
         shownIn = registry.pStatusFrm;
         status->AppendString("?? [" + name + "]" + text, ColourOf(Cls::Normal), debug);
@@ -143,7 +160,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     // WriteLog may have shown an error and so opened windows: look again.
     if (const ChannelRecord* record = registry.FindByFrame(shownIn)) {
         if (shownIn != registry.pLastFrm || record->BackScroll) {
-            registry.HighlightButton(*record, true);
+            if (mention)
+                registry.MentionButton(*record);
+            else
+                registry.HighlightButton(*record, true);
         }
     }
     if (app_.settings.TaskbarBlink && app_.platform.surface.IsMainMinimized()) {
@@ -196,14 +216,47 @@ void COutput::ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls
     for (const auto& [name, windowSocket] : targets) Print(windowSocket, name, cls, line);
 }
 
+bool COutput::MentionsMe(const std::string& text) const {
+    const std::string& me = app_.settings.m_user_mynick;
+    if (me.empty()) return false;
+    const std::string shown = ToLower(VisibleText(text));
+    const std::string nick = ToLower(me);
+    for (std::size_t at = shown.find(nick); at != std::string::npos;
+         at = shown.find(nick, at + 1)) {
+        const std::size_t end = at + nick.size();
+        if ((at == 0 || !IsNickChar(shown[at - 1])) &&
+            (end == shown.size() || !IsNickChar(shown[end])))
+            return true;
+    }
+    return false;
+}
+
 void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
                            MessageKind kind, const std::string& text) {
+    // CTCP requests carry no conversation; the others may call the user.
+    const bool mention = kind < kKindCtcp && MentionsMe(text);
+    struct MentionScope {
+        bool& flag;
+        explicit MentionScope(bool& f, bool on) : flag(f) { flag = on; }
+        ~MentionScope() { flag = false; }
+    } scope(mention_, mention);
+    ShowIncomingLine(socket, from, target, kind, text);
+    if (mention) app_.platform.surface.FlashTaskbar();
+}
+
+void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
+                               const std::string& target, MessageKind kind,
+                               const std::string& text) {
     const IncomingRow* row = IncomingRowOf(kind);
     if (!row) return;
     CWindowRegistry& registry = app_.registry;
     if (target != app_.settings.m_user_mynick) {
         if (registry.CRExists(target, socket)) {
             Print(socket, target, row->cls, row->inTarget.open + from + row->inTarget.close + text);
+            if (row->notesSpeaker) {
+                if (const ChannelRecord* record = registry.FindCR(target, socket))
+                    if (CZorlDoc* doc = registry.DocOf(record->frame)) doc->NoteSpeaker(from);
+            }
         } else {
             Print(socket, "", row->cls,
                   row->elsewhere.open + from + " -> " + target + row->elsewhere.close + text);

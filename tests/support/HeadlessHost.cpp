@@ -268,6 +268,11 @@ void RecordingSurface::AppendPiece(FrameId id, const std::string& text, Colour c
     if (auto hook = onAppend) hook(text);
 }
 
+void RecordingSurface::MarkMention(FrameId id) {
+    RecordedFrame* frame = Frame(id);
+    if (frame && !frame->pieces.empty()) frame->pieces.back().mention = true;
+}
+
 void RecordingSurface::UpdateViews(FrameId id, int hints) {
     if (RecordedFrame* frame = Frame(id)) frame->hints.push_back(hints);
 }

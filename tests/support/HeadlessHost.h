@@ -139,6 +139,7 @@ struct Piece {
     std::string text;
     Colour colour = 0;
     bool debug = false;
+    bool mention = false;
 };
 
 struct RecordedFrame {
@@ -174,6 +175,7 @@ public:
     void Activate(FrameId frame) override;
     bool IsMaximized(FrameId frame) const override;
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
     void SetButton(int index, const std::string& caption) override;
     void RemoveButton(int index) override;
