@@ -34,9 +34,9 @@ public:
         DebugOut(ColourOf(cls), text, withTime);
     }
     void ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
-                 int kind, const std::string& text);
+                 MessageKind kind, const std::string& text);
     void ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
-                      int kind, const std::string& text);
+                      MessageKind kind, const std::string& text);
 
     // Status-window shorthands used by diagnostics.
     void Status(Cls cls, const std::string& text) { Print(nullptr, "", cls, text); }
@@ -49,7 +49,7 @@ public:
 
 private:
     void ShowIncomingLine(CIrcSocket* socket, const std::string& from, const std::string& target,
-                          int kind, const std::string& text);
+                          MessageKind kind, const std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
 
