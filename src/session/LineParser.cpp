@@ -1,5 +1,7 @@
 #include "session/LineParser.h"
 
+#include <algorithm>
+
 #include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/TextSplit.h"
@@ -28,7 +30,11 @@ bool IsIgnored(std::string_view prefix, const std::vector<std::string>& ignoreLi
     return false;
 }
 
+// The blanks before the trailing parameter bound the number of parameters,
+// so one allocation holds them all.
 void SplitParams(std::string_view rest, IrcMessage& m) {
+    const std::string_view middle = rest.substr(0, rest.find(" :"));
+    m.params.reserve(static_cast<std::size_t>(std::count(middle.begin(), middle.end(), ' ')) + 2);
     while (!rest.empty()) {
         if (rest[0] == ':') {
             m.params.emplace_back(rest.substr(1));
@@ -53,7 +59,7 @@ void SplitCtcp(IrcMessage& m) {
 
 }  // namespace
 
-IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
+IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
                         const std::vector<std::string>& ignoreList, bool& ignored) {
     IrcMessage m;
     m.flags = kAllRecordFields;
@@ -74,7 +80,7 @@ IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
     return m;
 }
 
-void CLineParser::ParseLine(CIrcSocket* socket, const std::string& line) {
+void CLineParser::ParseLine(CIrcSocket* socket, std::string_view line) {
     if (line.empty()) return;
     bool ignored = false;
     IrcMessage message = ParseMessage(line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "session/IrcMessage.h"
@@ -14,7 +15,7 @@ class CZorlApp;
 class CIrcSocket;
 
 // Parses without side effects; `ignored` is set from the ignore list.
-IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
+IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
                         const std::vector<std::string>& ignoreList, bool& ignored);
 
 class CLineParser {
@@ -22,7 +23,7 @@ public:
     explicit CLineParser(CZorlApp& app) : app_(app) {}
 
     // Empty lines are dropped; every other line is dispatched.
-    void ParseLine(CIrcSocket* socket, const std::string& line);
+    void ParseLine(CIrcSocket* socket, std::string_view line);
 
 private:
     void ResetIdleTimerFor(CIrcSocket* socket, const IrcMessage& message);

@@ -69,9 +69,10 @@ bool CServerConnection::TakeServerText(CIrcSocket& socket, const std::string& te
                                "ERROR: OnReceive: line longer than %zu bytes dropped",
                                kPendingLimit);
         } else {
-            std::string line(piece);
-            app_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
-            app_.parser.ParseLine(&socket, line);
+            // The debug line is only built while debug output is on.
+            if (app_.m_debug_window)
+                app_.output.DebugOut(Cls::Normal, "<< " + std::string(piece) + "\r\n", true);
+            app_.parser.ParseLine(&socket, piece);
         }
         if (!stillReading()) return false;
     }

@@ -1,5 +1,8 @@
 #include "ui/TextRuns.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/Settings.h"
 #include "common/Text.h"
 
@@ -17,6 +20,28 @@ constexpr char kEscape = 0x1B;
 bool IsControl(char c) {
     return c == kBold || c == kColour || c == kPlain || c == kReverse || c == kUnderline ||
            c == kEscape;
+}
+
+// The position of the next formatting code at or after `from`, or the end.
+// Every code is below 0x20 and most text has none: eight bytes at a time are
+// first tested for any byte below 0x20.
+std::size_t FindControl(std::string_view text, std::size_t from) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    const std::size_t n = text.size();
+    std::size_t i = from;
+    while (i < n) {
+        if (i + 8 <= n) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (((word - kOnes * 0x20) & ~word & (kOnes * 0x80)) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        for (const std::size_t end = std::min(i + 8, n); i < end; ++i)
+            if (IsControl(text[i])) return i;
+    }
+    return n;
 }
 
 bool Lookup(const std::map<std::string, Colour>& table, std::string_view key, Colour& out) {
@@ -51,16 +76,21 @@ private:
 }  // namespace
 
 int AppendNormalisedBreaks(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size());  // breaks never get longer
     int breaks = 0;
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') continue;
+    // The next CR and the next LF, each found with a byte search.
+    std::size_t cr = text.find('\r');
+    std::size_t lf = text.find('\n');
+    while (cr != std::string_view::npos || lf != std::string_view::npos) {
+        std::size_t i = std::min(cr, lf);
         out.append(text.substr(start, i - start));
         out.push_back('\n');
         ++breaks;
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (i == cr && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
+        if (cr != std::string_view::npos && cr < start) cr = text.find('\r', start);
+        if (lf != std::string_view::npos && lf < start) lf = text.find('\n', start);
     }
     out.append(text.substr(start));
     return breaks;
@@ -80,8 +110,7 @@ std::vector<TextRun> ParsePiece(std::string_view text, Colour colour, bool debug
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n) {
-        std::size_t next = i;
-        while (next < n && !IsControl(text[next])) ++next;
+        std::size_t next = FindControl(text, i);
         builder.Add(text.substr(i, next - i), style);
         if (next >= n) break;
 

@@ -67,7 +67,9 @@ void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     QueuedPiece piece;
     piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
     for (const TextRun& run : piece.runs)
-        for (char c : run.text) piece.breaks += c == '\n';
+        for (std::size_t at = run.text.find('\n'); at != std::string::npos;
+             at = run.text.find('\n', at + 1))
+            ++piece.breaks;
     queue_.Push(std::move(piece), limit_);
 }
 

@@ -38,9 +38,10 @@ public:
 
     Colour ColourOf(Cls cls) const;
 
-    void Print(CIrcSocket* socket, const std::string& name, Colour colour, const std::string& text);
-    void Print(CIrcSocket* socket, const std::string& name, Cls cls, const std::string& text) {
-        Print(socket, name, ColourOf(cls), text);
+    // `text` is taken by value: the lines are cut from this copy.
+    void Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text);
+    void Print(CIrcSocket* socket, const std::string& name, Cls cls, std::string text) {
+        Print(socket, name, ColourOf(cls), std::move(text));
     }
     // Formats at most 1023 characters; the format is always a literal.
     void PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format, ...)
