@@ -1,7 +1,5 @@
 #include "session/LineParser.h"
 
-#include <algorithm>
-
 #include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/TextSplit.h"
@@ -30,20 +28,28 @@ bool IsIgnored(std::string_view prefix, const std::vector<std::string>& ignoreLi
     return false;
 }
 
-// The blanks before the trailing parameter bound the number of parameters,
-// so one allocation holds them all.
+// Fills m.params, reusing the strings it holds: a record that is parsed into
+// line after line allocates only when a line is longer than any before it.
 void SplitParams(std::string_view rest, IrcMessage& m) {
-    const std::string_view middle = rest.substr(0, rest.find(" :"));
-    m.params.reserve(static_cast<std::size_t>(std::count(middle.begin(), middle.end(), ' ')) + 2);
+    std::size_t count = 0;
+    auto add = [&](std::string_view param) {
+        if (count < m.params.size()) {
+            m.params[count].assign(param);
+        } else {
+            m.params.emplace_back(param);
+        }
+        ++count;
+    };
     while (!rest.empty()) {
         if (rest[0] == ':') {
-            m.params.emplace_back(rest.substr(1));
-            return;
+            add(rest.substr(1));
+            break;
         }
         Split word = SplitWord(rest);
-        m.params.emplace_back(word.head);
+        add(word.head);
         rest = word.tail;
     }
+    m.params.resize(count);
 }
 
 //   PRIVMSG #chat :\x01ACTION waves\x01  ->  c_command ACTION, c_params waves
@@ -62,6 +68,15 @@ void SplitCtcp(IrcMessage& m) {
 IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
                         const std::vector<std::string>& ignoreList, bool& ignored) {
     IrcMessage m;
+    ParseMessageInto(m, line, myNick, ignoreList, ignored);
+    return m;
+}
+
+void ParseMessageInto(IrcMessage& m, std::string_view line, const std::string& myNick,
+                      const std::vector<std::string>& ignoreList, bool& ignored) {
+    std::vector<std::string> params = std::move(m.params);
+    m = IrcMessage();
+    m.params = std::move(params);
     m.flags = kAllRecordFields;
     m.me = myNick;
     ignored = false;
@@ -77,13 +92,22 @@ IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
     SplitParams(command.tail, m);
     SplitCtcp(m);
     if (!m.params.empty()) m.channel = m.params[0];
-    return m;
 }
 
 void CLineParser::ParseLine(CIrcSocket* socket, std::string_view line) {
     if (line.empty()) return;
+    // A line parsed while another is still being handled (a dialog of a
+    // script runs the event loop) gets a record of its own.
+    IrcMessage nested;
+    IrcMessage& message = parsing_ ? nested : record_;
+    struct Release {
+        bool& flag;
+        const bool was;
+        ~Release() { flag = was; }
+    } release{parsing_, parsing_};
+    parsing_ = true;
     bool ignored = false;
-    IrcMessage message = ParseMessage(line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);
+    ParseMessageInto(message, line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);
     ResetIdleTimerFor(socket, message);
     if (app_.settings.ExtDebug) DumpMessage(message);
     app_.DispatchIncoming(socket, message, ignored);

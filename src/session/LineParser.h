@@ -17,6 +17,9 @@ class CIrcSocket;
 // Parses without side effects; `ignored` is set from the ignore list.
 IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
                         const std::vector<std::string>& ignoreList, bool& ignored);
+// The same into an existing record, whose parameter strings are reused.
+void ParseMessageInto(IrcMessage& message, std::string_view line, const std::string& myNick,
+                      const std::vector<std::string>& ignoreList, bool& ignored);
 
 class CLineParser {
 public:
@@ -30,6 +33,8 @@ private:
     void DumpMessage(const IrcMessage& message);
 
     CZorlApp& app_;
+    IrcMessage record_;     // the record of the line being handled
+    bool parsing_ = false;  // record_ is in use
 };
 
 }  // namespace zorl

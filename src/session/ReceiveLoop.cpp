@@ -33,7 +33,7 @@ void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
         if (n <= 0) return;
         // Zero bytes are dropped one by one; the text after them is kept.
         std::string text(buffer.data(), static_cast<std::size_t>(n));
-        std::erase(text, '\0');
+        if (text.find('\0') != std::string::npos) std::erase(text, '\0');
         if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
         switch (socket.type) {
             case kSocketNormal:

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "ui/TextRuns.h"
@@ -21,7 +22,11 @@ namespace zorl::ui {
 
 struct QueuedPiece {
     std::vector<TextRun> runs;
-    int breaks = 0;  // '\n' in the runs
+    int breaks = 0;  // '\n' in the runs (and in `plain`)
+    // Most pieces have no formatting code: they skip the runs and keep their
+    // text here, every line break a single '\n', all of it in `colour`.
+    std::string plain;
+    Colour colour = 0;
 };
 
 struct FlushPlan {

@@ -75,6 +75,8 @@ private:
 
 }  // namespace
 
+bool HasFormatting(std::string_view text) { return FindControl(text, 0) != text.size(); }
+
 int AppendNormalisedBreaks(std::string& out, std::string_view text) {
     out.reserve(out.size() + text.size());  // breaks never get longer
     int breaks = 0;

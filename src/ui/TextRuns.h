@@ -51,6 +51,10 @@ struct TextRun {
 std::vector<TextRun> ParsePiece(std::string_view text, Colour colour, bool debug,
                                 const ColourTables& tables);
 
+// True when `text` holds a formatting code; without one a piece is a single
+// run in its own colour.
+bool HasFormatting(std::string_view text);
+
 // Appends `text` to `out` with every line break made a single '\n'; returns
 // the number of line breaks.
 int AppendNormalisedBreaks(std::string& out, std::string_view text);

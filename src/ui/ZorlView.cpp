@@ -65,11 +65,17 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
 void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     if (!context_.app) return;
     QueuedPiece piece;
-    piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
-    for (const TextRun& run : piece.runs)
-        for (std::size_t at = run.text.find('\n'); at != std::string::npos;
-             at = run.text.find('\n', at + 1))
-            ++piece.breaks;
+    if (debug || !HasFormatting(text)) {
+        // What ParsePiece would make of it, without the runs.
+        piece.breaks = AppendNormalisedBreaks(piece.plain, text);
+        piece.colour = colour;
+    } else {
+        piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
+        for (const TextRun& run : piece.runs)
+            for (std::size_t at = run.text.find('\n'); at != std::string::npos;
+                 at = run.text.find('\n', at + 1))
+                ++piece.breaks;
+    }
     queue_.Push(std::move(piece), limit_);
 }
 
@@ -99,27 +105,28 @@ bool CZorlView::Flush() {
     QString batch;
     RunStyle batchStyle;
     bool haveBatch = false;
-    for (const QueuedPiece& piece : queue_.Pieces()) {
-        for (const TextRun& run : piece.runs) {
-            std::string_view text = run.text;
-            while (skip > 0 && !text.empty()) {
-                std::size_t at = text.find('\n');
-                if (at == std::string_view::npos) {
-                    text = {};
-                } else {
-                    text.remove_prefix(at + 1);
-                    --skip;
-                }
+    auto add = [&](std::string_view text, const RunStyle& style) {
+        while (skip > 0 && !text.empty()) {
+            std::size_t at = text.find('\n');
+            if (at == std::string_view::npos) {
+                text = {};
+            } else {
+                text.remove_prefix(at + 1);
+                --skip;
             }
-            if (text.empty()) continue;
-            if (haveBatch && !(run.style == batchStyle)) {
-                cursor.insertText(batch, FormatFor(batchStyle));
-                batch.clear();
-            }
-            batchStyle = run.style;
-            haveBatch = true;
-            batch += qt::DecodeText(text);
         }
+        if (text.empty()) return;
+        if (haveBatch && !(style == batchStyle)) {
+            cursor.insertText(batch, FormatFor(batchStyle));
+            batch.clear();
+        }
+        batchStyle = style;
+        haveBatch = true;
+        batch += qt::DecodeText(text);
+    };
+    for (const QueuedPiece& piece : queue_.Pieces()) {
+        if (!piece.plain.empty()) add(piece.plain, RunStyle{piece.colour, false, false, false});
+        for (const TextRun& run : piece.runs) add(run.text, run.style);
     }
     if (haveBatch && !batch.isEmpty()) cursor.insertText(batch, FormatFor(batchStyle));
     cursor.endEditBlock();
