@@ -1,9 +1,10 @@
 #include "common/Format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <type_traits>
-#include <vector>
 
 namespace zorl {
 namespace {
@@ -68,23 +69,14 @@ bool ReadSpec(const char*& p, Spec& spec) {
     return true;
 }
 
-bool FastPathCovers(const char* format) {
-    for (const char* p = format; *p;) {
-        if (*p++ != '%') continue;
-        Spec spec;
-        if (!ReadSpec(p, spec)) return false;
-    }
-    return true;
-}
-
-void Pad(std::string& out, std::size_t length, const Spec& spec, const char* sign, const char* text,
-         std::size_t textLength) {
-    const std::size_t signLength = std::strlen(sign);
+// `text` in `width`, with a sign ("-" or "") between the blanks and the zeros.
+void Pad(std::string& out, const Spec& spec, std::string_view sign, std::string_view text) {
+    const std::size_t length = sign.size() + text.size();
     const std::size_t fill = spec.width > length ? spec.width - length : 0;
     if (!spec.left && spec.pad == ' ') out.append(fill, ' ');
-    out.append(sign, signLength);
+    out += sign;
     if (!spec.left && spec.pad == '0') out.append(fill, '0');
-    out.append(text, textLength);
+    out += text;
     if (spec.left) out.append(fill, ' ');
 }
 
@@ -120,13 +112,12 @@ void AppendNumber(std::string& out, const Spec& spec, std::va_list& args) {
         *--begin = digits[magnitude % base];
         magnitude /= base;
     } while (magnitude != 0);
-    const std::size_t length = static_cast<std::size_t>(end - begin);
-    const char* sign = negative ? "-" : "";
-    Pad(out, length + (negative ? 1 : 0), spec, sign, begin, length);
+    Pad(out, spec, negative ? "-" : "",
+        std::string_view(begin, static_cast<std::size_t>(end - begin)));
 }
 
-std::string FastFormat(std::size_t limit, const char* format, std::va_list& args) {
-    std::string out;
+// False, with `out` unfinished, at the first conversion it does not do.
+bool FastFormat(std::string& out, std::size_t limit, const char* format, std::va_list& args) {
     out.reserve(120);  // a typical line in one allocation
     for (const char* p = format; *p;) {
         const char* percent = std::strchr(p, '%');
@@ -137,18 +128,16 @@ std::string FastFormat(std::size_t limit, const char* format, std::va_list& args
         out.append(p, static_cast<std::size_t>(percent - p));
         p = percent + 1;
         Spec spec;
-        ReadSpec(p, spec);  // FastPathCovers has checked every conversion
+        if (!ReadSpec(p, spec)) return false;
         switch (spec.conversion) {
             case 's': {
                 const char* text = va_arg(args, const char*);
-                if (!text) text = "(null)";
-                const std::size_t length = std::strlen(text);
-                Pad(out, length, spec, "", text, length);
+                Pad(out, spec, "", text ? text : "(null)");
                 break;
             }
             case 'c': {
                 const char c = static_cast<char>(va_arg(args, int));
-                Pad(out, 1, spec, "", &c, 1);
+                Pad(out, spec, "", std::string_view(&c, 1));
                 break;
             }
             case '%': out += '%'; break;
@@ -157,31 +146,36 @@ std::string FastFormat(std::size_t limit, const char* format, std::va_list& args
         if (out.size() > limit) break;
     }
     if (out.size() > limit) out.resize(limit);
-    return out;
+    return true;
 }
 
-std::string LibraryFormat(std::size_t limit, const char* format, va_list args) {
+void LibraryFormat(std::string& out, std::size_t limit, const char* format, va_list args) {
     va_list probe;
     va_copy(probe, args);
     int needed = std::vsnprintf(nullptr, 0, format, probe);
     va_end(probe);
-    if (needed < 0) return {};
-    std::size_t size = static_cast<std::size_t>(needed);
-    if (size > limit) size = limit;
-    std::vector<char> buffer(size + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    return std::string(buffer.data(), size);
+    out.clear();
+    if (needed < 0) return;
+    out.resize(std::min(static_cast<std::size_t>(needed), limit));
+    // The zero byte vsnprintf ends with goes where the string keeps its own.
+    std::vsnprintf(out.data(), out.size() + 1, format, args);
 }
 
 }  // namespace
 
-std::string FormatBoundedV(std::size_t limit, const char* format, va_list args) {
-    if (!FastPathCovers(format)) return LibraryFormat(limit, format, args);
-    // A copy of its own, so that the helpers can take turns reading it.
+void FormatIntoV(std::string& out, std::size_t limit, const char* format, va_list args) {
+    // The fast path reads a copy, so that the C library can start afresh.
     std::va_list own;
     va_copy(own, args);
-    std::string text = FastFormat(limit, format, own);
+    out.clear();
+    const bool done = FastFormat(out, limit, format, own);
     va_end(own);
+    if (!done) LibraryFormat(out, limit, format, args);
+}
+
+std::string FormatBoundedV(std::size_t limit, const char* format, va_list args) {
+    std::string text;
+    FormatIntoV(text, limit, format, args);
     return text;
 }
 

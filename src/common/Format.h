@@ -19,6 +19,9 @@ std::string FormatBounded(std::size_t limit, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 std::string FormatBoundedV(std::size_t limit, const char* format, va_list args)
     __attribute__((format(printf, 2, 0)));
+// The same into `out` (its content replaced), whose storage is reused.
+void FormatIntoV(std::string& out, std::size_t limit, const char* format, va_list args)
+    __attribute__((format(printf, 3, 0)));
 
 // Formats without a practical bound.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

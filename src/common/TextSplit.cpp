@@ -12,13 +12,6 @@ Split SplitAt(std::string_view text, std::string_view separator) {
     return {text.substr(0, at), text.substr(at + separator.size()), true};
 }
 
-Split SplitWord(std::string_view text) {
-    text = TrimLeft(text);
-    const std::size_t blank = text.find(' ');
-    if (blank == std::string_view::npos) return {text, {}, false};
-    return {text.substr(0, blank), Trim(text.substr(blank + 1)), true};
-}
-
 std::string_view TakeWord(std::string_view text, std::size_t& pos) {
     std::size_t end = std::min(text.find(' ', pos), text.size());
     std::string_view word = text.substr(pos, end - pos);

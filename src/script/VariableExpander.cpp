@@ -45,15 +45,11 @@ private:
             kValue,      // a value subject to the required mark
             kUnchecked,  // appended without the test; clears the mark
         } kind = kNoMatch;
-        // The value is a view of the message, the template or a literal,
-        // or a text the rule computed; a view is used before the next rule
-        // runs, so nothing can change what it shows.
-        std::string_view view;
-        std::string computed;
-        bool isComputed = false;
+        // A view of the message, the template, a literal or computed_; it is
+        // used before the next rule runs, so nothing can change what it shows.
+        std::string_view text;
+        bool computed = false;   // `text` is computed_
         std::size_t length = 0;  // characters of the template consumed
-
-        std::string_view Text() const { return isComputed ? computed : view; }
     };
     // `at` is the template from the current position; it begins with `name`.
     using Producer = Produced (ExpansionScan::*)(std::string_view at, std::size_t name);
@@ -65,13 +61,14 @@ private:
     static const Rule kRules[];
 
     static Produced View(std::string_view value, std::size_t length) {
-        return {Produced::kValue, value, {}, false, length};
+        return {Produced::kValue, value, false, length};
     }
-    static Produced Value(std::string value, std::size_t length) {
-        return {Produced::kValue, {}, std::move(value), true, length};
+    Produced Value(std::string value, std::size_t length) {
+        computed_ = std::move(value);
+        return {Produced::kValue, computed_, true, length};
     }
     static Produced Unchecked(std::string_view value, std::size_t length) {
-        return {Produced::kUnchecked, value, {}, false, length};
+        return {Produced::kUnchecked, value, false, length};
     }
 
     Produced Apply(std::string_view at);
@@ -104,6 +101,7 @@ private:
     CVariableExpander& owner_;
     CZorlApp& app_;
     const IrcMessage& m_;
+    std::string computed_;  // the value of the last rule that had to compute one
 };
 
 // In the order the rules are tried. Names compare without regard to case and
@@ -157,14 +155,14 @@ std::string ExpansionScan::Run(const std::string& text) {
                 ++i;
                 continue;
             case Produced::kValue:
-                if (required && p.Text().empty()) return {};
+                if (required && p.text.empty()) return {};
                 break;
             case Produced::kUnchecked: break;
         }
-        if (out.empty() && p.isComputed) {
-            out = std::move(p.computed);  // "$3-" alone: the joined text is the result
+        if (out.empty() && p.computed) {
+            out = std::move(computed_);  // "$3-" alone: the joined text is the result
         } else {
-            out += p.Text();
+            out += p.text;
         }
         required = false;
         i += p.length;

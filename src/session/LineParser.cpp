@@ -74,11 +74,12 @@ IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
 
 void ParseMessageInto(IrcMessage& m, std::string_view line, const std::string& myNick,
                       const std::vector<std::string>& ignoreList, bool& ignored) {
-    std::vector<std::string> params = std::move(m.params);
-    m = IrcMessage();
-    m.params = std::move(params);
+    // Every field is written, so that the strings keep their buffers.
     m.flags = kAllRecordFields;
     m.me = myNick;
+    for (std::string* field :
+         {&m.channel, &m.nick, &m.sender, &m.command, &m.c_command, &m.c_params})
+        field->clear();
     ignored = false;
     std::string_view rest = line;
     if (!rest.empty() && rest[0] == ':') {

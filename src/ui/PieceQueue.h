@@ -52,8 +52,15 @@ public:
 
     static int EffectiveLimit(int limit) { return limit < 1 ? 1 : limit; }
 
+    // An empty text whose storage a dropped piece left behind: a flood fills
+    // the queue's pieces without allocating for each.
+    std::string SpareText();
+
 private:
+    void Recycle(QueuedPiece& piece);
+
     std::deque<QueuedPiece> pieces_;
+    std::vector<std::string> spare_texts_;
     long long breaks_ = 0;
     bool clears_pane_ = false;
 };

@@ -67,6 +67,7 @@ void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     QueuedPiece piece;
     if (debug || !HasFormatting(text)) {
         // What ParsePiece would make of it, without the runs.
+        piece.plain = queue_.SpareText();
         piece.breaks = AppendNormalisedBreaks(piece.plain, text);
         piece.colour = colour;
     } else {

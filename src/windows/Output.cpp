@@ -35,6 +35,11 @@ Colour COutput::ColourOf(Cls cls) const {
 // DoOutput runs the event loop, which may change whatever the caller's
 // references point to.
 void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text) {
+    PrintText(socket, name, colour, text);
+}
+
+void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colour,
+                        std::string& text) {
     const std::string window = ToLower(name);
     // One time for the whole call.
     const bool stamped = app_.settings.TimeStamp != 0;
@@ -64,13 +69,21 @@ void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour, 
 
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
                      ...) {
+    std::string nested;
+    std::string& text = printing_ ? nested : printf_text_;
+    struct Release {
+        bool& flag;
+        const bool was;
+        ~Release() { flag = was; }
+    } release{printing_, printing_};
+    printing_ = true;
     va_list args;
     va_start(args, format);
-    std::string text = FormatBoundedV(kPrintFLimit, format, args);
+    FormatIntoV(text, kPrintFLimit, format, args);
     va_end(args);
     // The text ends at a zero byte a "%c" may have put in.
     text.resize(std::strlen(text.c_str()));
-    Print(socket, name, cls, std::move(text));
+    PrintText(socket, name, ColourOf(cls), text);
 }
 
 void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,

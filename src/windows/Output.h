@@ -63,10 +63,17 @@ public:
     void Trace(const std::string& text);
 
 private:
+    // Print's work on a text the caller owns and keeps alive; it may append
+    // the line end to it.
+    void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
 
     CZorlApp& app_;
+    // The text of the PrintF under way; a PrintF inside it (DoOutput can run
+    // the event loop and report errors) formats into a string of its own.
+    std::string printf_text_;
+    bool printing_ = false;
 };
 
 }  // namespace zorl
