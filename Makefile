@@ -1,11 +1,12 @@
-# The two commands of the README: `make run` and `make test`.
+# The two commands of the README, `make run` and `make test`, and `make check`
+# for quick iteration on the engine.
 BUILD_DIR      ?= build
-ASAN_BUILD_DIR ?= build-asan
+SAN_BUILD_DIR  ?= build-sanitize
 ZORL_HOME      ?= $(HOME)/.zorl
 JOBS           ?= 2
 GENERATOR      := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: run test deps build build-asan test-asan test-all bench clean
+.PHONY: run test test-sanitize check deps build build-sanitize bench clean
 
 run: build
 	@mkdir -p "$(ZORL_HOME)"
@@ -13,9 +14,19 @@ run: build
 	    echo "zorl: no display found (DISPLAY and WAYLAND_DISPLAY are not set)"; exit 1; fi
 	cd "$(ZORL_HOME)" && exec "$(CURDIR)/$(BUILD_DIR)/zorl"
 
-test: build build-asan
-	cd $(ASAN_BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+# Everything, twice: the normal tree and the whole client under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+test: build build-sanitize
+	cd $(SAN_BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+test-sanitize: build-sanitize
+	cd $(SAN_BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+# The engine and its tests alone, in the normal tree: no widgets, no network.
+check: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target zorl_engine_tests
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS) -L 'engine|check'
 
 deps:
 	@sh scripts/install-deps.sh
@@ -24,19 +35,18 @@ $(BUILD_DIR)/CMakeCache.txt:
 	@$(MAKE) --no-print-directory deps
 	cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)"
 
-$(ASAN_BUILD_DIR)/CMakeCache.txt:
+$(SAN_BUILD_DIR)/CMakeCache.txt:
 	@$(MAKE) --no-print-directory deps
-	cmake -S . -B $(ASAN_BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
-	      -DZORL_WITH_QT=OFF -DZORL_SANITIZE=ON
+	cmake -S . -B $(SAN_BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DZORL_SANITIZE=ON
 
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-build-asan: deps $(ASAN_BUILD_DIR)/CMakeCache.txt
-	cmake --build $(ASAN_BUILD_DIR) -j$(JOBS)
+build-sanitize: deps $(SAN_BUILD_DIR)/CMakeCache.txt
+	cmake --build $(SAN_BUILD_DIR) -j$(JOBS)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_BUILD_DIR)

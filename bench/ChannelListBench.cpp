@@ -10,10 +10,12 @@
 
 #include "BenchServer.h"
 #include "app/CZorlApp.h"
+#include "session/ServerConnection.h"
 #include "ui/ChildFrames.h"
 #include "ui/ClientWindow.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/ZorlView.h"
+#include "windows/WindowRegistry.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

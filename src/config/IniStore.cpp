@@ -186,7 +186,7 @@ std::vector<std::string> CIniStore::ReadList(const std::string& file,
 }
 
 void CIniStore::WriteList(const std::string& file, const std::string& section,
-                          const std::vector<std::string>& values, std::size_t /*previousCount*/) {
+                          const std::vector<std::string>& values) {
     Edit(file, [&](IniLines& lines) {
         std::string name = OneLine(section);
         std::size_t count = 0;

@@ -56,11 +56,11 @@ public:
 
     // Whole numbered lists ("n0", "n1", ... up to the first missing or empty).
     std::vector<std::string> ReadList(const std::string& file, const std::string& section) const;
-    // Replaces a list read earlier with `previousCount` entries: "n0", "n1", ...
-    // get the non-empty `values` in order, and every list key after them goes,
-    // stale keys beyond a gap included, so none of them can rejoin the list.
+    // Replaces the list: "n0", "n1", ... get the non-empty `values` in order,
+    // and every list key after them goes, stale keys beyond a gap included, so
+    // none of them can rejoin the list.
     void WriteList(const std::string& file, const std::string& section,
-                   const std::vector<std::string>& values, std::size_t previousCount);
+                   const std::vector<std::string>& values);
 
     // Shorthands on zorl.ini.
     std::string ReadString(const std::string& section, const std::string& key,

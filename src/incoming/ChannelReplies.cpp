@@ -6,6 +6,9 @@
 #include "common/TextSplit.h"
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -27,6 +30,18 @@ void CNumericReplies::ListEntry(CIrcSocket* socket, const IrcMessage& message) {
     std::string channel = app_.ExpandVariables(message, "$2");
     std::string rest = app_.ExpandVariables(message, "$3-");
     app_.output.PrintF(socket, kListWindow, Cls::Status, "%-20s %s", channel.c_str(), rest.c_str());
+}
+
+// "#a                   12 the topic" joins #a, as if typed in the status
+// window.
+bool CNumericReplies::JoinListedChannel(FrameId frame, const std::string& row) {
+    const ChannelRecord* record = app_.registry.FindByFrame(frame);
+    if (!record || record->name != kListWindow) return false;
+    const std::string channel(SplitWord(row).head);
+    if (channel.empty() || std::string_view("#&+!").find(channel[0]) == std::string_view::npos)
+        return true;
+    app_.SendString(app_.registry.pStatusFrm, "/join " + channel);
+    return true;
 }
 
 // :irc.example.net 324 me #a +ntl 50

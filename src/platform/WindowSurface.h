@@ -6,22 +6,13 @@
 // activation, typed lines), never by changing engine state itself.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
 class CZorlDoc;
-using FrameId = uint32_t;
-using Colour = uint32_t;  // 0x00BBGGRR, red in the low byte
-
-// Hint bits of a document update.
-enum ViewHint : int {
-    kHintLineLimit = 1,   // take the line limit from MaxLines
-    kHintFont = 2,        // re-apply face, size and character set
-    kHintBackground = 4,  // background from BGColor
-    kHintNicks = 16,      // the nick table changed
-};
 
 class IWindowSurface {
 public:
@@ -36,6 +27,8 @@ public:
 
     // Output pane and views of one frame.
     virtual void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) = 0;
+    // The piece just appended belongs to a line that mentions the user.
+    virtual void MarkMention(FrameId frame) = 0;
     virtual void UpdateViews(FrameId frame, int hints) = 0;
 
     // The window-button bar (buttons 0 … 49).
@@ -46,6 +39,7 @@ public:
     // The main window.
     virtual void SetMainTitle(const std::string& title) = 0;
     virtual bool IsMainMinimized() const = 0;
+    // Draws the user's eye to the main window; nothing while it is active.
     virtual void FlashTaskbar() = 0;
     // Connect/Disconnect commands shown and enabled as a pair.
     virtual void SetConnectCommands(bool connectEnabled) = 0;

@@ -5,12 +5,16 @@
 #include <QTimer>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
 
@@ -99,6 +103,10 @@ void QtWindowSurface::AppendPiece(FrameId id, const std::string& text, Colour co
         queued_.push_back(id);
     }
     ScheduleFlush();
+}
+
+void QtWindowSurface::MarkMention(FrameId id) {
+    if (CChildFrameBase* frame = Frame(id)) frame->Output()->MarkMention();
 }
 
 void QtWindowSurface::UpdateViews(FrameId id, int hints) {

@@ -52,6 +52,7 @@ public:
     void Activate(FrameId frame) override;
     bool IsMaximized(FrameId frame) const override;
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
     void SetButton(int index, const std::string& caption) override;
     void RemoveButton(int index) override;

@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QIcon>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 class QWidget;
 
@@ -34,6 +34,10 @@ struct FrameContext {
 
 // 0x00BBGGRR, red in the low byte.
 QColor ToQColor(Colour colour);
+
+// The background of a line that mentions the user: the pane's background
+// tinted towards amber, so it reads on light and dark panes alike.
+QColor MentionBackground(Colour paneBackground);
 
 // FontName at FontSize points. The character set has no meaning for Qt's
 // Unicode fonts; a missing face falls back to a fixed-pitch one.

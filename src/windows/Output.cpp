@@ -5,11 +5,27 @@
 #include <cstring>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "common/FormatCodes.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
+#include "windows/Logger.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
+
+namespace {
+
+bool IsNickChar(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           std::string_view("-[]\\`^{}_|").find(c) != std::string_view::npos;
+}
+
+}  // namespace
 
 Colour COutput::ColourOf(Cls cls) const {
     const CSettings::ColourClasses& c = app_.settings.Color;
@@ -105,8 +121,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     }
 
     FrameId shownIn = frame;
+    const bool mention = mention_;
     if (CZorlDoc* doc = registry.DocOf(frame)) {
         doc->AppendString(text, colour, debug);
+        if (mention) app_.platform.surface.MarkMention(frame);
     } else if (CZorlDoc* status = registry.DocOf(registry.pStatusFrm)) {
         shownIn = registry.pStatusFrm;
         status->AppendString("?? [" + name + "]" + text, ColourOf(Cls::Normal), debug);
@@ -121,7 +139,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     // WriteLog may have shown an error and so opened windows: look again.
     if (const ChannelRecord* record = registry.FindByFrame(shownIn)) {
         if (shownIn != registry.pLastFrm || record->BackScroll) {
-            registry.HighlightButton(*record, true);
+            if (mention)
+                registry.MentionButton(*record);
+            else
+                registry.HighlightButton(*record, true);
         }
     }
     if (app_.settings.TaskbarBlink && app_.platform.surface.IsMainMinimized()) {
@@ -173,8 +194,36 @@ void COutput::ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls
     for (const auto& [name, windowSocket] : targets) Print(windowSocket, name, cls, line);
 }
 
+bool COutput::MentionsMe(const std::string& text) const {
+    const std::string& me = app_.settings.m_user_mynick;
+    if (me.empty()) return false;
+    const std::string shown = ToLower(VisibleText(text));
+    const std::string nick = ToLower(me);
+    for (std::size_t at = shown.find(nick); at != std::string::npos;
+         at = shown.find(nick, at + 1)) {
+        const std::size_t end = at + nick.size();
+        if ((at == 0 || !IsNickChar(shown[at - 1])) &&
+            (end == shown.size() || !IsNickChar(shown[end])))
+            return true;
+    }
+    return false;
+}
+
 void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
                            int kind, const std::string& text) {
+    // CTCP requests carry no conversation; the others may call the user.
+    const bool mention = kind < kKindCtcp && MentionsMe(text);
+    struct MentionScope {
+        bool& flag;
+        explicit MentionScope(bool& f, bool on) : flag(f) { flag = on; }
+        ~MentionScope() { flag = false; }
+    } scope(mention_, mention);
+    ShowIncomingLine(socket, from, target, kind, text);
+    if (mention) app_.platform.surface.FlashTaskbar();
+}
+
+void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
+                               const std::string& target, int kind, const std::string& text) {
     const bool toMe = target == app_.settings.m_user_mynick;
     CWindowRegistry& registry = app_.registry;
     const bool targetWindow = !toMe && registry.CRExists(target, socket);
@@ -211,6 +260,8 @@ void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const st
                 Print(socket, from, Cls::Action, "* " + from + " " + text);
             } else if (targetWindow) {
                 Print(socket, target, Cls::Action, "* " + from + " " + text);
+                if (const ChannelRecord* record = registry.FindCR(target, socket))
+                    if (CZorlDoc* doc = registry.DocOf(record->frame)) doc->NoteSpeaker(from);
             } else {
                 Print(socket, "", Cls::Action, "* (" + from + " -> " + target + ") " + text);
             }

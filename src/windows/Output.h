@@ -5,30 +5,12 @@
 
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
-
-// Colour classes (keys of section COLOR).
-enum class Cls {
-    Normal,
-    Own,
-    Action,
-    Notice,
-    CTCP,
-    Status,
-    Info,
-    UError,
-    Error,
-    Flow,
-    Time,
-    Notify
-};
-
-enum MessageKind : int { kKindMessage = 0, kKindNotice = 1, kKindAction = 2, kKindCtcp = 3 };
 
 class COutput {
 public:
@@ -62,7 +44,13 @@ public:
     // "** ..." connection traces, shown only with ExtConnect.
     void Trace(const std::string& text);
 
+    // True when the text, as shown, holds the user's nick as a word of its
+    // own (any letter case): "me: hi", "hi, ME!", but not "meme".
+    bool MentionsMe(const std::string& text) const;
+
 private:
+    void ShowIncomingLine(CIrcSocket* socket, const std::string& from, const std::string& target,
+                          int kind, const std::string& text);
     // Print's work on a text the caller owns and keeps alive; it may append
     // the line end to it.
     void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);
@@ -74,6 +62,9 @@ private:
     // the event loop and report errors) formats into a string of its own.
     std::string printf_text_;
     bool printing_ = false;
+    // Set while ShowIncoming shows a line that mentions the user: DoOutput
+    // marks its pieces and the window's button.
+    bool mention_ = false;
 };
 
 }  // namespace zorl

@@ -3,8 +3,17 @@
 #include <array>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "session/Timers.h"
+#include "windows/Logger.h"
+#include "windows/Output.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -21,6 +30,8 @@ const char* WindowTypeName(int type) {
 }
 
 CWindowRegistry::CWindowRegistry(CZorlApp& app) : app_(app) {}
+
+CWindowRegistry::~CWindowRegistry() = default;
 
 // NOTE: the record returned points into the registry's array. It is valid
 // until the next call that can create or remove a window (output, dialogs).
@@ -47,7 +58,7 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, int type, CIr
     // them one (see RenumberButtons).
     if (buttoncount < kMaxButtons) {
         record.buttonnr = buttoncount++;
-        highlighted_[static_cast<std::size_t>(record.buttonnr)] = false;
+        highlighted_[static_cast<std::size_t>(record.buttonnr)] = 0;
         app_.platform.surface.SetButton(record.buttonnr, name);
     }
     records_.push_back(std::move(record));
@@ -291,10 +302,10 @@ bool CWindowRegistry::DeleteFrame(FrameId frame) {
 // Buttons from `from` on are destroyed and handed out again, in registry
 // order, to the windows that had a later button or none at all.
 void CWindowRegistry::RenumberButtons(int from) {
-    std::array<bool, kMaxButtons> previous = highlighted_;
+    std::array<Colour, kMaxButtons> previous = highlighted_;
     for (int n = from; n < buttoncount; ++n) {
         app_.platform.surface.RemoveButton(n);
-        highlighted_[static_cast<std::size_t>(n)] = false;
+        highlighted_[static_cast<std::size_t>(n)] = 0;
     }
     buttoncount = from;
     for (ChannelRecord& record : records_) {
@@ -305,10 +316,10 @@ void CWindowRegistry::RenumberButtons(int from) {
             record.buttonnr = kNoButton;
             continue;
         }
-        const bool lit = later && previous[static_cast<std::size_t>(record.buttonnr)];
+        const Colour lit = later ? previous[static_cast<std::size_t>(record.buttonnr)] : 0;
         record.buttonnr = buttoncount++;
         app_.platform.surface.SetButton(record.buttonnr, record.title);
-        if (lit) HighlightButton(record, true);
+        if (lit) SetButtonColour(record, lit);
     }
 }
 
@@ -325,8 +336,8 @@ void CWindowRegistry::RebuildButtons() {
     for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
         if (it->buttonnr < 0) continue;
         app_.platform.surface.SetButton(it->buttonnr, it->title);
-        if (highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
-            app_.platform.surface.SetButtonHighlight(it->buttonnr, kHighlight);
+        if (const Colour lit = highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
+            app_.platform.surface.SetButtonHighlight(it->buttonnr, lit);
         }
     }
 }
@@ -340,14 +351,23 @@ bool CWindowRegistry::ShouldMaximize() {
 }
 
 void CWindowRegistry::HighlightButton(const ChannelRecord& record, bool on) {
+    if (on && IsHighlighted(record)) return;
+    SetButtonColour(record, on ? kHighlight : 0);
+}
+
+void CWindowRegistry::MentionButton(const ChannelRecord& record) {
+    SetButtonColour(record, kMention);
+}
+
+void CWindowRegistry::SetButtonColour(const ChannelRecord& record, Colour colour) {
     if (record.buttonnr < 0 || record.buttonnr >= kMaxButtons) return;
-    highlighted_[static_cast<std::size_t>(record.buttonnr)] = on;
-    app_.platform.surface.SetButtonHighlight(record.buttonnr, on ? kHighlight : 0);
+    highlighted_[static_cast<std::size_t>(record.buttonnr)] = colour;
+    app_.platform.surface.SetButtonHighlight(record.buttonnr, colour);
 }
 
 bool CWindowRegistry::IsHighlighted(const ChannelRecord& record) const {
     return record.buttonnr >= 0 && record.buttonnr < kMaxButtons &&
-           highlighted_[static_cast<std::size_t>(record.buttonnr)];
+           highlighted_[static_cast<std::size_t>(record.buttonnr)] != 0;
 }
 
 void CWindowRegistry::ActivateButton(int n) {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "windows/ChannelRecord.h"
-#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
 class CZorlApp;
+class CZorlDoc;
 
 enum UpdateCode : int {
     kUpdateName = 1,
@@ -32,8 +32,10 @@ public:
     static constexpr int kMaxButtons = 50;
     static constexpr int kNoButton = -1;  // the 51st window and later
     static constexpr Colour kHighlight = 255;
+    static constexpr Colour kMention = 0xC000C0;  // purple: a line called the user
 
     explicit CWindowRegistry(CZorlApp& app);
+    ~CWindowRegistry();
 
     ChannelRecord* NewWindow(const std::string& name, int type, CIrcSocket* socket, bool show);
     ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);
@@ -60,7 +62,9 @@ public:
 
     // Button bar. A button keeps its highlight across caption changes,
     // renumbering and rebuilding.
+    // Switching on keeps a mention's colour until the window is seen.
     void HighlightButton(const ChannelRecord& record, bool on);
+    void MentionButton(const ChannelRecord& record);
     bool IsHighlighted(const ChannelRecord& record) const;
     // Activates the window of button n (the main window's button command).
     void ActivateButton(int n);
@@ -77,11 +81,12 @@ private:
     void RenumberButtons(int from);
     bool DeleteFrame(FrameId frame);
     void SetButtonCaption(FrameId frame);
+    void SetButtonColour(const ChannelRecord& record, Colour colour);
 
     CZorlApp& app_;
     std::vector<ChannelRecord> records_;
     std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
-    std::array<bool, kMaxButtons> highlighted_{};  // by button number
+    std::array<Colour, kMaxButtons> highlighted_{};  // by button number; 0: off
 };
 
 }  // namespace zorl

@@ -6,11 +6,10 @@
 
 #include <climits>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "config/IniStore.h"
 #include "support/HeadlessHost.h"
+#include "support/TempDir.h"
 
 namespace zorl {
 namespace {
@@ -21,25 +20,14 @@ using Lines = std::vector<std::string>;
 class IniStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zorl-ini-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ini.SetDirectory(dir_.string());
+        ASSERT_FALSE(dir.Path().empty());
+        ini.SetDirectory(dir.Path().string());
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    void Put(const std::string& file, const std::string& bytes) {
-        std::ofstream(dir_ / file, std::ios::binary) << bytes;
-    }
-    std::string Get(const std::string& file) {
-        std::ifstream in(dir_ / file, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    void Put(const std::string& file, const std::string& bytes) { dir.WriteFile(file, bytes); }
+    std::string Get(const std::string& file) { return dir.ReadFile(file); }
     Lines FilesInFolder() {
         Lines names;
-        for (const auto& entry : fs::directory_iterator(dir_))
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
             names.push_back(entry.path().filename().string());
         return names;
     }
@@ -51,7 +39,7 @@ protected:
         return lines;
     }
 
-    fs::path dir_;
+    test::TempDir dir{"zorl-ini"};
     test::PresetDialogs dialogs;
     CIniStore ini{dialogs};
 };
@@ -81,7 +69,7 @@ TEST_F(IniStoreTest, MissingFileIsReportedByTheLineReadersOnly) {
     EXPECT_FALSE(ini.ReadSectionLine("gone.ini", "A", 0, line));
     EXPECT_EQ(ini.ReadKey("gone.ini", "A", "k", "def"), "def");
     EXPECT_EQ(ini.ReadList("gone.ini", "A"), Lines{});
-    std::string box = "Cant find file gone.ini in dir " + dir_.string() + "/";
+    std::string box = "Cant find file gone.ini in dir " + dir.Path().string() + "/";
     EXPECT_EQ(dialogs.boxes, (Lines{box, box, box}));
 
     dialogs.boxes.clear();
@@ -194,7 +182,7 @@ TEST_F(IniStoreTest, CrLfFilesAreReadAndRewrittenWithCrLf) {
 TEST_F(IniStoreTest, InterruptedRewriteLeavesTheOldFile) {
     const std::string old = "[USER]\nNick=joe\n\n[COLOR]\nNormal=0\n";
     Put("zorl.ini", old);
-    ::chmod((dir_ / "zorl.ini").c_str(), 0640);
+    ::chmod((dir.Path() / "zorl.ini").c_str(), 0640);
 
     // Shorter than either new content ("[USER]\nNick=joe\n\n" after the delete).
     for (std::size_t limit : {std::size_t{0}, std::size_t{10}, std::size_t{16}}) {
@@ -214,18 +202,18 @@ TEST_F(IniStoreTest, InterruptedRewriteLeavesTheOldFile) {
     EXPECT_EQ(ini.ReadKey("USER", "Real", ""), "Joe");
     EXPECT_EQ(FilesInFolder(), Lines{"zorl.ini"});
     struct stat info;
-    ASSERT_EQ(::stat((dir_ / "zorl.ini").c_str(), &info), 0);
+    ASSERT_EQ(::stat((dir.Path() / "zorl.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST_F(IniStoreTest, UnreadableFileIsNotRewrittenAsEmpty) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
     Put("zorl.ini", "[USER]\nNick=joe\n");
-    ::chmod((dir_ / "zorl.ini").c_str(), 0200);
+    ::chmod((dir.Path() / "zorl.ini").c_str(), 0200);
     EXPECT_FALSE(ini.WriteKey("USER", "Real", "Joe"));
     EXPECT_FALSE(ini.AddListItem("zorl.ini", "IGNORE", "x"));
     EXPECT_EQ(dialogs.boxes.size(), 1u);
-    ::chmod((dir_ / "zorl.ini").c_str(), 0600);
+    ::chmod((dir.Path() / "zorl.ini").c_str(), 0600);
     EXPECT_EQ(Get("zorl.ini"), "[USER]\nNick=joe\n");
 }
 
@@ -270,13 +258,13 @@ TEST_F(IniStoreTest, WholeListRewriteRenumbersAndDropsTheRest) {
     Lines list = ini.ReadList("zorl.ini", "NOTIFY");
     EXPECT_EQ(list, Lines{"x"});
 
-    ini.WriteList("zorl.ini", "NOTIFY", {"x", "", "q"}, list.size());
+    ini.WriteList("zorl.ini", "NOTIFY", {"x", "", "q"});
     EXPECT_EQ(Get("zorl.ini"), "[NOTIFY]\nn0=x\nn1=q\nkeep=1\nn01=odd\n\n[USER]\nn3=mine\n");
     EXPECT_EQ(ini.ReadList("zorl.ini", "NOTIFY"), (Lines{"x", "q"}));
 
-    ini.WriteList("zorl.ini", "NOTIFY", {"r"}, 2);
+    ini.WriteList("zorl.ini", "NOTIFY", {"r"});
     EXPECT_EQ(ini.ReadList("zorl.ini", "NOTIFY"), Lines{"r"});
-    ini.WriteList("zorl.ini", "NEW", {"a", "b"}, 0);
+    ini.WriteList("zorl.ini", "NEW", {"a", "b"});
     EXPECT_EQ(ini.ReadList("zorl.ini", "NEW"), (Lines{"a", "b"}));
 }
 

@@ -8,7 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
+#include "session/IrcSocket.h"
+#include "session/LineParser.h"
 #include "support/AppFixture.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 
@@ -55,45 +60,13 @@ protected:
         return doc ? doc->Nicks() : NickMap{};
     }
 
-    // The lines a window shows, without their line ends ("" is the status window).
-    std::vector<std::string> Lines(const std::string& window) {
-        std::vector<std::string> lines;
-        for (const Piece& piece : Pieces(window)) {
-            std::string text = piece.text;
-            if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-                text.resize(text.size() - 2);
-            lines.push_back(text);
-        }
-        return lines;
-    }
-    std::vector<std::string> Sent() const {
-        std::vector<std::string> lines;
-        const std::string all = wire ? wire->sent : std::string();
-        for (std::size_t at = 0; at < all.size();) {
-            std::size_t end = all.find("\r\n", at);
-            if (end == std::string::npos) end = all.size();
-            lines.push_back(all.substr(at, end - at));
-            at = end + 2;
-        }
-        return lines;
-    }
-    std::string Wire() const {
-        std::string out = "---- sent\n";
-        for (const std::string& line : Sent()) out += "    " + line + "\n";
-        return out;
-    }
-
-    void ExpectShown(const std::string& window, Cls cls, const std::string& line) {
-        EXPECT_TRUE(Shows(window, ColourOf(cls), line)) << Wire();
-    }
     void ExpectLines(const std::string& window, const std::vector<std::string>& lines) {
-        EXPECT_EQ(Lines(window), lines) << "window \"" << window << "\"\n"
-                                        << Transcript() << Wire();
+        EXPECT_EQ(Lines(window), lines) << "window \"" << window << "\"\n" << Transcript();
     }
     // No window shows anything.
     void ExpectNothingShown() { EXPECT_TRUE(AllShown().empty()) << Transcript(); }
     void ExpectSent(const std::vector<std::string>& lines) {
-        EXPECT_EQ(Sent(), lines) << Transcript() << Wire();
+        EXPECT_EQ(wire->SentLines(), lines) << Transcript();
     }
     void ExpectNothingSent() { ExpectSent({}); }
 

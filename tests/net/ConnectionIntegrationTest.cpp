@@ -1,105 +1,55 @@
-// The server connection and the ident responder end to end: the engine on
-// the real Qt socket layer, against a private ngircd and raw peers. The
-// window surface, dialogs and ticker are the headless host's, so the status
-// window can be read as a transcript.
+// The server connection and the ident responder end to end: a live client
+// against a private ngircd and raw peers, its status window read as a
+// transcript.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "NetTestSupport.h"
-#include "NgircdServer.h"
-#include "app/CZorlApp.h"
-#include "platform/qt/QtPlatform.h"
-#include "support/HeadlessHost.h"
+#include "LiveClient.h"
+#include "app/Settings.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {
 
 class ConnectionIntegrationTest : public ::testing::Test {
 protected:
-    ConnectionIntegrationTest() {
-        CSettings& s = app.settings;
-        s.m_user_mynick = "zorltest";
-        s.User = "zorl";
-        s.RealName = "Zorl Test";
-        s.m_server_address = "127.0.0.1";
-        s.Quit = "gone fishing";
-        s.DebugWindow = 0;  // debug lines land in the status window
-        app.m_debug_window = true;
-        if (ChannelRecord* status =
-                app.registry.NewWindow("", kWindowStatus, app.pMainSocket.get(), true)) {
-            app.registry.pStatusFrm = status->frame;
-        }
-    }
-
-    // Starts the private server and points the settings at it.
-    bool StartServer() {
-        server = std::make_unique<NgircdServer>();
-        if (!server->Running()) return false;
-        app.settings.m_server_ports = std::to_string(server->Port());
-        app.settings.Password = NgircdServer::kPassword;
-        return true;
-    }
+    bool StartServer() { return server.emplace().Running(); }
 
     // Status window lines without their CR LF; debug lines only on request.
-    std::vector<std::string> Status(bool withDebug = false) {
-        std::vector<std::string> lines;
-        RecordedFrame* frame = host.surface.Frame(app.registry.pStatusFrm);
-        if (!frame) return lines;
-        for (const Piece& piece : frame->pieces) {
-            if (piece.debug && !withDebug) continue;
-            std::string text = piece.text;
-            if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) {
-                text.resize(text.size() - 2);
-            }
-            lines.push_back(text);
-        }
-        return lines;
-    }
-    bool Shown(const std::string& text) {
-        for (const std::string& line : Status())
-            if (line == text) return true;
-        return false;
-    }
+    std::vector<std::string> Status(bool withDebug = false) { return zorl.Lines("", withDebug); }
+    bool Shown(const std::string& text) { return std::ranges::count(Status(), text) > 0; }
     // A line from the server, seen through its "<< " debug line.
     bool Received(const std::string& fragment) {
-        for (const std::string& line : Status(true))
-            if (line.find("<< ") != std::string::npos && line.find(fragment) != std::string::npos)
-                return true;
-        return false;
+        return std::ranges::any_of(Status(true), [&](const std::string& line) {
+            return line.find("<< ") != std::string::npos &&
+                   line.find(fragment) != std::string::npos;
+        });
     }
-    std::string Transcript() {
-        std::string text = "\n--- status window:\n";
-        for (const std::string& line : Status(true)) text += "  " + line + "\n";
-        if (server) text += "--- server log:\n" + server->Log();
-        return text;
-    }
-    bool WaitForWelcome() {
-        return WaitUntil([&] { return Received(" 001 zorltest "); }, 10000);
-    }
+    std::string Transcript() { return zorl.Transcript(server ? &*server : nullptr); }
 
-    std::unique_ptr<NgircdServer> server;
-    qt::QtPlatformServices services;
-    HeadlessHost host;
-    Platform platform{services.Sockets(), services.Clock(), host.ticker, host.sound,
-                      host.shell,         host.dialogs,     host.surface};
-    CZorlApp app{platform};
+    std::optional<NgircdServer> server;
+    LiveClient zorl;
+    CZorlApp& app = zorl.app;
 };
 
 TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
     ASSERT_TRUE(StartServer()) << server->Failure();
     IrcTestClient watcher;
-    ASSERT_TRUE(watcher.Connect(server->Port()));
-    ASSERT_TRUE(watcher.Register("watcher")) << watcher.Transcript();
+    ASSERT_TRUE(watcher.Connect(*server, "watcher")) << watcher.Transcript();
 
-    app.connection.OnButtonConnect();
+    zorl.PressConnect(*server);
     EXPECT_TRUE(Shown("** Connecting to 127.0.0.1 (" + std::to_string(server->Port()) + ")"))
         << Transcript();
     EXPECT_EQ(app.ircstatus, CONNECTING);
 
-    ASSERT_TRUE(WaitForWelcome()) << Transcript();
+    ASSERT_TRUE(zorl.WaitForWelcome()) << Transcript();
     EXPECT_EQ(app.ircstatus, CONNECTED);
     EXPECT_TRUE(Received(" 376 zorltest ") || Received(" 422 zorltest ")) << Transcript();
 
@@ -118,7 +68,7 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
     EXPECT_TRUE(Shown("** Disconnected")) << Transcript();
     auto quit = watcher.WaitForCommand("QUIT");
     ASSERT_TRUE(quit) << watcher.Transcript();
-    EXPECT_NE(quit->find("gone fishing"), std::string::npos) << *quit;
+    EXPECT_NE(quit->find("test over"), std::string::npos) << *quit;
     app.OnTick();  // frees the closed socket outside any notification
 }
 
@@ -155,8 +105,7 @@ TEST_F(ConnectionIntegrationTest, AFailedConnectIsReportedAndEndsIdle) {
 
 TEST_F(ConnectionIntegrationTest, AServerKilledMidSessionGivesTheClosingLines) {
     ASSERT_TRUE(StartServer()) << server->Failure();
-    app.connection.OnButtonConnect();
-    ASSERT_TRUE(WaitForWelcome()) << Transcript();
+    ASSERT_TRUE(zorl.Connect(*server)) << Transcript();
     std::size_t from = Status().size();
 
     server->Kill();

@@ -7,6 +7,8 @@
 
 #include "LiveClient.h"
 #include "common/Format.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {
@@ -18,11 +20,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.Running()) << server.Failure();
         ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
-    }
-
-    // A raw client registered under `nick`.
-    static bool Start(IrcTestClient& client, uint16_t port, const std::string& nick) {
-        return client.Connect(port) && client.Register(nick);
     }
 
     // Waits until the channel's nick list is `expected`; reports what it
@@ -43,8 +40,8 @@ TEST_F(ConversationIntegrationTest, OtherUsersKeepTheNickListRight) {
 
     IrcTestClient bob;
     IrcTestClient carol;
-    ASSERT_TRUE(Start(bob, server.Port(), "bob")) << bob.Transcript();
-    ASSERT_TRUE(Start(carol, server.Port(), "carol")) << carol.Transcript();
+    ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
+    ASSERT_TRUE(carol.Connect(server, "carol")) << carol.Transcript();
 
     ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
     ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
@@ -83,7 +80,7 @@ TEST_F(ConversationIntegrationTest, TopicShowsInTheCaptionAndListFillsTheChannel
     ASSERT_TRUE(zorl.Type("", "/join #x"));
     ExpectNicks("#x", {{"zorltest", kNickOp}});
     IrcTestClient bob;
-    ASSERT_TRUE(Start(bob, server.Port(), "bob")) << bob.Transcript();
+    ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
     ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
     ExpectNicks("#x", {{"zorltest", kNickOp}, {"bob", 0}});
     ASSERT_TRUE(bob.Join("#elsewhere")) << bob.Transcript();

@@ -1,7 +1,10 @@
 #include "LiveClient.h"
 
-#include "common/Text.h"
-
+#include "app/Settings.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 namespace zorl::test {
 
 LiveClient::LiveClient(const std::string& nick) {
@@ -24,18 +27,19 @@ LiveClient::~LiveClient() {
     app.OnTick();  // frees the closed socket outside any notification
 }
 
-bool LiveClient::Connect(const NgircdServer& server, int timeoutMs) {
+void LiveClient::PressConnect(const NgircdServer& server) {
     app.settings.m_server_ports = std::to_string(server.Port());
     app.settings.Password = NgircdServer::kPassword;
     app.connection.OnButtonConnect();
+}
+
+bool LiveClient::WaitForWelcome(int timeoutMs) {
     return WaitUntil([&] { return app.registered; }, timeoutMs);
 }
 
-FrameId LiveClient::FrameOf(const std::string& window) const {
-    if (window.empty()) return app.registry.pStatusFrm;
-    for (const ChannelRecord& record : app.registry.Records())
-        if (EqualsNoCase(record.name, window)) return record.frame;
-    return 0;
+bool LiveClient::Connect(const NgircdServer& server, int timeoutMs) {
+    PressConnect(server);
+    return WaitForWelcome(timeoutMs);
 }
 
 CZorlDoc* LiveClient::Doc(const std::string& window) {
@@ -48,18 +52,6 @@ bool LiveClient::Type(const std::string& window, const std::string& line) {
     if (!doc) return false;
     doc->ExecuteLine(line);
     return true;
-}
-
-std::string LiveClient::Pane(const std::string& window) {
-    const FrameId frame = FrameOf(window);
-    const RecordedFrame* recorded = frame ? host.surface.Frame(frame) : nullptr;
-    return recorded ? recorded->Text() : std::string();
-}
-
-std::string LiveClient::Caption(const std::string& window) {
-    const FrameId frame = FrameOf(window);
-    const RecordedFrame* recorded = frame ? host.surface.Frame(frame) : nullptr;
-    return recorded ? recorded->caption : std::string();
 }
 
 std::map<std::string, int> LiveClient::Nicks(const std::string& window) {
@@ -76,14 +68,8 @@ bool LiveClient::WaitForNicks(const std::string& window, const std::map<std::str
     return WaitUntil([&] { return Nicks(window) == expected; }, timeoutMs);
 }
 
-std::string LiveClient::Transcript(const NgircdServer* server) {
-    std::string text;
-    for (const ChannelRecord& record : app.registry.Records()) {
-        text += "\n--- window '" + record.name + "' (" + Caption(record.name) + "):\n";
-        text += Pane(record.name);
-    }
-    if (server) text += "\n--- server log:\n" + server->Log();
-    return text;
+std::string LiveClient::Transcript(const NgircdServer* server) const {
+    return test::Transcript(host) + (server ? "---- server log\n" + server->Log() : "");
 }
 
 }  // namespace zorl::test

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "NetTestSupport.h"
 #include "NgircdServer.h"
@@ -22,19 +23,30 @@ public:
     LiveClient(const LiveClient&) = delete;
     LiveClient& operator=(const LiveClient&) = delete;
 
-    // Connects through the Connect button and waits for the welcome.
+    // Points the settings at `server` and presses the Connect button.
+    void PressConnect(const NgircdServer& server);
+    bool WaitForWelcome(int timeoutMs = 10000);
+    // Both: connected and registered.
     bool Connect(const NgircdServer& server, int timeoutMs = 10000);
 
     // The window named `window` ("" is the status window, "~list" the
     // channel list), whatever its connection; 0 when it is not open.
-    FrameId FrameOf(const std::string& window) const;
+    FrameId FrameOf(const std::string& window) const { return test::FrameOf(app, window); }
     CZorlDoc* Doc(const std::string& window);
     // Types `line` in the window, as Enter on its input line does.
     bool Type(const std::string& window, const std::string& line);
 
-    // The window's pane text, debug lines included; "" when not open.
-    std::string Pane(const std::string& window);
-    std::string Caption(const std::string& window);
+    // The window's recording (empty when it is not open), its pane text with
+    // the debug lines, its lines without CR LF (debug lines on request), its
+    // caption.
+    const RecordedFrame& Window(const std::string& window) const {
+        return host.surface.Recording(FrameOf(window));
+    }
+    std::string Pane(const std::string& window) const { return Window(window).Text(); }
+    std::vector<std::string> Lines(const std::string& window, bool withDebug = false) const {
+        return Window(window).Lines(withDebug);
+    }
+    std::string Caption(const std::string& window) const { return Window(window).caption; }
     std::map<std::string, int> Nicks(const std::string& window);
 
     bool WaitForPane(const std::string& window, const std::string& text, int timeoutMs = 5000);
@@ -42,7 +54,7 @@ public:
                       int timeoutMs = 5000);
 
     // Every window's pane and the server log, for failure messages.
-    std::string Transcript(const NgircdServer* server = nullptr);
+    std::string Transcript(const NgircdServer* server = nullptr) const;
 
     qt::QtPlatformServices services;
     HeadlessHost host;

@@ -14,10 +14,8 @@ TEST(NgircdHarnessTest, ServesARegistrationAndGoesAwayWhenStopped) {
         port = server.Port();
 
         IrcTestClient alice, bob;
-        ASSERT_TRUE(alice.Connect(port));
-        ASSERT_TRUE(alice.Register("alice")) << alice.Transcript();
-        ASSERT_TRUE(bob.Connect(port));
-        ASSERT_TRUE(bob.Register("bob")) << bob.Transcript();
+        ASSERT_TRUE(alice.Connect(server, "alice")) << alice.Transcript();
+        ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
         ASSERT_TRUE(alice.Join("#zorl")) << alice.Transcript();
         ASSERT_TRUE(bob.Join("#zorl")) << bob.Transcript();
         ASSERT_TRUE(alice.Send("PRIVMSG #zorl :hello there"));

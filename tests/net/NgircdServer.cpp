@@ -2,13 +2,10 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace zorl::test {
@@ -53,33 +50,22 @@ bool ProbePort(uint16_t port) {
 }  // namespace
 
 NgircdServer::NgircdServer() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zorl-ngircd-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
+    if (dir_.Path().empty()) {
         failure_ = "cannot make a temporary folder";
         return;
     }
-    dir_ = pattern;
     // The port is free when looked at; another process may take it before
     // ngircd binds, so a failed start is retried on a new port.
     for (int attempt = 0; attempt < 3 && !Running(); ++attempt) StartOnce();
 }
 
-NgircdServer::~NgircdServer() {
-    Stop(SIGTERM);
-    if (!dir_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-}
+NgircdServer::~NgircdServer() { Stop(SIGTERM); }
 
 bool NgircdServer::StartOnce() {
     port_ = FreeLoopbackPort();
-    const std::string config = dir_ + "/ngircd.conf";
-    const std::string log = dir_ + "/ngircd.log";
-    {
-        std::ofstream file(config, std::ios::trunc);
-        file << Configuration(port_);
-    }
+    const std::string config = (dir_.Path() / "ngircd.conf").string();
+    const std::string log = (dir_.Path() / "ngircd.log").string();
+    dir_.WriteFile("ngircd.conf", Configuration(port_));
     pid_t pid = ::fork();
     if (pid < 0) {
         failure_ = "fork failed";
@@ -133,12 +119,7 @@ void NgircdServer::Stop(int signal) {
 
 void NgircdServer::Kill() { Stop(SIGKILL); }
 
-std::string NgircdServer::Log() const {
-    std::ifstream file(dir_ + "/ngircd.log");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+std::string NgircdServer::Log() const { return dir_.ReadFile("ngircd.log"); }
 
 // ---- IrcTestClient -------------------------------------------------------------
 
@@ -154,18 +135,15 @@ std::string CommandOf(const std::string& line) {
     return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-bool IrcTestClient::Connect(uint16_t port) {
-    stream_ = RawStream::Connect(port);
+bool IrcTestClient::Connect(const NgircdServer& server, const std::string& nick) {
+    stream_ = RawStream::Connect(server.Port());
     closed_ = !stream_.IsOpen();
-    return stream_.IsOpen();
+    return stream_.IsOpen() && Send(std::string("PASS ") + NgircdServer::kPassword) &&
+           Send("NICK " + nick) && Send("USER " + nick + " 0 * :zorl test client") &&
+           WaitForCommand("001").has_value();
 }
 
 bool IrcTestClient::Send(const std::string& line) { return stream_.SendAll(line + "\r\n"); }
-
-bool IrcTestClient::Register(const std::string& nick) {
-    return Send(std::string("PASS ") + NgircdServer::kPassword) && Send("NICK " + nick) &&
-           Send("USER " + nick + " 0 * :zorl test client") && WaitForCommand("001").has_value();
-}
 
 bool IrcTestClient::Join(const std::string& channel) {
     return Send("JOIN " + channel) && WaitForCommand("366").has_value();

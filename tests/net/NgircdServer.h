@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "NetTestSupport.h"
+#include "support/TempDir.h"
 
 namespace zorl::test {
 
@@ -40,7 +41,7 @@ private:
     bool StartOnce();
     void Stop(int signal);
 
-    std::string dir_;
+    TempDir dir_{"zorl-ngircd"};
     pid_t pid_ = -1;
     uint16_t port_ = 0;
     std::string failure_;
@@ -50,10 +51,10 @@ private:
 // under test in the same thread keeps working; PINGs are answered.
 class IrcTestClient {
 public:
-    bool Connect(uint16_t port);
+    // Connects and registers as `nick` (PASS, NICK and USER), then waits for
+    // the welcome (001).
+    bool Connect(const NgircdServer& server, const std::string& nick);
     bool Send(const std::string& line);  // CR LF is appended
-    // PASS, NICK and USER, then waits for the welcome (001).
-    bool Register(const std::string& nick);
     // JOIN, then waits for the end of the names list (366).
     bool Join(const std::string& channel);
     // Reads lines until one satisfies `match`; the line, or nothing on

@@ -38,11 +38,11 @@ public:
     // Runs after an event was recorded (and read); may destroy `socket`.
     std::function<void(const std::string& event)> after;
 
-    IAsyncSocket* Open(unsigned events, const std::string& bind = "127.0.0.1", uint16_t port = 0,
+    IAsyncSocket* Open(unsigned wanted, const std::string& bind = "127.0.0.1", uint16_t port = 0,
                        int* error = nullptr) {
         socket = std::make_unique<QtSocket>();
         socket->SetListener(this);
-        int result = socket->Create(events, bind, port);
+        int result = socket->Create(wanted, bind, port);
         if (error) *error = result;
         return socket.get();
     }

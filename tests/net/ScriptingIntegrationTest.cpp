@@ -4,21 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "LiveClient.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 TEST(ScriptingIntegrationTest, TypedJoinThenPlainTextReachesTheChannel) {
     NgircdServer server;
     ASSERT_TRUE(server.Running()) << server.Failure();
     IrcTestClient peer;
-    ASSERT_TRUE(peer.Connect(server.Port()));
-    ASSERT_TRUE(peer.Register("peer")) << peer.Transcript();
+    ASSERT_TRUE(peer.Connect(server, "peer")) << peer.Transcript();
     ASSERT_TRUE(peer.Join("#x")) << peer.Transcript();
 
     LiveClient zorl;
@@ -37,7 +32,7 @@ TEST(ScriptingIntegrationTest, TypedJoinThenPlainTextReachesTheChannel) {
     auto message = peer.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(message) << peer.Transcript() << zorl.Transcript(&server);
     EXPECT_EQ(message->rfind(":zorltest!", 0), 0u) << *message;
-    EXPECT_TRUE(EndsWith(*message, " PRIVMSG #x :hello")) << *message;
+    EXPECT_TRUE(message->ends_with(" PRIVMSG #x :hello")) << *message;
     EXPECT_NE(zorl.Pane("#x").find("<zorltest> hello"), std::string::npos)
         << zorl.Transcript(&server);
     EXPECT_EQ(zorl.Doc("#x")->History().back(), "hello");
@@ -46,7 +41,7 @@ TEST(ScriptingIntegrationTest, TypedJoinThenPlainTextReachesTheChannel) {
     ASSERT_TRUE(zorl.Type("#x", "a: b  c :d"));
     message = peer.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(message) << peer.Transcript();
-    EXPECT_TRUE(EndsWith(*message, " PRIVMSG #x :a: b  c :d")) << *message;
+    EXPECT_TRUE(message->ends_with(" PRIVMSG #x :a: b  c :d")) << *message;
 }
 
 }  // namespace

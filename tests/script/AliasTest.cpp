@@ -1,6 +1,7 @@
 // The alias table from aliases.ini and the alias loop of the interpreter.
 #include <gtest/gtest.h>
 
+#include "script/Aliases.h"
 #include "script/ScriptFixture.h"
 
 namespace zorl {
@@ -24,13 +25,6 @@ protected:
                "n11=/SELF /self\n"
                "n12=/here /PRIVMSG # in #\n";
     }
-    // Connected, typing in the channel window #chan.
-    void Online() {
-        Connect();
-        chan_ = OpenChannel("#chan");
-        ClearPanes();
-    }
-    FrameId chan_ = 0;
 };
 
 TEST_F(Aliases, LoadedWithLowerCaseNamesLaterEntriesWinningAndCommentsLeftOut) {

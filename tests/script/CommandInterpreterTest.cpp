@@ -2,29 +2,20 @@
 // to the server and what was shown where.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
 #include "script/CommandTable.h"
 #include "script/ScriptFixture.h"
+#include "session/IrcSocket.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
 
 using Panes = std::map<std::string, std::string>;
 
-class Interpreter : public test::ScriptFixture {
-protected:
-    // Connected, with the channel #chan and a query window for joe open.
-    void Online() {
-        Connect();
-        chan_ = OpenChannel("#chan");
-        joe_ = Open("joe", kWindowQuery);
-        ClearPanes();
-    }
-    FrameId Window(const std::string& name) { return name.empty() ? StatusFrame() : FrameOf(name); }
-
-    FrameId chan_ = 0;
-    FrameId joe_ = 0;
-};
+class Interpreter : public test::ScriptFixture {};
 
 struct Row {
     const char* window;  // where the line is typed ("" the status window)
@@ -88,7 +79,7 @@ TEST_F(Interpreter, EachCommandSendsAndEchoes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string("typed '") + row.typed + "' in '" + row.window + "'");
-        Type(Window(row.window), row.typed);
+        Type(FrameOf(row.window), row.typed);
         EXPECT_EQ(TakeSent(), row.sent);
         if (!row.shownIn) {
             EXPECT_EQ(AllShown(), Panes{}) << Transcript();
@@ -124,7 +115,7 @@ TEST_F(Interpreter, SendingWhileNotConnected) {
     FrameId chan = OpenChannel("#chan");
     Type(StatusFrame(), "/join #x");
     EXPECT_EQ(AllShown(), (Panes{{"", "No active connection\r\n"}}));
-    ExpectShown("", ColourOf(Cls::UError), "No active connection");
+    ExpectShown("", Cls::UError, "No active connection");
     ClearPanes();
     // The connection has never been made: plain text has nowhere to go.
     Type(chan, "hello");
@@ -175,7 +166,7 @@ TEST_F(Interpreter, NickChangesLocallyUntilTheServerWelcomesUs) {
     EXPECT_EQ(app.settings.m_user_mynick, "first");
     EXPECT_EQ(app.ini.ReadString("USER", "Nick", ""), "first");
     EXPECT_EQ(AllShown(), (Panes{{"", "Your nick is now first\r\n"}}));
-    ExpectShown("", ColourOf(Cls::Info), "Your nick is now first");
+    ExpectShown("", Cls::Info, "Your nick is now first");
 
     // Connected, before the welcome: sent and changed here at once.
     Connect();

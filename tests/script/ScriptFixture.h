@@ -12,7 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "session/ServerConnection.h"
 #include "support/AppFixture.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 
@@ -35,18 +37,21 @@ protected:
     // complete and forgets the registration lines. The server has not sent
     // its welcome yet.
     void Connect() {
-        app.connection.OnButtonConnect();
-        server_ = SocketTo(kServer);
-        ASSERT_TRUE(server_) << Transcript();
-        server_->Connected();
+        server_ = ConnectServer();
         ASSERT_EQ(app.ircstatus, CONNECTED) << Transcript();
-        server_->sent.clear();
         ClearPanes();
     }
-    // The newest socket that was asked to connect to `host`.
-    std::shared_ptr<ScriptedSocketState> SocketTo(const std::string& host) const {
-        for (auto it = this->host.sockets.all.rbegin(); it != this->host.sockets.all.rend(); ++it)
-            if ((*it)->connectHost == host) return *it;
+    // Connected, with the channel #chan and a query window for joe open.
+    void Online() {
+        Connect();
+        chan_ = OpenChannel("#chan");
+        Open("joe", kWindowQuery);
+        ClearPanes();
+    }
+    // The newest socket that was asked to connect to `address`.
+    std::shared_ptr<ScriptedSocketState> SocketTo(const std::string& address) const {
+        for (auto it = host.sockets.all.rbegin(); it != host.sockets.all.rend(); ++it)
+            if ((*it)->connectHost == address) return *it;
         return nullptr;
     }
 
@@ -56,7 +61,7 @@ protected:
         for (const Piece& piece : Pieces(""))
             if (piece.colour == ColourOf(Cls::Error)) ++count;
         EXPECT_EQ(count, 1) << Transcript();
-        ExpectShown("", ColourOf(Cls::Error), text);
+        ExpectShown("", Cls::Error, text);
     }
 
     // What went out on the server connection since the last call.
@@ -71,6 +76,7 @@ protected:
     FrameId StatusFrame() const { return app.registry.pStatusFrm; }
 
     std::shared_ptr<ScriptedSocketState> server_;
+    FrameId chan_ = 0;
 };
 
 }  // namespace zorl::test

@@ -1,5 +1,8 @@
 // The ident responder: a query connects, one answer goes back, the socket
 // closes, and nobody listens any more.
+#include "app/Settings.h"
+#include "session/IdentResponder.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
 namespace zorl::test {
@@ -51,8 +54,8 @@ TEST_F(IdentTest, AnswersOneQueryWithTheUserNameAndCloses) {
         EXPECT_TRUE(query->closed);
         EXPECT_FALSE(app.pIdentSocket);
     }
-    ExpectStatus(Cls::Info, "*** Identd request from 10.0.0.7");
-    ExpectStatus(Cls::Info, "*** Identd replied: 6193, 23 : USERID : UNIX : joe");
+    ExpectShown("", Cls::Info, "*** Identd request from 10.0.0.7");
+    ExpectShown("", Cls::Info, "*** Identd replied: 6193, 23 : USERID : UNIX : joe");
 }
 
 TEST_F(IdentTest, SecondQueryIsNotAccepted) {
@@ -78,7 +81,7 @@ TEST_F(IdentTest, SilentPeerIsClosedAfterTheTimeOut) {
     EXPECT_TRUE(query->closed);
     EXPECT_EQ(query->sent, "");
     EXPECT_FALSE(app.pIdentSocket);
-    ExpectStatus(Cls::Info, "*** Identd: no request within 30 seconds, closed");
+    ExpectShown("", Cls::Info, "*** Identd: no request within 30 seconds, closed");
 }
 
 TEST_F(IdentTest, ListeningSocketDoesNotTimeOut) {
@@ -93,7 +96,7 @@ TEST_F(IdentTest, PeerThatClosesIsDropped) {
     query->Closed(0);
     EXPECT_TRUE(query->closed);
     EXPECT_FALSE(app.pIdentSocket);
-    ExpectStatus(Cls::Flow, "-- Ident Close");
+    ExpectShown("", Cls::Flow, "-- Ident Close");
 }
 
 TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
@@ -120,7 +123,7 @@ TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
         } else {
             EXPECT_FALSE(app.pIdentSocket);
         }
-        ExpectStatus(Cls::UError, c.line);
+        ExpectShown("", Cls::UError, c.line);
         ASSERT_TRUE(server);
         server->Connected(0);
         EXPECT_EQ(app.ircstatus, CONNECTED);
@@ -137,7 +140,7 @@ TEST_F(IdentTest, EveryConnectOpensAFreshListenerAndDisconnectClosesIt) {
     app.connection.OnButtonDisconnect();
     EXPECT_TRUE(first->closed);
     EXPECT_FALSE(app.pIdentSocket);
-    ExpectStatus(Cls::Flow, "-- Ident socket Close");
+    ExpectShown("", Cls::Flow, "-- Ident socket Close");
 
     PressConnect();
     auto second = IdentListener();

@@ -1,6 +1,9 @@
 // Bytes from the server in, the lines handed to the parser out (seen through
 // the "<< " debug lines).
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
 namespace zorl::test {
@@ -65,10 +68,10 @@ TEST_F(ReceiveTest, OneNotificationDrainsTheSocketInBoundedReads) {
     app.OnReceive(0, *app.pMainSocket);
 
     Texts lengths;
-    for (const ShownLine& shown : StatusLines(true))
+    for (const Piece& shown : Pieces(""))
         if (shown.text.find("**receive [") != std::string::npos) {
             EXPECT_EQ(shown.colour, 0x008000u);
-            lengths.push_back(shown.text.substr(shown.text.find("len=")));
+            lengths.push_back(WithoutLineEnd(shown.text.substr(shown.text.find("len="))));
         }
     EXPECT_EQ(lengths, (Texts{"len=40950", "len=40950", "len=18100", "len=12", "len=-1"}));
     Texts parsed = Parsed();
@@ -82,7 +85,7 @@ TEST_F(ReceiveTest, RawDebugShowsEachReadsText) {
     app.settings.RawDebug = 1;
     Recv("PING :1\r\n");
     bool found = false;
-    for (const ShownLine& shown : StatusLines(true))
+    for (const Piece& shown : Pieces(""))
         if (shown.colour == 0x404040u && shown.text.find("PING :1") != std::string::npos)
             found = true;
     EXPECT_TRUE(found) << Transcript();
@@ -103,9 +106,9 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 
     EXPECT_EQ(Parsed(), (Texts{"PING :before", "PING :after"}));
     int diagnostics = 0;
-    for (const std::string& text : StatusTexts()) diagnostics += text == diagnostic;
+    for (const std::string& text : Lines("")) diagnostics += text == diagnostic;
     EXPECT_EQ(diagnostics, 1) << Transcript();
-    ExpectStatus(Cls::Error, diagnostic);
+    ExpectShown("", Cls::Error, diagnostic);
     EXPECT_EQ(app.ircstatus, CONNECTED);
 
     // A line exactly at the limit still passes.
@@ -120,8 +123,8 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 TEST_F(ReceiveTest, ReceiveErrorIsReportedAndNothingRead) {
     server->inbound.push_back("PING :1\r\n");
     app.OnReceive(10054, *app.pMainSocket);
-    ExpectStatus(Cls::UError, Format("** Receive error [%08X]: Connection reset by peer",
-                                     app.pMainSocket->Id()));
+    ExpectShown("", Cls::UError,
+                Format("** Receive error [%08X]: Connection reset by peer", app.pMainSocket->Id()));
     EXPECT_TRUE(Parsed().empty());
 }
 

@@ -2,8 +2,14 @@
 // transcripts of the status window and the bytes on the scripted socket.
 #include <set>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "common/Random.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "session/Timers.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {
@@ -32,12 +38,12 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_FALSE(app.connect_enabled);
     EXPECT_TRUE(app.disconnect_enabled);
     EXPECT_FALSE(host.surface.connectCommand);
-    EXPECT_EQ(StatusTexts(),
+    EXPECT_EQ(Lines(""),
               (Texts{"-- Ident socket Create", ">> STARTING", "-- (StartSocket) Create",
                      "** Connecting to irc.example (6667)", "-- (StartSocket) Connect",
                      "-- Connect socket reply (Operation would block)", ">> CONNECTING"}))
         << Transcript();
-    ExpectStatus(Cls::Flow, "** Connecting to irc.example (6667)");
+    ExpectShown("", Cls::Flow, "** Connecting to irc.example (6667)");
     EXPECT_EQ(server->sent, "");
 
     host.clock.now += 60;
@@ -85,27 +91,27 @@ TEST_F(ConnectionTest, MissingSettingsShowABoxAndOpenNothing) {
 
 TEST_F(ConnectionTest, WrongStatesChangeNothing) {
     app.connection.OnButtonDisconnect();
-    ExpectStatus(Cls::Error, "(OnButtonDisconnect) Wrong state IDLE");
+    ExpectShown("", Cls::Error, "(OnButtonDisconnect) Wrong state IDLE");
 
     auto server = PressConnect();
     std::size_t sockets = host.sockets.all.size();
     app.connection.OnButtonConnect();
-    ExpectStatus(Cls::Error, "(OnButtonConnect) Wrong state CONNECTING");
+    ExpectShown("", Cls::Error, "(OnButtonConnect) Wrong state CONNECTING");
     app.connection.StartSocket("other.example", 7000, "");
-    ExpectStatus(Cls::Error, "** (StartSocket) Wrong state CONNECTING");
+    ExpectShown("", Cls::Error, "** (StartSocket) Wrong state CONNECTING");
     EXPECT_EQ(host.sockets.all.size(), sockets);
     EXPECT_EQ(app.last_server_address, "irc.example");
 
     server->Connected(0);
     server->sent.clear();
     app.OnConnect(0, *app.pMainSocket);
-    ExpectStatus(Cls::Error, "** (OnConnect) Wrong state CONNECTED");
+    ExpectShown("", Cls::Error, "** (OnConnect) Wrong state CONNECTED");
     EXPECT_EQ(server->sent, "");
     EXPECT_EQ(app.ircstatus, CONNECTED);
 
     app.connection.Disconnect();
     app.OnClose(0, *app.pMainSocket);
-    ExpectStatus(Cls::Error, "** (OnClose) Wrong state IDLE");
+    ExpectShown("", Cls::Error, "** (OnClose) Wrong state IDLE");
     EXPECT_EQ(app.ircstatus, IDLE);
 }
 
@@ -140,7 +146,7 @@ TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
     app.connection.OnButtonConnect();
     for (std::size_t i = sockets; i < host.sockets.all.size(); ++i)
         EXPECT_EQ(host.sockets.all[i]->connectHost, "");
-    ExpectStatus(Cls::UError, "** Unable to connect (Can't assign requested address)");
+    ExpectShown("", Cls::UError, "** Unable to connect (Can't assign requested address)");
     EXPECT_EQ(app.ircstatus, IDLE);
 }
 
@@ -173,7 +179,7 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
     app.settings.AutoReconnect = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::size_t from = StatusTexts().size();
+        std::size_t from = Lines("").size();
         host.sockets.createErrors = {0, c.createError};  // ident, then server
         host.sockets.connectResults = {c.connectResult};
         auto server = PressConnect();
@@ -191,9 +197,9 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
         EXPECT_EQ(app.ircstatus, CONNECTING);
         app.connection.OnButtonDisconnect();
     }
-    ExpectStatus(Cls::UError, "** Unable to create socket (Too many open files)");
-    ExpectStatus(Cls::UError, "** Connection failed: Connection refused");
-    ExpectStatus(Cls::Flow, "** Disconnected");
+    ExpectShown("", Cls::UError, "** Unable to create socket (Too many open files)");
+    ExpectShown("", Cls::UError, "** Connection failed: Connection refused");
+    ExpectShown("", Cls::Flow, "** Disconnected");
 }
 
 TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
@@ -208,13 +214,13 @@ TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
 TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
     app.settings.AutoReconnect = 1;
     auto server = ConnectServer();
-    app.registered = true;  // the welcome arrived
-    std::size_t from = StatusTexts().size();
+    app.connection.MarkRegistered();  // the welcome arrived
+    std::size_t from = Lines("").size();
     server->Closed(10054);
     EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
                                         "** Connecting to irc.example (6667)"}))
         << Transcript();
-    ExpectStatus(Cls::UError, "** Closing: Connection reset by peer");
+    ExpectShown("", Cls::UError, "** Closing: Connection reset by peer");
     EXPECT_TRUE(server->closed);
     EXPECT_EQ(app.reconnect_count, 1);
 
@@ -233,7 +239,7 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
 
     // The user connects again; once welcomed, a reset reconnects again.
     server = ConnectServer();
-    app.registered = true;
+    app.connection.MarkRegistered();
     server->Closed(10054);
     EXPECT_EQ(app.reconnect_count, 1);
     EXPECT_EQ(app.ircstatus, CONNECTING);
@@ -253,7 +259,7 @@ TEST_F(ConnectionTest, CleanCloseReconnectsOnlyWhenAsked) {
         SCOPED_TRACE(again);
         auto server = ConnectServer();
         app.reconnect_after_close = again;
-        std::size_t from = StatusTexts().size();
+        std::size_t from = Lines("").size();
         server->Closed(0);
         Texts expected{"** Disconnected"};
         if (again) expected.push_back("** Connecting to irc.example (6667)");
@@ -276,7 +282,7 @@ TEST_F(ConnectionTest, DisconnectCommand) {
     EXPECT_EQ(app.ircstatus, IDLE);
     EXPECT_TRUE(app.connect_enabled);
     EXPECT_FALSE(app.disconnect_enabled);
-    ExpectStatus(Cls::Flow, "** Disconnected");
+    ExpectShown("", Cls::Flow, "** Disconnected");
 
     // Still connecting: nothing is sent.
     server = PressConnect();
@@ -296,7 +302,7 @@ TEST_F(ConnectionTest, DisconnectStopsTheNotifyTimer) {
 TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto server = PressConnect();
     app.SendLine(app.pMainSocket.get(), "PRIVMSG #x :early", false);
-    ExpectStatus(Cls::UError, "No active connection");
+    ExpectShown("", Cls::UError, "No active connection");
     EXPECT_EQ(server->sent, "");
 
     CIrcSocket file(app);
@@ -305,13 +311,13 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto fileState = host.sockets.Last();
     app.SendLine(&file, "hello", false);
     EXPECT_EQ(fileState->sent, "");
-    ExpectStatus(Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
+    ExpectShown("", Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
 
     CIrcSocket unused(app);
     app.SendLine(&unused, "hello", false);
-    ExpectStatus(Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
+    ExpectShown("", Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
     app.SendLine(nullptr, "hello", false);
-    ExpectStatus(Cls::Error, "ERROR: Send to NULL-socket");
+    ExpectShown("", Cls::Error, "ERROR: Send to NULL-socket");
 
     // Activity is marked even when nothing could be sent.
     host.clock.now += 5;
@@ -324,7 +330,7 @@ TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     app.m_debug_window = true;
     app.SendLine(app.pMainSocket.get(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
     EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
-    auto lines = StatusLines(true);
+    auto lines = Pieces("");
     ASSERT_FALSE(lines.empty());
     EXPECT_TRUE(lines.back().debug);
     EXPECT_EQ(lines.back().colour, ColourOf(Cls::Own));

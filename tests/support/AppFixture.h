@@ -5,7 +5,7 @@
 //   class JoinTest : public test::AppFixture {};
 //   TEST_F(JoinTest, Shows) {
 //       app.output.Print(Server(), "", Cls::Status, "hello");
-//       ExpectShown("", app.output.ColourOf(Cls::Status), "hello");
+//       ExpectShown("", Cls::Status, "hello");
 //   }
 //
 // Write ini files before the start in BeforeStart() of a derived fixture, or
@@ -15,35 +15,16 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/CZorlApp.h"
 #include "support/HeadlessHost.h"
+#include "support/TempDir.h"
 
 namespace zorl::test {
-
-// Makes a new empty directory the working directory for its lifetime and
-// removes it afterwards.
-class TempWorkDir {
-public:
-    TempWorkDir();
-    ~TempWorkDir();
-    TempWorkDir(const TempWorkDir&) = delete;
-    TempWorkDir& operator=(const TempWorkDir&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    // Paths are relative to the directory.
-    void WriteFile(const std::string& name, const std::string& content) const;
-    std::string ReadFile(const std::string& name) const;  // "" when missing
-    bool Exists(const std::string& name) const;
-
-private:
-    std::filesystem::path previous_;
-    std::filesystem::path path_;
-};
 
 // A local time as the clock would report it: LocalTime(2024, 3, 9, 9, 5)
 // formats as "[9:05] " whatever the machine's time zone.
@@ -59,7 +40,15 @@ protected:
     void ReloadSettings(const std::string& zorlIni);
 
     CIrcSocket* Server() { return app.pMainSocket.get(); }
-    Colour ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
+    Colour ColourOf(Cls cls) const;
+
+    // Connect pressed: the server socket, its connect in progress.
+    std::shared_ptr<ScriptedSocketState> PressConnect() {
+        return test::PressConnect(app, host.sockets);
+    }
+    // Connect pressed and the TCP connection up; the registration lines are
+    // already forgotten.
+    std::shared_ptr<ScriptedSocketState> ConnectServer();
 
     // Opens a window the way the incoming handling does, on the server
     // connection; returns its frame.
@@ -67,11 +56,20 @@ protected:
     FrameId OpenChannel(const std::string& name, const std::vector<std::string>& nicks = {});
 
     // The window of a registry name (any letter case, any socket; "" is the
-    // status window): its frame, its recording, its pane text, its pieces.
-    FrameId FrameOf(const std::string& window) const;
-    RecordedFrame* Recorded(const std::string& window);
-    std::string Shown(const std::string& window);
-    std::vector<Piece> Pieces(const std::string& window);
+    // status window): its frame, its recording (null or empty when it is not
+    // open), its pane text, its pieces, its lines without CR LF.
+    FrameId FrameOf(const std::string& window) const { return test::FrameOf(app, window); }
+    RecordedFrame* Recorded(const std::string& window) {
+        return host.surface.Frame(FrameOf(window));
+    }
+    const RecordedFrame& Window(const std::string& window) const {
+        return host.surface.Recording(FrameOf(window));
+    }
+    std::string Shown(const std::string& window) const { return Window(window).Text(); }
+    std::vector<Piece> Pieces(const std::string& window) const { return Window(window).pieces; }
+    std::vector<std::string> Lines(const std::string& window, bool withDebug = false) const {
+        return Window(window).Lines(withDebug);
+    }
     // Registry name -> pane text of every window that shows something.
     std::map<std::string, std::string> AllShown() const;
     // Forgets what every pane showed so far.
@@ -84,8 +82,11 @@ protected:
     void ExpectShown(const std::string& window, Colour colour, const std::string& text) {
         EXPECT_TRUE(Shows(window, colour, text));
     }
-    // Every window with its caption and pieces, for failure messages.
-    std::string Transcript() const;
+    void ExpectShown(const std::string& window, Cls cls, const std::string& text) {
+        EXPECT_TRUE(Shows(window, ColourOf(cls), text));
+    }
+    // Every window, every socket's sent lines and the message boxes.
+    std::string Transcript() const { return test::Transcript(host); }
 
     TempWorkDir dir;
     HeadlessHost host;

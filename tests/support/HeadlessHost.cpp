@@ -1,6 +1,13 @@
 #include "support/HeadlessHost.h"
 
 #include <algorithm>
+#include <sstream>
+
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "common/Text.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 
@@ -91,6 +98,16 @@ private:
 };
 
 }  // namespace
+
+std::vector<std::string> ScriptedSocketState::SentLines() const {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < sent.size();) {
+        std::size_t end = std::min(sent.find("\r\n", at), sent.size());
+        lines.push_back(sent.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
 
 void ScriptedSocketState::Receive(const std::string& chunk) {
     inbound.push_back(chunk);
@@ -202,6 +219,18 @@ std::string RecordedFrame::Text() const {
     return text;
 }
 
+std::vector<std::string> RecordedFrame::Lines(bool withDebug) const {
+    std::vector<std::string> lines;
+    for (const Piece& piece : pieces)
+        if (withDebug || !piece.debug) lines.push_back(WithoutLineEnd(piece.text));
+    return lines;
+}
+
+std::string WithoutLineEnd(std::string text) {
+    if (text.ends_with("\r\n")) text.resize(text.size() - 2);
+    return text;
+}
+
 FrameId RecordingSurface::CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) {
     FrameId id = ++next_;
     RecordedFrame& frame = frames[id];
@@ -239,6 +268,11 @@ void RecordingSurface::AppendPiece(FrameId id, const std::string& text, Colour c
     if (auto hook = onAppend) hook(text);
 }
 
+void RecordingSurface::MarkMention(FrameId id) {
+    RecordedFrame* frame = Frame(id);
+    if (frame && !frame->pieces.empty()) frame->pieces.back().mention = true;
+}
+
 void RecordingSurface::UpdateViews(FrameId id, int hints) {
     if (RecordedFrame* frame = Frame(id)) frame->hints.push_back(hints);
 }
@@ -261,6 +295,70 @@ void RecordingSurface::SetButtonHighlight(int index, Colour colour) {
 RecordedFrame* RecordingSurface::Frame(FrameId id) {
     auto it = frames.find(id);
     return it == frames.end() || it->second.destroyed ? nullptr : &it->second;
+}
+
+const RecordedFrame& RecordingSurface::Recording(FrameId id) const {
+    static const RecordedFrame kNone;
+    auto it = frames.find(id);
+    return it == frames.end() || it->second.destroyed ? kNone : it->second;
+}
+
+// ---- A client on the host ------------------------------------------------------
+
+FrameId FrameOf(const CZorlApp& app, const std::string& window) {
+    if (window.empty()) return app.registry.pStatusFrm;
+    for (const ChannelRecord& record : app.registry.Records())
+        if (EqualsNoCase(record.name, window)) return record.frame;
+    return 0;
+}
+
+std::shared_ptr<ScriptedSocketState> PressConnect(CZorlApp& app, ScriptedSocketFactory& sockets) {
+    const std::size_t before = sockets.all.size();
+    app.connection.OnButtonConnect();
+    for (std::size_t i = sockets.all.size(); i > before; --i)
+        if (!sockets.all[i - 1]->connectHost.empty()) return sockets.all[i - 1];
+    return std::make_shared<ScriptedSocketState>();
+}
+
+namespace {
+
+// Control characters spelled out, so a stray CR or colour code shows.
+std::string Visible(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (static_cast<unsigned char>(c) < 0x20)
+            out += Format("\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string Transcript(const HeadlessHost& host) {
+    std::ostringstream out;
+    out << "---- transcript\n";
+    for (const auto& [id, frame] : host.surface.frames) {
+        out << "[" << HexId(id) << "] type " << frame.type << " \"" << frame.caption << "\""
+            << (frame.destroyed ? " (destroyed)" : "") << "\n";
+        for (const Piece& piece : frame.pieces) {
+            out << "    " << HexId(piece.colour) << (piece.debug ? " debug " : " ") << "\""
+                << Visible(piece.text) << "\"\n";
+        }
+    }
+    for (const auto& socket : host.sockets.all) {
+        if (socket->sent.empty()) continue;
+        out << "---- sent" << (socket->connectHost.empty() ? "" : " to " + socket->connectHost)
+            << "\n";
+        for (const std::string& line : socket->SentLines()) out << "    " << Visible(line) << "\n";
+    }
+    for (const std::string& box : host.dialogs.boxes) out << "message box: " << box << "\n";
+    return out.str();
 }
 
 }  // namespace zorl::test

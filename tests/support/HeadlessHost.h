@@ -1,6 +1,7 @@
 // An in-memory host for the engine: every platform interface, recording
-// everything and answering from presets. Tests, benchmarks and fuzzers link
-// it instead of Qt.
+// everything and answering from presets, and the means to drive and read a
+// client on it. Tests, benchmarks and fuzzers link it instead of Qt; it
+// needs no GoogleTest.
 #pragma once
 
 #include <deque>
@@ -12,6 +13,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
+
+namespace zorl {
+class CZorlApp;
+}
 
 namespace zorl::test {
 
@@ -31,6 +36,8 @@ struct ScriptedSocketState {
     bool listening = false;
     int backlog = 0;
     std::string sent;
+    // What was sent, cut at each CR LF.
+    std::vector<std::string> SentLines() const;
     std::deque<std::string> inbound;  // chunks handed out by Receive, one per call
     bool peerClosed = false;          // Receive returns 0 once inbound is empty
     std::string peerAddress = "127.0.0.1";
@@ -132,6 +139,7 @@ struct Piece {
     std::string text;
     Colour colour = 0;
     bool debug = false;
+    bool mention = false;
 };
 
 struct RecordedFrame {
@@ -146,7 +154,12 @@ struct RecordedFrame {
     std::vector<int> hints;
     // The pane's text: all pieces joined.
     std::string Text() const;
+    // The pane's lines: each piece without its CR LF; debug lines on request.
+    std::vector<std::string> Lines(bool withDebug = false) const;
 };
+
+// A piece of output as a line: `text` without a trailing CR LF.
+std::string WithoutLineEnd(std::string text);
 
 struct RecordedButton {
     bool exists = false;
@@ -162,6 +175,7 @@ public:
     void Activate(FrameId frame) override;
     bool IsMaximized(FrameId frame) const override;
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
     void SetButton(int index, const std::string& caption) override;
     void RemoveButton(int index) override;
@@ -172,7 +186,9 @@ public:
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
 
-    RecordedFrame* Frame(FrameId id);
+    RecordedFrame* Frame(FrameId id);  // null when not open
+    // What the frame recorded; an empty recording when it is not open.
+    const RecordedFrame& Recording(FrameId id) const;
     std::map<FrameId, RecordedFrame> frames;
     RecordedButton buttons[50];
     std::string mainTitle;
@@ -201,5 +217,20 @@ struct HeadlessHost {
     RecordingSurface surface;
     Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
 };
+
+// ---- A client on the host ------------------------------------------------------
+// Its window surface, and perhaps its sockets, are the host's.
+
+// The frame of a window by its registry name (any letter case, any
+// connection; "" is the status window); 0 when it is not open.
+FrameId FrameOf(const CZorlApp& app, const std::string& window);
+
+// Presses Connect; returns the socket it asked to connect (its connect in
+// progress), or a detached stand-in when none was asked.
+std::shared_ptr<ScriptedSocketState> PressConnect(CZorlApp& app, ScriptedSocketFactory& sockets);
+
+// Every frame with its caption and pieces, the lines each scripted socket
+// sent and the message boxes shown: what a failed expectation prints.
+std::string Transcript(const HeadlessHost& host);
 
 }  // namespace zorl::test

@@ -2,18 +2,18 @@
 #include <gtest/gtest.h>
 
 #include "UiHarness.h"
+#include "app/Settings.h"
 #include "ui/NicksView.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {
 
 using ui::CNicksView;
 
-class NickList : public ::testing::Test {
+class NickList : public ChannelWindowTest {
 protected:
-    UiHarness h;
-    UiHarness::Window w = h.Open("#chan", kWindowChannel);
-
     CNicksView* Nicks() { return w.widget->Nicks(); }
     QStringList Shown() {
         QStringList rows;

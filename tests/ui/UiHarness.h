@@ -4,35 +4,29 @@
 // directory, which is the configuration directory.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "support/HeadlessHost.h"
+#include "support/TempDir.h"
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/QtWindowSurface.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 
-class WorkingDirectory {
-public:
-    WorkingDirectory() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
-    ~WorkingDirectory() { QDir::setCurrent(previous_); }
-    std::string Path() const { return dir_.path().toStdString() + "/"; }
-
-private:
-    QTemporaryDir dir_;
-    QString previous_;
-};
-
 struct UiHarness {
-    WorkingDirectory cwd;
+    TempWorkDir cwd;
     HeadlessHost host;
     ui::CMainFrame main;
     ui::QtWindowSurface surface{main};
@@ -41,7 +35,7 @@ struct UiHarness {
     CZorlApp app{platform};
 
     UiHarness() {
-        app.ini.SetDirectory(cwd.Path());
+        app.ini.SetDirectory(cwd.Path().string() + "/");
         surface.Attach(app);
         app.colours.Build();
         main.resize(900, 600);
@@ -77,19 +71,15 @@ struct UiHarness {
     }
 
     // Connects the server socket through the scripted host.
-    ScriptedSocketState* Connect() {
+    std::shared_ptr<ScriptedSocketState> Connect() {
         app.settings.m_user_mynick = "me";
         app.settings.User = "me";
         app.settings.RealName = "Me";
         app.settings.m_server_address = "irc.example.net";
         app.settings.m_server_ports = "6667";
-        app.connection.OnButtonConnect();
-        for (const auto& socket : host.sockets.all) {
-            if (socket->connectHost != "irc.example.net") continue;
-            socket->Connected(0);
-            return socket.get();
-        }
-        return nullptr;
+        auto server = PressConnect(app, host.sockets);
+        server->Connected(0);
+        return server;
     }
 };
 
@@ -111,5 +101,12 @@ inline void Click(QWidget* widget, QPoint at, QEvent::Type type = QEvent::MouseB
                       Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
+
+// A harness with one channel window, #chan, for tests of its panes.
+class ChannelWindowTest : public ::testing::Test {
+protected:
+    UiHarness h;
+    UiHarness::Window w = h.Open("#chan", kWindowChannel);
+};
 
 }  // namespace zorl::test

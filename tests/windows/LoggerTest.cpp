@@ -4,9 +4,14 @@
 
 #include <filesystem>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
 #include "support/AppFixture.h"
 #include "windows/Logger.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
@@ -134,13 +139,13 @@ TEST_F(Logging, UnwritableLogIsReportedAndTheLineStillShown) {
     ClearPanes();
     app.output.Print(Server(), "#c", Cls::Normal, "<bob> hi");
     EXPECT_EQ(Shown("#c"), "<bob> hi\r\n");
-    ExpectShown("", ColourOf(Cls::Error),
+    ExpectShown("", Cls::Error,
                 "ERROR: Can't open log file: [" + app.config_dir + "log/#c.log] <bob> hi\r\n");
 }
 
 TEST_F(Logging, UnknownFrameIsReported) {
     app.logger.WriteLog(0x4242, "x");
-    ExpectShown("", ColourOf(Cls::Error), "ERROR: WriteLog: Frm not found (00004242)");
+    ExpectShown("", Cls::Error, "ERROR: WriteLog: Frm not found (00004242)");
 }
 
 }  // namespace

@@ -2,8 +2,12 @@
 // multi-line text, debug output, button lights and the taskbar.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "support/AppFixture.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 namespace {
@@ -133,8 +137,7 @@ TEST_F(Output, ShowOwnEchoesWhatTheUserSent) {
         ClearPanes();
         app.output.ShowOwn(Server(), row.current, row.target, row.kind, "hi");
         EXPECT_EQ(AllShown(), row.expected) << Transcript();
-        for (const auto& [window, text] : row.expected)
-            ExpectShown(window, ColourOf(row.cls), text);
+        for (const auto& [window, text] : row.expected) ExpectShown(window, row.cls, text);
     }
 }
 
@@ -292,12 +295,66 @@ TEST_F(Output, DocumentsRememberTheLastSpeaker) {
     }
 }
 
+TEST_F(Output, LinesThatMentionTheUserAreMarked) {
+    const FrameId chan = OpenChannel("#chan", {"bob", "me"});
+    Open("#other", kWindowChannel, true);  // the user reads another window
+    const ChannelRecord& record = *app.registry.FindByFrame(chan);
+    const struct {
+        const char* what;
+        int kind;
+        const char* text;
+        bool mention;
+    } rows[] = {
+        {"nick first", kKindMessage, "me: hi", true},
+        {"any letter case, between punctuation", kKindMessage, "hi, ME!", true},
+        {"inside formatting codes", kKindMessage, "\x02me\x02 look", true},
+        {"after a colour number", kKindMessage,
+         "\x03"
+         "04me",
+         true},
+        {"inside longer words", kKindMessage, "meme and me_ and ame", false},
+        {"an action", kKindAction, "pokes me", true},
+        {"a notice", kKindNotice, "me?", true},
+        {"a CTCP carries no conversation", kKindCtcp, "PING me", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ClearPanes();
+        app.registry.HighlightButton(record, false);
+        host.surface.flashes = 0;
+        app.output.ShowIncoming(Server(), "bob", "#chan", row.kind, row.text);
+        const std::vector<test::Piece> pieces = Pieces("#chan");
+        ASSERT_EQ(pieces.size(), 1u) << Transcript();
+        EXPECT_EQ(pieces[0].mention, row.mention);
+        EXPECT_EQ(host.surface.buttons[record.buttonnr].highlight,
+                  row.mention ? CWindowRegistry::kMention : CWindowRegistry::kHighlight);
+        EXPECT_EQ(host.surface.flashes, row.mention ? 1 : 0);
+    }
+    // Later lines do not take the mention's colour away until it is seen.
+    app.output.ShowIncoming(Server(), "bob", "#chan", kKindMessage, "plain");
+    EXPECT_EQ(host.surface.buttons[record.buttonnr].highlight, CWindowRegistry::kHighlight);
+    app.output.ShowIncoming(Server(), "bob", "#chan", kKindMessage, "me!");
+    app.output.ShowIncoming(Server(), "bob", "#chan", kKindMessage, "plain");
+    EXPECT_EQ(host.surface.buttons[record.buttonnr].highlight, CWindowRegistry::kMention);
+}
+
+TEST_F(Output, RecentSpeakersCompleteFirst) {
+    const FrameId chan = OpenChannel("#chan", {"alice", "Albert", "@alfred", "me", "amy"});
+    app.output.ShowIncoming(Server(), "alice", "#chan", kKindMessage, "hi");
+    app.output.ShowIncoming(Server(), "ALFRED", "#chan", kKindAction, "waves");
+    const CZorlDoc* doc = app.registry.DocOf(chan);
+    using Nicks = std::vector<std::string>;
+    EXPECT_EQ(doc->NickCompletions("al"), (Nicks{"alfred", "alice", "Albert"}));
+    EXPECT_EQ(doc->NickCompletions("AM"), (Nicks{"amy"}));
+    EXPECT_EQ(doc->NickCompletions("m"), Nicks{});  // never the user
+}
+
 TEST_F(Output, TraceNeedsExtConnect) {
     app.output.Trace("-- Resolving");
     EXPECT_EQ(Shown(""), "");
     app.settings.ExtConnect = 1;
     app.output.Trace("-- Resolving");
-    ExpectShown("", ColourOf(Cls::Flow), "-- Resolving");
+    ExpectShown("", Cls::Flow, "-- Resolving");
 }
 
 }  // namespace

@@ -2,8 +2,14 @@
 // the removal of windows, against the recording window surface.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "session/IrcSocket.h"
+#include "session/Timers.h"
 #include "support/AppFixture.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 namespace {
@@ -344,8 +350,7 @@ TEST_F(WindowRegistry, FailuresWhileDeletingAreReportedAndTheRecordGoes) {
     host.surface.failDestroy = true;
     reg().DeleteChannel(chan);
     host.surface.failDestroy = false;
-    ExpectShown("", ColourOf(Cls::Error),
-                "ERROR: (DeleteFrame) Cant destroy frame(" + HexId(chan) + ")");
+    ExpectShown("", Cls::Error, "ERROR: (DeleteFrame) Cant destroy frame(" + HexId(chan) + ")");
     EXPECT_EQ(reg().IsFrameRegistered(chan), 0);
     EXPECT_EQ(reg().buttoncount, 1);
 }

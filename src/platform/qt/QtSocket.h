@@ -74,7 +74,6 @@ private:
     // Issues the connect to an IPv4 address in network byte order; 0,
     // kWsaWouldBlock or an error code.
     int ConnectTo(uint32_t address);
-    void OnResolved(const std::string& error, uint32_t address, bool found);
     void OnReadable();
     void OnWritable();
     void ArmRead(bool on);

@@ -1,4 +1,7 @@
-// Widget tests run offscreen with one QApplication for the whole binary.
+// The main of the widget and network test binaries: one QApplication for the
+// whole binary, offscreen unless told otherwise. SIGPIPE keeps its default
+// action on purpose: a send that forgets MSG_NOSIGNAL kills the binary
+// instead of passing unnoticed.
 #include <gtest/gtest.h>
 #include <QApplication>
 
