@@ -18,8 +18,8 @@ class IWindowSurface {
 public:
     virtual ~IWindowSurface() = default;
 
-    // Frames. `type` is the registry's window type (0 Default … 5 DccSend).
-    virtual FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) = 0;
+    // Frames, one class per window type.
+    virtual FrameId CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) = 0;
     virtual bool DestroyFrame(FrameId frame) = 0;
     virtual void SetCaption(FrameId frame, const std::string& caption) = 0;
     virtual void Activate(FrameId frame) = 0;

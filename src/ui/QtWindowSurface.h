@@ -46,7 +46,7 @@ public:
     CZorlApp* App() const { return app_; }
     CMainFrame& Main() { return main_; }
 
-    FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) override;
+    FrameId CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) override;
     bool DestroyFrame(FrameId frame) override;
     void SetCaption(FrameId frame, const std::string& caption) override;
     void Activate(FrameId frame) override;

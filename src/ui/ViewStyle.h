@@ -27,7 +27,7 @@ struct FrameContext {
     CZorlDoc* doc = nullptr;
     QtWindowSurface* surface = nullptr;
     FrameId frame = 0;
-    int type = 0;
+    WindowType type = kWindowDefault;
 
     bool Live() const { return app != nullptr && doc != nullptr; }
 };

@@ -35,9 +35,9 @@ public:
         DebugOut(ColourOf(cls), text, withTime);
     }
     void ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
-                 int kind, const std::string& text);
+                 MessageKind kind, const std::string& text);
     void ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
-                      int kind, const std::string& text);
+                      MessageKind kind, const std::string& text);
 
     // Status-window shorthands used by diagnostics.
     void Status(Cls cls, const std::string& text) { Print(nullptr, "", cls, text); }
@@ -50,7 +50,7 @@ public:
 
 private:
     void ShowIncomingLine(CIrcSocket* socket, const std::string& from, const std::string& target,
-                          int kind, const std::string& text);
+                          MessageKind kind, const std::string& text);
     // Print's work on a text the caller owns and keeps alive; it may append
     // the line end to it.
     void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);

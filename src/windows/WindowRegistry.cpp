@@ -17,7 +17,7 @@
 
 namespace zorl {
 
-const char* WindowTypeName(int type) {
+const char* WindowTypeName(WindowType type) {
     switch (type) {
         case kWindowDefault: return "Default";
         case kWindowStatus: return "Status";
@@ -25,8 +25,8 @@ const char* WindowTypeName(int type) {
         case kWindowQuery: return "Query";
         case kWindowDccQuery: return "DccQuery";
         case kWindowDccSend: return "DccSend";
-        default: return "unknown";
     }
+    return "unknown";
 }
 
 CWindowRegistry::CWindowRegistry(CZorlApp& app) : app_(app) {}
@@ -35,8 +35,8 @@ CWindowRegistry::~CWindowRegistry() = default;
 
 // NOTE: the record returned points into the registry's array. It is valid
 // until the next call that can create or remove a window (output, dialogs).
-ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, int type, CIrcSocket* socket,
-                                          bool show) {
+ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType type,
+                                          CIrcSocket* socket, bool show) {
     if (ChannelRecord* existing = FindCR(name, socket)) return existing;
 
     auto doc = std::make_unique<CZorlDoc>(app_, name, type);
@@ -126,7 +126,7 @@ CZorlDoc* CWindowRegistry::GetChannelDoc(const std::string& name) {
 
 ChannelRecord* CWindowRegistry::FindCRBySocket(const CIrcSocket* socket) {
     if (!socket) return nullptr;
-    const int kind = socket->type;
+    const SocketType kind = socket->type;
     if (kind != kSocketDccChat && kind != kSocketDccSendIn && kind != kSocketDccSendOut) {
         return nullptr;
     }
@@ -154,7 +154,7 @@ int CWindowRegistry::IndexOf(FrameId frame) const {
     return -1;
 }
 
-void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, int code) {
+void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCode code) {
     ChannelRecord* record = FindByFrame(frame);
     if (!record) {
         app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateCR: Frm not found (%s)",
@@ -192,7 +192,6 @@ void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, int code
             record->BackScroll = value == "1";
             if (!record->BackScroll) HighlightButton(*record, false);
             break;
-        default: break;
     }
 }
 
@@ -205,19 +204,9 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
     }
     std::string caption = record->title;
     switch (record->type) {
-        case kWindowStatus: {
-            const std::string& nick = app_.settings.m_user_mynick;
-            switch (app_.ircstatus) {
-                case IDLE: break;
-                case STARTING:
-                case CONNECTING: caption += ": " + nick; break;
-                case CONNECTED:
-                    caption += ": " + nick + " on " + app_.settings.m_server_name;
-                    break;
-                default: return;  // an unknown state leaves the caption alone
-            }
+        case kWindowStatus:
+            if (!AddConnectionTo(caption)) return;  // an unknown state leaves it alone
             break;
-        }
         case kWindowChannel:
             // "#x [+nt] : hi", "#x: hi", "#x"
             if (!record->flags.empty()) caption += " [" + record->flags + "] ";
@@ -227,9 +216,23 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
         case kWindowDccQuery:
             if (!record->sender.empty()) caption += " (" + record->sender + ")";
             break;
-        default: break;
+        case kWindowDefault:
+        case kWindowDccSend: break;
     }
     app_.platform.surface.SetCaption(frame, caption);
+}
+
+// "Status", "Status: joe", "Status: joe on irc.example"; false for a state
+// it does not know.
+bool CWindowRegistry::AddConnectionTo(std::string& caption) const {
+    const std::string& nick = app_.settings.m_user_mynick;
+    switch (app_.ircstatus) {
+        case IDLE: return true;
+        case STARTING:
+        case CONNECTING: caption += ": " + nick; return true;
+        case CONNECTED: caption += ": " + nick + " on " + app_.settings.m_server_name; return true;
+    }
+    return false;
 }
 
 void CWindowRegistry::UpdateAllTitles() {

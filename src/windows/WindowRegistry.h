@@ -37,7 +37,8 @@ public:
     explicit CWindowRegistry(CZorlApp& app);
     ~CWindowRegistry();
 
-    ChannelRecord* NewWindow(const std::string& name, int type, CIrcSocket* socket, bool show);
+    ChannelRecord* NewWindow(const std::string& name, WindowType type, CIrcSocket* socket,
+                             bool show);
     ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);
     int CRExists(const std::string& name, const CIrcSocket* socket);
     FrameId GetFrmByNameSocket(const std::string& name, const CIrcSocket* socket);
@@ -49,7 +50,7 @@ public:
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
     CZorlDoc* DocOf(FrameId frame);             // silent; null when the frame has none
     ChannelRecord* FindByFrame(FrameId frame);  // silent GetCRbyFrm
-    void UpdateCR(FrameId frame, const std::string& value, int code);
+    void UpdateCR(FrameId frame, const std::string& value, UpdateCode code);
     void UpdateWindowTitle(FrameId frame);
     void SetActiveWindow(FrameId frame);
     void DeleteChannel(FrameId frame);
@@ -82,6 +83,8 @@ private:
     bool DeleteFrame(FrameId frame);
     void SetButtonCaption(FrameId frame);
     void SetButtonColour(const ChannelRecord& record, Colour colour);
+    // The status caption's connection part.
+    bool AddConnectionTo(std::string& caption) const;
 
     CZorlApp& app_;
     std::vector<ChannelRecord> records_;

@@ -10,7 +10,7 @@
 
 namespace zorl {
 
-CZorlDoc::CZorlDoc(CZorlApp& app, std::string name, int type)
+CZorlDoc::CZorlDoc(CZorlApp& app, std::string name, WindowType type)
     : app_(app), name_(std::move(name)), type_(type) {}
 
 bool CZorlDoc::AppendString(const std::string& text, Colour colour, bool debug) {

@@ -29,11 +29,11 @@ class CZorlDoc {
 public:
     static constexpr std::size_t kHistorySize = 11;
 
-    CZorlDoc(CZorlApp& app, std::string name, int type);
+    CZorlDoc(CZorlApp& app, std::string name, WindowType type);
 
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
-    int Type() const { return type_; }
+    WindowType Type() const { return type_; }
     FrameId Frame() const { return frame_; }
     void SetFrame(FrameId frame) { frame_ = frame; }
 
@@ -69,7 +69,7 @@ private:
 
     CZorlApp& app_;
     std::string name_;
-    int type_;
+    WindowType type_;
     FrameId frame_ = 0;
     std::map<std::string, int> nicks_;
     std::unordered_map<std::string, std::string> lower_to_key_;  // folded nick -> key
