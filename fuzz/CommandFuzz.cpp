@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         else
             typed.push_back(line);
     }
-    fuzz::FuzzClient client({{"aliases.ini", aliases}});
+    fuzz::FuzzClient client(fuzz::Files{{"aliases.ini", aliases}});
     client.GoOnline();
     for (std::string_view line : typed) {
         std::string window;

@@ -64,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     auto [section, keyValue] = fuzz::Cut(write, '\0');
     auto [key, value] = fuzz::Cut(keyValue, '\0');
     const std::string bytes(file);
-    fuzz::FuzzClient client({{"zorl.ini", bytes},
-                             {"servers.ini", bytes},
-                             {"script.ini", bytes},
-                             {"aliases.ini", bytes},
-                             {"popups.ini", bytes}});
+    fuzz::FuzzClient client(fuzz::Files{{"zorl.ini", bytes},
+                                        {"servers.ini", bytes},
+                                        {"script.ini", bytes},
+                                        {"aliases.ini", bytes},
+                                        {"popups.ini", bytes}});
     CIniStore& ini = client.app.ini;
     const std::string s(section), k(key), v(value);
     ini.ReadString(s, k, "");
