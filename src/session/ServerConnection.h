@@ -2,6 +2,7 @@
 // splitting of received bytes, sending, closing and automatic reconnection.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zorl {
@@ -44,6 +45,10 @@ private:
     void SendAll(CIrcSocket& socket, const std::string& data);
 
     CZorlApp& app_;
+    // Lines of this connection generation are being handled (further down
+    // the stack): a nested read only queues its text.
+    bool reading_ = false;
+    uint64_t reading_generation_ = 0;
 };
 
 }  // namespace zorl
