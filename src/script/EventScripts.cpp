@@ -5,6 +5,7 @@
 #include "script/EventScripts.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 #include "script/ScriptText.h"
 #include "session/IrcMessage.h"
 

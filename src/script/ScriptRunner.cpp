@@ -1,6 +1,7 @@
 // The runners: every script text (event, timer, start-up list, EXEC, IF,
 // XLAT) reaches the command interpreter through RunCommandText.
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"

@@ -2,8 +2,10 @@
 // file, lines from the server, what was sent and shown.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "script/EventScripts.h"
 #include "script/ScriptFixture.h"
+#include "session/IrcSocket.h"
 
 namespace zorl {
 namespace {
