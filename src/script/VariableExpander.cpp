@@ -190,7 +190,7 @@ std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
             while (runEnd < text.size() && !isData(runEnd)) ++runEnd;
         }
         // Plain text leaves the required mark as it is.
-        const std::size_t next = std::min(text.find_first_of(starts, i), runEnd);
+        const std::size_t next = std::min(text.substr(0, runEnd).find_first_of(starts, i), runEnd);
         copy(i, next - i);
         i = next;
         if (i == runEnd) continue;

@@ -90,6 +90,8 @@ TEST_F(Events, EachTypeMatchesItsKindOfLine) {
     app.settings.ScriptsQuery = 1;
     Recv(":joe!j@h PRIVMSG me :hello");
     EXPECT_EQ(SentToOut(), Texts{"TEXT"});
+    Recv(":ann!a@h PRIVMSG me :hello");
+    EXPECT_EQ(SentToOut(), Texts{});
 }
 
 TEST_F(Events, OnlyTheFirstLineWhoseMaskMatchesFiresAndIgnoredTextNever) {
@@ -101,7 +103,7 @@ TEST_F(Events, OnlyTheFirstLineWhoseMaskMatchesFiresAndIgnoredTextNever) {
         "TEXTIN x : *!*@* : /msg #out never\n"
         "TEXTIN mute : *!*@* :\n"
         "TEXTIN mute : *!*@* : /msg #out after mute\n"
-        "ON PART : *!*@* : /msg #out part $nick\n");
+        "ON PART : *!*@* : /msg #out part $nick $channel\n");
     Recv(":bob!b@h PRIVMSG #chan :x");
     EXPECT_EQ(SentToOut(), (Texts{"bob", "twice"}));
     Recv(":joe!j@h PRIVMSG #chan :x");
@@ -113,10 +115,11 @@ TEST_F(Events, OnlyTheFirstLineWhoseMaskMatchesFiresAndIgnoredTextNever) {
     app.IgnoreList.push_back("bob!*@*");
     Recv(":bob!b@h PRIVMSG #chan :x");
     Recv(":bob!b@h PART #chan");
-    EXPECT_EQ(SentToOut(), Texts{"part bob"});
-    // The own part fires once, while the window is still there.
-    Recv(":me!u@h PART #chan");
-    EXPECT_EQ(SentToOut(), Texts{"part me"});
+    EXPECT_EQ(SentToOut(), Texts{"part bob #chan"});
+    // The own part fires once per window, while the window is still there.
+    OpenChannel("#two");
+    Recv(":me!u@h PART #chan,#two");
+    EXPECT_EQ(SentToOut(), (Texts{"part me #chan", "part me #two"}));
 }
 
 // Whatever a stranger writes reaches the channel as one message with the
