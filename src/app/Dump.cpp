@@ -5,6 +5,7 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "config/IniStore.h"
 #include "script/Aliases.h"
 #include "script/ScriptFile.h"
 #include "session/IrcSocket.h"

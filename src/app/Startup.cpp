@@ -5,7 +5,16 @@
 #include <system_error>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "common/Random.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
+#include "script/Aliases.h"
+#include "script/EventScripts.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
@@ -30,16 +39,9 @@ void CZorlApp::InitInstance() { LoadSettings(); }
 void CZorlApp::LoadSettings() {
     // 1. The run-time state, and the server connection's socket object.
     m_debug_window = false;
-    ircstatus = IDLE;
     TimerHandle = 0;
     registry.pLastFrm = 0;
-    reconnect_after_close = false;
-    reconnect_count = 0;
-    connect_enabled = true;
-    disconnect_enabled = false;
-    // Windows of the connection refer to this object: it is made only once.
-    if (!pMainSocket) pMainSocket = std::make_unique<CIrcSocket>(*this);
-    pMainSocket->type = kSocketNone;
+    connection.ResetState();
     random.Seed(platform.clock.TickCount());
 
     // 2, 3. Folders and files; failures here show up later, where they are used.

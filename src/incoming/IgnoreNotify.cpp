@@ -1,6 +1,7 @@
 #include "incoming/IgnoreNotify.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"

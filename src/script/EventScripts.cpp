@@ -2,6 +2,8 @@
 #include "script/EventScripts.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 

@@ -10,6 +10,7 @@
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
 #include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/EventScripts.h"

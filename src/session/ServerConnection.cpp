@@ -7,10 +7,19 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
+#include "common/Random.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/Timers.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
@@ -193,6 +202,37 @@ void CServerConnection::Disconnect() {
     app_.pMainSocket->Close();
     app_.ident.Close();
     if (app_.timers.Running(3)) app_.timers.StopTimer(3);
+}
+
+void CServerConnection::ResetState() {
+    app_.ircstatus = IDLE;
+    app_.reconnect_after_close = false;
+    app_.reconnect_count = 0;
+    app_.connect_enabled = true;
+    app_.disconnect_enabled = false;
+    // Windows of the connection refer to this object: it is made only once.
+    if (!app_.pMainSocket) app_.pMainSocket = std::make_unique<CIrcSocket>(app_);
+    app_.pMainSocket->type = kSocketNone;
+}
+
+void CServerConnection::MarkRegistered() { app_.registered = true; }
+
+void CServerConnection::SetOwnNick(const std::string& nick) {
+    app_.settings.m_user_mynick = nick;
+    app_.ini.WriteString("USER", "Nick", nick);
+    app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
+}
+
+void CServerConnection::SwitchServer(const std::string& address, const std::string& ports) {
+    CSettings& settings = app_.settings;
+    settings.m_server_address = address;
+    settings.m_server_name = address;
+    settings.m_server_ports = ports;
+    app_.reconnect_after_close = true;
+    if (app_.ircstatus == IDLE)
+        OnButtonConnect();
+    else if (app_.ircstatus == CONNECTED)
+        SendLine(app_.pMainSocket.get(), "QUIT :" + settings.Quit, false);
 }
 
 void CServerConnection::SetState(int state) {

@@ -1,15 +1,19 @@
 // The single server connection: its state machine, registration, line
 // splitting of received bytes, sending, closing and automatic reconnection.
+//
+// The connection state kept in CZorlApp (ircstatus, registered, the own
+// nick, the chosen server, the reconnect flags) is written only here, through
+// the operations below; everything else reads it.
 #pragma once
 
 #include <string>
+
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
-
-enum ConnectionState : int { IDLE = 0, STARTING = 1, CONNECTING = 2, CONNECTED = 3 };
 
 class CServerConnection {
 public:
@@ -25,6 +29,18 @@ public:
     void SetState(int state);
     std::string StateName() const;
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
+
+    // The run-time state of a fresh start: idle, nothing to reconnect, and
+    // the server socket object that the status window is registered under.
+    void ResetState();
+    // The server's welcome (001): the session is registered.
+    void MarkRegistered();
+    // The own nick, kept in zorl.ini and shown in the status caption.
+    void SetOwnNick(const std::string& nick);
+    // Makes `address` with `ports` the chosen server and connects to it. A
+    // connected session quits first and connects again when the server
+    // closes it.
+    void SwitchServer(const std::string& address, const std::string& ports);
     static std::string WsaErrorText(int code);
 
     // Notifications for the server socket (type Normal or None).

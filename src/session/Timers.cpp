@@ -3,9 +3,12 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "common/Random.h"
 #include "common/TimeText.h"
 #include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
 #include "script/EventScripts.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"

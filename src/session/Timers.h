@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 

@@ -7,6 +7,8 @@
 
 #include "LiveClient.h"
 #include "common/Format.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {

@@ -1,5 +1,10 @@
 #include "LiveClient.h"
 
+#include "app/Settings.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 namespace zorl::test {
 
 LiveClient::LiveClient(const std::string& nick) {

@@ -4,8 +4,11 @@
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptFixture.h"
+#include "session/LineParser.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

@@ -2,7 +2,9 @@
 // send and when, started by the TIMER and IDLETIMER commands.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "script/ScriptFixture.h"
+#include "session/LineParser.h"
 #include "session/Timers.h"
 
 namespace zorl {

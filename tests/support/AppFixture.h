@@ -40,7 +40,7 @@ protected:
     void ReloadSettings(const std::string& zorlIni);
 
     CIrcSocket* Server() { return app.pMainSocket.get(); }
-    Colour ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
+    Colour ColourOf(Cls cls) const;
 
     // Connect pressed: the server socket, its connect in progress.
     std::shared_ptr<ScriptedSocketState> PressConnect() {

@@ -6,11 +6,16 @@
 #include <QToolBar>
 
 #include "UiHarness.h"
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "session/IrcSocket.h"
 #include "ui/AboutBox.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {
