@@ -7,7 +7,7 @@
 #include "common/Format.h"
 #include "config/IniStore.h"
 #include "script/Aliases.h"
-#include "script/ScriptFile.h"
+#include "script/EventScripts.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "session/Timers.h"
@@ -59,7 +59,7 @@ public:
                 Format("%d %-10s running=%d on=%d ticks=%d time=%d (fixed %d random %d) cont=%d "
                        "window=%s command=%s",
                        id, kNames[id], t.running, t.on, t.ticks, t.time, t.fixed, t.random, t.cont,
-                       HexId(t.window).c_str(), t.command.c_str()));
+                       HexId(t.window).c_str(), t.command.Text().c_str()));
         }
     }
 
@@ -93,8 +93,8 @@ public:
     void Scripts() {
         Line("Scripts:");
         int n = 0;
-        for (const std::string& line : ReadSectionLines(app_.ini, kScriptFile, "Script"))
-            if (!line.empty() && line[0] != ';') Line(Format("%02d  %s", n++, line.c_str()));
+        for (const std::string& line : app_.events.ScriptLines())
+            Line(Format("%02d  %s", n++, line.c_str()));
     }
 
     void Ignore() {

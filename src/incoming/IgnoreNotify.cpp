@@ -20,24 +20,6 @@ std::vector<std::string> Words(std::string_view text) {
     return words;
 }
 
-// The words of a command text as a script line's parameters: the first is
-// the command, a word that begins with ":" takes the rest of the text.
-//   "/msg $nick :welcome back" -> command "/msg", params {"$nick", "welcome back"}
-void TakeApartLikeALine(IrcMessage& message, std::string_view text) {
-    Split word = SplitWord(text);
-    message.command = word.head;
-    for (std::string_view rest = word.tail; !rest.empty();) {
-        if (rest[0] == ':') {
-            message.params.emplace_back(rest.substr(1));
-            break;
-        }
-        word = SplitWord(rest);
-        message.params.emplace_back(word.head);
-        rest = word.tail;
-    }
-    message.flags |= kHasParams;
-}
-
 }  // namespace
 
 void CIgnoreNotify::LoadIgnoreList() {
@@ -138,17 +120,31 @@ void CIgnoreNotify::ProcessIsonReply(bool full) {
 }
 
 // In the command «/msg $nick welcome back», $nick is the nick as the server
-// wrote it and $me the own nick; there is no $channel.
+// wrote it (data, like every value a message puts in) and $me the own nick;
+// there is no $channel. The command's own words are $1 $2 ...
 void CIgnoreNotify::RunNotifyCommand(const std::string& nick) {
     auto entry = NotifyList.find(ToLower(nick));
     if (entry == NotifyList.end() || entry->second.empty()) return;
-    const std::string command = entry->second;
+    const ScriptText command = ScriptText::Own(entry->second);
     IrcMessage message;
-    message.flags = kGeneralVariables | kHasNick | kHasMe;
+    message.flags = kGeneralVariables | kHasNick | kHasMe | kHasParams;
     message.me = app_.settings.m_user_mynick;
     message.nick = nick;
-    TakeApartLikeALine(message, command);
-    app_.events.RunCommandText(app_.registry.pStatusFrm, command, message);
+    OwnedFields fields;
+    fields.nick = ScriptText::Data(nick);
+    Split word = SplitWord(command.Text());
+    message.command = word.head;
+    for (std::string_view rest = word.tail; !rest.empty();) {
+        if (rest[0] == ':') {
+            fields.params.push_back(command.Of(rest.substr(1)));
+            break;
+        }
+        word = SplitWord(rest);
+        fields.params.push_back(command.Of(word.head));
+        rest = word.tail;
+    }
+    for (const ScriptText& param : fields.params) message.params.push_back(param.Text());
+    app_.events.RunCommandText(app_.registry.pStatusFrm, command, message, &fields);
 }
 
 }  // namespace zorl

@@ -7,6 +7,7 @@
 #include "script/Aliases.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/VariableExpander.h"
 #include "session/IrcSocket.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -14,9 +15,8 @@
 namespace zorl {
 namespace {
 
-std::string DropColon(std::string_view text) {
-    if (text.starts_with(':')) text.remove_prefix(1);
-    return std::string(text);
+ScriptText DropColon(const ScriptText& text) {
+    return !text.empty() && text[0] == ':' ? text.Sub(1) : text;
 }
 
 // Lines run on the server connection (or in a window without one) and on
@@ -34,12 +34,14 @@ bool CanCarryLines(const CIrcSocket* socket) {
 
 }  // namespace
 
-void TakeApart(IrcMessage& message, const std::string& line) {
-    Split first = SplitWord(line);
+void TakeApart(IrcMessage& message, OwnedFields& fields, const ScriptText& line) {
+    Split first = SplitWord(line.Text());
     Split second = SplitWord(first.tail);
+    fields.nick = DropColon(line.Of(second.head));
+    fields.params = {line, DropColon(line.Of(first.tail)), DropColon(line.Of(second.tail))};
     message.command = ToLower(first.head);
-    message.nick = DropColon(second.head);
-    message.params = {line, DropColon(first.tail), DropColon(second.tail)};
+    message.nick = fields.nick.Text();
+    message.params = {line.Text(), fields.params[1].Text(), fields.params[2].Text()};
 }
 
 std::string CommandLine::Expand(const std::string& text) {
@@ -54,7 +56,7 @@ void CommandLine::Echo(int kind, const std::string& text) {
     app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
 }
 
-void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
+void CCommandInterpreter::SendScript(FrameId frame, const ScriptText& line) {
     if (!app_.registry.IsFrameRegistered(frame)) {
         app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: SendString: Frm not found");
         return;
@@ -62,14 +64,14 @@ void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
     const ChannelRecord* record = app_.registry.GetCRbyFrm(frame);
     if (!record || !CanCarryLines(record->socket)) return;
 
-    CommandLine command{app_, frame, record->type, record->socket, {}};
+    CommandLine command{app_, frame, record->type, record->socket, {}, {}};
     command.message.flags = kCommandFlags;
     command.message.channel = record->name;
     command.message.me = app_.settings.m_user_mynick;
     if (!ApplyAliases(command, line)) return;
 
     IrcMessage& message = command.message;
-    if (!message.command.starts_with('/')) {
+    if (!message.command.starts_with('/') || CommandWordIsData(command)) {
         SendPlainText(command);
         return;
     }
@@ -80,12 +82,14 @@ void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
 
 // Replaces the line while its first word is an alias. The replacement is
 // expanded against the line it replaces, so in '/J /JOIN $nick' the $nick
-// is the first argument typed after '/j'. False when nothing is left to do.
-bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
+// is the first argument typed after '/j'. A first word that holds data
+// names no alias. False when nothing is left to do.
+bool CCommandInterpreter::ApplyAliases(CommandLine& command, ScriptText text) {
     IrcMessage& message = command.message;
     for (int round = 0;; ++round) {
-        if (TrimLeft(text).empty()) return false;
-        TakeApart(message, text);
+        if (TrimLeft(text.Text()).empty()) return false;
+        TakeApart(message, command.fields, text);
+        if (CommandWordIsData(command)) return true;
         const std::string* found = app_.aliases.Find(message.command);
         if (!found) return true;
         if (round == kMaxAliasDepth) {
@@ -94,8 +98,7 @@ bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
                                kMaxAliasDepth);
             return false;
         }
-        std::string replacement = *found;
-        text = app_.ExpandVariables(message, replacement);
+        text = app_.expander.ExpandScript(message, ScriptText::Own(*found), &command.fields);
         if (text.size() > kMaxAliasText) {
             app_.output.PrintF(nullptr, "", Cls::Error,
                                "ERROR: SendString: alias text longer than %zu characters, line "
@@ -104,6 +107,13 @@ bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
             return false;
         }
     }
+}
+
+// The first word of the line, as TakeApart found it, holds data.
+bool CCommandInterpreter::CommandWordIsData(const CommandLine& command) {
+    const ScriptText& line = command.LineText();
+    std::string_view word = SplitWord(line.Text()).head;
+    return line.HasData(static_cast<std::size_t>(word.data() - line.Text().data()), word.size());
 }
 
 // A line without a command word goes to the window's channel or peer, with

@@ -1,6 +1,7 @@
 // The local commands that make the client scriptable: output, sounds and
 // boxes, running script text, user variables, programs and the ignore list.
-#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/CZorlApp.h"
 #include "app/Dump.h"
@@ -15,56 +16,86 @@
 #include "script/CommandTable.h"
 #include "script/EventScripts.h"
 #include "script/ScriptFile.h"
+#include "script/ScriptText.h"
+#include "script/VariableExpander.h"
 #include "windows/Output.h"
 
 namespace zorl {
 namespace {
 
-// EXEC, IF and XLAT run lines that may run them again: a section that
-// executes itself, or a few that execute each other many times over. The
-// nesting and the lines one typed or scripted command may run are bounded,
-// far above what a real script does.
-constexpr int kMaxNesting = 16;
-constexpr int kMaxLinesPerCommand = 4096;
-int nesting = 0;
-int linesRun = 0;
-
-void RunNested(CommandLine& command, const char* name, const std::string& line) {
-    if (nesting == 0) linesRun = 0;
-    if (nesting >= kMaxNesting || linesRun >= kMaxLinesPerCommand) {
-        if (nesting >= kMaxNesting || linesRun++ == kMaxLinesPerCommand)
-            command.app.output.PrintF(nullptr, "", Cls::Error,
-                                      "ERROR: %s: scripts run too deep or too long, line dropped",
-                                      name);
-        return;
+// The words of script text split at the author's blanks only: a value a
+// message put in stays one word, however many blanks it holds.
+//   own "-e " + data "a b"  ->  "-e", "a b"
+std::vector<ScriptText> OwnWords(const ScriptText& text) {
+    std::vector<ScriptText> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ' && !text.IsData(i)) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !(text[end] == ' ' && !text.IsData(end))) ++end;
+        words.push_back(text.Sub(i, end - i));
+        i = end;
     }
-    ++linesRun;
-    ++nesting;
-    command.app.events.RunScriptLine(command.frame, line);
-    --nesting;
+    return words;
 }
 
-// An operand of a condition: «"a b" rest» or «word rest». Null when the
-// quote is not closed or, for a word, no blank follows it.
-struct Operand {
-    std::string text;
-    std::string_view rest;
+// The condition of IF, read from the author's own quotes and blanks: a
+// value a message put in is one operand at most, never the operator.
+class Condition {
+public:
+    explicit Condition(const ScriptText& text) : t_(text) {}
+
+    // «"a b" rest» or «word rest». False when a quote is not closed or, with
+    // `needsRest`, no blank follows the word.
+    bool TakeOperand(std::string& operand, bool needsRest) {
+        if (pos_ < t_.size() && t_[pos_] == '"' && !t_.IsData(pos_)) {
+            const std::size_t close = FindOwn('"', pos_ + 1);
+            if (close == std::string::npos) return false;
+            operand = t_.Text().substr(pos_ + 1, close - pos_ - 1);
+            pos_ = close + 1;
+        } else {
+            const std::size_t blank = FindOwn(' ', pos_);
+            if (blank == std::string::npos && needsRest) return false;
+            const std::size_t end = blank == std::string::npos ? t_.size() : blank;
+            operand = t_.Text().substr(pos_, end - pos_);
+            pos_ = end;
+        }
+        while (pos_ < t_.size() && t_[pos_] == ' ') ++pos_;
+        return true;
+    }
+    // One character of the author's own, followed by a blank.
+    bool TakeOperator(char& op) {
+        const std::size_t blank = FindOwn(' ', pos_);
+        if (blank != pos_ + 1 || t_.IsData(pos_)) return false;
+        op = t_[pos_];
+        pos_ = blank;
+        while (pos_ < t_.size() && t_[pos_] == ' ') ++pos_;
+        return true;
+    }
+
+private:
+    std::size_t FindOwn(char c, std::size_t from) const {
+        for (std::size_t i = from; i < t_.size(); ++i)
+            if (t_[i] == c && !t_.IsData(i)) return i;
+        return std::string::npos;
+    }
+
+    const ScriptText& t_;
+    std::size_t pos_ = 0;
 };
-
-std::optional<Operand> TakeOperand(std::string_view text, bool needsRest) {
-    if (text.starts_with('"')) {
-        std::size_t close = text.find('"', 1);
-        if (close == std::string_view::npos) return {};
-        return Operand{std::string(text.substr(1, close - 1)), TrimLeft(text.substr(close + 1))};
-    }
-    Split word = SplitWord(text);
-    if (needsRest && !word.found) return {};
-    return Operand{std::string(word.head), word.tail};
-}
 
 // "abc" < "ABD" and the like compare as lower-case texts.
 int CompareNoCase(const std::string& a, const std::string& b) {
     return ToLower(a).compare(ToLower(b));
+}
+
+// Expands the author's own variables of `text` against the command line;
+// what a message put in is shown as it is.
+std::string ExpandOwn(CommandLine& command, const ScriptText& text) {
+    return command.app.expander.ExpandScript(command.message, text, &command.fields).Text();
 }
 
 }  // namespace
@@ -75,7 +106,8 @@ void NotifyCommand(CommandLine& command) { command.app.ignoreNotify.RequestIson(
 void BeepCommand(CommandLine& command) { command.app.platform.sound.Beep(); }
 
 void MboxCommand(CommandLine& command) {
-    command.app.platform.dialogs.MessageBox(command.Expand(command.Args()), BoxIcon::Information);
+    command.app.platform.dialogs.MessageBox(ExpandOwn(command, command.ArgsText()),
+                                            BoxIcon::Information);
 }
 
 // ECHO [colour] [#window] text: '/ECHO 4 #chan hello' prints "hello" in
@@ -84,19 +116,21 @@ void MboxCommand(CommandLine& command) {
 void EchoCommand(CommandLine& command) {
     std::string window = command.Channel();
     Colour colour = 1;
-    std::string text = command.Args();
-    Split first = SplitWord(text);
-    if (Atoi(first.head) != 0) {
+    ScriptText text = command.ArgsText();
+    Split first = SplitWord(text.Text());
+    if (Atoi(first.head) != 0 && !text.Of(first.head).HasData()) {
         auto found = command.app.colours.irc.find(std::string(first.head));
         if (found != command.app.colours.irc.end()) colour = found->second;
-        text = std::string(first.tail);
+        ScriptText rest = text.Of(first.tail);
+        text = std::move(rest);
     }
-    if (text.starts_with('#') || text.starts_with('&')) {
-        Split name = SplitWord(text);
+    if (!text.empty() && (text[0] == '#' || text[0] == '&') && !text.IsData(0)) {
+        Split name = SplitWord(text.Text());
         window = std::string(name.head);
-        text = std::string(name.tail);
+        ScriptText rest = text.Of(name.tail);
+        text = std::move(rest);
     }
-    command.app.output.Print(command.socket, window, colour, command.Expand(text));
+    command.app.output.Print(command.socket, window, colour, ExpandOwn(command, text));
 }
 
 // EXEC section: each line of the section of script.ini that is not empty
@@ -105,7 +139,7 @@ void ExecCommand(CommandLine& command) {
     for (const std::string& line :
          ReadSectionLines(command.app.ini, kScriptFile, command.Target())) {
         if (line.empty() || line[0] == ';') continue;
-        RunNested(command, "EXEC", line);
+        command.app.events.RunScriptLine(command.frame, line);
     }
 }
 
@@ -113,25 +147,25 @@ void ExecCommand(CommandLine& command) {
 // Operands are words or "quoted texts"; the operators compare without regard
 // to case, except "*" (contains) and "@" (a nick!user@host matches a mask).
 void IfCommand(CommandLine& command) {
-    const std::string& args = command.Args();
-    const std::size_t open = args.find('(');
-    const std::size_t close = args.find(')');
-    if (open == std::string::npos || close == std::string::npos || close < open) return;
-    const std::string body(TrimLeft(std::string_view(args).substr(close + 1)));
-    const std::string_view condition =
-        Trim(std::string_view(args).substr(open + 1, close - open - 1));
+    const ScriptText& args = command.ArgsText();
+    std::size_t open = std::string::npos, close = std::string::npos;
+    for (std::size_t i = 0; i < args.size() && close == std::string::npos; ++i) {
+        if (args.IsData(i)) continue;
+        if (args[i] == '(' && open == std::string::npos) open = i;
+        if (args[i] == ')') close = i;
+    }
+    if (open == std::string::npos || close == std::string::npos) return;
+    const ScriptText body = args.Sub(close + 1).Trimmed();
+    const ScriptText text = args.Sub(open + 1, close - open - 1).Trimmed();
 
-    std::optional<Operand> left = TakeOperand(condition, true);
-    if (!left) return;
-    Split op = SplitWord(left->rest);
-    if (!op.found) return;
-    std::optional<Operand> right = TakeOperand(op.tail, false);
-    if (!right || op.head.size() != 1) return;
-
-    const std::string& a = left->text;
-    const std::string& b = right->text;
+    Condition condition(text);
+    std::string a, b;
+    char op = 0;
+    if (!condition.TakeOperand(a, true) || !condition.TakeOperator(op) ||
+        !condition.TakeOperand(b, false))
+        return;
     bool holds = false;
-    switch (op.head[0]) {
+    switch (op) {
         case '=': holds = EqualsNoCase(a, b); break;
         case '!': holds = !EqualsNoCase(a, b); break;
         case '<': holds = CompareNoCase(a, b) < 0; break;
@@ -141,7 +175,7 @@ void IfCommand(CommandLine& command) {
         case '@': holds = MatchMask(command.Expand(a), command.Expand(b)); break;
         default: break;
     }
-    if (holds) RunNested(command, "IF", body);
+    if (holds) command.app.events.RunScriptLine(command.frame, body);
 }
 
 // SET xN value: user variable N (1 to 10), read as $xN by scripts.
@@ -159,7 +193,8 @@ void DumpCommand(CommandLine& command) { DumpVariables(command.app); }
 // the Master setting, as it lets a line build and run any other.
 void XlatCommand(CommandLine& command) {
     if (command.app.settings.Master == 0) return;
-    RunNested(command, "XLAT", command.Expand(command.Args()));
+    command.app.events.RunScriptLine(command.frame,
+                                     ScriptText::Own(command.Expand(command.Args())));
 }
 
 // SYSTEM program [parameters]: the parameters are split at blanks and each
@@ -167,11 +202,18 @@ void XlatCommand(CommandLine& command) {
 void SystemCommand(CommandLine& command) {
     if (command.Args().empty()) return;
     const std::string program = command.Target();
+    CZorlApp& app = command.app;
+    if (command.fields.nick.HasData()) {
+        app.output.PrintF(nullptr, "", Cls::UError,
+                          "Not started: %s (the program name comes from a message)",
+                          program.c_str());
+        return;
+    }
     std::vector<std::string> arguments;
-    ForEachWord(command.ArgsAfterTarget(),
-                [&](std::string_view word) { arguments.emplace_back(word); });
-    if (!command.app.platform.shell.Execute(program, arguments))
-        command.app.output.PrintF(nullptr, "", Cls::UError, "Cannot start %s", program.c_str());
+    for (const ScriptText& word : OwnWords(command.ArgsAfterTargetText()))
+        arguments.push_back(word.Text());
+    if (!app.platform.shell.Execute(program, arguments))
+        app.output.PrintF(nullptr, "", Cls::UError, "Cannot start %s", program.c_str());
 }
 
 // IGNORE mask: ignored from now on and in zorl.ini for the next start.

@@ -18,18 +18,19 @@ struct TimerRequest {
     std::string_view fixed;
     std::string_view random;
     bool cont = false;
-    std::string command;
+    ScriptText command;
 };
 
 // «30 10 C /PRIVMSG #x ping» -> 30, 10, continuous, "/PRIVMSG #x ping".
 // The second word is the random part whatever it is: in '/TIMER 30
 // /PRIVMSG #x ping' it is "/PRIVMSG" (0 seconds) and the command "#x ping".
-TimerRequest ReadRequest(const std::string& args) {
-    Split fixed = SplitWord(args);
+// What a message put into the command stays data when the timer runs it.
+TimerRequest ReadRequest(const ScriptText& args) {
+    Split fixed = SplitWord(args.Text());
     Split random = SplitWord(fixed.tail);
     Split mode = SplitWord(random.tail);
     TimerRequest request{fixed.head, random.head, EqualsNoCase(mode.head, "C"), {}};
-    request.command = std::string(request.cont ? mode.tail : random.tail);
+    request.command = args.Of(request.cont ? mode.tail : random.tail);
     return request;
 }
 
@@ -46,7 +47,7 @@ int MinutesToSeconds(std::string_view minutes) {
 void TimerCommand(CommandLine& command) {
     CTimers& timers = command.app.timers;
     if (timers.Running(CTimers::kScript)) timers.StopTimer(CTimers::kScript);
-    TimerRequest request = ReadRequest(command.Args());
+    TimerRequest request = ReadRequest(command.ArgsText());
     const int fixed = Atoi(request.fixed);
     if (fixed == 0 || request.command.empty()) return;
     timers.StartTimer(CTimers::kScript, fixed, Atoi(request.random), command.frame, request.command,
@@ -58,7 +59,7 @@ void TimerCommand(CommandLine& command) {
 void IdletimerCommand(CommandLine& command) {
     CTimers& timers = command.app.timers;
     if (timers.IdleTimerOn()) timers.StopTimer(CTimers::kIdle);
-    TimerRequest request = ReadRequest(command.Args());
+    TimerRequest request = ReadRequest(command.ArgsText());
     if (Atof(request.fixed) == 0 || request.command.empty()) return;
     timers.StartTimer(CTimers::kIdle, MinutesToSeconds(request.fixed),
                       MinutesToSeconds(request.random), command.frame, request.command,

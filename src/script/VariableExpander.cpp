@@ -35,12 +35,20 @@ int DigitValue(std::string_view digits) {
 // One pass over one template. At each position "$$" is tested first, then
 // the rules of kRules in their order, then the "#" rule; text that none of
 // them takes is copied one character at a time.
+//
+// On script text (ScriptText.h) only the author's own bytes are scanned: a
+// variable name must lie wholly in one run of them, data is copied as it is,
+// and what a rule puts in is data (the author's "$nl", "$!" and "##" stay
+// the author's; nick and parameters keep the origin OwnedFields gives them).
+// Plain templates are all the author's own.
 class ExpansionScan {
 public:
-    ExpansionScan(CVariableExpander& owner, const IrcMessage& message)
-        : owner_(owner), app_(owner.app_), m_(message) {}
+    ExpansionScan(CVariableExpander& owner, const IrcMessage& message, const OwnedFields* fields)
+        : owner_(owner), app_(owner.app_), m_(message), fields_(fields) {}
 
-    std::string Run(const std::string& text);
+    // `origins` null: every byte is the author's. `outOrigins` null: the
+    // caller wants the text only.
+    std::string Run(std::string_view text, const Origin* origins, std::vector<Origin>* outOrigins);
 
 private:
     struct Produced {
@@ -51,6 +59,8 @@ private:
         } kind = kNoMatch;
         std::string value;
         std::size_t length = 0;  // characters of the template consumed
+        Origin origin = Origin::kData;
+        std::vector<Origin> origins;  // per byte when not all `origin`
     };
     // `at` is the template from the current position; it begins with `name`.
     using Producer = Produced (ExpansionScan::*)(std::string_view at, std::size_t name);
@@ -61,16 +71,34 @@ private:
     };
     static const Rule kRules[];
 
-    static Produced Value(std::string value, std::size_t length) {
-        return {Produced::kValue, std::move(value), length};
+    static Produced Make(Produced::Kind kind, std::string value, std::size_t length,
+                         Origin origin = Origin::kData) {
+        Produced p;
+        p.kind = kind;
+        p.value = std::move(value);
+        p.length = length;
+        p.origin = origin;
+        return p;
     }
+    static Produced Value(std::string value, std::size_t length) {
+        return Make(Produced::kValue, std::move(value), length);
+    }
+    static Produced OwnValue(std::string value, std::size_t length) {
+        return Make(Produced::kValue, std::move(value), length, Origin::kOwn);
+    }
+    // A message field whose origin `own` may know (null: data).
+    Produced Field(const std::string& value, const ScriptText* own, std::size_t length) const;
 
     Produced Apply(std::string_view at);
-    Produced HashRule(std::string_view at) const;
+    // `text` is the whole template, `i` the position of the "#"; the byte
+    // after it is looked at even when it is data, but never consumed.
+    Produced HashRule(std::string_view text, const Origin* origins, std::size_t i) const;
 
     Produced Channel(std::string_view, std::size_t n) { return Value(m_.channel, n); }
     Produced Me(std::string_view, std::size_t n) { return Value(m_.me, n); }
-    Produced Nick(std::string_view, std::size_t n) { return Value(m_.nick, n); }
+    Produced Nick(std::string_view, std::size_t n) {
+        return Field(m_.nick, fields_ ? &fields_->nick : nullptr, n);
+    }
     Produced Sender(std::string_view, std::size_t n) { return Value(m_.sender, n); }
     Produced Command(std::string_view, std::size_t n) { return Value(m_.command, n); }
     Produced CCommand(std::string_view, std::size_t n) { return Value(m_.c_command, n); }
@@ -79,8 +107,8 @@ private:
     Produced Time(std::string_view, std::size_t n);
     Produced Date(std::string_view, std::size_t n);
     Produced DayOfWeek(std::string_view, std::size_t n);
-    Produced NewLine(std::string_view, std::size_t n) { return Value("\r\n", n); }
-    Produced CtcpMark(std::string_view, std::size_t n) { return Value("\x01", n); }
+    Produced NewLine(std::string_view, std::size_t n) { return OwnValue("\r\n", n); }
+    Produced CtcpMark(std::string_view, std::size_t n) { return OwnValue("\x01", n); }
     Produced RandLine(std::string_view at, std::size_t n);
     Produced GetLine(std::string_view at, std::size_t n);
     Produced RandNick(std::string_view, std::size_t n);
@@ -92,9 +120,14 @@ private:
     std::string Expand(const std::string& text) { return owner_.ExpandVariables(m_, text); }
     bool Cut() const { return owner_.cut_; }
 
+    const ScriptText* OwnParam(std::size_t k) const {
+        return fields_ && k < fields_->params.size() ? &fields_->params[k] : nullptr;
+    }
+
     CVariableExpander& owner_;
     CZorlApp& app_;
     const IrcMessage& m_;
+    const OwnedFields* fields_;
 };
 
 // In the order the rules are tried. Names compare without regard to case and
@@ -122,31 +155,59 @@ const ExpansionScan::Rule ExpansionScan::kRules[] = {
     {"$", kHasParams, &ExpansionScan::Param},
 };
 
-std::string ExpansionScan::Run(const std::string& text) {
+std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
+                               std::vector<Origin>* outOrigins) {
+    auto isData = [&](std::size_t k) { return origins && origins[k] == Origin::kData; };
+    auto originAt = [&](std::size_t k) { return origins ? origins[k] : Origin::kOwn; };
     std::string out;
+    auto add = [&](std::string_view value, const Produced* p, Origin origin) {
+        out += value;
+        if (!outOrigins) return;
+        if (p && !p->origins.empty())
+            outOrigins->insert(outOrigins->end(), p->origins.begin(), p->origins.end());
+        else
+            outOrigins->insert(outOrigins->end(), value.size(), origin);
+    };
     bool required = false;
     std::size_t i = 0;
+    std::size_t runEnd = 0;  // end of the author's run that holds i
     while (i < text.size()) {
-        std::string_view at(text.data() + i, text.size() - i);
+        if (isData(i)) {
+            std::size_t end = i;
+            while (end < text.size() && isData(end)) ++end;
+            out.append(text.substr(i, end - i));
+            if (outOrigins) outOrigins->insert(outOrigins->end(), end - i, Origin::kData);
+            i = end;
+            continue;
+        }
+        if (runEnd <= i) {
+            runEnd = i;
+            while (runEnd < text.size() && !isData(runEnd)) ++runEnd;
+        }
+        std::string_view at = text.substr(i, runEnd - i);
         // Only the first "$" is taken, so "$$$nick" is the mark and "$$nick".
         if (at.starts_with("$$")) {
             required = true;
             ++i;
             continue;
         }
-        Produced p = Apply(at);
+        Produced p =
+            at.front() == '#' && (m_.flags & kHasChannel) ? HashRule(text, origins, i) : Apply(at);
         if (Cut()) return {};
         switch (p.kind) {
             case Produced::kNoMatch:
-                out += text[i];
+                add(text.substr(i, 1), nullptr, originAt(i));
                 ++i;
                 continue;
             case Produced::kValue:
-                if (required && p.value.empty()) return {};
+                if (required && p.value.empty()) {
+                    if (outOrigins) outOrigins->clear();
+                    return {};
+                }
                 break;
             case Produced::kUnchecked: break;
         }
-        out += p.value;
+        add(p.value, &p, p.origin);
         required = false;
         i += p.length;
     }
@@ -154,33 +215,41 @@ std::string ExpansionScan::Run(const std::string& text) {
 }
 
 ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
-    if (at.front() == '$') {
-        for (const Rule& rule : kRules) {
-            if ((m_.flags & rule.flags) != rule.flags) continue;
-            if (!StartsWithNoCase(at, rule.name)) continue;
-            Produced p = (this->*rule.produce)(at, std::strlen(rule.name));
-            if (p.kind != Produced::kNoMatch || Cut()) return p;
-        }
-        return {};
+    if (at.front() != '$') return {};
+    for (const Rule& rule : kRules) {
+        if ((m_.flags & rule.flags) != rule.flags) continue;
+        if (!StartsWithNoCase(at, rule.name)) continue;
+        Produced p = (this->*rule.produce)(at, std::strlen(rule.name));
+        if (p.kind != Produced::kNoMatch || Cut()) return p;
     }
-    if ((m_.flags & kHasChannel) && at.front() == '#') return HashRule(at);
     return {};
+}
+
+ExpansionScan::Produced ExpansionScan::Field(const std::string& value, const ScriptText* own,
+                                             std::size_t length) const {
+    Produced p = Value(value, length);
+    if (own && own->Text() == value)
+        for (std::size_t k = 0; k < own->size(); ++k) p.origins.push_back(own->At(k));
+    return p;
 }
 
 // "#" alone or before a blank is the channel; "##" is a literal "#"; any
 // other "#" stays itself. The required mark is cleared, never tested.
 //   "JOIN #" -> "JOIN #chan",  "##" -> "#",  "#x" -> "#x"
-ExpansionScan::Produced ExpansionScan::HashRule(std::string_view at) const {
-    if (at.size() == 1 || at[1] == ' ') return {Produced::kUnchecked, m_.channel, 1};
-    if (at[1] == '#') return {Produced::kUnchecked, "#", 2};
-    return {Produced::kUnchecked, "#", 1};
+ExpansionScan::Produced ExpansionScan::HashRule(std::string_view text, const Origin* origins,
+                                                std::size_t i) const {
+    const std::size_t next = i + 1;
+    if (next == text.size() || text[next] == ' ') return Make(Produced::kUnchecked, m_.channel, 1);
+    const bool nextIsOwn = !origins || origins[next] != Origin::kData;
+    if (text[next] == '#' && nextIsOwn) return Make(Produced::kUnchecked, "#", 2, Origin::kOwn);
+    return Make(Produced::kUnchecked, "#", 1, Origin::kOwn);
 }
 
 // Asks the user; the answer is itself a template. Cancel appends nothing and
 // clears the mark without testing it.
 ExpansionScan::Produced ExpansionScan::Ask(std::string_view, std::size_t n) {
     std::string answer;
-    if (!owner_.AskUser(answer)) return {Produced::kUnchecked, "", n};
+    if (!owner_.AskUser(answer)) return Make(Produced::kUnchecked, "", n);
     return Value(Expand(answer), n);
 }
 
@@ -266,17 +335,43 @@ ExpansionScan::Produced ExpansionScan::Param(std::string_view at, std::size_t n)
     std::size_t length = n + digits;
     const std::vector<std::string>& params = m_.params;
     if (length < at.size() && at[length] == '-') {
-        std::string joined;
+        // The joining blank is the author's only between two pieces of theirs.
+        Produced joined = Value("", length + 1);
+        std::vector<Origin> origins;
         for (std::size_t k = first; k <= params.size(); ++k) {
-            joined += params[k - 1];
-            if (!params[k - 1].empty() && k != params.size()) joined += ' ';
+            Produced piece = Field(params[k - 1], OwnParam(k - 1), 0);
+            joined.value += piece.value;
+            origins.insert(origins.end(), piece.origins.begin(), piece.origins.end());
+            origins.resize(joined.value.size(), Origin::kData);
+            if (!params[k - 1].empty() && k != params.size()) {
+                const ScriptText* next = OwnParam(k);
+                bool own = !piece.origins.empty() && piece.origins.back() != Origin::kData &&
+                           next && !next->empty() && !next->IsData(0);
+                joined.value += ' ';
+                origins.push_back(own ? Origin::kOwn : Origin::kData);
+            }
         }
-        return Value(std::move(joined), length + 1);
+        if (fields_) joined.origins = std::move(origins);
+        return joined;
     }
-    return Value(first <= params.size() ? params[first - 1] : std::string(), length);
+    const std::string& value = first <= params.size() ? params[first - 1] : std::string();
+    return Field(value, OwnParam(first - 1), length);
 }
 
 std::string CVariableExpander::ExpandVariables(const IrcMessage& message, const std::string& text) {
+    return Expand(message, text, nullptr, nullptr, nullptr);
+}
+
+ScriptText CVariableExpander::ExpandScript(const IrcMessage& message, const ScriptText& text,
+                                           const OwnedFields* fields) {
+    std::vector<Origin> origins;
+    std::string result = Expand(message, text.Text(), text.Origins(), fields, &origins);
+    return ScriptText::FromParts(std::move(result), std::move(origins));
+}
+
+std::string CVariableExpander::Expand(const IrcMessage& message, std::string_view text,
+                                      const Origin* origins, const OwnedFields* fields,
+                                      std::vector<Origin>* outOrigins) {
     if (cut_) return {};
     if (depth_ >= kMaxDepth) {
         cut_ = true;
@@ -287,10 +382,11 @@ std::string CVariableExpander::ExpandVariables(const IrcMessage& message, const 
         return {};
     }
     ++depth_;
-    std::string result = ExpansionScan(*this, message).Run(text);
+    std::string result = ExpansionScan(*this, message, fields).Run(text, origins, outOrigins);
     --depth_;
     if (!cut_) return result;
     if (depth_ == 0) cut_ = false;  // the chain has unwound: the next call starts afresh
+    if (outOrigins) outOrigins->clear();
     return {};
 }
 

@@ -6,6 +6,7 @@
 // the operations below; everything else reads it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/SharedTypes.h"
@@ -60,6 +61,10 @@ private:
     void SendAll(CIrcSocket& socket, const std::string& data);
 
     CZorlApp& app_;
+    // Lines of this connection generation are being handled (further down
+    // the stack): a nested read only queues its text.
+    bool reading_ = false;
+    uint64_t reading_generation_ = 0;
 };
 
 }  // namespace zorl

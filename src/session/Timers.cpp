@@ -35,7 +35,7 @@ void CTimers::Trace(const std::string& text) {
     if (app_.settings.TimerDebug) app_.output.DebugOut(Cls::Info, text, true);
 }
 
-void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const std::string& command,
+void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
                          bool cont) {
     if (app_.ircstatus != CONNECTED) return;
     if (!Valid(id)) {
@@ -96,7 +96,7 @@ bool CTimers::CountDown(SoftTimer& timer) {
 bool CTimers::RunCommand(int id) {
     const uint64_t before = changes_[id];
     const FrameId window = timers_[id].window;
-    const std::string command = timers_[id].command;
+    const ScriptText command = timers_[id].command;
     firing_[id] = true;
     app_.events.RunScriptLine(window, command);
     firing_[id] = false;
@@ -164,7 +164,7 @@ std::string CTimers::TimerInfoText() {
         "LastNick = %s",
         FormatLocalTime("[%#H:%M:%S]", app_.platform.clock.Now()).c_str(), seconds,
         idle.ticks / 600, seconds % 60, idle.time, idle.fixed, idle.random,
-        idle.running ? "On" : "Off", idle.command.c_str(), lastNick.c_str());
+        idle.running ? "On" : "Off", idle.command.Text().c_str(), lastNick.c_str());
 }
 
 void CTimers::TimerInfo() { app_.platform.dialogs.MessageBox(TimerInfoText()); }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "script/ScriptText.h"
 
 namespace zorl {
 
@@ -23,7 +24,7 @@ struct SoftTimer {
     int time = 0;          // seconds of the current period
     int fixed = 0;
     int random = 0;
-    std::string command;
+    ScriptText command;  // what a message put in stays data when it runs
     bool cont = false;
     FrameId window = 0;
 };
@@ -45,8 +46,12 @@ public:
 
     // Only while connected; a timer that is already counting keeps its
     // command and period.
-    void StartTimer(int id, int fixed, int random, FrameId window, const std::string& command,
+    void StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
                     bool cont);
+    void StartTimer(int id, int fixed, int random, FrameId window, const std::string& command,
+                    bool cont) {
+        StartTimer(id, fixed, random, window, ScriptText::Own(command), cont);
+    }
     void ResetTimer(int id);
     void StopTimer(int id);
     void OnTimer(int platformId);

@@ -1,9 +1,14 @@
-// Typed lines end to end: the input line's document hands them to the
-// command interpreter, which sends them through the real socket layer to a
-// private ngircd, where a raw client on the channel reads them.
+// Typed and scripted lines end to end: the interpreter and the script
+// runners send through the real socket layer to a private ngircd, where
+// another client on the channel reads them.
 #include <gtest/gtest.h>
 
+#include "IrssiPeer.h"
 #include "LiveClient.h"
+#include "config/IniStore.h"
+#include "script/EventScripts.h"
+#include "session/ServerConnection.h"
+#include "support/TempDir.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::test {
@@ -42,6 +47,32 @@ TEST(ScriptingIntegrationTest, TypedJoinThenPlainTextReachesTheChannel) {
     message = peer.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(message) << peer.Transcript();
     EXPECT_TRUE(message->ends_with(" PRIVMSG #x :a: b  c :d")) << *message;
+}
+
+// The start-up list joins a channel after the message of the day; there an
+// event script answers irssi, and what irssi wrote stays text.
+TEST(ScriptingIntegrationTest, StartupListJoinsAndAnEventAnswersInTheChannel) {
+    NgircdServer server;
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    IrssiPeer irssi{server, "irssi", "/join #ev"};
+    ASSERT_TRUE(irssi.Running()) << irssi.Failure();
+
+    TempDir config;
+    config.WriteFile("zorl.ini", "[STARTUP]\nn0=/join #ev\n");
+    config.WriteFile("script.ini",
+                     "[Script]\nTEXTIN hello : *!*@* : /msg $channel hi $nick | /msg $channel "
+                     "you said $2\n");
+    LiveClient zorl;
+    zorl.app.ini.SetDirectory(config.Path().string() + "/");
+    zorl.app.events.LoadScript();
+    ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
+    ASSERT_TRUE(zorl.WaitForNicks("#ev", {{"irssi", kNickOp}, {"zorltest", 0}}))
+        << zorl.Transcript(&server) << irssi.Transcript();
+
+    ASSERT_TRUE(irssi.Type("hello | /quit"));
+    EXPECT_TRUE(irssi.WaitForLog("hi irssi")) << irssi.Transcript() << zorl.Transcript(&server);
+    EXPECT_TRUE(irssi.WaitForLog("you said hello | /quit")) << irssi.Transcript();
+    EXPECT_EQ(zorl.app.ircstatus, CONNECTED);
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST_F(ScriptCommands, ExecRunsASectionAndStopsOneThatRunsItself) {
     EXPECT_EQ(TakeSent(), "PRIVMSG #chan :hello\r\nPRIVMSG #chan :hi me\r\n");
     ClearPanes();
     Type(chan_, "/EXEC loop");
-    ExpectOneError("ERROR: EXEC: scripts run too deep or too long, line dropped");
+    ExpectOneError("ERROR: RunCommandText: scripts nested more than 8 deep, rest dropped");
     Type(chan_, "/EXEC missing");
     EXPECT_EQ(TakeSent(), "");
 }
