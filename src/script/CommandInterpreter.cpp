@@ -28,8 +28,9 @@ bool CanCarryLines(const CIrcSocket* socket) {
         case kSocketDccChat:
         case kSocketDccSendIn:
         case kSocketDccSendOut: return socket->connected;
-        default: return false;
+        case kSocketIdent: return false;
     }
+    return false;
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ void CommandLine::Send(const std::string& text) { SendRaw(Expand(text)); }
 
 void CommandLine::SendRaw(const std::string& line) { app.SendLine(socket, line, true); }
 
-void CommandLine::Echo(int kind, const std::string& text) {
+void CommandLine::Echo(MessageKind kind, const std::string& text) {
     app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
 }
 
@@ -123,7 +124,7 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
         app_.output.Print(nullptr, "", Cls::UError, "No active channel");
         return;
     }
-    const int kind = command.socket ? command.socket->type : kSocketNone;
+    const SocketType kind = command.socket ? command.socket->type : kSocketNone;
     if (kind != kSocketNormal && kind != kSocketDccChat) return;
     app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
                         command.Line());

@@ -25,7 +25,7 @@ constexpr int kCommandFlags = kHasChannel | kHasMe | kHasNick | kHasCommand | kH
 struct CommandLine {
     CZorlApp& app;
     FrameId frame = 0;
-    int windowType = 0;
+    WindowType windowType = kWindowDefault;
     CIrcSocket* socket = nullptr;  // the window's connection, may be null
     IrcMessage message;
     // Who wrote the first argument and $1 $2 $3 (ScriptText.h): a command
@@ -51,7 +51,7 @@ struct CommandLine {
     // Sends a finished line (no expansion) as user activity.
     void SendRaw(const std::string& line);
     // The own echo of a message, notice, action or CTCP request to Target().
-    void Echo(int kind, const std::string& text);
+    void Echo(MessageKind kind, const std::string& text);
 };
 
 // Fills command (lower case), nick and $1 $2 $3 from one line, and the

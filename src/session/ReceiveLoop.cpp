@@ -20,15 +20,15 @@ constexpr Colour kRawTextColour = 0x404040;    // dark grey
 
 }  // namespace
 
-void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
-    if (error != 0) {
+void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
+    if (error != kWsaOk) {
         app_.output.PrintF(nullptr, "", Cls::UError, "** Receive error [%08X]: %s",
                            static_cast<unsigned>(socket.Id()), WsaErrorText(error).c_str());
         return;
     }
     std::vector<char> buffer(kReadSize);
     for (;;) {
-        int readError = 0;
+        WsaError readError = kWsaOk;
         long n = socket.Receive(buffer.data(), buffer.size(), readError);
         if (app_.settings.RawDebug)
             app_.output.DebugOut(
@@ -49,7 +49,10 @@ void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
                 // The responder answers this one chunk and releases the socket.
                 app_.ident.OnReceive(socket, text);
                 return;
-            default: break;
+            case kSocketNone:
+            case kSocketDccChat:
+            case kSocketDccSendIn:
+            case kSocketDccSendOut: break;
         }
     }
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "platform/SocketErrors.h"
 
 namespace zorl {
 
@@ -27,7 +28,7 @@ public:
     void OnButtonDisconnect();
     void StartSocket(const std::string& address, int port, const std::string& password);
     void Disconnect();
-    void SetState(int state);
+    void SetState(ConnectionState state);
     std::string StateName() const;
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
 
@@ -42,12 +43,12 @@ public:
     // connected session quits first and connects again when the server
     // closes it.
     void SwitchServer(const std::string& address, const std::string& ports);
-    static std::string WsaErrorText(int code);
+    static std::string WsaErrorText(WsaError code);
 
     // Notifications for the server socket (type Normal or None).
-    void OnConnect(int error, CIrcSocket& socket);
-    void OnReceive(int error, CIrcSocket& socket);
-    void OnClose(int error, CIrcSocket& socket);
+    void OnConnect(WsaError error, CIrcSocket& socket);
+    void OnReceive(WsaError error, CIrcSocket& socket);
+    void OnClose(WsaError error, CIrcSocket& socket);
 
     // The random port of a port list such as "6667, 6668,7000".
     int ChoosePort(const std::string& ports);

@@ -21,7 +21,8 @@ namespace zorl::ui {
 
 struct QueuedPiece {
     std::vector<TextRun> runs;
-    int breaks = 0;  // '\n' in the runs
+    int breaks = 0;        // '\n' in the runs
+    bool mention = false;  // its line mentions the user
 };
 
 struct FlushPlan {
@@ -44,6 +45,10 @@ public:
     // text out: the pane is cleared when the queue is added.
     bool ClearsPane() const { return clears_pane_; }
     const std::deque<QueuedPiece>& Pieces() const { return pieces_; }
+    // The last piece pushed, if it is still queued.
+    void MarkLastMention() {
+        if (!pieces_.empty()) pieces_.back().mention = true;
+    }
 
     static int EffectiveLimit(int limit) { return limit < 1 ? 1 : limit; }
 

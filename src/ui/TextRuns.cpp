@@ -1,29 +1,46 @@
 #include "ui/TextRuns.h"
 
 #include "app/Settings.h"
-#include "common/Text.h"
+#include "common/FormatCodes.h"
+#include "common/Links.h"
 
 namespace zorl::ui {
 
 namespace {
-
-constexpr char kBold = 0x02;
-constexpr char kColour = 0x03;
-constexpr char kPlain = 0x0F;
-constexpr char kReverse = 0x16;
-constexpr char kUnderline = 0x1F;
-constexpr char kEscape = 0x1B;
-
-bool IsControl(char c) {
-    return c == kBold || c == kColour || c == kPlain || c == kReverse || c == kUnderline ||
-           c == kEscape;
-}
 
 bool Lookup(const std::map<std::string, Colour>& table, std::string_view key, Colour& out) {
     auto it = table.find(std::string(key));
     if (it == table.end()) return false;
     out = it->second;
     return true;
+}
+
+bool LookupNumber(const std::map<std::string, Colour>& table, int number, Colour& out) {
+    return number >= 0 && Lookup(table, std::to_string(number), out);
+}
+
+void Toggle(RunStyle& style, char code) {
+    switch (code) {
+        case code::kBold: style.bold = !style.bold; break;
+        case code::kItalic: style.italic = !style.italic; break;
+        case code::kUnderline: style.underline = !style.underline; break;
+        case code::kStrike: style.strike = !style.strike; break;
+        case code::kMonospace: style.monospace = !style.monospace; break;
+        case code::kReverse: style.reverse = !style.reverse; break;
+        default: break;
+    }
+}
+
+void ApplyColour(RunStyle& style, const RunStyle& base, const FormatToken& token,
+                 const ColourTables& tables) {
+    if (token.foreground == FormatToken::kNone) {
+        style.colour = base.colour;
+        style.background = base.background;
+        style.hasBackground = false;
+        return;
+    }
+    LookupNumber(tables.irc, token.foreground, style.colour);
+    if (LookupNumber(tables.irc, token.background, style.background)) style.hasBackground = true;
 }
 
 class RunBuilder {
@@ -48,7 +65,42 @@ private:
     std::vector<TextRun>& runs_;
 };
 
+// Cuts the web addresses out of each run into runs of their own.
+std::vector<TextRun> SeparateLinks(std::vector<TextRun> runs) {
+    std::vector<TextRun> out;
+    out.reserve(runs.size());
+    for (TextRun& run : runs) {
+        const std::vector<LinkSpan> links = FindWebLinks(run.text);
+        if (links.empty()) {
+            out.push_back(std::move(run));
+            continue;
+        }
+        const std::string_view text = run.text;
+        std::size_t at = 0;
+        for (const LinkSpan& link : links) {
+            if (link.start > at)
+                out.push_back({std::string(text.substr(at, link.start - at)), run.style});
+            RunStyle style = run.style;
+            style.link = true;
+            out.push_back({std::string(text.substr(link.start, link.length)), style});
+            at = link.start + link.length;
+        }
+        if (at < text.size()) out.push_back({std::string(text.substr(at)), run.style});
+    }
+    return out;
+}
+
 }  // namespace
+
+uint64_t RunStyle::Key() const {
+    uint64_t key = (colour & 0xFFFFFFu) | (uint64_t{background & 0xFFFFFFu} << 24);
+    int bit = 48;
+    for (bool flag : {hasBackground, bold, italic, underline, strike, monospace, reverse, link}) {
+        if (flag) key |= uint64_t{1} << bit;
+        ++bit;
+    }
+    return key;
+}
 
 int AppendNormalisedBreaks(std::string& out, std::string_view text) {
     int breaks = 0;
@@ -70,60 +122,28 @@ std::vector<TextRun> ParsePiece(std::string_view text, Colour colour, bool debug
                                 const ColourTables& tables) {
     std::vector<TextRun> runs;
     RunBuilder builder(runs);
-    const RunStyle base{colour, false, false, false};
+    RunStyle base;
+    base.colour = colour;
     if (debug) {
         builder.Add(text, base);
         return runs;
     }
 
     RunStyle style = base;
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        std::size_t next = i;
-        while (next < n && !IsControl(text[next])) ++next;
-        builder.Add(text.substr(i, next - i), style);
-        if (next >= n) break;
-
-        char code = text[next];
-        i = next + 1;
-        switch (code) {
-            case kBold: style.bold = !style.bold; break;
-            case kUnderline: style.underline = !style.underline; break;
-            case kReverse: style.strike = !style.strike; break;
-            case kPlain: style = base; break;
-            case kColour: {
-                std::size_t digits = i;
-                while (digits < n && IsDigit(text[digits])) ++digits;
-                Lookup(tables.irc, text.substr(i, digits - i), style.colour);
-                i = digits;
-                if (i < n && text[i] == ',') {
-                    ++i;
-                    while (i < n && IsDigit(text[i])) ++i;
-                }
+    FormatScanner scanner(text);
+    FormatToken token;
+    while (scanner.Next(token)) {
+        switch (token.kind) {
+            case FormatToken::Kind::Text: builder.Add(token.text, style); break;
+            case FormatToken::Kind::Toggle: Toggle(style, token.code); break;
+            case FormatToken::Kind::Plain: style = base; break;
+            case FormatToken::Kind::IrcColour: ApplyColour(style, base, token, tables); break;
+            case FormatToken::Kind::TerminalColour:
+                Lookup(tables.ansi, token.text, style.colour);
                 break;
-            }
-            case kEscape: {
-                if (i >= n || text[i] != '[') break;  // a lone ESC is dropped
-                ++i;
-                std::size_t group = i;
-                while (i < n && (IsDigit(text[i]) || text[i] == ';')) {
-                    if (text[i] == ';') {
-                        Lookup(tables.ansi, text.substr(group, i - group), style.colour);
-                        group = i + 1;
-                    }
-                    ++i;
-                }
-                if (i < n) {
-                    if (text[i] == 'm')
-                        Lookup(tables.ansi, text.substr(group, i - group), style.colour);
-                    ++i;  // the final character goes with the sequence
-                }
-                break;
-            }
         }
     }
-    return runs;
+    return SeparateLinks(std::move(runs));
 }
 
 }  // namespace zorl::ui

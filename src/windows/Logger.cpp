@@ -65,7 +65,9 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
             case kWindowDccQuery:
                 if (!s.LogQuery) return;
                 break;
-            default: return;
+            case kWindowDefault:
+            case kWindowStatus:
+            case kWindowDccSend: return;
         }
     }
 

@@ -34,20 +34,29 @@ public:
         DebugOut(ColourOf(cls), text, withTime);
     }
     void ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
-                 int kind, const std::string& text);
+                 MessageKind kind, const std::string& text);
     void ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
-                      int kind, const std::string& text);
+                      MessageKind kind, const std::string& text);
 
     // Status-window shorthands used by diagnostics.
     void Status(Cls cls, const std::string& text) { Print(nullptr, "", cls, text); }
     // "** ..." connection traces, shown only with ExtConnect.
     void Trace(const std::string& text);
 
+    // True when the text, as shown, holds the user's nick as a word of its
+    // own (any letter case): "me: hi", "hi, ME!", but not "meme".
+    bool MentionsMe(const std::string& text) const;
+
 private:
+    void ShowIncomingLine(CIrcSocket* socket, const std::string& from, const std::string& target,
+                          MessageKind kind, const std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
 
     CZorlApp& app_;
+    // Set while ShowIncoming shows a line that mentions the user: DoOutput
+    // marks its pieces and the window's button.
+    bool mention_ = false;
 };
 
 }  // namespace zorl

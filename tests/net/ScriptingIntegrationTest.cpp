@@ -60,8 +60,8 @@ TEST(ScriptingIntegrationTest, StartupListJoinsAndAnEventAnswersInTheChannel) {
     TempDir config;
     config.WriteFile("zorl.ini", "[STARTUP]\nn0=/join #ev\n");
     config.WriteFile("script.ini",
-                     "[Script]\nTEXTIN hello : *!*@* : /msg $channel hi $nick | /msg $channel "
-                     "you said $2\n");
+                     "[Script]\nTEXTIN hello : *!*@* : /privmsg $channel hi $nick | /privmsg "
+                     "$channel you said $2\n");
     LiveClient zorl;
     zorl.app.ini.SetDirectory(config.Path().string() + "/");
     zorl.app.events.LoadScript();

@@ -28,7 +28,7 @@ protected:
 
     void SetUp() override { h.app.InitInstance(); }
 
-    FrameId OpenWindow(const std::string& name, int type) {
+    FrameId OpenWindow(const std::string& name, WindowType type) {
         ChannelRecord* record = h.app.registry.NewWindow(name, type, h.app.pMainSocket.get(), true);
         EXPECT_NE(record, nullptr);
         h.Pump();

@@ -60,7 +60,7 @@ struct UiHarness {
         FrameId frame = 0;
         ui::CChildFrameBase* widget = nullptr;
     };
-    Window Open(const std::string& name, int type) {
+    Window Open(const std::string& name, WindowType type) {
         Window window;
         window.doc = std::make_unique<CZorlDoc>(app, name, type);
         window.frame = surface.CreateFrame(type, *window.doc, true, false);
@@ -78,7 +78,7 @@ struct UiHarness {
         app.settings.m_server_address = "irc.example.net";
         app.settings.m_server_ports = "6667";
         auto server = PressConnect(app, host.sockets);
-        server->Connected(0);
+        server->Connected();
         return server;
     }
 };
