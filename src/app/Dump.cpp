@@ -68,7 +68,7 @@ public:
         Line("Channels:");
         int n = 0;
         for (const ChannelRecord& r : app_.registry.Records()) {
-            const int socketType = r.socket ? r.socket->type : kSocketNone;
+            const SocketType socketType = r.socket ? r.socket->type : kSocketNone;
             Line(Format("%02d  %-20s  %s  frame=%s socket=%s %s button=%d joined=%d title=%s", n++,
                         r.name.c_str(), WindowTypeName(r.type), HexId(r.frame).c_str(),
                         HexId(r.socket ? r.socket->Id() : 0).c_str(), SocketTypeName(socketType),

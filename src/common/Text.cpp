@@ -29,6 +29,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 std::string_view TrimLeft(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsWhite(text[i])) ++i;

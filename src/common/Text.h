@@ -22,6 +22,7 @@ std::size_t DigitRun(std::string_view text);
 std::string ToLower(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
 // The trims return views of `text`: they live as long as the text does.
 std::string_view TrimLeft(std::string_view text);

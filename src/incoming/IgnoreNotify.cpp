@@ -80,14 +80,14 @@ void CIgnoreNotify::FinishNotifyReply() {
     const bool full = isonmode == 2;
     isonmode = 0;
     awaited_ = 0;
-    if (collected_.empty()) {
-        if (full)
-            app_.output.Print(nullptr, "", Cls::Notify, "*** No one in your notify list is on IRC");
-        return;
-    }
+    // Nobody online is a reply like any other: whoever was on has left now,
+    // or the last notify nick going away would never be reported.
+    const bool nobody = collected_.empty();
     IsonReply = std::move(collected_);
     collected_.clear();
     ProcessIsonReply(full);
+    if (nobody && full)
+        app_.output.Print(nullptr, "", Cls::Notify, "*** No one in your notify list is on IRC");
 }
 
 // The lists are settled before any notify command runs: a command may open

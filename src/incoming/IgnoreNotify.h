@@ -38,7 +38,7 @@ public:
     void RunNotifyCommand(const std::string& nick);
 
     std::map<std::string, std::string> NotifyList;  // lower-case nick -> command
-    std::vector<std::string> IsonReply;             // the last non-empty reply
+    std::vector<std::string> IsonReply;             // the last reply
     std::vector<std::string> OnlineList;            // notify nicks seen online
     // 0: no notify check outstanding (a reply answers a typed ISON),
     // 1: a changes-only check, 2: a full report.

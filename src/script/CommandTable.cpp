@@ -21,7 +21,7 @@ const CommandRow kCommands[] = {
     {"SERVER", kNeedsNothing, &ServerCommand},
     // Script commands and DCC offers.
     {"NOTIFY", kNeedsNothing, &NotifyCommand},
-    {"PLAY", kNeedsNothing, nullptr},
+    {"PLAY", kNeedsNothing, &PlayCommand},
     {"BEEP", kNeedsNothing, &BeepCommand},
     {"MBOX", kNeedsNothing, &MboxCommand},
     {"ECHO", kNeedsNothing, &EchoCommand},

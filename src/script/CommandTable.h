@@ -52,6 +52,7 @@ void ServerCommand(CommandLine& line);
 // The script commands (ScriptCommands.cpp, SectionCommands.cpp,
 // TimerCommands.cpp).
 void NotifyCommand(CommandLine& line);
+void PlayCommand(CommandLine& line);
 void BeepCommand(CommandLine& line);
 void MboxCommand(CommandLine& line);
 void EchoCommand(CommandLine& line);

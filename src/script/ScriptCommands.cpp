@@ -103,6 +103,9 @@ std::string ExpandOwn(CommandLine& command, const ScriptText& text) {
 // NOTIFY: the notify list is asked at once and reported in full.
 void NotifyCommand(CommandLine& command) { command.app.ignoreNotify.RequestIson(true); }
 
+// PLAY ding: ding.WAV of wav/, else of the system's sound folder.
+void PlayCommand(CommandLine& command) { command.app.PlaySoundFile(command.Args()); }
+
 void BeepCommand(CommandLine& command) { command.app.platform.sound.Beep(); }
 
 void MboxCommand(CommandLine& command) {

@@ -49,7 +49,11 @@ TEST_F(Notify, FullReportThenChangesOnly) {
     Reply("alice dave");
     ExpectNothingShown();
 
-    // Nobody online, in a full report.
+    // Nobody online: those who were have left, at once.
+    notify().RequestIson(false);
+    Recv(":irc.test 303 me :");
+    ExpectLines("", {"*** alice has left IRC", "*** dave has left IRC", "-"});
+    Clear();
     notify().RequestIson(true);
     Recv(":irc.test 303 me :");
     ExpectLines("", {"*** No one in your notify list is on IRC"});

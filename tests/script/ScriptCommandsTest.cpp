@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "config/IniStore.h"
 #include "incoming/IgnoreNotify.h"
+#include "script/EventScripts.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptFixture.h"
 #include "session/LineParser.h"
@@ -147,6 +148,31 @@ TEST_F(ScriptCommands, SystemHandsEveryWordOverUnexpanded) {
     ExpectShown("", Cls::UError, "Cannot start nothere");
 }
 
+// What a stranger wrote reaches the script commands as data: one operand
+// of IF, one argument of a program, a timer's text; never a condition, a
+// colour or window of ECHO, a program name or a second command.
+TEST_F(ScriptCommands, TextFromAMessageStaysData) {
+    Online();
+    dir.WriteFile("script.ini",
+                  "[Script]\n"
+                  "TEXTIN inj : * : /IF ($2 = x) /PRIVMSG #chan yes\n"
+                  "TEXTIN ech : * : /ECHO $2\n"
+                  "TEXTIN xrun : * : /SYSTEM $2\n"
+                  "TEXTIN xargs : * : /SYSTEM prog $2\n"
+                  "TEXTIN later : * : /TIMER 1 0 /PRIVMSG #chan $2\n");
+    app.events.LoadScript();
+    for (const char* text :
+         {"x = x) /PRIVMSG #chan inj", "4 #evil ech", "xterm xrun", "a b xargs", "later | /quit"})
+        server_->Receive(std::string(":joe!j@h PRIVMSG #chan :") + text + "\r\n");
+    EXPECT_EQ(TakeSent(), "");
+    EXPECT_TRUE(Shows("#chan", 1, "4 #evil ech"));
+    EXPECT_EQ(FrameOf("#evil"), 0u);
+    ExpectShown("", Cls::UError, "Not started: xterm (the program name comes from a message)");
+    EXPECT_EQ(host.shell.executed, (std::vector<std::vector<std::string>>{{"prog", "a b xargs"}}));
+    host.ticker.Tick(10);
+    EXPECT_EQ(TakeSent(), "PRIVMSG #chan :later | /quit\r\n");
+}
+
 TEST_F(ScriptCommands, XlatRunsItsExpandedTextOnlyForTheMaster) {
     Online();
     Type(chan_, "/XLAT /PRIVMSG $channel $me");
@@ -174,6 +200,18 @@ TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {
     Type(chan_, "/BEEP");
     EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"hello me"});
     EXPECT_EQ(host.sound.beeps, 1);
+}
+
+TEST_F(ScriptCommands, PlayFindsSoundsOnlyInTheirFolders) {
+    Online();
+    dir.WriteFile("wav/Ding.wav", "RIFF");
+    dir.WriteFile("secret.WAV", "RIFF");
+    Type(chan_, "/PLAY ding");
+    Type(chan_, "/PLAY ../secret");
+    Type(chan_, "/PLAY nothere.wav");
+    EXPECT_EQ(host.sound.played, std::vector<std::string>{app.config_dir + "wav/Ding.wav"});
+    ExpectShown("", Cls::Error, "error playing ../secret.WAV");
+    ExpectShown("", Cls::Error, "error playing nothere.wav");
 }
 
 TEST_F(ScriptCommands, DumpShowsTheState) {
