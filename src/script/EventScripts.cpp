@@ -6,6 +6,7 @@
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "common/FormatCodes.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
@@ -110,47 +111,9 @@ void CEventScripts::MatchEvents(CIrcSocket* socket, const IrcMessage& message, b
     }
 }
 
-// The codes the output pane shows as styles rather than characters: bold,
-// italic, underline, strike-through, monospace, reverse, plain; colour with
-// at most two digits and ",", at most two more for the background ("\x03"
-// "04" "2 apples" keeps "2 apples"); terminal sequences ESC "[" digits and
-// ";" up to their final character.
-std::string StripFormatCodes(std::string_view text) {
-    auto digitsAt = [&](std::size_t i) {
-        std::size_t n = 0;
-        while (n < 2 && i + n < text.size() && IsDigit(text[i + n])) ++n;
-        return n;
-    };
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        switch (c) {
-            case 0x02:
-            case 0x0F:
-            case 0x11:
-            case 0x16:
-            case 0x1D:
-            case 0x1E:
-            case 0x1F: continue;
-            case 0x03: {
-                std::size_t fore = digitsAt(i + 1);
-                i += fore;
-                if (fore > 0 && i + 1 < text.size() && text[i + 1] == ',' && digitsAt(i + 2) > 0)
-                    i += 1 + digitsAt(i + 2);
-                continue;
-            }
-            case 0x1B: {
-                if (i + 1 >= text.size() || text[i + 1] != '[') continue;
-                ++i;
-                while (i + 1 < text.size() && (IsDigit(text[i + 1]) || text[i + 1] == ';')) ++i;
-                if (i + 1 < text.size()) ++i;  // the final character goes with the sequence
-                continue;
-            }
-            default: out.push_back(c);
-        }
-    }
-    return out;
-}
+// A "~" pattern compares with the text as the pane shows it, so the codes
+// are read by the pane's own scanner: "\x03" "042 apples" is "2 apples" in
+// both places.
+std::string StripFormatCodes(std::string_view text) { return VisibleText(text); }
 
 }  // namespace zorl

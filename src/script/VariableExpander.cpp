@@ -1,7 +1,7 @@
 #include "script/VariableExpander.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
 
 #include "app/CZorlApp.h"
 #include "common/Format.h"
@@ -34,7 +34,9 @@ int DigitValue(std::string_view digits) {
 
 // One pass over one template. At each position "$$" is tested first, then
 // the rules of kRules in their order, then the "#" rule; text that none of
-// them takes is copied one character at a time.
+// them takes is copied. Only "$" and "#" can begin a rule, so the text up to
+// the next of them is copied in one piece: a template without variables
+// costs one copy.
 //
 // On script text (ScriptText.h) only the author's own bytes are scanned: a
 // variable name must lie wholly in one run of them, data is copied as it is,
@@ -57,7 +59,10 @@ private:
             kValue,      // a value subject to the required mark
             kUnchecked,  // appended without the test; clears the mark
         } kind = kNoMatch;
-        std::string value;
+        // A view of the message, the template, a literal or computed_; it is
+        // used before the next rule runs, so nothing can change what it shows.
+        std::string_view text;
+        bool computed = false;   // `text` is computed_
         std::size_t length = 0;  // characters of the template consumed
         Origin origin = Origin::kData;
         std::vector<Origin> origins;  // per byte when not all `origin`
@@ -65,50 +70,49 @@ private:
     // `at` is the template from the current position; it begins with `name`.
     using Producer = Produced (ExpansionScan::*)(std::string_view at, std::size_t name);
     struct Rule {
-        const char* name;
+        std::string_view name;
         int flags;  // every bit must be set in the message
         Producer produce;
     };
     static const Rule kRules[];
 
-    static Produced Make(Produced::Kind kind, std::string value, std::size_t length,
-                         Origin origin = Origin::kData) {
-        Produced p;
-        p.kind = kind;
-        p.value = std::move(value);
-        p.length = length;
-        p.origin = origin;
-        return p;
+    static Produced View(std::string_view value, std::size_t length) {
+        return {Produced::kValue, value, false, length, Origin::kData, {}};
     }
-    static Produced Value(std::string value, std::size_t length) {
-        return Make(Produced::kValue, std::move(value), length);
+    static Produced OwnView(std::string_view value, std::size_t length) {
+        return {Produced::kValue, value, false, length, Origin::kOwn, {}};
     }
-    static Produced OwnValue(std::string value, std::size_t length) {
-        return Make(Produced::kValue, std::move(value), length, Origin::kOwn);
+    Produced Value(std::string value, std::size_t length) {
+        computed_ = std::move(value);
+        return {Produced::kValue, computed_, true, length, Origin::kData, {}};
+    }
+    static Produced Unchecked(std::string_view value, std::size_t length,
+                              Origin origin = Origin::kData) {
+        return {Produced::kUnchecked, value, false, length, origin, {}};
     }
     // A message field whose origin `own` may know (null: data).
-    Produced Field(const std::string& value, const ScriptText* own, std::size_t length) const;
+    static Produced Field(std::string_view value, const ScriptText* own, std::size_t length);
 
-    Produced Apply(std::string_view at);
-    // `text` is the whole template, `i` the position of the "#"; the byte
-    // after it is looked at even when it is data, but never consumed.
-    Produced HashRule(std::string_view text, const Origin* origins, std::size_t i) const;
+    // `at` runs to the end of the author's text at hand; `next` is the byte
+    // after it, whoever wrote it (a blank at the end), and `nextIsOwn` says who.
+    Produced Apply(std::string_view at, char next, bool nextIsOwn);
+    Produced HashRule(char next, bool nextIsOwn) const;
 
-    Produced Channel(std::string_view, std::size_t n) { return Value(m_.channel, n); }
-    Produced Me(std::string_view, std::size_t n) { return Value(m_.me, n); }
+    Produced Channel(std::string_view, std::size_t n) { return View(m_.channel, n); }
+    Produced Me(std::string_view, std::size_t n) { return View(m_.me, n); }
     Produced Nick(std::string_view, std::size_t n) {
         return Field(m_.nick, fields_ ? &fields_->nick : nullptr, n);
     }
-    Produced Sender(std::string_view, std::size_t n) { return Value(m_.sender, n); }
-    Produced Command(std::string_view, std::size_t n) { return Value(m_.command, n); }
-    Produced CCommand(std::string_view, std::size_t n) { return Value(m_.c_command, n); }
-    Produced CParams(std::string_view, std::size_t n) { return Value(m_.c_params, n); }
+    Produced Sender(std::string_view, std::size_t n) { return View(m_.sender, n); }
+    Produced Command(std::string_view, std::size_t n) { return View(m_.command, n); }
+    Produced CCommand(std::string_view, std::size_t n) { return View(m_.c_command, n); }
+    Produced CParams(std::string_view, std::size_t n) { return View(m_.c_params, n); }
     Produced Ask(std::string_view, std::size_t n);
     Produced Time(std::string_view, std::size_t n);
     Produced Date(std::string_view, std::size_t n);
     Produced DayOfWeek(std::string_view, std::size_t n);
-    Produced NewLine(std::string_view, std::size_t n) { return OwnValue("\r\n", n); }
-    Produced CtcpMark(std::string_view, std::size_t n) { return OwnValue("\x01", n); }
+    Produced NewLine(std::string_view, std::size_t n) { return OwnView("\r\n", n); }
+    Produced CtcpMark(std::string_view, std::size_t n) { return OwnView("\x01", n); }
     Produced RandLine(std::string_view at, std::size_t n);
     Produced GetLine(std::string_view at, std::size_t n);
     Produced RandNick(std::string_view, std::size_t n);
@@ -128,6 +132,7 @@ private:
     CZorlApp& app_;
     const IrcMessage& m_;
     const OwnedFields* fields_;
+    std::string computed_;  // the value of the last rule that had to compute one
 };
 
 // In the order the rules are tried. Names compare without regard to case and
@@ -158,25 +163,25 @@ const ExpansionScan::Rule ExpansionScan::kRules[] = {
 std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
                                std::vector<Origin>* outOrigins) {
     auto isData = [&](std::size_t k) { return origins && origins[k] == Origin::kData; };
-    auto originAt = [&](std::size_t k) { return origins ? origins[k] : Origin::kOwn; };
     std::string out;
-    auto add = [&](std::string_view value, const Produced* p, Origin origin) {
-        out += value;
+    // Appends `length` bytes of the template from `from`, with their origins.
+    auto copy = [&](std::size_t from, std::size_t length) {
+        out.append(text, from, length);
         if (!outOrigins) return;
-        if (p && !p->origins.empty())
-            outOrigins->insert(outOrigins->end(), p->origins.begin(), p->origins.end());
+        if (origins)
+            outOrigins->insert(outOrigins->end(), origins + from, origins + from + length);
         else
-            outOrigins->insert(outOrigins->end(), value.size(), origin);
+            outOrigins->insert(outOrigins->end(), length, Origin::kOwn);
     };
     bool required = false;
+    const char* const starts = (m_.flags & kHasChannel) ? "$#" : "$";
     std::size_t i = 0;
     std::size_t runEnd = 0;  // end of the author's run that holds i
     while (i < text.size()) {
         if (isData(i)) {
             std::size_t end = i;
             while (end < text.size() && isData(end)) ++end;
-            out.append(text.substr(i, end - i));
-            if (outOrigins) outOrigins->insert(outOrigins->end(), end - i, Origin::kData);
+            copy(i, end - i);
             i = end;
             continue;
         }
@@ -184,6 +189,11 @@ std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
             runEnd = i;
             while (runEnd < text.size() && !isData(runEnd)) ++runEnd;
         }
+        // Plain text leaves the required mark as it is.
+        const std::size_t next = std::min(text.find_first_of(starts, i), runEnd);
+        copy(i, next - i);
+        i = next;
+        if (i == runEnd) continue;
         std::string_view at = text.substr(i, runEnd - i);
         // Only the first "$" is taken, so "$$$nick" is the mark and "$$nick".
         if (at.starts_with("$$")) {
@@ -191,65 +201,82 @@ std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
             ++i;
             continue;
         }
-        Produced p =
-            at.front() == '#' && (m_.flags & kHasChannel) ? HashRule(text, origins, i) : Apply(at);
+        const bool last = i + 1 == text.size();
+        Produced p = Apply(at, last ? ' ' : text[i + 1], last || !isData(i + 1));
         if (Cut()) return {};
         switch (p.kind) {
             case Produced::kNoMatch:
-                add(text.substr(i, 1), nullptr, originAt(i));
+                copy(i, 1);
                 ++i;
                 continue;
             case Produced::kValue:
-                if (required && p.value.empty()) {
+                if (required && p.text.empty()) {
                     if (outOrigins) outOrigins->clear();
                     return {};
                 }
                 break;
             case Produced::kUnchecked: break;
         }
-        add(p.value, &p, p.origin);
+        if (outOrigins) {
+            if (!p.origins.empty())
+                outOrigins->insert(outOrigins->end(), p.origins.begin(), p.origins.end());
+            else
+                outOrigins->insert(outOrigins->end(), p.text.size(), p.origin);
+        }
+        if (out.empty() && p.computed) {
+            out = std::move(computed_);  // "$3-" alone: the joined text is the result
+        } else {
+            out += p.text;
+        }
         required = false;
         i += p.length;
     }
     return out;
 }
 
-ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
-    if (at.front() != '$') return {};
-    for (const Rule& rule : kRules) {
-        if ((m_.flags & rule.flags) != rule.flags) continue;
-        if (!StartsWithNoCase(at, rule.name)) continue;
-        Produced p = (this->*rule.produce)(at, std::strlen(rule.name));
-        if (p.kind != Produced::kNoMatch || Cut()) return p;
+ExpansionScan::Produced ExpansionScan::Apply(std::string_view at, char next, bool nextIsOwn) {
+    if (at.front() == '$') {
+        // Each name but the parameters' bare "$" differs from most others in
+        // its second character: a cheap test before the whole comparison.
+        const char second = at.size() > 1 ? ToLower(at[1]) : '\0';
+        // No name has a digit there: "$2" can only be a parameter.
+        if (IsDigit(second)) return (m_.flags & kHasParams) ? Param(at, 1) : Produced{};
+        for (const Rule& rule : kRules) {
+            if ((m_.flags & rule.flags) != rule.flags) continue;
+            if (rule.name.size() > 1 && rule.name[1] != second) continue;
+            if (!StartsWithNoCase(at, rule.name)) continue;
+            Produced p = (this->*rule.produce)(at, rule.name.size());
+            if (p.kind != Produced::kNoMatch || Cut()) return p;
+        }
+        return {};
     }
+    if ((m_.flags & kHasChannel) && at.front() == '#') return HashRule(next, nextIsOwn);
     return {};
 }
 
-ExpansionScan::Produced ExpansionScan::Field(const std::string& value, const ScriptText* own,
-                                             std::size_t length) const {
-    Produced p = Value(value, length);
-    if (own && own->Text() == value)
-        for (std::size_t k = 0; k < own->size(); ++k) p.origins.push_back(own->At(k));
+ExpansionScan::Produced ExpansionScan::Field(std::string_view value, const ScriptText* own,
+                                             std::size_t length) {
+    Produced p = View(value, length);
+    if (own && own->Text() == value) p.origins.assign(own->Origins(), own->Origins() + own->size());
     return p;
 }
 
 // "#" alone or before a blank is the channel; "##" is a literal "#"; any
-// other "#" stays itself. The required mark is cleared, never tested.
+// other "#" stays itself. The required mark is cleared, never tested. The
+// byte after the "#" is looked at even when it is data, but a data "#" is
+// never taken with it.
 //   "JOIN #" -> "JOIN #chan",  "##" -> "#",  "#x" -> "#x"
-ExpansionScan::Produced ExpansionScan::HashRule(std::string_view text, const Origin* origins,
-                                                std::size_t i) const {
-    const std::size_t next = i + 1;
-    if (next == text.size() || text[next] == ' ') return Make(Produced::kUnchecked, m_.channel, 1);
-    const bool nextIsOwn = !origins || origins[next] != Origin::kData;
-    if (text[next] == '#' && nextIsOwn) return Make(Produced::kUnchecked, "#", 2, Origin::kOwn);
-    return Make(Produced::kUnchecked, "#", 1, Origin::kOwn);
+ExpansionScan::Produced ExpansionScan::HashRule(char next, bool nextIsOwn) const {
+    if (next == ' ') return Unchecked(m_.channel, 1);
+    if (next == '#' && nextIsOwn) return Unchecked("#", 2, Origin::kOwn);
+    return Unchecked("#", 1, Origin::kOwn);
 }
 
 // Asks the user; the answer is itself a template. Cancel appends nothing and
 // clears the mark without testing it.
 ExpansionScan::Produced ExpansionScan::Ask(std::string_view, std::size_t n) {
     std::string answer;
-    if (!owner_.AskUser(answer)) return Make(Produced::kUnchecked, "", n);
+    if (!owner_.AskUser(answer)) return Unchecked("", n);
     return Value(Expand(answer), n);
 }
 
@@ -322,7 +349,7 @@ ExpansionScan::Produced ExpansionScan::UserVar(std::string_view at, std::size_t 
     std::size_t digits = DigitRun(at.substr(n));
     int slot = DigitValue(at.substr(n, digits));
     if (digits == 0 || slot < 1 || slot > static_cast<int>(app_.UserVars.size())) return {};
-    return Value(app_.UserVars[static_cast<std::size_t>(slot - 1)], n + digits);
+    return View(app_.UserVars[static_cast<std::size_t>(slot - 1)], n + digits);
 }
 
 // "$3" is parameter 3 (numbered from 1; "$12" is twelve). "$3-" joins
@@ -335,27 +362,43 @@ ExpansionScan::Produced ExpansionScan::Param(std::string_view at, std::size_t n)
     std::size_t length = n + digits;
     const std::vector<std::string>& params = m_.params;
     if (length < at.size() && at[length] == '-') {
+        // From the last parameter on there is nothing to join.
+        if (first >= params.size()) {
+            if (first > params.size()) return View(std::string_view(), length + 1);
+            return Field(params.back(), OwnParam(first - 1), length + 1);
+        }
+        std::size_t size = 0;
+        for (std::size_t k = first; k <= params.size(); ++k) size += params[k - 1].size() + 1;
+        std::string joined;
+        joined.reserve(size);
         // The joining blank is the author's only between two pieces of theirs.
-        Produced joined = Value("", length + 1);
         std::vector<Origin> origins;
         for (std::size_t k = first; k <= params.size(); ++k) {
-            Produced piece = Field(params[k - 1], OwnParam(k - 1), 0);
-            joined.value += piece.value;
-            origins.insert(origins.end(), piece.origins.begin(), piece.origins.end());
-            origins.resize(joined.value.size(), Origin::kData);
-            if (!params[k - 1].empty() && k != params.size()) {
+            const std::string& param = params[k - 1];
+            const ScriptText* own = OwnParam(k - 1);
+            const bool ownPiece = own && own->Text() == param;
+            joined += param;
+            if (fields_) {
+                if (ownPiece)
+                    origins.insert(origins.end(), own->Origins(), own->Origins() + own->size());
+                else
+                    origins.insert(origins.end(), param.size(), Origin::kData);
+            }
+            if (!param.empty() && k != params.size()) {
+                joined += ' ';
+                if (!fields_) continue;
                 const ScriptText* next = OwnParam(k);
-                bool own = !piece.origins.empty() && piece.origins.back() != Origin::kData &&
-                           next && !next->empty() && !next->IsData(0);
-                joined.value += ' ';
-                origins.push_back(own ? Origin::kOwn : Origin::kData);
+                const bool ownBlank = ownPiece && origins.back() != Origin::kData && next &&
+                                      !next->empty() && !next->IsData(0);
+                origins.push_back(ownBlank ? Origin::kOwn : Origin::kData);
             }
         }
-        if (fields_) joined.origins = std::move(origins);
-        return joined;
+        Produced p = Value(std::move(joined), length + 1);
+        p.origins = std::move(origins);
+        return p;
     }
-    const std::string& value = first <= params.size() ? params[first - 1] : std::string();
-    return Field(value, OwnParam(first - 1), length);
+    return Field(first <= params.size() ? std::string_view(params[first - 1]) : std::string_view(),
+                 OwnParam(first - 1), length);
 }
 
 std::string CVariableExpander::ExpandVariables(const IrcMessage& message, const std::string& text) {
@@ -389,7 +432,6 @@ std::string CVariableExpander::Expand(const IrcMessage& message, std::string_vie
     if (outOrigins) outOrigins->clear();
     return {};
 }
-
 bool CVariableExpander::AskUser(std::string& answer) {
     int depth = depth_;
     bool cut = cut_;

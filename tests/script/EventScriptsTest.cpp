@@ -48,7 +48,7 @@ TEST_F(Events, EachTypeMatchesItsKindOfLine) {
         "TEXT hello : *!*@* : /msg #out TEXT\n"
         "TEXTIN bye : *!*@* : /msg #out TEXTIN\n"
         "TEXTWRD wave : *!*@* : /msg #out TEXTWRD\n"
-        "TEXT ~bold red : *!*@* : /msg #out STRIPPED\n"
+        "TEXT ~bold 2 apples : *!*@* : /msg #out STRIPPED\n"
         "CTCP PRIVMSG : *!*@* : /msg #out CTCP $c_command\n"
         "ON JOIN : *!*@* : /msg #out JOIN $nick $channel\n"
         "ON TOPIC : ann!*@* : /msg #out TOPIC $2\n");
@@ -59,9 +59,10 @@ TEST_F(Events, EachTypeMatchesItsKindOfLine) {
         {":joe!j@h PRIVMSG #chan :oh wave", {"TEXTWRD"}},
         {":joe!j@h PRIVMSG #chan :wave at me", {"TEXTWRD"}},
         {":joe!j@h PRIVMSG #chan :microwave", {}},
+        // "~" reads the codes as the pane does: a colour has two digits at most.
         {":joe!j@h PRIVMSG #chan :\x02"
          "bold\x02 \x03"
-         "04,12red",
+         "04,122 apples",
          {"STRIPPED"}},
         {":joe!j@h PRIVMSG #chan :\x01"
          "ACTION says hello\x01",
@@ -113,6 +114,9 @@ TEST_F(Events, OnlyTheFirstLineWhoseMaskMatchesFiresAndIgnoredTextNever) {
     Recv(":bob!b@h PRIVMSG #chan :x");
     Recv(":bob!b@h PART #chan");
     EXPECT_EQ(SentToOut(), Texts{"part bob"});
+    // The own part fires once, while the window is still there.
+    Recv(":me!u@h PART #chan");
+    EXPECT_EQ(SentToOut(), Texts{"part me"});
 }
 
 // Whatever a stranger writes reaches the channel as one message with the
@@ -124,7 +128,9 @@ TEST_F(Events, TextFromOthersIsNeverScript) {
         "TEXTIN ask : * : /msg $channel $?\n"
         "TEXTIN var : * : /msg $channel $x1\n"
         "TEXTIN run : * : $2\n"
-        "TEXTIN alias : * : /do $2\n");
+        "TEXTIN alias : * : /do $2\n"
+        "TEXTIN file : * : /msg $channel $randline said $getline said x\n"
+        "[said]\n* b | /part\n");
     app.UserVars[0] = "a | /quit $nl b";
     host.dialogs.inputAnswers = {"ok | /join #evil $nl QUIT", "$x1"};
     const std::pair<const char*, const char*> rows[] = {
@@ -135,6 +141,7 @@ TEST_F(Events, TextFromOthersIsNeverScript) {
         {"ask", "PRIVMSG #chan :ok | /join #evil    QUIT\r\n"},
         {"ask", "PRIVMSG #chan :a | /quit $nl b\r\n"},
         {"var", "PRIVMSG #chan :a | /quit $nl b\r\n"},
+        {"file", "PRIVMSG #chan :* b | /part b | /part\r\n"},
         // A command word that holds data is no command and no alias.
         {"/quit run", "PRIVMSG #chan :/quit run\r\n"},
         {"/MSG run", "PRIVMSG #chan :/MSG run\r\n"},
@@ -245,35 +252,6 @@ TEST_F(Events, ADialogDuringALineDoesNotReorderOrLoseLines) {
                                   "PRIVMSG #out :second", "PONG nested2", "PONG deep"}))
         << Transcript();
     EXPECT_EQ(app.pMainSocket->pending, "");
-}
-
-TEST(StripFormatCodes, RemovesWhatThePaneHides) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"\x02"
-         "bold\x02 \x1Funder\x1F \x16rev\x0F plain",
-         "bold under rev plain"},
-        {"\x1Dital\x1D \x1Estrike\x1E \x11mono", "ital strike mono"},
-        {"\x03"
-         "04red\x03 plain",
-         "red plain"},
-        {"\x03"
-         "042 apples",
-         "2 apples"},
-        {"\x03"
-         "04,012",
-         "2"},
-        {"\x03"
-         "4,",
-         ","},
-        {"\x03,5x", ",5x"},
-        {"\x03", ""},
-        {"\x1B[31;1mred\x1B[0m", "red"},
-        {"\x1B[31xy \x1Bz", "y z"},
-    };
-    for (const auto& [text, stripped] : rows) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(StripFormatCodes(text), stripped);
-    }
 }
 
 }  // namespace
