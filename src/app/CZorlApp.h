@@ -87,6 +87,9 @@ public:
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
     void SendString(FrameId frame, const std::string& line);
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
+    // A sound of wav/ or the system's sound folder; false (and an error
+    // line) when there is none to play.
+    bool PlaySoundFile(const std::string& name);
 
     // ---- State shown by the debug dump
     ConnectionState ircstatus = IDLE;

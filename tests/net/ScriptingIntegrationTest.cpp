@@ -5,7 +5,9 @@
 
 #include "IrssiPeer.h"
 #include "LiveClient.h"
+#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
 #include "support/TempDir.h"
@@ -73,6 +75,35 @@ TEST(ScriptingIntegrationTest, StartupListJoinsAndAnEventAnswersInTheChannel) {
     EXPECT_TRUE(irssi.WaitForLog("hi irssi")) << irssi.Transcript() << zorl.Transcript(&server);
     EXPECT_TRUE(irssi.WaitForLog("you said hello | /quit")) << irssi.Transcript();
     EXPECT_EQ(zorl.app.ircstatus, CONNECTED);
+}
+
+// The notify list watches a second client: the first check finds nobody,
+// the notify timer's next check finds it, and the one after it has left.
+TEST(ScriptingIntegrationTest, NotifyListReportsAClientComingAndGoing) {
+    NgircdServer server;
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    TempDir config;
+    config.WriteFile("zorl.ini", "[NOTIFY]\nn0=Peer\n");
+    LiveClient zorl;
+    zorl.app.ini.SetDirectory(config.Path().string() + "/");
+    zorl.app.ignoreNotify.LoadNotifyList();
+    zorl.app.settings.Notify = 1;
+    ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
+    ASSERT_TRUE(zorl.WaitForPane("", "*** No one in your notify list is on IRC"))
+        << zorl.Transcript(&server);
+
+    IrcTestClient peer;
+    ASSERT_TRUE(peer.Connect(server, "peer")) << peer.Transcript();
+    const auto fortySeconds = [&] {
+        for (int i = 0; i < 400; ++i) zorl.app.OnTick();
+    };
+    fortySeconds();  // the notify timer asks again
+    EXPECT_TRUE(zorl.WaitForPane("", "*** peer is on IRC")) << zorl.Transcript(&server);
+
+    ASSERT_TRUE(peer.Send("QUIT :bye"));
+    ASSERT_TRUE(peer.WaitForCommand("ERROR")) << peer.Transcript();
+    fortySeconds();
+    EXPECT_TRUE(zorl.WaitForPane("", "*** peer has left IRC")) << zorl.Transcript(&server);
 }
 
 }  // namespace

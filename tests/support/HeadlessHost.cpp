@@ -165,8 +165,10 @@ bool RecordingShell::Open(const std::string& target) {
     return result;
 }
 
-bool RecordingShell::Execute(const std::string& program, const std::string& arguments) {
-    executed.push_back(program + " " + arguments);
+bool RecordingShell::Execute(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    executed.push_back({program});
+    executed.back().insert(executed.back().end(), arguments.begin(), arguments.end());
     return result;
 }
 

@@ -106,9 +106,9 @@ public:
 class RecordingShell : public IShell {
 public:
     bool Open(const std::string& target) override;
-    bool Execute(const std::string& program, const std::string& arguments) override;
+    bool Execute(const std::string& program, const std::vector<std::string>& arguments) override;
     std::vector<std::string> opened;
-    std::vector<std::string> executed;  // "program arguments"
+    std::vector<std::vector<std::string>> executed;  // the program, then each argument
     bool result = true;
 };
 
