@@ -42,6 +42,8 @@ void CZorlApp::OnTick() {
     FreeRetiredSockets();
     ident.OnTick();
     timers.OnTimer(1);
+    connection.OnTick();
+    CheckExit();
 }
 
 }  // namespace zorl

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/CZorlApp.h"
+#include "common/IrcLink.h"
 #include "common/Text.h"
 
 namespace zorl {
@@ -101,6 +102,21 @@ void CZorlApp::LogFiles() {
     if (platform.dialogs.OpenFile("Log Files (*.log) | *.log||", "log", path)) {
         platform.shell.Open(path);
     }
+}
+
+// "irc://irc.example.net:6668/#zorl": the server becomes the chosen one for
+// this run (zorl.ini keeps the user's own choice).
+void CZorlApp::ConnectToLink(const std::string& text) {
+    const std::optional<IrcLink> link = ParseIrcLink(text);
+    if (!link) {
+        output.Print(nullptr, "", Cls::UError, "Not an irc:// link: " + text);
+        return;
+    }
+    settings.m_server_address = link->host;
+    settings.m_server_name = link->host;
+    settings.m_server_ports = std::to_string(link->port);
+    connection.JoinWhenGreeted(link->channel);
+    connection.OnButtonConnect();
 }
 
 }  // namespace zorl

@@ -47,6 +47,9 @@ public:
     virtual void SetMainTitle(const std::string& title) = 0;
     virtual bool IsMainMinimized() const = 0;
     virtual void FlashTaskbar() = 0;
+    // Closes the main window, and with it the program, outside the engine
+    // call that asks for it; the window asks the engine first as always.
+    virtual void CloseMainWindow() = 0;
     // Connect/Disconnect commands shown and enabled as a pair.
     virtual void SetConnectCommands(bool connectEnabled) = 0;
     // Debug On / Debug Off toolbar buttons.

@@ -5,6 +5,7 @@
 #include "common/TextSplit.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/MessageSplit.h"
 
 namespace zorl {
 namespace {
@@ -47,6 +48,21 @@ void CommandLine::SendRaw(const std::string& line) { app.SendLine(socket, line, 
 
 void CommandLine::Echo(int kind, const std::string& text) {
     app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
+}
+
+void CommandLine::SendText(int kind, const std::string& target, const std::string& text) {
+    const bool action = kind == kKindAction;
+    const char* command = kind == kKindNotice ? "NOTICE" : "PRIVMSG";
+    const std::string open = action ? "\x01"
+                                      "ACTION "
+                                    : "";
+    const std::string close = action ? "\x01" : "";
+    const std::size_t room = MessageTextRoom(app.settings.m_user_mynick, app.settings.User, command,
+                                             target, open.size() + close.size());
+    for (const std::string& piece : SplitMessageText(text, room)) {
+        app.output.ShowOwn(socket, Channel(), target, kind, piece);
+        SendRaw(std::string(command) + " " + target + " :" + open + piece + close);
+    }
 }
 
 void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
@@ -109,13 +125,13 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
         return;
     }
     const int kind = command.socket ? command.socket->type : kSocketNone;
-    if (kind != kSocketNormal && kind != kSocketDccChat) return;
-    app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
-                        command.Line());
-    if (kind == kSocketNormal)
-        command.Send("PRIVMSG $channel :$1");
-    else
+    if (kind == kSocketNormal) {
+        command.SendText(kKindMessage, command.Channel(), command.Line());
+    } else if (kind == kSocketDccChat) {
+        app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
+                            command.Line());
         command.SendRaw(command.Line());
+    }
 }
 
 void CCommandInterpreter::Dispatch(CommandLine& command) {

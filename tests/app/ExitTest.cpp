@@ -1,0 +1,60 @@
+// Closing the main window while connected: the QUIT with the user's text
+// goes out, and the window waits for the server's close, two seconds at
+// most, before it goes.
+#include "session/SessionFixture.h"
+
+namespace zorl::test {
+namespace {
+
+class ExitTest : public SessionTest {};
+
+TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
+    struct Row {
+        const char* what;
+        int closeError;  // how the server ends the connection; -1 it does not
+        int actsAfter;   // ms after the QUIT
+    };
+    const Row rows[] = {
+        {"server closes", 0, 300},
+        {"server resets", 10054, 300},
+        {"server silent", -1, 1900},
+    };
+    app.settings.AutoReconnect = 1;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        app.exit_state = CZorlApp::Exit::Running;
+        host.surface.mainCloses = 0;
+        auto server = ConnectServer();
+        app.registered = true;
+        app.SendLine(Server(), "PRIVMSG #x :queued", true);
+        for (int i = 0; i < 6; ++i) app.SendLine(Server(), "PRIVMSG #x :more", true);
+
+        EXPECT_FALSE(app.OnMainClose());
+        EXPECT_EQ(server->SentLines().back(), "QUIT :bye");  // ahead of the waiting lines
+        host.Elapse(row.actsAfter);
+        if (row.closeError >= 0) server->Closed(row.closeError);
+        EXPECT_EQ(host.surface.mainCloses, 0);
+        host.Elapse(100);
+        EXPECT_EQ(host.surface.mainCloses, 1);
+        EXPECT_EQ(app.ircstatus, IDLE);
+        EXPECT_EQ(host.sockets.Last(), server) << "no reconnect while leaving";
+        EXPECT_TRUE(app.OnMainClose());
+        host.Elapse(1000);
+        EXPECT_EQ(host.surface.mainCloses, 1);
+    }
+}
+
+TEST_F(ExitTest, NotConnectedOrAskedTwiceClosesAtOnce) {
+    EXPECT_TRUE(app.OnMainClose());
+    EXPECT_TRUE(host.sockets.all.empty());
+
+    auto server = ConnectServer();
+    EXPECT_FALSE(app.OnMainClose());
+    EXPECT_TRUE(app.OnMainClose());
+    EXPECT_EQ(server->SentLines(), std::vector<std::string>{"QUIT :bye"});
+    EXPECT_TRUE(server->closed);
+    EXPECT_EQ(app.ircstatus, IDLE);
+}
+
+}  // namespace
+}  // namespace zorl::test
