@@ -8,10 +8,13 @@
 
 #include "BenchServer.h"
 #include "app/CZorlApp.h"
+#include "session/ServerConnection.h"
 #include "ui/ChildFrames.h"
 #include "ui/ClientWindow.h"
 #include "ui/NicksView.h"
 #include "ui/QtWindowSurface.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

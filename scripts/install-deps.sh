@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev
-libgtest-dev libgmock-dev ngircd clang-format"
+libgtest-dev libgmock-dev ngircd irssi tmux clang-format"
 
 missing=""
 for p in $PACKAGES; do

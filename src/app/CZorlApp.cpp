@@ -1,26 +1,94 @@
 #include "app/CZorlApp.h"
 
+#include "app/Settings.h"
+#include "common/Random.h"
+#include "config/IniStore.h"
+#include "incoming/Ctcp.h"
+#include "incoming/Dispatcher.h"
+#include "incoming/IgnoreNotify.h"
+#include "incoming/ModeChanges.h"
+#include "incoming/NumericReplies.h"
+#include "platform/Platform.h"
+#include "script/Aliases.h"
+#include "script/CommandInterpreter.h"
+#include "script/EventScripts.h"
+#include "script/VariableExpander.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/LineParser.h"
+#include "session/ServerConnection.h"
+#include "session/Timers.h"
+#include "windows/Logger.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+
 namespace zorl {
+
+struct CZorlApp::Parts {
+    Parts(CZorlApp& app, Platform& host)
+        : ini(host.dialogs),
+          registry(app),
+          logger(app),
+          output(app),
+          parser(app),
+          connection(app),
+          ident(app),
+          timers(app),
+          dispatcher(app),
+          numerics(app),
+          modes(app),
+          ctcp(app),
+          ignoreNotify(app),
+          expander(app),
+          interpreter(app),
+          aliases(app),
+          events(app) {}
+
+    CSettings settings;
+    ColourTables colours;
+    CRandom random;
+    CIniStore ini;
+    CWindowRegistry registry;
+    CLogger logger;
+    COutput output;
+    CLineParser parser;
+    CServerConnection connection;
+    CIdentResponder ident;
+    CTimers timers;
+    CIncomingDispatcher dispatcher;
+    CNumericReplies numerics;
+    CModeChanges modes;
+    CCtcp ctcp;
+    CIgnoreNotify ignoreNotify;
+    CVariableExpander expander;
+    CCommandInterpreter interpreter;
+    CAliasTable aliases;
+    CEventScripts events;
+};
 
 CZorlApp::CZorlApp(Platform& host)
     : platform(host),
-      ini(host.dialogs),
-      registry(*this),
-      logger(*this),
-      output(*this),
-      parser(*this),
-      connection(*this),
-      ident(*this),
-      timers(*this),
-      dispatcher(*this),
-      numerics(*this),
-      modes(*this),
-      ctcp(*this),
-      ignoreNotify(*this),
-      expander(*this),
-      interpreter(*this),
-      aliases(*this),
-      events(*this) {
+      parts_(std::make_unique<Parts>(*this, host)),
+      settings(parts_->settings),
+      colours(parts_->colours),
+      random(parts_->random),
+      ini(parts_->ini),
+      registry(parts_->registry),
+      logger(parts_->logger),
+      output(parts_->output),
+      parser(parts_->parser),
+      connection(parts_->connection),
+      ident(parts_->ident),
+      timers(parts_->timers),
+      dispatcher(parts_->dispatcher),
+      numerics(parts_->numerics),
+      modes(parts_->modes),
+      ctcp(parts_->ctcp),
+      ignoreNotify(parts_->ignoreNotify),
+      expander(parts_->expander),
+      interpreter(parts_->interpreter),
+      aliases(parts_->aliases),
+      events(parts_->events) {
     // The one server socket object, reused by every connection; the status
     // window is registered under it.
     pMainSocket = std::make_unique<CIrcSocket>(*this);
@@ -44,6 +112,26 @@ void CZorlApp::OnTick() {
     timers.OnTimer(1);
     connection.OnTick();
     CheckExit();
+}
+
+void CZorlApp::DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
+    dispatcher.DispatchIncoming(socket, message, ignored);
+}
+
+void CZorlApp::MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
+    events.MatchEvents(socket, message, ignored);
+}
+
+std::string CZorlApp::ExpandVariables(const IrcMessage& message, const std::string& text) {
+    return expander.ExpandVariables(message, text);
+}
+
+void CZorlApp::SendString(FrameId frame, const std::string& line) {
+    interpreter.SendString(frame, line);
+}
+
+void CZorlApp::SendLine(CIrcSocket* socket, const std::string& text, bool markActivity) {
+    connection.SendLine(socket, text, markActivity);
 }
 
 }  // namespace zorl

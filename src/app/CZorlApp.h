@@ -1,49 +1,45 @@
 // The application object: owns the whole state of the client for the life
 // of the process. Each subsystem is a class of its own, reached through the
-// members below; the plain fields are the ones the debug dump prints.
+// references below; the objects themselves live in CZorlApp.cpp, so this
+// header names them without including them and a change to one subsystem's
+// header rebuilds only the files that use it. Include the header of each
+// subsystem you call. The plain fields are the ones the debug dump prints.
 #pragma once
 
 #include <array>
 #include <ctime>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
-#include "config/IniStore.h"
-#include "incoming/Ctcp.h"
-#include "incoming/Dispatcher.h"
-#include "incoming/IgnoreNotify.h"
-#include "incoming/ModeChanges.h"
-#include "incoming/NumericReplies.h"
-#include "platform/Platform.h"
-#include "script/Aliases.h"
-#include "script/CommandInterpreter.h"
-#include "script/EventScripts.h"
-#include "script/VariableExpander.h"
-#include "session/IdentResponder.h"
-#include "session/IrcSocket.h"
-#include "session/LineParser.h"
-#include "session/ServerConnection.h"
-#include "session/Timers.h"
-#include "windows/Logger.h"
-#include "windows/Output.h"
-#include "windows/WindowRegistry.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
-// The program's random source: values 0..32767, seeded once at start-up.
-class CRandom {
-public:
-    void Seed(uint64_t seed) { engine_.seed(static_cast<std::minstd_rand::result_type>(seed)); }
-    int Next() { return static_cast<int>(engine_() % 32768); }
-    // 0 .. n-1 (n > 0)
-    int Below(int n) { return n > 0 ? static_cast<int>(engine_() % static_cast<unsigned>(n)) : 0; }
-
-private:
-    std::minstd_rand engine_;
-};
+struct Platform;
+class IAsyncSocket;
+class CIrcSocket;
+struct IrcMessage;
+struct CSettings;
+struct ColourTables;
+class CRandom;
+class CIniStore;
+class CWindowRegistry;
+class CLogger;
+class COutput;
+class CLineParser;
+class CServerConnection;
+class CIdentResponder;
+class CTimers;
+class CIncomingDispatcher;
+class CNumericReplies;
+class CModeChanges;
+class CCtcp;
+class CIgnoreNotify;
+class CVariableExpander;
+class CCommandInterpreter;
+class CAliasTable;
+class CEventScripts;
 
 class CZorlApp {
 public:
@@ -57,6 +53,9 @@ public:
 private:
     // Declared first so that it is destroyed last: sockets retire into it.
     std::vector<std::unique_ptr<IAsyncSocket>> retired_sockets_;
+    // Every subsystem object; the references below point into it.
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 
 public:
     // ---- Start-up and the commands of the application object
@@ -88,19 +87,11 @@ public:
     void FreeRetiredSockets();
 
     // ---- Cross-cutting entry points (Part names kept)
-    void DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
-        dispatcher.DispatchIncoming(socket, message, ignored);
-    }
-    void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
-        events.MatchEvents(socket, message, ignored);
-    }
-    std::string ExpandVariables(const IrcMessage& message, const std::string& text) {
-        return expander.ExpandVariables(message, text);
-    }
-    void SendString(FrameId frame, const std::string& line) { interpreter.SendString(frame, line); }
-    void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity) {
-        connection.SendLine(socket, text, markActivity);
-    }
+    void DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored);
+    void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored);
+    std::string ExpandVariables(const IrcMessage& message, const std::string& text);
+    void SendString(FrameId frame, const std::string& line);
+    void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
 
     // ---- State shown by the debug dump
     int ircstatus = IDLE;
@@ -123,31 +114,31 @@ public:
 
     // ---- Settings and lists
     std::string config_dir;  // working directory + "/"
-    CSettings settings;
-    ColourTables colours;
+    CSettings& settings;     // app/Settings.h
+    ColourTables& colours;   // app/Settings.h
     std::vector<std::string> IgnoreList;
     // $x1 ... $x10: slot N-1 holds variable N (filled by SET).
     std::array<std::string, 10> UserVars;
-    CRandom random;
+    CRandom& random;  // common/Random.h
 
-    // ---- Subsystems
-    CIniStore ini;
-    CWindowRegistry registry;
-    CLogger logger;
-    COutput output;
-    CLineParser parser;
-    CServerConnection connection;
-    CIdentResponder ident;
-    CTimers timers;
-    CIncomingDispatcher dispatcher;
-    CNumericReplies numerics;
-    CModeChanges modes;
-    CCtcp ctcp;
-    CIgnoreNotify ignoreNotify;
-    CVariableExpander expander;
-    CCommandInterpreter interpreter;
-    CAliasTable aliases;
-    CEventScripts events;
+    // ---- Subsystems (each in the header of its name)
+    CIniStore& ini;
+    CWindowRegistry& registry;
+    CLogger& logger;
+    COutput& output;
+    CLineParser& parser;
+    CServerConnection& connection;
+    CIdentResponder& ident;
+    CTimers& timers;
+    CIncomingDispatcher& dispatcher;
+    CNumericReplies& numerics;
+    CModeChanges& modes;
+    CCtcp& ctcp;
+    CIgnoreNotify& ignoreNotify;
+    CVariableExpander& expander;
+    CCommandInterpreter& interpreter;
+    CAliasTable& aliases;
+    CEventScripts& events;
 };
 
 }  // namespace zorl

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 

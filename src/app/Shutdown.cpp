@@ -2,6 +2,10 @@
 // user's quit message, not a dropped connection, so the QUIT goes out first
 // and the window waits a moment for the server to close the link.
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 
 namespace zorl {
 

@@ -1,5 +1,8 @@
 // Routes the notifications of every CIrcSocket by the socket's type.
 #include "app/CZorlApp.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 
 namespace zorl {
 

@@ -5,8 +5,18 @@
 #include <system_error>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/IrcLink.h"
+#include "common/Random.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
+#include "script/Aliases.h"
+#include "script/EventScripts.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
@@ -31,16 +41,9 @@ void CZorlApp::InitInstance() { LoadSettings(); }
 void CZorlApp::LoadSettings() {
     // 1. The run-time state, and the server connection's socket object.
     m_debug_window = false;
-    ircstatus = IDLE;
     TimerHandle = 0;
     registry.pLastFrm = 0;
-    reconnect_after_close = false;
-    reconnect_count = 0;
-    connect_enabled = true;
-    disconnect_enabled = false;
-    // Windows of the connection refer to this object: it is made only once.
-    if (!pMainSocket) pMainSocket = std::make_unique<CIrcSocket>(*this);
-    pMainSocket->type = kSocketNone;
+    connection.ResetState();
     random.Seed(platform.clock.TickCount());
 
     // 2, 3. Folders and files; failures here show up later, where they are used.
@@ -105,18 +108,15 @@ void CZorlApp::LogFiles() {
 }
 
 // "irc://irc.example.net:6668/#zorl": the server becomes the chosen one for
-// this run (zorl.ini keeps the user's own choice).
+// this run (zorl.ini keeps the user's own choice), as with /server.
 void CZorlApp::ConnectToLink(const std::string& text) {
     const std::optional<IrcLink> link = ParseIrcLink(text);
     if (!link) {
         output.Print(nullptr, "", Cls::UError, "Not an irc:// link: " + text);
         return;
     }
-    settings.m_server_address = link->host;
-    settings.m_server_name = link->host;
-    settings.m_server_ports = std::to_string(link->port);
     connection.JoinWhenGreeted(link->channel);
-    connection.OnButtonConnect();
+    connection.SwitchServer(link->host, std::to_string(link->port));
 }
 
 }  // namespace zorl

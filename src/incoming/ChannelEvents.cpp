@@ -1,9 +1,15 @@
 // NICK, QUIT, JOIN, PART, MODE, TOPIC, INVITE and KICK: the messages that
 // change who is where. Templates number parameters from 1 ($1 is params[0]).
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Text.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
+#include "incoming/ModeChanges.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -19,10 +25,8 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
     if (oldNick.empty() || newNick.empty()) return;
 
     if (oldNick == app_.settings.m_user_mynick) {
-        app_.settings.m_user_mynick = newNick;
+        app_.connection.SetOwnNick(newNick);
         app_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
-        app_.ini.WriteString("USER", "Nick", newNick);
-        app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
     }
 
     std::string line;

@@ -6,6 +6,9 @@
 #include "common/TextSplit.h"
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 

@@ -3,6 +3,8 @@
 #include "app/CZorlApp.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "incoming/NumericReplies.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 

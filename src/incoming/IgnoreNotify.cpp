@@ -2,6 +2,7 @@
 
 #include "app/CZorlApp.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
 
 namespace zorl {
 

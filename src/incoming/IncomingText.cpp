@@ -2,6 +2,7 @@
 
 #include "app/CZorlApp.h"
 #include "common/TimeText.h"
+#include "windows/Output.h"
 
 namespace zorl {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/SharedTypes.h"
 #include "session/IrcMessage.h"
-#include "windows/Output.h"
 
 namespace zorl {
 

@@ -1,7 +1,11 @@
 #include "incoming/ModeChanges.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "incoming/IncomingText.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 

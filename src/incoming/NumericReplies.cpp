@@ -4,8 +4,15 @@
 #include <iterator>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Numbers.h"
+#include "incoming/IgnoreNotify.h"
 #include "incoming/IncomingText.h"
+#include "script/EventScripts.h"
+#include "session/IdentResponder.h"
+#include "session/ServerConnection.h"
+#include "session/Timers.h"
+#include "windows/Output.h"
 
 namespace zorl {
 
@@ -85,7 +92,7 @@ void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& messag
 
 // :irc.example.net 001 me :Welcome to the network
 void CNumericReplies::Welcome(CIrcSocket* socket, const IrcMessage& message) {
-    app_.registered = true;
+    app_.connection.MarkRegistered();
     CloseIdent(socket, message);
 }
 

@@ -1,8 +1,12 @@
 // PRIVMSG, NOTICE, PING, ERROR and commands the client does not know.
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Text.h"
+#include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 

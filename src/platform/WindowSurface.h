@@ -6,22 +6,13 @@
 // activation, typed lines), never by changing engine state itself.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
 class CZorlDoc;
-using FrameId = uint32_t;
-using Colour = uint32_t;  // 0x00BBGGRR, red in the low byte
-
-// Hint bits of a document update.
-enum ViewHint : int {
-    kHintLineLimit = 1,   // take the line limit from MaxLines
-    kHintFont = 2,        // re-apply face, size and character set
-    kHintBackground = 4,  // background from BGColor
-    kHintNicks = 16,      // the nick table changed
-};
 
 class IWindowSurface {
 public:

@@ -3,6 +3,7 @@
 #include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "config/IniStore.h"
 
 namespace zorl {
 

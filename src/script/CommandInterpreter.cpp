@@ -1,11 +1,16 @@
 #include "script/CommandInterpreter.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "script/Aliases.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/MessageSplit.h"
+#include "session/IrcSocket.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

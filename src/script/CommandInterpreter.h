@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 

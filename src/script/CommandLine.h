@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {

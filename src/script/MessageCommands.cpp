@@ -3,8 +3,11 @@
 #include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

@@ -1,9 +1,12 @@
 // Commands about the session: channels, the own nick, the server.
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
 
 namespace zorl {
 
@@ -34,10 +37,8 @@ void NickCommand(CommandLine& line) {
     if (connected) line.Send("NICK $2");
     if (connected && app.registered) return;
     const std::string nick = line.Target();
-    app.settings.m_user_mynick = nick;
+    app.connection.SetOwnNick(nick);
     app.output.PrintF(nullptr, "", Cls::Info, "Your nick is now %s", nick.c_str());
-    app.ini.WriteString("USER", "Nick", nick);
-    app.registry.UpdateWindowTitle(app.registry.pStatusFrm);
 }
 
 // TOPIC #x shows the topic; TOPIC #x text sets it.
@@ -53,14 +54,7 @@ void ServerCommand(CommandLine& line) {
     std::string address = line.Target().empty() ? app.last_server_address : line.Target();
     std::string ports = line.ArgsAfterTarget().empty() ? Format("%d", app.last_server_port)
                                                        : line.ArgsAfterTarget();
-    app.settings.m_server_address = address;
-    app.settings.m_server_name = address;
-    app.settings.m_server_ports = ports;
-    app.reconnect_after_close = true;
-    if (app.ircstatus == IDLE)
-        app.connection.OnButtonConnect();
-    else if (app.ircstatus == CONNECTED)
-        app.SendLine(app.pMainSocket.get(), "QUIT :" + app.settings.Quit, false);
+    app.connection.SwitchServer(address, ports);
 }
 
 }  // namespace zorl

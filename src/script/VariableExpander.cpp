@@ -5,10 +5,16 @@
 
 #include "app/CZorlApp.h"
 #include "common/Format.h"
+#include "common/Random.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "common/TimeText.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
 #include "script/ScriptFile.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 namespace {

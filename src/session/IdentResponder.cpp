@@ -6,7 +6,11 @@
 #include "session/IdentResponder.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
 
 namespace zorl {
 namespace {

@@ -1,6 +1,7 @@
 #include "session/IrcSocket.h"
 
 #include "app/CZorlApp.h"
+#include "platform/Platform.h"
 
 namespace zorl {
 namespace {

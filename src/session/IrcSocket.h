@@ -7,20 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "common/SharedTypes.h"
 #include "platform/Socket.h"
 
 namespace zorl {
 
 class CZorlApp;
-
-enum SocketType : int {
-    kSocketNone = 0,
-    kSocketNormal = 1,
-    kSocketDccChat = 2,
-    kSocketDccSendIn = 3,
-    kSocketDccSendOut = 4,
-    kSocketIdent = 5,
-};
 
 const char* SocketTypeName(int type);
 

@@ -1,8 +1,12 @@
 #include "session/LineParser.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/TextSplit.h"
+#include "session/Timers.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 

@@ -3,8 +3,14 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/LineParser.h"
 #include "session/LineSplitter.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
 
 namespace zorl {
 namespace {

@@ -7,10 +7,19 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
+#include "common/Random.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/Timers.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {
@@ -141,10 +150,10 @@ void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
     // NOTE: reconnect_count is not reset here but when a welcomed session
     // ends (see OnClose): a server that accepts and drops every connection
     // at once must not be reconnected to for ever.
-    CSettings& settings = app_.settings;
+    const CSettings& settings = app_.settings;
     // A nick an earlier retry picked was never the user's choice.
     if (!nick_retry_.Candidate().empty() && settings.m_user_mynick == nick_retry_.Candidate())
-        settings.m_user_mynick = nick_retry_.Wanted();
+        UseNick(nick_retry_.Wanted());
     nick_retry_.Start(settings.m_user_mynick);
     // NOTE: servers without a password refuse any PASS ("Access denied: Bad
     // password?") and an empty one is a syntax error, so none goes out then.
@@ -195,8 +204,7 @@ void CServerConnection::OnNickRefused(const std::string& refused, bool taken) {
     app_.output.PrintF(nullptr, "", Cls::Info,
                        taken ? "Nick %s is taken, trying %s" : "Nick %s is refused, trying %s",
                        refused.c_str(), next.c_str());
-    app_.settings.m_user_mynick = next;
-    app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
+    UseNick(next);
     SendLine(app_.pMainSocket.get(), "NICK " + next, false);
 }
 
@@ -237,12 +245,46 @@ void CServerConnection::Disconnect() {
                            dropped == 1 ? " was" : "s were");
         ShowWaiting();
     }
-    link_channel_.clear();
     app_.output.Status(Cls::Flow, "** Disconnected\r\n");
     SetState(IDLE);
     app_.pMainSocket->Close();
     app_.ident.Close();
     if (app_.timers.Running(3)) app_.timers.StopTimer(3);
+}
+
+void CServerConnection::ResetState() {
+    app_.ircstatus = IDLE;
+    app_.reconnect_after_close = false;
+    app_.reconnect_count = 0;
+    app_.connect_enabled = true;
+    app_.disconnect_enabled = false;
+    // Windows of the connection refer to this object: it is made only once.
+    if (!app_.pMainSocket) app_.pMainSocket = std::make_unique<CIrcSocket>(app_);
+    app_.pMainSocket->type = kSocketNone;
+}
+
+void CServerConnection::MarkRegistered() { app_.registered = true; }
+
+void CServerConnection::SetOwnNick(const std::string& nick) {
+    UseNick(nick);
+    app_.ini.WriteString("USER", "Nick", nick);
+}
+
+void CServerConnection::UseNick(const std::string& nick) {
+    app_.settings.m_user_mynick = nick;
+    app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
+}
+
+void CServerConnection::SwitchServer(const std::string& address, const std::string& ports) {
+    CSettings& settings = app_.settings;
+    settings.m_server_address = address;
+    settings.m_server_name = address;
+    settings.m_server_ports = ports;
+    app_.reconnect_after_close = true;
+    if (app_.ircstatus == IDLE)
+        OnButtonConnect();
+    else if (app_.ircstatus == CONNECTED)
+        SendLine(app_.pMainSocket.get(), "QUIT :" + settings.Quit, false);
 }
 
 void CServerConnection::SetState(int state) {

@@ -1,9 +1,14 @@
 // The single server connection: its state machine, registration, line
 // splitting of received bytes, sending, closing and automatic reconnection.
+//
+// The connection state kept in CZorlApp (ircstatus, registered, the own
+// nick, the chosen server, the reconnect flags) is written only here, through
+// the operations below; everything else reads it.
 #pragma once
 
 #include <string>
 
+#include "common/SharedTypes.h"
 #include "session/NickRetry.h"
 #include "session/SendQueue.h"
 
@@ -11,8 +16,6 @@ namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
-
-enum ConnectionState : int { IDLE = 0, STARTING = 1, CONNECTING = 2, CONNECTED = 3 };
 
 class CServerConnection {
 public:
@@ -30,6 +33,18 @@ public:
     // Lines for the server socket pass the send queue (session/SendQueue.h);
     // PONG and QUIT, and registration before the welcome, never wait.
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
+
+    // The run-time state of a fresh start: idle, nothing to reconnect, and
+    // the server socket object that the status window is registered under.
+    void ResetState();
+    // The server's welcome (001): the session is registered.
+    void MarkRegistered();
+    // The own nick, kept in zorl.ini and shown in the status caption.
+    void SetOwnNick(const std::string& nick);
+    // Makes `address` with `ports` the chosen server and connects to it. A
+    // connected session quits first and connects again when the server
+    // closes it.
+    void SwitchServer(const std::string& address, const std::string& ports);
     static std::string WsaErrorText(int code);
     // The 100 ms tick: sends the waiting lines whose turn has come.
     void OnTick();
@@ -37,8 +52,8 @@ public:
     // The server refused a nick before its welcome (433 `taken`, or 432):
     // the next candidate is tried, and the user told so.
     void OnNickRefused(const std::string& refused, bool taken);
-    // A channel to join once the server's greeting is over (an irc:// link);
-    // forgotten when the connection ends first.
+    // A channel to join at the end of the next server greeting (an irc://
+    // link).
     void JoinWhenGreeted(const std::string& channel) { link_channel_ = channel; }
     // The end of the message of the day: the channel goes out now.
     void OnGreeted();
@@ -57,6 +72,9 @@ private:
     // Cuts the server's text into lines and parses them. False when a line's
     // handling closed or replaced the connection: the read loop must stop.
     bool TakeServerText(CIrcSocket& socket, const std::string& text);
+    // The own nick for this session only (a nick retry): zorl.ini keeps the
+    // user's choice.
+    void UseNick(const std::string& nick);
     // Whether a line on `socket` waits its turn in the send queue.
     bool IsPaced(const CIrcSocket* socket, const std::string& text) const;
     void Hold(const std::string& text);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 

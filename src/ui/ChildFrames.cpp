@@ -4,10 +4,14 @@
 #include <QPointer>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
 #include "ui/NicksView.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/SendView.h"
 #include "ui/ZorlView.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
 

@@ -1,5 +1,7 @@
 #include "ui/ClientWindow.h"
 
+#include "app/Settings.h"
+
 namespace zorl::ui {
 
 ClientWindow::ClientWindow()

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/CZorlApp.h"
+#include "platform/Platform.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/MainFrame.h"
 #include "ui/QtWindowSurface.h"

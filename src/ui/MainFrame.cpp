@@ -10,13 +10,17 @@
 
 #include "app/CZorlApp.h"
 #include "common/Format.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
 #include "platform/qt/QtText.h"
+#include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
 #include "ui/ChildFrames.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::ui {
 

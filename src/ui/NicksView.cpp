@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "platform/qt/QtText.h"
+#include "session/IrcMessage.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
 

@@ -5,12 +5,16 @@
 #include <QTimer>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
 

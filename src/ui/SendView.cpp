@@ -6,8 +6,10 @@
 #include <QScrollBar>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "platform/qt/QtText.h"
 #include "ui/ZorlView.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 struct ColourTables;

@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QIcon>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 class QWidget;
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <functional>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl::ui {
 

@@ -8,8 +8,10 @@
 #include <QTextDocument>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "platform/qt/QtText.h"
 #include "ui/SendView.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::ui {
 

@@ -3,20 +3,11 @@
 
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
 class CIrcSocket;
-
-enum WindowType : int {
-    kWindowDefault = 0,  // private output windows such as "~debug"
-    kWindowStatus = 1,
-    kWindowChannel = 2,
-    kWindowQuery = 3,
-    kWindowDccQuery = 4,
-    kWindowDccSend = 5,
-};
 
 const char* WindowTypeName(int type);
 

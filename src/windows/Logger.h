@@ -4,7 +4,7 @@
 #include <ctime>
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 

@@ -4,9 +4,15 @@
 #include <cstdio>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
+#include "windows/Logger.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 

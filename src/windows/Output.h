@@ -5,30 +5,12 @@
 
 #include <string>
 
-#include "platform/WindowSurface.h"
+#include "common/SharedTypes.h"
 
 namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
-
-// Colour classes (keys of section COLOR).
-enum class Cls {
-    Normal,
-    Own,
-    Action,
-    Notice,
-    CTCP,
-    Status,
-    Info,
-    UError,
-    Error,
-    Flow,
-    Time,
-    Notify
-};
-
-enum MessageKind : int { kKindMessage = 0, kKindNotice = 1, kKindAction = 2, kKindCtcp = 3 };
 
 class COutput {
 public:

@@ -3,8 +3,17 @@
 #include <array>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "session/Timers.h"
+#include "windows/Logger.h"
+#include "windows/Output.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -21,6 +30,8 @@ const char* WindowTypeName(int type) {
 }
 
 CWindowRegistry::CWindowRegistry(CZorlApp& app) : app_(app) {}
+
+CWindowRegistry::~CWindowRegistry() = default;
 
 // NOTE: the record returned points into the registry's array. It is valid
 // until the next call that can create or remove a window (output, dialogs).

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "windows/ChannelRecord.h"
-#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
 class CZorlApp;
+class CZorlDoc;
 
 enum UpdateCode : int {
     kUpdateName = 1,
@@ -34,6 +34,7 @@ public:
     static constexpr Colour kHighlight = 255;
 
     explicit CWindowRegistry(CZorlApp& app);
+    ~CWindowRegistry();
 
     ChannelRecord* NewWindow(const std::string& name, int type, CIrcSocket* socket, bool show);
     ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);

@@ -1,7 +1,10 @@
 #include "windows/ZorlDoc.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "common/Random.h"
 #include "common/Text.h"
+#include "platform/Platform.h"
 
 namespace zorl {
 

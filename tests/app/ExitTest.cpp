@@ -1,6 +1,8 @@
 // Closing the main window while connected: the QUIT with the user's text
 // goes out, and the window waits for the server's close, two seconds at
 // most, before it goes.
+#include "app/Settings.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
 namespace zorl::test {

@@ -4,7 +4,12 @@
 
 #include <filesystem>
 
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "session/IrcSocket.h"
 #include "support/AppFixture.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

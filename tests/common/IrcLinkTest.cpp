@@ -3,6 +3,7 @@
 #include "common/IrcLink.h"
 
 #include "session/SessionFixture.h"
+#include "windows/Output.h"
 
 namespace zorl::test {
 namespace {

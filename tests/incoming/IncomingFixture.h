@@ -8,7 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
+#include "session/IrcSocket.h"
+#include "session/LineParser.h"
 #include "support/AppFixture.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 

@@ -3,6 +3,7 @@
 // window or a channel it does not name, or disturb a nick list it does not
 // name. Lines below a branch's parameter count are dropped without output.
 #include "incoming/IncomingFixture.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {

@@ -1,6 +1,8 @@
 // MODE messages as transcripts: summary, explanatory lines, nick-list bits
 // and the mode requests sent back.
+#include "app/Settings.h"
 #include "incoming/IncomingFixture.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {

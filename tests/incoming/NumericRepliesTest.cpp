@@ -1,7 +1,11 @@
 // Numeric replies as transcripts.
 #include <ctime>
 
+#include "app/Settings.h"
 #include "incoming/IncomingFixture.h"
+#include "session/IrcSocket.h"
+#include "session/Timers.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {

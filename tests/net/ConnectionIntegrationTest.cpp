@@ -9,6 +9,11 @@
 #include <vector>
 
 #include "LiveClient.h"
+#include "app/Settings.h"
+#include "session/IdentResponder.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {

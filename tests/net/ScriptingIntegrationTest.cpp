@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "LiveClient.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {

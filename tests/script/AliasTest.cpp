@@ -1,6 +1,7 @@
 // The alias table from aliases.ini and the alias loop of the interpreter.
 #include <gtest/gtest.h>
 
+#include "script/Aliases.h"
 #include "script/ScriptFixture.h"
 
 namespace zorl {

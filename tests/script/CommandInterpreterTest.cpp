@@ -2,9 +2,13 @@
 // to the server and what was shown where.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "common/Text.h"
+#include "config/IniStore.h"
 #include "script/CommandTable.h"
 #include "script/ScriptFixture.h"
+#include "session/IrcSocket.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

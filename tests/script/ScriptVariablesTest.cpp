@@ -4,7 +4,11 @@
 
 #include <set>
 
+#include "app/Settings.h"
+#include "common/Random.h"
 #include "script/ScriptFixture.h"
+#include "session/IrcMessage.h"
+#include "windows/Output.h"
 
 namespace zorl {
 namespace {

@@ -7,6 +7,10 @@
 #include <ctime>
 
 #include "app/CZorlApp.h"
+#include "common/Random.h"
+#include "platform/Platform.h"
+#include "script/VariableExpander.h"
+#include "session/IrcMessage.h"
 #include "support/HeadlessHost.h"
 
 namespace zorl {

@@ -1,5 +1,8 @@
 // The ident responder: a query connects, one answer goes back, the socket
 // closes, and nobody listens any more.
+#include "app/Settings.h"
+#include "session/IdentResponder.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
 namespace zorl::test {

@@ -1,6 +1,9 @@
 // Bytes from the server in, the lines handed to the parser out (seen through
 // the "<< " debug lines).
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
 namespace zorl::test {

@@ -3,6 +3,7 @@
 // every two seconds on the manual clock; PONG and QUIT never wait.
 #include "session/SendQueue.h"
 
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
 namespace zorl::test {

@@ -2,8 +2,14 @@
 // transcripts of the status window and the bytes on the scripted socket.
 #include <set>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "common/Random.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "session/Timers.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {
@@ -208,7 +214,7 @@ TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
 TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
     app.settings.AutoReconnect = 1;
     auto server = ConnectServer();
-    app.registered = true;  // the welcome arrived
+    app.connection.MarkRegistered();  // the welcome arrived
     std::size_t from = Lines("").size();
     server->Closed(10054);
     EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
@@ -233,7 +239,7 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
 
     // The user connects again; once welcomed, a reset reconnects again.
     server = ConnectServer();
-    app.registered = true;
+    app.connection.MarkRegistered();
     server->Closed(10054);
     EXPECT_EQ(app.reconnect_count, 1);
     EXPECT_EQ(app.ircstatus, CONNECTING);

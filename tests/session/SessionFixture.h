@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
+#include "session/ServerConnection.h"
 #include "support/AppFixture.h"
 
 namespace zorl::test {

@@ -1,6 +1,10 @@
 #include "support/AppFixture.h"
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 
@@ -26,6 +30,8 @@ void AppFixture::ReloadSettings(const std::string& zorlIni) {
     dir.WriteFile("zorl.ini", zorlIni);
     app.settings.Load(app.ini);
 }
+
+Colour AppFixture::ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
 
 std::shared_ptr<ScriptedSocketState> AppFixture::ConnectServer() {
     auto server = PressConnect();

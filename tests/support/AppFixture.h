@@ -43,7 +43,7 @@ protected:
     CIrcSocket* Server() { return app.pMainSocket.get(); }
     // Time for the send queue to allow a whole burst again (host.Elapse).
     static constexpr int kFreshBurst = CSendQueue::kBurst * CSendQueue::kInterval;
-    Colour ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
+    Colour ColourOf(Cls cls) const;
 
     // Connect pressed: the server socket, its connect in progress.
     std::shared_ptr<ScriptedSocketState> PressConnect() {

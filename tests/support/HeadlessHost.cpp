@@ -6,6 +6,8 @@
 #include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "session/ServerConnection.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 

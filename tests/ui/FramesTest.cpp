@@ -6,11 +6,16 @@
 #include <QToolBar>
 
 #include "UiHarness.h"
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "session/IrcSocket.h"
 #include "ui/AboutBox.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {
@@ -64,6 +69,20 @@ TEST_F(Shell, ChannelWindowPartsFirstWhileConnected) {
 
     EXPECT_FALSE(Closes(channel));
     EXPECT_NE(server->sent.find("PART #chan"), std::string::npos) << server->sent;
+}
+
+TEST_F(Shell, MainWindowWaitsForTheServerAfterItsQuitWhileConnected) {
+    auto server = h.Connect();
+    server->sent.clear();
+    h.app.settings.Quit = "bye";
+    EXPECT_FALSE(h.main.close());
+    EXPECT_TRUE(h.main.isVisible());
+    EXPECT_EQ(server->sent, "QUIT :bye\r\n");
+
+    server->Closed(0);
+    h.host.Elapse(100);
+    h.Pump();
+    EXPECT_FALSE(h.main.isVisible());
 }
 
 TEST_F(Shell, QueryAndPrivateWindowsCloseAtOnce) {

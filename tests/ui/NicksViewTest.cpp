@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "UiHarness.h"
+#include "app/Settings.h"
 #include "ui/NicksView.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {

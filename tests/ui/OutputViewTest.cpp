@@ -7,10 +7,14 @@
 #include <QWheelEvent>
 
 #include "UiHarness.h"
+#include "app/Settings.h"
+#include "session/IrcSocket.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::test {
 namespace {

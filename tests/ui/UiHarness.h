@@ -12,11 +12,16 @@
 #include <string>
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "support/HeadlessHost.h"
 #include "support/TempDir.h"
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/QtWindowSurface.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 

@@ -4,9 +4,14 @@
 
 #include <filesystem>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "platform/Platform.h"
+#include "session/IrcSocket.h"
 #include "support/AppFixture.h"
 #include "windows/Logger.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 namespace {

@@ -2,8 +2,14 @@
 // the removal of windows, against the recording window surface.
 #include <gtest/gtest.h>
 
+#include "app/Settings.h"
 #include "common/Format.h"
+#include "session/IrcSocket.h"
+#include "session/Timers.h"
 #include "support/AppFixture.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 namespace {

@@ -3,8 +3,11 @@
 
 #include <set>
 
+#include "app/Settings.h"
 #include "common/Format.h"
 #include "support/AppFixture.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 namespace {
