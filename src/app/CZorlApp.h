@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/SharedTypes.h"
+#include "platform/SocketErrors.h"
 
 namespace zorl {
 
@@ -78,10 +79,10 @@ public:
     static constexpr uint64_t kExitWait = 2000;
 
     // ---- Socket notifications, routed by the socket's type
-    void OnConnect(int error, CIrcSocket& socket);
-    void OnReceive(int error, CIrcSocket& socket);
-    void OnClose(int error, CIrcSocket& socket);
-    void OnAccept(int error, CIrcSocket& socket);
+    void OnConnect(WsaError error, CIrcSocket& socket);
+    void OnReceive(WsaError error, CIrcSocket& socket);
+    void OnClose(WsaError error, CIrcSocket& socket);
+    void OnAccept(WsaError error, CIrcSocket& socket);
     // Platform sockets are freed here, outside their own notifications.
     void RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket);
     void FreeRetiredSockets();
@@ -94,7 +95,7 @@ public:
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
 
     // ---- State shown by the debug dump
-    int ircstatus = IDLE;
+    ConnectionState ircstatus = IDLE;
     std::string last_server_address;
     int last_server_port = 0;
     int reconnect_count = 0;

@@ -6,30 +6,36 @@
 
 namespace zorl {
 
-void CZorlApp::OnConnect(int error, CIrcSocket& socket) {
+void CZorlApp::OnConnect(WsaError error, CIrcSocket& socket) {
     socket.pending.clear();
     socket.dropping_line = false;
     switch (socket.type) {
         case kSocketNormal:
         case kSocketNone: connection.OnConnect(error, socket); break;
         case kSocketIdent: ident.OnConnect(error, socket); break;
-        default: break;
+        case kSocketDccChat:
+        case kSocketDccSendIn:
+        case kSocketDccSendOut: break;
     }
 }
 
 // The read loop is the connection's; it hands each socket type's text on.
-void CZorlApp::OnReceive(int error, CIrcSocket& socket) { connection.OnReceive(error, socket); }
+void CZorlApp::OnReceive(WsaError error, CIrcSocket& socket) {
+    connection.OnReceive(error, socket);
+}
 
-void CZorlApp::OnClose(int error, CIrcSocket& socket) {
+void CZorlApp::OnClose(WsaError error, CIrcSocket& socket) {
     switch (socket.type) {
         case kSocketNormal:
         case kSocketNone: connection.OnClose(error, socket); break;
         case kSocketIdent: ident.OnClose(error, socket); break;
-        default: break;
+        case kSocketDccChat:
+        case kSocketDccSendIn:
+        case kSocketDccSendOut: break;
     }
 }
 
-void CZorlApp::OnAccept(int error, CIrcSocket& socket) {
+void CZorlApp::OnAccept(WsaError error, CIrcSocket& socket) {
     if (socket.type == kSocketIdent) ident.OnAccept(error, socket);
 }
 

@@ -62,6 +62,12 @@ enum SocketType : int {
 enum ConnectionState : int { IDLE = 0, STARTING = 1, CONNECTING = 2, CONNECTED = 3 };
 
 // What ShowOwn and ShowIncoming show.
-enum MessageKind : int { kKindMessage = 0, kKindNotice = 1, kKindAction = 2, kKindCtcp = 3 };
+enum MessageKind : int {
+    kKindMessage = 0,
+    kKindNotice = 1,
+    kKindAction = 2,
+    kKindCtcp = 3,
+    kKindCtcpReply = 4,  // shown as a CTCP request is
+};
 
 }  // namespace zorl

@@ -56,7 +56,7 @@ void CIncomingDispatcher::OnQuit(const Incoming& in) {
     const IrcMessage& m = in.message;
     if (m.nick.empty()) return;
     std::string line;
-    for (const WindowRef& window : WindowsOf(in.socket, kAnyType)) {
+    for (const WindowRef& window : WindowsOf(in.socket, std::nullopt)) {
         CZorlDoc* doc = app_.registry.DocOf(window.frame);
         if (!doc || doc->NickFlags(m.nick) == kNickAbsent) continue;
         doc->NickUpdate(kNickRemove, m.nick, 0);

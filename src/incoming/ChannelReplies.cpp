@@ -32,6 +32,18 @@ void CNumericReplies::ListEntry(CIrcSocket* socket, const IrcMessage& message) {
     app_.output.PrintF(socket, kListWindow, Cls::Status, "%-20s %s", channel.c_str(), rest.c_str());
 }
 
+// "#a                   12 the topic" joins #a, as if typed in the status
+// window.
+bool CNumericReplies::JoinListedChannel(FrameId frame, const std::string& row) {
+    const ChannelRecord* record = app_.registry.FindByFrame(frame);
+    if (!record || record->name != kListWindow) return false;
+    const std::string channel(SplitWord(row).head);
+    if (channel.empty() || std::string_view("#&+!").find(channel[0]) == std::string_view::npos)
+        return true;
+    app_.SendString(app_.registry.pStatusFrm, "/join " + channel);
+    return true;
+}
+
 // :irc.example.net 324 me #a +ntl 50
 void CNumericReplies::ChannelModes(CIrcSocket* socket, const IrcMessage& message) {
     app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket),

@@ -51,12 +51,12 @@ void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, const IrcMessage&
     OnUnknown(in);
 }
 
-std::vector<CIncomingDispatcher::WindowRef> CIncomingDispatcher::WindowsOf(const CIrcSocket* socket,
-                                                                           int type) const {
+std::vector<CIncomingDispatcher::WindowRef> CIncomingDispatcher::WindowsOf(
+    const CIrcSocket* socket, std::optional<WindowType> type) const {
     std::vector<WindowRef> windows;
     for (const ChannelRecord& record : app_.registry.Records()) {
         if (record.socket != socket) continue;
-        if (type != kAnyType && record.type != type) continue;
+        if (type && record.type != *type) continue;
         windows.push_back({record.frame, record.name});
     }
     return windows;

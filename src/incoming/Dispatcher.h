@@ -9,6 +9,7 @@
 // came in the status window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,8 +72,9 @@ private:
         FrameId frame;
         std::string name;
     };
-    static constexpr int kAnyType = -1;
-    std::vector<WindowRef> WindowsOf(const CIrcSocket* socket, int type) const;
+    // Windows of any type with no `type`.
+    std::vector<WindowRef> WindowsOf(const CIrcSocket* socket,
+                                     std::optional<WindowType> type) const;
 
     // The document of a named window, looked up again at each use because a
     // modal dialog run by a script may have closed the window meanwhile.

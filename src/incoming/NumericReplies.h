@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
+#include "platform/WindowSurface.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {
@@ -22,6 +24,10 @@ public:
 
     // `message.command` reads as a non-zero number ("001", "433", "12x").
     void HandleNumeric(CIrcSocket* socket, const IrcMessage& message);
+
+    // A double click on a row of the channel list joins that row's channel.
+    // False when `frame` is not the channel list.
+    bool JoinListedChannel(FrameId frame, const std::string& row);
 
 private:
     using Step = void (CNumericReplies::*)(CIrcSocket*, const IrcMessage&);

@@ -18,8 +18,8 @@ class IWindowSurface {
 public:
     virtual ~IWindowSurface() = default;
 
-    // Frames. `type` is the registry's window type (0 Default … 5 DccSend).
-    virtual FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) = 0;
+    // Frames, one class per window type.
+    virtual FrameId CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) = 0;
     virtual bool DestroyFrame(FrameId frame) = 0;
     virtual void SetCaption(FrameId frame, const std::string& caption) = 0;
     virtual void Activate(FrameId frame) = 0;
@@ -27,6 +27,8 @@ public:
 
     // Output pane and views of one frame.
     virtual void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) = 0;
+    // The piece just appended belongs to a line that mentions the user.
+    virtual void MarkMention(FrameId frame) = 0;
     virtual void UpdateViews(FrameId frame, int hints) = 0;
 
     // The window-button bar (buttons 0 … 49).
@@ -37,6 +39,7 @@ public:
     // The main window.
     virtual void SetMainTitle(const std::string& title) = 0;
     virtual bool IsMainMinimized() const = 0;
+    // Draws the user's eye to the main window; nothing while it is active.
     virtual void FlashTaskbar() = 0;
     // Closes the main window, and with it the program, outside the engine
     // call that asks for it; the window asks the engine first as always.

@@ -29,8 +29,9 @@ bool CanCarryLines(const CIrcSocket* socket) {
         case kSocketDccChat:
         case kSocketDccSendIn:
         case kSocketDccSendOut: return socket->connected;
-        default: return false;
+        case kSocketIdent: return false;
     }
+    return false;
 }
 
 }  // namespace
@@ -51,11 +52,11 @@ void CommandLine::Send(const std::string& text) { SendRaw(Expand(text)); }
 
 void CommandLine::SendRaw(const std::string& line) { app.SendLine(socket, line, true); }
 
-void CommandLine::Echo(int kind, const std::string& text) {
+void CommandLine::Echo(MessageKind kind, const std::string& text) {
     app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
 }
 
-void CommandLine::SendText(int kind, const std::string& target, const std::string& text) {
+void CommandLine::SendText(MessageKind kind, const std::string& target, const std::string& text) {
     const bool action = kind == kKindAction;
     const char* command = kind == kKindNotice ? "NOTICE" : "PRIVMSG";
     const std::string open = action ? "\x01"
@@ -129,7 +130,7 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
         app_.output.Print(nullptr, "", Cls::UError, "No active channel");
         return;
     }
-    const int kind = command.socket ? command.socket->type : kSocketNone;
+    const SocketType kind = command.socket ? command.socket->type : kSocketNone;
     if (kind == kSocketNormal) {
         command.SendText(kKindMessage, command.Channel(), command.Line());
     } else if (kind == kSocketDccChat) {

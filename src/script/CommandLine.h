@@ -24,7 +24,7 @@ constexpr int kCommandFlags = kHasChannel | kHasMe | kHasNick | kHasCommand | kH
 struct CommandLine {
     CZorlApp& app;
     FrameId frame = 0;
-    int windowType = 0;
+    WindowType windowType = kWindowDefault;
     CIrcSocket* socket = nullptr;  // the window's connection, may be null
     IrcMessage message;
 
@@ -43,11 +43,11 @@ struct CommandLine {
     // Sends a finished line (no expansion) as user activity.
     void SendRaw(const std::string& line);
     // The own echo of a message, notice, action or CTCP request to Target().
-    void Echo(int kind, const std::string& text);
+    void Echo(MessageKind kind, const std::string& text);
     // A message, notice or action (kKindMessage, kKindNotice, kKindAction)
     // to `target`, cut into as many lines as the server can relay; each
     // piece is echoed just before it is sent.
-    void SendText(int kind, const std::string& target, const std::string& text);
+    void SendText(MessageKind kind, const std::string& target, const std::string& text);
 };
 
 // Fills command (lower case), nick and $1 $2 $3 from one line; $2 and $3

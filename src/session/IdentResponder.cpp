@@ -24,17 +24,17 @@ void CIdentResponder::StartIdent(const std::string& bindAddress, int port) {
     Close();
     auto socket = std::make_unique<CIrcSocket>(app_);
     app_.output.Trace("-- Ident socket Create");
-    int error = port >= 0 && port <= kMaxPort
-                    ? socket->Create(kEventRead | kEventAccept | kEventClose, bindAddress,
-                                     static_cast<uint16_t>(port))
-                    : kWsaInvalid;
-    if (error != 0) {
+    WsaError error = port >= 0 && port <= kMaxPort
+                         ? socket->Create(kEventRead | kEventAccept | kEventClose, bindAddress,
+                                          static_cast<uint16_t>(port))
+                         : kWsaInvalid;
+    if (error != kWsaOk) {
         app_.output.Status(Cls::UError, "** Ident: Unable to create socket (" +
                                             CServerConnection::WsaErrorText(error) + ")");
         return;
     }
     error = socket->Listen(kListenBacklog);
-    if (error != 0) {
+    if (error != kWsaOk) {
         app_.output.Status(Cls::UError, "** Ident: Unable to listen socket (" +
                                             CServerConnection::WsaErrorText(error) + ")");
         return;
@@ -53,10 +53,10 @@ void CIdentResponder::Close() {
 
 // A query connects: the accepted socket takes the listener's place, so
 // nobody listens on the ident port until the next StartIdent.
-void CIdentResponder::OnAccept(int error, CIrcSocket& socket) {
+void CIdentResponder::OnAccept(WsaError error, CIrcSocket& socket) {
     app_.output.Trace(Format("-- Accept [%08X] (ident) ", static_cast<unsigned>(socket.Id())));
     std::unique_ptr<IAsyncSocket> accepted;
-    if (error == 0) accepted = socket.Accept(error);
+    if (error == kWsaOk) accepted = socket.Accept(error);
     if (!accepted) {
         app_.output.Status(
             Cls::UError, "** Ident: Accept error (" + CServerConnection::WsaErrorText(error) + ")");
@@ -91,15 +91,15 @@ void CIdentResponder::OnReceive(CIrcSocket& socket, const std::string& text) {
 }
 
 // Only sockets that connected out get this; the responder makes none.
-void CIdentResponder::OnConnect(int error, CIrcSocket& socket) {
+void CIdentResponder::OnConnect(WsaError error, CIrcSocket& socket) {
     app_.output.Trace("-- Ident Connect");
-    if (error == 0) return;
+    if (error == kWsaOk) return;
     app_.output.Status(Cls::UError,
                        "** Connection failed: " + CServerConnection::WsaErrorText(error));
     Release(socket);
 }
 
-void CIdentResponder::OnClose(int, CIrcSocket& socket) {
+void CIdentResponder::OnClose(WsaError, CIrcSocket& socket) {
     app_.output.Trace("-- Ident Close");
     Release(socket);
 }

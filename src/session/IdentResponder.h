@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/SocketErrors.h"
+
 namespace zorl {
 
 class CZorlApp;
@@ -19,10 +21,10 @@ public:
     // Closes and releases the ident socket, if any ("-- Ident socket Close").
     void Close();
 
-    void OnAccept(int error, CIrcSocket& socket);
+    void OnAccept(WsaError error, CIrcSocket& socket);
     void OnReceive(CIrcSocket& socket, const std::string& text);
-    void OnConnect(int error, CIrcSocket& socket);
-    void OnClose(int error, CIrcSocket& socket);
+    void OnConnect(WsaError error, CIrcSocket& socket);
+    void OnClose(WsaError error, CIrcSocket& socket);
     // Called every tick: drops a peer that never sends its query.
     void OnTick();
 

@@ -8,7 +8,7 @@ namespace {
 uint32_t g_nextSocketId = 0x00A10000;
 }
 
-const char* SocketTypeName(int type) {
+const char* SocketTypeName(SocketType type) {
     switch (type) {
         case kSocketNone: return "None";
         case kSocketNormal: return "Normal";
@@ -16,21 +16,21 @@ const char* SocketTypeName(int type) {
         case kSocketDccSendIn: return "DCC_Send_In";
         case kSocketDccSendOut: return "DCC_Send_Out";
         case kSocketIdent: return "Ident";
-        default: return "unknown";
     }
+    return "unknown";
 }
 
 CIrcSocket::CIrcSocket(CZorlApp& app) : owner(app), id_(++g_nextSocketId) {}
 
 CIrcSocket::~CIrcSocket() { Close(); }
 
-int CIrcSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
+WsaError CIrcSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
     Close();
     socket_ = owner.platform.sockets.NewSocket();
     ++generation_;
     socket_->SetListener(this);
-    int error = socket_->Create(events, bindAddress, port);
-    if (error != 0) Close();
+    WsaError error = socket_->Create(events, bindAddress, port);
+    if (error != kWsaOk) Close();
     return error;
 }
 
@@ -41,31 +41,33 @@ void CIrcSocket::Adopt(std::unique_ptr<IAsyncSocket> accepted) {
     if (socket_) socket_->SetListener(this);
 }
 
-int CIrcSocket::Connect(const std::string& host, uint16_t port) {
-    return socket_ ? socket_->Connect(host, port) : 10038;
+WsaError CIrcSocket::Connect(const std::string& host, uint16_t port) {
+    return socket_ ? socket_->Connect(host, port) : kWsaNotSocket;
 }
 
-int CIrcSocket::Listen(int backlog) { return socket_ ? socket_->Listen(backlog) : 10038; }
+WsaError CIrcSocket::Listen(int backlog) {
+    return socket_ ? socket_->Listen(backlog) : kWsaNotSocket;
+}
 
-std::unique_ptr<IAsyncSocket> CIrcSocket::Accept(int& error) {
+std::unique_ptr<IAsyncSocket> CIrcSocket::Accept(WsaError& error) {
     if (!socket_) {
-        error = 10038;
+        error = kWsaNotSocket;
         return nullptr;
     }
     return socket_->Accept(error);
 }
 
-long CIrcSocket::Receive(char* buffer, std::size_t size, int& error) {
+long CIrcSocket::Receive(char* buffer, std::size_t size, WsaError& error) {
     if (!socket_) {
-        error = 10038;
+        error = kWsaNotSocket;
         return -1;
     }
     return socket_->Receive(buffer, size, error);
 }
 
-long CIrcSocket::Send(const std::string& data, int& error) {
+long CIrcSocket::Send(const std::string& data, WsaError& error) {
     if (!socket_) {
-        error = 10038;
+        error = kWsaNotSocket;
         return -1;
     }
     return socket_->Send(data.data(), data.size(), error);
@@ -89,9 +91,9 @@ bool CIrcSocket::LocalAddress(std::string& address, uint16_t& port) const {
     return socket_ && socket_->LocalAddress(address, port);
 }
 
-void CIrcSocket::OnSocketConnect(int error) { owner.OnConnect(error, *this); }
-void CIrcSocket::OnSocketReceive(int error) { owner.OnReceive(error, *this); }
-void CIrcSocket::OnSocketClose(int error) { owner.OnClose(error, *this); }
-void CIrcSocket::OnSocketAccept(int error) { owner.OnAccept(error, *this); }
+void CIrcSocket::OnSocketConnect(WsaError error) { owner.OnConnect(error, *this); }
+void CIrcSocket::OnSocketReceive(WsaError error) { owner.OnReceive(error, *this); }
+void CIrcSocket::OnSocketClose(WsaError error) { owner.OnClose(error, *this); }
+void CIrcSocket::OnSocketAccept(WsaError error) { owner.OnAccept(error, *this); }
 
 }  // namespace zorl

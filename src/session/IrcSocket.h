@@ -14,7 +14,7 @@ namespace zorl {
 
 class CZorlApp;
 
-const char* SocketTypeName(int type);
+const char* SocketTypeName(SocketType type);
 
 class CIrcSocket : public ISocketListener {
 public:
@@ -30,25 +30,26 @@ public:
     uint32_t transferred = 0;
     bool connected = false;
     std::string password;
-    int type = kSocketNone;
+    SocketType type = kSocketNone;
     // The line splitter is dropping the rest of an over-long line.
     bool dropping_line = false;
 
     // Identity printed with "%08X"; unique for the life of the process.
     uint32_t Id() const { return id_; }
 
-    // Makes a new platform socket (closing any previous one). 0 or an error.
-    int Create(unsigned events, const std::string& bindAddress = "", uint16_t port = 0);
+    // Makes a new platform socket (closing any previous one). kWsaOk or an
+    // error.
+    WsaError Create(unsigned events, const std::string& bindAddress = "", uint16_t port = 0);
     // Adopts an accepted platform socket.
     void Adopt(std::unique_ptr<IAsyncSocket> accepted);
     bool HasPlatformSocket() const { return socket_ != nullptr; }
     IAsyncSocket* Platform() { return socket_.get(); }
 
-    int Connect(const std::string& host, uint16_t port);
-    int Listen(int backlog);
-    std::unique_ptr<IAsyncSocket> Accept(int& error);
-    long Receive(char* buffer, std::size_t size, int& error);
-    long Send(const std::string& data, int& error);
+    WsaError Connect(const std::string& host, uint16_t port);
+    WsaError Listen(int backlog);
+    std::unique_ptr<IAsyncSocket> Accept(WsaError& error);
+    long Receive(char* buffer, std::size_t size, WsaError& error);
+    long Send(const std::string& data, WsaError& error);
     void Close();
     bool PeerAddress(std::string& address, uint16_t& port) const;
     bool LocalAddress(std::string& address, uint16_t& port) const;
@@ -57,10 +58,10 @@ public:
     // loop can tell that a handler it called swapped the connection away.
     uint64_t Generation() const { return generation_; }
 
-    void OnSocketConnect(int error) override;
-    void OnSocketReceive(int error) override;
-    void OnSocketClose(int error) override;
-    void OnSocketAccept(int error) override;
+    void OnSocketConnect(WsaError error) override;
+    void OnSocketReceive(WsaError error) override;
+    void OnSocketClose(WsaError error) override;
+    void OnSocketAccept(WsaError error) override;
 
 private:
     std::unique_ptr<IAsyncSocket> socket_;

@@ -20,15 +20,15 @@ constexpr Colour kRawTextColour = 0x404040;    // dark grey
 
 }  // namespace
 
-void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
-    if (error != 0) {
+void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
+    if (error != kWsaOk) {
         app_.output.PrintF(nullptr, "", Cls::UError, "** Receive error [%08X]: %s",
                            static_cast<unsigned>(socket.Id()), WsaErrorText(error).c_str());
         return;
     }
     std::vector<char> buffer(kReadSize);
     for (;;) {
-        int readError = 0;
+        WsaError readError = kWsaOk;
         long n = socket.Receive(buffer.data(), buffer.size(), readError);
         if (app_.settings.RawDebug)
             app_.output.DebugOut(
@@ -39,7 +39,7 @@ void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
         if (n <= 0) return;
         // Zero bytes are dropped one by one; the text after them is kept.
         std::string text(buffer.data(), static_cast<std::size_t>(n));
-        std::erase(text, '\0');
+        if (text.find('\0') != std::string::npos) std::erase(text, '\0');
         if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
         switch (socket.type) {
             case kSocketNormal:
@@ -49,7 +49,10 @@ void CServerConnection::OnReceive(int error, CIrcSocket& socket) {
                 // The responder answers this one chunk and releases the socket.
                 app_.ident.OnReceive(socket, text);
                 return;
-            default: break;
+            case kSocketNone:
+            case kSocketDccChat:
+            case kSocketDccSendIn:
+            case kSocketDccSendOut: break;
         }
     }
 }
@@ -75,9 +78,10 @@ bool CServerConnection::TakeServerText(CIrcSocket& socket, const std::string& te
                                "ERROR: OnReceive: line longer than %zu bytes dropped",
                                kPendingLimit);
         } else {
-            std::string line(piece);
-            app_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
-            app_.parser.ParseLine(&socket, line);
+            // The debug line is only built while debug output is on.
+            if (app_.m_debug_window)
+                app_.output.DebugOut(Cls::Normal, "<< " + std::string(piece) + "\r\n", true);
+            app_.parser.ParseLine(&socket, piece);
         }
         if (!stillReading()) return false;
     }

@@ -24,7 +24,6 @@
 namespace zorl {
 namespace {
 
-constexpr int kWsaAddressNotAvailable = 10049;
 constexpr int kMaxReconnects = 3;
 constexpr int kMaxPort = 65535;
 
@@ -98,8 +97,8 @@ void CServerConnection::StartSocket(const std::string& address, int port,
     SetState(STARTING);
     socket.type = kSocketNone;
     app_.output.Trace("-- (StartSocket) Create");
-    int error = socket.Create(kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
-    if (error != 0) {
+    WsaError error = socket.Create(kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
+    if (error != kWsaOk) {
         app_.output.Status(Cls::UError, "** Unable to create socket (" + WsaErrorText(error) + ")");
         SetState(IDLE);
         return;
@@ -109,10 +108,10 @@ void CServerConnection::StartSocket(const std::string& address, int port,
                        port);
     app_.output.Trace("-- (StartSocket) Connect");
     // NOTE: a port outside 0..65535 would wrap around to some other port.
-    int result = port >= 0 && port <= kMaxPort
-                     ? socket.Connect(address, static_cast<uint16_t>(port))
-                     : kWsaAddressNotAvailable;
-    if (result != 0 && result != kWsaWouldBlock) {
+    WsaError result = port >= 0 && port <= kMaxPort
+                          ? socket.Connect(address, static_cast<uint16_t>(port))
+                          : kWsaAddressNotAvailable;
+    if (result != kWsaOk && result != kWsaWouldBlock) {
         app_.output.Status(Cls::UError, "** Unable to connect (" + WsaErrorText(result) + ")");
         Disconnect();
         return;
@@ -124,14 +123,14 @@ void CServerConnection::StartSocket(const std::string& address, int port,
     socket.password = password;
     SetState(CONNECTING);
     // A connect that completed at once brings no notification; report it here.
-    if (result == 0) OnConnect(0, socket);
+    if (result == kWsaOk) OnConnect(kWsaOk, socket);
 }
 
 // Connect notification of the server socket. Registration goes out at once:
 //   PASS secret        (only when a password is set)
 //   NICK joe
 //   USER joe localhost localhost : Joe Bloggs
-void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
+void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     if (socket.type == kSocketNone) {
         app_.output.Status(Cls::Error, "** (OnConnect) No socket");
         return;
@@ -140,7 +139,7 @@ void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
         app_.output.Status(Cls::Error, "** (OnConnect) Wrong state " + StateName());
         return;
     }
-    if (error != 0) {
+    if (error != kWsaOk) {
         app_.output.Status(Cls::UError, "** Connection failed: " + WsaErrorText(error));
         Disconnect();
         return;
@@ -163,7 +162,7 @@ void CServerConnection::OnConnect(int error, CIrcSocket& socket) {
              true);
 }
 
-void CServerConnection::OnClose(int error, CIrcSocket& socket) {
+void CServerConnection::OnClose(WsaError error, CIrcSocket& socket) {
     socket.connected = false;
     if (socket.type == kSocketNone) {
         app_.output.Status(Cls::Error, "** (OnClose) No socket");
@@ -173,7 +172,7 @@ void CServerConnection::OnClose(int error, CIrcSocket& socket) {
         app_.output.Status(Cls::Error, "** (OnClose) Wrong state " + StateName());
         return;
     }
-    if (error != 0) {
+    if (error != kWsaOk) {
         // A session the server had welcomed starts a fresh round of attempts.
         if (app_.registered) app_.reconnect_count = 0;
         app_.output.Status(Cls::UError, "** Closing: " + WsaErrorText(error));
@@ -224,7 +223,8 @@ void CServerConnection::OnButtonDisconnect() {
             SendLine(app_.pMainSocket.get(), "QUIT :" + app_.settings.Quit, false);
             Disconnect();
             break;
-        default: Disconnect(); break;
+        case STARTING:
+        case CONNECTING: Disconnect(); break;
     }
     app_.ident.Close();
 }
@@ -287,7 +287,7 @@ void CServerConnection::SwitchServer(const std::string& address, const std::stri
         SendLine(app_.pMainSocket.get(), "QUIT :" + settings.Quit, false);
 }
 
-void CServerConnection::SetState(int state) {
+void CServerConnection::SetState(ConnectionState state) {
     app_.ircstatus = state;
     app_.output.Trace(">> " + StateName());
     app_.registered = false;
@@ -316,8 +316,8 @@ std::string CServerConnection::StateName() const {
         case STARTING: return "STARTING";
         case CONNECTING: return "CONNECTING";
         case CONNECTED: return "CONNECTED";
-        default: return "unknown state";
     }
+    return "unknown state";
 }
 
 // One line on any socket; CR LF is appended here. The text is one line by
@@ -391,10 +391,11 @@ void CServerConnection::Transmit(CIrcSocket* socket, const std::string& data) {
         case kSocketNormal:
         case kSocketDccChat:
         case kSocketIdent: SendAll(*socket, data); break;
-        default:
+        case kSocketDccSendIn:
+        case kSocketDccSendOut:
             app_.output.PrintF(nullptr, "", Cls::Error,
-                               "ERROR: Send to wrong socket type: %d (%08X)", socket->type,
-                               static_cast<unsigned>(socket->Id()));
+                               "ERROR: Send to wrong socket type: %d (%08X)",
+                               static_cast<int>(socket->type), static_cast<unsigned>(socket->Id()));
             break;
     }
 }
@@ -406,7 +407,7 @@ void CServerConnection::SendAll(CIrcSocket& socket, const std::string& data) {
     if (!platformSocket) return;
     std::size_t sent = 0;
     while (sent < data.size()) {
-        int error = 0;
+        WsaError error = kWsaOk;
         long n = platformSocket->Send(data.data() + sent, data.size() - sent, error);
         if (n <= 0) break;
         sent += static_cast<std::size_t>(n);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "platform/SocketErrors.h"
 #include "session/NickRetry.h"
 #include "session/SendQueue.h"
 
@@ -28,7 +29,7 @@ public:
     void OnButtonDisconnect();
     void StartSocket(const std::string& address, int port, const std::string& password);
     void Disconnect();
-    void SetState(int state);
+    void SetState(ConnectionState state);
     std::string StateName() const;
     // Lines for the server socket pass the send queue (session/SendQueue.h);
     // PONG and QUIT, and registration before the welcome, never wait.
@@ -45,7 +46,7 @@ public:
     // connected session quits first and connects again when the server
     // closes it.
     void SwitchServer(const std::string& address, const std::string& ports);
-    static std::string WsaErrorText(int code);
+    static std::string WsaErrorText(WsaError code);
     // The 100 ms tick: sends the waiting lines whose turn has come.
     void OnTick();
     std::size_t LinesWaiting() const { return queue_.Waiting(); }
@@ -59,9 +60,9 @@ public:
     void OnGreeted();
 
     // Notifications for the server socket (type Normal or None).
-    void OnConnect(int error, CIrcSocket& socket);
-    void OnReceive(int error, CIrcSocket& socket);
-    void OnClose(int error, CIrcSocket& socket);
+    void OnConnect(WsaError error, CIrcSocket& socket);
+    void OnReceive(WsaError error, CIrcSocket& socket);
+    void OnClose(WsaError error, CIrcSocket& socket);
 
     // The random port of a port list such as "6667, 6668,7000".
     int ChoosePort(const std::string& ports);

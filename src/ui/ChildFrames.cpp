@@ -66,7 +66,7 @@ void CPaneGrid::paintEvent(QPaintEvent*) {
 // ---- Frame base -----------------------------------------------------------------
 
 CChildFrameBase::CChildFrameBase(CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc, FrameId id,
-                                 int type, bool withInput, bool withNicks)
+                                 WindowType type, bool withInput, bool withNicks)
     : context_{app, &doc, surface, id, type} {
     panes_ = new CPaneGrid(context_, withInput, withNicks, this);
     setWidget(panes_);
@@ -182,16 +182,17 @@ void CChildFrame::OnCloseRequest() {
     if (CZorlApp* app = Context().app) app->registry.DeleteChannel(Id());
 }
 
-CChildFrameBase* NewChildFrame(int type, CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc,
-                               FrameId id) {
+CChildFrameBase* NewChildFrame(WindowType type, CZorlApp* app, QtWindowSurface* surface,
+                               CZorlDoc& doc, FrameId id) {
     switch (type) {
         case kWindowStatus: return new CStatusChildFrame(app, surface, doc, id);
         case kWindowChannel: return new CChannelChildFrame(app, surface, doc, id);
         case kWindowQuery: return new CQueryChildFrame(app, surface, doc, id);
         case kWindowDccQuery: return new CQueryDccChildFrame(app, surface, doc, id);
         case kWindowDccSend: return new CSendDccChildFrm(app, surface, doc, id);
-        default: return new CChildFrame(app, surface, doc, id);
+        case kWindowDefault: break;
     }
+    return new CChildFrame(app, surface, doc, id);
 }
 
 }  // namespace zorl::ui

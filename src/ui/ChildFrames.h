@@ -54,11 +54,11 @@ private:
 class CChildFrameBase : public QMdiSubWindow {
     Q_OBJECT
 public:
-    CChildFrameBase(CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc, FrameId id, int type,
-                    bool withInput, bool withNicks);
+    CChildFrameBase(CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc, FrameId id,
+                    WindowType type, bool withInput, bool withNicks);
 
     FrameId Id() const { return context_.frame; }
-    int Type() const { return context_.type; }
+    WindowType Type() const { return context_.type; }
     CZorlView* Output() const { return panes_->Output(); }
     CSendView* Input() const { return panes_->Input(); }
     CNicksView* Nicks() const { return panes_->Nicks(); }
@@ -141,8 +141,8 @@ protected:
     void OnCloseRequest() override;
 };
 
-// The frame class of a window type (unknown types get CChildFrame).
-CChildFrameBase* NewChildFrame(int type, CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc,
-                               FrameId id);
+// The frame class of a window type.
+CChildFrameBase* NewChildFrame(WindowType type, CZorlApp* app, QtWindowSurface* surface,
+                               CZorlDoc& doc, FrameId id);
 
 }  // namespace zorl::ui

@@ -147,6 +147,10 @@ void CMainFrame::BuildAccelerators() {
     };
     add(QKeySequence(Qt::Key_F6), [nextPane] { nextPane(false); });
     add(QKeySequence(Qt::SHIFT | Qt::Key_F6), [nextPane] { nextPane(true); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        if (auto* frame = qobject_cast<CChildFrameBase*>(mdi_->activeSubWindow()))
+            frame->Output()->OpenFind();
+    });
     add(QKeySequence(Qt::Key_F1), [this] { RunCommand(Command::HelpTopics); });
     add(QKeySequence(Qt::SHIFT | Qt::Key_F1), [] { QWhatsThis::enterWhatsThisMode(); });
 }
@@ -222,7 +226,8 @@ void CMainFrame::ShowHelp() {
         "person of that window. A line that begins with / is a command, for example "
         "/join #channel or /msg nick text.\n\n"
         "Ctrl+B, Ctrl+U, Ctrl+R and Ctrl+O insert bold, underline, reverse and plain; Ctrl+K "
-        "picks a colour. Up and Down recall earlier lines.";
+        "picks a colour. Up and Down recall earlier lines. Tab completes the nick you began to "
+        "type; Ctrl+F finds text in the window.";
     if (app_) app_->platform.dialogs.MessageBox(text, BoxIcon::Information);
 }
 

@@ -34,7 +34,7 @@ void QtWindowSurface::Attach(CZorlApp& app) {
     main_.Attach(&app, this);
 }
 
-FrameId QtWindowSurface::CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) {
+FrameId QtWindowSurface::CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) {
     const FrameId id = ++next_frame_;
     CChildFrameBase* frame = NewChildFrame(type, app_, this, doc, id);
     frames_[id] = frame;
@@ -103,6 +103,10 @@ void QtWindowSurface::AppendPiece(FrameId id, const std::string& text, Colour co
         queued_.push_back(id);
     }
     ScheduleFlush();
+}
+
+void QtWindowSurface::MarkMention(FrameId id) {
+    if (CChildFrameBase* frame = Frame(id)) frame->Output()->MarkMention();
 }
 
 void QtWindowSurface::UpdateViews(FrameId id, int hints) {

@@ -46,12 +46,13 @@ public:
     CZorlApp* App() const { return app_; }
     CMainFrame& Main() { return main_; }
 
-    FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) override;
+    FrameId CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) override;
     bool DestroyFrame(FrameId frame) override;
     void SetCaption(FrameId frame, const std::string& caption) override;
     void Activate(FrameId frame) override;
     bool IsMaximized(FrameId frame) const override;
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
     void SetButton(int index, const std::string& caption) override;
     void RemoveButton(int index) override;

@@ -1,17 +1,48 @@
 #include "ui/SendView.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "common/FormatCodes.h"
 #include "platform/qt/QtText.h"
 #include "ui/ZorlView.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
+
+namespace {
+
+constexpr char16_t kPictures = 0x2400;  // U+2400 + n is the picture of control character n
+
+bool IsCode(char16_t c) { return c < 0x20 && IsFormatCode(static_cast<char>(c)); }
+
+bool IsCodePicture(QChar c) {
+    return c.unicode() >= kPictures && IsCode(static_cast<char16_t>(c.unicode() - kPictures));
+}
+
+QString ShowCodes(QString text) {
+    for (QChar& c : text)
+        if (IsCode(c.unicode())) c = QChar(static_cast<char16_t>(kPictures + c.unicode()));
+    return text;
+}
+
+QString HideCodes(QString text) {
+    for (QChar& c : text)
+        if (IsCodePicture(c)) c = QChar(static_cast<char16_t>(c.unicode() - kPictures));
+    return text;
+}
+
+// What ends the word a Tab completes: no nick holds these.
+bool EndsWord(QChar c) {
+    return c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char(':') || IsCodePicture(c);
+}
+
+}  // namespace
 
 // ---- Colour palette ---------------------------------------------------------
 
@@ -72,8 +103,10 @@ void CSendView::ApplyHints(int hints) {
         SetPaneColours(this, settings.Color.Normal, settings.BGColor);
 }
 
+QString CSendView::Line() const { return HideCodes(toPlainText()); }
+
 void CSendView::ExecuteInput() {
-    const QString text = toPlainText();
+    const QString text = Line();
     clear();
     // NOTE: a pasted text may hold line breaks. Each line is executed on its
     // own, so no line break ever travels inside one line to the server (a
@@ -95,7 +128,7 @@ void CSendView::ExecuteInput() {
 }
 
 void CSendView::ShowEntry(const QString& text) {
-    setPlainText(text);
+    setPlainText(ShowCodes(text));
     moveCursor(QTextCursor::End);
 }
 
@@ -120,7 +153,80 @@ void CSendView::HistoryDown() {
 }
 
 void CSendView::InsertCode(char code) {
-    insertPlainText(QString(QChar(static_cast<char16_t>(code))));
+    insertPlainText(QString(QChar(static_cast<char16_t>(kPictures + code))));
+}
+
+void CSendView::insertFromMimeData(const QMimeData* source) {
+    if (source && source->hasText())
+        insertPlainText(ShowCodes(source->text()));
+    else
+        QPlainTextEdit::insertFromMimeData(source);
+}
+
+QMimeData* CSendView::createMimeDataFromSelection() const {
+    auto* copied = new QMimeData;
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    copied->setText(HideCodes(text));
+    return copied;
+}
+
+// ---- Nick completion ----------------------------------------------------------
+
+bool CSendView::CompleteNick() {
+    if (!context_.Live()) return false;
+    const QString text = toPlainText();
+    const int caret = textCursor().position();
+    if (completion_ && completion_->result == text &&
+        completion_->start + completion_->length == caret) {
+        PutCompletion((completion_->index + 1) % static_cast<int>(completion_->matches.size()));
+        return true;
+    }
+    completion_.reset();
+    int start = caret;
+    while (start > 0 && !EndsWord(text.at(start - 1))) --start;
+    if (start == caret) return false;
+
+    Completion completion;
+    for (const std::string& nick :
+         context_.doc->NickCompletions(qt::EncodeText(text.mid(start, caret - start))))
+        completion.matches << qt::DecodeText(nick);
+    if (completion.matches.isEmpty()) return true;
+    completion.start = start;
+    completion.length = caret - start;
+    const bool lineStart = start == 0 || text.at(start - 1) == QLatin1Char('\n');
+    const bool blankFollows = caret < text.size() && text.at(caret).isSpace();
+    completion.suffix = lineStart      ? QStringLiteral(": ")
+                        : blankFollows ? QString()
+                                       : QStringLiteral(" ");
+    completion_ = std::move(completion);
+    PutCompletion(0);
+    return true;
+}
+
+void CSendView::PutCompletion(int index) {
+    Completion& c = *completion_;
+    c.index = index;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(c.start);
+    cursor.setPosition(c.start + c.length, QTextCursor::KeepAnchor);
+    const QString put = c.matches.at(index) + c.suffix;
+    cursor.insertText(put);
+    setTextCursor(cursor);
+    c.length = static_cast<int>(put.size());
+    c.result = toPlainText();
+}
+
+bool CSendView::event(QEvent* event) {
+    // Tab would move the focus before keyPressEvent ever saw it.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plainTab = key->key() == Qt::Key_Tab &&
+                              !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                    Qt::ShiftModifier | Qt::MetaModifier));
+        if (plainTab && CompleteNick()) return true;
+    }
+    return QPlainTextEdit::event(event);
 }
 
 void CSendView::PickColour() {

@@ -1,11 +1,18 @@
 // The input line of a window: Enter hands the text to the document, Up and
-// Down walk the input history, Page Up/Down scroll the output pane, and
-// Ctrl+B/U/R/O/K insert the formatting codes (Ctrl+K with a colour palette).
+// Down walk the input history, Page Up/Down scroll the output pane,
+// Ctrl+B/U/R/O/K insert the formatting codes (Ctrl+K with a colour palette)
+// and Tab completes a nick of the window.
+//
+// The formatting codes are held in the editor as their control pictures
+// (U+2402 for 0x02 and so on), which fonts draw as small marks where the
+// codes themselves would be empty boxes; Line() gives them back as codes.
 #pragma once
 
 #include <QDialog>
 #include <QPlainTextEdit>
+#include <QStringList>
 #include <array>
+#include <optional>
 
 #include "ui/ViewStyle.h"
 
@@ -50,6 +57,14 @@ public:
     void ApplyHints(int hints);
     void SetOutputPane(CZorlView* output) { output_ = output; }
 
+    // The text as it will be executed, formatting codes as codes.
+    QString Line() const;
+    // Tab: replaces the word before the caret with the first nick of the
+    // window that begins with it ("bo" -> "bob: " at the start of the line,
+    // "bob " elsewhere); Tab again, with nothing changed in between, puts
+    // the next match there. False when there is no word to complete.
+    bool CompleteNick();
+
     // Enter: the whole text goes to the document, one line per line break.
     void ExecuteInput();
     void HistoryUp();
@@ -58,14 +73,28 @@ public:
     void PickColour();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    struct Completion {
+        QStringList matches;
+        int index = 0;
+        int start = 0;   // where the completed word begins
+        int length = 0;  // of what stands there now, suffix included
+        QString suffix;
+        QString result;  // the whole text after the last Tab
+    };
+
     void ShowEntry(const QString& text);
     void InsertCode(char code);
+    void PutCompletion(int index);
 
     FrameContext& context_;
     CZorlView* output_ = nullptr;
+    std::optional<Completion> completion_;
 };
 
 }  // namespace zorl::ui

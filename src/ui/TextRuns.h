@@ -1,15 +1,12 @@
 // A piece of output text taken apart into runs of one character style.
 //
-// The output pane shows IRC formatting codes and terminal colour sequences
-// as styles, never as characters:
-//   0x02 bold, 0x1F underline, 0x16 reverse (shown as strike-out) toggle;
-//   0x0F returns to the piece's colour with no effects;
-//   0x03 + digits picks a colour by its number ("4" is red, "04" is not a
-//         colour and leaves the colour as it is); ",digits" after them is a
-//         background colour and is skipped;
-//   ESC "[" digits {";" digits} final: each group ending at ";" or "m" that
-//         names a terminal colour ("30".."37") sets it; the whole sequence goes.
-// Example: "\x03" "4,12alert\x0F rest" gives "alert" in red, " rest" plain.
+// The formatting codes (common/FormatCodes.h) become styles, never
+// characters. A colour number names an entry of the IRC colour table; a
+// number the table does not hold (16..99) leaves the colour as it is.
+// 0x03 alone and 0x0F return to the piece's colour without a background.
+// Web addresses (common/Links.h) become runs of their own, marked as links.
+// Example: "\x03" "4,12alert\x0F rest" gives "alert" red on blue, " rest"
+// in the piece's colour.
 #pragma once
 
 #include <cstdint>
@@ -27,15 +24,18 @@ namespace zorl::ui {
 
 struct RunStyle {
     Colour colour = 0;
+    Colour background = 0;  // with hasBackground only
+    bool hasBackground = false;
     bool bold = false;
+    bool italic = false;
     bool underline = false;
     bool strike = false;
+    bool monospace = false;
+    bool reverse = false;  // foreground and background swapped when drawn
+    bool link = false;
 
     // One number per distinct style, for caching the widget formats.
-    uint32_t Key() const {
-        return (colour & 0xFFFFFFu) | (bold ? 1u << 24 : 0) | (underline ? 1u << 25 : 0) |
-               (strike ? 1u << 26 : 0);
-    }
+    uint64_t Key() const;
     bool operator==(const RunStyle&) const = default;
 };
 
@@ -50,6 +50,10 @@ struct TextRun {
 // a lone "\r" or a lone "\n") come out as one '\n' each.
 std::vector<TextRun> ParsePiece(std::string_view text, Colour colour, bool debug,
                                 const ColourTables& tables);
+
+// True when ParsePiece would make `text` a single run in the piece's own
+// colour: it holds no formatting code and no web address.
+bool IsPlainPiece(std::string_view text);
 
 // Appends `text` to `out` with every line break made a single '\n'; returns
 // the number of line breaks.

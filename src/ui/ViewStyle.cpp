@@ -15,6 +15,14 @@ QColor ToQColor(Colour colour) {
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
+QColor MentionBackground(Colour paneBackground) {
+    const QColor pane = ToQColor(paneBackground);
+    const QColor amber(255, 190, 0);
+    auto mix = [](int a, int b) { return (a * 7 + b * 3) / 10; };
+    return QColor(mix(pane.red(), amber.red()), mix(pane.green(), amber.green()),
+                  mix(pane.blue(), amber.blue()));
+}
+
 QFont BaseFont(const CSettings& settings) {
     QFont font(qt::DecodeText(settings.FontName));
     font.setStyleHint(QFont::TypeWriter);

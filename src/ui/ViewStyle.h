@@ -27,13 +27,17 @@ struct FrameContext {
     CZorlDoc* doc = nullptr;
     QtWindowSurface* surface = nullptr;
     FrameId frame = 0;
-    int type = 0;
+    WindowType type = kWindowDefault;
 
     bool Live() const { return app != nullptr && doc != nullptr; }
 };
 
 // 0x00BBGGRR, red in the low byte.
 QColor ToQColor(Colour colour);
+
+// The background of a line that mentions the user: the pane's background
+// tinted towards amber, so it reads on light and dark panes alike.
+QColor MentionBackground(Colour paneBackground);
 
 // FontName at FontSize points. The character set has no meaning for Qt's
 // Unicode fonts; a missing face falls back to a fixed-pitch one.

@@ -2,14 +2,22 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <optional>
+#include <utility>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "common/Links.h"
+#include "incoming/NumericReplies.h"
+#include "platform/Platform.h"
 #include "platform/qt/QtText.h"
+#include "ui/FindBar.h"
 #include "ui/SendView.h"
 #include "windows/WindowRegistry.h"
 
@@ -62,16 +70,28 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::actionTriggered, this, [this](int) { CheckBackScroll(); });
     connect(bar, &QScrollBar::sliderReleased, this, &CZorlView::CheckBackScroll);
+    viewport()->setMouseTracking(true);
 }
 
 void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     if (!context_.app) return;
     QueuedPiece piece;
-    piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
-    for (const TextRun& run : piece.runs)
-        for (char c : run.text) piece.breaks += c == '\n';
+    if (debug || IsPlainPiece(text)) {
+        // What ParsePiece would make of it, without the runs.
+        piece.plain = queue_.SpareText();
+        piece.breaks = AppendNormalisedBreaks(piece.plain, text);
+        piece.colour = colour;
+    } else {
+        piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
+        for (const TextRun& run : piece.runs)
+            for (std::size_t at = run.text.find('\n'); at != std::string::npos;
+                 at = run.text.find('\n', at + 1))
+                ++piece.breaks;
+    }
     queue_.Push(std::move(piece), limit_);
 }
+
+void CZorlView::MarkMention() { queue_.MarkLastMention(); }
 
 bool CZorlView::Flush() {
     if (!live_ || queue_.Empty()) return false;
@@ -94,34 +114,57 @@ bool CZorlView::Flush() {
     cursor.setPosition(doc->characterCount() - 1);
 
     // Neighbouring runs of one style go in with one call: a flood of plain
-    // lines becomes a handful of insertions.
+    // lines becomes a handful of insertions. A line that mentions the user
+    // gets its background from its block: a new block takes the format of
+    // the one it was split from, so the format is set wherever it changes.
     long long skip = plan.skipBreaks;
     QString batch;
     RunStyle batchStyle;
-    bool haveBatch = false;
-    for (const QueuedPiece& piece : queue_.Pieces()) {
-        for (const TextRun& run : piece.runs) {
-            std::string_view text = run.text;
-            while (skip > 0 && !text.empty()) {
-                std::size_t at = text.find('\n');
-                if (at == std::string_view::npos) {
-                    text = {};
-                } else {
-                    text.remove_prefix(at + 1);
-                    --skip;
-                }
+    auto insertBatch = [&] {
+        if (!batch.isEmpty()) cursor.insertText(batch, FormatFor(batchStyle));
+        batch.clear();
+    };
+    QTextBlockFormat mentionBlock;
+    if (context_.app) mentionBlock.setBackground(MentionBackground(context_.app->settings.BGColor));
+    bool inMention = false;
+    auto add = [&](const QueuedPiece& piece, std::string_view text, const RunStyle& style) {
+        while (skip > 0 && !text.empty()) {
+            std::size_t at = text.find('\n');
+            if (at == std::string_view::npos) {
+                text = {};
+            } else {
+                text.remove_prefix(at + 1);
+                --skip;
             }
-            if (text.empty()) continue;
-            if (haveBatch && !(run.style == batchStyle)) {
-                cursor.insertText(batch, FormatFor(batchStyle));
-                batch.clear();
-            }
-            batchStyle = run.style;
-            haveBatch = true;
-            batch += qt::DecodeText(text);
         }
+        if (text.empty()) return;
+        if (piece.mention != inMention) {
+            insertBatch();
+            cursor.setBlockFormat(piece.mention ? mentionBlock : QTextBlockFormat());
+            inMention = piece.mention;
+        }
+        if (style.link) {
+            insertBatch();
+            QTextCharFormat format = FormatFor(style);
+            const QString address = qt::DecodeText(text);
+            format.setAnchorHref(address);
+            cursor.insertText(address, format);
+            return;
+        }
+        if (!(style == batchStyle)) insertBatch();
+        batchStyle = style;
+        batch += qt::DecodeText(text);
+    };
+    for (const QueuedPiece& piece : queue_.Pieces()) {
+        if (!piece.plain.empty()) {
+            RunStyle plain;
+            plain.colour = piece.colour;
+            add(piece, piece.plain, plain);
+        }
+        for (const TextRun& run : piece.runs) add(piece, run.text, run.style);
     }
-    if (haveBatch && !batch.isEmpty()) cursor.insertText(batch, FormatFor(batchStyle));
+    insertBatch();
+    if (inMention) cursor.setBlockFormat(QTextBlockFormat());
     cursor.endEditBlock();
     queue_.Clear();
     ScrollToEnd();
@@ -134,19 +177,36 @@ void CZorlView::ApplyHints(int hints) {
     if (hints & kHintLineLimit) limit_ = settings.MaxLines;
     if (hints & kHintFont) setFont(BaseFont(settings));
     // A pane in back-scroll mode keeps showing that it is.
-    if (hints & kHintBackground) SetBackground(live_ ? settings.BGColor : settings.BGColor2);
+    if (hints & kHintBackground) {
+        SetBackground(live_ ? settings.BGColor : settings.BGColor2);
+        formats_.clear();  // reverse video is drawn with the background
+    }
 }
 
 const QTextCharFormat& CZorlView::FormatFor(const RunStyle& style) {
     auto [it, added] = formats_.try_emplace(style.Key());
-    if (added) {
-        QTextCharFormat& format = it->second;
-        format.setForeground(ToQColor(style.colour));
-        format.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
-        format.setFontUnderline(style.underline);
-        format.setFontStrikeOut(style.strike);
+    if (!added) return it->second;
+    QTextCharFormat& format = it->second;
+    QColor text = ToQColor(style.colour);
+    std::optional<QColor> behind;
+    if (style.hasBackground) behind = ToQColor(style.background);
+    if (style.reverse) {
+        const QColor pane =
+            context_.app ? ToQColor(context_.app->settings.BGColor) : QColor(Qt::white);
+        behind = std::exchange(text, behind.value_or(pane));
     }
-    return it->second;
+    format.setForeground(text);
+    if (behind) format.setBackground(*behind);
+    format.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(style.italic);
+    format.setFontUnderline(style.underline || style.link);
+    format.setFontStrikeOut(style.strike);
+    if (style.monospace) {
+        format.setFontFixedPitch(true);
+        format.setFontFamilies({QStringLiteral("monospace")});
+    }
+    if (style.link) format.setAnchor(true);
+    return format;
 }
 
 void CZorlView::ScrollToEnd() {
@@ -197,6 +257,104 @@ QString CZorlView::SelectedText() const {
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return text;
+}
+
+// ---- Find ------------------------------------------------------------------------
+
+void CZorlView::OpenFind() {
+    if (!find_bar_) {
+        find_bar_ = new CFindBar(this);
+        connect(find_bar_, &CFindBar::findRequested, this,
+                [this](bool older) { find_bar_->SetFound(Find(find_bar_->Text(), older)); });
+        connect(find_bar_, &CFindBar::closeRequested, this, &CZorlView::CloseFind);
+    }
+    if (!find_bar_->isVisible()) find_from_end_ = true;
+    find_bar_->Place(viewport()->geometry());
+    find_bar_->show();
+    find_bar_->raise();
+    find_bar_->Field()->setFocus(Qt::ShortcutFocusReason);
+    find_bar_->Field()->selectAll();
+}
+
+bool CZorlView::Find(const QString& text, bool older) {
+    if (text.isEmpty()) return true;
+    QTextDocument::FindFlags flags;
+    if (older) flags |= QTextDocument::FindBackward;
+    QTextCursor from = textCursor();
+    if (find_from_end_) from.movePosition(QTextCursor::End);
+    QTextCursor found = document()->find(text, from, flags);
+    if (found.isNull()) {
+        from.movePosition(older ? QTextCursor::End : QTextCursor::Start);
+        found = document()->find(text, from, flags);
+    }
+    if (found.isNull()) {
+        setExtraSelections({});
+        return false;
+    }
+    find_from_end_ = false;
+    setTextCursor(found);
+    QTextEdit::ExtraSelection match;
+    match.cursor = found;
+    match.format.setBackground(QColor(255, 230, 0));
+    match.format.setForeground(QColor(Qt::black));
+    setExtraSelections({match});
+    // The view moved by itself: back-scroll mode follows where it is now.
+    CheckBackScroll();
+    return true;
+}
+
+void CZorlView::CloseFind() {
+    if (!find_bar_) return;
+    find_bar_->hide();
+    setExtraSelections({});
+    find_from_end_ = true;
+    if (input_)
+        input_->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
+}
+
+void CZorlView::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    if (find_bar_) find_bar_->Place(viewport()->geometry());
+}
+
+// ---- Mouse ---------------------------------------------------------------------
+
+void CZorlView::mousePressEvent(QMouseEvent* event) {
+    pressed_link_ =
+        event->button() == Qt::LeftButton ? anchorAt(event->position().toPoint()) : QString();
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void CZorlView::mouseMoveEvent(QMouseEvent* event) {
+    const bool overLink = !anchorAt(event->position().toPoint()).isEmpty();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    QPlainTextEdit::mouseMoveEvent(event);
+}
+
+// A click on an address opens it; a drag that selects text does not.
+void CZorlView::mouseReleaseEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseReleaseEvent(event);
+    const QString link = std::exchange(pressed_link_, QString());
+    if (event->button() != Qt::LeftButton || link.isEmpty()) return;
+    if (anchorAt(event->position().toPoint()) != link || textCursor().hasSelection()) return;
+    OpenLink(link);
+}
+
+void CZorlView::OpenLink(const QString& href) {
+    if (!context_.app) return;
+    const std::string address = qt::EncodeText(href);
+    // Only what the pane itself marked as a web address goes to the desktop.
+    if (IsWebLink(address)) context_.app->platform.shell.Open(address);
+}
+
+void CZorlView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (context_.Live() && event->button() == Qt::LeftButton) {
+        const QString row = cursorForPosition(event->position().toPoint()).block().text();
+        if (context_.app->numerics.JoinListedChannel(context_.frame, qt::EncodeText(row))) return;
+    }
+    QPlainTextEdit::mouseDoubleClickEvent(event);
 }
 
 void CZorlView::keyPressEvent(QKeyEvent* event) {

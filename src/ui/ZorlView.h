@@ -5,6 +5,12 @@
 // event loop (the surface calls Flush). While the user reads older text the
 // pane is "scrolled back": nothing is added, the background takes BGColor2,
 // and the queue waits. Returning to the end adds the queue in order.
+//
+// Lines that mention the user have a tinted background; web addresses are
+// underlined and open on a click. Ctrl+F searches the pane: a match far up
+// puts the pane in back-scroll mode as if the user had scrolled there, and
+// returning to the end leaves it, so new text never pulls the view away
+// from a match and never stays held back behind a closed search.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -19,6 +25,7 @@
 namespace zorl::ui {
 
 class CSendView;
+class CFindBar;
 
 class CZorlView : public QPlainTextEdit {
     Q_OBJECT
@@ -27,6 +34,8 @@ public:
 
     // Parses the piece now and queues it; the surface flushes.
     void Enqueue(std::string_view text, Colour colour, bool debug);
+    // The piece enqueued last belongs to a line that mentions the user.
+    void MarkMention();
     // Adds the queue to the pane unless scrolled back. True when text was added.
     bool Flush();
     void ApplyHints(int hints);
@@ -49,21 +58,38 @@ public:
     };
     ScrollNumbers Scroll() const;
 
+    // Find: shows the bar with the focus in it; Find selects the next match
+    // (any letter case) in older or newer lines, wrapping around, and
+    // returns false when there is none; CloseFind hides the bar.
+    void OpenFind();
+    bool Find(const QString& text, bool older);
+    void CloseFind();
+    CFindBar* FindBar() const { return find_bar_; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     const QTextCharFormat& FormatFor(const RunStyle& style);
     void ScrollToEnd();
     void SetBackground(Colour colour);
+    void OpenLink(const QString& href);
 
     FrameContext& context_;
     CSendView* input_ = nullptr;
     PieceQueue queue_;
     int limit_ = 1000;
     bool live_ = true;
-    std::unordered_map<uint32_t, QTextCharFormat> formats_;
+    std::unordered_map<uint64_t, QTextCharFormat> formats_;
+    CFindBar* find_bar_ = nullptr;
+    bool find_from_end_ = true;  // no match selected yet
+    QString pressed_link_;
 };
 
 }  // namespace zorl::ui

@@ -9,7 +9,7 @@ namespace zorl {
 
 class CIrcSocket;
 
-const char* WindowTypeName(int type);
+const char* WindowTypeName(WindowType type);
 
 struct ChannelRecord {
     FrameId frame = 0;
@@ -20,7 +20,7 @@ struct ChannelRecord {
     std::string sender;
     std::string topic;
     std::string flags;
-    int type = kWindowDefault;
+    WindowType type = kWindowDefault;
     int buttonnr = -1;  // -1: beyond the 50 buttons, no button
     bool joined = false;
     bool BackScroll = false;

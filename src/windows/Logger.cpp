@@ -51,11 +51,11 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
                            HexId(frame).c_str());
         return;
     }
-    const std::string name = ToLower(record->name);
+    const std::string& name = record->name;
     if (name.empty()) return;  // the status window
     const CSettings& s = app_.settings;
     if (name[0] == '~') {
-        if (!(s.DebugLog && name == "~debug")) return;
+        if (!(s.DebugLog && EqualsNoCase(name, "~debug"))) return;
     } else {
         switch (record->type) {
             case kWindowChannel:
@@ -65,7 +65,9 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
             case kWindowDccQuery:
                 if (!s.LogQuery) return;
                 break;
-            default: return;
+            case kWindowDefault:
+            case kWindowStatus:
+            case kWindowDccSend: return;
         }
     }
 

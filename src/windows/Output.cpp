@@ -1,11 +1,13 @@
 #include "windows/Output.h"
 
+#include <algorithm>
 #include <cstdarg>
-#include <cstdio>
+#include <cstring>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "common/FormatCodes.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
 #include "platform/Platform.h"
@@ -15,6 +17,60 @@
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
+namespace {
+
+// The two texts around the sender of an incoming line: "<" bob "> " hi.
+struct Around {
+    const char* open;
+    const char* close;
+};
+
+// How one kind of incoming message is shown. Not to the user, it goes to the
+// target's window, or when there is none to the status window with the
+// target named: "(" bob " -> " #none ") " hi. To the user, a message or action
+// (no spreadOption) opens a query with the sender if there is none; a notice
+// or CTCP goes to the sender's query if there is one, else, with its option
+// on, to every window whose nick list holds the sender, else to the status
+// window.
+struct IncomingRow {
+    MessageKind kind;
+    Cls cls;
+    Around inTarget;
+    Around elsewhere;
+    Around toMe;
+    int CSettings::*spreadOption;
+    // Shown in the target's window, the sender becomes its last speaker
+    // (a "<bob> hi" line does so by its own shape).
+    bool notesSpeaker;
+};
+
+const IncomingRow kIncomingRows[] = {
+    {kKindMessage, Cls::Normal, {"<", "> "}, {"(", ") "}, {"<", "> "}, nullptr, false},
+    {kKindNotice,
+     Cls::Notice,
+     {"#-", "- "},
+     {"(", ") "},
+     {"-", "- "},
+     &CSettings::ChanNotice,
+     false},
+    {kKindAction, Cls::Action, {"* ", " "}, {"* (", ") "}, {"* ", " "}, nullptr, true},
+    {kKindCtcp, Cls::CTCP, {"#[", "] "}, {"[", "] "}, {"[", "] "}, &CSettings::ChanCTCP, false},
+};
+
+// Null for a kind that is shown nowhere.
+const IncomingRow* IncomingRowOf(MessageKind kind) {
+    if (kind == kKindCtcpReply) kind = kKindCtcp;  // a reply looks like its request
+    for (const IncomingRow& row : kIncomingRows)
+        if (row.kind == kind) return &row;
+    return nullptr;
+}
+
+bool IsNickChar(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           std::string_view("-[]\\`^{}_|").find(c) != std::string_view::npos;
+}
+
+}  // namespace
 
 Colour COutput::ColourOf(Cls cls) const {
     const CSettings::ColourClasses& c = app_.settings.Color;
@@ -36,36 +92,59 @@ Colour COutput::ColourOf(Cls cls) const {
 }
 
 // "a\r\nb" is two lines; "a\r\n" is one; "a\r\n\r\nb" has an empty middle line.
-void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour,
-                    const std::string& textIn) {
-    // Copies: a message box inside DoOutput runs the event loop, which may
-    // change whatever the caller's references point to.
-    const std::string text = textIn;
+// The text and the window name are copies of their own: a message box inside
+// DoOutput runs the event loop, which may change whatever the caller's
+// references point to.
+void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text) {
+    PrintText(socket, name, colour, text);
+}
+
+void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colour,
+                        std::string& text) {
     const std::string window = ToLower(name);
     // One time for the whole call.
     const bool stamped = app_.settings.TimeStamp != 0;
     const std::string stamp =
         stamped ? FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now()) : std::string();
+    const std::size_t firstEnd = text.find("\r\n");
+    if (firstEnd == std::string::npos || firstEnd + 2 == text.size()) {
+        // One line, by far the most common: it is shown as it stands.
+        if (text.empty()) return;
+        if (firstEnd == std::string::npos) text += "\r\n";
+        if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
+        DoOutput(socket, window, colour, false, text);
+        return;
+    }
+    std::string line;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find("\r\n", pos);
         std::size_t next = end == std::string::npos ? text.size() : end + 2;
         if (end == std::string::npos) end = text.size();
         if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
-        DoOutput(socket, window, colour, false, text.substr(pos, end - pos) + "\r\n");
+        line.assign(text, pos, end - pos).append("\r\n");
+        DoOutput(socket, window, colour, false, line);
         pos = next;
     }
 }
 
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
                      ...) {
-    char buffer[kPrintFLimit + 1];
+    std::string nested;
+    std::string& text = printing_ ? nested : printf_text_;
+    struct Release {
+        bool& flag;
+        const bool was;
+        ~Release() { flag = was; }
+    } release{printing_, printing_};
+    printing_ = true;
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    FormatIntoV(text, kPrintFLimit, format, args);
     va_end(args);
-    if (n < 0) return;
-    Print(socket, name, cls, std::string(buffer));
+    // The text ends at a zero byte a "%c" may have put in.
+    text.resize(std::strlen(text.c_str()));
+    PrintText(socket, name, ColourOf(cls), text);
 }
 
 void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
@@ -87,8 +166,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     }
 
     FrameId shownIn = frame;
+    const bool mention = mention_;
     if (CZorlDoc* doc = registry.DocOf(frame)) {
         doc->AppendString(text, colour, debug);
+        if (mention) app_.platform.surface.MarkMention(frame);
     } else if (CZorlDoc* status = registry.DocOf(registry.pStatusFrm)) {
         shownIn = registry.pStatusFrm;
         status->AppendString("?? [" + name + "]" + text, ColourOf(Cls::Normal), debug);
@@ -103,7 +184,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     // WriteLog may have shown an error and so opened windows: look again.
     if (const ChannelRecord* record = registry.FindByFrame(shownIn)) {
         if (shownIn != registry.pLastFrm || record->BackScroll) {
-            registry.HighlightButton(*record, true);
+            if (mention)
+                registry.MentionButton(*record);
+            else
+                registry.HighlightButton(*record, true);
         }
     }
     if (app_.settings.TaskbarBlink && app_.platform.surface.IsMainMinimized()) {
@@ -120,7 +204,7 @@ void COutput::DebugOut(Colour colour, const std::string& text, bool withTime) {
 }
 
 void COutput::ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
-                      int kind, const std::string& text) {
+                      MessageKind kind, const std::string& text) {
     const std::string& me = app_.settings.m_user_mynick;
     switch (kind) {
         case kKindMessage:
@@ -133,8 +217,9 @@ void COutput::ShowOwn(CIrcSocket* socket, const std::string& current, const std:
         case kKindNotice: Print(socket, current, Cls::Notice, "-> -" + target + "- " + text); break;
         case kKindAction: Print(socket, current, Cls::Action, "* " + me + " " + text); break;
         case kKindCtcp:
-        case kKindCtcp + 1: Print(socket, current, Cls::CTCP, "-> [" + target + "] " + text); break;
-        default: break;
+        case kKindCtcpReply:
+            Print(socket, current, Cls::CTCP, "-> [" + target + "] " + text);
+            break;
     }
 }
 
@@ -155,65 +240,64 @@ void COutput::ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls
     for (const auto& [name, windowSocket] : targets) Print(windowSocket, name, cls, line);
 }
 
+bool COutput::MentionsMe(const std::string& text) const {
+    const std::string& me = app_.settings.m_user_mynick;
+    if (me.empty()) return false;
+    const std::string shown = ToLower(VisibleText(text));
+    const std::string nick = ToLower(me);
+    for (std::size_t at = shown.find(nick); at != std::string::npos;
+         at = shown.find(nick, at + 1)) {
+        const std::size_t end = at + nick.size();
+        if ((at == 0 || !IsNickChar(shown[at - 1])) &&
+            (end == shown.size() || !IsNickChar(shown[end])))
+            return true;
+    }
+    return false;
+}
+
 void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
-                           int kind, const std::string& text) {
-    const bool toMe = target == app_.settings.m_user_mynick;
+                           MessageKind kind, const std::string& text) {
+    // CTCP requests carry no conversation; the others may call the user.
+    const bool mention = kind < kKindCtcp && MentionsMe(text);
+    struct MentionScope {
+        bool& flag;
+        explicit MentionScope(bool& f, bool on) : flag(f) { flag = on; }
+        ~MentionScope() { flag = false; }
+    } scope(mention_, mention);
+    ShowIncomingLine(socket, from, target, kind, text);
+    if (mention) app_.platform.surface.FlashTaskbar();
+}
+
+void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
+                               const std::string& target, MessageKind kind,
+                               const std::string& text) {
+    const IncomingRow* row = IncomingRowOf(kind);
+    if (!row) return;
     CWindowRegistry& registry = app_.registry;
-    const bool targetWindow = !toMe && registry.CRExists(target, socket);
-    const bool fromWindow = toMe && registry.CRExists(from, socket);
-    switch (kind) {
-        case kKindMessage:
-            if (toMe) {
-                if (!fromWindow) registry.NewWindow(from, kWindowQuery, socket, false);
-                Print(socket, from, Cls::Normal, "<" + from + "> " + text);
-            } else if (targetWindow) {
-                Print(socket, target, Cls::Normal, "<" + from + "> " + text);
-            } else {
-                Print(socket, "", Cls::Normal, "(" + from + " -> " + target + ") " + text);
+    if (target != app_.settings.m_user_mynick) {
+        if (registry.CRExists(target, socket)) {
+            Print(socket, target, row->cls, row->inTarget.open + from + row->inTarget.close + text);
+            if (row->notesSpeaker) {
+                if (const ChannelRecord* record = registry.FindCR(target, socket))
+                    if (CZorlDoc* doc = registry.DocOf(record->frame)) doc->NoteSpeaker(from);
             }
-            break;
-        case kKindNotice:
-            if (!toMe) {
-                if (targetWindow) {
-                    Print(socket, target, Cls::Notice, "#-" + from + "- " + text);
-                } else {
-                    Print(socket, "", Cls::Notice, "(" + from + " -> " + target + ") " + text);
-                }
-            } else if (fromWindow) {
-                Print(socket, from, Cls::Notice, "-" + from + "- " + text);
-            } else if (app_.settings.ChanNotice) {
-                ShowInNickWindows(socket, from, Cls::Notice, "-" + from + "- " + text);
-            } else {
-                Print(socket, "", Cls::Notice, "-" + from + "- " + text);
-            }
-            break;
-        case kKindAction:
-            if (toMe) {
-                if (!fromWindow) registry.NewWindow(from, kWindowQuery, socket, false);
-                Print(socket, from, Cls::Action, "* " + from + " " + text);
-            } else if (targetWindow) {
-                Print(socket, target, Cls::Action, "* " + from + " " + text);
-            } else {
-                Print(socket, "", Cls::Action, "* (" + from + " -> " + target + ") " + text);
-            }
-            break;
-        case kKindCtcp:
-        case kKindCtcp + 1:
-            if (!toMe) {
-                if (targetWindow) {
-                    Print(socket, target, Cls::CTCP, "#[" + from + "] " + text);
-                } else {
-                    Print(socket, "", Cls::CTCP, "[" + from + " -> " + target + "] " + text);
-                }
-            } else if (fromWindow) {
-                Print(socket, from, Cls::CTCP, "[" + from + "] " + text);
-            } else if (app_.settings.ChanCTCP) {
-                ShowInNickWindows(socket, from, Cls::CTCP, "[" + from + "] " + text);
-            } else {
-                Print(socket, "", Cls::CTCP, "[" + from + "] " + text);
-            }
-            break;
-        default: break;
+        } else {
+            Print(socket, "", row->cls,
+                  row->elsewhere.open + from + " -> " + target + row->elsewhere.close + text);
+        }
+        return;
+    }
+    const std::string line = row->toMe.open + from + row->toMe.close + text;
+    const bool fromWindow = registry.CRExists(from, socket);
+    if (!row->spreadOption) {
+        if (!fromWindow) registry.NewWindow(from, kWindowQuery, socket, false);
+        Print(socket, from, row->cls, line);
+    } else if (fromWindow) {
+        Print(socket, from, row->cls, line);
+    } else if (app_.settings.*row->spreadOption) {
+        ShowInNickWindows(socket, from, row->cls, line);
+    } else {
+        Print(socket, "", row->cls, line);
     }
 }
 

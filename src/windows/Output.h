@@ -20,9 +20,10 @@ public:
 
     Colour ColourOf(Cls cls) const;
 
-    void Print(CIrcSocket* socket, const std::string& name, Colour colour, const std::string& text);
-    void Print(CIrcSocket* socket, const std::string& name, Cls cls, const std::string& text) {
-        Print(socket, name, ColourOf(cls), text);
+    // `text` is taken by value: the lines are cut from this copy.
+    void Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text);
+    void Print(CIrcSocket* socket, const std::string& name, Cls cls, std::string text) {
+        Print(socket, name, ColourOf(cls), std::move(text));
     }
     // Formats at most 1023 characters; the format is always a literal.
     void PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format, ...)
@@ -34,20 +35,36 @@ public:
         DebugOut(ColourOf(cls), text, withTime);
     }
     void ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
-                 int kind, const std::string& text);
+                 MessageKind kind, const std::string& text);
     void ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
-                      int kind, const std::string& text);
+                      MessageKind kind, const std::string& text);
 
     // Status-window shorthands used by diagnostics.
     void Status(Cls cls, const std::string& text) { Print(nullptr, "", cls, text); }
     // "** ..." connection traces, shown only with ExtConnect.
     void Trace(const std::string& text);
 
+    // True when the text, as shown, holds the user's nick as a word of its
+    // own (any letter case): "me: hi", "hi, ME!", but not "meme".
+    bool MentionsMe(const std::string& text) const;
+
 private:
+    void ShowIncomingLine(CIrcSocket* socket, const std::string& from, const std::string& target,
+                          MessageKind kind, const std::string& text);
+    // Print's work on a text the caller owns and keeps alive; it may append
+    // the line end to it.
+    void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
 
     CZorlApp& app_;
+    // The text of the PrintF under way; a PrintF inside it (DoOutput can run
+    // the event loop and report errors) formats into a string of its own.
+    std::string printf_text_;
+    bool printing_ = false;
+    // Set while ShowIncoming shows a line that mentions the user: DoOutput
+    // marks its pieces and the window's button.
+    bool mention_ = false;
 };
 
 }  // namespace zorl

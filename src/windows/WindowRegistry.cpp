@@ -17,7 +17,7 @@
 
 namespace zorl {
 
-const char* WindowTypeName(int type) {
+const char* WindowTypeName(WindowType type) {
     switch (type) {
         case kWindowDefault: return "Default";
         case kWindowStatus: return "Status";
@@ -25,8 +25,8 @@ const char* WindowTypeName(int type) {
         case kWindowQuery: return "Query";
         case kWindowDccQuery: return "DccQuery";
         case kWindowDccSend: return "DccSend";
-        default: return "unknown";
     }
+    return "unknown";
 }
 
 CWindowRegistry::CWindowRegistry(CZorlApp& app) : app_(app) {}
@@ -35,8 +35,8 @@ CWindowRegistry::~CWindowRegistry() = default;
 
 // NOTE: the record returned points into the registry's array. It is valid
 // until the next call that can create or remove a window (output, dialogs).
-ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, int type, CIrcSocket* socket,
-                                          bool show) {
+ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType type,
+                                          CIrcSocket* socket, bool show) {
     if (ChannelRecord* existing = FindCR(name, socket)) return existing;
 
     auto doc = std::make_unique<CZorlDoc>(app_, name, type);
@@ -58,7 +58,7 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, int type, CIr
     // them one (see RenumberButtons).
     if (buttoncount < kMaxButtons) {
         record.buttonnr = buttoncount++;
-        highlighted_[static_cast<std::size_t>(record.buttonnr)] = false;
+        highlighted_[static_cast<std::size_t>(record.buttonnr)] = 0;
         app_.platform.surface.SetButton(record.buttonnr, name);
     }
     records_.push_back(std::move(record));
@@ -126,7 +126,7 @@ CZorlDoc* CWindowRegistry::GetChannelDoc(const std::string& name) {
 
 ChannelRecord* CWindowRegistry::FindCRBySocket(const CIrcSocket* socket) {
     if (!socket) return nullptr;
-    const int kind = socket->type;
+    const SocketType kind = socket->type;
     if (kind != kSocketDccChat && kind != kSocketDccSendIn && kind != kSocketDccSendOut) {
         return nullptr;
     }
@@ -154,7 +154,7 @@ int CWindowRegistry::IndexOf(FrameId frame) const {
     return -1;
 }
 
-void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, int code) {
+void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCode code) {
     ChannelRecord* record = FindByFrame(frame);
     if (!record) {
         app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateCR: Frm not found (%s)",
@@ -192,7 +192,6 @@ void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, int code
             record->BackScroll = value == "1";
             if (!record->BackScroll) HighlightButton(*record, false);
             break;
-        default: break;
     }
 }
 
@@ -205,19 +204,9 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
     }
     std::string caption = record->title;
     switch (record->type) {
-        case kWindowStatus: {
-            const std::string& nick = app_.settings.m_user_mynick;
-            switch (app_.ircstatus) {
-                case IDLE: break;
-                case STARTING:
-                case CONNECTING: caption += ": " + nick; break;
-                case CONNECTED:
-                    caption += ": " + nick + " on " + app_.settings.m_server_name;
-                    break;
-                default: return;  // an unknown state leaves the caption alone
-            }
+        case kWindowStatus:
+            if (!AddConnectionTo(caption)) return;  // an unknown state leaves it alone
             break;
-        }
         case kWindowChannel:
             // "#x [+nt] : hi", "#x: hi", "#x"
             if (!record->flags.empty()) caption += " [" + record->flags + "] ";
@@ -227,9 +216,23 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
         case kWindowDccQuery:
             if (!record->sender.empty()) caption += " (" + record->sender + ")";
             break;
-        default: break;
+        case kWindowDefault:
+        case kWindowDccSend: break;
     }
     app_.platform.surface.SetCaption(frame, caption);
+}
+
+// "Status", "Status: joe", "Status: joe on irc.example"; false for a state
+// it does not know.
+bool CWindowRegistry::AddConnectionTo(std::string& caption) const {
+    const std::string& nick = app_.settings.m_user_mynick;
+    switch (app_.ircstatus) {
+        case IDLE: return true;
+        case STARTING:
+        case CONNECTING: caption += ": " + nick; return true;
+        case CONNECTED: caption += ": " + nick + " on " + app_.settings.m_server_name; return true;
+    }
+    return false;
 }
 
 void CWindowRegistry::UpdateAllTitles() {
@@ -302,10 +305,10 @@ bool CWindowRegistry::DeleteFrame(FrameId frame) {
 // Buttons from `from` on are destroyed and handed out again, in registry
 // order, to the windows that had a later button or none at all.
 void CWindowRegistry::RenumberButtons(int from) {
-    std::array<bool, kMaxButtons> previous = highlighted_;
+    std::array<Colour, kMaxButtons> previous = highlighted_;
     for (int n = from; n < buttoncount; ++n) {
         app_.platform.surface.RemoveButton(n);
-        highlighted_[static_cast<std::size_t>(n)] = false;
+        highlighted_[static_cast<std::size_t>(n)] = 0;
     }
     buttoncount = from;
     for (ChannelRecord& record : records_) {
@@ -316,10 +319,10 @@ void CWindowRegistry::RenumberButtons(int from) {
             record.buttonnr = kNoButton;
             continue;
         }
-        const bool lit = later && previous[static_cast<std::size_t>(record.buttonnr)];
+        const Colour lit = later ? previous[static_cast<std::size_t>(record.buttonnr)] : 0;
         record.buttonnr = buttoncount++;
         app_.platform.surface.SetButton(record.buttonnr, record.title);
-        if (lit) HighlightButton(record, true);
+        if (lit) SetButtonColour(record, lit);
     }
 }
 
@@ -336,8 +339,8 @@ void CWindowRegistry::RebuildButtons() {
     for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
         if (it->buttonnr < 0) continue;
         app_.platform.surface.SetButton(it->buttonnr, it->title);
-        if (highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
-            app_.platform.surface.SetButtonHighlight(it->buttonnr, kHighlight);
+        if (const Colour lit = highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
+            app_.platform.surface.SetButtonHighlight(it->buttonnr, lit);
         }
     }
 }
@@ -351,14 +354,23 @@ bool CWindowRegistry::ShouldMaximize() {
 }
 
 void CWindowRegistry::HighlightButton(const ChannelRecord& record, bool on) {
+    if (on && IsHighlighted(record)) return;
+    SetButtonColour(record, on ? kHighlight : 0);
+}
+
+void CWindowRegistry::MentionButton(const ChannelRecord& record) {
+    SetButtonColour(record, kMention);
+}
+
+void CWindowRegistry::SetButtonColour(const ChannelRecord& record, Colour colour) {
     if (record.buttonnr < 0 || record.buttonnr >= kMaxButtons) return;
-    highlighted_[static_cast<std::size_t>(record.buttonnr)] = on;
-    app_.platform.surface.SetButtonHighlight(record.buttonnr, on ? kHighlight : 0);
+    highlighted_[static_cast<std::size_t>(record.buttonnr)] = colour;
+    app_.platform.surface.SetButtonHighlight(record.buttonnr, colour);
 }
 
 bool CWindowRegistry::IsHighlighted(const ChannelRecord& record) const {
     return record.buttonnr >= 0 && record.buttonnr < kMaxButtons &&
-           highlighted_[static_cast<std::size_t>(record.buttonnr)];
+           highlighted_[static_cast<std::size_t>(record.buttonnr)] != 0;
 }
 
 void CWindowRegistry::ActivateButton(int n) {

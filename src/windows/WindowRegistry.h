@@ -32,11 +32,13 @@ public:
     static constexpr int kMaxButtons = 50;
     static constexpr int kNoButton = -1;  // the 51st window and later
     static constexpr Colour kHighlight = 255;
+    static constexpr Colour kMention = 0xC000C0;  // purple: a line called the user
 
     explicit CWindowRegistry(CZorlApp& app);
     ~CWindowRegistry();
 
-    ChannelRecord* NewWindow(const std::string& name, int type, CIrcSocket* socket, bool show);
+    ChannelRecord* NewWindow(const std::string& name, WindowType type, CIrcSocket* socket,
+                             bool show);
     ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);
     int CRExists(const std::string& name, const CIrcSocket* socket);
     FrameId GetFrmByNameSocket(const std::string& name, const CIrcSocket* socket);
@@ -48,7 +50,7 @@ public:
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
     CZorlDoc* DocOf(FrameId frame);             // silent; null when the frame has none
     ChannelRecord* FindByFrame(FrameId frame);  // silent GetCRbyFrm
-    void UpdateCR(FrameId frame, const std::string& value, int code);
+    void UpdateCR(FrameId frame, const std::string& value, UpdateCode code);
     void UpdateWindowTitle(FrameId frame);
     void SetActiveWindow(FrameId frame);
     void DeleteChannel(FrameId frame);
@@ -61,7 +63,9 @@ public:
 
     // Button bar. A button keeps its highlight across caption changes,
     // renumbering and rebuilding.
+    // Switching on keeps a mention's colour until the window is seen.
     void HighlightButton(const ChannelRecord& record, bool on);
+    void MentionButton(const ChannelRecord& record);
     bool IsHighlighted(const ChannelRecord& record) const;
     // Activates the window of button n (the main window's button command).
     void ActivateButton(int n);
@@ -78,11 +82,14 @@ private:
     void RenumberButtons(int from);
     bool DeleteFrame(FrameId frame);
     void SetButtonCaption(FrameId frame);
+    void SetButtonColour(const ChannelRecord& record, Colour colour);
+    // The status caption's connection part.
+    bool AddConnectionTo(std::string& caption) const;
 
     CZorlApp& app_;
     std::vector<ChannelRecord> records_;
     std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
-    std::array<bool, kMaxButtons> highlighted_{};  // by button number
+    std::array<Colour, kMaxButtons> highlighted_{};  // by button number; 0: off
 };
 
 }  // namespace zorl

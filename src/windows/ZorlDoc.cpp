@@ -1,5 +1,7 @@
 #include "windows/ZorlDoc.h"
 
+#include <algorithm>
+
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Random.h"
@@ -8,7 +10,7 @@
 
 namespace zorl {
 
-CZorlDoc::CZorlDoc(CZorlApp& app, std::string name, int type)
+CZorlDoc::CZorlDoc(CZorlApp& app, std::string name, WindowType type)
     : app_(app), name_(std::move(name)), type_(type) {}
 
 bool CZorlDoc::AppendString(const std::string& text, Colour colour, bool debug) {
@@ -25,6 +27,19 @@ void CZorlDoc::RememberSpeaker(const std::string& text) {
     std::string speaker = text.substr(1, close - 1);
     if (EqualsNoCase(speaker, app_.settings.m_user_mynick)) return;
     last_speaker_ = std::move(speaker);
+    NoteSpeaker(last_speaker_);
+}
+
+void CZorlDoc::NoteSpeaker(const std::string& nick) {
+    // A channel's regulars are a few dozen; older speakers complete in
+    // alphabetical order with everybody else.
+    constexpr std::size_t kKept = 64;
+    if (nick.empty()) return;
+    auto same = std::find_if(speakers_.begin(), speakers_.end(),
+                             [&nick](const std::string& s) { return EqualsNoCase(s, nick); });
+    if (same != speakers_.end()) speakers_.erase(same);
+    speakers_.push_front(nick);
+    if (speakers_.size() > kKept) speakers_.pop_back();
 }
 
 void CZorlDoc::UpdateAllViews(int hints) { app_.platform.surface.UpdateViews(frame_, hints); }
@@ -118,6 +133,29 @@ std::string CZorlDoc::RandomNick() const {
     if (candidates.empty()) return {};
     const int pick = app_.random.Below(static_cast<int>(candidates.size()));
     return *candidates[static_cast<std::size_t>(pick)];
+}
+
+std::vector<std::string> CZorlDoc::NickCompletions(std::string_view prefix) const {
+    const std::string& me = app_.settings.m_user_mynick;
+    auto wanted = [&](const std::string& nick) {
+        return !nick.empty() && StartsWithNoCase(nick, prefix) && !EqualsNoCase(nick, me);
+    };
+    std::vector<std::string> recent;
+    for (const std::string& speaker : speakers_) {
+        auto folded = lower_to_key_.find(ToLower(speaker));
+        if (folded != lower_to_key_.end() && wanted(folded->second))
+            recent.push_back(folded->second);
+    }
+    std::vector<std::string> others;
+    for (const auto& [nick, bits] : nicks_) {
+        if (wanted(nick) && std::find(recent.begin(), recent.end(), nick) == recent.end())
+            others.push_back(nick);
+    }
+    std::stable_sort(others.begin(), others.end(), [](const std::string& a, const std::string& b) {
+        return ToLower(a) < ToLower(b);
+    });
+    recent.insert(recent.end(), others.begin(), others.end());
+    return recent;
 }
 
 // ---- Input line ------------------------------------------------------------

@@ -3,8 +3,10 @@
 // user interface and are reached through the window surface.
 #pragma once
 
+#include <deque>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,11 +29,11 @@ class CZorlDoc {
 public:
     static constexpr std::size_t kHistorySize = 11;
 
-    CZorlDoc(CZorlApp& app, std::string name, int type);
+    CZorlDoc(CZorlApp& app, std::string name, WindowType type);
 
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
-    int Type() const { return type_; }
+    WindowType Type() const { return type_; }
     FrameId Frame() const { return frame_; }
     void SetFrame(FrameId frame) { frame_ = frame; }
 
@@ -39,11 +41,19 @@ public:
     bool AppendString(const std::string& text, Colour colour, bool debug);
     void UpdateAllViews(int hints);
     const std::string& LastSpeaker() const { return last_speaker_; }
+    // Who spoke here, the most recent first.
+    const std::deque<std::string>& RecentSpeakers() const { return speakers_; }
+    void NoteSpeaker(const std::string& nick);
 
     // Nick table (see NickOperation). Returns 1.
     int NickUpdate(int operation, const std::string& nick, int bits);
     int NickFlags(const std::string& nick) const;
     std::string RandomNick() const;
+    // Nicks of the table that begin with `prefix` (any letter case), for
+    // completing a word typed in the input line: recent speakers first, the
+    // most recent first, then the others in alphabetical order. Never the
+    // user's own nick.
+    std::vector<std::string> NickCompletions(std::string_view prefix) const;
     // Sorted by key; the nick list pane reads it.
     const std::map<std::string, int>& Nicks() const { return nicks_; }
 
@@ -59,13 +69,14 @@ private:
 
     CZorlApp& app_;
     std::string name_;
-    int type_;
+    WindowType type_;
     FrameId frame_ = 0;
     std::map<std::string, int> nicks_;
     std::unordered_map<std::string, std::string> lower_to_key_;  // folded nick -> key
     std::vector<std::string> history_;
     std::size_t history_pos_ = 0;
     std::string last_speaker_;
+    std::deque<std::string> speakers_;
 };
 
 }  // namespace zorl

@@ -13,13 +13,14 @@ class ExitTest : public SessionTest {};
 TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
     struct Row {
         const char* what;
-        int closeError;  // how the server ends the connection; -1 it does not
-        int actsAfter;   // ms after the QUIT
+        bool closes;          // whether the server ends the connection
+        WsaError closeError;  // and how
+        int actsAfter;        // ms after the QUIT
     };
     const Row rows[] = {
-        {"server closes", 0, 300},
-        {"server resets", 10054, 300},
-        {"server silent", -1, 1900},
+        {"server closes", true, kWsaOk, 300},
+        {"server resets", true, kWsaConnectionReset, 300},
+        {"server silent", false, kWsaOk, 1900},
     };
     app.settings.AutoReconnect = 1;
     for (const Row& row : rows) {
@@ -34,7 +35,7 @@ TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
         EXPECT_FALSE(app.OnMainClose());
         EXPECT_EQ(server->SentLines().back(), "QUIT :bye");  // ahead of the waiting lines
         host.Elapse(row.actsAfter);
-        if (row.closeError >= 0) server->Closed(row.closeError);
+        if (row.closes) server->Closed(row.closeError);
         EXPECT_EQ(host.surface.mainCloses, 0);
         host.Elapse(100);
         EXPECT_EQ(host.surface.mainCloses, 1);

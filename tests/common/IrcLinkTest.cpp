@@ -51,7 +51,7 @@ TEST_F(IrcLinkConnect, ConnectsThereAndJoinsOnceGreeted) {
     auto server = host.sockets.Last();
     EXPECT_EQ(server->connectHost, "irc.link.example");
     EXPECT_EQ(server->connectPort, 7000);
-    server->Connected(0);
+    server->Connected();
     server->sent.clear();
     server->Receive(":irc.link.example 001 joe :Welcome\r\n");
     EXPECT_EQ(server->sent, "");

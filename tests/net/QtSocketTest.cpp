@@ -34,15 +34,15 @@ public:
     Reading reading = Reading::Drain;
     std::vector<std::string> events;
     std::string received;
-    int lastReadError = 0;
+    WsaError lastReadError = kWsaOk;
     // Runs after an event was recorded (and read); may destroy `socket`.
     std::function<void(const std::string& event)> after;
 
     IAsyncSocket* Open(unsigned wanted, const std::string& bind = "127.0.0.1", uint16_t port = 0,
-                       int* error = nullptr) {
+                       WsaError* error = nullptr) {
         socket = std::make_unique<QtSocket>();
         socket->SetListener(this);
-        int result = socket->Create(wanted, bind, port);
+        WsaError result = socket->Create(wanted, bind, port);
         if (error) *error = result;
         return socket.get();
     }
@@ -66,13 +66,13 @@ public:
         return text;
     }
 
-    void OnSocketConnect(int error) override { Record("connect", error); }
-    void OnSocketReceive(int error) override { Record("receive", error); }
-    void OnSocketClose(int error) override { Record("close", error); }
-    void OnSocketAccept(int error) override { Record("accept", error); }
+    void OnSocketConnect(WsaError error) override { Record("connect", error); }
+    void OnSocketReceive(WsaError error) override { Record("receive", error); }
+    void OnSocketClose(WsaError error) override { Record("close", error); }
+    void OnSocketAccept(WsaError error) override { Record("accept", error); }
 
 private:
-    void Record(const char* kind, int error) {
+    void Record(const char* kind, WsaError error) {
         std::string event = std::string(kind) + " " + std::to_string(error);
         events.push_back(event);
         if (event == "receive 0" && socket) Read();
@@ -82,10 +82,10 @@ private:
         char buffer[40950];
         std::size_t size = reading == Reading::OneByte ? 1 : sizeof buffer;
         for (;;) {
-            int error = 0;
+            WsaError error = kWsaOk;
             long n = socket->Receive(buffer, size, error);
             if (n <= 0) {
-                lastReadError = n < 0 ? error : 0;
+                lastReadError = n < 0 ? error : kWsaOk;
                 return;
             }
             received.append(buffer, static_cast<std::size_t>(n));
@@ -111,15 +111,15 @@ struct RawPair {
     }
     RawListener listener;
     Recorder client;
-    int connectResult = 0;
+    WsaError connectResult = kWsaOk;
     RawStream peer;
 };
 
 TEST(QtSocketTest, ConnectsAcceptsAndCarriesBytesBothWays) {
     Recorder listening;
-    int error = -1;
+    WsaError error = kWsaInvalid;
     IAsyncSocket* listener = listening.Open(kListenEvents, "127.0.0.1", 0, &error);
-    ASSERT_EQ(error, 0);
+    ASSERT_EQ(error, kWsaOk);
     ASSERT_EQ(listener->Listen(5), 0);
     std::string listenAddress;
     uint16_t listenPort = 0;
@@ -139,7 +139,7 @@ TEST(QtSocketTest, ConnectsAcceptsAndCarriesBytesBothWays) {
     Recorder server;
     server.Adopt(listener->Accept(error));
     ASSERT_TRUE(server.socket) << error;
-    EXPECT_EQ(error, 0);
+    EXPECT_EQ(error, kWsaOk);
     EXPECT_EQ(listener->Accept(error), nullptr);
     EXPECT_EQ(error, kWsaWouldBlock);
 
@@ -194,10 +194,11 @@ TEST(QtSocketTest, ConnectFailuresArriveAsWindowsSocketsCodes) {
         const char* what;
         std::string host;
         uint16_t port;
-        int code;
+        WsaError code;
     } cases[] = {
-        {"nothing listens on the port", "127.0.0.1", test::FreeLoopbackPort(), 10061},
-        {"the name does not resolve", "no-such-host.invalid", 6667, 10022},
+        {"nothing listens on the port", "127.0.0.1", test::FreeLoopbackPort(),
+         kWsaConnectionRefused},
+        {"the name does not resolve", "no-such-host.invalid", 6667, kWsaInvalid},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -207,39 +208,41 @@ TEST(QtSocketTest, ConnectFailuresArriveAsWindowsSocketsCodes) {
         ASSERT_TRUE(WaitUntil([&] { return !client.events.empty(); }, 20000));
         EXPECT_EQ(client.events, std::vector<std::string>{"connect " + std::to_string(c.code)});
         // A failed connection is no connection.
-        int error = 0;
+        WsaError error = kWsaOk;
         EXPECT_EQ(client.socket->Send("x", 1, error), -1);
-        EXPECT_EQ(error, 10057);
+        EXPECT_EQ(error, kWsaNotConnected);
     }
 }
 
 TEST(QtSocketTest, OperationsRefusedAtOnceGiveTheirCodes) {
     RawListener busy;
     QtSocket bound;
-    ASSERT_EQ(bound.Create(kClientEvents, "127.0.0.1", 0), 0);
+    ASSERT_EQ(bound.Create(kClientEvents, "127.0.0.1", 0), kWsaOk);
     QtSocket never;
-    int error = 0;
+    WsaError error = kWsaOk;
     char buffer[8];
 
     const struct {
         const char* what;
-        std::function<int()> run;
-        int code;
+        std::function<WsaError()> run;
+        WsaError code;
     } cases[] = {
         {"bind to a port somebody listens on",
-         [&] { return QtSocket().Create(kListenEvents, "127.0.0.1", busy.Port()); }, 10048},
+         [&] { return QtSocket().Create(kListenEvents, "127.0.0.1", busy.Port()); },
+         kWsaAddressInUse},
         {"bind to an address that is no address",
-         [&] { return QtSocket().Create(kListenEvents, "300.1.2.3", 0); }, 10022},
-        {"create twice", [&] { return bound.Create(kClientEvents, "", 0); }, 10022},
-        {"connect without a socket", [&] { return never.Connect("127.0.0.1", 1); }, 10038},
-        {"listen without a socket", [&] { return never.Listen(5); }, 10038},
-        {"accept on a socket that does not listen", [&] { return bound.Accept(error) ? 0 : error; },
-         10022},
+         [&] { return QtSocket().Create(kListenEvents, "300.1.2.3", 0); }, kWsaInvalid},
+        {"create twice", [&] { return bound.Create(kClientEvents, "", 0); }, kWsaInvalid},
+        {"connect without a socket", [&] { return never.Connect("127.0.0.1", 1); }, kWsaNotSocket},
+        {"listen without a socket", [&] { return never.Listen(5); }, kWsaNotSocket},
+        {"accept on a socket that does not listen",
+         [&] { return bound.Accept(error) ? kWsaOk : error; }, kWsaInvalid},
         {"receive before connecting",
-         [&] { return bound.Receive(buffer, sizeof buffer, error) < 0 ? error : 0; }, 10057},
-        {"send before connecting", [&] { return bound.Send("x", 1, error) < 0 ? error : 0; },
-         10057},
-        {"connect to an empty host name", [&] { return bound.Connect("", 6667); }, 10022},
+         [&] { return bound.Receive(buffer, sizeof buffer, error) < 0 ? error : kWsaOk; },
+         kWsaNotConnected},
+        {"send before connecting", [&] { return bound.Send("x", 1, error) < 0 ? error : kWsaOk; },
+         kWsaNotConnected},
+        {"connect to an empty host name", [&] { return bound.Connect("", 6667); }, kWsaInvalid},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -247,7 +250,7 @@ TEST(QtSocketTest, OperationsRefusedAtOnceGiveTheirCodes) {
     }
     bound.Close();
     EXPECT_EQ(bound.Send("x", 1, error), -1);
-    EXPECT_EQ(error, 10038);
+    EXPECT_EQ(error, kWsaNotSocket);
 }
 
 TEST(QtSocketTest, ThePeerGoingAwayIsOneCloseAfterTheData) {
@@ -281,9 +284,9 @@ TEST(QtSocketTest, ThePeerGoingAwayIsOneCloseAfterTheData) {
         EXPECT_EQ(pair.client.received, c.lastWords);
         if (c.reset) {
             // A dead connection refuses to send; it never raises SIGPIPE.
-            int error = 0;
+            WsaError error = kWsaOk;
             EXPECT_EQ(pair.client.socket->Send("QUIT\r\n", 6, error), -1);
-            EXPECT_TRUE(error == 10058 || error == 10054) << error;
+            EXPECT_TRUE(error == kWsaShutdown || error == kWsaConnectionReset) << error;
         }
     }
 }
@@ -307,7 +310,7 @@ TEST(QtSocketTest, SendQueuesWhatTheKernelCannotTakeAndKeepsTheOrder) {
     ASSERT_TRUE(pair.peer.IsOpen());
     const std::string data = Pattern(6 << 20);
     const std::size_t block = 65536;
-    int error = 0;
+    WsaError error = kWsaOk;
     for (std::size_t offset = 0; offset < data.size(); offset += block) {
         ASSERT_EQ(pair.client.socket->Send(data.data() + offset, block, error),
                   static_cast<long>(block))
@@ -325,7 +328,7 @@ TEST(QtSocketTest, BytesStillQueuedAtCloseReachThePeer) {
     RawPair pair(4096);
     ASSERT_TRUE(pair.peer.IsOpen());
     const std::string data = Pattern(6 << 20);
-    int error = 0;
+    WsaError error = kWsaOk;
     ASSERT_EQ(pair.client.socket->Send(data.data(), data.size(), error),
               static_cast<long>(data.size()));
     ASSERT_GT(static_cast<QtSocket*>(pair.client.socket.get())->QueuedBytes(), 0u);

@@ -216,7 +216,7 @@ TEST_F(Interpreter, ServerWhileConnectedQuitsAndConnectsAgainAfterTheClose) {
     EXPECT_NE(app.last_send_time, host.clock.now);  // ...but this QUIT is not
     EXPECT_FALSE(SocketTo("irc.other"));
 
-    server_->Closed(0);
+    server_->Closed();
     auto socket = SocketTo("irc.other");
     ASSERT_TRUE(socket) << Transcript();
     EXPECT_EQ(socket->connectPort, 7000);

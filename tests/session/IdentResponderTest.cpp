@@ -22,7 +22,7 @@ protected:
     // A server connects to the ident port.
     std::shared_ptr<ScriptedSocketState> Query(const std::string& peer = "10.0.0.7") {
         auto query = host.sockets.PrepareAccept(peer);
-        IdentListener()->Accept(0);
+        IdentListener()->Accept();
         return query;
     }
 
@@ -93,7 +93,7 @@ TEST_F(IdentTest, ListeningSocketDoesNotTimeOut) {
 TEST_F(IdentTest, PeerThatClosesIsDropped) {
     app.settings.ExtConnect = 1;
     auto query = Query();
-    query->Closed(0);
+    query->Closed();
     EXPECT_TRUE(query->closed);
     EXPECT_FALSE(app.pIdentSocket);
     ExpectShown("", Cls::Flow, "-- Ident Close");
@@ -102,21 +102,24 @@ TEST_F(IdentTest, PeerThatClosesIsDropped) {
 TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
     struct Case {
         const char* what;
-        int createError;
-        int listenError;
-        int acceptError;
+        WsaError createError;
+        WsaError listenError;
+        WsaError acceptError;
         const char* line;
     } cases[] = {
-        {"port in use", 10048, 0, 0, "** Ident: Unable to create socket (Address already in use)"},
-        {"listen", 0, 10013, 0, "** Ident: Unable to listen socket (Permission denied)"},
-        {"accept", 0, 0, 10053, "** Ident: Accept error (Software caused connection abort)"},
+        {"port in use", kWsaAddressInUse, kWsaOk, kWsaOk,
+         "** Ident: Unable to create socket (Address already in use)"},
+        {"listen", kWsaOk, kWsaAccessDenied, kWsaOk,
+         "** Ident: Unable to listen socket (Permission denied)"},
+        {"accept", kWsaOk, kWsaOk, kWsaConnectionAborted,
+         "** Ident: Accept error (Software caused connection abort)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         host.sockets.createErrors = {c.createError};
         host.sockets.listenErrors = {c.listenError};
         auto server = PressConnect();
-        if (c.acceptError) {
+        if (c.acceptError != kWsaOk) {
             host.sockets.acceptErrors = {c.acceptError};
             Query();
             EXPECT_TRUE(IdentListener()->listening);
@@ -125,7 +128,7 @@ TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
         }
         ExpectShown("", Cls::UError, c.line);
         ASSERT_TRUE(server);
-        server->Connected(0);
+        server->Connected();
         EXPECT_EQ(app.ircstatus, CONNECTED);
         app.connection.OnButtonDisconnect();
         host.sockets.pendingAccepts.clear();

@@ -44,7 +44,7 @@ TEST_F(NickRetryTest, RefusedNicksAreRetriedUntilTheWelcome) {
     // The next connection asks for the user's nick again.
     app.connection.OnButtonDisconnect();
     server = PressConnect();
-    server->Connected(0);
+    server->Connected();
     EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos) << server->sent;
 }
 

@@ -65,7 +65,7 @@ TEST_F(ReceiveTest, OneNotificationDrainsTheSocketInBoundedReads) {
     for (int i = 0; i < 1000; ++i) burst += line + "\r\n";  // 100000 bytes
     server->inbound.push_back(burst);
     server->inbound.push_back("PING :last\r\n");
-    app.OnReceive(0, *app.pMainSocket);
+    app.OnReceive(kWsaOk, *app.pMainSocket);
 
     Texts lengths;
     for (const Piece& shown : Pieces(""))
@@ -122,7 +122,7 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 
 TEST_F(ReceiveTest, ReceiveErrorIsReportedAndNothingRead) {
     server->inbound.push_back("PING :1\r\n");
-    app.OnReceive(10054, *app.pMainSocket);
+    app.OnReceive(kWsaConnectionReset, *app.pMainSocket);
     ExpectShown("", Cls::UError,
                 Format("** Receive error [%08X]: Connection reset by peer", app.pMainSocket->Id()));
     EXPECT_TRUE(Parsed().empty());
@@ -157,7 +157,7 @@ TEST_F(ReceiveTest, LineThatReplacesTheConnectionStopsTheRead) {
         ASSERT_EQ(app.ircstatus, reconnect ? CONNECTING : IDLE);
         if (reconnect) {
             server = host.sockets.Last();
-            server->Connected(0);
+            server->Connected();
             Recv("PING :3\r\n");
             EXPECT_EQ(LastParsed(), "PING :3");
         } else {

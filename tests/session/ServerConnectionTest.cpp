@@ -47,7 +47,7 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_EQ(server->sent, "");
 
     host.clock.now += 60;
-    server->Connected(0);
+    server->Connected();
     EXPECT_EQ(app.ircstatus, CONNECTED);
     EXPECT_EQ(server->sent,
               "PASS secret\r\n"
@@ -59,7 +59,7 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
 TEST_F(ConnectionTest, EmptyPasswordSendsNoPassLine) {
     app.settings.Password = "";
     auto server = PressConnect();
-    server->Connected(0);
+    server->Connected();
     EXPECT_EQ(server->sent,
               "NICK joe\r\n"
               "USER joe localhost localhost : Joe Bloggs\r\n");
@@ -102,15 +102,15 @@ TEST_F(ConnectionTest, WrongStatesChangeNothing) {
     EXPECT_EQ(host.sockets.all.size(), sockets);
     EXPECT_EQ(app.last_server_address, "irc.example");
 
-    server->Connected(0);
+    server->Connected();
     server->sent.clear();
-    app.OnConnect(0, *app.pMainSocket);
+    app.OnConnect(kWsaOk, *app.pMainSocket);
     ExpectShown("", Cls::Error, "** (OnConnect) Wrong state CONNECTED");
     EXPECT_EQ(server->sent, "");
     EXPECT_EQ(app.ircstatus, CONNECTED);
 
     app.connection.Disconnect();
-    app.OnClose(0, *app.pMainSocket);
+    app.OnClose(kWsaOk, *app.pMainSocket);
     ExpectShown("", Cls::Error, "** (OnClose) Wrong state IDLE");
     EXPECT_EQ(app.ircstatus, IDLE);
 }
@@ -153,26 +153,26 @@ TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
 TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
     struct Case {
         const char* what;
-        int createError;
-        int connectResult;
-        int connectError;
+        WsaError createError;
+        WsaError connectResult;
+        WsaError connectError;
         Texts lines;
     } cases[] = {
         {"socket creation",
-         10024,
+         kWsaTooManyFiles,
          kWsaWouldBlock,
-         0,
+         kWsaOk,
          {"** Unable to create socket (Too many open files)"}},
         {"name resolution",
-         0,
-         10022,
-         0,
+         kWsaOk,
+         kWsaInvalid,
+         kWsaOk,
          {"** Connecting to irc.example (6667)", "** Unable to connect (Unable to resolve server)",
           "** Disconnected"}},
         {"refused later",
-         0,
+         kWsaOk,
          kWsaWouldBlock,
-         10061,
+         kWsaConnectionRefused,
          {"** Connecting to irc.example (6667)", "** Connection failed: Connection refused",
           "** Disconnected"}},
     };
@@ -180,18 +180,18 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::size_t from = Lines("").size();
-        host.sockets.createErrors = {0, c.createError};  // ident, then server
+        host.sockets.createErrors = {kWsaOk, c.createError};  // ident, then server
         host.sockets.connectResults = {c.connectResult};
         auto server = PressConnect();
-        if (c.connectError) server->Connected(c.connectError);
+        if (c.connectError != kWsaOk) server->Connected(c.connectError);
         EXPECT_EQ(StatusSince(from), c.lines) << Transcript();
         EXPECT_EQ(app.ircstatus, IDLE);
         EXPECT_TRUE(app.connect_enabled);
         EXPECT_TRUE(host.surface.connectCommand);
         // Disconnect closes the ident socket; a creation failure leaves it.
-        EXPECT_EQ(app.pIdentSocket != nullptr, c.createError != 0);
+        EXPECT_EQ(app.pIdentSocket != nullptr, c.createError != kWsaOk);
         // Not repeated, AutoReconnect or not; the next Connect works.
-        EXPECT_EQ(host.sockets.all.back()->connectHost.empty(), c.createError != 0);
+        EXPECT_EQ(host.sockets.all.back()->connectHost.empty(), c.createError != kWsaOk);
         auto again = PressConnect();
         EXPECT_EQ(again->connectHost, "irc.example");
         EXPECT_EQ(app.ircstatus, CONNECTING);
@@ -203,7 +203,7 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
 }
 
 TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
-    host.sockets.connectResults = {0};
+    host.sockets.connectResults = {kWsaOk};
     auto server = PressConnect();
     EXPECT_EQ(app.ircstatus, CONNECTED);
     EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos);
@@ -216,7 +216,7 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
     auto server = ConnectServer();
     app.connection.MarkRegistered();  // the welcome arrived
     std::size_t from = Lines("").size();
-    server->Closed(10054);
+    server->Closed(kWsaConnectionReset);
     EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
                                         "** Connecting to irc.example (6667)"}))
         << Transcript();
@@ -229,9 +229,9 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
         auto next = host.sockets.Last();
         ASSERT_NE(next, server);
         server = next;
-        server->Connected(0);
+        server->Connected();
         EXPECT_EQ(app.ircstatus, CONNECTED);
-        server->Closed(10054);
+        server->Closed(kWsaConnectionReset);
         EXPECT_EQ(app.reconnect_count, failure);
     }
     EXPECT_EQ(host.sockets.Last(), server) << "a fourth attempt was made";
@@ -240,7 +240,7 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
     // The user connects again; once welcomed, a reset reconnects again.
     server = ConnectServer();
     app.connection.MarkRegistered();
-    server->Closed(10054);
+    server->Closed(kWsaConnectionReset);
     EXPECT_EQ(app.reconnect_count, 1);
     EXPECT_EQ(app.ircstatus, CONNECTING);
 }
@@ -248,7 +248,7 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
 TEST_F(ConnectionTest, ResetWithoutAutoReconnectStaysIdle) {
     auto server = ConnectServer();
     std::size_t sockets = host.sockets.all.size();
-    server->Closed(10054);
+    server->Closed(kWsaConnectionReset);
     EXPECT_EQ(app.ircstatus, IDLE);
     EXPECT_EQ(host.sockets.all.size(), sockets);
     EXPECT_EQ(app.reconnect_count, 0);
@@ -260,7 +260,7 @@ TEST_F(ConnectionTest, CleanCloseReconnectsOnlyWhenAsked) {
         auto server = ConnectServer();
         app.reconnect_after_close = again;
         std::size_t from = Lines("").size();
-        server->Closed(0);
+        server->Closed();
         Texts expected{"** Disconnected"};
         if (again) expected.push_back("** Connecting to irc.example (6667)");
         EXPECT_EQ(StatusSince(from), expected) << Transcript();
@@ -361,7 +361,7 @@ TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
             app.registry.NewWindow("#zorl", kWindowChannel, app.pMainSocket.get(), false);
         ASSERT_TRUE(channel);
         FrameId frame = channel->frame;
-        server->Closed(0);
+        server->Closed();
         RecordedFrame* shown = host.surface.Frame(frame);
         ASSERT_TRUE(shown);
         EXPECT_EQ(shown->Text(), chanConnect ? "** Disconnected\r\n" : "");
@@ -376,7 +376,7 @@ TEST_F(ConnectionTest, StatusCaptionFollowsTheState) {
     RecordedFrame* status = host.surface.Frame(app.registry.pStatusFrm);
     ASSERT_TRUE(status);
     EXPECT_EQ(status->caption, "Status: joe");
-    server->Connected(0);
+    server->Connected();
     EXPECT_EQ(status->caption, "Status: joe on Example");
     app.connection.OnButtonDisconnect();
     EXPECT_EQ(status->caption, "Status");
@@ -384,26 +384,31 @@ TEST_F(ConnectionTest, StatusCaptionFollowsTheState) {
 
 TEST_F(ConnectionTest, StateNamesAndErrorTexts) {
     struct {
-        int state;
+        ConnectionState state;
         const char* name;
-    } states[] = {{IDLE, "IDLE"},           {STARTING, "STARTING"}, {CONNECTING, "CONNECTING"},
-                  {CONNECTED, "CONNECTED"}, {4, "unknown state"},   {-1, "unknown state"}};
+    } states[] = {{IDLE, "IDLE"},
+                  {STARTING, "STARTING"},
+                  {CONNECTING, "CONNECTING"},
+                  {CONNECTED, "CONNECTED"},
+                  {static_cast<ConnectionState>(4), "unknown state"},
+                  {static_cast<ConnectionState>(-1), "unknown state"}};
     for (const auto& s : states) {
         app.ircstatus = s.state;
         EXPECT_EQ(app.connection.StateName(), s.name);
     }
     struct {
-        int code;
+        WsaError code;
         const char* text;
-    } errors[] = {{0, "no error (0)"},
-                  {10004, "Interrupted system call"},
-                  {10048, "Address already in use"},
-                  {10065, "No Route to Host"},
-                  {10101, "WSAEDISCON"},
-                  {11004, "Valid name, no data record of requested type."},
-                  {10000, "unknown WSA error"},
-                  {10072, "unknown WSA error"},
-                  {-10054, "unknown WSA error"}};
+    } errors[] = {{kWsaOk, "no error (0)"},
+                  {kWsaInterrupted, "Interrupted system call"},
+                  {kWsaAddressInUse, "Address already in use"},
+                  {kWsaHostUnreachable, "No Route to Host"},
+                  {kWsaDisconnecting, "WSAEDISCON"},
+                  {kWsaNoData, "Valid name, no data record of requested type."},
+                  {kWsaSystemCallFailure, "unknown WSA error"},
+                  {static_cast<WsaError>(10000), "unknown WSA error"},
+                  {static_cast<WsaError>(10072), "unknown WSA error"},
+                  {static_cast<WsaError>(-10054), "unknown WSA error"}};
     for (const auto& e : errors) {
         SCOPED_TRACE(e.code);
         EXPECT_EQ(CServerConnection::WsaErrorText(e.code), e.text);

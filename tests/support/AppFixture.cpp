@@ -35,12 +35,12 @@ Colour AppFixture::ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
 
 std::shared_ptr<ScriptedSocketState> AppFixture::ConnectServer() {
     auto server = PressConnect();
-    server->Connected(0);
+    server->Connected();
     server->sent.clear();
     return server;
 }
 
-FrameId AppFixture::Open(const std::string& name, int type, bool show) {
+FrameId AppFixture::Open(const std::string& name, WindowType type, bool show) {
     const ChannelRecord* record = app.registry.NewWindow(name, type, Server(), show);
     return record ? record->frame : 0;
 }

@@ -55,7 +55,7 @@ protected:
 
     // Opens a window the way the incoming handling does, on the server
     // connection; returns its frame.
-    FrameId Open(const std::string& name, int type, bool show = false);
+    FrameId Open(const std::string& name, WindowType type, bool show = false);
     FrameId OpenChannel(const std::string& name, const std::vector<std::string>& nicks = {});
 
     // The window of a registry name (any letter case, any socket; "" is the

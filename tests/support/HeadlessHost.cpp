@@ -24,27 +24,27 @@ public:
         state_->listener = nullptr;
     }
 
-    int Create(unsigned events, const std::string& address, uint16_t port) override {
+    WsaError Create(unsigned events, const std::string& address, uint16_t port) override {
         state_->events = events;
         state_->bindAddress = address;
         state_->bindPort = port;
-        return Take(factory_.createErrors, 0);
+        return Take(factory_.createErrors, kWsaOk);
     }
-    int Connect(const std::string& host, uint16_t port) override {
+    WsaError Connect(const std::string& host, uint16_t port) override {
         state_->connectHost = host;
         state_->connectPort = port;
         return Take(factory_.connectResults, kWsaWouldBlock);
     }
-    int Listen(int backlog) override {
+    WsaError Listen(int backlog) override {
         state_->backlog = backlog;
-        int error = Take(factory_.listenErrors, 0);
-        state_->listening = error == 0;
+        WsaError error = Take(factory_.listenErrors, kWsaOk);
+        state_->listening = error == kWsaOk;
         return error;
     }
-    std::unique_ptr<IAsyncSocket> Accept(int& error) override {
-        error = Take(factory_.acceptErrors, 0);
-        if (error != 0 || factory_.pendingAccepts.empty()) {
-            if (error == 0) error = kWsaWouldBlock;
+    std::unique_ptr<IAsyncSocket> Accept(WsaError& error) override {
+        error = Take(factory_.acceptErrors, kWsaOk);
+        if (error != kWsaOk || factory_.pendingAccepts.empty()) {
+            if (error == kWsaOk) error = kWsaWouldBlock;
             return nullptr;
         }
         auto accepted = factory_.pendingAccepts.front();
@@ -52,7 +52,7 @@ public:
         factory_.all.push_back(accepted);
         return std::make_unique<ScriptedSocket>(factory_, accepted);
     }
-    long Receive(char* buffer, std::size_t size, int& error) override {
+    long Receive(char* buffer, std::size_t size, WsaError& error) override {
         if (state_->inbound.empty()) {
             if (state_->peerClosed) return 0;
             error = kWsaWouldBlock;
@@ -65,7 +65,7 @@ public:
         if (chunk.empty()) state_->inbound.pop_front();
         return static_cast<long>(n);
     }
-    long Send(const char* data, std::size_t size, int&) override {
+    long Send(const char* data, std::size_t size, WsaError&) override {
         state_->sent.append(data, size);
         return static_cast<long>(size);
     }
@@ -86,9 +86,9 @@ public:
     void SetListener(ISocketListener* listener) override { state_->listener = listener; }
 
 private:
-    static int Take(std::deque<int>& presets, int fallback) {
+    static WsaError Take(std::deque<WsaError>& presets, WsaError fallback) {
         if (presets.empty()) return fallback;
-        int value = presets.front();
+        WsaError value = presets.front();
         presets.pop_front();
         return value;
     }
@@ -111,19 +111,19 @@ std::vector<std::string> ScriptedSocketState::SentLines() const {
 
 void ScriptedSocketState::Receive(const std::string& chunk) {
     inbound.push_back(chunk);
-    if (listener && !closed) listener->OnSocketReceive(0);
+    if (listener && !closed) listener->OnSocketReceive(kWsaOk);
 }
 
-void ScriptedSocketState::Connected(int error) {
+void ScriptedSocketState::Connected(WsaError error) {
     if (listener && !closed) listener->OnSocketConnect(error);
 }
 
-void ScriptedSocketState::Closed(int error) {
+void ScriptedSocketState::Closed(WsaError error) {
     peerClosed = true;
     if (listener && !closed) listener->OnSocketClose(error);
 }
 
-void ScriptedSocketState::Accept(int error) {
+void ScriptedSocketState::Accept(WsaError error) {
     if (listener && !closed) listener->OnSocketAccept(error);
 }
 
@@ -240,7 +240,7 @@ std::string WithoutLineEnd(std::string text) {
     return text;
 }
 
-FrameId RecordingSurface::CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) {
+FrameId RecordingSurface::CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) {
     FrameId id = ++next_;
     RecordedFrame& frame = frames[id];
     frame.type = type;
@@ -275,6 +275,11 @@ void RecordingSurface::AppendPiece(FrameId id, const std::string& text, Colour c
     if (RecordedFrame* frame = Frame(id)) frame->pieces.push_back({text, colour, debug});
     // A copy: the hook may replace itself while it runs.
     if (auto hook = onAppend) hook(text);
+}
+
+void RecordingSurface::MarkMention(FrameId id) {
+    RecordedFrame* frame = Frame(id);
+    if (frame && !frame->pieces.empty()) frame->pieces.back().mention = true;
 }
 
 void RecordingSurface::UpdateViews(FrameId id, int hints) {

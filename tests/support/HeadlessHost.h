@@ -45,9 +45,9 @@ struct ScriptedSocketState {
 
     // Events, as the platform would deliver them.
     void Receive(const std::string& chunk);  // queues and notifies once
-    void Connected(int error = 0);
-    void Closed(int error = 0);
-    void Accept(int error = 0);
+    void Connected(WsaError error = kWsaOk);
+    void Closed(WsaError error = kWsaOk);
+    void Accept(WsaError error = kWsaOk);
 };
 
 class ScriptedSocketFactory : public ISocketFactory {
@@ -55,12 +55,12 @@ public:
     std::unique_ptr<IAsyncSocket> NewSocket() override;
 
     // Presets for the next sockets (consumed in order, else the defaults).
-    std::deque<int> createErrors;    // default 0
-    std::deque<int> connectResults;  // default 10035 (in progress)
-    std::deque<int> listenErrors;    // default 0
+    std::deque<WsaError> createErrors;    // default kWsaOk
+    std::deque<WsaError> connectResults;  // default kWsaWouldBlock (in progress)
+    std::deque<WsaError> listenErrors;    // default kWsaOk
     // Sockets handed out by Accept on a listening socket.
     std::deque<std::shared_ptr<ScriptedSocketState>> pendingAccepts;
-    std::deque<int> acceptErrors;
+    std::deque<WsaError> acceptErrors;
 
     std::vector<std::shared_ptr<ScriptedSocketState>> all;
     std::shared_ptr<ScriptedSocketState> Last() const { return all.empty() ? nullptr : all.back(); }
@@ -139,10 +139,11 @@ struct Piece {
     std::string text;
     Colour colour = 0;
     bool debug = false;
+    bool mention = false;
 };
 
 struct RecordedFrame {
-    int type = 0;
+    WindowType type = kWindowDefault;
     CZorlDoc* doc = nullptr;
     std::string caption;
     bool shown = false;
@@ -168,12 +169,13 @@ struct RecordedButton {
 
 class RecordingSurface : public IWindowSurface {
 public:
-    FrameId CreateFrame(int type, CZorlDoc& doc, bool show, bool maximize) override;
+    FrameId CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) override;
     bool DestroyFrame(FrameId frame) override;
     void SetCaption(FrameId frame, const std::string& caption) override;
     void Activate(FrameId frame) override;
     bool IsMaximized(FrameId frame) const override;
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
+    void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
     void SetButton(int index, const std::string& caption) override;
     void RemoveButton(int index) override;

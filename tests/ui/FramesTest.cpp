@@ -28,7 +28,7 @@ protected:
 
     void SetUp() override { h.app.InitInstance(); }
 
-    FrameId OpenWindow(const std::string& name, int type) {
+    FrameId OpenWindow(const std::string& name, WindowType type) {
         ChannelRecord* record = h.app.registry.NewWindow(name, type, h.app.pMainSocket.get(), true);
         EXPECT_NE(record, nullptr);
         h.Pump();
@@ -79,7 +79,7 @@ TEST_F(Shell, MainWindowWaitsForTheServerAfterItsQuitWhileConnected) {
     EXPECT_TRUE(h.main.isVisible());
     EXPECT_EQ(server->sent, "QUIT :bye\r\n");
 
-    server->Closed(0);
+    server->Closed();
     h.host.Elapse(100);
     h.Pump();
     EXPECT_FALSE(h.main.isVisible());

@@ -5,10 +5,12 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QWheelEvent>
+#include <map>
 
 #include "UiHarness.h"
 #include "app/Settings.h"
 #include "session/IrcSocket.h"
+#include "ui/FindBar.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
 #include "ui/WindowButtonBar.h"
@@ -24,9 +26,10 @@ using ui::CZorlView;
 struct Shown {
     QString text;
     QColor colour;
+    QBrush background;
     bool bold;
-    bool underline;
-    bool strike;
+    bool italic;
+    QString link;
 };
 
 std::vector<Shown> Fragments(const CZorlView* view) {
@@ -35,9 +38,9 @@ std::vector<Shown> Fragments(const CZorlView* view) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
             const QTextCharFormat format = f.charFormat();
-            out.push_back({f.text(), format.foreground().color(),
-                           format.fontWeight() == QFont::Bold, format.fontUnderline(),
-                           format.fontStrikeOut()});
+            out.push_back({f.text(), format.foreground().color(), format.background(),
+                           format.fontWeight() == QFont::Bold, format.fontItalic(),
+                           format.anchorHref()});
         }
     }
     return out;
@@ -50,33 +53,93 @@ protected:
         h.surface.AppendPiece(w.frame, text, colour, false);
     }
     QString Text() { return View()->toPlainText(); }
+    // The middle of the first occurrence of `text`, in viewport coordinates.
+    QPoint PointOf(const QString& text) {
+        QTextCursor at = View()->document()->find(text);
+        at.setPosition((at.selectionStart() + at.selectionEnd()) / 2);
+        return View()->cursorRect(at).center();
+    }
 };
 
 TEST_F(OutputView, ControlCodesShowAsStyles) {
+    h.app.settings.BGColor = 0xFFFFFF;
+    h.surface.UpdateViews(w.frame, kHintBackground);
     Show(
         "\x03"
-        "4,12alert\x0F plain \x02"
-        "bold\x02 \x03"
-        "04same\r\n",
+        "04,12alert\x0F plain \x02"
+        "bold\x02 \x1d"
+        "it\x1d \x16rev\x16 \x03"
+        "04"
+        "2 apples\r\n",
         0x800000);
     Show("\x1b[31;1mansi\r\n", 0x800000);
     h.Pump();
-    EXPECT_EQ(Text(), "alert plain bold same\nansi\n");
+    EXPECT_EQ(Text(), "alert plain bold it rev 2 apples\nansi\n");
     const QColor red(255, 0, 0);
     const QColor own(0, 0, 128);
-    std::vector<Shown> f = Fragments(View());
-    ASSERT_EQ(f.size(), 5u);
-    EXPECT_EQ(f[0].text, "alert");
-    EXPECT_EQ(f[0].colour, red);
-    EXPECT_EQ(f[1].text, " plain ");
-    EXPECT_EQ(f[1].colour, own);
-    EXPECT_EQ(f[2].text, "bold");
-    EXPECT_TRUE(f[2].bold);
-    EXPECT_EQ(f[3].text, " same");  // "04" hidden, the colour kept
-    EXPECT_FALSE(f[3].bold);
-    EXPECT_EQ(f[3].colour, own);
-    EXPECT_EQ(f[4].text, "ansi");
-    EXPECT_EQ(f[4].colour, red);
+    std::map<QString, Shown> f;
+    for (const Shown& shown : Fragments(View())) f.emplace(shown.text, shown);
+    EXPECT_EQ(f["alert"].colour, red);
+    EXPECT_EQ(f["alert"].background.color(), QColor(0, 0, 255));
+    EXPECT_EQ(f[" plain "].colour, own);
+    EXPECT_EQ(f[" plain "].background.style(), Qt::NoBrush);
+    EXPECT_TRUE(f["bold"].bold);
+    EXPECT_TRUE(f["it"].italic);
+    // Reverse: the pane's background on the text's colour.
+    EXPECT_EQ(f["rev"].colour, QColor(255, 255, 255));
+    EXPECT_EQ(f["rev"].background.color(), own);
+    EXPECT_EQ(f["2 apples"].colour, red);
+    EXPECT_EQ(f["ansi"].colour, red);
+}
+
+TEST_F(OutputView, MentionLinesAndLinks) {
+    Show("[9:05] ");
+    Show("<bob> me: see https://example.org/a_(b).\r\n");
+    h.surface.MarkMention(w.frame);
+    Show("<bob> plain\r\n");
+    h.Pump();
+    const QTextDocument* doc = View()->document();
+    EXPECT_NE(doc->findBlockByNumber(0).blockFormat().background().style(), Qt::NoBrush);
+    EXPECT_EQ(doc->findBlockByNumber(1).blockFormat().background().style(), Qt::NoBrush);
+    EXPECT_EQ(doc->findBlockByNumber(2).blockFormat().background().style(), Qt::NoBrush);
+
+    const QString link = QStringLiteral("https://example.org/a_(b)");
+    const QPoint at = PointOf(link);
+    EXPECT_EQ(View()->anchorAt(at), link);
+    Click(View()->viewport(), at);
+    Click(View()->viewport(), at, QEvent::MouseButtonRelease);
+    EXPECT_EQ(h.host.shell.opened, std::vector<std::string>{"https://example.org/a_(b)"});
+    // A click on plain text opens nothing.
+    Click(View()->viewport(), PointOf("plain"));
+    Click(View()->viewport(), PointOf("plain"), QEvent::MouseButtonRelease);
+    EXPECT_EQ(h.host.shell.opened.size(), 1u);
+}
+
+TEST_F(OutputView, FindWalksTheMatchesAndBackScrollFollows) {
+    for (int i = 0; i < 300; ++i) Show(i == 10 || i == 20 ? "Needle here\r\n" : "line\r\n");
+    h.Pump();
+    View()->OpenFind();
+    ASSERT_TRUE(View()->FindBar()->isVisible());
+    EXPECT_TRUE(View()->Find("needle", true));  // the newest match first
+    EXPECT_EQ(View()->textCursor().block().blockNumber(), 20);
+    EXPECT_FALSE(View()->IsLive());  // far up: held like a user's scroll
+    EXPECT_TRUE(View()->Find("needle", true));
+    EXPECT_EQ(View()->textCursor().block().blockNumber(), 10);
+    EXPECT_TRUE(View()->Find("needle", true));  // wraps around
+    EXPECT_EQ(View()->textCursor().block().blockNumber(), 20);
+    EXPECT_TRUE(View()->Find("NEEDLE", false));
+    EXPECT_EQ(View()->textCursor().block().blockNumber(), 10);
+    EXPECT_FALSE(View()->Find("absent", true));
+
+    Show("new line\r\n");  // held back while the match is shown
+    h.Pump();
+    EXPECT_FALSE(Text().contains("new line"));
+    View()->CloseFind();
+    EXPECT_FALSE(View()->FindBar()->isVisible());
+    EXPECT_TRUE(View()->extraSelections().isEmpty());
+    View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(View()->IsLive());
+    EXPECT_TRUE(Text().endsWith("new line\n"));
 }
 
 TEST_F(OutputView, DebugPieceShowsItsControlCharacters) {
@@ -182,7 +245,7 @@ TEST_F(OutputView, TypedCharactersGoToTheInputLine) {
     Key(View(), Qt::Key_H, Qt::NoModifier, "h");
     Key(View(), Qt::Key_I, Qt::NoModifier, "i");
     Key(View(), Qt::Key_B, Qt::ControlModifier);
-    EXPECT_EQ(w.widget->Input()->toPlainText(), QString::fromLatin1("hi\x02"));
+    EXPECT_EQ(w.widget->Input()->Line(), QString::fromLatin1("hi\x02"));
     EXPECT_EQ(Text(), "");
 }
 

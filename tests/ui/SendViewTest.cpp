@@ -2,6 +2,8 @@
 // colour palette.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -21,7 +23,7 @@ protected:
         Input()->setPlainText(text);
         Key(Input(), Qt::Key_Return, Qt::NoModifier, "\r");
     }
-    QString Shown() { return Input()->toPlainText(); }
+    QString Shown() { return Input()->Line(); }
 };
 
 TEST_F(InputLine, TwelveLinesKeepTheLastEleven) {
@@ -89,6 +91,8 @@ TEST_F(InputLine, FormattingKeysInsertTheirCodes) {
     Key(Input(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(Shown(), QString::fromLatin1("ab\x02\x1f\x16\x0f"
                                            "c"));
+    // Drawn as marks, not as empty boxes.
+    EXPECT_EQ(Input()->toPlainText(), QStringLiteral(u"ab\u2402\u241f\u2416\u240fc"));
 }
 
 // Ctrl+K opens the palette; the third cell of the second row is colour 10.
@@ -113,6 +117,40 @@ TEST_F(InputLine, PaletteCellGivesItsColourNumber) {
     Key(Input(), Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(Shown(), QString::fromLatin1("x\x03"
                                            "10\x03"));
+}
+
+TEST_F(InputLine, TabCompletesAndCyclesThroughNicks) {
+    h.app.settings.m_user_mynick = "me";
+    for (const char* nick : {"@alice", "Albert", "bob", "me", "alfred"})
+        w.doc->NickUpdate(kNickAdd, nick, 0);
+    w.doc->AppendString("<alfred> hi\r\n", 0, false);  // recent speakers come first
+    const struct {
+        const char* typed;  // before the first Tab; null: Tab again
+        const char* shown;
+    } steps[] = {
+        {"al", "alfred: "},
+        {nullptr, "Albert: "},
+        {nullptr, "alice: "},
+        {nullptr, "alfred: "},
+        {"hi BO", "hi bob "},
+        {nullptr, "hi bob "},
+        {"hi x", "hi x"},
+        {"\x02"
+         "al",
+         "\x02"
+         "alfred "},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.shown);
+        if (step.typed) {
+            Input()->clear();
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(step.typed));
+            Input()->paste();  // a pasted code becomes a mark too
+        }
+        Key(Input(), Qt::Key_Tab);
+        EXPECT_EQ(Shown(), QString::fromLatin1(step.shown));
+        EXPECT_EQ(Input()->textCursor().position(), Input()->toPlainText().size());
+    }
 }
 
 TEST_F(InputLine, PageUpScrollsTheOutputPane) {

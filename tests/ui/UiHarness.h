@@ -14,8 +14,6 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "config/IniStore.h"
-#include "session/IrcSocket.h"
-#include "session/ServerConnection.h"
 #include "support/HeadlessHost.h"
 #include "support/TempDir.h"
 #include "ui/ChildFrames.h"
@@ -60,7 +58,7 @@ struct UiHarness {
         FrameId frame = 0;
         ui::CChildFrameBase* widget = nullptr;
     };
-    Window Open(const std::string& name, int type) {
+    Window Open(const std::string& name, WindowType type) {
         Window window;
         window.doc = std::make_unique<CZorlDoc>(app, name, type);
         window.frame = surface.CreateFrame(type, *window.doc, true, false);
@@ -78,7 +76,7 @@ struct UiHarness {
         app.settings.m_server_address = "irc.example.net";
         app.settings.m_server_ports = "6667";
         auto server = PressConnect(app, host.sockets);
-        server->Connected(0);
+        server->Connected();
         return server;
     }
 };

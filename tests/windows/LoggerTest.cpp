@@ -51,7 +51,7 @@ TEST_F(Logging, TimeStampAndLineAreWrittenAsShown) {
 TEST_F(Logging, OptionsDecidePerWindowType) {
     struct Row {
         const char* name;
-        int type;
+        WindowType type;
         int logChannels, logQuery, debugLog;
         bool logged;
     };
@@ -65,8 +65,9 @@ TEST_F(Logging, OptionsDecidePerWindowType) {
         {"status2", kWindowStatus, 1, 1, 1, false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(Format("%s type %d LogChannels=%d LogQuery=%d DebugLog=%d", row.name, row.type,
-                            row.logChannels, row.logQuery, row.debugLog));
+        SCOPED_TRACE(Format("%s type %d LogChannels=%d LogQuery=%d DebugLog=%d", row.name,
+                            static_cast<int>(row.type), row.logChannels, row.logQuery,
+                            row.debugLog));
         std::filesystem::remove_all(dir.Path() / "log");
         std::filesystem::create_directory(dir.Path() / "log");
         app.settings.LogChannels = row.logChannels;

@@ -30,52 +30,87 @@ TEST_F(Output, ShowIncomingRoutesEveryCase) {
 
     struct Row {
         const char* what;
-        int kind;
+        MessageKind kind;
         const char* from;
         const char* target;
-        int chanOption;  // ChanNotice for kind 1, ChanCTCP for kinds 3 and 4
+        int chanOption;  // ChanNotice for notices, ChanCTCP for CTCP
         Routes expected;
     };
     const std::vector<Row> rows = {
-        {"message in a channel", 0, "bob", "#chan", 1, {{"#chan", "<bob> hi\r\n"}}},
-        {"message, channel without window", 0, "bob", "#none", 1, {{"", "(bob -> #none) hi\r\n"}}},
-        {"private message, query open", 0, "carol", "me", 1, {{"carol", "<carol> hi\r\n"}}},
-        {"notice in a channel", 1, "bob", "#chan", 1, {{"#chan", "#-bob- hi\r\n"}}},
-        {"notice, channel without window", 1, "bob", "#none", 1, {{"", "(bob -> #none) hi\r\n"}}},
-        {"private notice, query open", 1, "carol", "me", 1, {{"carol", "-carol- hi\r\n"}}},
-        {"private notice, nick on two channels",
+        {"message in a channel", kKindMessage, "bob", "#chan", 1, {{"#chan", "<bob> hi\r\n"}}},
+        {"message, channel without window",
+         kKindMessage,
+         "bob",
+         "#none",
          1,
+         {{"", "(bob -> #none) hi\r\n"}}},
+        {"private message, query open",
+         kKindMessage,
+         "carol",
+         "me",
+         1,
+         {{"carol", "<carol> hi\r\n"}}},
+        {"notice in a channel", kKindNotice, "bob", "#chan", 1, {{"#chan", "#-bob- hi\r\n"}}},
+        {"notice, channel without window",
+         kKindNotice,
+         "bob",
+         "#none",
+         1,
+         {{"", "(bob -> #none) hi\r\n"}}},
+        {"private notice, query open",
+         kKindNotice,
+         "carol",
+         "me",
+         1,
+         {{"carol", "-carol- hi\r\n"}}},
+        {"private notice, nick on two channels",
+         kKindNotice,
          "bob",
          "me",
          1,
          {{"#chan", "-bob- hi\r\n"}, {"#other", "-bob- hi\r\n"}}},
-        {"private notice, nick on no channel", 1, "zed", "me", 1, {{"", "-zed- hi\r\n"}}},
-        {"private notice, ChanNotice off", 1, "bob", "me", 0, {{"", "-bob- hi\r\n"}}},
-        {"action in a channel", 2, "bob", "#chan", 1, {{"#chan", "* bob hi\r\n"}}},
-        {"action, channel without window", 2, "bob", "#none", 1, {{"", "* (bob -> #none) hi\r\n"}}},
-        {"private action, query open", 2, "carol", "me", 1, {{"carol", "* carol hi\r\n"}}},
-        {"ctcp in a channel", 3, "bob", "#chan", 1, {{"#chan", "#[bob] hi\r\n"}}},
-        {"ctcp, channel without window", 3, "bob", "#none", 1, {{"", "[bob -> #none] hi\r\n"}}},
-        {"private ctcp, query open", 3, "carol", "me", 1, {{"carol", "[carol] hi\r\n"}}},
+        {"private notice, nick on no channel", kKindNotice, "zed", "me", 1, {{"", "-zed- hi\r\n"}}},
+        {"private notice, ChanNotice off", kKindNotice, "bob", "me", 0, {{"", "-bob- hi\r\n"}}},
+        {"action in a channel", kKindAction, "bob", "#chan", 1, {{"#chan", "* bob hi\r\n"}}},
+        {"action, channel without window",
+         kKindAction,
+         "bob",
+         "#none",
+         1,
+         {{"", "* (bob -> #none) hi\r\n"}}},
+        {"private action, query open",
+         kKindAction,
+         "carol",
+         "me",
+         1,
+         {{"carol", "* carol hi\r\n"}}},
+        {"ctcp in a channel", kKindCtcp, "bob", "#chan", 1, {{"#chan", "#[bob] hi\r\n"}}},
+        {"ctcp, channel without window",
+         kKindCtcp,
+         "bob",
+         "#none",
+         1,
+         {{"", "[bob -> #none] hi\r\n"}}},
+        {"private ctcp, query open", kKindCtcp, "carol", "me", 1, {{"carol", "[carol] hi\r\n"}}},
         {"private ctcp, nick on two channels",
-         3,
+         kKindCtcp,
          "bob",
          "me",
          1,
          {{"#chan", "[bob] hi\r\n"}, {"#other", "[bob] hi\r\n"}}},
-        {"private ctcp, nick on no channel", 3, "zed", "me", 1, {{"", "[zed] hi\r\n"}}},
-        {"private ctcp, ChanCTCP off", 3, "bob", "me", 0, {{"", "[bob] hi\r\n"}}},
-        {"ctcp reply kind 4", 4, "bob", "#chan", 1, {{"#chan", "#[bob] hi\r\n"}}},
-        {"to me means exactly me", 0, "bob", "ME", 1, {{"", "(bob -> ME) hi\r\n"}}},
-        {"unknown kind", 5, "bob", "#chan", 1, {}},
+        {"private ctcp, nick on no channel", kKindCtcp, "zed", "me", 1, {{"", "[zed] hi\r\n"}}},
+        {"private ctcp, ChanCTCP off", kKindCtcp, "bob", "me", 0, {{"", "[bob] hi\r\n"}}},
+        {"ctcp reply", kKindCtcpReply, "bob", "#chan", 1, {{"#chan", "#[bob] hi\r\n"}}},
+        {"to me means exactly me", kKindMessage, "bob", "ME", 1, {{"", "(bob -> ME) hi\r\n"}}},
+        {"unknown kind", static_cast<MessageKind>(5), "bob", "#chan", 1, {}},
     };
     const Colour colours[] = {ColourOf(Cls::Normal), ColourOf(Cls::Notice), ColourOf(Cls::Action),
                               ColourOf(Cls::CTCP), ColourOf(Cls::CTCP)};
     const std::size_t windows = app.registry.Records().size();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        app.settings.ChanNotice = row.kind == 1 ? row.chanOption : 1;
-        app.settings.ChanCTCP = row.kind >= 3 ? row.chanOption : 1;
+        app.settings.ChanNotice = row.kind == kKindNotice ? row.chanOption : 1;
+        app.settings.ChanCTCP = row.kind >= kKindCtcp ? row.chanOption : 1;
         ClearPanes();
         app.output.ShowIncoming(Server(), row.from, row.target, row.kind, "hi");
         EXPECT_EQ(AllShown(), row.expected) << Transcript();
@@ -90,7 +125,7 @@ TEST_F(Output, ShowIncomingRoutesEveryCase) {
 
 TEST_F(Output, PrivateMessageOrActionOpensAQueryWithoutFocus) {
     FrameId active = Open("#chan", kWindowChannel, true);
-    for (int kind : {kKindMessage, kKindAction}) {
+    for (MessageKind kind : {kKindMessage, kKindAction}) {
         SCOPED_TRACE(kind);
         const std::string nick = kind == kKindMessage ? "Dave" : "Erin";
         app.output.ShowIncoming(Server(), nick, "me", kind, "psst");
@@ -118,19 +153,34 @@ TEST_F(Output, ShowOwnEchoesWhatTheUserSent) {
         const char* what;
         const char* current;
         const char* target;
-        int kind;
+        MessageKind kind;
         Routes expected;
         Cls cls;
     };
     const std::vector<Row> rows = {
-        {"message to an open window", "#chan", "#CHAN", 0, {{"#chan", "<me> hi\r\n"}}, Cls::Own},
-        {"message elsewhere", "#chan", "carol", 0, {{"#chan", "-> *carol* hi\r\n"}}, Cls::Own},
-        {"message from status to open query", "", "bob", 0, {{"bob", "<me> hi\r\n"}}, Cls::Own},
-        {"notice", "#chan", "bob", 1, {{"#chan", "-> -bob- hi\r\n"}}, Cls::Notice},
-        {"action", "bob", "bob", 2, {{"bob", "* me hi\r\n"}}, Cls::Action},
-        {"ctcp", "", "bob", 3, {{"", "-> [bob] hi\r\n"}}, Cls::CTCP},
-        {"ctcp kind 4", "", "bob", 4, {{"", "-> [bob] hi\r\n"}}, Cls::CTCP},
-        {"unknown kind", "", "bob", 9, {}, Cls::Normal},
+        {"message to an open window",
+         "#chan",
+         "#CHAN",
+         kKindMessage,
+         {{"#chan", "<me> hi\r\n"}},
+         Cls::Own},
+        {"message elsewhere",
+         "#chan",
+         "carol",
+         kKindMessage,
+         {{"#chan", "-> *carol* hi\r\n"}},
+         Cls::Own},
+        {"message from status to open query",
+         "",
+         "bob",
+         kKindMessage,
+         {{"bob", "<me> hi\r\n"}},
+         Cls::Own},
+        {"notice", "#chan", "bob", kKindNotice, {{"#chan", "-> -bob- hi\r\n"}}, Cls::Notice},
+        {"action", "bob", "bob", kKindAction, {{"bob", "* me hi\r\n"}}, Cls::Action},
+        {"ctcp", "", "bob", kKindCtcp, {{"", "-> [bob] hi\r\n"}}, Cls::CTCP},
+        {"ctcp reply", "", "bob", kKindCtcpReply, {{"", "-> [bob] hi\r\n"}}, Cls::CTCP},
+        {"unknown kind", "", "bob", static_cast<MessageKind>(9), {}, Cls::Normal},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -293,6 +343,60 @@ TEST_F(Output, DocumentsRememberTheLastSpeaker) {
         app.output.Print(Server(), "#chan", Cls::Normal, row.line);
         EXPECT_EQ(doc->LastSpeaker(), row.speaker);
     }
+}
+
+TEST_F(Output, LinesThatMentionTheUserAreMarked) {
+    const FrameId chan = OpenChannel("#chan", {"bob", "me"});
+    Open("#other", kWindowChannel, true);  // the user reads another window
+    const ChannelRecord& record = *app.registry.FindByFrame(chan);
+    const struct {
+        const char* what;
+        MessageKind kind;
+        const char* text;
+        bool mention;
+    } rows[] = {
+        {"nick first", kKindMessage, "me: hi", true},
+        {"any letter case, between punctuation", kKindMessage, "hi, ME!", true},
+        {"inside formatting codes", kKindMessage, "\x02me\x02 look", true},
+        {"after a colour number", kKindMessage,
+         "\x03"
+         "04me",
+         true},
+        {"inside longer words", kKindMessage, "meme and me_ and ame", false},
+        {"an action", kKindAction, "pokes me", true},
+        {"a notice", kKindNotice, "me?", true},
+        {"a CTCP carries no conversation", kKindCtcp, "PING me", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ClearPanes();
+        app.registry.HighlightButton(record, false);
+        host.surface.flashes = 0;
+        app.output.ShowIncoming(Server(), "bob", "#chan", row.kind, row.text);
+        const std::vector<test::Piece> pieces = Pieces("#chan");
+        ASSERT_EQ(pieces.size(), 1u) << Transcript();
+        EXPECT_EQ(pieces[0].mention, row.mention);
+        EXPECT_EQ(host.surface.buttons[record.buttonnr].highlight,
+                  row.mention ? CWindowRegistry::kMention : CWindowRegistry::kHighlight);
+        EXPECT_EQ(host.surface.flashes, row.mention ? 1 : 0);
+    }
+    // Later lines do not take the mention's colour away until it is seen.
+    app.output.ShowIncoming(Server(), "bob", "#chan", kKindMessage, "plain");
+    EXPECT_EQ(host.surface.buttons[record.buttonnr].highlight, CWindowRegistry::kHighlight);
+    app.output.ShowIncoming(Server(), "bob", "#chan", kKindMessage, "me!");
+    app.output.ShowIncoming(Server(), "bob", "#chan", kKindMessage, "plain");
+    EXPECT_EQ(host.surface.buttons[record.buttonnr].highlight, CWindowRegistry::kMention);
+}
+
+TEST_F(Output, RecentSpeakersCompleteFirst) {
+    const FrameId chan = OpenChannel("#chan", {"alice", "Albert", "@alfred", "me", "amy"});
+    app.output.ShowIncoming(Server(), "alice", "#chan", kKindMessage, "hi");
+    app.output.ShowIncoming(Server(), "ALFRED", "#chan", kKindAction, "waves");
+    const CZorlDoc* doc = app.registry.DocOf(chan);
+    using Nicks = std::vector<std::string>;
+    EXPECT_EQ(doc->NickCompletions("al"), (Nicks{"alfred", "alice", "Albert"}));
+    EXPECT_EQ(doc->NickCompletions("AM"), (Nicks{"amy"}));
+    EXPECT_EQ(doc->NickCompletions("m"), Nicks{});  // never the user
 }
 
 TEST_F(Output, TraceNeedsExtConnect) {

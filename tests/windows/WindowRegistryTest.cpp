@@ -132,7 +132,7 @@ TEST_F(WindowRegistry, ShowFlagDecidesActivationAndMaximisation) {
 
 TEST_F(WindowRegistry, FindCRBySocketOnlyForDccSockets) {
     struct Case {
-        int socketType;
+        SocketType socketType;
         bool found;
     };
     for (Case c :
@@ -158,13 +158,14 @@ TEST_F(WindowRegistry, CaptionsByTypeAndState) {
     app.settings.m_server_name = "irc.example";
     FrameId status = reg().pStatusFrm;
     struct StatusCase {
-        int state;
+        ConnectionState state;
         const char* caption;
     };
-    for (StatusCase c : {StatusCase{IDLE, "Status"}, StatusCase{STARTING, "Status: joe"},
-                         StatusCase{CONNECTING, "Status: joe"},
-                         StatusCase{CONNECTED, "Status: joe on irc.example"},
-                         StatusCase{7, "Status: joe on irc.example"}}) {
+    for (StatusCase c :
+         {StatusCase{IDLE, "Status"}, StatusCase{STARTING, "Status: joe"},
+          StatusCase{CONNECTING, "Status: joe"},
+          StatusCase{CONNECTED, "Status: joe on irc.example"},
+          StatusCase{static_cast<ConnectionState>(7), "Status: joe on irc.example"}}) {
         SCOPED_TRACE(c.state);
         app.ircstatus = c.state;
         reg().UpdateWindowTitle(status);
@@ -180,14 +181,14 @@ TEST_F(WindowRegistry, CaptionsByTypeAndState) {
     reg().UpdateCR(chan, "", kUpdateTopic);
     EXPECT_EQ(Caption(chan), "#x [+nt] ");
 
-    for (int type : {kWindowQuery, kWindowDccQuery}) {
+    for (WindowType type : {kWindowQuery, kWindowDccQuery}) {
         SCOPED_TRACE(WindowTypeName(type));
         FrameId query = Open(type == kWindowQuery ? "bob" : "bobdcc", type);
         reg().UpdateCR(query, "b@host", kUpdateSender);
         EXPECT_EQ(Caption(query),
                   (type == kWindowQuery ? "bob" : "bobdcc") + std::string(" (b@host)"));
     }
-    for (int type : {kWindowDefault, kWindowDccSend}) {
+    for (WindowType type : {kWindowDefault, kWindowDccSend}) {
         SCOPED_TRACE(WindowTypeName(type));
         FrameId plain = Open(type == kWindowDefault ? "~dump" : "file.zip", type);
         reg().UpdateCR(plain, "x", kUpdateSender);
@@ -230,7 +231,7 @@ TEST_F(WindowRegistry, UpdateCRFieldCodes) {
 
     // 7, 8 and unknown codes change nothing.
     ChannelRecord before = *reg().FindByFrame(query);
-    for (int code : {0, 7, 8, 11, -1}) reg().UpdateCR(query, "junk", code);
+    for (int code : {0, 7, 8, 11, -1}) reg().UpdateCR(query, "junk", static_cast<UpdateCode>(code));
     const ChannelRecord& after = *reg().FindByFrame(query);
     EXPECT_EQ(after.name, before.name);
     EXPECT_EQ(after.title, before.title);
@@ -301,7 +302,7 @@ TEST_F(WindowRegistry, ClosingTheMiddleOfThreeRenumbersTheButtons) {
 TEST_F(WindowRegistry, TheFiftyFirstWindowWaitsForAButton) {
     std::vector<FrameId> frames;
     for (int i = 1; i < CWindowRegistry::kMaxButtons; ++i)
-        frames.push_back(Open(Format("#%d", i), 2));
+        frames.push_back(Open(Format("#%d", i), kWindowChannel));
     ASSERT_EQ(reg().buttoncount, 50);
     FrameId extra = Open("#extra", kWindowChannel);
     FrameId extra2 = Open("#extra2", kWindowChannel);

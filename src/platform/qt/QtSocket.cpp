@@ -13,73 +13,67 @@
 
 namespace zorl::qt {
 
-int WsaErrorFromErrno(int error) {
+WsaError WsaErrorFromErrno(int error) {
     switch (error) {
-        case 0: return 0;
-        case EINTR: return 10004;
-        case EBADF: return 10009;
+        case 0: return kWsaOk;
+        case EINTR: return kWsaInterrupted;
+        case EBADF: return kWsaBadFile;
         case EPERM:  // a connect refused by a local firewall rule
-        case EACCES: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
+        case EACCES: return kWsaAccessDenied;
+        case EFAULT: return kWsaBadAddress;
+        case EINVAL: return kWsaInvalid;
         case ENFILE:
-        case EMFILE: return 10024;
+        case EMFILE: return kWsaTooManyFiles;
 #if EWOULDBLOCK != EAGAIN
         case EWOULDBLOCK:
 #endif
-        case EAGAIN: return 10035;
-        case EINPROGRESS: return 10036;
-        case EALREADY: return 10037;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case ENOPROTOOPT: return 10042;
-        case EPROTONOSUPPORT: return 10043;
-        case ESOCKTNOSUPPORT: return 10044;
+        case EAGAIN: return kWsaWouldBlock;
+        case EINPROGRESS: return kWsaInProgress;
+        case EALREADY: return kWsaAlready;
+        case ENOTSOCK: return kWsaNotSocket;
+        case EDESTADDRREQ: return kWsaNoDestination;
+        case EMSGSIZE: return kWsaMessageTooLong;
+        case EPROTOTYPE: return kWsaWrongProtocol;
+        case ENOPROTOOPT: return kWsaBadProtocolOption;
+        case EPROTONOSUPPORT: return kWsaProtocolNotSupported;
+        case ESOCKTNOSUPPORT: return kWsaSocketTypeNotSupported;
 #if ENOTSUP != EOPNOTSUPP
         case ENOTSUP:
 #endif
-        case EOPNOTSUPP: return 10045;
-        case EPFNOSUPPORT: return 10046;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
+        case EOPNOTSUPP: return kWsaOperationNotSupported;
+        case EPFNOSUPPORT: return kWsaProtocolFamilyNotSupported;
+        case EAFNOSUPPORT: return kWsaAddressFamilyNotSupported;
+        case EADDRINUSE: return kWsaAddressInUse;
+        case EADDRNOTAVAIL: return kWsaAddressNotAvailable;
+        case ENETDOWN: return kWsaNetworkDown;
+        case ENETUNREACH: return kWsaNetworkUnreachable;
+        case ENETRESET: return kWsaNetworkReset;
         case EPROTO:  // accept(2): a connection that died while queued
-        case ECONNABORTED: return 10053;
-        case ECONNRESET: return 10054;
+        case ECONNABORTED: return kWsaConnectionAborted;
+        case ECONNRESET: return kWsaConnectionReset;
         case ENOMEM:
-        case ENOBUFS: return 10055;
-        case EISCONN: return 10056;
-        case ENOTCONN: return 10057;
+        case ENOBUFS: return kWsaNoBuffers;
+        case EISCONN: return kWsaIsConnected;
+        case ENOTCONN: return kWsaNotConnected;
         case EPIPE:
-        case ESHUTDOWN: return 10058;
-        case ETOOMANYREFS: return 10059;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return 10061;
-        case ELOOP: return 10062;
-        case ENAMETOOLONG: return 10063;
-        case EHOSTDOWN: return 10064;
-        case EHOSTUNREACH: return 10065;
-        case ENOTEMPTY: return 10066;
-        case EUSERS: return 10068;
-        case EDQUOT: return 10069;
-        case ESTALE: return 10070;
-        case EREMOTE: return 10071;
-        default: return 10107;
+        case ESHUTDOWN: return kWsaShutdown;
+        case ETOOMANYREFS: return kWsaTooManyReferences;
+        case ETIMEDOUT: return kWsaTimedOut;
+        case ECONNREFUSED: return kWsaConnectionRefused;
+        case ELOOP: return kWsaLoop;
+        case ENAMETOOLONG: return kWsaNameTooLong;
+        case EHOSTDOWN: return kWsaHostDown;
+        case EHOSTUNREACH: return kWsaHostUnreachable;
+        case ENOTEMPTY: return kWsaNotEmpty;
+        case EUSERS: return kWsaTooManyUsers;
+        case EDQUOT: return kWsaDiskQuota;
+        case ESTALE: return kWsaStale;
+        case EREMOTE: return kWsaRemote;
+        default: return kWsaSystemCallFailure;
     }
 }
 
 namespace {
-
-constexpr int kNotSocket = 10038;
-constexpr int kAlready = 10037;
-constexpr int kIsConnected = 10056;
-constexpr int kNotConnected = 10057;
-constexpr int kNoBuffers = 10055;
 
 bool IsTransient(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
 
@@ -141,14 +135,14 @@ QtSocket::QtSocket(int fd, unsigned events) : QtSocket() {
 
 QtSocket::~QtSocket() { Close(); }
 
-int QtSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
-    if (fd_ >= 0) return 10022;
+WsaError QtSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
+    if (fd_ >= 0) return kWsaInvalid;
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     if (!bindAddress.empty() && inet_pton(AF_INET, bindAddress.c_str(), &local.sin_addr) != 1) {
-        return 10022;
+        return kWsaInvalid;
     }
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return WsaErrorFromErrno(errno);
@@ -159,7 +153,7 @@ int QtSocket::Create(unsigned events, const std::string& bindAddress, uint16_t p
         int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-            int error = WsaErrorFromErrno(errno);
+            WsaError error = WsaErrorFromErrno(errno);
             ::close(fd);
             return error;
         }
@@ -167,16 +161,16 @@ int QtSocket::Create(unsigned events, const std::string& bindAddress, uint16_t p
     fd_ = fd;
     events_ = events;
     state_ = State::Created;
-    return 0;
+    return kWsaOk;
 }
 
-int QtSocket::Connect(const std::string& host, uint16_t port) {
+WsaError QtSocket::Connect(const std::string& host, uint16_t port) {
     switch (state_) {
-        case State::Empty: return kNotSocket;
+        case State::Empty: return kWsaNotSocket;
         case State::Resolving:
-        case State::Connecting: return kAlready;
-        case State::Connected: return kIsConnected;
-        case State::Listening: return 10022;
+        case State::Connecting: return kWsaAlready;
+        case State::Connected: return kWsaIsConnected;
+        case State::Listening: return kWsaInvalid;
         case State::Created:
         case State::Failed: break;
     }
@@ -196,7 +190,7 @@ int QtSocket::Connect(const std::string& host, uint16_t port) {
                                       bool ipv4 = false;
                                       quint32 value = address.toIPv4Address(&ipv4);
                                       if (!ipv4) continue;
-                                      int result = ConnectTo(htonl(value));
+                                      WsaError result = ConnectTo(htonl(value));
                                       if (result != kWsaWouldBlock) {
                                           state_ = State::Failed;
                                           NotifyConnect(result);
@@ -209,7 +203,7 @@ int QtSocket::Connect(const std::string& host, uint16_t port) {
     return kWsaWouldBlock;
 }
 
-int QtSocket::ConnectTo(uint32_t address) {
+WsaError QtSocket::ConnectTo(uint32_t address) {
     sockaddr_in remote{};
     remote.sin_family = AF_INET;
     remote.sin_port = htons(connect_port_);
@@ -227,27 +221,27 @@ int QtSocket::ConnectTo(uint32_t address) {
     return WsaErrorFromErrno(errno);
 }
 
-int QtSocket::Listen(int backlog) {
+WsaError QtSocket::Listen(int backlog) {
     switch (state_) {
-        case State::Empty: return kNotSocket;
-        case State::Connected: return kIsConnected;
+        case State::Empty: return kWsaNotSocket;
+        case State::Connected: return kWsaIsConnected;
         case State::Resolving:
-        case State::Connecting: return kAlready;
+        case State::Connecting: return kWsaAlready;
         default: break;
     }
     if (::listen(fd_, backlog) != 0) return WsaErrorFromErrno(errno);
     state_ = State::Listening;
     ArmRead(true);
-    return 0;
+    return kWsaOk;
 }
 
-std::unique_ptr<IAsyncSocket> QtSocket::Accept(int& error) {
+std::unique_ptr<IAsyncSocket> QtSocket::Accept(WsaError& error) {
     if (fd_ < 0) {
-        error = kNotSocket;
+        error = kWsaNotSocket;
         return nullptr;
     }
     if (state_ != State::Listening) {
-        error = 10022;
+        error = kWsaInvalid;
         return nullptr;
     }
     ArmRead(true);
@@ -256,17 +250,17 @@ std::unique_ptr<IAsyncSocket> QtSocket::Accept(int& error) {
         error = WsaErrorFromErrno(errno);
         return nullptr;
     }
-    error = 0;
+    error = kWsaOk;
     return std::unique_ptr<IAsyncSocket>(new QtSocket(fd, events_));
 }
 
-long QtSocket::Receive(char* buffer, std::size_t size, int& error) {
+long QtSocket::Receive(char* buffer, std::size_t size, WsaError& error) {
     if (fd_ < 0) {
-        error = kNotSocket;
+        error = kWsaNotSocket;
         return -1;
     }
     if (state_ != State::Connected) {
-        error = kNotConnected;
+        error = kWsaNotConnected;
         return -1;
     }
     if (!close_notified_) ArmRead(true);
@@ -280,13 +274,13 @@ long QtSocket::Receive(char* buffer, std::size_t size, int& error) {
     return -1;
 }
 
-long QtSocket::Send(const char* data, std::size_t size, int& error) {
+long QtSocket::Send(const char* data, std::size_t size, WsaError& error) {
     if (fd_ < 0) {
-        error = kNotSocket;
+        error = kWsaNotSocket;
         return -1;
     }
     if (state_ != State::Connected) {
-        error = kNotConnected;
+        error = kWsaNotConnected;
         return -1;
     }
     if (size == 0) return 0;
@@ -300,8 +294,8 @@ long QtSocket::Send(const char* data, std::size_t size, int& error) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && IsTransient(errno)) break;
-        int code = WsaErrorFromErrno(n < 0 ? errno : EPIPE);
-        if (code != 10058 || stream_error_ == 0) stream_error_ = code;
+        WsaError code = WsaErrorFromErrno(n < 0 ? errno : EPIPE);
+        if (code != kWsaShutdown || stream_error_ == kWsaOk) stream_error_ = code;
         if (sent > 0) return static_cast<long>(sent);
         error = code;
         return -1;
@@ -309,7 +303,7 @@ long QtSocket::Send(const char* data, std::size_t size, int& error) {
     if (sent == size) return static_cast<long>(size);
     if (QueuedBytes() + (size - sent) > kQueueLimit) {
         if (sent > 0) return static_cast<long>(sent);
-        error = kNoBuffers;
+        error = kWsaNoBuffers;
         return -1;
     }
     queue_.append(data + sent, size - sent);
@@ -317,13 +311,13 @@ long QtSocket::Send(const char* data, std::size_t size, int& error) {
     return static_cast<long>(size);
 }
 
-int QtSocket::Flush() {
+WsaError QtSocket::Flush() {
     while (QueuedBytes() > 0) {
         ssize_t n = ::send(fd_, queue_.data() + queue_offset_, QueuedBytes(), MSG_NOSIGNAL);
         if (n > 0) {
             queue_offset_ += static_cast<std::size_t>(n);
         } else if (n < 0 && IsTransient(errno)) {
-            if (errno != EINTR) return 0;
+            if (errno != EINTR) return kWsaOk;
         } else {
             queue_.clear();
             queue_offset_ = 0;
@@ -332,7 +326,7 @@ int QtSocket::Flush() {
     }
     queue_.clear();
     queue_offset_ = 0;
-    return 0;
+    return kWsaOk;
 }
 
 void QtSocket::Close() {
@@ -356,7 +350,7 @@ void QtSocket::Close() {
     queue_.clear();
     queue_offset_ = 0;
     close_notified_ = false;
-    stream_error_ = 0;
+    stream_error_ = kWsaOk;
 }
 
 namespace {
@@ -444,7 +438,7 @@ void QtSocket::OnReadable() {
     if (n < 0 && IsTransient(errno)) return;
     // End of stream. A reset that Receive() or Send() already consumed is
     // reported here, where the kernel now only shows the end.
-    int error = n == 0 ? stream_error_ : WsaErrorFromErrno(errno);
+    WsaError error = n == 0 ? stream_error_ : WsaErrorFromErrno(errno);
     close_notified_ = true;
     ArmRead(false);
     NotifyClose(error);
@@ -458,7 +452,7 @@ void QtSocket::OnWritable() {
         if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
         if (error == 0) {
             StartConnected();
-            NotifyConnect(0);
+            NotifyConnect(kWsaOk);
         } else {
             state_ = State::Failed;
             NotifyConnect(WsaErrorFromErrno(error));
@@ -469,25 +463,26 @@ void QtSocket::OnWritable() {
         ArmWrite(false);
         return;
     }
-    int error = Flush();
-    if (error != 0 && (error != 10058 || stream_error_ == 0)) stream_error_ = error;
+    WsaError error = Flush();
+    if (error != kWsaOk && (error != kWsaShutdown || stream_error_ == kWsaOk))
+        stream_error_ = error;
     if (QueuedBytes() == 0) ArmWrite(false);
 }
 
-void QtSocket::NotifyConnect(int error) {
+void QtSocket::NotifyConnect(WsaError error) {
     if (listener_ && (events_ & kEventConnect)) listener_->OnSocketConnect(error);
 }
 
 void QtSocket::NotifyReceive() {
-    if (listener_ && (events_ & kEventRead)) listener_->OnSocketReceive(0);
+    if (listener_ && (events_ & kEventRead)) listener_->OnSocketReceive(kWsaOk);
 }
 
-void QtSocket::NotifyClose(int error) {
+void QtSocket::NotifyClose(WsaError error) {
     if (listener_ && (events_ & kEventClose)) listener_->OnSocketClose(error);
 }
 
 void QtSocket::NotifyAccept() {
-    if (listener_ && (events_ & kEventAccept)) listener_->OnSocketAccept(0);
+    if (listener_ && (events_ & kEventAccept)) listener_->OnSocketAccept(kWsaOk);
 }
 
 }  // namespace zorl::qt

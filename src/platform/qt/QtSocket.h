@@ -3,20 +3,21 @@
 //
 // How readiness becomes notifications:
 //   - Read readiness on a connected socket is looked at with a one-byte
-//     MSG_PEEK: data waiting gives OnSocketReceive(0); end of stream gives
-//     OnSocketClose(0); a reset gives OnSocketClose(10054). After a receive
+//     MSG_PEEK: data waiting gives OnSocketReceive(kWsaOk); end of stream
+//     gives OnSocketClose(kWsaOk); a reset gives
+//     OnSocketClose(kWsaConnectionReset). After a receive
 //     notification the read notifier stays off until the listener calls
 //     Receive() again, so a listener that reads one chunk at a time is told
 //     again while data remains, and one that drains to "would block" or to 0
 //     is told of the close that follows. The close notification comes once.
-//   - Read readiness on a listening socket gives OnSocketAccept(0), again
+//   - Read readiness on a listening socket gives OnSocketAccept(kWsaOk), again
 //     re-armed by the next Accept().
 //   - Write readiness is used for a connect in progress (then the outcome is
 //     OnSocketConnect(code)) and to flush bytes that Send() had to queue when
 //     the kernel buffer was full. Send() never loses bytes and never blocks.
 //   - A host name is resolved by QHostInfo while the event loop runs; Connect()
-//     returns 10035 and the connect notification carries the outcome (10022
-//     when the name cannot be resolved). Only IPv4 addresses are used: the
+//     returns kWsaWouldBlock and the connect notification carries the outcome
+//     (kWsaInvalid when the name cannot be resolved). Only IPv4 addresses are used: the
 //     engine shows and sends addresses as dotted text.
 //   - No notification is ever delivered inside a call the engine made on the
 //     same socket: even a connect that completes at once is reported from the
@@ -36,11 +37,11 @@ class QSocketNotifier;
 
 namespace zorl::qt {
 
-// The Windows Sockets code for an errno value (ECONNREFUSED -> 10061,
-// EINPROGRESS -> 10036, ...). Values the table has no counterpart for map to
-// 10107, the generic "system call failure", which reads as an unknown error
-// rather than as some other, misleading one.
-int WsaErrorFromErrno(int error);
+// The Windows Sockets code for an errno value (ECONNREFUSED ->
+// kWsaConnectionRefused, EINPROGRESS -> kWsaInProgress, ...). Values the table
+// has no counterpart for map to kWsaSystemCallFailure, which reads as an
+// unknown error rather than as some other, misleading one.
+WsaError WsaErrorFromErrno(int error);
 
 class QtSocket : public IAsyncSocket {
 public:
@@ -49,12 +50,12 @@ public:
     QtSocket(const QtSocket&) = delete;
     QtSocket& operator=(const QtSocket&) = delete;
 
-    int Create(unsigned events, const std::string& bindAddress, uint16_t port) override;
-    int Connect(const std::string& host, uint16_t port) override;
-    int Listen(int backlog) override;
-    std::unique_ptr<IAsyncSocket> Accept(int& error) override;
-    long Receive(char* buffer, std::size_t size, int& error) override;
-    long Send(const char* data, std::size_t size, int& error) override;
+    WsaError Create(unsigned events, const std::string& bindAddress, uint16_t port) override;
+    WsaError Connect(const std::string& host, uint16_t port) override;
+    WsaError Listen(int backlog) override;
+    std::unique_ptr<IAsyncSocket> Accept(WsaError& error) override;
+    long Receive(char* buffer, std::size_t size, WsaError& error) override;
+    long Send(const char* data, std::size_t size, WsaError& error) override;
     void Close() override;
     bool PeerAddress(std::string& address, uint16_t& port) const override;
     bool LocalAddress(std::string& address, uint16_t& port) const override;
@@ -63,7 +64,7 @@ public:
     // Bytes accepted by Send() and not yet handed to the kernel.
     std::size_t QueuedBytes() const { return queue_.size() - queue_offset_; }
 
-    // Upper bound of the send queue; Send() beyond it fails with 10055.
+    // Upper bound of the send queue; Send() beyond it fails with kWsaNoBuffers.
     static constexpr std::size_t kQueueLimit = 4u << 20;
 
 private:
@@ -71,21 +72,22 @@ private:
 
     QtSocket(int fd, unsigned events);  // an accepted connection
     void StartConnected();
-    // Issues the connect to an IPv4 address in network byte order; 0,
+    // Issues the connect to an IPv4 address in network byte order;
     // kWsaWouldBlock or an error code.
-    int ConnectTo(uint32_t address);
+    WsaError ConnectTo(uint32_t address);
     void OnReadable();
     void OnWritable();
     void ArmRead(bool on);
     void ArmWrite(bool on);
-    // Hands queued bytes to the kernel; 0, or the error that ended the stream.
-    int Flush();
+    // Hands queued bytes to the kernel; kWsaOk, or the error that ended the
+    // stream.
+    WsaError Flush();
     // The listener calls, for the events asked for at Create().
     // NOTE: the listener may destroy this socket inside any of them, so each
     // is the last thing its caller does.
-    void NotifyConnect(int error);
+    void NotifyConnect(WsaError error);
     void NotifyReceive();
-    void NotifyClose(int error);
+    void NotifyClose(WsaError error);
     void NotifyAccept();
 
     int fd_ = -1;
@@ -94,7 +96,7 @@ private:
     uint16_t connect_port_ = 0;
     int lookup_id_ = -1;
     bool close_notified_ = false;
-    int stream_error_ = 0;  // a reset seen by Receive/Send, reported by the close
+    WsaError stream_error_ = kWsaOk;  // a reset seen by Receive/Send, reported by the close
     ISocketListener* listener_ = nullptr;
     std::string queue_;
     std::size_t queue_offset_ = 0;
