@@ -2,26 +2,13 @@
 
 #include <algorithm>
 
-#include "common/Text.h"
+#include "common/FormatCodes.h"
 
 namespace zorl {
 namespace {
 
-constexpr char kColour = '\x03';
-// A colour code is at most 0x03 and "NN,NN".
-constexpr std::size_t kLongestColourCode = 6;
 constexpr std::size_t kLongestUtf8 = 4;
 constexpr std::size_t kSmallestRoom = 32;
-
-// One past the end of the colour code at `at`: "\x0304,12" is 6 bytes long,
-// "\x034" 2, "\x03," 1 (a comma without digits is text).
-std::size_t ColourCodeEnd(std::string_view text, std::size_t at) {
-    std::size_t end = at + 1;
-    end += std::min<std::size_t>(DigitRun(text.substr(end)), 2);
-    if (end + 1 < text.size() && text[end] == ',' && IsDigit(text[end + 1]))
-        end += 1 + std::min<std::size_t>(DigitRun(text.substr(end + 1)), 2);
-    return end;
-}
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -34,32 +21,48 @@ std::size_t SequenceLength(char c) {
     return 0;
 }
 
-// Moves a cut at `cut` back to the start of the UTF-8 sequence it would
-// split. Bytes that only look like part of a sequence (Windows-1252 text)
-// leave the cut where it is.
-std::size_t OutsideSequence(std::string_view text, std::size_t cut) {
+// Whether a cut at `cut` splits a UTF-8 sequence. Bytes that only look like
+// part of one (Windows-1252 text) may be cut anywhere.
+bool InsideSequence(std::string_view text, std::size_t cut) {
     std::size_t lead = cut;
     while (lead > 0 && cut - lead < kLongestUtf8 - 1 && IsContinuation(text[lead])) --lead;
-    if (lead < cut && SequenceLength(text[lead]) > cut - lead) return lead;
-    return cut;
+    return lead < cut && SequenceLength(text[lead]) > cut - lead;
 }
 
-// Moves a cut that falls inside a colour code to just before its 0x03.
-std::size_t OutsideColourCode(std::string_view text, std::size_t cut) {
-    const std::size_t from = cut > kLongestColourCode ? cut - kLongestColourCode : 0;
-    for (std::size_t at = cut; at-- > from;) {
-        if (text[at] != kColour) continue;
-        return cut < ColourCodeEnd(text, at) ? at : cut;
+// For every byte position of `text` (its end included), whether a piece may
+// end there. Not inside a formatting code: the digits of a colour belong to
+// their 0x03 ("\x03" "04" "2 apples" cut after "\x03" "0" would turn the
+// text's "2" into part of the colour), and a terminal sequence is one code.
+std::vector<bool> CutPoints(std::string_view text) {
+    std::vector<bool> allowed(text.size() + 1, false);
+    allowed[text.size()] = true;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (IsFormatCode(text[at])) allowed[at] = true;
+    FormatScanner scanner(text);
+    FormatToken token;
+    while (scanner.Next(token)) {
+        if (token.kind != FormatToken::Kind::Text) continue;
+        const auto start = static_cast<std::size_t>(token.text.data() - text.data());
+        std::fill_n(allowed.begin() + static_cast<std::ptrdiff_t>(start), token.text.size() + 1,
+                    true);
     }
-    return cut;
+    for (std::size_t at = 1; at < text.size(); ++at)
+        if (InsideSequence(text, at)) allowed[at] = false;
+    return allowed;
 }
 
-// Where the first piece of `text` (longer than `room`) ends.
-std::size_t CutPoint(std::string_view text, std::size_t room) {
-    const std::size_t blank = text.rfind(' ', room);
-    if (blank != std::string_view::npos && blank >= room / 2 && blank > 0) return blank;
-    const std::size_t cut = OutsideColourCode(text, OutsideSequence(text, room));
-    return cut > 0 ? cut : room;
+// Where the piece that starts at `from` ends when more than `room` bytes
+// are left: at its last blank in the back half of the piece, else at the
+// last allowed point.
+std::size_t CutPoint(std::string_view text, const std::vector<bool>& allowed, std::size_t from,
+                     std::size_t room) {
+    const std::size_t blank = text.rfind(' ', from + room);
+    if (blank != std::string_view::npos && blank >= from + room / 2 && blank > from &&
+        allowed[blank])
+        return blank;
+    for (std::size_t cut = from + room; cut > from; --cut)
+        if (allowed[cut]) return cut;
+    return from + room;  // one code longer than a whole piece: no better cut
 }
 
 }  // namespace
@@ -76,14 +79,16 @@ std::size_t MessageTextRoom(const std::string& nick, const std::string& user,
 
 std::vector<std::string> SplitMessageText(std::string_view text, std::size_t room) {
     room = std::max(room, kSmallestRoom);
+    const std::vector<bool> allowed = CutPoints(text);
     std::vector<std::string> pieces;
-    while (text.size() > room) {
-        const std::size_t cut = CutPoint(text, room);
-        pieces.emplace_back(text.substr(0, cut));
-        text.remove_prefix(cut);
-        if (text.starts_with(' ')) text.remove_prefix(1);
+    std::size_t from = 0;
+    while (text.size() - from > room) {
+        const std::size_t cut = CutPoint(text, allowed, from, room);
+        pieces.emplace_back(text.substr(from, cut - from));
+        from = cut;
+        if (from < text.size() && text[from] == ' ') ++from;
     }
-    pieces.emplace_back(text);
+    pieces.emplace_back(text.substr(from));
     return pieces;
 }
 

@@ -29,7 +29,8 @@ std::size_t MessageTextRoom(const std::string& nick, const std::string& user,
 // Cuts `text` into pieces of at most `room` bytes. A piece ends at its last
 // blank when that blank lies in its back half (the blank itself is dropped);
 // otherwise it is cut where it fills up, but never inside a UTF-8 sequence
-// or a colour code (0x03 with its digits). A text that fits is one piece.
+// or a formatting code (a colour with its digits, a terminal sequence;
+// common/FormatCodes.h reads them). A text that fits is one piece.
 std::vector<std::string> SplitMessageText(std::string_view text, std::size_t room);
 
 }  // namespace zorl

@@ -149,6 +149,7 @@ TEST(MessageSplit, CutsAtABlankNearTheEndAndNeverInsideACharacterOrColourCode) {
          {std::string(37, 'a') + "\x03"
                                  "04",
           "2 apples" + std::string(30, 'c')}},
+        {"terminal sequence", a38 + "\x1b[31;1m" + "bbbb", {a38, "\x1b[31;1mbbbb"}},
         {"euro sign",
          a39 + "\xE2\x82\xAC" + "b",
          {a39,
