@@ -110,6 +110,8 @@ void CZorlApp::OnTick() {
     FreeRetiredSockets();
     ident.OnTick();
     timers.OnTimer(1);
+    connection.OnTick();
+    CheckExit();
 }
 
 void CZorlApp::DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored) {

@@ -8,6 +8,7 @@
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/VariableExpander.h"
+#include "script/MessageSplit.h"
 #include "session/IrcSocket.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -55,6 +56,21 @@ void CommandLine::SendRaw(const std::string& line) { app.SendLine(socket, line, 
 
 void CommandLine::Echo(MessageKind kind, const std::string& text) {
     app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
+}
+
+void CommandLine::SendText(MessageKind kind, const std::string& target, const std::string& text) {
+    const bool action = kind == kKindAction;
+    const char* command = kind == kKindNotice ? "NOTICE" : "PRIVMSG";
+    const std::string open = action ? "\x01"
+                                      "ACTION "
+                                    : "";
+    const std::string close = action ? "\x01" : "";
+    const std::size_t room = MessageTextRoom(app.settings.m_user_mynick, app.settings.User, command,
+                                             target, open.size() + close.size());
+    for (const std::string& piece : SplitMessageText(text, room)) {
+        app.output.ShowOwn(socket, Channel(), target, kind, piece);
+        SendRaw(std::string(command) + " " + target + " :" + open + piece + close);
+    }
 }
 
 void CCommandInterpreter::SendScript(FrameId frame, const ScriptText& line) {
@@ -125,13 +141,13 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
         return;
     }
     const SocketType kind = command.socket ? command.socket->type : kSocketNone;
-    if (kind != kSocketNormal && kind != kSocketDccChat) return;
-    app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
-                        command.Line());
-    if (kind == kSocketNormal)
-        command.Send("PRIVMSG $channel :$1");
-    else
+    if (kind == kSocketNormal) {
+        command.SendText(kKindMessage, command.Channel(), command.Line());
+    } else if (kind == kSocketDccChat) {
+        app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
+                            command.Line());
         command.SendRaw(command.Line());
+    }
 }
 
 void CCommandInterpreter::Dispatch(CommandLine& command) {

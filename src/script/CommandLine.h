@@ -52,6 +52,10 @@ struct CommandLine {
     void SendRaw(const std::string& line);
     // The own echo of a message, notice, action or CTCP request to Target().
     void Echo(MessageKind kind, const std::string& text);
+    // A message, notice or action (kKindMessage, kKindNotice, kKindAction)
+    // to `target`, cut into as many lines as the server can relay; each
+    // piece is echoed just before it is sent.
+    void SendText(MessageKind kind, const std::string& target, const std::string& text);
 };
 
 // Fills command (lower case), nick and $1 $2 $3 from one line, and the

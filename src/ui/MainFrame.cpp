@@ -293,7 +293,13 @@ void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
 }
 
+// While connected the engine first sends the QUIT and has the window wait
+// for the server's close; it closes the window again when that came.
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (app_ && !app_->OnMainClose()) {
+        event->ignore();
+        return;
+    }
     if (app_) {
         SavePlacement();
         app_->registry.CloseAllWindows();

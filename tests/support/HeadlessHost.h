@@ -184,6 +184,7 @@ public:
     void SetMainTitle(const std::string& title) override { mainTitle = title; }
     bool IsMainMinimized() const override { return minimized; }
     void FlashTaskbar() override { ++flashes; }
+    void CloseMainWindow() override { ++mainCloses; }
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
 
@@ -195,6 +196,7 @@ public:
     std::string mainTitle;
     bool minimized = false;
     int flashes = 0;
+    int mainCloses = 0;
     bool connectCommand = true;
     bool debugCommands = false;
     bool failDestroy = false;
@@ -217,6 +219,10 @@ struct HeadlessHost {
     PresetDialogs dialogs;
     RecordingSurface surface;
     Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
+
+    // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
+    // fires once for every full period.
+    void Elapse(int milliseconds);
 };
 
 // ---- A client on the host ------------------------------------------------------
