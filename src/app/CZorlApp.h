@@ -71,6 +71,9 @@ public:
     void DebugOff();
     void OpenLink(const std::string& selection);
     void LogFiles();
+    // The Servers dialog (Tools > Servers): on OK the selected entry becomes
+    // the server to connect to, in memory and in zorl.ini.
+    void ChooseServer();
     // An irc:// link from the command line: connects there (the normal
     // Connect path) and joins its channel once the server has greeted us.
     void ConnectToLink(const std::string& link);

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/CZorlApp.h"
+#include "app/FirstRun.h"
 #include "app/Settings.h"
 #include "common/IrcLink.h"
 #include "common/Random.h"
@@ -66,7 +67,10 @@ void CZorlApp::LoadSettings() {
     for (const char* file : kIniFiles) {
         const std::string path = config_dir + file;
         std::error_code ignored;
-        if (!std::filesystem::exists(path, ignored)) std::ofstream(path, std::ios::app);
+        if (std::filesystem::exists(path, ignored)) continue;
+        std::ofstream(path, std::ios::app);
+        for (const FirstRunList& list : FirstRunLists(file))
+            ini.WriteList(file, list.section, list.values);
     }
 
     // 4, 5.

@@ -7,6 +7,9 @@
 
 namespace zorl {
 
+class CServerList;
+struct ServerEntry;
+
 enum class BoxIcon { None, Information, Exclamation, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
 
@@ -18,6 +21,12 @@ public:
     // The "$?" prompt and other one-line requests. False on cancel.
     virtual bool InputRequest(const std::string& title, const std::string& prompt,
                               std::string& answer) = 0;
+    // The Servers dialog over `list` (config/ServerList.h), already loaded:
+    // its Add, Edit and Delete buttons call the list's operations. True on OK.
+    virtual bool Servers(CServerList& list) = 0;
+    // The Edit server dialog, filled with `entry`; on OK (true) `entry`
+    // holds the fields as typed.
+    virtual bool EditServer(ServerEntry& entry) = 0;
     // A file-open dialog; `filter` is "Label (*.ext) | *.ext||". `path` names
     // the folder to start in (empty: the working directory) and receives the
     // chosen file. False on cancel.

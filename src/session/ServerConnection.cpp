@@ -14,6 +14,7 @@
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "config/ServerList.h"
 #include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
@@ -56,6 +57,7 @@ void CServerConnection::OnButtonConnect() {
     }
     if (settings.m_server_address.empty()) {
         app_.platform.dialogs.MessageBox("Please choose a valid server", BoxIcon::Exclamation);
+        app_.ChooseServer();
         return;
     }
     app_.ident.StartIdent("0.0.0.0", 113);
@@ -285,6 +287,18 @@ void CServerConnection::SwitchServer(const std::string& address, const std::stri
         OnButtonConnect();
     else if (app_.ircstatus == CONNECTED)
         SendLine(app_.pMainSocket.get(), "QUIT :" + settings.Quit, false);
+}
+
+void CServerConnection::UseServer(const ServerEntry& server) {
+    CSettings& settings = app_.settings;
+    settings.m_server_address = server.address;
+    settings.m_server_name = server.name;
+    settings.m_server_ports = server.ports;
+    settings.Password = server.password;
+    app_.ini.WriteString("SERVER", "Address", server.address);
+    app_.ini.WriteString("SERVER", "Name", server.name);
+    app_.ini.WriteString("SERVER", "Ports", server.ports);
+    app_.ini.WriteString("SERVER", "Password", server.password);
 }
 
 void CServerConnection::SetState(ConnectionState state) {

@@ -18,6 +18,7 @@ namespace zorl {
 
 class CZorlApp;
 class CIrcSocket;
+struct ServerEntry;
 
 class CServerConnection {
 public:
@@ -47,6 +48,9 @@ public:
     // connected session quits first and connects again when the server
     // closes it.
     void SwitchServer(const std::string& address, const std::string& ports);
+    // The server chosen in the Servers dialog, kept in section SERVER of
+    // zorl.ini for the next Connect.
+    void UseServer(const ServerEntry& server);
     static std::string WsaErrorText(WsaError code);
     // The 100 ms tick: sends the waiting lines whose turn has come.
     void OnTick();

@@ -206,6 +206,7 @@ void CMainFrame::RunCommand(Command command) {
             break;
         }
         case Command::LogFiles: app_->LogFiles(); break;
+        case Command::Servers: app_->ChooseServer(); break;
         case Command::DebugOn:
             app_->DebugOn();
             SetDebugState(true);
@@ -217,7 +218,7 @@ void CMainFrame::RunCommand(Command command) {
         case Command::Test: ShowScrollNumbers(); break;
         case Command::DumpVariables: DumpVariables(*app_); break;
         case Command::Test2: app_->timers.TimerInfo(); break;
-        // The properties, server list and script editor commands are carried
+        // The properties and script editor commands are carried
         // out by the dialogs listening to commandTriggered.
         default: break;
     }

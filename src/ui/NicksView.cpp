@@ -1,5 +1,6 @@
 #include "ui/NicksView.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
@@ -7,7 +8,8 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "platform/qt/QtText.h"
-#include "session/IrcMessage.h"
+#include "script/PopupMenus.h"
+#include "ui/PopupMenuView.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::ui {
@@ -103,18 +105,18 @@ std::string CNicksView::SelectedNick() const {
 }
 
 void CNicksView::RunNickCommand() {
-    if (!context_.Live()) return;
-    const std::string nick = SelectedNick();
+    const std::string nick = context_.Live() ? SelectedNick() : std::string();
+    if (!nick.empty()) zorl::RunNickCommand(*context_.app, context_.frame, nick);
+}
+
+void CNicksView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::string nick = context_.Live() ? SelectedNick() : std::string();
     if (nick.empty()) return;
     CZorlApp& app = *context_.app;
-    IrcMessage context;
-    context.flags = kHasChannel | kHasNick | kGeneralVariables;
-    context.channel = context_.doc->Name();
-    context.nick = nick;
-    QPointer<CNicksView> self(this);
-    const std::string line = app.ExpandVariables(context, app.settings.NickCommand);
-    // Expansion may ask the user ("$?") and the window may go meanwhile.
-    if (self && context_.Live()) context_.doc->ExecuteLine(line);
+    const FrameId frame = context_.frame;
+    const PopupMenu menu = BuildPopupMenu(app.ini, kNicksMenu);
+    const int entry = ExecPopupMenu(menu, event->globalPos(), this);
+    if (entry >= 0) RunNickPopupEntry(app, frame, menu, entry, nick);
 }
 
 void CNicksView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -56,6 +56,8 @@ public:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // The "Nicks" menu of popups.ini, for the selected nick only.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     FrameContext& context_;

@@ -1,6 +1,7 @@
 #include "ui/ZorlView.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -17,7 +18,9 @@
 #include "incoming/NumericReplies.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
+#include "script/PopupMenus.h"
 #include "ui/FindBar.h"
+#include "ui/PopupMenuView.h"
 #include "ui/SendView.h"
 #include "windows/WindowRegistry.h"
 
@@ -355,6 +358,18 @@ void CZorlView::mouseDoubleClickEvent(QMouseEvent* event) {
         if (context_.app->numerics.JoinListedChannel(context_.frame, qt::EncodeText(row))) return;
     }
     QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+void CZorlView::contextMenuEvent(QContextMenuEvent* event) {
+    const char* section = context_.Live() ? PopupSection(context_.type) : nullptr;
+    if (!section) return;
+    CZorlApp& app = *context_.app;
+    const FrameId frame = context_.frame;
+    const PopupMenu menu = BuildPopupMenu(app.ini, section);
+    const int entry = ExecPopupMenu(menu, event->globalPos(), this);
+    // The frame may have closed while the menu was open; the engine finds
+    // the window by its frame, or not at all.
+    if (entry >= 0) RunPopupEntry(app, frame, menu, entry);
 }
 
 void CZorlView::keyPressEvent(QKeyEvent* event) {

@@ -6,6 +6,7 @@
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/ServerList.h"
 #include "session/IrcSocket.h"
 #include "support/AppFixture.h"
 #include "windows/Output.h"
@@ -25,8 +26,9 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
          {"zorl.ini", "servers.ini", "script.ini", "aliases.ini", "popups.ini"}) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(std::filesystem::is_regular_file(dir.Path() / file));
-        EXPECT_EQ(std::filesystem::file_size(dir.Path() / file), 0u);
     }
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "zorl.ini"), 0u);
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "script.ini"), 0u);
     EXPECT_EQ(app.config_dir, dir.Path().string() + "/");
     EXPECT_EQ(app.ini.Directory(), app.config_dir);
 
@@ -52,6 +54,49 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
     EXPECT_NE(app.TimerHandle, 0);
     host.ticker.Tick(3);
     EXPECT_TRUE(host.dialogs.boxes.empty());
+}
+
+// A new user finds public networks to pick from and the short commands
+// every IRC user types.
+TEST_F(Startup, FirstRunFilesHoldNetworksAndEverydayAliases) {
+    const std::vector<std::string> networks = app.ini.ReadList("servers.ini", "Servers");
+    EXPECT_GE(networks.size(), 5u);
+    for (const std::string& value : networks) {
+        SCOPED_TRACE(value);
+        const ServerEntry entry = ParseServerEntry(value);
+        EXPECT_FALSE(entry.address.empty() || entry.ports.empty() || entry.group.empty());
+        EXPECT_EQ(FormatServerEntry(entry), value);
+    }
+
+    app.settings.m_user_mynick = app.settings.User = "me";
+    app.settings.m_server_address = "irc.example";
+    auto server = ConnectServer();
+    const FrameId chan = Open("#chan", kWindowChannel);
+    const struct {
+        const char* typed;
+        const char* sent;
+    } rows[] = {
+        {"/msg joe hi there", "PRIVMSG joe :hi there"},
+        {"/me waves",
+         "PRIVMSG #chan :\x01"
+         "ACTION waves\x01"},
+        {"/j #new key", "JOIN #new :key"},
+        {"/w joe", "whois joe"},
+        {"/n joe psst", "NOTICE joe :psst"},
+        {"/k joe go away", "kick #chan joe :go away"},
+        {"/op joe", "mode #chan +o joe"},
+        {"/deop joe", "mode #chan -o joe"},
+        {"/v joe", "mode #chan +v joe"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        host.Elapse(kFreshBurst);
+        server->sent.clear();
+        app.SendString(chan, row.typed);
+        EXPECT_EQ(server->sent, std::string(row.sent) + "\r\n") << Transcript();
+    }
+    app.SendString(chan, "/q joe");
+    EXPECT_NE(FrameOf("joe"), 0u);
 }
 
 // The program's start: a new user is told where to begin, once.
@@ -92,7 +137,6 @@ protected:
 TEST_F(StartupWithFiles, ExistingFilesAreKept) {
     EXPECT_EQ(dir.ReadFile("popups.ini"), "[Status]\r\nWhois=/whois $nick\r\n");
     EXPECT_EQ(dir.ReadFile("log/#old.log"), "kept");
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "servers.ini"), 0u);
 }
 
 TEST_F(StartupWithFiles, SettingsAndTheIgnoreListAreRead) {

@@ -211,6 +211,27 @@ bool PresetDialogs::InputRequest(const std::string& title, const std::string& pr
     return true;
 }
 
+bool PresetDialogs::Servers(CServerList& list) {
+    ++serversShown;
+    RunNested();
+    if (serversAnswers.empty()) return false;
+    auto answer = std::move(serversAnswers.front());
+    serversAnswers.pop_front();
+    return answer(list);
+}
+
+bool PresetDialogs::EditServer(ServerEntry& entry) {
+    editShown.push_back(entry);
+    RunNested();
+    if (editAnswers.empty() || !editAnswers.front()) {
+        if (!editAnswers.empty()) editAnswers.pop_front();
+        return false;
+    }
+    entry = *editAnswers.front();
+    editAnswers.pop_front();
+    return true;
+}
+
 bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string& path) {
     fileFolders.push_back(path);
     RunNested();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "config/ServerList.h"
 #include "platform/Platform.h"
 
 namespace zorl {
@@ -117,6 +118,8 @@ public:
     BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo) override;
     bool InputRequest(const std::string& title, const std::string& prompt,
                       std::string& answer) override;
+    bool Servers(CServerList& list) override;
+    bool EditServer(ServerEntry& entry) override;
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override;
 
@@ -127,6 +130,13 @@ public:
     std::deque<std::optional<std::string>> inputAnswers;  // nullopt = cancel
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<std::string> fileFolders;  // where each file dialog started
+    // The Servers dialog: each answer works the list as a user would (its
+    // buttons, a selection) and returns OK (true) or Cancel. None: Cancel.
+    std::deque<std::function<bool(CServerList&)>> serversAnswers;
+    int serversShown = 0;
+    // The Edit server dialog: the fields on OK, nullopt for Cancel.
+    std::deque<std::optional<ServerEntry>> editAnswers;
+    std::vector<ServerEntry> editShown;  // what each one was filled with
     // Runs inside the next dialog, as a nested event loop would.
     std::function<void()> duringNextDialog;
 

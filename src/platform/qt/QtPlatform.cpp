@@ -17,6 +17,7 @@
 
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
+#include "ui/ServersDialog.h"
 
 namespace zorl::qt {
 namespace {
@@ -124,6 +125,10 @@ public:
         answer = EncodeText(text);
         return true;
     }
+
+    bool Servers(CServerList& list) override { return ui::RunServersDialog(list, parent_); }
+
+    bool EditServer(ServerEntry& entry) override { return ui::RunEditServerDialog(entry, parent_); }
 
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override {

@@ -1,0 +1,19 @@
+// Shows a menu of popups.ini (script/PopupMenus.h) at a point and tells
+// which entry was chosen.
+#pragma once
+
+#include <QPoint>
+
+class QWidget;
+
+namespace zorl {
+struct PopupMenu;
+}
+
+namespace zorl::ui {
+
+// The chosen entry's number, or -1 when the menu was closed without a
+// choice. Runs an event loop of its own: `parent` may be gone afterwards.
+int ExecPopupMenu(const PopupMenu& menu, const QPoint& globalPos, QWidget* parent);
+
+}  // namespace zorl::ui

@@ -1,0 +1,109 @@
+#include "ui/ServersDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/qt/QtText.h"
+
+namespace zorl::ui {
+
+CServersDialog::CServersDialog(CServerList& list, QWidget* parent)
+    : QDialog(parent), list_(list), names_(new QComboBox(this)) {
+    setWindowTitle(QStringLiteral("Servers"));
+    names_->setMinimumContentsLength(28);
+    names_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    auto* label = new QLabel(QStringLiteral("&Server:"), this);
+    label->setBuddy(names_);
+
+    auto* add = new QPushButton(QStringLiteral("&Add"), this);
+    auto* edit = new QPushButton(QStringLiteral("&Edit"), this);
+    auto* remove = new QPushButton(QStringLiteral("&Delete"), this);
+    for (QPushButton* button : {add, edit, remove}) button->setAutoDefault(false);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(names_, 1);
+    auto* actions = new QHBoxLayout;
+    actions->addStretch(1);
+    for (QPushButton* button : {add, edit, remove}) actions->addWidget(button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addLayout(actions);
+    layout->addSpacing(8);
+    layout->addWidget(buttons);
+
+    connect(names_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { list_.Select(index); });
+    connect(add, &QPushButton::clicked, this, [this] { Run(&CServerList::Add); });
+    connect(edit, &QPushButton::clicked, this, [this] { Run(&CServerList::Edit); });
+    connect(remove, &QPushButton::clicked, this, [this] { Run(&CServerList::Delete); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    ShowList();
+    names_->setFocus(Qt::OtherFocusReason);
+}
+
+void CServersDialog::ShowList() {
+    const QSignalBlocker quiet(names_);
+    names_->clear();
+    for (const std::string& name : list_.Names()) names_->addItem(qt::DecodeText(name));
+    names_->setCurrentIndex(list_.Selected());
+}
+
+// The operation opens message boxes and the Edit server dialog, each with an
+// event loop of its own.
+void CServersDialog::Run(void (CServerList::*operation)()) {
+    QPointer<CServersDialog> self(this);
+    (list_.*operation)();
+    if (self) ShowList();
+}
+
+CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Edit server"));
+    const char* labels[kFieldCount] = {"&Name:", "&Address:", "&Ports:", "Pass&word:", "&Group:"};
+    const std::string* values[kFieldCount] = {&entry.name, &entry.address, &entry.ports,
+                                              &entry.password, &entry.group};
+    auto* form = new QFormLayout;
+    for (int i = 0; i < kFieldCount; ++i) {
+        auto* edit = new QLineEdit(qt::DecodeText(*values[i]), this);
+        auto* label = new QLabel(QString::fromLatin1(labels[i]), this);
+        label->setBuddy(edit);
+        form->addRow(label, edit);
+        edits_[static_cast<std::size_t>(i)] = edit;
+    }
+    edits_[kName]->setMinimumWidth(260);
+    edits_[kPorts]->setPlaceholderText(QStringLiteral("6667"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+ServerEntry CEditServerDialog::Entry() const {
+    auto text = [this](Field field) { return qt::EncodeText(edits_[field]->text()); };
+    return {text(kName), text(kAddress), text(kPorts), text(kPassword), text(kGroup)};
+}
+
+bool RunServersDialog(CServerList& list, QWidget* parent) {
+    CServersDialog dialog(list, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool RunEditServerDialog(ServerEntry& entry, QWidget* parent) {
+    CEditServerDialog dialog(entry, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    entry = dialog.Entry();
+    return true;
+}
+
+}  // namespace zorl::ui

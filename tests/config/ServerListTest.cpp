@@ -1,0 +1,148 @@
+// The server list in servers.ini and the Servers dialog's operations, with
+// the dialog answered as a user would.
+#include <gtest/gtest.h>
+
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "config/ServerList.h"
+#include "session/ServerConnection.h"
+#include "support/AppFixture.h"
+
+namespace zorl {
+namespace {
+
+TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
+    const struct {
+        const char* value;
+        ServerEntry entry;
+    } rows[] = {
+        {"NetASERVER:server-a:6667,7000GROUP:Europe",
+         {"NetA", "server-a", "6667,7000", "", "Europe"}},
+        {"My netSERVER:irc.x:6667:pw", {"My net", "irc.x", "6667", "pw", ""}},
+        {"PlainSERVER:h:6665-6669", {"Plain", "h", "6665-6669", "", ""}},
+        {"BothSERVER:h:6667:p:wGROUP:Far away", {"Both", "h", "6667", "p:w", "Far away"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(ParseServerEntry(row.value), row.entry);
+        EXPECT_EQ(FormatServerEntry(row.entry), row.value);
+        EXPECT_EQ(ServerEntryProblem(row.entry), "");
+    }
+    EXPECT_EQ(ParseServerEntry("no marker: here"),
+              (ServerEntry{"no marker: here", "", "", "", ""}));
+}
+
+class ServerListTest : public test::AppFixture {
+protected:
+    void WriteServers(const std::string& values) {
+        dir.WriteFile("servers.ini", "[Servers]\n" + values);
+    }
+    CServerList Loaded(const std::string& preset = "") {
+        CServerList list(app.ini, host.dialogs);
+        list.result.name = preset;
+        list.LoadList();
+        return list;
+    }
+    std::vector<std::string> Stored() { return app.ini.ReadList("servers.ini", "Servers"); }
+    std::string SelectedName(const CServerList& list) {
+        return list.Selected() < 0 ? "(none)" : list.Names()[list.Selected()];
+    }
+};
+
+TEST_F(ServerListTest, LoadStopsAtAnEmptyValueAndSelectsByPrefix) {
+    WriteServers("n0=ASERVER:server-a:6667\nn1=\nn2=BSERVER:server-b:6667\n");
+    EXPECT_EQ(Loaded().Names(), std::vector<std::string>{"A"});
+
+    WriteServers("n0=EFnetSERVER:e:6667\nn1=IRCnetSERVER:i:6667\nn2=irc2SERVER:j:6667\n");
+    EXPECT_EQ(SelectedName(Loaded("irc")), "IRCnet");
+    EXPECT_EQ(SelectedName(Loaded("elsewhere")), "EFnet");
+}
+
+TEST_F(ServerListTest, ChangesAreSavedSortedAndSurplusKeysCleared) {
+    WriteServers(
+        "n0=zSERVER:z:1GROUP:Zeta\nn1=ySERVER:y:1\nn2=xSERVER:x:1GROUP:alpha\n"
+        "n3=wSERVER:w:1GROUP:Zeta\nn4=vSERVER:v:1\n");
+    CServerList list = Loaded("x");
+    host.dialogs.boxAnswers = {BoxAnswer::Yes};
+    list.Delete();
+    EXPECT_EQ(host.dialogs.boxes.back(), "Delete server. Are you sure?");
+    EXPECT_EQ(Stored(),
+              (std::vector<std::string>{"vSERVER:v:1", "ySERVER:y:1", "wSERVER:w:1GROUP:Zeta",
+                                        "zSERVER:z:1GROUP:Zeta"}));
+    EXPECT_EQ(dir.ReadFile("servers.ini").find("n4="), std::string::npos);
+    EXPECT_EQ(SelectedName(list), "w");  // the item now at the deleted one's place
+
+    // A name already there is replaced, and shown twice until the next opening.
+    host.dialogs.editAnswers = {ServerEntry{"y", "new-y", "7000", "", ""}};
+    list.Add();
+    EXPECT_EQ(list.Names(), (std::vector<std::string>{"z", "y", "w", "v", "y"}));
+    EXPECT_EQ(list.Find("y")->address, "new-y");
+    EXPECT_EQ(Stored().size(), 4u);
+
+    // Edit renames in place in the map and moves the name to the end.
+    list.Select(0);
+    host.dialogs.editAnswers = {ServerEntry{"Zed", "z", "1", "pw", ""}};
+    list.Edit();
+    EXPECT_EQ(host.dialogs.editShown.back(), (ServerEntry{"z", "z", "1", "", "Zeta"}));
+    EXPECT_EQ(list.Names(), (std::vector<std::string>{"y", "w", "v", "y", "Zed"}));
+    EXPECT_EQ(SelectedName(list), "Zed");
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"vSERVER:v:1", "ySERVER:new-y:7000",
+                                                  "ZedSERVER:z:1:pw", "wSERVER:w:1GROUP:Zeta"}));
+}
+
+// What would not read back as typed is refused with the fields kept; an
+// entry without a name or address is dropped without a word.
+TEST_F(ServerListTest, AddRefusesFieldsThatWouldNotReadBack) {
+    CServerList list = Loaded();
+    const std::size_t before = list.Names().size();
+    host.dialogs.editAnswers = {ServerEntry{"v6", "::1", "6667", "", ""},
+                                ServerEntry{"v6", "localhost", "6667", "", ""}};
+    list.Add();
+    EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"The address must not contain \":\"."});
+    EXPECT_EQ(host.dialogs.editShown.back().address, "::1");
+    EXPECT_EQ(list.Names().size(), before + 1);
+
+    host.dialogs.editAnswers = {ServerEntry{"no address", "", "6667", "", ""}};
+    list.Add();
+    EXPECT_EQ(list.Names().size(), before + 1);
+    EXPECT_EQ(host.dialogs.boxes.size(), 1u);
+}
+
+TEST_F(ServerListTest, OkMakesTheSelectionTheServerToConnectTo) {
+    WriteServers("n0=LocalSERVER:127.0.0.1:6667,6668:letmeinGROUP:Home\n");
+    host.dialogs.serversAnswers = {[](CServerList&) { return false; }};
+    app.ChooseServer();
+    EXPECT_EQ(app.settings.m_server_address, "");
+
+    host.dialogs.serversAnswers = {[](CServerList&) { return true; }};
+    app.ChooseServer();
+    EXPECT_EQ(app.settings.m_server_name, "Local");
+    EXPECT_EQ(app.settings.m_server_address, "127.0.0.1");
+    EXPECT_EQ(app.settings.m_server_ports, "6667,6668");
+    EXPECT_EQ(app.settings.Password, "letmein");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "Address", ""), "127.0.0.1");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "Name", ""), "Local");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "Ports", ""), "6667,6668");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "Password", ""), "letmein");
+
+    // OK on an empty list keeps the name and empties the rest.
+    WriteServers("");
+    host.dialogs.serversAnswers = {[](CServerList&) { return true; }};
+    app.ChooseServer();
+    EXPECT_EQ(app.settings.m_server_name, "Local");
+    EXPECT_EQ(app.settings.m_server_address, "");
+    EXPECT_EQ(app.settings.Password, "");
+}
+
+TEST_F(ServerListTest, ConnectWithoutAServerOpensTheList) {
+    app.settings.m_user_mynick = "me";
+    app.settings.User = "me";
+    app.settings.m_server_address = "";
+    app.connection.OnButtonConnect();
+    EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"Please choose a valid server"});
+    EXPECT_EQ(host.dialogs.serversShown, 1);
+    EXPECT_EQ(app.ircstatus, IDLE);
+}
+
+}  // namespace
+}  // namespace zorl
