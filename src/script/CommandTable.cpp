@@ -36,7 +36,7 @@ const CommandRow kCommands[] = {
     {"SET", kNeedsNothing, nullptr},
     {"TIMER", kNeedsNothing, nullptr},
     {"IDLETIMER", kNeedsNothing, nullptr},
-    {"DCC", kNeedsNothing, nullptr},
+    {"DCC", kNeedsNothing, &DccCommand},
     {"DUMP", kNeedsNothing, nullptr},
     {"XLAT", kNeedsNothing, nullptr},
     {"SYSTEM", kNeedsNothing, nullptr},
