@@ -36,6 +36,7 @@ class CIncomingDispatcher;
 class CNumericReplies;
 class CModeChanges;
 class CCtcp;
+class CDcc;
 class CIgnoreNotify;
 class CVariableExpander;
 class CCommandInterpreter;
@@ -78,11 +79,16 @@ public:
     void FreeRetiredSockets();
 
     // ---- Cross-cutting entry points (Part names kept)
-    void DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored);
+    // The handlers may rewrite the message for the event scripts that see it
+    // afterwards (a CTCP PING reply's elapsed time).
+    void DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored);
     void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored);
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
     void SendString(FrameId frame, const std::string& line);
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
+    // A sound by name from wav/ or the system's sounds (app/SoundFile.cpp):
+    // 1 when it plays, else 0 and "error playing" in the status window.
+    int PlaySoundFile(const std::string& name);
 
     // ---- State shown by the debug dump
     ConnectionState ircstatus = IDLE;
@@ -116,6 +122,7 @@ public:
     CLineParser& parser;
     CServerConnection& connection;
     CIdentResponder& ident;
+    CDcc& dcc;
     CTimers& timers;
     CIncomingDispatcher& dispatcher;
     CNumericReplies& numerics;
