@@ -6,7 +6,9 @@ ZORL_HOME      ?= $(HOME)/.zorl
 JOBS           ?= 2
 GENERATOR      := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: run test test-sanitize check deps build build-sanitize bench clean
+PREFIX         ?= /usr/local
+
+.PHONY: run test test-sanitize check deps build build-sanitize bench install clean
 
 run: build
 	@mkdir -p "$(ZORL_HOME)"
@@ -44,6 +46,13 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 
 build-sanitize: deps $(SAN_BUILD_DIR)/CMakeCache.txt
 	cmake --build $(SAN_BUILD_DIR) -j$(JOBS)
+
+# The client with its desktop entry and icon, under PREFIX (DESTDIR honoured).
+# The desktop entry names the installed paths, so PREFIX is configured in.
+install: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_INSTALL_PREFIX="$(PREFIX)"
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target zorl
+	cmake --install $(BUILD_DIR)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done; true

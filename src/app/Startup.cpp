@@ -14,6 +14,7 @@
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
+#include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl {
@@ -34,7 +35,16 @@ std::string WorkingDirectory() {
 
 }  // namespace
 
-void CZorlApp::InitInstance() { LoadSettings(); }
+void CZorlApp::InitInstance() {
+    LoadSettings();
+    // Until a server and a nick are chosen, the one window a new user sees
+    // says where to go.
+    if (settings.m_server_address.empty() || settings.m_user_mynick.empty()) {
+        output.Status(Cls::Info,
+                      "To begin, choose a server in Tools > Servers and your nick in Tools > "
+                      "Properties, then File > Connect.");
+    }
+}
 
 void CZorlApp::LoadSettings() {
     // 1. The run-time state, and the server connection's socket object.
@@ -99,7 +109,7 @@ void CZorlApp::OpenLink(const std::string& selection) {
 }
 
 void CZorlApp::LogFiles() {
-    std::string path;
+    std::string path = config_dir + "log/";
     if (platform.dialogs.OpenFile("Log Files (*.log) | *.log||", "log", path)) {
         platform.shell.Open(path);
     }
