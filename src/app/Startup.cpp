@@ -24,10 +24,11 @@ const char* const kIniFiles[] = {"zorl.ini", "servers.ini", "script.ini", "alias
                                  "popups.ini"};
 const char* const kSubdirectories[] = {"log", "wav", "download"};
 
-// The configuration directory: the working directory with "/" appended.
-std::string WorkingDirectory() {
+// The configuration directory with "/" appended: the given one, else the
+// working directory.
+std::string ConfigDirectory(const std::string& given) {
     std::error_code error;
-    std::string dir = std::filesystem::current_path(error).string();
+    std::string dir = given.empty() ? std::filesystem::current_path(error).string() : given;
     if (error || dir.empty()) return "./";
     if (dir.back() != '/') dir += '/';
     return dir;
@@ -55,7 +56,7 @@ void CZorlApp::LoadSettings() {
     random.Seed(platform.clock.TickCount());
 
     // 2, 3. Folders and files; failures here show up later, where they are used.
-    config_dir = WorkingDirectory();
+    config_dir = ConfigDirectory(given_config_dir_);
     ini.SetDirectory(config_dir);
     for (const char* sub : kSubdirectories) {
         std::error_code ignored;

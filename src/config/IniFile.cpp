@@ -72,18 +72,36 @@ IniText SplitIniText(std::string_view bytes) {
     while (!bytes.empty()) {
         std::size_t end = bytes.find('\n');
         std::string_view line = bytes.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view lineEnd = end == std::string_view::npos ? "" : "\n";
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+            lineEnd = lineEnd.empty() ? "\r" : "\r\n";
+        }
         text.lines.emplace_back(line);
+        text.readEnds.emplace_back(lineEnd);
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     }
+    text.read = text.lines;
     return text;
 }
 
 std::string JoinIniText(const IniText& text) {
     std::string bytes;
+    // Edits insert, replace or remove a few lines: each line is looked for
+    // among the read lines from just after the last one found.
+    std::size_t next = 0;
     for (const std::string& line : text.lines) {
+        std::size_t at = next;
+        while (at < text.read.size() && text.read[at] != line) ++at;
         bytes += line;
-        bytes += text.lineEnd;
+        if (at == text.read.size() || text.readEnds[at].empty()) {
+            bytes += text.lineEnd;
+        } else {
+            // A last line that ended in a lone CR gets its LF.
+            bytes += text.readEnds[at];
+            if (!text.readEnds[at].ends_with('\n')) bytes += '\n';
+        }
+        if (at < text.read.size()) next = at + 1;
     }
     return bytes;
 }

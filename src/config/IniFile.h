@@ -1,9 +1,11 @@
 // One ini file as lines of bytes, and its atomic rewrite.
 //
 // Lines are kept without their line ends. A file may use CR LF or LF; the
-// first line end found decides which one a rewrite writes back (LF for a new
-// or one-line file). Lines have no length limit and may hold any byte but
-// LF; a CR at the very end of a line is part of the line end.
+// first line end found decides which one new lines get (LF for a new or
+// one-line file). Lines have no length limit and may hold any byte but LF;
+// a CR at the very end of a line is part of the line end. A rewrite gives
+// back every line it did not change with the line end it was read with, so
+// a line "j\r" of an LF file keeps its CR.
 #pragma once
 
 #include <cstddef>
@@ -17,11 +19,16 @@ namespace zorl {
 struct IniText {
     std::vector<std::string> lines;
     std::string lineEnd = "\n";
+    // The lines as read and the line end each had ("" for a last line
+    // without one).
+    std::vector<std::string> read;
+    std::vector<std::string> readEnds;
 };
 
 // "a\r\nb\r\n" -> {{"a", "b"}, "\r\n"}. A last line without a line end is kept.
 IniText SplitIniText(std::string_view bytes);
-// Every line followed by the text's line end.
+// Every line followed by its line end: the one it was read with while it
+// is unchanged, else the text's.
 std::string JoinIniText(const IniText& text);
 
 enum class LoadResult { Read, Missing, Unreadable };

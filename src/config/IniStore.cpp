@@ -1,5 +1,6 @@
 #include "config/IniStore.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "common/Format.h"
@@ -13,14 +14,12 @@ namespace zorl {
 namespace {
 
 // Written names and values stay on one line: a line end inside them would
-// split the entry and could forge a header or a key of its own. Every LF
-// and every CR that would read as part of a line end become blanks.
+// split the entry and could forge a header or a key of its own, here or in
+// an editor that ends lines at a lone CR. Every LF and CR becomes a blank.
 std::string OneLine(std::string_view text) {
     std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        bool endsLine = i + 1 == out.size() || out[i + 1] == '\n';
-        if (out[i] == '\n' || (out[i] == '\r' && endsLine)) out[i] = ' ';
-    }
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return out;
 }
 

@@ -141,6 +141,9 @@ TEST_F(IniStoreTest, WriteKeyEdgeCases) {
         {"empty value removes", "[A]\nk=1\nj=2\n", "A", "k", "", "[A]\nj=2\n"},
         {"removing a missing key", "[A]\nj=2\n\n; end", "A", "k", "", "[A]\nj=2\n\n; end\n"},
         {"line ends in a value are flattened", "[A]\n", "A", "k", "x\r\n[B]\r", "[A]\nk=x  [B] \n"},
+        {"a lone CR too", "[A]\n", "A", "k", "x\r[B]\rk=y", "[A]\nk=x [B] k=y\n"},
+        {"unchanged lines keep their own ends", "[A]\nj\r\nk=x\r\n[B]\r\nb\n", "A", "m", "1",
+         "[A]\nj\r\nk=x\r\nm=1\n[B]\r\nb\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,7 +164,7 @@ TEST_F(IniStoreTest, ProfileWritesSetAndRemoveKeys) {
 
 TEST_F(IniStoreTest, AnyByteButALineEndRoundTrips) {
     using namespace std::string_literals;
-    std::string value = "a\0b\x01\xff\r=;[x]  "s;
+    std::string value = "a\0b\x01\xff=;[x]  "s;
     EXPECT_TRUE(ini.WriteKey("s.ini", "S", "k", value));
     EXPECT_EQ(ini.ReadKey("s.ini", "S", "k", ""), value);
     EXPECT_EQ(Get("s.ini"), "[S]\nk=" + value + "\n");
