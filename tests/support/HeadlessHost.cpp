@@ -79,7 +79,7 @@ public:
         return true;
     }
     bool LocalAddress(std::string& address, uint16_t& port) const override {
-        address = "127.0.0.1";
+        address = state_->localAddress;
         port = state_->bindPort;
         return true;
     }
@@ -244,6 +244,54 @@ bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string
     return true;
 }
 
+void PresetDialogs::AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kChat, from, "", "", std::move(answer), {}, {}});
+}
+
+void PresetDialogs::AskDccSend(const std::string& from, const std::string& fileName,
+                               const std::string& size,
+                               std::function<void(DccAnswer, const std::string&)> answer) {
+    dccQuestions.push_back({DccQuestion::kFile, from, fileName, size, {}, std::move(answer), {}});
+}
+
+void PresetDialogs::AskOverwrite(std::function<void(OverwriteAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kOverwrite, "", "", "", {}, {}, std::move(answer)});
+}
+
+namespace {
+
+// Takes the oldest question if it is of `kind`; the answer may ask anew.
+std::optional<PresetDialogs::DccQuestion> TakeQuestion(
+    std::deque<PresetDialogs::DccQuestion>& questions, PresetDialogs::DccQuestion::Kind kind) {
+    if (questions.empty() || questions.front().kind != kind) return std::nullopt;
+    PresetDialogs::DccQuestion question = std::move(questions.front());
+    questions.pop_front();
+    return question;
+}
+
+}  // namespace
+
+bool PresetDialogs::AnswerChat(DccAnswer answer) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kChat);
+    if (!question) return false;
+    question->chat(answer);
+    return true;
+}
+
+bool PresetDialogs::AnswerFile(DccAnswer answer, std::optional<std::string> fileName) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kFile);
+    if (!question) return false;
+    question->file(answer, fileName.value_or(question->fileName));
+    return true;
+}
+
+bool PresetDialogs::AnswerOverwrite(OverwriteAnswer answer) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kOverwrite);
+    if (!question) return false;
+    question->overwrite(answer);
+    return true;
+}
+
 // ---- Window surface --------------------------------------------------------
 
 std::string RecordedFrame::Text() const {
@@ -391,6 +439,9 @@ std::string Transcript(const HeadlessHost& host) {
         for (const std::string& line : socket->SentLines()) out << "    " << Visible(line) << "\n";
     }
     for (const std::string& box : host.dialogs.boxes) out << "message box: " << box << "\n";
+    for (const auto& question : host.dialogs.dccQuestions)
+        out << "open DCC question: " << question.from << " " << question.fileName << " "
+            << question.size << "\n";
     return out.str();
 }
 

@@ -43,6 +43,7 @@ struct ScriptedSocketState {
     bool peerClosed = false;          // Receive returns 0 once inbound is empty
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
+    std::string localAddress = "127.0.0.1";
 
     // Events, as the platform would deliver them.
     void Receive(const std::string& chunk);  // queues and notifies once
@@ -122,6 +123,10 @@ public:
     bool EditServer(ServerEntry& entry) override;
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override;
+    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override;
+    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+                    std::function<void(DccAnswer, const std::string&)> answer) override;
+    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
 
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::deque<BoxAnswer> boxAnswers;
@@ -139,6 +144,21 @@ public:
     std::vector<ServerEntry> editShown;  // what each one was filled with
     // Runs inside the next dialog, as a nested event loop would.
     std::function<void()> duringNextDialog;
+
+    // DCC questions stay open, as on the desktop, until the test answers
+    // them, oldest first; each Answer returns false when none is open.
+    struct DccQuestion {
+        enum Kind { kChat, kFile, kOverwrite } kind;
+        std::string from, fileName, size;
+        std::function<void(DccAnswer)> chat;
+        std::function<void(DccAnswer, const std::string&)> file;
+        std::function<void(OverwriteAnswer)> overwrite;
+    };
+    std::deque<DccQuestion> dccQuestions;
+    bool AnswerChat(DccAnswer answer);
+    // The file name as the user left it: the offered one unless given.
+    bool AnswerFile(DccAnswer answer, std::optional<std::string> fileName = std::nullopt);
+    bool AnswerOverwrite(OverwriteAnswer answer);
 
 private:
     void RunNested();
