@@ -24,6 +24,11 @@ LiveClient::LiveClient(const std::string& nick) {
     platform.ticker.Start(100, [this] { app.OnTick(); });
 }
 
+LiveClient::LiveClient(const InFolder& folder) {
+    app.UseConfigDirectory(folder.path.string());
+    app.LoadSettings();
+}
+
 LiveClient::~LiveClient() {
     platform.ticker.Stop();
     if (app.ircstatus != IDLE) app.connection.OnButtonDisconnect();

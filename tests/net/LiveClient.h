@@ -4,6 +4,7 @@
 // window's document as the input line would hand them over.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,6 +20,13 @@ namespace zorl::test {
 class LiveClient {
 public:
     explicit LiveClient(const std::string& nick = "zorltest");
+    // A client started as the program starts: settings, lists and the files
+    // of a first start from `path`, its status window and tick from
+    // LoadSettings. Nothing is chosen for it.
+    struct InFolder {
+        std::filesystem::path path;
+    };
+    explicit LiveClient(const InFolder& folder);
     ~LiveClient();
     LiveClient(const LiveClient&) = delete;
     LiveClient& operator=(const LiveClient&) = delete;

@@ -12,9 +12,14 @@ namespace {
 
 using ui::CNicksView;
 
-class NickList : public ChannelWindowTest {
+// A registered channel window: the nick commands find it by its frame.
+class NickList : public ::testing::Test {
 protected:
-    CNicksView* Nicks() { return w.widget->Nicks(); }
+    UiHarness h;
+    FrameId frame =
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.pMainSocket.get(), true)->frame;
+    CZorlDoc* doc = h.app.registry.DocOf(frame);
+    CNicksView* Nicks() { return h.Frame(frame)->Nicks(); }
     QStringList Shown() {
         QStringList rows;
         for (int r = 0; r < Nicks()->Model().rowCount(); ++r)
@@ -30,12 +35,12 @@ protected:
 
 TEST_F(NickList, SortedWithPrefixes) {
     for (const char* nick : {"dave", "@bob", "+carol", "Alice", "@+eve", "@Zed"})
-        w.doc->NickUpdate(kNickAdd, nick, 0);
+        doc->NickUpdate(kNickAdd, nick, 0);
     h.Pump();
     EXPECT_EQ(Shown(), QStringList({"@bob", "@eve", "@Zed", "+carol", "Alice", "dave"}));
 
-    w.doc->NickUpdate(kNickClear, "eve", kNickOp);  // operator and voiced: "+" shows now
-    w.doc->NickUpdate(kNickClear, "bob", kNickOp);
+    doc->NickUpdate(kNickClear, "eve", kNickOp);  // operator and voiced: "+" shows now
+    doc->NickUpdate(kNickClear, "bob", kNickOp);
     h.Pump();
     EXPECT_EQ(Shown(), QStringList({"@Zed", "+carol", "+eve", "Alice", "bob", "dave"}));
 }
@@ -44,7 +49,7 @@ TEST_F(NickList, TenThousandChangesRefreshOnce) {
     int resets = 0;
     QObject::connect(&Nicks()->Model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
     for (int i = 0; i < 10000; ++i)
-        w.doc->NickUpdate(kNickAdd, (i % 10 == 0 ? "@n" : "n") + std::to_string(i), 0);
+        doc->NickUpdate(kNickAdd, (i % 10 == 0 ? "@n" : "n") + std::to_string(i), 0);
     h.Pump();
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(Nicks()->Model().rowCount(), 10000);
@@ -52,10 +57,10 @@ TEST_F(NickList, TenThousandChangesRefreshOnce) {
 }
 
 TEST_F(NickList, SelectionSurvivesOthersJoining) {
-    w.doc->NickUpdate(kNickAdd, "bob", 0);
+    doc->NickUpdate(kNickAdd, "bob", 0);
     h.Pump();
     Select("bob");
-    w.doc->NickUpdate(kNickAdd, "@alice", 0);
+    doc->NickUpdate(kNickAdd, "@alice", 0);
     h.Pump();
     EXPECT_EQ(Nicks()->SelectedNick(), "bob");
 }
@@ -63,25 +68,25 @@ TEST_F(NickList, SelectionSurvivesOthersJoining) {
 TEST_F(NickList, DoubleClickRunsTheNickCommandWithoutPrefix) {
     h.app.settings.NickCommand = "/query $nick";
     Nicks()->RunNickCommand();  // nothing selected: nothing happens
-    EXPECT_TRUE(w.doc->History().empty());
+    EXPECT_TRUE(doc->History().empty());
 
-    w.doc->NickUpdate(kNickAdd, "@bob", 0);
+    doc->NickUpdate(kNickAdd, "@bob", 0);
     h.Pump();
     Select("@bob");
     const QRect cell = Nicks()->visualRect(Nicks()->Model().index(0));
     Click(Nicks()->viewport(), cell.center(), QEvent::MouseButtonDblClick);
-    ASSERT_EQ(w.doc->History().size(), 1u);
-    EXPECT_EQ(w.doc->History()[0], "/query bob");
+    ASSERT_EQ(doc->History().size(), 1u);
+    EXPECT_EQ(doc->History()[0], "/query bob");
 }
 
 TEST_F(NickList, CommandSeesTheChannel) {
     h.app.settings.NickCommand = "/mode $channel +o $nick";
-    w.doc->NickUpdate(kNickAdd, "+carol", 0);
+    doc->NickUpdate(kNickAdd, "+carol", 0);
     h.Pump();
     Select("+carol");
     Nicks()->RunNickCommand();
-    ASSERT_EQ(w.doc->History().size(), 1u);
-    EXPECT_EQ(w.doc->History()[0], "/mode #chan +o carol");
+    ASSERT_EQ(doc->History().size(), 1u);
+    EXPECT_EQ(doc->History()[0], "/mode #chan +o carol");
 }
 
 }  // namespace

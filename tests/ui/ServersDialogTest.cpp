@@ -1,0 +1,83 @@
+// The Servers dialog worked as a user would: Add opens the Edit server
+// dialog, the new entry shows selected and is saved, OK chooses it.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "config/IniStore.h"
+#include "config/ServerList.h"
+#include "platform/qt/QtPlatform.h"
+#include "support/TempDir.h"
+#include "ui/ServersDialog.h"
+
+namespace zorl::test {
+namespace {
+
+// Runs `act` on the modal dialog titled `title` as soon as it is up.
+void WhenShown(const QString& title, std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [title, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->windowTitle() == title)
+            act(modal);
+        else
+            WhenShown(title, act);
+    });
+}
+
+QPushButton* Button(QWidget* dialog, const QString& text) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text().remove(QLatin1Char('&')) == text) return button;
+    return nullptr;
+}
+
+TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
+    TempDir dir;
+    dir.WriteFile("servers.ini", "[Servers]\nn0=OFTCSERVER:irc.oftc.net:6667GROUP:Open source\n");
+    qt::QtPlatformServices services;
+    CIniStore ini(services.Dialogs());
+    ini.SetDirectory(dir.Path().string());
+    CServerList list(ini, services.Dialogs());
+    list.LoadList();
+
+    QStringList fieldLabels;
+    WhenShown(QStringLiteral("Edit server"), [&](QWidget* edit) {
+        for (QLabel* label : edit->findChildren<QLabel*>()) {
+            auto* field = qobject_cast<QLineEdit*>(label->buddy());
+            ASSERT_TRUE(field) << label->text().toStdString();
+            fieldLabels << label->text().remove(QLatin1Char('&'));
+        }
+        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", ""};
+        auto* dialog = static_cast<ui::CEditServerDialog*>(edit);
+        for (int i = 0; i < ui::CEditServerDialog::kFieldCount; ++i)
+            dialog->Edit(static_cast<ui::CEditServerDialog::Field>(i))->setText(typed[i]);
+        edit->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    QStringList shown;
+    WhenShown(QStringLiteral("Servers"), [&](QWidget* servers) {
+        auto* names = servers->findChild<QComboBox*>();
+        ASSERT_TRUE(names);
+        ASSERT_TRUE(Button(servers, "Add"));
+        Button(servers, "Add")->click();  // returns once the Edit server dialog closed
+        for (int i = 0; i < names->count(); ++i) shown << names->itemText(i);
+        EXPECT_EQ(names->currentText(), QStringLiteral("Local test"));
+        servers->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(services.Dialogs().Servers(list));
+
+    EXPECT_EQ(fieldLabels, QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:"}));
+    EXPECT_EQ(shown, QStringList({"OFTC", "Local test"}));
+    list.TakeSelection();
+    EXPECT_EQ(list.result, (ServerEntry{"Local test", "127.0.0.1", "6667", "letmein", ""}));
+    EXPECT_EQ(ini.ReadList("servers.ini", "Servers"),
+              (std::vector<std::string>{"Local testSERVER:127.0.0.1:6667:letmein",
+                                        "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
+}
+
+}  // namespace
+}  // namespace zorl::test
