@@ -80,7 +80,6 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent) 
         edits_[static_cast<std::size_t>(i)] = edit;
     }
     edits_[kName]->setMinimumWidth(260);
-    edits_[kPorts]->setPlaceholderText(QStringLiteral("6667"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
