@@ -24,7 +24,7 @@ bool Expand(char d, const std::tm& tm, std::string& out) {
         case 'M': out += Two(tm.tm_min); return true;
         case 'S': out += Two(tm.tm_sec); return true;
         case 'X': out += Two(tm.tm_hour) + ":" + Two(tm.tm_min) + ":" + Two(tm.tm_sec); return true;
-        case 'Y': out += std::to_string(tm.tm_year + 1900); return true;
+        case 'Y': out += std::to_string(tm.tm_year + 1900LL); return true;
         case '%': out += '%'; return true;
         default: return false;
     }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
+#include <unordered_map>
 
 namespace zorl {
 namespace {
@@ -72,18 +74,38 @@ IniText SplitIniText(std::string_view bytes) {
     while (!bytes.empty()) {
         std::size_t end = bytes.find('\n');
         std::string_view line = bytes.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view ending = end == std::string_view::npos ? "" : "\n";
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+            ending = end == std::string_view::npos ? "\r" : "\r\n";
+        }
         text.lines.emplace_back(line);
+        text.read.emplace_back(std::string(line), std::string(ending));
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     }
     return text;
 }
 
 std::string JoinIniText(const IniText& text) {
+    std::unordered_map<std::string_view, std::deque<std::string_view>> ends;
+    for (const auto& [line, ending] : text.read) ends[line].push_back(ending);
     std::string bytes;
-    for (const std::string& line : text.lines) {
+    for (std::size_t i = 0; i < text.lines.size(); ++i) {
+        const std::string& line = text.lines[i];
+        std::string_view ending = text.lineEnd;
+        if (auto it = ends.find(line); it != ends.end() && !it->second.empty()) {
+            ending = it->second.front();
+            it->second.pop_front();
+        }
+        // A line that lost its place at the end needs an end now.
+        if (i + 1 < text.lines.size() && (ending.empty() || ending == "\r")) {
+            bytes += line;
+            bytes += ending;
+            bytes += ending.empty() ? text.lineEnd : "\n";
+            continue;
+        }
         bytes += line;
-        bytes += text.lineEnd;
+        bytes += ending;
     }
     return bytes;
 }

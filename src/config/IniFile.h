@@ -1,15 +1,19 @@
 // One ini file as lines of bytes, and its atomic rewrite.
 //
 // Lines are kept without their line ends. A file may use CR LF or LF; the
-// first line end found decides which one a rewrite writes back (LF for a new
-// or one-line file). Lines have no length limit and may hold any byte but
-// LF; a CR at the very end of a line is part of the line end.
+// first line end found decides which one new or changed lines get (LF for a
+// new or one-line file). Lines have no length limit and may hold any byte
+// but LF; a CR at the very end of a line is part of the line end. A rewrite
+// gives back every line it did not change byte for byte, with the line end
+// it was read with (a hand-edited file may mix them, and a line may end in
+// a CR of its own).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorl {
@@ -17,11 +21,15 @@ namespace zorl {
 struct IniText {
     std::vector<std::string> lines;
     std::string lineEnd = "\n";
+    // The lines as read, each with the exact bytes that ended it ("" for a
+    // last line without an end).
+    std::vector<std::pair<std::string, std::string>> read;
 };
 
 // "a\r\nb\r\n" -> {{"a", "b"}, "\r\n"}. A last line without a line end is kept.
 IniText SplitIniText(std::string_view bytes);
-// Every line followed by the text's line end.
+// Every line followed by its line end: the one it was read with while a
+// line of that content is left to match, in order, else the text's.
 std::string JoinIniText(const IniText& text);
 
 enum class LoadResult { Read, Missing, Unreadable };

@@ -14,13 +14,12 @@ namespace {
 
 // Written names and values stay on one line: a line end inside them would
 // split the entry and could forge a header or a key of its own. Every LF
-// and every CR that would read as part of a line end become blanks.
+// and every CR become blanks: a lone CR ends a line for other readers of
+// the file, and a CR at the end would read as part of the line end.
 std::string OneLine(std::string_view text) {
     std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        bool endsLine = i + 1 == out.size() || out[i + 1] == '\n';
-        if (out[i] == '\n' || (out[i] == '\r' && endsLine)) out[i] = ' ';
-    }
+    for (char& c : out)
+        if (c == '\n' || c == '\r') c = ' ';
     return out;
 }
 

@@ -6,6 +6,7 @@
 // the operations below; everything else reads it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/SharedTypes.h"
@@ -20,6 +21,11 @@ class CServerConnection {
 public:
     static constexpr std::size_t kReadSize = 40950;
     static constexpr std::size_t kPendingLimit = 64 * 1024;
+    // What one receive notification may take in: a server that writes
+    // faster than we handle lines must not hold the event loop. The rest
+    // stays in the socket, whose readiness brings us back on the next pass.
+    static constexpr std::size_t kReceiveBudget = 2 * kReadSize;
+    static constexpr uint64_t kReceiveBudgetMs = 50;
 
     explicit CServerConnection(CZorlApp& app) : app_(app) {}
 
@@ -59,6 +65,9 @@ private:
     // handling closed or replaced the connection: the read loop must stop.
     bool TakeServerText(CIrcSocket& socket, const std::string& text);
     void SendAll(CIrcSocket& socket, const std::string& data);
+    // The connection failed: one status line, the disconnect, and a new
+    // attempt when AutoReconnect is on.
+    void Lost(const std::string& why);
 
     CZorlApp& app_;
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "windows/WindowBurst.h"
 
 namespace zorl {
 
@@ -52,11 +53,15 @@ private:
                           MessageKind kind, const std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
+    // Opens the query window of someone who wrote first, unless a burst of
+    // such windows is on (then false: the line goes to the status window).
+    bool OpenQueryFor(CIrcSocket* socket, const std::string& from);
 
     CZorlApp& app_;
     // Set while ShowIncoming shows a line that mentions the user: DoOutput
     // marks its pieces and the window's button.
     bool mention_ = false;
+    CWindowBurst burst_;
 };
 
 }  // namespace zorl

@@ -1,6 +1,8 @@
 // Every open window, in creation order, with the window-button bar.
 // Windows are found by (name, socket) with the name compared without regard
 // to case, or by frame. Indexes are not stable: removal shifts later records.
+// Both lookups go through hash indexes, so that a lookup costs the same with
+// five thousand windows as with five.
 #pragma once
 
 #include <array>
@@ -79,6 +81,9 @@ public:
 
 private:
     int IndexOf(FrameId frame) const;  // -1 when not registered
+    static std::string NameKey(const std::string& lowerName, const CIrcSocket* socket);
+    void IndexName(const ChannelRecord& record);
+    void UnindexName(const ChannelRecord& record);
     void RenumberButtons(int from);
     bool DeleteFrame(FrameId frame);
     void SetButtonCaption(FrameId frame);
@@ -89,7 +94,9 @@ private:
     CZorlApp& app_;
     std::vector<ChannelRecord> records_;
     std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
-    std::array<Colour, kMaxButtons> highlighted_{};  // by button number; 0: off
+    std::unordered_map<FrameId, std::size_t> by_frame_;  // index into records_
+    std::unordered_map<std::string, FrameId> by_name_;   // NameKey → the first such window
+    std::array<Colour, kMaxButtons> highlighted_{};      // by button number; 0: off
 };
 
 }  // namespace zorl

@@ -139,8 +139,11 @@ TEST_F(IniStoreTest, WriteKeyEdgeCases) {
         {"no second blank line", "[A]\n\n", "B", "k", "v", "[A]\n\n[B]\nk=v\n"},
         {"new file", "", "B", "k", "v", "[B]\nk=v\n"},
         {"empty value removes", "[A]\nk=1\nj=2\n", "A", "k", "", "[A]\nj=2\n"},
-        {"removing a missing key", "[A]\nj=2\n\n; end", "A", "k", "", "[A]\nj=2\n\n; end\n"},
+        {"removing a missing key", "[A]\nj=2\n\n; end", "A", "k", "", "[A]\nj=2\n\n; end"},
         {"line ends in a value are flattened", "[A]\n", "A", "k", "x\r\n[B]\r", "[A]\nk=x  [B] \n"},
+        {"a lone CR too", "[A]\n", "A", "k", "x\r[B]\rAddress=y", "[A]\nk=x [B] Address=y\n"},
+        {"lines not written keep their bytes", "[A]\nj\r\nk=x\r\n[B]\r\nb=1", "A", "n", "1",
+         "[A]\nj\r\nk=x\r\nn=1\n[B]\r\nb=1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,7 +164,7 @@ TEST_F(IniStoreTest, ProfileWritesSetAndRemoveKeys) {
 
 TEST_F(IniStoreTest, AnyByteButALineEndRoundTrips) {
     using namespace std::string_literals;
-    std::string value = "a\0b\x01\xff\r=;[x]  "s;
+    std::string value = "a\0b\x01\xff=;[x]  "s;
     EXPECT_TRUE(ini.WriteKey("s.ini", "S", "k", value));
     EXPECT_EQ(ini.ReadKey("s.ini", "S", "k", ""), value);
     EXPECT_EQ(Get("s.ini"), "[S]\nk=" + value + "\n");

@@ -40,11 +40,12 @@ struct ScriptedSocketState {
     std::vector<std::string> SentLines() const;
     std::deque<std::string> inbound;  // chunks handed out by Receive, one per call
     bool peerClosed = false;          // Receive returns 0 once inbound is empty
+    bool sendQueueFull = false;       // Send refuses, as when the peer stopped reading
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
 
     // Events, as the platform would deliver them.
-    void Receive(const std::string& chunk);  // queues and notifies once
+    void Receive(const std::string& chunk);  // queues and notifies until read
     void Connected(WsaError error = kWsaOk);
     void Closed(WsaError error = kWsaOk);
     void Accept(WsaError error = kWsaOk);
