@@ -2,11 +2,19 @@
 # for quick iteration on the engine.
 BUILD_DIR      ?= build
 SAN_BUILD_DIR  ?= build-sanitize
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_TIME      ?= 60
+FUZZ_TARGETS   ?= $(notdir $(wildcard fuzz/corpus/*))
+# Every input starts a client in a fresh folder: a memory file system, where
+# there is one, makes that several times cheaper.
+FUZZ_TMPDIR    ?= $(shell test -w /dev/shm && echo /dev/shm)
 ZORL_HOME      ?= $(HOME)/.zorl
 JOBS           ?= 2
 GENERATOR      := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: run test test-sanitize check deps build build-sanitize bench clean
+PREFIX         ?= /usr/local
+
+.PHONY: run test test-sanitize check deps build build-sanitize bench install fuzz clean
 
 run: build
 	@mkdir -p "$(ZORL_HOME)"
@@ -45,8 +53,34 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 build-sanitize: deps $(SAN_BUILD_DIR)/CMakeCache.txt
 	cmake --build $(SAN_BUILD_DIR) -j$(JOBS)
 
+# The client with its desktop entry and icon, under PREFIX (DESTDIR honoured).
+# The desktop entry names the installed paths, so PREFIX is configured in.
+install: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_INSTALL_PREFIX="$(PREFIX)"
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target zorl
+	cmake --install $(BUILD_DIR)
+
 bench: build
 	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done; true
 
+# The fuzz targets under clang and libFuzzer, each run FUZZ_TIME seconds from
+# the seeds in fuzz/corpus (FUZZ_TARGETS="ini ident" for some of them); what they find goes to $(FUZZ_BUILD_DIR)/corpus
+# and $(FUZZ_BUILD_DIR)/crashes (see fuzz/README.md). Not part of `make test`,
+# which replays the seeds and past crashes.
+fuzz:
+	@sh scripts/install-deps.sh fuzz
+	@test -f $(FUZZ_BUILD_DIR)/CMakeCache.txt || CC=clang CXX=clang++ \
+	    cmake -S . -B $(FUZZ_BUILD_DIR) -G "$(GENERATOR)" -DZORL_FUZZ=ON
+	cmake --build $(FUZZ_BUILD_DIR) -j$(JOBS)
+	@mkdir -p $(FUZZ_BUILD_DIR)/crashes
+	@for t in $(FUZZ_TARGETS); do mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$t; \
+	    log=$(FUZZ_BUILD_DIR)/fuzz_$$t.log; echo "fuzz_$$t: $(FUZZ_TIME) s"; \
+	    $(if $(FUZZ_TMPDIR),TMPDIR=$(FUZZ_TMPDIR)) $(FUZZ_BUILD_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_TIME) -timeout=10 \
+	        -print_final_stats=1 -dict=fuzz/dict/$$t.dict \
+	        -artifact_prefix=$(FUZZ_BUILD_DIR)/crashes/$$t- \
+	        $(FUZZ_BUILD_DIR)/corpus/$$t fuzz/corpus/$$t >$$log 2>&1; rc=$$?; \
+	    grep -E '^#[0-9]+.*(pulse|DONE)|^stat::number_of_executed|^SUMMARY|^invariant' $$log | tail -n 4; \
+	    [ $$rc -eq 0 ] || { echo "fuzz_$$t failed, see $$log"; exit 1; }; done
+
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -1,10 +1,14 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing;
+# with the argument "fuzz", also clang and libFuzzer for `make fuzz`.
 # Quiet and quick when everything is there already.
 set -eu
 
 PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev
 libgtest-dev libgmock-dev ngircd irssi tmux clang-format"
+if [ "${1:-}" = fuzz ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+fi
 
 missing=""
 for p in $PACKAGES; do

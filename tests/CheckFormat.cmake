@@ -5,7 +5,8 @@ if(NOT CLANG_FORMAT)
   return()
 endif()
 file(GLOB_RECURSE files "${ROOT}/src/*.h" "${ROOT}/src/*.cpp" "${ROOT}/tests/*.h"
-     "${ROOT}/tests/*.cpp" "${ROOT}/bench/*.h" "${ROOT}/bench/*.cpp")
+     "${ROOT}/tests/*.cpp" "${ROOT}/bench/*.h" "${ROOT}/bench/*.cpp" "${ROOT}/fuzz/*.h"
+     "${ROOT}/fuzz/*.cpp")
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run -Werror ${files}
                 RESULT_VARIABLE result ERROR_VARIABLE report)
 if(NOT result EQUAL 0)

@@ -57,10 +57,14 @@ private:
     // Every subsystem object; the references below point into it.
     struct Parts;
     std::unique_ptr<Parts> parts_;
+    std::string given_config_dir_;
 
 public:
     // ---- Start-up and the commands of the application object
     void InitInstance();
+    // Where LoadSettings finds the configuration; unset, the working
+    // directory. Tests and fuzzers give each client a folder of its own.
+    void UseConfigDirectory(const std::string& directory) { given_config_dir_ = directory; }
     void LoadSettings();
     void OnTick();  // the 100 ms platform tick
     void DebugOn();
@@ -100,7 +104,7 @@ public:
     std::unique_ptr<CIrcSocket> pIdentSocket;
 
     // ---- Settings and lists
-    std::string config_dir;  // working directory + "/"
+    std::string config_dir;  // the configuration directory + "/"
     CSettings& settings;     // app/Settings.h
     ColourTables& colours;   // app/Settings.h
     std::vector<std::string> IgnoreList;

@@ -14,6 +14,7 @@
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
+#include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl {
@@ -23,10 +24,11 @@ const char* const kIniFiles[] = {"zorl.ini", "servers.ini", "script.ini", "alias
                                  "popups.ini"};
 const char* const kSubdirectories[] = {"log", "wav", "download"};
 
-// The configuration directory: the working directory with "/" appended.
-std::string WorkingDirectory() {
+// The configuration directory with "/" appended: the given one, else the
+// working directory.
+std::string ConfigDirectory(const std::string& given) {
     std::error_code error;
-    std::string dir = std::filesystem::current_path(error).string();
+    std::string dir = given.empty() ? std::filesystem::current_path(error).string() : given;
     if (error || dir.empty()) return "./";
     if (dir.back() != '/') dir += '/';
     return dir;
@@ -34,7 +36,16 @@ std::string WorkingDirectory() {
 
 }  // namespace
 
-void CZorlApp::InitInstance() { LoadSettings(); }
+void CZorlApp::InitInstance() {
+    LoadSettings();
+    // Until a server and a nick are chosen, the one window a new user sees
+    // says where to go.
+    if (settings.m_server_address.empty() || settings.m_user_mynick.empty()) {
+        output.Status(Cls::Info,
+                      "To begin, choose a server in Tools > Servers and your nick in Tools > "
+                      "Properties, then File > Connect.");
+    }
+}
 
 void CZorlApp::LoadSettings() {
     // 1. The run-time state, and the server connection's socket object.
@@ -45,7 +56,7 @@ void CZorlApp::LoadSettings() {
     random.Seed(platform.clock.TickCount());
 
     // 2, 3. Folders and files; failures here show up later, where they are used.
-    config_dir = WorkingDirectory();
+    config_dir = ConfigDirectory(given_config_dir_);
     ini.SetDirectory(config_dir);
     for (const char* sub : kSubdirectories) {
         std::error_code ignored;
@@ -99,7 +110,7 @@ void CZorlApp::OpenLink(const std::string& selection) {
 }
 
 void CZorlApp::LogFiles() {
-    std::string path;
+    std::string path = config_dir + "log/";
     if (platform.dialogs.OpenFile("Log Files (*.log) | *.log||", "log", path)) {
         platform.shell.Open(path);
     }

@@ -6,15 +6,10 @@
 namespace zorl {
 
 Split SplitAt(std::string_view text, std::string_view separator) {
-    std::size_t at = text.find(separator);
+    // A one-byte separator is a plain byte search.
+    const std::size_t at = separator.size() == 1 ? text.find(separator[0]) : text.find(separator);
     if (at == std::string_view::npos) return {text, {}, false};
     return {text.substr(0, at), text.substr(at + separator.size()), true};
-}
-
-Split SplitWord(std::string_view text) {
-    Split parts = SplitAt(TrimLeft(text), " ");
-    parts.tail = Trim(parts.tail);
-    return parts;
 }
 
 std::string_view TakeWord(std::string_view text, std::size_t& pos) {

@@ -27,7 +27,15 @@ Split SplitAt(std::string_view text, std::string_view separator);
 // Left-trims, cuts at the first blank; the rest is trimmed on both sides.
 // Only a blank separates: a tab stays inside the word.
 //   SplitWord("  PRIVMSG  #x :hi ") -> {"PRIVMSG", "#x :hi", true}
-Split SplitWord(std::string_view text);
+// Inline: the parser takes every word of every line with it, and words are
+// short enough that a plain loop beats a library search.
+constexpr Split SplitWord(std::string_view text) {
+    text = TrimLeft(text);
+    std::size_t blank = 0;
+    while (blank < text.size() && text[blank] != ' ') ++blank;
+    if (blank == text.size()) return {text, {}, false};
+    return {text.substr(0, blank), Trim(text.substr(blank + 1)), true};
+}
 
 // The word of a template at `pos`: up to the next blank or the end. `pos`
 // moves past it; SkipBlanks gives the position of the next non-blank.

@@ -1,5 +1,6 @@
 // strftime in the C locale, with the one non-standard directive this program
 // uses: "%#H", the hour without a leading zero. "%X" is "%H:%M:%S".
+// A time that cannot be shown as a date gives its number.
 #pragma once
 
 #include <ctime>

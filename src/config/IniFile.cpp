@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <deque>
-#include <unordered_map>
 
 namespace zorl {
 namespace {
@@ -74,38 +72,36 @@ IniText SplitIniText(std::string_view bytes) {
     while (!bytes.empty()) {
         std::size_t end = bytes.find('\n');
         std::string_view line = bytes.substr(0, end);
-        std::string_view ending = end == std::string_view::npos ? "" : "\n";
+        std::string_view lineEnd = end == std::string_view::npos ? "" : "\n";
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
-            ending = end == std::string_view::npos ? "\r" : "\r\n";
+            lineEnd = lineEnd.empty() ? "\r" : "\r\n";
         }
         text.lines.emplace_back(line);
-        text.read.emplace_back(std::string(line), std::string(ending));
+        text.readEnds.emplace_back(lineEnd);
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     }
+    text.read = text.lines;
     return text;
 }
 
 std::string JoinIniText(const IniText& text) {
-    std::unordered_map<std::string_view, std::deque<std::string_view>> ends;
-    for (const auto& [line, ending] : text.read) ends[line].push_back(ending);
     std::string bytes;
-    for (std::size_t i = 0; i < text.lines.size(); ++i) {
-        const std::string& line = text.lines[i];
-        std::string_view ending = text.lineEnd;
-        if (auto it = ends.find(line); it != ends.end() && !it->second.empty()) {
-            ending = it->second.front();
-            it->second.pop_front();
-        }
-        // A line that lost its place at the end needs an end now.
-        if (i + 1 < text.lines.size() && (ending.empty() || ending == "\r")) {
-            bytes += line;
-            bytes += ending;
-            bytes += ending.empty() ? text.lineEnd : "\n";
-            continue;
-        }
+    // Edits insert, replace or remove a few lines: each line is looked for
+    // among the read lines from just after the last one found.
+    std::size_t next = 0;
+    for (const std::string& line : text.lines) {
+        std::size_t at = next;
+        while (at < text.read.size() && text.read[at] != line) ++at;
         bytes += line;
-        bytes += ending;
+        if (at == text.read.size() || text.readEnds[at].empty()) {
+            bytes += text.lineEnd;
+        } else {
+            // A last line that ended in a lone CR gets its LF.
+            bytes += text.readEnds[at];
+            if (!text.readEnds[at].ends_with('\n')) bytes += '\n';
+        }
+        if (at < text.read.size()) next = at + 1;
     }
     return bytes;
 }

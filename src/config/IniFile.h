@@ -1,19 +1,17 @@
 // One ini file as lines of bytes, and its atomic rewrite.
 //
 // Lines are kept without their line ends. A file may use CR LF or LF; the
-// first line end found decides which one new or changed lines get (LF for a
-// new or one-line file). Lines have no length limit and may hold any byte
-// but LF; a CR at the very end of a line is part of the line end. A rewrite
-// gives back every line it did not change byte for byte, with the line end
-// it was read with (a hand-edited file may mix them, and a line may end in
-// a CR of its own).
+// first line end found decides which one new lines get (LF for a new or
+// one-line file). Lines have no length limit and may hold any byte but LF;
+// a CR at the very end of a line is part of the line end. A rewrite gives
+// back every line it did not change with the line end it was read with, so
+// a line "j\r" of an LF file keeps its CR.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zorl {
@@ -21,15 +19,16 @@ namespace zorl {
 struct IniText {
     std::vector<std::string> lines;
     std::string lineEnd = "\n";
-    // The lines as read, each with the exact bytes that ended it ("" for a
-    // last line without an end).
-    std::vector<std::pair<std::string, std::string>> read;
+    // The lines as read and the line end each had ("" for a last line
+    // without one).
+    std::vector<std::string> read;
+    std::vector<std::string> readEnds;
 };
 
 // "a\r\nb\r\n" -> {{"a", "b"}, "\r\n"}. A last line without a line end is kept.
 IniText SplitIniText(std::string_view bytes);
-// Every line followed by its line end: the one it was read with while a
-// line of that content is left to match, in order, else the text's.
+// Every line followed by its line end: the one it was read with while it
+// is unchanged, else the text's.
 std::string JoinIniText(const IniText& text);
 
 enum class LoadResult { Read, Missing, Unreadable };

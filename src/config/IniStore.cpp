@@ -1,5 +1,6 @@
 #include "config/IniStore.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "common/Format.h"
@@ -13,13 +14,12 @@ namespace zorl {
 namespace {
 
 // Written names and values stay on one line: a line end inside them would
-// split the entry and could forge a header or a key of its own. Every LF
-// and every CR become blanks: a lone CR ends a line for other readers of
-// the file, and a CR at the end would read as part of the line end.
+// split the entry and could forge a header or a key of its own, here or in
+// an editor that ends lines at a lone CR. Every LF and CR becomes a blank.
 std::string OneLine(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
-        if (c == '\n' || c == '\r') c = ' ';
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return out;
 }
 

@@ -1,7 +1,5 @@
 #include "incoming/IncomingText.h"
 
-#include <ctime>
-
 #include "app/CZorlApp.h"
 #include "common/TimeText.h"
 #include "windows/Output.h"
@@ -18,14 +16,9 @@ std::string ExpandFollowedBy(CZorlApp& app, const IrcMessage& message, const cha
     return app.ExpandVariables(message, templ) + value;
 }
 
-// The text ctime() gives, without its line end; a time whose year the
-// calendar cannot hold (a server can send any number) as the number itself.
+// The text ctime() gives, without its line end.
 std::string TimeText(long seconds) {
-    const auto when = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    if (!localtime_r(&when, &tm) || tm.tm_year < -1899 || tm.tm_year > 9999 - 1900)
-        return std::to_string(seconds);
-    return FormatLocalTime("%a %b %e %H:%M:%S %Y", when);
+    return FormatLocalTime("%a %b %e %H:%M:%S %Y", static_cast<std::time_t>(seconds));
 }
 
 }  // namespace zorl

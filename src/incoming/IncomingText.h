@@ -25,7 +25,7 @@ std::string ExpandFollowedBy(CZorlApp& app, const IrcMessage& message, const cha
                              const std::string& value);
 
 // A server time value (seconds since 1970) as local time in the form
-// "Fri Aug  3 12:00:00 2001"; beyond the years 1 to 9999 its number.
+// "Fri Aug  3 12:00:00 2001".
 std::string TimeText(long seconds);
 
 // Calls visit(channel) for each entry of a JOIN or PART list: "#a,#b, #c".

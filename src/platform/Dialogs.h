@@ -18,7 +18,9 @@ public:
     // The "$?" prompt and other one-line requests. False on cancel.
     virtual bool InputRequest(const std::string& title, const std::string& prompt,
                               std::string& answer) = 0;
-    // A file-open dialog; `filter` is "Label (*.ext) | *.ext||". False on cancel.
+    // A file-open dialog; `filter` is "Label (*.ext) | *.ext||". `path` names
+    // the folder to start in (empty: the working directory) and receives the
+    // chosen file. False on cancel.
     virtual bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                           std::string& path) = 0;
 };

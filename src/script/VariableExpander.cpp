@@ -1,7 +1,7 @@
 #include "script/VariableExpander.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
 
 #include "app/CZorlApp.h"
 #include "common/Format.h"
@@ -34,7 +34,9 @@ int DigitValue(std::string_view digits) {
 
 // One pass over one template. At each position "$$" is tested first, then
 // the rules of kRules in their order, then the "#" rule; text that none of
-// them takes is copied one character at a time.
+// them takes is copied. Only "$" and "#" can begin a rule, so the text up to
+// the next of them is copied in one piece: a template without variables
+// costs one copy.
 class ExpansionScan {
 public:
     ExpansionScan(CVariableExpander& owner, const IrcMessage& message)
@@ -49,38 +51,48 @@ private:
             kValue,      // a value subject to the required mark
             kUnchecked,  // appended without the test; clears the mark
         } kind = kNoMatch;
-        std::string value;
+        // A view of the message, the template, a literal or computed_; it is
+        // used before the next rule runs, so nothing can change what it shows.
+        std::string_view text;
+        bool computed = false;   // `text` is computed_
         std::size_t length = 0;  // characters of the template consumed
     };
     // `at` is the template from the current position; it begins with `name`.
     using Producer = Produced (ExpansionScan::*)(std::string_view at, std::size_t name);
     struct Rule {
-        const char* name;
+        std::string_view name;
         int flags;  // every bit must be set in the message
         Producer produce;
     };
     static const Rule kRules[];
 
-    static Produced Value(std::string value, std::size_t length) {
-        return {Produced::kValue, std::move(value), length};
+    static Produced View(std::string_view value, std::size_t length) {
+        return {Produced::kValue, value, false, length};
+    }
+    Produced Value(std::string value, std::size_t length) {
+        computed_ = std::move(value);
+        return {Produced::kValue, computed_, true, length};
+    }
+    static Produced Unchecked(std::string_view value, std::size_t length) {
+        return {Produced::kUnchecked, value, false, length};
     }
 
     Produced Apply(std::string_view at);
     Produced HashRule(std::string_view at) const;
 
-    Produced Channel(std::string_view, std::size_t n) { return Value(m_.channel, n); }
-    Produced Me(std::string_view, std::size_t n) { return Value(m_.me, n); }
-    Produced Nick(std::string_view, std::size_t n) { return Value(m_.nick, n); }
-    Produced Sender(std::string_view, std::size_t n) { return Value(m_.sender, n); }
-    Produced Command(std::string_view, std::size_t n) { return Value(m_.command, n); }
-    Produced CCommand(std::string_view, std::size_t n) { return Value(m_.c_command, n); }
-    Produced CParams(std::string_view, std::size_t n) { return Value(m_.c_params, n); }
+    Produced Channel(std::string_view, std::size_t n) { return View(m_.channel, n); }
+    Produced Me(std::string_view, std::size_t n) { return View(m_.me, n); }
+    Produced Nick(std::string_view, std::size_t n) { return View(m_.nick, n); }
+    Produced Sender(std::string_view, std::size_t n) { return View(m_.sender, n); }
+    Produced Command(std::string_view, std::size_t n) { return View(m_.command, n); }
+    Produced CCommand(std::string_view, std::size_t n) { return View(m_.c_command, n); }
+    Produced CParams(std::string_view, std::size_t n) { return View(m_.c_params, n); }
     Produced Ask(std::string_view, std::size_t n);
     Produced Time(std::string_view, std::size_t n);
     Produced Date(std::string_view, std::size_t n);
     Produced DayOfWeek(std::string_view, std::size_t n);
-    Produced NewLine(std::string_view, std::size_t n) { return Value("\r\n", n); }
-    Produced CtcpMark(std::string_view, std::size_t n) { return Value("\x01", n); }
+    Produced NewLine(std::string_view, std::size_t n) { return View("\r\n", n); }
+    Produced CtcpMark(std::string_view, std::size_t n) { return View("\x01", n); }
     Produced RandLine(std::string_view at, std::size_t n);
     Produced GetLine(std::string_view at, std::size_t n);
     Produced RandNick(std::string_view, std::size_t n);
@@ -95,6 +107,7 @@ private:
     CVariableExpander& owner_;
     CZorlApp& app_;
     const IrcMessage& m_;
+    std::string computed_;  // the value of the last rule that had to compute one
 };
 
 // In the order the rules are tried. Names compare without regard to case and
@@ -125,8 +138,14 @@ const ExpansionScan::Rule ExpansionScan::kRules[] = {
 std::string ExpansionScan::Run(const std::string& text) {
     std::string out;
     bool required = false;
+    const char* const starts = (m_.flags & kHasChannel) ? "$#" : "$";
     std::size_t i = 0;
     while (i < text.size()) {
+        // Plain text leaves the required mark as it is.
+        const std::size_t next = std::min(text.find_first_of(starts, i), text.size());
+        out.append(text, i, next - i);
+        i = next;
+        if (i == text.size()) break;
         std::string_view at(text.data() + i, text.size() - i);
         // Only the first "$" is taken, so "$$$nick" is the mark and "$$nick".
         if (at.starts_with("$$")) {
@@ -142,11 +161,15 @@ std::string ExpansionScan::Run(const std::string& text) {
                 ++i;
                 continue;
             case Produced::kValue:
-                if (required && p.value.empty()) return {};
+                if (required && p.text.empty()) return {};
                 break;
             case Produced::kUnchecked: break;
         }
-        out += p.value;
+        if (out.empty() && p.computed) {
+            out = std::move(computed_);  // "$3-" alone: the joined text is the result
+        } else {
+            out += p.text;
+        }
         required = false;
         i += p.length;
     }
@@ -155,10 +178,16 @@ std::string ExpansionScan::Run(const std::string& text) {
 
 ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
     if (at.front() == '$') {
+        // Each name but the parameters' bare "$" differs from most others in
+        // its second character: a cheap test before the whole comparison.
+        const char second = at.size() > 1 ? ToLower(at[1]) : '\0';
+        // No name has a digit there: "$2" can only be a parameter.
+        if (IsDigit(second)) return (m_.flags & kHasParams) ? Param(at, 1) : Produced{};
         for (const Rule& rule : kRules) {
             if ((m_.flags & rule.flags) != rule.flags) continue;
+            if (rule.name.size() > 1 && rule.name[1] != second) continue;
             if (!StartsWithNoCase(at, rule.name)) continue;
-            Produced p = (this->*rule.produce)(at, std::strlen(rule.name));
+            Produced p = (this->*rule.produce)(at, rule.name.size());
             if (p.kind != Produced::kNoMatch || Cut()) return p;
         }
         return {};
@@ -171,16 +200,16 @@ ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
 // other "#" stays itself. The required mark is cleared, never tested.
 //   "JOIN #" -> "JOIN #chan",  "##" -> "#",  "#x" -> "#x"
 ExpansionScan::Produced ExpansionScan::HashRule(std::string_view at) const {
-    if (at.size() == 1 || at[1] == ' ') return {Produced::kUnchecked, m_.channel, 1};
-    if (at[1] == '#') return {Produced::kUnchecked, "#", 2};
-    return {Produced::kUnchecked, "#", 1};
+    if (at.size() == 1 || at[1] == ' ') return Unchecked(m_.channel, 1);
+    if (at[1] == '#') return Unchecked("#", 2);
+    return Unchecked("#", 1);
 }
 
 // Asks the user; the answer is itself a template. Cancel appends nothing and
 // clears the mark without testing it.
 ExpansionScan::Produced ExpansionScan::Ask(std::string_view, std::size_t n) {
     std::string answer;
-    if (!owner_.AskUser(answer)) return {Produced::kUnchecked, "", n};
+    if (!owner_.AskUser(answer)) return Unchecked("", n);
     return Value(Expand(answer), n);
 }
 
@@ -253,7 +282,7 @@ ExpansionScan::Produced ExpansionScan::UserVar(std::string_view at, std::size_t 
     std::size_t digits = DigitRun(at.substr(n));
     int slot = DigitValue(at.substr(n, digits));
     if (digits == 0 || slot < 1 || slot > static_cast<int>(app_.UserVars.size())) return {};
-    return Value(app_.UserVars[static_cast<std::size_t>(slot - 1)], n + digits);
+    return View(app_.UserVars[static_cast<std::size_t>(slot - 1)], n + digits);
 }
 
 // "$3" is parameter 3 (numbered from 1; "$12" is twelve). "$3-" joins
@@ -266,14 +295,21 @@ ExpansionScan::Produced ExpansionScan::Param(std::string_view at, std::size_t n)
     std::size_t length = n + digits;
     const std::vector<std::string>& params = m_.params;
     if (length < at.size() && at[length] == '-') {
+        // From the last parameter on there is nothing to join.
+        if (first >= params.size())
+            return View(first == params.size() ? params.back() : std::string_view(), length + 1);
+        std::size_t size = 0;
+        for (std::size_t k = first; k <= params.size(); ++k) size += params[k - 1].size() + 1;
         std::string joined;
+        joined.reserve(size);
         for (std::size_t k = first; k <= params.size(); ++k) {
             joined += params[k - 1];
             if (!params[k - 1].empty() && k != params.size()) joined += ' ';
         }
         return Value(std::move(joined), length + 1);
     }
-    return Value(first <= params.size() ? params[first - 1] : std::string(), length);
+    return View(first <= params.size() ? std::string_view(params[first - 1]) : std::string_view(),
+                length);
 }
 
 std::string CVariableExpander::ExpandVariables(const IrcMessage& message, const std::string& text) {

@@ -32,16 +32,28 @@ bool IsIgnored(std::string_view prefix, const std::vector<std::string>& ignoreLi
     return false;
 }
 
+// Fills m.params, reusing the strings it holds: a record that is parsed into
+// line after line allocates only when a line is longer than any before it.
 void SplitParams(std::string_view rest, IrcMessage& m) {
+    std::size_t count = 0;
+    auto add = [&](std::string_view param) {
+        if (count < m.params.size()) {
+            m.params[count].assign(param);
+        } else {
+            m.params.emplace_back(param);
+        }
+        ++count;
+    };
     while (!rest.empty()) {
         if (rest[0] == ':') {
-            m.params.emplace_back(rest.substr(1));
-            return;
+            add(rest.substr(1));
+            break;
         }
         Split word = SplitWord(rest);
-        m.params.emplace_back(word.head);
+        add(word.head);
         rest = word.tail;
     }
+    m.params.resize(count);
 }
 
 //   PRIVMSG #chat :\x01ACTION waves\x01  ->  c_command ACTION, c_params waves
@@ -57,11 +69,21 @@ void SplitCtcp(IrcMessage& m) {
 
 }  // namespace
 
-IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
+IrcMessage ParseMessage(std::string_view line, const std::string& myNick,
                         const std::vector<std::string>& ignoreList, bool& ignored) {
     IrcMessage m;
+    ParseMessageInto(m, line, myNick, ignoreList, ignored);
+    return m;
+}
+
+void ParseMessageInto(IrcMessage& m, std::string_view line, const std::string& myNick,
+                      const std::vector<std::string>& ignoreList, bool& ignored) {
+    // Every field is written, so that the strings keep their buffers.
     m.flags = kAllRecordFields;
     m.me = myNick;
+    for (std::string* field :
+         {&m.channel, &m.nick, &m.sender, &m.command, &m.c_command, &m.c_params})
+        field->clear();
     ignored = false;
     std::string_view rest = line;
     if (!rest.empty() && rest[0] == ':') {
@@ -75,13 +97,22 @@ IrcMessage ParseMessage(const std::string& line, const std::string& myNick,
     SplitParams(command.tail, m);
     SplitCtcp(m);
     if (!m.params.empty()) m.channel = m.params[0];
-    return m;
 }
 
-void CLineParser::ParseLine(CIrcSocket* socket, const std::string& line) {
+void CLineParser::ParseLine(CIrcSocket* socket, std::string_view line) {
     if (line.empty()) return;
+    // A line parsed while another is still being handled (a dialog of a
+    // script runs the event loop) gets a record of its own.
+    IrcMessage nested;
+    IrcMessage& message = parsing_ ? nested : record_;
+    struct Release {
+        bool& flag;
+        const bool was;
+        ~Release() { flag = was; }
+    } release{parsing_, parsing_};
+    parsing_ = true;
     bool ignored = false;
-    IrcMessage message = ParseMessage(line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);
+    ParseMessageInto(message, line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);
     ResetIdleTimerFor(socket, message);
     if (app_.settings.ExtDebug) DumpMessage(message);
     app_.DispatchIncoming(socket, message, ignored);

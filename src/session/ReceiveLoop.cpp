@@ -49,7 +49,7 @@ void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
         taken += static_cast<std::size_t>(n);
         // Zero bytes are dropped one by one; the text after them is kept.
         std::string text(buffer.data(), static_cast<std::size_t>(n));
-        std::erase(text, '\0');
+        if (text.find('\0') != std::string::npos) std::erase(text, '\0');
         if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
         switch (socket.type) {
             case kSocketNormal:
@@ -88,9 +88,10 @@ bool CServerConnection::TakeServerText(CIrcSocket& socket, const std::string& te
                                "ERROR: OnReceive: line longer than %zu bytes dropped",
                                kPendingLimit);
         } else {
-            std::string line(piece);
-            app_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
-            app_.parser.ParseLine(&socket, line);
+            // The debug line is only built while debug output is on.
+            if (app_.m_debug_window)
+                app_.output.DebugOut(Cls::Normal, "<< " + std::string(piece) + "\r\n", true);
+            app_.parser.ParseLine(&socket, piece);
         }
         if (!stillReading()) return false;
     }

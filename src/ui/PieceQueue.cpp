@@ -14,6 +14,7 @@ void PieceQueue::Push(QueuedPiece piece, int limit) {
         long long beforeLast = breaks_ - pieces_.back().breaks;
         if (beforeLast - pieces_.front().breaks < max) break;
         breaks_ -= pieces_.front().breaks;
+        Recycle(pieces_.front());
         pieces_.pop_front();
         clears_pane_ = true;
     }
@@ -44,7 +45,23 @@ FlushPlan PieceQueue::Plan(long long paneLines, int limit) const {
     return plan;
 }
 
+std::string PieceQueue::SpareText() {
+    if (spare_texts_.empty()) return {};
+    std::string text = std::move(spare_texts_.back());
+    spare_texts_.pop_back();
+    return text;
+}
+
+void PieceQueue::Recycle(QueuedPiece& piece) {
+    constexpr std::size_t kMaxSpares = 16;
+    constexpr std::size_t kMaxSpareSize = 1024;  // a long line's buffer is not kept
+    if (spare_texts_.size() >= kMaxSpares || piece.plain.capacity() > kMaxSpareSize) return;
+    piece.plain.clear();
+    spare_texts_.push_back(std::move(piece.plain));
+}
+
 void PieceQueue::Clear() {
+    for (QueuedPiece& piece : pieces_) Recycle(piece);
     pieces_.clear();
     breaks_ = 0;
     clears_pane_ = false;

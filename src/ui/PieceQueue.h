@@ -13,6 +13,7 @@
 #pragma once
 
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "ui/TextRuns.h"
@@ -21,8 +22,12 @@ namespace zorl::ui {
 
 struct QueuedPiece {
     std::vector<TextRun> runs;
-    int breaks = 0;        // '\n' in the runs
+    int breaks = 0;        // '\n' in the runs (and in `plain`)
     bool mention = false;  // its line mentions the user
+    // Most pieces have no formatting code: they skip the runs and keep their
+    // text here, every line break a single '\n', all of it in `colour`.
+    std::string plain;
+    Colour colour = 0;
 };
 
 struct FlushPlan {
@@ -52,8 +57,15 @@ public:
 
     static int EffectiveLimit(int limit) { return limit < 1 ? 1 : limit; }
 
+    // An empty text whose storage a dropped piece left behind: a flood fills
+    // the queue's pieces without allocating for each.
+    std::string SpareText();
+
 private:
+    void Recycle(QueuedPiece& piece);
+
     std::deque<QueuedPiece> pieces_;
+    std::vector<std::string> spare_texts_;
     long long breaks_ = 0;
     bool clears_pane_ = false;
 };

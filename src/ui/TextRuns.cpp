@@ -1,5 +1,8 @@
 #include "ui/TextRuns.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/Settings.h"
 #include "common/FormatCodes.h"
 #include "common/Links.h"
@@ -7,6 +10,28 @@
 namespace zorl::ui {
 
 namespace {
+
+// True when `text` holds a formatting code. Every code is below 0x20 and most
+// text has none: eight bytes at a time are first tested for any byte below
+// 0x20.
+bool HasFormatCode(std::string_view text) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (((word - kOnes * 0x20) & ~word & (kOnes * 0x80)) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        for (const std::size_t end = std::min(i + 8, n); i < end; ++i)
+            if (IsFormatCode(text[i])) return true;
+    }
+    return false;
+}
 
 bool Lookup(const std::map<std::string, Colour>& table, std::string_view key, Colour& out) {
     auto it = table.find(std::string(key));
@@ -102,17 +127,28 @@ uint64_t RunStyle::Key() const {
     return key;
 }
 
+// Every web address has a "://"; most text has none.
+bool IsPlainPiece(std::string_view text) {
+    return !HasFormatCode(text) &&
+           (text.find("://") == std::string_view::npos || FindWebLinks(text).empty());
+}
+
 int AppendNormalisedBreaks(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size());  // breaks never get longer
     int breaks = 0;
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') continue;
+    // The next CR and the next LF, each found with a byte search.
+    std::size_t cr = text.find('\r');
+    std::size_t lf = text.find('\n');
+    while (cr != std::string_view::npos || lf != std::string_view::npos) {
+        std::size_t i = std::min(cr, lf);
         out.append(text.substr(start, i - start));
         out.push_back('\n');
         ++breaks;
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (i == cr && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
+        if (cr != std::string_view::npos && cr < start) cr = text.find('\r', start);
+        if (lf != std::string_view::npos && lf < start) lf = text.find('\n', start);
     }
     out.append(text.substr(start));
     return breaks;

@@ -51,6 +51,10 @@ struct TextRun {
 std::vector<TextRun> ParsePiece(std::string_view text, Colour colour, bool debug,
                                 const ColourTables& tables);
 
+// True when ParsePiece would make `text` a single run in the piece's own
+// colour: it holds no formatting code and no web address.
+bool IsPlainPiece(std::string_view text);
+
 // Appends `text` to `out` with every line break made a single '\n'; returns
 // the number of line breaks.
 int AppendNormalisedBreaks(std::string& out, std::string_view text);

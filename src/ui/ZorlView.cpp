@@ -76,9 +76,18 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
 void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     if (!context_.app) return;
     QueuedPiece piece;
-    piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
-    for (const TextRun& run : piece.runs)
-        for (char c : run.text) piece.breaks += c == '\n';
+    if (debug || IsPlainPiece(text)) {
+        // What ParsePiece would make of it, without the runs.
+        piece.plain = queue_.SpareText();
+        piece.breaks = AppendNormalisedBreaks(piece.plain, text);
+        piece.colour = colour;
+    } else {
+        piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
+        for (const TextRun& run : piece.runs)
+            for (std::size_t at = run.text.find('\n'); at != std::string::npos;
+                 at = run.text.find('\n', at + 1))
+                ++piece.breaks;
+    }
     queue_.Push(std::move(piece), limit_);
 }
 
@@ -123,36 +132,41 @@ bool CZorlView::Flush() {
     QTextBlockFormat mentionBlock;
     if (context_.app) mentionBlock.setBackground(MentionBackground(context_.app->settings.BGColor));
     bool inMention = false;
-    for (const QueuedPiece& piece : queue_.Pieces()) {
-        for (const TextRun& run : piece.runs) {
-            std::string_view text = run.text;
-            while (skip > 0 && !text.empty()) {
-                std::size_t at = text.find('\n');
-                if (at == std::string_view::npos) {
-                    text = {};
-                } else {
-                    text.remove_prefix(at + 1);
-                    --skip;
-                }
+    auto add = [&](const QueuedPiece& piece, std::string_view text, const RunStyle& style) {
+        while (skip > 0 && !text.empty()) {
+            std::size_t at = text.find('\n');
+            if (at == std::string_view::npos) {
+                text = {};
+            } else {
+                text.remove_prefix(at + 1);
+                --skip;
             }
-            if (text.empty()) continue;
-            if (piece.mention != inMention) {
-                insertBatch();
-                cursor.setBlockFormat(piece.mention ? mentionBlock : QTextBlockFormat());
-                inMention = piece.mention;
-            }
-            if (run.style.link) {
-                insertBatch();
-                QTextCharFormat format = FormatFor(run.style);
-                const QString address = qt::DecodeText(text);
-                format.setAnchorHref(address);
-                cursor.insertText(address, format);
-                continue;
-            }
-            if (!(run.style == batchStyle)) insertBatch();
-            batchStyle = run.style;
-            batch += qt::DecodeText(text);
         }
+        if (text.empty()) return;
+        if (piece.mention != inMention) {
+            insertBatch();
+            cursor.setBlockFormat(piece.mention ? mentionBlock : QTextBlockFormat());
+            inMention = piece.mention;
+        }
+        if (style.link) {
+            insertBatch();
+            QTextCharFormat format = FormatFor(style);
+            const QString address = qt::DecodeText(text);
+            format.setAnchorHref(address);
+            cursor.insertText(address, format);
+            return;
+        }
+        if (!(style == batchStyle)) insertBatch();
+        batchStyle = style;
+        batch += qt::DecodeText(text);
+    };
+    for (const QueuedPiece& piece : queue_.Pieces()) {
+        if (!piece.plain.empty()) {
+            RunStyle plain;
+            plain.colour = piece.colour;
+            add(piece, piece.plain, plain);
+        }
+        for (const TextRun& run : piece.runs) add(piece, run.text, run.style);
     }
     insertBatch();
     if (inMention) cursor.setBlockFormat(QTextBlockFormat());

@@ -83,14 +83,14 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
                            HexId(frame).c_str());
         return;
     }
-    const std::string name = ToLower(record->name);
+    const std::string& name = record->name;
     if (name.empty()) return;  // the status window
     const CSettings& s = app_.settings;
     // The debug window by its type too: a query named "~debug" is somebody's
     // nick, and must not write into the debug log.
     const bool own = record->type == kWindowDefault;
     if (name[0] == '~') {
-        if (!(s.DebugLog && name == "~debug" && own)) return;
+        if (!(s.DebugLog && EqualsNoCase(name, "~debug") && own)) return;
     } else {
         switch (record->type) {
             case kWindowChannel:

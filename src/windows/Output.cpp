@@ -1,7 +1,8 @@
 #include "windows/Output.h"
 
+#include <algorithm>
 #include <cstdarg>
-#include <cstdio>
+#include <cstring>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
@@ -91,36 +92,59 @@ Colour COutput::ColourOf(Cls cls) const {
 }
 
 // "a\r\nb" is two lines; "a\r\n" is one; "a\r\n\r\nb" has an empty middle line.
-void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour,
-                    const std::string& textIn) {
-    // Copies: a message box inside DoOutput runs the event loop, which may
-    // change whatever the caller's references point to.
-    const std::string text = textIn;
+// The text and the window name are copies of their own: a message box inside
+// DoOutput runs the event loop, which may change whatever the caller's
+// references point to.
+void COutput::Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text) {
+    PrintText(socket, name, colour, text);
+}
+
+void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colour,
+                        std::string& text) {
     const std::string window = ToLower(name);
     // One time for the whole call.
     const bool stamped = app_.settings.TimeStamp != 0;
     const std::string stamp =
         stamped ? FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now()) : std::string();
+    const std::size_t firstEnd = text.find("\r\n");
+    if (firstEnd == std::string::npos || firstEnd + 2 == text.size()) {
+        // One line, by far the most common: it is shown as it stands.
+        if (text.empty()) return;
+        if (firstEnd == std::string::npos) text += "\r\n";
+        if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
+        DoOutput(socket, window, colour, false, text);
+        return;
+    }
+    std::string line;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find("\r\n", pos);
         std::size_t next = end == std::string::npos ? text.size() : end + 2;
         if (end == std::string::npos) end = text.size();
         if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
-        DoOutput(socket, window, colour, false, text.substr(pos, end - pos) + "\r\n");
+        line.assign(text, pos, end - pos).append("\r\n");
+        DoOutput(socket, window, colour, false, line);
         pos = next;
     }
 }
 
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
                      ...) {
-    char buffer[kPrintFLimit + 1];
+    std::string nested;
+    std::string& text = printing_ ? nested : printf_text_;
+    struct Release {
+        bool& flag;
+        const bool was;
+        ~Release() { flag = was; }
+    } release{printing_, printing_};
+    printing_ = true;
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    FormatIntoV(text, kPrintFLimit, format, args);
     va_end(args);
-    if (n < 0) return;
-    Print(socket, name, cls, std::string(buffer));
+    // The text ends at a zero byte a "%c" may have put in.
+    text.resize(std::strlen(text.c_str()));
+    PrintText(socket, name, ColourOf(cls), text);
 }
 
 void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,

@@ -21,9 +21,10 @@ public:
 
     Colour ColourOf(Cls cls) const;
 
-    void Print(CIrcSocket* socket, const std::string& name, Colour colour, const std::string& text);
-    void Print(CIrcSocket* socket, const std::string& name, Cls cls, const std::string& text) {
-        Print(socket, name, ColourOf(cls), text);
+    // `text` is taken by value: the lines are cut from this copy.
+    void Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text);
+    void Print(CIrcSocket* socket, const std::string& name, Cls cls, std::string text) {
+        Print(socket, name, ColourOf(cls), std::move(text));
     }
     // Formats at most 1023 characters; the format is always a literal.
     void PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format, ...)
@@ -51,6 +52,9 @@ public:
 private:
     void ShowIncomingLine(CIrcSocket* socket, const std::string& from, const std::string& target,
                           MessageKind kind, const std::string& text);
+    // Print's work on a text the caller owns and keeps alive; it may append
+    // the line end to it.
+    void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
     // Opens the query window of someone who wrote first, unless a burst of
@@ -58,6 +62,10 @@ private:
     bool OpenQueryFor(CIrcSocket* socket, const std::string& from);
 
     CZorlApp& app_;
+    // The text of the PrintF under way; a PrintF inside it (DoOutput can run
+    // the event loop and report errors) formats into a string of its own.
+    std::string printf_text_;
+    bool printing_ = false;
     // Set while ShowIncoming shows a line that mentions the user: DoOutput
     // marks its pieces and the window's button.
     bool mention_ = false;

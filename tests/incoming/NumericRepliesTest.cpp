@@ -3,6 +3,7 @@
 
 #include "app/Settings.h"
 #include "incoming/IncomingFixture.h"
+#include "incoming/NumericReplies.h"
 #include "session/IrcSocket.h"
 #include "session/Timers.h"
 #include "windows/ZorlDoc.h"
@@ -142,6 +143,14 @@ TEST_F(NumericRepliesTest, ChannelListFillsTheListWindow) {
     Recv(":irc.test 323 me :End of LIST");
     ExpectLines("~list", {"#a                   12 the topic", "#a-very-long-channel-name 3"});
     ExpectLines("", {});
+
+    // A double click on a row joins its channel; elsewhere it is no join.
+    Clear();
+    EXPECT_TRUE(
+        app.numerics.JoinListedChannel(FrameOf("~list"), "#a                   12 the topic"));
+    EXPECT_TRUE(app.numerics.JoinListedChannel(FrameOf("~list"), "  "));
+    EXPECT_FALSE(app.numerics.JoinListedChannel(FrameOf(""), "#b 1"));
+    ExpectSent({"JOIN #a :"});
 }
 
 TEST_F(NumericRepliesTest, ChannelModesTopicAndCreationTime) {

@@ -12,7 +12,6 @@
 #include <memory>
 #include <string>
 
-#include "session/ServerConnection.h"
 #include "support/AppFixture.h"
 #include "windows/WindowRegistry.h"
 

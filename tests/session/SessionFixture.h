@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/Settings.h"
-#include "session/ServerConnection.h"
 #include "support/AppFixture.h"
 
 namespace zorl::test {

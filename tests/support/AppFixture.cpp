@@ -22,6 +22,7 @@ std::time_t LocalTime(int year, int month, int day, int hour, int minute, int se
 
 void AppFixture::SetUp() {
     ASSERT_FALSE(dir.Path().empty()) << "cannot create a temporary directory";
+    app.UseConfigDirectory(dir.Path().string());
     BeforeStart();
     app.LoadSettings();
 }

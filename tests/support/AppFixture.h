@@ -1,4 +1,4 @@
-// A started client in a fresh temporary working directory, for engine tests
+// A started client on a fresh temporary configuration folder, for engine tests
 // that need the whole application: the folders and ini files exist, the
 // settings are read and the status window is open.
 //
@@ -33,7 +33,7 @@ std::time_t LocalTime(int year, int month, int day, int hour, int minute, int se
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override;
-    // Runs before app.LoadSettings(); the working directory is already set.
+    // Runs before app.LoadSettings(), with the configuration directory given.
     virtual void BeforeStart() {}
 
     // Rewrites zorl.ini and reads the settings again (nothing else).
@@ -88,7 +88,7 @@ protected:
     // Every window, every socket's sent lines and the message boxes.
     std::string Transcript() const { return test::Transcript(host); }
 
-    TempWorkDir dir;
+    TempDir dir;
     HeadlessHost host;
     CZorlApp app{host.platform};
 };

@@ -214,6 +214,7 @@ bool PresetDialogs::InputRequest(const std::string& title, const std::string& pr
 }
 
 bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string& path) {
+    fileFolders.push_back(path);
     RunNested();
     if (fileAnswers.empty() || !fileAnswers.front()) {
         if (!fileAnswers.empty()) fileAnswers.pop_front();

@@ -127,6 +127,7 @@ public:
     std::vector<std::string> inputTitles;                 // titles of the input requests shown
     std::deque<std::optional<std::string>> inputAnswers;  // nullopt = cancel
     std::deque<std::optional<std::string>> fileAnswers;
+    std::vector<std::string> fileFolders;  // where each file dialog started
     // Runs inside the next dialog, as a nested event loop would.
     std::function<void()> duringNextDialog;
 

@@ -14,8 +14,6 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "config/IniStore.h"
-#include "session/IrcSocket.h"
-#include "session/ServerConnection.h"
 #include "support/HeadlessHost.h"
 #include "support/TempDir.h"
 #include "ui/ChildFrames.h"

@@ -93,11 +93,11 @@ TEST_F(Logging, TheStatusWindowIsNeverLogged) {
 TEST_F(Logging, HostileNamesStayInsideTheLogFolder) {
     app.settings.LogChannels = 1;
     std::filesystem::create_directories(dir.Path() / "a" / "b");
-    std::filesystem::current_path(dir.Path() / "a" / "b");
     // A fresh start one level deeper, so "../.." would still be inside the
     // temporary folder if it escaped.
     test::HeadlessHost host2;
     CZorlApp app2(host2.platform);
+    app2.UseConfigDirectory((dir.Path() / "a" / "b").string());
     app2.LoadSettings();
     app2.settings.LogChannels = 1;
 
@@ -130,7 +130,6 @@ TEST_F(Logging, HostileNamesStayInsideTheLogFolder) {
             EXPECT_EQ(entry.path().parent_path(), dir.Path() / "a" / "b" / "log");
         }
     }
-    std::filesystem::current_path(dir.Path());
 }
 
 // Different names never share a file; a name that needs no change keeps it;

@@ -126,7 +126,9 @@ public:
 
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override {
-        QFileDialog dialog(parent_, QString(), QDir::currentPath(), ConvertFileFilter(filter));
+        const QString folder =
+            path.empty() ? QDir::currentPath() : QFile::decodeName(QByteArray::fromStdString(path));
+        QFileDialog dialog(parent_, QString(), folder, ConvertFileFilter(filter));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         std::string suffix = defaultExtension;
