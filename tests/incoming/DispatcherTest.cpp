@@ -251,7 +251,7 @@ TEST_F(DispatcherTest, ABurstOfNewQueriesGoesToTheStatusWindow) {
     const std::vector<std::string> status = Lines("");
     ASSERT_EQ(status.size(), 11u) << Transcript();
     EXPECT_EQ(status[0].rfind("** More than 20 new windows within 10 seconds", 0), 0u);
-    EXPECT_EQ(status[10], "*n29* hi");
+    EXPECT_EQ(status[10], "<n29> hi");
 
     app.SendString(app.registry.pStatusFrm, "/query zed");
     EXPECT_TRUE(HasWindow("zed"));
