@@ -31,8 +31,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"ERROR", kExact, 0, kAlways, &CIncomingDispatcher::OnError},
 };
 
-void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, const IrcMessage& message,
-                                           bool ignored) {
+void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {
     const Incoming in{socket, message, ignored};
     for (const CommandRow& row : kCommands) {
         bool match =

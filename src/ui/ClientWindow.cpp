@@ -1,6 +1,7 @@
 #include "ui/ClientWindow.h"
 
 #include "app/Settings.h"
+#include "session/Dcc.h"
 
 namespace zorl::ui {
 
@@ -15,13 +16,15 @@ ClientWindow::ClientWindow()
                 surface_},
       app_(platform_) {
     surface_.Attach(app_);
+    surface_.closeDccSocket = [this](FrameId frame) { app_.dcc.CloseWindowSocket(frame); };
     services_.SetDialogParent(&main_frame_);
 }
 
-void ClientWindow::Start() {
+void ClientWindow::Start(const std::string& link) {
     app_.InitInstance();
     main_frame_.ShowMasterButtons(app_.settings.Master != 0);
     main_frame_.show();
+    if (!link.empty()) app_.ConnectToLink(link);
 }
 
 }  // namespace zorl::ui

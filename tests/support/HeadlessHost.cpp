@@ -83,7 +83,7 @@ public:
         return true;
     }
     bool LocalAddress(std::string& address, uint16_t& port) const override {
-        address = "127.0.0.1";
+        address = state_->localAddress;
         port = state_->bindPort;
         return true;
     }
@@ -166,6 +166,15 @@ void ManualTicker::Tick(int count) {
     for (int i = 0; i < count && running && on_tick_; ++i) on_tick_();
 }
 
+void HeadlessHost::Elapse(int milliseconds) {
+    constexpr int kPeriod = 100;
+    for (int passed = kPeriod; passed <= milliseconds; passed += kPeriod) {
+        clock.ticks += kPeriod;
+        ticker.Tick();
+    }
+    clock.ticks += static_cast<uint64_t>(milliseconds % kPeriod);
+}
+
 // ---- Sound, shell, dialogs -------------------------------------------------
 
 bool RecordingSound::PlayWave(const std::string& path) {
@@ -178,8 +187,10 @@ bool RecordingShell::Open(const std::string& target) {
     return result;
 }
 
-bool RecordingShell::Execute(const std::string& program, const std::string& arguments) {
-    executed.push_back(program + " " + arguments);
+bool RecordingShell::Execute(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    executed.push_back({program});
+    executed.back().insert(executed.back().end(), arguments.begin(), arguments.end());
     return result;
 }
 
@@ -222,6 +233,54 @@ bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string
     }
     path = *fileAnswers.front();
     fileAnswers.pop_front();
+    return true;
+}
+
+void PresetDialogs::AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kChat, from, "", "", std::move(answer), {}, {}});
+}
+
+void PresetDialogs::AskDccSend(const std::string& from, const std::string& fileName,
+                               const std::string& size,
+                               std::function<void(DccAnswer, const std::string&)> answer) {
+    dccQuestions.push_back({DccQuestion::kFile, from, fileName, size, {}, std::move(answer), {}});
+}
+
+void PresetDialogs::AskOverwrite(std::function<void(OverwriteAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kOverwrite, "", "", "", {}, {}, std::move(answer)});
+}
+
+namespace {
+
+// Takes the oldest question if it is of `kind`; the answer may ask anew.
+std::optional<PresetDialogs::DccQuestion> TakeQuestion(
+    std::deque<PresetDialogs::DccQuestion>& questions, PresetDialogs::DccQuestion::Kind kind) {
+    if (questions.empty() || questions.front().kind != kind) return std::nullopt;
+    PresetDialogs::DccQuestion question = std::move(questions.front());
+    questions.pop_front();
+    return question;
+}
+
+}  // namespace
+
+bool PresetDialogs::AnswerChat(DccAnswer answer) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kChat);
+    if (!question) return false;
+    question->chat(answer);
+    return true;
+}
+
+bool PresetDialogs::AnswerFile(DccAnswer answer, std::optional<std::string> fileName) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kFile);
+    if (!question) return false;
+    question->file(answer, fileName.value_or(question->fileName));
+    return true;
+}
+
+bool PresetDialogs::AnswerOverwrite(OverwriteAnswer answer) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kOverwrite);
+    if (!question) return false;
+    question->overwrite(answer);
     return true;
 }
 
@@ -372,6 +431,9 @@ std::string Transcript(const HeadlessHost& host) {
         for (const std::string& line : socket->SentLines()) out << "    " << Visible(line) << "\n";
     }
     for (const std::string& box : host.dialogs.boxes) out << "message box: " << box << "\n";
+    for (const auto& question : host.dialogs.dccQuestions)
+        out << "open DCC question: " << question.from << " " << question.fileName << " "
+            << question.size << "\n";
     return out.str();
 }
 

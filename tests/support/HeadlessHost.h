@@ -43,6 +43,7 @@ struct ScriptedSocketState {
     bool sendQueueFull = false;       // Send refuses, as when the peer stopped reading
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
+    std::string localAddress = "127.0.0.1";
 
     // Events, as the platform would deliver them.
     void Receive(const std::string& chunk);  // queues and notifies until read
@@ -107,9 +108,9 @@ public:
 class RecordingShell : public IShell {
 public:
     bool Open(const std::string& target) override;
-    bool Execute(const std::string& program, const std::string& arguments) override;
+    bool Execute(const std::string& program, const std::vector<std::string>& arguments) override;
     std::vector<std::string> opened;
-    std::vector<std::string> executed;  // "program arguments"
+    std::vector<std::vector<std::string>> executed;  // the program, then each argument
     bool result = true;
 };
 
@@ -120,6 +121,10 @@ public:
                       std::string& answer) override;
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override;
+    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override;
+    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+                    std::function<void(DccAnswer, const std::string&)> answer) override;
+    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
 
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::deque<BoxAnswer> boxAnswers;
@@ -130,6 +135,21 @@ public:
     std::vector<std::string> fileFolders;  // where each file dialog started
     // Runs inside the next dialog, as a nested event loop would.
     std::function<void()> duringNextDialog;
+
+    // DCC questions stay open, as on the desktop, until the test answers
+    // them, oldest first; each Answer returns false when none is open.
+    struct DccQuestion {
+        enum Kind { kChat, kFile, kOverwrite } kind;
+        std::string from, fileName, size;
+        std::function<void(DccAnswer)> chat;
+        std::function<void(DccAnswer, const std::string&)> file;
+        std::function<void(OverwriteAnswer)> overwrite;
+    };
+    std::deque<DccQuestion> dccQuestions;
+    bool AnswerChat(DccAnswer answer);
+    // The file name as the user left it: the offered one unless given.
+    bool AnswerFile(DccAnswer answer, std::optional<std::string> fileName = std::nullopt);
+    bool AnswerOverwrite(OverwriteAnswer answer);
 
 private:
     void RunNested();
@@ -185,6 +205,7 @@ public:
     void SetMainTitle(const std::string& title) override { mainTitle = title; }
     bool IsMainMinimized() const override { return minimized; }
     void FlashTaskbar() override { ++flashes; }
+    void CloseMainWindow() override { ++mainCloses; }
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
 
@@ -196,6 +217,7 @@ public:
     std::string mainTitle;
     bool minimized = false;
     int flashes = 0;
+    int mainCloses = 0;
     bool connectCommand = true;
     bool debugCommands = false;
     bool failDestroy = false;
@@ -218,6 +240,10 @@ struct HeadlessHost {
     PresetDialogs dialogs;
     RecordingSurface surface;
     Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
+
+    // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
+    // fires once for every full period.
+    void Elapse(int milliseconds);
 };
 
 // ---- A client on the host ------------------------------------------------------

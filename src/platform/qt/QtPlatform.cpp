@@ -17,6 +17,7 @@
 
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
+#include "ui/DccDialogs.h"
 
 namespace zorl::qt {
 namespace {
@@ -93,10 +94,11 @@ public:
         QUrl url = QUrl::fromUserInput(DecodeText(target), QDir::currentPath());
         return url.isValid() && QDesktopServices::openUrl(url);
     }
-    bool Execute(const std::string& program, const std::string& arguments) override {
+    bool Execute(const std::string& program, const std::vector<std::string>& arguments) override {
         if (program.empty()) return false;
-        return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)),
-                                       QProcess::splitCommand(DecodeText(arguments)),
+        QStringList list;
+        for (const std::string& argument : arguments) list << DecodeText(argument);
+        return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)), list,
                                        QDir::currentPath());
     }
 };
@@ -137,6 +139,19 @@ public:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = QFile::encodeName(dialog.selectedFiles().front()).toStdString();
         return true;
+    }
+
+    // The DCC questions show and return; each dialog answers when the user
+    // gets to it and then deletes itself.
+    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override {
+        new ui::CDccChatDialog(from, std::move(answer), parent_);
+    }
+    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+                    std::function<void(DccAnswer, const std::string&)> answer) override {
+        new ui::CDccSendDialog(from, fileName, size, std::move(answer), parent_);
+    }
+    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override {
+        new ui::COverwriteDialog(std::move(answer), parent_);
     }
 
     void SetParent(QWidget* parent) { parent_ = parent; }
