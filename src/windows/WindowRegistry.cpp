@@ -152,6 +152,12 @@ CZorlDoc* CWindowRegistry::GetChannelDoc(const std::string& name) {
     return nullptr;
 }
 
+void CWindowRegistry::MoveToSocket(ChannelRecord& record, CIrcSocket* socket) {
+    UnindexName(record);
+    record.socket = socket;
+    IndexName(record);
+}
+
 ChannelRecord* CWindowRegistry::FindCRBySocket(const CIrcSocket* socket) {
     if (!socket) return nullptr;
     const SocketType kind = socket->type;

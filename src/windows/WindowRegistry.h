@@ -50,6 +50,9 @@ public:
     CZorlDoc* GetDocByNameSocket(const std::string& name, const CIrcSocket* socket);
     CZorlDoc* GetChannelDoc(const std::string& name);
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
+    // A DCC window's listener was replaced by the accepted connection: the
+    // window now belongs to `socket` (name lookups included).
+    void MoveToSocket(ChannelRecord& record, CIrcSocket* socket);
     CZorlDoc* DocOf(FrameId frame);             // silent; null when the frame has none
     ChannelRecord* FindByFrame(FrameId frame);  // silent GetCRbyFrm
     void UpdateCR(FrameId frame, const std::string& value, UpdateCode code);

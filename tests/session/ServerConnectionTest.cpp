@@ -218,8 +218,9 @@ TEST_F(ConnectionTest, FullSendQueueClosesTheConnection) {
     server->sendQueueFull = true;
     std::size_t from = Lines("").size();
     server->Receive("PING :1\r\nPING :2\r\n");
-    EXPECT_EQ(StatusSince(from), (Texts{"** Closing: the server stopped reading (send queue full)",
-                                        "** Disconnected", "** Connecting to irc.example (6667)"}))
+    EXPECT_EQ(StatusSince(from),
+              (Texts{"PING? PONG!", "** Closing: the server stopped reading (send queue full)",
+                     "** Disconnected", "** Connecting to irc.example (6667)"}))
         << Transcript();
     EXPECT_TRUE(server->closed);
     EXPECT_NE(host.sockets.Last(), server);
