@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
@@ -35,6 +36,21 @@ QString HideCodes(QString text) {
     for (QChar& c : text)
         if (IsCodePicture(c)) c = QChar(static_cast<char16_t>(c.unicode() - kPictures));
     return text;
+}
+
+// The letter a code's mark shows: the key that inserts it where there is one.
+QChar MarkLetter(char16_t c) {
+    switch (static_cast<char>(c)) {
+        case code::kBold: return QLatin1Char('B');
+        case code::kColour: return QLatin1Char('K');
+        case code::kPlain: return QLatin1Char('O');
+        case code::kReverse: return QLatin1Char('R');
+        case code::kItalic: return QLatin1Char('I');
+        case code::kStrike: return QLatin1Char('S');
+        case code::kUnderline: return QLatin1Char('U');
+        case code::kMonospace: return QLatin1Char('M');
+        default: return QLatin1Char('E');
+    }
 }
 
 // What ends the word a Tab completes: no nick holds these.
@@ -227,6 +243,44 @@ bool CSendView::event(QEvent* event) {
         if (plainTab && CompleteNick()) return true;
     }
     return QPlainTextEdit::event(event);
+}
+
+void CSendView::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    PaintCodeMarks();
+}
+
+// Drawn over whatever the font made of the picture (usually an empty box),
+// one block per character cell.
+void CSendView::PaintCodeMarks() {
+    const QString text = toPlainText();
+    if (std::none_of(text.begin(), text.end(), IsCodePicture)) return;
+    QPainter painter(viewport());
+    QFont small = font();
+    small.setBold(true);
+    small.setPointSizeF(font().pointSizeF() * 0.7);
+    painter.setFont(small);
+    const QTextCursor selection = textCursor();
+    QTextCursor at(document());
+    for (int i = 0; i < text.size(); ++i) {
+        if (!IsCodePicture(text.at(i))) continue;
+        at.setPosition(i);
+        const QRect before = cursorRect(at);
+        at.setPosition(i + 1);
+        const int right = cursorRect(at).left();
+        const QRect cell(before.left(), before.top(), std::max(right - before.left(), 4),
+                         before.height());
+        const bool selected = i >= selection.selectionStart() && i < selection.selectionEnd();
+        const QColor paper = palette().color(selected ? QPalette::Highlight : QPalette::Base);
+        const QColor ink = palette().color(selected ? QPalette::HighlightedText : QPalette::Text);
+        painter.fillRect(cell, paper);
+        const QRect mark = cell.adjusted(0, 2, -1, -2);
+        painter.fillRect(mark, ink);
+        painter.setPen(paper);
+        painter.drawText(
+            mark, Qt::AlignCenter,
+            QString(MarkLetter(static_cast<char16_t>(text.at(i).unicode() - kPictures))));
+    }
 }
 
 void CSendView::PickColour() {

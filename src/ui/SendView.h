@@ -4,8 +4,10 @@
 // and Tab completes a nick of the window.
 //
 // The formatting codes are held in the editor as their control pictures
-// (U+2402 for 0x02 and so on), which fonts draw as small marks where the
-// codes themselves would be empty boxes; Line() gives them back as codes.
+// (U+2402 for 0x02 and so on), so that copying, pasting and completion see
+// one character per code; Line() gives them back as codes. Few fonts draw
+// those pictures, so the input line paints each as a small letter on a
+// block of the text's colour (B, K for colour, O, R, I, S, U, M, E).
 #pragma once
 
 #include <QDialog>
@@ -75,6 +77,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
 
@@ -89,6 +92,7 @@ private:
     };
 
     void ShowEntry(const QString& text);
+    void PaintCodeMarks();
     void InsertCode(char code);
     void PutCompletion(int index);
 

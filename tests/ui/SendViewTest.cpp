@@ -91,8 +91,20 @@ TEST_F(InputLine, FormattingKeysInsertTheirCodes) {
     Key(Input(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(Shown(), QString::fromLatin1("ab\x02\x1f\x16\x0f"
                                            "c"));
-    // Drawn as marks, not as empty boxes.
+    // Held as control pictures, which few fonts draw: each is painted as a
+    // solid mark, not left as an empty box.
     EXPECT_EQ(Input()->toPlainText(), QStringLiteral(u"ab\u2402\u241f\u2416\u240fc"));
+    const QImage shot = Input()->viewport()->grab().toImage();
+    QTextCursor at = Input()->textCursor();
+    at.setPosition(2);
+    const QRect before = Input()->cursorRect(at);
+    at.setPosition(3);
+    const QRect cell(before.topLeft(), QPoint(Input()->cursorRect(at).left() - 1, before.bottom()));
+    const QColor ink = Input()->palette().color(QPalette::Text);
+    int inked = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) inked += shot.pixelColor(x, y) == ink;
+    EXPECT_GT(inked * 3, cell.width() * cell.height());  // a box outline is far less
 }
 
 // Ctrl+K opens the palette; the third cell of the second row is colour 10.
