@@ -73,7 +73,7 @@ fuzz:
 	    cmake -S . -B $(FUZZ_BUILD_DIR) -G "$(GENERATOR)" -DZORL_FUZZ=ON
 	cmake --build $(FUZZ_BUILD_DIR) -j$(JOBS)
 	@mkdir -p $(FUZZ_BUILD_DIR)/crashes
-	@for t in $(FUZZ_TARGETS); do mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$t; \
+	@for t in $(FUZZ_TARGETS); do [ -x $(FUZZ_BUILD_DIR)/fuzz/fuzz_$$t ] || continue; mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$t; \
 	    log=$(FUZZ_BUILD_DIR)/fuzz_$$t.log; echo "fuzz_$$t: $(FUZZ_TIME) s"; \
 	    $(if $(FUZZ_TMPDIR),TMPDIR=$(FUZZ_TMPDIR)) $(FUZZ_BUILD_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_TIME) -timeout=10 \
 	        -print_final_stats=1 -dict=fuzz/dict/$$t.dict \

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <utility>
 
@@ -47,8 +46,6 @@ Sandbox::Sandbox() {
     root_ = pattern;
     config_ = root_ / "config";
     working_ = fs::current_path();
-    working_entries_ = static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(working_), fs::directory_iterator()));
     // The folder goes with the process, however it ends.
     static std::string removeAtExit;
     removeAtExit = root_.string();
@@ -58,7 +55,20 @@ Sandbox::Sandbox() {
     });
 }
 
+namespace {
+
+std::set<std::string> EntriesOf(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+}  // namespace
+
 void Sandbox::Reset(const Files& files) {
+    // Others may write to the working directory between inputs (logs).
+    working_entries_ = EntriesOf(working_);
     std::error_code ignored;
     fs::remove_all(config_, ignored);
     fs::create_directory(config_);
@@ -70,9 +80,8 @@ void Sandbox::CheckNothingOutside() const {
     for (const fs::directory_entry& entry : fs::directory_iterator(root_))
         if (entry.path() != config_)
             Fail("written outside the configuration folder: " + entry.path().filename().string());
-    auto entries = static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(working_), fs::directory_iterator()));
-    Require(entries == working_entries_, "a file appeared in the working directory");
+    for (const std::string& name : EntriesOf(working_))
+        if (!working_entries_.count(name)) Fail("written to the working directory: " + name);
 }
 
 std::string Sandbox::Read(const std::string& name) const {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,7 @@ inline void Require(bool ok, const char* what) {
 std::pair<std::string_view, std::string_view> Cut(std::string_view data, char separator);
 
 // <temp>/config is the folder of every client of the process; nothing may
-// appear beside it, nor in the working directory.
+// appear beside it, nor in the working directory while an input runs.
 class Sandbox {
 public:
     static Sandbox& Get();
@@ -42,7 +43,7 @@ private:
     std::filesystem::path root_;
     std::filesystem::path config_;
     std::filesystem::path working_;
-    std::size_t working_entries_ = 0;
+    std::set<std::string> working_entries_;
 };
 
 // The zorl.ini of the clients: nick "me", logging and time stamps on.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/qt/QtText.h"
 #include "ui/ClientWindow.h"
 
 namespace {
@@ -27,7 +28,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("zorl"));
 
+    // "zorl irc://irc.example.net/#zorl", as a desktop hands over a link.
     zorl::ui::ClientWindow client;
-    client.Start();
+    client.Start(zorl::qt::EncodeText(QApplication::arguments().value(1)));
     return application.exec();
 }

@@ -115,6 +115,8 @@ void CZorlApp::OnTick() {
     ident.OnTick();
     dcc.ReleaseOrphans();
     timers.OnTimer(1);
+    connection.OnTick();
+    CheckExit();
 }
 
 void CZorlApp::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {

@@ -72,6 +72,16 @@ public:
     void DebugOff();
     void OpenLink(const std::string& selection);
     void LogFiles();
+    // An irc:// link from the command line: connects there (the normal
+    // Connect path) and joins its channel once the server has greeted us.
+    void ConnectToLink(const std::string& link);
+    // The main window asks to close (its close box, File > Exit). True: it
+    // may close now. False while connected: the QUIT is out, and the engine
+    // closes the main window itself (IWindowSurface::CloseMainWindow) once
+    // the server has closed the connection or kExitWait ms have passed.
+    bool OnMainClose();
+    void CheckExit();  // on every tick
+    static constexpr uint64_t kExitWait = 2000;
 
     // ---- Socket notifications, routed by the socket's type
     void OnConnect(WsaError error, CIrcSocket& socket);
@@ -90,9 +100,9 @@ public:
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
     void SendString(FrameId frame, const std::string& line);
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
-    // A sound by name from wav/ or the system's sounds (app/SoundFile.cpp):
-    // 1 when it plays, else 0 and "error playing" in the status window.
-    int PlaySoundFile(const std::string& name);
+    // A sound of wav/ or the system's sound folder; false (and an error
+    // line) when there is none to play.
+    bool PlaySoundFile(const std::string& name);
 
     // ---- State shown by the debug dump
     ConnectionState ircstatus = IDLE;
@@ -106,6 +116,10 @@ public:
     bool m_debug_window = false;  // the debug output switch (Debug On / Off)
     bool connect_enabled = true;
     bool disconnect_enabled = false;
+    // Closing the main window while connected (OnMainClose).
+    enum class Exit { Running, WaitingForServer, Closing };
+    Exit exit_state = Exit::Running;
+    uint64_t exit_deadline = 0;  // tick count at which the wait ends
     std::unique_ptr<CIrcSocket> pMainSocket;
     std::unique_ptr<CIrcSocket> pIdentSocket;
 

@@ -6,6 +6,7 @@
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "common/IrcLink.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
@@ -114,6 +115,18 @@ void CZorlApp::LogFiles() {
     if (platform.dialogs.OpenFile("Log Files (*.log) | *.log||", "log", path)) {
         platform.shell.Open(path);
     }
+}
+
+// "irc://irc.example.net:6668/#zorl": the server becomes the chosen one for
+// this run (zorl.ini keeps the user's own choice), as with /server.
+void CZorlApp::ConnectToLink(const std::string& text) {
+    const std::optional<IrcLink> link = ParseIrcLink(text);
+    if (!link) {
+        output.Print(nullptr, "", Cls::UError, "Not an irc:// link: " + text);
+        return;
+    }
+    connection.JoinWhenGreeted(link->channel);
+    connection.SwitchServer(link->host, std::to_string(link->port));
 }
 
 }  // namespace zorl

@@ -1,6 +1,8 @@
 #include "common/Numbers.h"
 
+#include <charconv>
 #include <climits>
+#include <cmath>
 
 #include "common/Text.h"
 
@@ -51,5 +53,14 @@ uint32_t AtoU32(std::string_view text) {
 }
 
 bool IsAllDigits(std::string_view text) { return !text.empty() && DigitRun(text) == text.size(); }
+
+double Atof(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhite(text[i])) ++i;
+    if (i < text.size() && text[i] == '+') ++i;
+    double value = 0;
+    std::from_chars(text.data() + i, text.data() + text.size(), value);
+    return std::isnan(value) ? 0 : value;
+}
 
 }  // namespace zorl

@@ -25,6 +25,7 @@ constexpr char ToLower(char c) {
 std::string ToLower(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
 // The trims return views of `text`: they live as long as the text does.
 constexpr std::string_view TrimLeft(std::string_view text) {

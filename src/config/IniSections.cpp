@@ -112,6 +112,49 @@ std::string ValueOf(std::string_view line) {
     return at == std::string_view::npos ? std::string() : std::string(line.substr(at + 1));
 }
 
+namespace {
+
+bool NeedsEncoding(std::string_view line) {
+    return !line.empty() &&
+           (line[0] == '[' || line[0] == '\\' || line.find_first_of("\r\n") != line.npos);
+}
+
+}  // namespace
+
+std::string EncodeSectionLine(std::string_view line) {
+    if (!NeedsEncoding(line)) return std::string(line);
+    std::string stored = "\\";
+    for (char c : line) {
+        switch (c) {
+            case '\\': stored += "\\\\"; break;
+            case '\r': stored += "\\r"; break;
+            case '\n': stored += "\\n"; break;
+            default: stored += c;
+        }
+    }
+    return stored;
+}
+
+std::string DecodeSectionLine(std::string_view stored) {
+    if (stored.empty() || stored[0] != '\\') return std::string(stored);
+    std::string line;
+    for (std::size_t i = 1; i < stored.size(); ++i) {
+        if (stored[i] != '\\') {
+            line += stored[i];
+            continue;
+        }
+        if (++i == stored.size()) return std::string(stored);
+        switch (stored[i]) {
+            case '\\': line += '\\'; break;
+            case 'r': line += '\r'; break;
+            case 'n': line += '\n'; break;
+            default: return std::string(stored);
+        }
+    }
+    // Only a line that had to be encoded is ever written in this form.
+    return NeedsEncoding(line) ? line : std::string(stored);
+}
+
 void SetKey(IniLines& lines, std::string_view section, std::string_view key,
             std::string_view value) {
     std::optional<std::size_t> keyLine;

@@ -49,6 +49,20 @@ std::optional<std::size_t> FindKeyLine(const IniLines& lines,
 // The text after the first "=" (empty when there is none).
 std::string ValueOf(std::string_view line);
 
+// ---- Lines that cannot stand as they are -----------------------------------
+
+// A line written into a line section reads back exactly as it was given,
+// and never adds a header or a line of its own. A line that begins with "["
+// (it would read as a header) or "\", or holds CR or LF, is stored as "\"
+// followed by the line with "\", CR and LF written as "\\", "\r", "\n":
+//   "[ops]"          ->  "\[ops]"
+//   "one<CR><LF>two" ->  "\one\r\ntwo"
+// Every other line is stored unchanged.
+std::string EncodeSectionLine(std::string_view line);
+// The reverse. A stored line that is not in that form exactly (such as the
+// hand-written "\o/ hello") is read as it stands.
+std::string DecodeSectionLine(std::string_view stored);
+
 // ---- Editing ----------------------------------------------------------------
 
 // Sets «key=value» in the section: replaces the key's last line, else adds

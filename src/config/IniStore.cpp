@@ -110,7 +110,7 @@ bool CIniStore::ReadSectionLine(const std::string& file, const std::string& sect
     if (Load(file, text, Missing::Report) != LoadResult::Read || index < 0) return false;
     std::vector<std::size_t> positions = SectionPositions(text.lines, section);
     if (static_cast<std::size_t>(index) >= positions.size()) return false;
-    out = text.lines[positions[static_cast<std::size_t>(index)]];
+    out = DecodeSectionLine(text.lines[positions[static_cast<std::size_t>(index)]]);
     return true;
 }
 
@@ -130,8 +130,18 @@ bool CIniStore::WriteKey(const std::string& file, const std::string& section,
 
 bool CIniStore::AppendLine(const std::string& file, const std::string& section,
                            const std::string& line) {
-    return Edit(file,
-                [&](IniLines& lines) { AppendToSection(lines, OneLine(section), OneLine(line)); });
+    return Edit(file, [&](IniLines& lines) {
+        AppendToSection(lines, OneLine(section), EncodeSectionLine(line));
+    });
+}
+
+bool CIniStore::ReplaceSectionLines(const std::string& file, const std::string& section,
+                                    const std::vector<std::string>& lines) {
+    return Edit(file, [&](IniLines& text) {
+        const std::string name = OneLine(section);
+        EmptySectionLines(text, name);
+        for (const std::string& line : lines) AppendToSection(text, name, EncodeSectionLine(line));
+    });
 }
 
 // NOTE: an entry present with an empty value («n1=») ends the list; the new

@@ -47,7 +47,13 @@ public:
                         const std::string& def) const;
     bool WriteKey(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
+    // A line appended here reads back unchanged through ReadSectionLine, even
+    // one that begins with "[" or holds line ends (EncodeSectionLine).
     bool AppendLine(const std::string& file, const std::string& section, const std::string& line);
+    // The section's lines become `lines` (its header stays, or is added at
+    // the end of the file): one rewrite, however many lines.
+    bool ReplaceSectionLines(const std::string& file, const std::string& section,
+                             const std::vector<std::string>& lines);
     bool AddListItem(const std::string& file, const std::string& section, const std::string& value);
     bool DeleteSection(const std::string& file, const std::string& section);
     bool EmptySection(const std::string& file, const std::string& section);

@@ -106,7 +106,11 @@ void CIncomingDispatcher::OnPart(const Incoming& in) {
                 doc->NickUpdate(kNickRemove, m.nick, 0);
             return;
         }
-        app_.MatchEvents(in.socket, m, in.ignored);
+        // Each window's scripts see their own channel, also when one PART
+        // leaves several.
+        IrcMessage one = m;
+        one.channel = channel;
+        app_.MatchEvents(in.socket, one, in.ignored);
         CloseChannel(channel, in.socket);
     });
 }

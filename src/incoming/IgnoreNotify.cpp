@@ -1,10 +1,26 @@
 #include "incoming/IgnoreNotify.h"
 
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "script/EventScripts.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
+namespace {
+
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    for (Split word = SplitWord(text); !word.head.empty(); word = SplitWord(word.tail))
+        words.emplace_back(word.head);
+    return words;
+}
+
+}  // namespace
 
 void CIgnoreNotify::LoadIgnoreList() {
     app_.IgnoreList.clear();
@@ -16,12 +32,119 @@ void CIgnoreNotify::LoadIgnoreList() {
     }
 }
 
-void CIgnoreNotify::LoadNotifyList() {}
+void CIgnoreNotify::LoadNotifyList() {
+    NotifyList.clear();
+    for (const std::string& value : app_.ini.ReadList(CIniStore::kMainFile, "NOTIFY")) {
+        if (value[0] == ';') continue;
+        Split entry = SplitWord(value);
+        if (entry.head.empty()) continue;  // blanks only: no nick to ask for
+        NotifyList[ToLower(entry.head)] = std::string(entry.tail);
+    }
+}
 
-void CIgnoreNotify::RequestIson(bool) {}
+// «ISON alice carol dave»; a list too long for one line is asked in parts.
+void CIgnoreNotify::RequestIson(bool full) {
+    if (app_.ircstatus != CONNECTED || NotifyList.empty()) return;
+    isonmode = full ? 2 : 1;
+    std::vector<std::string> lines{"ISON"};
+    for (const auto& [nick, command] : NotifyList) {
+        if (lines.back().size() > 4 && lines.back().size() + 1 + nick.size() > kMaxIsonLine)
+            lines.emplace_back("ISON");
+        lines.back() += " " + nick;
+    }
+    awaited_ = static_cast<int>(lines.size());
+    collected_.clear();
+    for (const std::string& line : lines) app_.SendLine(app_.pMainSocket.get(), line, false);
+}
 
-void CIgnoreNotify::HandleIsonReply(const IrcMessage&) {}
+void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {
+    const bool someone = message.params.size() >= 2 && !message.params[1].empty();
+    if (isonmode != 0) {
+        if (someone)
+            for (std::string& nick : Words(message.params[1]))
+                collected_.push_back(std::move(nick));
+        if (--awaited_ > 0) return;
+        FinishNotifyReply();
+        return;
+    }
+    // An ISON the user typed.
+    if (!someone) {
+        app_.output.Print(nullptr, "", Cls::Status, ": no such user");
+        return;
+    }
+    IsonReply = Words(message.params[1]);
+    app_.output.Print(nullptr, "", Cls::Status, app_.ExpandVariables(message, "ison: $2"));
+}
 
-void CIgnoreNotify::StartNotify() {}
+void CIgnoreNotify::FinishNotifyReply() {
+    const bool full = isonmode == 2;
+    isonmode = 0;
+    awaited_ = 0;
+    // Nobody online is a reply like any other: whoever was on has left now,
+    // or the last notify nick going away would never be reported.
+    const bool nobody = collected_.empty();
+    IsonReply = std::move(collected_);
+    collected_.clear();
+    ProcessIsonReply(full);
+    if (nobody && full)
+        app_.output.Print(nullptr, "", Cls::Notify, "*** No one in your notify list is on IRC");
+}
+
+// The lists are settled before any notify command runs: a command may open
+// a dialog, in whose event loop the next reply can arrive.
+void CIgnoreNotify::ProcessIsonReply(bool full) {
+    const std::vector<std::string> reply = IsonReply;
+    std::vector<bool> known(reply.size(), false);
+    std::vector<std::string> left;
+    for (const std::string& nick : OnlineList) {
+        bool found = false;
+        for (std::size_t i = 0; i < reply.size(); ++i) {
+            if (!EqualsNoCase(nick, reply[i])) continue;
+            known[i] = true;
+            found = true;
+        }
+        if (!found) left.push_back(nick);
+    }
+    OnlineList = reply;
+
+    bool printed = !left.empty();
+    for (const std::string& nick : left)
+        app_.output.PrintF(nullptr, "", Cls::Notify, "*** %s has left IRC", nick.c_str());
+    for (std::size_t i = 0; i < reply.size(); ++i) {
+        if (!full && known[i]) continue;
+        app_.output.PrintF(nullptr, "", Cls::Notify, "*** %s is on IRC", reply[i].c_str());
+        RunNotifyCommand(reply[i]);
+        printed = true;
+    }
+    if (printed) app_.output.Print(nullptr, "", Cls::Status, "-");
+}
+
+// In the command «/msg $nick welcome back», $nick is the nick as the server
+// wrote it (data, like every value a message puts in) and $me the own nick;
+// there is no $channel. The command's own words are $1 $2 ...
+void CIgnoreNotify::RunNotifyCommand(const std::string& nick) {
+    auto entry = NotifyList.find(ToLower(nick));
+    if (entry == NotifyList.end() || entry->second.empty()) return;
+    const ScriptText command = ScriptText::Own(entry->second);
+    IrcMessage message;
+    message.flags = kGeneralVariables | kHasNick | kHasMe | kHasParams;
+    message.me = app_.settings.m_user_mynick;
+    message.nick = nick;
+    OwnedFields fields;
+    fields.nick = ScriptText::Data(nick);
+    Split word = SplitWord(command.Text());
+    message.command = word.head;
+    for (std::string_view rest = word.tail; !rest.empty();) {
+        if (rest[0] == ':') {
+            fields.params.push_back(command.Of(rest.substr(1)));
+            break;
+        }
+        word = SplitWord(rest);
+        fields.params.push_back(command.Of(word.head));
+        rest = word.tail;
+    }
+    for (const ScriptText& param : fields.params) message.params.push_back(param.Text());
+    app_.events.RunCommandText(app_.registry.pStatusFrm, command, message, &fields);
+}
 
 }  // namespace zorl

@@ -1,6 +1,8 @@
-// The ignore list and the notify list (section IGNORE and NOTIFY of zorl.ini).
+// The ignore list and the notify list (sections IGNORE and NOTIFY of
+// zorl.ini), and the ISON checks that report notify nicks coming and going.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,21 +15,41 @@ class CIrcSocket;
 
 class CIgnoreNotify {
 public:
+    // Longest ISON line sent: a longer notify list goes out in several
+    // queries (servers drop a client that sends lines over 512 bytes) whose
+    // replies are reported together, as one.
+    static constexpr std::size_t kMaxIsonLine = 510;
+
     explicit CIgnoreNotify(CZorlApp& app) : app_(app) {}
 
     // Section IGNORE: numbered values, ";" comments skipped, trimmed.
     void LoadIgnoreList();
+    // Section NOTIFY: «alice /msg $nick welcome back»: the nick, lower-cased,
+    // and the command run when alice comes on IRC.
     void LoadNotifyList();
     // The ISON query of the notify list; `full`: report everybody online,
     // not only the changes.
     void RequestIson(bool full);
     // Reply 303: «:irc.example.net 303 me :alice carol».
     void HandleIsonReply(const IrcMessage& message);
-    // Called on the end of the message of the day.
-    void StartNotify();
+    // Compares IsonReply with OnlineList: "*** carol has left IRC",
+    // "*** dave is on IRC" (and dave's command), then a "-" line.
+    void ProcessIsonReply(bool full);
+    void RunNotifyCommand(const std::string& nick);
+
+    std::map<std::string, std::string> NotifyList;  // lower-case nick -> command
+    std::vector<std::string> IsonReply;             // the last reply
+    std::vector<std::string> OnlineList;            // notify nicks seen online
+    // 0: no notify check outstanding (a reply answers a typed ISON),
+    // 1: a changes-only check, 2: a full report.
+    int isonmode = 0;
 
 private:
+    void FinishNotifyReply();
+
     CZorlApp& app_;
+    int awaited_ = 0;                     // replies still due for the notify check
+    std::vector<std::string> collected_;  // their nicks so far
 };
 
 }  // namespace zorl

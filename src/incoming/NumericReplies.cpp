@@ -67,6 +67,8 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {391, 0, "$3-", Cls::Status, nullptr, nullptr},
     {394, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {422, 0, kEndOfList, Cls::Status, nullptr, &CNumericReplies::MotdEnd},
+    {432, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickErroneous},
+    {433, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickTaken},
 };
 
 const CNumericReplies::Row* CNumericReplies::FindRow(int number) {
@@ -102,6 +104,7 @@ void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { app_.ident.Cl
 // 40 seconds after.
 void CNumericReplies::MotdEnd(CIrcSocket*, const IrcMessage&) {
     app_.events.RunStartup();
+    app_.connection.OnGreeted();
     if (app_.settings.Notify == 0) return;
     app_.timers.StartTimer(3, 40, 0, 0, "", true);
     app_.ignoreNotify.RequestIson(true);
@@ -128,6 +131,16 @@ void CNumericReplies::IdleTime(CIrcSocket*, const IrcMessage& message) {
 void CNumericReplies::WhoEntry(CIrcSocket*, const IrcMessage& message) {
     ShowExpanded(app_, nullptr, "", Cls::Status, message,
                  app_.settings.ExtWho == 1 ? "$2 $6 $7 $3@$4 $8-" : "$2 $6 $8-");
+}
+
+// :irc.example.net 432 * joe_longname :Erroneous nickname
+void CNumericReplies::NickErroneous(CIrcSocket*, const IrcMessage& message) {
+    if (message.params.size() >= 2) app_.connection.OnNickRefused(message.params[1], false);
+}
+
+// :irc.example.net 433 * joe :Nickname already in use
+void CNumericReplies::NickTaken(CIrcSocket*, const IrcMessage& message) {
+    if (message.params.size() >= 2) app_.connection.OnNickRefused(message.params[1], true);
 }
 
 }  // namespace zorl

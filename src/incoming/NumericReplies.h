@@ -42,6 +42,8 @@ private:
     void IsonReply(CIrcSocket* socket, const IrcMessage& message);
     void IdleTime(CIrcSocket* socket, const IrcMessage& message);
     void WhoEntry(CIrcSocket* socket, const IrcMessage& message);
+    void NickErroneous(CIrcSocket* socket, const IrcMessage& message);
+    void NickTaken(CIrcSocket* socket, const IrcMessage& message);
 
     // Channels and the channel list (ChannelReplies.cpp).
     void ListStart(CIrcSocket* socket, const IrcMessage& message);

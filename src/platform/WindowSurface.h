@@ -41,6 +41,9 @@ public:
     virtual bool IsMainMinimized() const = 0;
     // Draws the user's eye to the main window; nothing while it is active.
     virtual void FlashTaskbar() = 0;
+    // Closes the main window, and with it the program, outside the engine
+    // call that asks for it; the window asks the engine first as always.
+    virtual void CloseMainWindow() = 0;
     // Connect/Disconnect commands shown and enabled as a pair.
     virtual void SetConnectCommands(bool connectEnabled) = 0;
     // Debug On / Debug Off toolbar buttons.

@@ -7,6 +7,8 @@
 #include "script/Aliases.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/MessageSplit.h"
+#include "script/VariableExpander.h"
 #include "session/IrcSocket.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -14,9 +16,8 @@
 namespace zorl {
 namespace {
 
-std::string DropColon(std::string_view text) {
-    if (text.starts_with(':')) text.remove_prefix(1);
-    return std::string(text);
+ScriptText DropColon(const ScriptText& text) {
+    return !text.empty() && text[0] == ':' ? text.Sub(1) : text;
 }
 
 // Lines run on the server connection (or in a window without one) and on
@@ -35,12 +36,14 @@ bool CanCarryLines(const CIrcSocket* socket) {
 
 }  // namespace
 
-void TakeApart(IrcMessage& message, const std::string& line) {
-    Split first = SplitWord(line);
+void TakeApart(IrcMessage& message, OwnedFields& fields, const ScriptText& line) {
+    Split first = SplitWord(line.Text());
     Split second = SplitWord(first.tail);
+    fields.nick = DropColon(line.Of(second.head));
+    fields.params = {line, DropColon(line.Of(first.tail)), DropColon(line.Of(second.tail))};
     message.command = ToLower(first.head);
-    message.nick = DropColon(second.head);
-    message.params = {line, DropColon(first.tail), DropColon(second.tail)};
+    message.nick = fields.nick.Text();
+    message.params = {line.Text(), fields.params[1].Text(), fields.params[2].Text()};
 }
 
 std::string CommandLine::Expand(const std::string& text) {
@@ -55,7 +58,22 @@ void CommandLine::Echo(MessageKind kind, const std::string& text) {
     app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
 }
 
-void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
+void CommandLine::SendText(MessageKind kind, const std::string& target, const std::string& text) {
+    const bool action = kind == kKindAction;
+    const char* command = kind == kKindNotice ? "NOTICE" : "PRIVMSG";
+    const std::string open = action ? "\x01"
+                                      "ACTION "
+                                    : "";
+    const std::string close = action ? "\x01" : "";
+    const std::size_t room = MessageTextRoom(app.settings.m_user_mynick, app.settings.User, command,
+                                             target, open.size() + close.size());
+    for (const std::string& piece : SplitMessageText(text, room)) {
+        app.output.ShowOwn(socket, Channel(), target, kind, piece);
+        SendRaw(std::string(command) + " " + target + " :" + open + piece + close);
+    }
+}
+
+void CCommandInterpreter::SendScript(FrameId frame, const ScriptText& line) {
     if (!app_.registry.IsFrameRegistered(frame)) {
         app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: SendString: Frm not found");
         return;
@@ -63,14 +81,14 @@ void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
     const ChannelRecord* record = app_.registry.GetCRbyFrm(frame);
     if (!record || !CanCarryLines(record->socket)) return;
 
-    CommandLine command{app_, frame, record->type, record->socket, {}};
+    CommandLine command{app_, frame, record->type, record->socket, {}, {}};
     command.message.flags = kCommandFlags;
     command.message.channel = record->name;
     command.message.me = app_.settings.m_user_mynick;
     if (!ApplyAliases(command, line)) return;
 
     IrcMessage& message = command.message;
-    if (!message.command.starts_with('/')) {
+    if (!message.command.starts_with('/') || CommandWordIsData(command)) {
         SendPlainText(command);
         return;
     }
@@ -81,12 +99,14 @@ void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
 
 // Replaces the line while its first word is an alias. The replacement is
 // expanded against the line it replaces, so in '/J /JOIN $nick' the $nick
-// is the first argument typed after '/j'. False when nothing is left to do.
-bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
+// is the first argument typed after '/j'. A first word that holds data
+// names no alias. False when nothing is left to do.
+bool CCommandInterpreter::ApplyAliases(CommandLine& command, ScriptText text) {
     IrcMessage& message = command.message;
     for (int round = 0;; ++round) {
-        if (TrimLeft(text).empty()) return false;
-        TakeApart(message, text);
+        if (TrimLeft(text.Text()).empty()) return false;
+        TakeApart(message, command.fields, text);
+        if (CommandWordIsData(command)) return true;
         const std::string* found = app_.aliases.Find(message.command);
         if (!found) return true;
         if (round == kMaxAliasDepth) {
@@ -95,8 +115,7 @@ bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
                                kMaxAliasDepth);
             return false;
         }
-        std::string replacement = *found;
-        text = app_.ExpandVariables(message, replacement);
+        text = app_.expander.ExpandScript(message, ScriptText::Own(*found), &command.fields);
         if (text.size() > kMaxAliasText) {
             app_.output.PrintF(nullptr, "", Cls::Error,
                                "ERROR: SendString: alias text longer than %zu characters, line "
@@ -107,6 +126,13 @@ bool CCommandInterpreter::ApplyAliases(CommandLine& command, std::string text) {
     }
 }
 
+// The first word of the line, as TakeApart found it, holds data.
+bool CCommandInterpreter::CommandWordIsData(const CommandLine& command) {
+    const ScriptText& line = command.LineText();
+    std::string_view word = SplitWord(line.Text()).head;
+    return line.HasData(static_cast<std::size_t>(word.data() - line.Text().data()), word.size());
+}
+
 // A line without a command word goes to the window's channel or peer, with
 // the own echo first: "hello" in #chat sends "PRIVMSG #chat :hello".
 void CCommandInterpreter::SendPlainText(CommandLine& command) {
@@ -115,13 +141,13 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
         return;
     }
     const SocketType kind = command.socket ? command.socket->type : kSocketNone;
-    if (kind != kSocketNormal && kind != kSocketDccChat) return;
-    app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
-                        command.Line());
-    if (kind == kSocketNormal)
-        command.Send("PRIVMSG $channel :$1");
-    else
+    if (kind == kSocketNormal) {
+        command.SendText(kKindMessage, command.Channel(), command.Line());
+    } else if (kind == kSocketDccChat) {
+        app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
+                            command.Line());
         command.SendRaw(command.Line());
+    }
 }
 
 void CCommandInterpreter::Dispatch(CommandLine& command) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "script/ScriptText.h"
 
 namespace zorl {
 
@@ -24,12 +25,18 @@ public:
 
     // Carries out `line` in the window of `frame`. Blank lines and a lone
     // "/" do nothing; an unregistered frame is reported.
-    void SendString(FrameId frame, const std::string& line);
+    void SendString(FrameId frame, const std::string& line) {
+        SendScript(frame, ScriptText::Own(line));
+    }
+    // The same for a line of script text: a first word that holds data is
+    // no command and no alias, the line goes out as plain text.
+    void SendScript(FrameId frame, const ScriptText& line);
 
 private:
-    bool ApplyAliases(CommandLine& command, std::string text);
+    bool ApplyAliases(CommandLine& command, ScriptText text);
     void SendPlainText(CommandLine& command);
     void Dispatch(CommandLine& command);
+    static bool CommandWordIsData(const CommandLine& command);
 
     CZorlApp& app_;
 };

@@ -51,4 +51,27 @@ void ServerCommand(CommandLine& line);
 // DccCommand.cpp
 void DccCommand(CommandLine& line);
 
+// The script commands (ScriptCommands.cpp, SectionCommands.cpp,
+// TimerCommands.cpp).
+void NotifyCommand(CommandLine& line);
+void PlayCommand(CommandLine& line);
+void BeepCommand(CommandLine& line);
+void MboxCommand(CommandLine& line);
+void EchoCommand(CommandLine& line);
+void ExecCommand(CommandLine& line);
+void IfCommand(CommandLine& line);
+void WritelineCommand(CommandLine& line);
+void AddlineCommand(CommandLine& line);
+void CopyCommand(CommandLine& line);
+void DeleteCommand(CommandLine& line);
+void EmptyCommand(CommandLine& line);
+void RenameCommand(CommandLine& line);
+void SetCommand(CommandLine& line);
+void TimerCommand(CommandLine& line);
+void IdletimerCommand(CommandLine& line);
+void DumpCommand(CommandLine& line);
+void XlatCommand(CommandLine& line);
+void SystemCommand(CommandLine& line);
+void IgnoreCommand(CommandLine& line);
+
 }  // namespace zorl

@@ -32,26 +32,22 @@ void QueryCommand(CommandLine& line) {
     }
     line.app.registry.NewWindow(line.Target(), kWindowQuery, line.socket, true);
     if (line.ArgsAfterTarget().empty()) return;
-    line.Echo(kKindMessage, "$3");
-    line.Send("PRIVMSG $nick :$3");
+    line.SendText(kKindMessage, line.Target(), line.Expand("$3"));
 }
 
 // PRIVMSG joe :hi  ->  "PRIVMSG joe :hi"
 void PrivmsgCommand(CommandLine& line) {
-    line.Echo(kKindMessage, "$3");
-    line.Send("PRIVMSG $nick :$3");
+    line.SendText(kKindMessage, line.Target(), line.Expand("$3"));
 }
 
 // NOTICE joe hi  ->  "NOTICE joe :hi"
 void NoticeCommand(CommandLine& line) {
-    line.Echo(kKindNotice, "$3");
-    line.Send("NOTICE $nick :$3");
+    line.SendText(kKindNotice, line.Target(), line.Expand("$3"));
 }
 
 // ACTION waves  ->  "PRIVMSG #chat :\1ACTION waves\1"
 void ActionCommand(CommandLine& line) {
-    line.Echo(kKindAction, "$2");
-    line.Send("PRIVMSG $channel :$!ACTION $2$!");
+    line.SendText(kKindAction, line.Channel(), line.Expand("$2"));
 }
 
 // CTCP joe ping  ->  "PRIVMSG joe :\1PING 1700000000\1"; any other request

@@ -37,12 +37,20 @@ int DigitValue(std::string_view digits) {
 // them takes is copied. Only "$" and "#" can begin a rule, so the text up to
 // the next of them is copied in one piece: a template without variables
 // costs one copy.
+//
+// On script text (ScriptText.h) only the author's own bytes are scanned: a
+// variable name must lie wholly in one run of them, data is copied as it is,
+// and what a rule puts in is data (the author's "$nl", "$!" and "##" stay
+// the author's; nick and parameters keep the origin OwnedFields gives them).
+// Plain templates are all the author's own.
 class ExpansionScan {
 public:
-    ExpansionScan(CVariableExpander& owner, const IrcMessage& message)
-        : owner_(owner), app_(owner.app_), m_(message) {}
+    ExpansionScan(CVariableExpander& owner, const IrcMessage& message, const OwnedFields* fields)
+        : owner_(owner), app_(owner.app_), m_(message), fields_(fields) {}
 
-    std::string Run(const std::string& text);
+    // `origins` null: every byte is the author's. `outOrigins` null: the
+    // caller wants the text only.
+    std::string Run(std::string_view text, const Origin* origins, std::vector<Origin>* outOrigins);
 
 private:
     struct Produced {
@@ -56,6 +64,8 @@ private:
         std::string_view text;
         bool computed = false;   // `text` is computed_
         std::size_t length = 0;  // characters of the template consumed
+        Origin origin = Origin::kData;
+        std::vector<Origin> origins;  // per byte when not all `origin`
     };
     // `at` is the template from the current position; it begins with `name`.
     using Producer = Produced (ExpansionScan::*)(std::string_view at, std::size_t name);
@@ -67,22 +77,32 @@ private:
     static const Rule kRules[];
 
     static Produced View(std::string_view value, std::size_t length) {
-        return {Produced::kValue, value, false, length};
+        return {Produced::kValue, value, false, length, Origin::kData, {}};
+    }
+    static Produced OwnView(std::string_view value, std::size_t length) {
+        return {Produced::kValue, value, false, length, Origin::kOwn, {}};
     }
     Produced Value(std::string value, std::size_t length) {
         computed_ = std::move(value);
-        return {Produced::kValue, computed_, true, length};
+        return {Produced::kValue, computed_, true, length, Origin::kData, {}};
     }
-    static Produced Unchecked(std::string_view value, std::size_t length) {
-        return {Produced::kUnchecked, value, false, length};
+    static Produced Unchecked(std::string_view value, std::size_t length,
+                              Origin origin = Origin::kData) {
+        return {Produced::kUnchecked, value, false, length, origin, {}};
     }
+    // A message field whose origin `own` may know (null: data).
+    static Produced Field(std::string_view value, const ScriptText* own, std::size_t length);
 
-    Produced Apply(std::string_view at);
-    Produced HashRule(std::string_view at) const;
+    // `at` runs to the end of the author's text at hand; `next` is the byte
+    // after it, whoever wrote it (a blank at the end), and `nextIsOwn` says who.
+    Produced Apply(std::string_view at, char next, bool nextIsOwn);
+    Produced HashRule(char next, bool nextIsOwn) const;
 
     Produced Channel(std::string_view, std::size_t n) { return View(m_.channel, n); }
     Produced Me(std::string_view, std::size_t n) { return View(m_.me, n); }
-    Produced Nick(std::string_view, std::size_t n) { return View(m_.nick, n); }
+    Produced Nick(std::string_view, std::size_t n) {
+        return Field(m_.nick, fields_ ? &fields_->nick : nullptr, n);
+    }
     Produced Sender(std::string_view, std::size_t n) { return View(m_.sender, n); }
     Produced Command(std::string_view, std::size_t n) { return View(m_.command, n); }
     Produced CCommand(std::string_view, std::size_t n) { return View(m_.c_command, n); }
@@ -91,8 +111,8 @@ private:
     Produced Time(std::string_view, std::size_t n);
     Produced Date(std::string_view, std::size_t n);
     Produced DayOfWeek(std::string_view, std::size_t n);
-    Produced NewLine(std::string_view, std::size_t n) { return View("\r\n", n); }
-    Produced CtcpMark(std::string_view, std::size_t n) { return View("\x01", n); }
+    Produced NewLine(std::string_view, std::size_t n) { return OwnView("\r\n", n); }
+    Produced CtcpMark(std::string_view, std::size_t n) { return OwnView("\x01", n); }
     Produced RandLine(std::string_view at, std::size_t n);
     Produced GetLine(std::string_view at, std::size_t n);
     Produced RandNick(std::string_view, std::size_t n);
@@ -104,9 +124,14 @@ private:
     std::string Expand(const std::string& text) { return owner_.ExpandVariables(m_, text); }
     bool Cut() const { return owner_.cut_; }
 
+    const ScriptText* OwnParam(std::size_t k) const {
+        return fields_ && k < fields_->params.size() ? &fields_->params[k] : nullptr;
+    }
+
     CVariableExpander& owner_;
     CZorlApp& app_;
     const IrcMessage& m_;
+    const OwnedFields* fields_;
     std::string computed_;  // the value of the last rule that had to compute one
 };
 
@@ -135,35 +160,68 @@ const ExpansionScan::Rule ExpansionScan::kRules[] = {
     {"$", kHasParams, &ExpansionScan::Param},
 };
 
-std::string ExpansionScan::Run(const std::string& text) {
+std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
+                               std::vector<Origin>* outOrigins) {
+    auto isData = [&](std::size_t k) { return origins && origins[k] == Origin::kData; };
     std::string out;
+    // Appends `length` bytes of the template from `from`, with their origins.
+    auto copy = [&](std::size_t from, std::size_t length) {
+        out.append(text, from, length);
+        if (!outOrigins) return;
+        if (origins)
+            outOrigins->insert(outOrigins->end(), origins + from, origins + from + length);
+        else
+            outOrigins->insert(outOrigins->end(), length, Origin::kOwn);
+    };
     bool required = false;
     const char* const starts = (m_.flags & kHasChannel) ? "$#" : "$";
     std::size_t i = 0;
+    std::size_t runEnd = 0;  // end of the author's run that holds i
     while (i < text.size()) {
+        if (isData(i)) {
+            std::size_t end = i;
+            while (end < text.size() && isData(end)) ++end;
+            copy(i, end - i);
+            i = end;
+            continue;
+        }
+        if (runEnd <= i) {
+            runEnd = i;
+            while (runEnd < text.size() && !isData(runEnd)) ++runEnd;
+        }
         // Plain text leaves the required mark as it is.
-        const std::size_t next = std::min(text.find_first_of(starts, i), text.size());
-        out.append(text, i, next - i);
+        const std::size_t next = std::min(text.substr(0, runEnd).find_first_of(starts, i), runEnd);
+        copy(i, next - i);
         i = next;
-        if (i == text.size()) break;
-        std::string_view at(text.data() + i, text.size() - i);
+        if (i == runEnd) continue;
+        std::string_view at = text.substr(i, runEnd - i);
         // Only the first "$" is taken, so "$$$nick" is the mark and "$$nick".
         if (at.starts_with("$$")) {
             required = true;
             ++i;
             continue;
         }
-        Produced p = Apply(at);
+        const bool last = i + 1 == text.size();
+        Produced p = Apply(at, last ? ' ' : text[i + 1], last || !isData(i + 1));
         if (Cut()) return {};
         switch (p.kind) {
             case Produced::kNoMatch:
-                out += text[i];
+                copy(i, 1);
                 ++i;
                 continue;
             case Produced::kValue:
-                if (required && p.text.empty()) return {};
+                if (required && p.text.empty()) {
+                    if (outOrigins) outOrigins->clear();
+                    return {};
+                }
                 break;
             case Produced::kUnchecked: break;
+        }
+        if (outOrigins) {
+            if (!p.origins.empty())
+                outOrigins->insert(outOrigins->end(), p.origins.begin(), p.origins.end());
+            else
+                outOrigins->insert(outOrigins->end(), p.text.size(), p.origin);
         }
         if (out.empty() && p.computed) {
             out = std::move(computed_);  // "$3-" alone: the joined text is the result
@@ -176,7 +234,7 @@ std::string ExpansionScan::Run(const std::string& text) {
     return out;
 }
 
-ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
+ExpansionScan::Produced ExpansionScan::Apply(std::string_view at, char next, bool nextIsOwn) {
     if (at.front() == '$') {
         // Each name but the parameters' bare "$" differs from most others in
         // its second character: a cheap test before the whole comparison.
@@ -192,17 +250,26 @@ ExpansionScan::Produced ExpansionScan::Apply(std::string_view at) {
         }
         return {};
     }
-    if ((m_.flags & kHasChannel) && at.front() == '#') return HashRule(at);
+    if ((m_.flags & kHasChannel) && at.front() == '#') return HashRule(next, nextIsOwn);
     return {};
 }
 
+ExpansionScan::Produced ExpansionScan::Field(std::string_view value, const ScriptText* own,
+                                             std::size_t length) {
+    Produced p = View(value, length);
+    if (own && own->Text() == value) p.origins.assign(own->Origins(), own->Origins() + own->size());
+    return p;
+}
+
 // "#" alone or before a blank is the channel; "##" is a literal "#"; any
-// other "#" stays itself. The required mark is cleared, never tested.
+// other "#" stays itself. The required mark is cleared, never tested. The
+// byte after the "#" is looked at even when it is data, but a data "#" is
+// never taken with it.
 //   "JOIN #" -> "JOIN #chan",  "##" -> "#",  "#x" -> "#x"
-ExpansionScan::Produced ExpansionScan::HashRule(std::string_view at) const {
-    if (at.size() == 1 || at[1] == ' ') return Unchecked(m_.channel, 1);
-    if (at[1] == '#') return Unchecked("#", 2);
-    return Unchecked("#", 1);
+ExpansionScan::Produced ExpansionScan::HashRule(char next, bool nextIsOwn) const {
+    if (next == ' ') return Unchecked(m_.channel, 1);
+    if (next == '#' && nextIsOwn) return Unchecked("#", 2, Origin::kOwn);
+    return Unchecked("#", 1, Origin::kOwn);
 }
 
 // Asks the user; the answer is itself a template. Cancel appends nothing and
@@ -296,23 +363,58 @@ ExpansionScan::Produced ExpansionScan::Param(std::string_view at, std::size_t n)
     const std::vector<std::string>& params = m_.params;
     if (length < at.size() && at[length] == '-') {
         // From the last parameter on there is nothing to join.
-        if (first >= params.size())
-            return View(first == params.size() ? params.back() : std::string_view(), length + 1);
+        if (first >= params.size()) {
+            if (first > params.size()) return View(std::string_view(), length + 1);
+            return Field(params.back(), OwnParam(first - 1), length + 1);
+        }
         std::size_t size = 0;
         for (std::size_t k = first; k <= params.size(); ++k) size += params[k - 1].size() + 1;
         std::string joined;
         joined.reserve(size);
+        // The joining blank is the author's only between two pieces of theirs.
+        std::vector<Origin> origins;
         for (std::size_t k = first; k <= params.size(); ++k) {
-            joined += params[k - 1];
-            if (!params[k - 1].empty() && k != params.size()) joined += ' ';
+            const std::string& param = params[k - 1];
+            const ScriptText* own = OwnParam(k - 1);
+            const bool ownPiece = own && own->Text() == param;
+            joined += param;
+            if (fields_) {
+                if (ownPiece)
+                    origins.insert(origins.end(), own->Origins(), own->Origins() + own->size());
+                else
+                    origins.insert(origins.end(), param.size(), Origin::kData);
+            }
+            if (!param.empty() && k != params.size()) {
+                joined += ' ';
+                if (!fields_) continue;
+                const ScriptText* next = OwnParam(k);
+                const bool ownBlank = ownPiece && origins.back() != Origin::kData && next &&
+                                      !next->empty() && !next->IsData(0);
+                origins.push_back(ownBlank ? Origin::kOwn : Origin::kData);
+            }
         }
-        return Value(std::move(joined), length + 1);
+        Produced p = Value(std::move(joined), length + 1);
+        p.origins = std::move(origins);
+        return p;
     }
-    return View(first <= params.size() ? std::string_view(params[first - 1]) : std::string_view(),
-                length);
+    return Field(first <= params.size() ? std::string_view(params[first - 1]) : std::string_view(),
+                 OwnParam(first - 1), length);
 }
 
 std::string CVariableExpander::ExpandVariables(const IrcMessage& message, const std::string& text) {
+    return Expand(message, text, nullptr, nullptr, nullptr);
+}
+
+ScriptText CVariableExpander::ExpandScript(const IrcMessage& message, const ScriptText& text,
+                                           const OwnedFields* fields) {
+    std::vector<Origin> origins;
+    std::string result = Expand(message, text.Text(), text.Origins(), fields, &origins);
+    return ScriptText::FromParts(std::move(result), std::move(origins));
+}
+
+std::string CVariableExpander::Expand(const IrcMessage& message, std::string_view text,
+                                      const Origin* origins, const OwnedFields* fields,
+                                      std::vector<Origin>* outOrigins) {
     if (cut_) return {};
     if (depth_ >= kMaxDepth) {
         cut_ = true;
@@ -323,13 +425,13 @@ std::string CVariableExpander::ExpandVariables(const IrcMessage& message, const 
         return {};
     }
     ++depth_;
-    std::string result = ExpansionScan(*this, message).Run(text);
+    std::string result = ExpansionScan(*this, message, fields).Run(text, origins, outOrigins);
     --depth_;
     if (!cut_) return result;
     if (depth_ == 0) cut_ = false;  // the chain has unwound: the next call starts afresh
+    if (outOrigins) outOrigins->clear();
     return {};
 }
-
 bool CVariableExpander::AskUser(std::string& answer) {
     int depth = depth_;
     bool cut = cut_;

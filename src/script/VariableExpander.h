@@ -11,7 +11,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "script/ScriptText.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {
@@ -31,8 +34,18 @@ public:
     // returns "".
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
 
+    // The same expansion of script text (ScriptText.h): only the author's
+    // own bytes are scanned, data is copied as it is, and every value put in
+    // is data, except nick and parameters that `fields` says the author
+    // wrote.
+    ScriptText ExpandScript(const IrcMessage& message, const ScriptText& text,
+                            const OwnedFields* fields = nullptr);
+
 private:
     friend class ExpansionScan;
+
+    std::string Expand(const IrcMessage& message, std::string_view text, const Origin* origins,
+                       const OwnedFields* fields, std::vector<Origin>* outOrigins);
 
     // Runs a modal input request with the chain state set aside, so that
     // expansions started by events inside the dialog count on their own.

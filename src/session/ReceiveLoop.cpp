@@ -57,37 +57,58 @@ void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
     }
 }
 
+// A line's handler may open a dialog ($? in an event script, MBOX), whose
+// nested event loop reports more data on this socket. That text must wait
+// behind the lines still to be handled, so the nested call only queues it in
+// `pending`, and the call below on the stack takes it after them:
+//   outer  "A\r\nB\r\n"  handling A -> dialog -> nested read "C\r\nD"
+//   lines  A, B, C in this order; "D" waits for its CR LF.
 bool CServerConnection::TakeServerText(CIrcSocket& socket, const std::string& text) {
     const uint64_t generation = socket.Generation();
+    socket.pending += text;
+    if (reading_ && reading_generation_ == generation) return true;
+
+    struct Reading {
+        CServerConnection& c;
+        bool was;
+        uint64_t wasGeneration;
+        ~Reading() {
+            c.reading_ = was;
+            c.reading_generation_ = wasGeneration;
+        }
+    } guard{*this, reading_, reading_generation_};
+    reading_ = true;
+    reading_generation_ = generation;
+
     // Still the connection this read started on? A parsed line may run a
     // script that disconnects or connects anew.
     auto stillReading = [&] {
         return app_.pMainSocket.get() == &socket && socket.Generation() == generation;
     };
-
-    std::string joined = std::move(socket.pending);
-    socket.pending.clear();
-    joined += text;
-    CLineSplitter splitter(std::move(joined), socket.dropping_line, kPendingLimit);
-    std::string_view piece;
     for (;;) {
-        CLineSplitter::Piece kind = splitter.Next(piece);
-        if (kind == CLineSplitter::kDone) break;
-        if (kind == CLineSplitter::kTooLong) {
-            app_.output.PrintF(nullptr, "", Cls::Error,
-                               "ERROR: OnReceive: line longer than %zu bytes dropped",
-                               kPendingLimit);
-        } else {
-            // The debug line is only built while debug output is on.
-            if (app_.m_debug_window)
-                app_.output.DebugOut(Cls::Normal, "<< " + std::string(piece) + "\r\n", true);
-            app_.parser.ParseLine(&socket, piece);
+        CLineSplitter splitter(std::move(socket.pending), socket.dropping_line, kPendingLimit);
+        socket.pending.clear();
+        std::string_view piece;
+        for (;;) {
+            CLineSplitter::Piece kind = splitter.Next(piece);
+            if (kind == CLineSplitter::kDone) break;
+            if (kind == CLineSplitter::kTooLong) {
+                app_.output.PrintF(nullptr, "", Cls::Error,
+                                   "ERROR: OnReceive: line longer than %zu bytes dropped",
+                                   kPendingLimit);
+            } else {
+                // The debug line is only built while debug output is on.
+                if (app_.m_debug_window)
+                    app_.output.DebugOut(Cls::Normal, "<< " + std::string(piece) + "\r\n", true);
+                app_.parser.ParseLine(&socket, piece);
+            }
+            if (!stillReading()) return false;
         }
-        if (!stillReading()) return false;
+        std::string queued = std::move(socket.pending);  // what nested reads added
+        socket.pending = splitter.TakeRest() + queued;
+        socket.dropping_line = splitter.Discarding();
+        if (queued.empty()) return true;
     }
-    socket.pending = splitter.TakeRest();
-    socket.dropping_line = splitter.Discarding();
-    return true;
 }
 
 }  // namespace zorl

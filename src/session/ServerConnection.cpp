@@ -27,6 +27,18 @@ namespace {
 constexpr int kMaxReconnects = 3;
 constexpr int kMaxPort = 65535;
 
+// Lines that must never wait behind the send queue: the answer to the
+// server's PING (late, it costs the connection) and the user's QUIT.
+bool AlwaysStraightOut(std::string_view word) {
+    return EqualsNoCase(word, "PONG") || EqualsNoCase(word, "QUIT");
+}
+
+// Registration goes out as the server asks for it: NICK again after a
+// refused nick, and nothing of ours is ahead of it anyway.
+bool IsRegistration(std::string_view word) {
+    return EqualsNoCase(word, "PASS") || EqualsNoCase(word, "NICK") || EqualsNoCase(word, "USER");
+}
+
 }  // namespace
 
 // The Connect command of the menu and the toolbar; also the server command
@@ -133,10 +145,15 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
         return;
     }
     SetState(CONNECTED);
+    queue_.Reset(Now());
     // NOTE: reconnect_count is not reset here but when a welcomed session
     // ends (see OnClose): a server that accepts and drops every connection
     // at once must not be reconnected to for ever.
     const CSettings& settings = app_.settings;
+    // A nick an earlier retry picked was never the user's choice.
+    if (!nick_retry_.Candidate().empty() && settings.m_user_mynick == nick_retry_.Candidate())
+        UseNick(nick_retry_.Wanted());
+    nick_retry_.Start(settings.m_user_mynick);
     // NOTE: servers without a password refuse any PASS ("Access denied: Bad
     // password?") and an empty one is a syntax error, so none goes out then.
     if (!socket.password.empty()) SendLine(&socket, "PASS " + socket.password, false);
@@ -160,7 +177,8 @@ void CServerConnection::OnClose(WsaError error, CIrcSocket& socket) {
         if (app_.registered) app_.reconnect_count = 0;
         app_.output.Status(Cls::UError, "** Closing: " + WsaErrorText(error));
         Disconnect();
-        if (app_.settings.AutoReconnect) {
+        // Nor when the user is leaving: the QUIT was already sent.
+        if (app_.settings.AutoReconnect && app_.exit_state == CZorlApp::Exit::Running) {
             ++app_.reconnect_count;
             if (app_.reconnect_count < kMaxReconnects) OnButtonConnect();
         }
@@ -168,6 +186,31 @@ void CServerConnection::OnClose(WsaError error, CIrcSocket& socket) {
     }
     Disconnect();
     if (app_.reconnect_after_close) OnButtonConnect();
+}
+
+// :irc.example 433 * joe :Nickname already in use   (before the welcome)
+// The candidate becomes the own nick for this session only: zorl.ini keeps
+// the nick the user chose.
+void CServerConnection::OnNickRefused(const std::string& refused, bool taken) {
+    if (app_.registered || app_.ircstatus != CONNECTED) return;
+    const std::string next = nick_retry_.Next(refused, taken);
+    if (next.empty()) {
+        if (taken)
+            app_.output.PrintF(nullptr, "", Cls::Info,
+                               "Nick %s is taken; choose another with /nick", refused.c_str());
+        return;
+    }
+    app_.output.PrintF(nullptr, "", Cls::Info,
+                       taken ? "Nick %s is taken, trying %s" : "Nick %s is refused, trying %s",
+                       refused.c_str(), next.c_str());
+    UseNick(next);
+    SendLine(app_.pMainSocket.get(), "NICK " + next, false);
+}
+
+void CServerConnection::OnGreeted() {
+    if (link_channel_.empty()) return;
+    SendLine(app_.pMainSocket.get(), "JOIN " + link_channel_, true);
+    link_channel_.clear();
 }
 
 void CServerConnection::OnButtonDisconnect() {
@@ -197,6 +240,11 @@ void CServerConnection::Disconnect() {
         for (const std::string& name : channels)
             app_.output.Print(app_.pMainSocket.get(), name, Cls::Flow, "** Disconnected\r\n");
     }
+    if (const std::size_t dropped = queue_.Clear()) {
+        app_.output.PrintF(nullptr, "", Cls::UError, "** %zu waiting line%s not sent", dropped,
+                           dropped == 1 ? " was" : "s were");
+        ShowWaiting();
+    }
     app_.output.Status(Cls::Flow, "** Disconnected\r\n");
     SetState(IDLE);
     app_.pMainSocket->Close();
@@ -218,8 +266,12 @@ void CServerConnection::ResetState() {
 void CServerConnection::MarkRegistered() { app_.registered = true; }
 
 void CServerConnection::SetOwnNick(const std::string& nick) {
-    app_.settings.m_user_mynick = nick;
+    UseNick(nick);
     app_.ini.WriteString("USER", "Nick", nick);
+}
+
+void CServerConnection::UseNick(const std::string& nick) {
+    app_.settings.m_user_mynick = nick;
     app_.registry.UpdateWindowTitle(app_.registry.pStatusFrm);
 }
 
@@ -273,35 +325,79 @@ std::string CServerConnection::StateName() const {
 // say) would end the line early at the server and start another command, so
 // each becomes a blank.
 void CServerConnection::SendLine(CIrcSocket* socket, const std::string& text, bool markActivity) {
-    std::string data = text;
+    std::string line = text;
     std::replace_if(
-        data.begin(), data.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
-    data += "\r\n";
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
     if (socket && socket == app_.pMainSocket.get() && app_.ircstatus != CONNECTED) {
         app_.output.Status(Cls::UError, "No active connection");
         return;
     }
+    if (IsPaced(socket, line) && !queue_.Admit(Now()))
+        Hold(line);
+    else
+        Transmit(socket, line + "\r\n");
+    if (markActivity) app_.last_send_time = app_.platform.clock.Now();
+}
+
+bool CServerConnection::IsPaced(const CIrcSocket* socket, const std::string& text) const {
+    if (!socket || socket != app_.pMainSocket.get() || socket->type != kSocketNormal) return false;
+    const std::string_view word = SplitWord(text).head;
+    return !AlwaysStraightOut(word) && !(IsRegistration(word) && !app_.registered);
+}
+
+void CServerConnection::Hold(const std::string& text) {
+    if (!queue_.Hold(text)) {
+        if (!reported_full_)
+            app_.output.PrintF(nullptr, "", Cls::UError,
+                               "%zu lines are waiting to be sent; further lines are dropped",
+                               CSendQueue::kLimit);
+        reported_full_ = true;
+        return;
+    }
+    ShowWaiting();
+}
+
+void CServerConnection::OnTick() {
+    if (queue_.Waiting() == 0) return;
+    for (const std::string& line : queue_.Due(Now()))
+        Transmit(app_.pMainSocket.get(), line + "\r\n");
+    ShowWaiting();
+}
+
+// "ZORL (3 lines waiting)" while the queue holds lines, else "ZORL".
+void CServerConnection::ShowWaiting() {
+    const std::size_t waiting = queue_.Waiting();
+    if (waiting == 0) reported_full_ = false;
+    if (waiting == shown_waiting_) return;
+    shown_waiting_ = waiting;
+    app_.platform.surface.SetMainTitle(
+        waiting == 0 ? std::string("ZORL")
+                     : Format("ZORL (%zu line%s waiting)", waiting, waiting == 1 ? "" : "s"));
+}
+
+uint64_t CServerConnection::Now() const { return app_.platform.clock.TickCount(); }
+
+void CServerConnection::Transmit(CIrcSocket* socket, const std::string& data) {
     app_.output.DebugOut(Cls::Own, ">> " + data, true);
     if (!socket) {
         app_.output.Status(Cls::Error, "ERROR: Send to NULL-socket");
-    } else {
-        switch (socket->type) {
-            case kSocketNone:
-                app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: Send to NONE socket (%08X)",
-                                   static_cast<unsigned>(socket->Id()));
-                break;
-            case kSocketNormal:
-            case kSocketDccChat:
-            case kSocketIdent: SendAll(*socket, data); break;
-            case kSocketDccSendIn:
-            case kSocketDccSendOut:
-                app_.output.PrintF(
-                    nullptr, "", Cls::Error, "ERROR: Send to wrong socket type: %d (%08X)",
-                    static_cast<int>(socket->type), static_cast<unsigned>(socket->Id()));
-                break;
-        }
+        return;
     }
-    if (markActivity) app_.last_send_time = app_.platform.clock.Now();
+    switch (socket->type) {
+        case kSocketNone:
+            app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: Send to NONE socket (%08X)",
+                               static_cast<unsigned>(socket->Id()));
+            break;
+        case kSocketNormal:
+        case kSocketDccChat:
+        case kSocketIdent: SendAll(*socket, data); break;
+        case kSocketDccSendIn:
+        case kSocketDccSendOut:
+            app_.output.PrintF(nullptr, "", Cls::Error,
+                               "ERROR: Send to wrong socket type: %d (%08X)",
+                               static_cast<int>(socket->type), static_cast<unsigned>(socket->Id()));
+            break;
+    }
 }
 
 // The send result is not reported; a partial send is continued while the

@@ -6,10 +6,13 @@
 // the operations below; everything else reads it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
+#include "session/NickRetry.h"
+#include "session/SendQueue.h"
 
 namespace zorl {
 
@@ -29,6 +32,8 @@ public:
     void Disconnect();
     void SetState(ConnectionState state);
     std::string StateName() const;
+    // Lines for the server socket pass the send queue (session/SendQueue.h);
+    // PONG and QUIT, and registration before the welcome, never wait.
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
 
     // The run-time state of a fresh start: idle, nothing to reconnect, and
@@ -43,6 +48,17 @@ public:
     // closes it.
     void SwitchServer(const std::string& address, const std::string& ports);
     static std::string WsaErrorText(WsaError code);
+    // The 100 ms tick: sends the waiting lines whose turn has come.
+    void OnTick();
+    std::size_t LinesWaiting() const { return queue_.Waiting(); }
+    // The server refused a nick before its welcome (433 `taken`, or 432):
+    // the next candidate is tried, and the user told so.
+    void OnNickRefused(const std::string& refused, bool taken);
+    // A channel to join at the end of the next server greeting (an irc://
+    // link).
+    void JoinWhenGreeted(const std::string& channel) { link_channel_ = channel; }
+    // The end of the message of the day: the channel goes out now.
+    void OnGreeted();
 
     // Notifications for the server socket (type Normal or None).
     void OnConnect(WsaError error, CIrcSocket& socket);
@@ -58,9 +74,29 @@ private:
     // Cuts the server's text into lines and parses them. False when a line's
     // handling closed or replaced the connection: the read loop must stop.
     bool TakeServerText(CIrcSocket& socket, const std::string& text);
+    // The own nick for this session only (a nick retry): zorl.ini keeps the
+    // user's choice.
+    void UseNick(const std::string& nick);
+    // Whether a line on `socket` waits its turn in the send queue.
+    bool IsPaced(const CIrcSocket* socket, const std::string& text) const;
+    void Hold(const std::string& text);
+    // The number of waiting lines in the main window's title.
+    void ShowWaiting();
+    // Sends one line (CR LF included) now.
+    void Transmit(CIrcSocket* socket, const std::string& data);
     void SendAll(CIrcSocket& socket, const std::string& data);
+    uint64_t Now() const;
 
     CZorlApp& app_;
+    CSendQueue queue_;
+    CNickRetry nick_retry_;
+    std::string link_channel_;
+    std::size_t shown_waiting_ = 0;
+    bool reported_full_ = false;
+    // Lines of this connection generation are being handled (further down
+    // the stack): a nested read only queues its text.
+    bool reading_ = false;
+    uint64_t reading_generation_ = 0;
 };
 
 }  // namespace zorl

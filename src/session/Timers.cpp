@@ -1,18 +1,172 @@
-// Placeholder until the timers are built: the seams other code calls.
 #include "session/Timers.h"
 
+#include <algorithm>
+
 #include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "common/Format.h"
+#include "common/Random.h"
+#include "common/TimeText.h"
+#include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
+#include "script/EventScripts.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
-void CTimers::StartTimer(int, int, int, FrameId, const std::string&, bool) {}
-
-void CTimers::ResetTimer(int) {}
-
-void CTimers::StopTimer(int id) {
-    if (id >= 1 && id <= 3) timers_[id] = SoftTimer{};
+int CTimers::DrawTime(const SoftTimer& timer, int floor) {
+    const long long r = app_.random.Next();
+    long long time = static_cast<long long>(timer.fixed) + timer.random * r / 32767;
+    return static_cast<int>(std::clamp<long long>(time, floor, kMaxSeconds));
 }
 
-void CTimers::OnTimer(int) {}
+void CTimers::NewPeriod(SoftTimer& timer, int floor) {
+    timer.time = DrawTime(timer, floor);
+    timer.ticks = timer.time * 10;
+}
+
+namespace {
+const char* const kNames[] = {"", "Timer", "IdleTimer", "NfTimer"};
+}  // namespace
+
+void CTimers::Trace(const std::string& text) {
+    if (app_.settings.TimerDebug) app_.output.DebugOut(Cls::Info, text, true);
+}
+
+void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
+                         bool cont) {
+    if (app_.ircstatus != CONNECTED) return;
+    if (!Valid(id)) {
+        Trace("Unknown Timer-ID (start)\n");
+        return;
+    }
+    SoftTimer& timer = timers_[id];
+    if (id == kIdle ? timer.on : timer.running) return;
+    timer.command = command;
+    timer.window = window;
+    timer.fixed = fixed;
+    timer.random = random;
+    timer.cont = cont;
+    NewPeriod(timer, 0);
+    timer.running = true;
+    if (id == kIdle) timer.on = true;
+    ++changes_[id];
+    Trace(Format("%s started: %d\n", kNames[id], timer.time));
+}
+
+void CTimers::ResetTimer(int id) {
+    if (!Valid(id)) {
+        Trace("Unknown Timer-ID (reset)\n");
+        return;
+    }
+    SoftTimer& timer = timers_[id];
+    if (!(id == kIdle ? timer.on : timer.running)) return;
+    NewPeriod(timer, kMinRepeatSeconds);
+    if (id == kIdle) timer.running = true;
+    Trace(Format("%s reset: %d\n", kNames[id], timer.time));
+}
+
+void CTimers::StopTimer(int id) {
+    if (!Valid(id)) {
+        Trace("Unknown Timer-ID (stop)\n");
+        return;
+    }
+    SoftTimer& timer = timers_[id];
+    // The idle timer keeps its armed flag: only counting stops.
+    bool& counting = id == kIdle ? timer.on : timer.running;
+    if (!counting) return;
+    counting = false;
+    ++changes_[id];
+    Trace(Format("%s stopped\n", kNames[id]));
+}
+
+void CTimers::StopTimersOf(FrameId window) {
+    if (timers_[kScript].running && timers_[kScript].window == window) StopTimer(kScript);
+    if (timers_[kIdle].on && timers_[kIdle].window == window) StopTimer(kIdle);
+}
+
+bool CTimers::CountDown(SoftTimer& timer) {
+    const bool wasLast = timer.ticks == 1;
+    --timer.ticks;
+    return wasLast || timer.ticks < 0;
+}
+
+bool CTimers::RunCommand(int id) {
+    const uint64_t before = changes_[id];
+    const FrameId window = timers_[id].window;
+    const ScriptText command = timers_[id].command;
+    firing_[id] = true;
+    app_.events.RunScriptLine(window, command);
+    firing_[id] = false;
+    return changes_[id] == before;
+}
+
+void CTimers::OnTimer(int platformId) {
+    if (platformId != 1) return;
+    TickScriptTimer();
+    TickIdleTimer();
+    TickNotifyTimer();
+}
+
+void CTimers::TickScriptTimer() {
+    SoftTimer& timer = timers_[kScript];
+    if (!timer.running || firing_[kScript] || !CountDown(timer)) return;
+    Trace("  Timer expired\n");
+    if (!RunCommand(kScript)) return;
+    if (!timer.cont) {
+        timer.running = false;
+        return;
+    }
+    NewPeriod(timer, kMinRepeatSeconds);
+    Trace(Format("Timer started again: %d\n", timer.time));
+}
+
+// The armed flag drops before the command runs, so that a line for the
+// window arriving while it runs (in a dialog's event loop) arms it again.
+void CTimers::TickIdleTimer() {
+    SoftTimer& timer = timers_[kIdle];
+    if (!timer.on || firing_[kIdle] || !CountDown(timer)) return;
+    Trace("  IdleTimer expired\n");
+    const bool armed = timer.running;
+    timer.running = false;
+    if (armed && !RunCommand(kIdle)) return;
+    if (!timer.cont) {
+        timer.on = false;
+        return;
+    }
+    NewPeriod(timer, kMinRepeatSeconds);
+    Trace(Format("IdleTimer started again: %d\n", timer.time));
+}
+
+void CTimers::TickNotifyTimer() {
+    SoftTimer& timer = timers_[kNotify];
+    if (!timer.running || !CountDown(timer)) return;
+    Trace("  NfTimer expired\n");
+    if (app_.settings.Notify) app_.ignoreNotify.RequestIson(false);
+    if (!timer.cont) {
+        timer.running = false;
+        return;
+    }
+    NewPeriod(timer, kMinRepeatSeconds);
+    Trace(Format("NfTimer started again: %d\n", timer.time));
+}
+
+std::string CTimers::TimerInfoText() {
+    const SoftTimer& idle = timers_[kIdle];
+    if (!idle.on) return "Not running";
+    const int seconds = idle.ticks / 10;
+    const CZorlDoc* doc = app_.registry.DocOf(app_.registry.pLastFrm);
+    const std::string lastNick = doc ? doc->LastSpeaker() : std::string();
+    return Format(
+        "Time: %s  secs: %d  (%d:%02d)\nTimer = %d (fixed:%d random:%d)\n%s   Command = \"%s\"  "
+        "LastNick = %s",
+        FormatLocalTime("[%#H:%M:%S]", app_.platform.clock.Now()).c_str(), seconds,
+        idle.ticks / 600, seconds % 60, idle.time, idle.fixed, idle.random,
+        idle.running ? "On" : "Off", idle.command.Text().c_str(), lastNick.c_str());
+}
+
+void CTimers::TimerInfo() { app_.platform.dialogs.MessageBox(TimerInfoText()); }
 
 }  // namespace zorl

@@ -20,10 +20,11 @@ ClientWindow::ClientWindow()
     services_.SetDialogParent(&main_frame_);
 }
 
-void ClientWindow::Start() {
+void ClientWindow::Start(const std::string& link) {
     app_.InitInstance();
     main_frame_.ShowMasterButtons(app_.settings.Master != 0);
     main_frame_.show();
+    if (!link.empty()) app_.ConnectToLink(link);
 }
 
 }  // namespace zorl::ui

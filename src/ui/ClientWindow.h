@@ -16,8 +16,9 @@ class ClientWindow {
 public:
     ClientWindow();
 
-    // Loads the settings from the working directory and shows the window.
-    void Start();
+    // Loads the settings from the working directory and shows the window;
+    // with an irc:// link (the command line's) it then connects there.
+    void Start(const std::string& link = "");
 
     CZorlApp& App() { return app_; }
     QtWindowSurface& Surface() { return surface_; }

@@ -9,11 +9,13 @@
 #include <QWhatsThis>
 
 #include "app/CZorlApp.h"
+#include "app/Dump.h"
 #include "common/Format.h"
 #include "config/IniStore.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "session/ServerConnection.h"
+#include "session/Timers.h"
 #include "ui/AboutBox.h"
 #include "ui/ChildFrames.h"
 #include "ui/QtWindowSurface.h"
@@ -213,9 +215,10 @@ void CMainFrame::RunCommand(Command command) {
             SetDebugState(false);
             break;
         case Command::Test: ShowScrollNumbers(); break;
-        // The properties, server list, script editor, dump and timer info
-        // commands are carried out by the dialogs listening to
-        // commandTriggered.
+        case Command::DumpVariables: DumpVariables(*app_); break;
+        case Command::Test2: app_->timers.TimerInfo(); break;
+        // The properties, server list and script editor commands are carried
+        // out by the dialogs listening to commandTriggered.
         default: break;
     }
 }
@@ -290,7 +293,13 @@ void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
 }
 
+// While connected the engine first sends the QUIT and has the window wait
+// for the server's close; it closes the window again when that came.
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (app_ && !app_->OnMainClose()) {
+        event->ignore();
+        return;
+    }
     if (app_) {
         SavePlacement();
         app_->registry.CloseAllWindows();

@@ -146,6 +146,12 @@ bool QtWindowSurface::IsMainMinimized() const { return main_.isMinimized(); }
 
 void QtWindowSurface::FlashTaskbar() { QApplication::alert(&main_, 1000); }
 
+// Queued: the close runs the main window's close handling, which removes
+// every window, and must not run inside the engine call that asked for it.
+void QtWindowSurface::CloseMainWindow() {
+    QTimer::singleShot(0, &main_, [this] { main_.close(); });
+}
+
 void QtWindowSurface::SetConnectCommands(bool connectEnabled) {
     main_.SetConnectState(connectEnabled);
 }

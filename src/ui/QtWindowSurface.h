@@ -60,6 +60,7 @@ public:
     void SetMainTitle(const std::string& title) override;
     bool IsMainMinimized() const override;
     void FlashTaskbar() override;
+    void CloseMainWindow() override;
     void SetConnectCommands(bool connectEnabled) override;
     void SetDebugCommands(bool debugOn) override;
 

@@ -254,11 +254,7 @@ void CWindowRegistry::DeleteChannel(FrameId frame) {
         return;
     }
     // The script and idle timers die with the window they run in.
-    for (int timer : {1, 2}) {
-        if (app_.timers.Running(timer) && app_.timers.Get(timer).window == frame) {
-            app_.timers.StopTimer(timer);
-        }
-    }
+    app_.timers.StopTimersOf(frame);
     DeleteCR(static_cast<std::size_t>(IndexOf(frame)));
 }
 

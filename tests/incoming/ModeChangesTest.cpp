@@ -74,6 +74,7 @@ TEST_F(ModeChangesTest, BanKeyAndLimitAlwaysShowTheThirdParameter) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.modes);
         Clear();
+        host.Elapse(kFreshBurst);  // the queries are more than one burst
         Recv(std::string(":op!o@host MODE #a ") + c.modes);
         std::vector<std::string> expected{std::string("op sets mode: ") + c.modes};
         expected.insert(expected.end(), c.explained.begin(), c.explained.end());

@@ -1,6 +1,7 @@
 // Following a channel end to end: what a private ngircd tells the client
 // about other users keeps the channel's nick list, its caption and the
-// channel list window right. The other users are raw clients.
+// channel list window right; a long line reaches the others whole, and
+// leaving says goodbye. The other users are raw clients.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -109,6 +110,57 @@ TEST_F(ConversationIntegrationTest, TopicShowsInTheCaptionAndListFillsTheChannel
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->title, "Channels");
     EXPECT_EQ(list->type, kWindowDefault);
+}
+
+// Typed as one line, 2,000 characters go out in pieces the server relays;
+// as one line the server would refuse it and drop the connection.
+TEST_F(ConversationIntegrationTest, ALongLineArrivesWholeAndInOrder) {
+    ASSERT_TRUE(zorl.Type("", "/join #x"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}});
+    IrcTestClient bob;
+    ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
+    ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
+
+    std::string text = "start";
+    for (int i = 1; text.size() < 1990; ++i) text += Format(" w%04d", i);
+    text += " \xC3\xA4nd";
+    ASSERT_TRUE(zorl.Type("#x", text));
+    const std::string mark = " PRIVMSG #x :";
+    std::string arrived;
+    while (arrived.size() < text.size()) {
+        auto line = bob.WaitForLine(
+            [&](const std::string& l) {
+                return l.starts_with(":zorltest!") && l.find(mark) != std::string::npos;
+            },
+            10000);
+        ASSERT_TRUE(line) << arrived.size() << " bytes came\n" << bob.Transcript();
+        if (!arrived.empty()) arrived += ' ';
+        arrived += line->substr(line->find(mark) + mark.size());
+    }
+    EXPECT_EQ(arrived, text);
+
+    ASSERT_TRUE(zorl.Type("#x", "still here"));
+    EXPECT_TRUE(
+        bob.WaitForLine([](const std::string& l) { return l.ends_with(":still here"); }, 10000))
+        << bob.Transcript() << zorl.Transcript(&server);
+    EXPECT_EQ(zorl.app.ircstatus, CONNECTED);
+}
+
+TEST_F(ConversationIntegrationTest, ClosingTheMainWindowQuitsWithTheQuitText) {
+    ASSERT_TRUE(zorl.Type("", "/join #x"));
+    ExpectNicks("#x", {{"zorltest", kNickOp}});
+    IrcTestClient bob;
+    ASSERT_TRUE(bob.Connect(server, "bob")) << bob.Transcript();
+    ASSERT_TRUE(bob.Join("#x")) << bob.Transcript();
+
+    EXPECT_FALSE(zorl.app.OnMainClose());
+    auto quit = bob.WaitForLine(
+        [](const std::string& l) { return l.starts_with(":zorltest!") && CommandOf(l) == "QUIT"; });
+    ASSERT_TRUE(quit) << bob.Transcript();
+    EXPECT_NE(quit->find("test over"), std::string::npos) << *quit;
+    EXPECT_TRUE(WaitUntil([&] { return zorl.host.surface.mainCloses == 1; }))
+        << zorl.Transcript(&server);
+    EXPECT_EQ(zorl.app.ircstatus, IDLE);
 }
 
 }  // namespace

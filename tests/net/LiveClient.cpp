@@ -20,9 +20,12 @@ LiveClient::LiveClient(const std::string& nick) {
             app.registry.NewWindow("", kWindowStatus, app.pMainSocket.get(), true)) {
         app.registry.pStatusFrm = status->frame;
     }
+    // The real 100 ms tick: the send queue and the exit wait run on it.
+    platform.ticker.Start(100, [this] { app.OnTick(); });
 }
 
 LiveClient::~LiveClient() {
+    platform.ticker.Stop();
     if (app.ircstatus != IDLE) app.connection.OnButtonDisconnect();
     app.OnTick();  // frees the closed socket outside any notification
 }

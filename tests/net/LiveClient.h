@@ -1,6 +1,6 @@
-// A zorl client on the real Qt socket layer, connected and registered to a
-// private ngircd, with the headless host's window surface, dialogs and
-// ticker so every window can be read as a transcript. Lines are typed into a
+// A zorl client on the real Qt socket layer and 100 ms tick, connected and
+// registered to a private ngircd, with the headless host's window surface
+// and dialogs so every window can be read as a transcript. Lines are typed into a
 // window's document as the input line would hand them over.
 #pragma once
 
@@ -58,7 +58,7 @@ public:
 
     qt::QtPlatformServices services;
     HeadlessHost host;
-    Platform platform{services.Sockets(), services.Clock(), host.ticker, host.sound,
+    Platform platform{services.Sockets(), services.Clock(), services.Ticker(), host.sound,
                       host.shell,         host.dialogs,     host.surface};
     CZorlApp app{platform};
 };

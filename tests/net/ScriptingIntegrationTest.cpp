@@ -1,9 +1,16 @@
-// Typed lines end to end: the input line's document hands them to the
-// command interpreter, which sends them through the real socket layer to a
-// private ngircd, where a raw client on the channel reads them.
+// Typed and scripted lines end to end: the interpreter and the script
+// runners send through the real socket layer to a private ngircd, where
+// another client on the channel reads them.
 #include <gtest/gtest.h>
 
+#include "IrssiPeer.h"
 #include "LiveClient.h"
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
+#include "script/EventScripts.h"
+#include "session/ServerConnection.h"
+#include "support/TempDir.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::test {
@@ -42,6 +49,61 @@ TEST(ScriptingIntegrationTest, TypedJoinThenPlainTextReachesTheChannel) {
     message = peer.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(message) << peer.Transcript();
     EXPECT_TRUE(message->ends_with(" PRIVMSG #x :a: b  c :d")) << *message;
+}
+
+// The start-up list joins a channel after the message of the day; there an
+// event script answers irssi, and what irssi wrote stays text.
+TEST(ScriptingIntegrationTest, StartupListJoinsAndAnEventAnswersInTheChannel) {
+    NgircdServer server;
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    IrssiPeer irssi{server, "irssi", "/join #ev"};
+    ASSERT_TRUE(irssi.Running()) << irssi.Failure();
+
+    TempDir config;
+    config.WriteFile("zorl.ini", "[STARTUP]\nn0=/join #ev\n");
+    config.WriteFile("script.ini",
+                     "[Script]\nTEXTIN hello : *!*@* : /privmsg $channel hi $nick | /privmsg "
+                     "$channel you said $2\n");
+    LiveClient zorl;
+    zorl.app.ini.SetDirectory(config.Path().string() + "/");
+    zorl.app.events.LoadScript();
+    ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
+    ASSERT_TRUE(zorl.WaitForNicks("#ev", {{"irssi", kNickOp}, {"zorltest", 0}}))
+        << zorl.Transcript(&server) << irssi.Transcript();
+
+    ASSERT_TRUE(irssi.Type("hello | /quit"));
+    EXPECT_TRUE(irssi.WaitForLog("hi irssi")) << irssi.Transcript() << zorl.Transcript(&server);
+    EXPECT_TRUE(irssi.WaitForLog("you said hello | /quit")) << irssi.Transcript();
+    EXPECT_EQ(zorl.app.ircstatus, CONNECTED);
+}
+
+// The notify list watches a second client: the first check finds nobody,
+// the notify timer's next check finds it, and the one after it has left.
+TEST(ScriptingIntegrationTest, NotifyListReportsAClientComingAndGoing) {
+    NgircdServer server;
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    TempDir config;
+    config.WriteFile("zorl.ini", "[NOTIFY]\nn0=Peer\n");
+    LiveClient zorl;
+    zorl.app.ini.SetDirectory(config.Path().string() + "/");
+    zorl.app.ignoreNotify.LoadNotifyList();
+    zorl.app.settings.Notify = 1;
+    ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
+    ASSERT_TRUE(zorl.WaitForPane("", "*** No one in your notify list is on IRC"))
+        << zorl.Transcript(&server);
+
+    IrcTestClient peer;
+    ASSERT_TRUE(peer.Connect(server, "peer")) << peer.Transcript();
+    const auto fortySeconds = [&] {
+        for (int i = 0; i < 400; ++i) zorl.app.OnTick();
+    };
+    fortySeconds();  // the notify timer asks again
+    EXPECT_TRUE(zorl.WaitForPane("", "*** peer is on IRC")) << zorl.Transcript(&server);
+
+    ASSERT_TRUE(peer.Send("QUIT :bye"));
+    ASSERT_TRUE(peer.WaitForCommand("ERROR")) << peer.Transcript();
+    fortySeconds();
+    EXPECT_TRUE(zorl.WaitForPane("", "*** peer has left IRC")) << zorl.Transcript(&server);
 }
 
 }  // namespace

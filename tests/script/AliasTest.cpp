@@ -73,6 +73,7 @@ TEST_F(Aliases, ReplacementSeesTheTypedArguments) {
     };
     for (const auto& [typed, sent] : cases) {
         SCOPED_TRACE(typed);
+        host.Elapse(kFreshBurst);  // the lines are more than one burst
         Type(chan_, typed);
         EXPECT_EQ(TakeSent(), sent);
     }

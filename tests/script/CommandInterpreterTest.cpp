@@ -79,6 +79,7 @@ TEST_F(Interpreter, EachCommandSendsAndEchoes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string("typed '") + row.typed + "' in '" + row.window + "'");
+        host.Elapse(kFreshBurst);  // the lines are more than one burst
         Type(FrameOf(row.window), row.typed);
         EXPECT_EQ(TakeSent(), row.sent);
         if (!row.shownIn) {

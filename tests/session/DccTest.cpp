@@ -70,6 +70,7 @@ TEST_F(DccTest, EachOfferListensOnTheNextPortAndNamesTheLocalAddress) {
     Type("", "/DCC joe CHAT");
     Type("", "/dcc joe chat");
     Type("", "/DCC joe CHAT");
+    host.Elapse(kFreshBurst);  // six lines: the last waits its turn
     ExpectSent({"NOTICE joe :CHAT",
                 "PRIVMSG joe :\x01"
                 "DCC CHAT chat 3232235521 2000\x01",

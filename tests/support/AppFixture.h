@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "session/SendQueue.h"
 #include "support/HeadlessHost.h"
 #include "support/TempDir.h"
 
@@ -40,6 +41,8 @@ protected:
     void ReloadSettings(const std::string& zorlIni);
 
     CIrcSocket* Server() { return app.pMainSocket.get(); }
+    // Time for the send queue to allow a whole burst again (host.Elapse).
+    static constexpr int kFreshBurst = CSendQueue::kBurst * CSendQueue::kInterval;
     Colour ColourOf(Cls cls) const;
 
     // Connect pressed: the server socket, its connect in progress.

@@ -153,6 +153,15 @@ void ManualTicker::Tick(int count) {
     for (int i = 0; i < count && running && on_tick_; ++i) on_tick_();
 }
 
+void HeadlessHost::Elapse(int milliseconds) {
+    constexpr int kPeriod = 100;
+    for (int passed = kPeriod; passed <= milliseconds; passed += kPeriod) {
+        clock.ticks += kPeriod;
+        ticker.Tick();
+    }
+    clock.ticks += static_cast<uint64_t>(milliseconds % kPeriod);
+}
+
 // ---- Sound, shell, dialogs -------------------------------------------------
 
 bool RecordingSound::PlayWave(const std::string& path) {
@@ -165,8 +174,10 @@ bool RecordingShell::Open(const std::string& target) {
     return result;
 }
 
-bool RecordingShell::Execute(const std::string& program, const std::string& arguments) {
-    executed.push_back(program + " " + arguments);
+bool RecordingShell::Execute(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    executed.push_back({program});
+    executed.back().insert(executed.back().end(), arguments.begin(), arguments.end());
     return result;
 }
 

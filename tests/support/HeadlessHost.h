@@ -107,9 +107,9 @@ public:
 class RecordingShell : public IShell {
 public:
     bool Open(const std::string& target) override;
-    bool Execute(const std::string& program, const std::string& arguments) override;
+    bool Execute(const std::string& program, const std::vector<std::string>& arguments) override;
     std::vector<std::string> opened;
-    std::vector<std::string> executed;  // "program arguments"
+    std::vector<std::vector<std::string>> executed;  // the program, then each argument
     bool result = true;
 };
 
@@ -204,6 +204,7 @@ public:
     void SetMainTitle(const std::string& title) override { mainTitle = title; }
     bool IsMainMinimized() const override { return minimized; }
     void FlashTaskbar() override { ++flashes; }
+    void CloseMainWindow() override { ++mainCloses; }
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
 
@@ -215,6 +216,7 @@ public:
     std::string mainTitle;
     bool minimized = false;
     int flashes = 0;
+    int mainCloses = 0;
     bool connectCommand = true;
     bool debugCommands = false;
     bool failDestroy = false;
@@ -237,6 +239,10 @@ struct HeadlessHost {
     PresetDialogs dialogs;
     RecordingSurface surface;
     Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
+
+    // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
+    // fires once for every full period.
+    void Elapse(int milliseconds);
 };
 
 // ---- A client on the host ------------------------------------------------------

@@ -71,6 +71,20 @@ TEST_F(Shell, ChannelWindowPartsFirstWhileConnected) {
     EXPECT_NE(server->sent.find("PART #chan"), std::string::npos) << server->sent;
 }
 
+TEST_F(Shell, MainWindowWaitsForTheServerAfterItsQuitWhileConnected) {
+    auto server = h.Connect();
+    server->sent.clear();
+    h.app.settings.Quit = "bye";
+    EXPECT_FALSE(h.main.close());
+    EXPECT_TRUE(h.main.isVisible());
+    EXPECT_EQ(server->sent, "QUIT :bye\r\n");
+
+    server->Closed();
+    h.host.Elapse(100);
+    h.Pump();
+    EXPECT_FALSE(h.main.isVisible());
+}
+
 TEST_F(Shell, QueryAndPrivateWindowsCloseAtOnce) {
     EXPECT_TRUE(Closes(OpenWindow("alice", kWindowQuery)));
     EXPECT_TRUE(Closes(OpenWindow("~debug", kWindowDefault)));

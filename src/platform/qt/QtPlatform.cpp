@@ -94,10 +94,11 @@ public:
         QUrl url = QUrl::fromUserInput(DecodeText(target), QDir::currentPath());
         return url.isValid() && QDesktopServices::openUrl(url);
     }
-    bool Execute(const std::string& program, const std::string& arguments) override {
+    bool Execute(const std::string& program, const std::vector<std::string>& arguments) override {
         if (program.empty()) return false;
-        return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)),
-                                       QProcess::splitCommand(DecodeText(arguments)),
+        QStringList list;
+        for (const std::string& argument : arguments) list << DecodeText(argument);
+        return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)), list,
                                        QDir::currentPath());
     }
 };
