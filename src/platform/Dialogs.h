@@ -3,12 +3,30 @@
 // their windows and sockets up again afterwards instead of keeping pointers.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace zorl {
 
 enum class BoxIcon { None, Information, Exclamation, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
+
+struct CSettings;
+// The editors behind the buttons of the properties dialog's "Files" page,
+// in the order of the buttons.
+enum class FilesEditor {
+    Nicks,
+    Channel,
+    Query,
+    Status,
+    Aliases,
+    Servers,
+    Notify,
+    Ignore,
+    Startup,
+    Scripts,
+    Textfile
+};
 
 class IDialogs {
 public:
@@ -23,6 +41,16 @@ public:
     // chosen file. False on cancel.
     virtual bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                           std::string& path) = 0;
+
+    // The properties dialog: shows `values` on its pages, opened on `page`,
+    // and writes every control back into them on OK (false: Cancel). The
+    // "Files" page's buttons call `edit` while it is open; what those
+    // editors save stays saved whichever way the dialog ends.
+    virtual bool Properties(CSettings& values, int page,
+                            const std::function<void(FilesEditor)>& edit) = 0;
+    // The "Edit" dialog: one multi-line text field whose lines end in CR LF
+    // both ways. False on cancel.
+    virtual bool EditText(std::string& text) = 0;
 };
 
 }  // namespace zorl

@@ -17,6 +17,8 @@
 
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
+#include "ui/EditDialog.h"
+#include "ui/PropsSheet.h"
 
 namespace zorl::qt {
 namespace {
@@ -140,6 +142,21 @@ public:
         return true;
     }
 
+    bool Properties(CSettings& values, int page,
+                    const std::function<void(FilesEditor)>& edit) override {
+        ui::CPropsSheet sheet(values, page, edit, TopParent());
+        if (sheet.exec() != QDialog::Accepted) return false;
+        values = sheet.Values();
+        return true;
+    }
+
+    bool EditText(std::string& text) override {
+        ui::CEditDlg dialog(text, TopParent());
+        if (dialog.exec() != QDialog::Accepted) return false;
+        text = dialog.Text();
+        return true;
+    }
+
     void SetParent(QWidget* parent) { parent_ = parent; }
 
 private:
@@ -152,6 +169,12 @@ private:
             case BoxIcon::None: break;
         }
         return QMessageBox::NoIcon;
+    }
+
+    // The editors open above the properties dialog.
+    QWidget* TopParent() const {
+        if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+        return parent_;
     }
 
     QPointer<QWidget> parent_;
