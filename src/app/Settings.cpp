@@ -88,6 +88,7 @@ std::span<const OptionKey> OptionKeys() {
         {"ExtConnect", &CSettings::ExtConnect},
         {"DebugLog", &CSettings::DebugLog},
         {"DebugWindow", &CSettings::DebugWindow},
+        {"WindowFlood", &CSettings::WindowFlood},
     };
     return kKeys;
 }

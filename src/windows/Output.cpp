@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "common/Format.h"
 #include "common/FormatCodes.h"
+#include "common/ScopedFlag.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
 #include "platform/Platform.h"
@@ -131,13 +132,8 @@ void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colo
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
                      ...) {
     std::string nested;
-    std::string& text = printing_ ? nested : printf_text_;
-    struct Release {
-        bool& flag;
-        const bool was;
-        ~Release() { flag = was; }
-    } release{printing_, printing_};
-    printing_ = true;
+    const ScopedFlag inUse(printing_);
+    std::string& text = inUse.WasRaised() ? nested : printf_text_;
     va_list args;
     va_start(args, format);
     FormatIntoV(text, kPrintFLimit, format, args);
@@ -290,8 +286,7 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
     const std::string line = row->toMe.open + from + row->toMe.close + text;
     const bool fromWindow = registry.CRExists(from, socket);
     if (!row->spreadOption) {
-        if (!fromWindow) registry.NewWindow(from, kWindowQuery, socket, false);
-        Print(socket, from, row->cls, line);
+        Print(socket, fromWindow || OpenQueryFor(socket, from) ? from : "", row->cls, line);
     } else if (fromWindow) {
         Print(socket, from, row->cls, line);
     } else if (app_.settings.*row->spreadOption) {
@@ -299,6 +294,20 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
     } else {
         Print(socket, "", row->cls, line);
     }
+}
+
+bool COutput::OpenQueryFor(CIrcSocket* socket, const std::string& from) {
+    const int limit = app_.settings.WindowFlood;
+    if (!burst_.Admit(app_.platform.clock.TickCount(), limit)) {
+        if (burst_.JustBegan())
+            PrintF(socket, "", Cls::Notice,
+                   "** More than %d new windows within 10 seconds: messages from further new "
+                   "nicks are shown here until it calms down",
+                   limit);
+        return false;
+    }
+    app_.registry.NewWindow(from, kWindowQuery, socket, false);
+    return true;
 }
 
 void COutput::Trace(const std::string& text) {
