@@ -52,6 +52,7 @@ void CServerConnection::OnButtonConnect() {
     if (settings.m_user_mynick.empty() || settings.User.empty()) {
         app_.platform.dialogs.MessageBox("Please choose a valid nickname and username",
                                          BoxIcon::Exclamation);
+        app_.Properties(0);
         return;
     }
     if (settings.m_server_address.empty()) {

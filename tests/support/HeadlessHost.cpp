@@ -284,6 +284,28 @@ bool PresetDialogs::AnswerOverwrite(OverwriteAnswer answer) {
     return true;
 }
 
+bool PresetDialogs::Properties(CSettings& values, int page,
+                               const std::function<void(FilesEditor)>& edit) {
+    propertiesPages.push_back(page);
+    RunNested();
+    if (propertiesAnswers.empty()) return false;
+    PropertiesAnswer answer = std::move(propertiesAnswers.front());
+    propertiesAnswers.pop_front();
+    return answer(values, edit);
+}
+
+bool PresetDialogs::EditText(std::string& text) {
+    textEditShown.push_back(text);
+    RunNested();
+    if (textEditAnswers.empty() || !textEditAnswers.front()) {
+        if (!textEditAnswers.empty()) textEditAnswers.pop_front();
+        return false;
+    }
+    text = *textEditAnswers.front();
+    textEditAnswers.pop_front();
+    return true;
+}
+
 // ---- Window surface --------------------------------------------------------
 
 std::string RecordedFrame::Text() const {
