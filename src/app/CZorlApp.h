@@ -68,6 +68,10 @@ public:
     void UseConfigDirectory(const std::string& directory) { given_config_dir_ = directory; }
     void LoadSettings();
     void OnTick();  // the 100 ms platform tick
+    // The properties dialog on `page` (0: the first); OK applies it at once.
+    void Properties(int page);
+    // script.ini in the text editor, then the event scripts read again.
+    void EditScripts();
     void DebugOn();
     void DebugOff();
     void OpenLink(const std::string& selection);

@@ -39,27 +39,30 @@ void CSettings::Load(const CIniStore& ini) {
     FontSize = ini.ReadInt("CUSTOM", "FontSize", defaults.FontSize);
     CharSet = ini.ReadInt("CUSTOM", "CharSet", defaults.CharSet);
 
-    const ColourClasses& d = defaults.Color;
-    Color.Normal = ReadColour(ini, "COLOR", "Normal", d.Normal);
-    Color.Own = ReadColour(ini, "COLOR", "Own", d.Own);
-    Color.Action = ReadColour(ini, "COLOR", "Action", d.Action);
-    Color.Notice = ReadColour(ini, "COLOR", "Notice", d.Notice);
-    Color.CTCP = ReadColour(ini, "COLOR", "CTCP", d.CTCP);
-    Color.Status = ReadColour(ini, "COLOR", "Status", d.Status);
-    Color.Info = ReadColour(ini, "COLOR", "Info", d.Info);
-    Color.UError = ReadColour(ini, "COLOR", "UError", d.UError);
-    Color.Error = ReadColour(ini, "COLOR", "Error", d.Error);
-    Color.Flow = ReadColour(ini, "COLOR", "Flow", d.Flow);
-    Color.Time = ReadColour(ini, "COLOR", "Time", d.Time);
-    Color.Notify = ReadColour(ini, "COLOR", "Notify", d.Notify);
+    for (const ColourKey& colour : ColourKeys()) {
+        Color.*colour.field = ReadColour(ini, "COLOR", colour.key, defaults.Color.*colour.field);
+    }
 
     NickCommand = ini.ReadKey("COMMANDS", "NickCommand", defaults.NickCommand);
 
-    struct IntKey {
-        const char* key;
-        int CSettings::*field;
+    for (const OptionKey& option : OptionKeys()) {
+        this->*option.field = ini.ReadInt("OPTIONS", option.key, defaults.*option.field);
+    }
+}
+
+std::span<const ColourKey> ColourKeys() {
+    using C = CSettings::ColourClasses;
+    static const ColourKey kKeys[] = {
+        {"Normal", &C::Normal}, {"Own", &C::Own},       {"Action", &C::Action},
+        {"Notice", &C::Notice}, {"CTCP", &C::CTCP},     {"Status", &C::Status},
+        {"Info", &C::Info},     {"UError", &C::UError}, {"Error", &C::Error},
+        {"Flow", &C::Flow},     {"Time", &C::Time},     {"Notify", &C::Notify},
     };
-    static const IntKey kOptions[] = {
+    return kKeys;
+}
+
+std::span<const OptionKey> OptionKeys() {
+    static const OptionKey kKeys[] = {
         {"LogChannels", &CSettings::LogChannels},
         {"LogQuery", &CSettings::LogQuery},
         {"TimeStamp", &CSettings::TimeStamp},
@@ -85,10 +88,9 @@ void CSettings::Load(const CIniStore& ini) {
         {"ExtConnect", &CSettings::ExtConnect},
         {"DebugLog", &CSettings::DebugLog},
         {"DebugWindow", &CSettings::DebugWindow},
+        {"WindowFlood", &CSettings::WindowFlood},
     };
-    for (const IntKey& option : kOptions) {
-        this->*option.field = ini.ReadInt("OPTIONS", option.key, defaults.*option.field);
-    }
+    return kKeys;
 }
 
 void ColourTables::Build() {

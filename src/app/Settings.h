@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <string>
 
 #include "common/SharedTypes.h"
@@ -46,6 +47,7 @@ struct CSettings {
         Colour Flow = 8388608;
         Colour Time = 8421504;
         Colour Notify = 8388608;
+        bool operator==(const ColourClasses&) const = default;
     } Color;
     // COMMANDS
     std::string NickCommand = "/query $nick";
@@ -75,10 +77,29 @@ struct CSettings {
     int ExtConnect = 0;
     int DebugLog = 0;
     int DebugWindow = 1;
+    // More new windows than this opened by others within 10 seconds is a
+    // flood: further new nicks are shown in the status window. 0: no limit.
+    int WindowFlood = 20;
 
     // Reads every key in table order, with the defaults above.
     void Load(const CIniStore& ini);
+    bool operator==(const CSettings&) const = default;
 };
+
+// The keys of sections COLOR and OPTIONS with their fields, in table order.
+struct ColourKey {
+    const char* key;
+    Colour CSettings::ColourClasses::*field;
+};
+struct OptionKey {
+    const char* key;
+    int CSettings::*field;
+};
+std::span<const ColourKey> ColourKeys();
+std::span<const OptionKey> OptionKeys();
+// The debug flags close the OPTIONS table; the properties dialog writes
+// them in a step of their own.
+constexpr std::size_t kDebugFlagCount = 6;
 
 // The IRC colour numbers "0".."15" and the terminal codes "30".."37".
 struct ColourTables {

@@ -24,7 +24,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"MODE", kAnyCase, 2, kAlways, &CIncomingDispatcher::OnMode},
     {"TOPIC", kAnyCase, 2, kAlways, &CIncomingDispatcher::OnTopic},
     {"INVITE", kAnyCase, 0, kSilenced, &CIncomingDispatcher::OnInvite},
-    {"KICK", kExact, 3, kAlways, &CIncomingDispatcher::OnKick},
+    {"KICK", kExact, 2, kAlways, &CIncomingDispatcher::OnKick},
     {"PRIVMSG", kExact, 1, kSilenced, &CIncomingDispatcher::OnPrivmsg},
     {"NOTICE", kExact, 1, kSilenced, &CIncomingDispatcher::OnNotice},
     {"PING", kExact, 0, kSilenced, &CIncomingDispatcher::OnPing},

@@ -1,8 +1,8 @@
-// Dialogs. The message box, the input request, the server dialogs and the
-// file dialog are modal: each runs a nested event loop in the real host, so
-// any socket event or tick may be handled before it returns, and callers
-// look their windows and sockets up again afterwards instead of keeping
-// pointers.
+// Dialogs. The message box, the input request, the file dialog, the server
+// dialogs, the properties dialog and the "Edit" dialog are modal: each runs
+// a nested event loop in the real host, so any socket event or tick may be
+// handled before it returns, and callers look their windows and sockets up
+// again afterwards instead of keeping pointers.
 //
 // The questions about a DCC offer are not modal: the call returns at once
 // and the answer comes later through the callback, on the same thread, while
@@ -23,6 +23,23 @@ enum class BoxIcon { None, Information, Exclamation, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
 enum class DccAnswer { Accept, Refuse };
 enum class OverwriteAnswer { Ok, Cancel, Rename };
+
+struct CSettings;
+// The editors behind the buttons of the properties dialog's "Files" page,
+// in the order of the buttons.
+enum class FilesEditor {
+    Nicks,
+    Channel,
+    Query,
+    Status,
+    Aliases,
+    Servers,
+    Notify,
+    Ignore,
+    Startup,
+    Scripts,
+    Textfile
+};
 
 class IDialogs {
 public:
@@ -53,6 +70,16 @@ public:
                             std::function<void(DccAnswer, const std::string& fileName)> answer) = 0;
     // "Overwrite existing file?" with OK, Cancel and Rename.
     virtual void AskOverwrite(std::function<void(OverwriteAnswer)> answer) = 0;
+
+    // The properties dialog: shows `values` on its pages, opened on `page`,
+    // and writes every control back into them on OK (false: Cancel). The
+    // "Files" page's buttons call `edit` while it is open; what those
+    // editors save stays saved whichever way the dialog ends.
+    virtual bool Properties(CSettings& values, int page,
+                            const std::function<void(FilesEditor)>& edit) = 0;
+    // The "Edit" dialog: one multi-line text field whose lines end in CR LF
+    // both ways. False on cancel.
+    virtual bool EditText(std::string& text) = 0;
 };
 
 }  // namespace zorl

@@ -181,7 +181,8 @@ CIrcSocket* CDcc::TakeAccepted(WsaError error, CIrcSocket& listener, SocketType 
     peer.transferred = 0;
     peer.file_path = listener.file_path;
     peer.file_size = listener.file_size;
-    if (ChannelRecord* record = app_.registry.FindCRBySocket(&listener)) record->socket = &peer;
+    if (ChannelRecord* record = app_.registry.FindCRBySocket(&listener))
+        app_.registry.MoveToSocket(*record, &peer);
     listener.Close();
     return &peer;
 }

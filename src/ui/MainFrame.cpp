@@ -200,6 +200,8 @@ void CMainFrame::RunCommand(Command command) {
     switch (command) {
         case Command::Connect: app_->connection.OnButtonConnect(); break;
         case Command::Disconnect: app_->connection.OnButtonDisconnect(); break;
+        case Command::Properties: app_->Properties(0); break;
+        case Command::Scripts: app_->EditScripts(); break;
         case Command::LaunchWebPage: {
             CChildFrameBase* frame = surface_ ? surface_->ActiveFrame() : nullptr;
             if (frame) app_->OpenLink(qt::EncodeText(frame->Output()->SelectedText()));

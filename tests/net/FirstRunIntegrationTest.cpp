@@ -1,6 +1,7 @@
 // A new user's first session on a private ngircd: an empty configuration
-// folder, a server added in the Servers dialog that Connect opens, and the
-// short commands of the first start's aliases reaching another client.
+// folder, the properties and Servers dialogs that Connect opens, and the
+// short commands of the first start's aliases reaching another client. No
+// file and no setting is touched by hand.
 #include <gtest/gtest.h>
 
 #include "IrssiPeer.h"
@@ -22,9 +23,11 @@ TEST(FirstRunIntegrationTest, NewUserAddsAServerJoinsAndActs) {
     ASSERT_TRUE(irssi.Running()) << irssi.Failure();
     TempDir config;
     LiveClient zorl{LiveClient::InFolder{config.Path()}};
-    // The properties dialog's part.
-    zorl.app.settings.m_user_mynick = "newbie";
-    zorl.app.settings.User = "newbie";
+    zorl.host.dialogs.propertiesAnswers = {[](CSettings& values, const auto&) {
+        values.m_user_mynick = values.User = "newbie";
+        return true;
+    }};
+    zorl.app.connection.OnButtonConnect();
 
     const ServerEntry local{"Local", "127.0.0.1", std::to_string(server.Port()),
                             NgircdServer::kPassword, "Home"};
@@ -34,7 +37,9 @@ TEST(FirstRunIntegrationTest, NewUserAddsAServerJoinsAndActs) {
         return true;
     }};
     zorl.app.connection.OnButtonConnect();
-    EXPECT_EQ(zorl.host.dialogs.boxes, std::vector<std::string>{"Please choose a valid server"});
+    EXPECT_EQ(zorl.host.dialogs.boxes,
+              (std::vector<std::string>{"Please choose a valid nickname and username",
+                                        "Please choose a valid server"}));
     EXPECT_EQ(zorl.app.ini.ReadString("SERVER", "Address", ""), "127.0.0.1");
 
     zorl.app.connection.OnButtonConnect();

@@ -65,7 +65,11 @@ public:
         if (chunk.empty()) state_->inbound.pop_front();
         return static_cast<long>(n);
     }
-    long Send(const char* data, std::size_t size, WsaError&) override {
+    long Send(const char* data, std::size_t size, WsaError& error) override {
+        if (state_->sendQueueFull) {
+            error = kWsaNoBuffers;
+            return -1;
+        }
         state_->sent.append(data, size);
         return static_cast<long>(size);
     }
@@ -109,9 +113,18 @@ std::vector<std::string> ScriptedSocketState::SentLines() const {
     return lines;
 }
 
+// A reader that leaves bytes in the socket hears of them again on the next
+// pass, as with a real socket; each round here stands for one pass.
 void ScriptedSocketState::Receive(const std::string& chunk) {
     inbound.push_back(chunk);
-    if (listener && !closed) listener->OnSocketReceive(kWsaOk);
+    std::size_t left = std::string::npos;
+    while (listener && !closed && !inbound.empty()) {
+        std::size_t now = 0;
+        for (const std::string& piece : inbound) now += piece.size();
+        if (now == left) break;  // a reader that takes nothing is told once
+        left = now;
+        listener->OnSocketReceive(kWsaOk);
+    }
 }
 
 void ScriptedSocketState::Connected(WsaError error) {
@@ -289,6 +302,28 @@ bool PresetDialogs::AnswerOverwrite(OverwriteAnswer answer) {
     auto question = TakeQuestion(dccQuestions, DccQuestion::kOverwrite);
     if (!question) return false;
     question->overwrite(answer);
+    return true;
+}
+
+bool PresetDialogs::Properties(CSettings& values, int page,
+                               const std::function<void(FilesEditor)>& edit) {
+    propertiesPages.push_back(page);
+    RunNested();
+    if (propertiesAnswers.empty()) return false;
+    PropertiesAnswer answer = std::move(propertiesAnswers.front());
+    propertiesAnswers.pop_front();
+    return answer(values, edit);
+}
+
+bool PresetDialogs::EditText(std::string& text) {
+    textEditShown.push_back(text);
+    RunNested();
+    if (textEditAnswers.empty() || !textEditAnswers.front()) {
+        if (!textEditAnswers.empty()) textEditAnswers.pop_front();
+        return false;
+    }
+    text = *textEditAnswers.front();
+    textEditAnswers.pop_front();
     return true;
 }
 

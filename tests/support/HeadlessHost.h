@@ -41,12 +41,13 @@ struct ScriptedSocketState {
     std::vector<std::string> SentLines() const;
     std::deque<std::string> inbound;  // chunks handed out by Receive, one per call
     bool peerClosed = false;          // Receive returns 0 once inbound is empty
+    bool sendQueueFull = false;       // Send refuses, as when the peer stopped reading
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
     std::string localAddress = "127.0.0.1";
 
     // Events, as the platform would deliver them.
-    void Receive(const std::string& chunk);  // queues and notifies once
+    void Receive(const std::string& chunk);  // queues and notifies until read
     void Connected(WsaError error = kWsaOk);
     void Closed(WsaError error = kWsaOk);
     void Accept(WsaError error = kWsaOk);
@@ -127,6 +128,9 @@ public:
     void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
                     std::function<void(DccAnswer, const std::string&)> answer) override;
     void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
+    bool Properties(CSettings& values, int page,
+                    const std::function<void(FilesEditor)>& edit) override;
+    bool EditText(std::string& text) override;
 
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::deque<BoxAnswer> boxAnswers;
@@ -144,6 +148,16 @@ public:
     std::vector<ServerEntry> editShown;  // what each one was filled with
     // Runs inside the next dialog, as a nested event loop would.
     std::function<void()> duringNextDialog;
+    // The properties dialog: each answer works the pages (pressing the
+    // "Files" buttons through `edit` if it likes) and returns true for OK.
+    // None queued: Cancel.
+    using PropertiesAnswer =
+        std::function<bool(CSettings& values, const std::function<void(FilesEditor)>& edit)>;
+    std::deque<PropertiesAnswer> propertiesAnswers;
+    std::vector<int> propertiesPages;  // the page each one opened on
+    // The "Edit" dialog: the texts it showed; the answers, nullopt = Cancel.
+    std::vector<std::string> textEditShown;
+    std::deque<std::optional<std::string>> textEditAnswers;
 
     // DCC questions stay open, as on the desktop, until the test answers
     // them, oldest first; each Answer returns false when none is open.

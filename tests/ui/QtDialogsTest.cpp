@@ -2,15 +2,23 @@
 // a user would.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <functional>
 
+#include "app/Settings.h"
 #include "platform/qt/QtPlatform.h"
+#include "ui/EditDialog.h"
+#include "ui/PropsSheet.h"
 
 namespace zorl::qt {
 namespace {
@@ -80,6 +88,83 @@ TEST(QtDialogsTest, InputRequestReturnsTheTypedTextOrCancel) {
     answer = "kept";
     EXPECT_FALSE(services.Dialogs().InputRequest("Input request", "Your name:", answer));
     EXPECT_EQ(answer, "kept");
+}
+
+// The field a label names (its buddy), as a screen reader finds it.
+template <typename Field>
+Field* FieldOf(QWidget* dialog, const QString& label) {
+    for (QLabel* each : dialog->findChildren<QLabel*>())
+        if (each->text() == label) return qobject_cast<Field*>(each->buddy());
+    return nullptr;
+}
+
+template <typename Button>
+Button* ButtonOf(QWidget* dialog, const QString& text) {
+    for (Button* each : dialog->findChildren<Button*>())
+        if (each->text() == text) return each;
+    return nullptr;
+}
+
+// The user changes one control of each kind and presses a Files button;
+// only OK hands the changes back.
+TEST(QtDialogsTest, PropertiesHandBackEveryControlOnOkOnly) {
+    QtPlatformServices services;
+    CSettings given;
+    given.m_user_mynick = "joe";
+    given.Email = "j\xE9@example.org";
+    given.Notify = 1;
+    given.MaxLines = 300;
+    CSettings expected = given;
+    expected.m_user_mynick = "jo\xC3\xAB";
+    expected.Notify = 0;
+    expected.MaxLines = 5;
+
+    std::vector<FilesEditor> pressed;
+    const auto edit = [&pressed](FilesEditor editor) { pressed.push_back(editor); };
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        QStringList tabs;
+        WhenModal([&](QWidget* modal) {
+            for (int i = 0; i < modal->findChild<QTabWidget*>()->count(); ++i)
+                tabs << modal->findChild<QTabWidget*>()->tabText(i);
+            FieldOf<QLineEdit>(modal, QStringLiteral("* Nickname:"))
+                ->setText(QStringLiteral(u"jo\u00EB"));
+            ButtonOf<QCheckBox>(modal, QStringLiteral("Notify"))->click();
+            FieldOf<QSpinBox>(modal, QStringLiteral("Max scrollback lines"))->setValue(5);
+            ButtonOf<QPushButton>(modal, QStringLiteral("Aliasses"))->click();
+            if (ok) {
+                static_cast<QDialog*>(modal)->accept();
+            } else {
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        CSettings values = given;
+        EXPECT_EQ(services.Dialogs().Properties(values, 2, edit), ok);
+        EXPECT_TRUE(values == (ok ? expected : given));
+        EXPECT_EQ(tabs, QStringList({"Names && Replies", "Font && Colors", "Files", "Options"}));
+    }
+    EXPECT_EQ(pressed, std::vector<FilesEditor>(2, FilesEditor::Aliases));
+
+    given.Master = 1;
+    ui::CPropsSheet sheet(given, 4, nullptr);
+    EXPECT_EQ(sheet.Tabs()->count(), 5);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), 4);
+    EXPECT_EQ(sheet.Tabs()->tabText(4), QStringLiteral("Master"));
+}
+
+TEST(QtDialogsTest, EditShowsLinesAndHandsThemBackWithCrLf) {
+    QtPlatformServices services;
+    QString shown;
+    WhenModal([&](QWidget* modal) {
+        auto* field = modal->findChild<QPlainTextEdit*>();
+        shown = field->toPlainText();
+        field->setPlainText(shown + QStringLiteral("c\n"));
+        static_cast<QDialog*>(modal)->accept();
+    });
+    std::string text = "a\r\nb\r\n";
+    EXPECT_TRUE(services.Dialogs().EditText(text));
+    EXPECT_EQ(shown, QStringLiteral("a\nb\n"));
+    EXPECT_EQ(text, "a\r\nb\r\nc\r\n");
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
 #include "ui/DccDialogs.h"
+#include "ui/EditDialog.h"
+#include "ui/PropsSheet.h"
 #include "ui/ServersDialog.h"
 
 namespace zorl::qt {
@@ -159,6 +161,21 @@ public:
         new ui::COverwriteDialog(std::move(answer), parent_);
     }
 
+    bool Properties(CSettings& values, int page,
+                    const std::function<void(FilesEditor)>& edit) override {
+        ui::CPropsSheet sheet(values, page, edit, TopParent());
+        if (sheet.exec() != QDialog::Accepted) return false;
+        values = sheet.Values();
+        return true;
+    }
+
+    bool EditText(std::string& text) override {
+        ui::CEditDlg dialog(text, TopParent());
+        if (dialog.exec() != QDialog::Accepted) return false;
+        text = dialog.Text();
+        return true;
+    }
+
     void SetParent(QWidget* parent) { parent_ = parent; }
 
 private:
@@ -171,6 +188,12 @@ private:
             case BoxIcon::None: break;
         }
         return QMessageBox::NoIcon;
+    }
+
+    // The editors open above the properties dialog.
+    QWidget* TopParent() const {
+        if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+        return parent_;
     }
 
     QPointer<QWidget> parent_;

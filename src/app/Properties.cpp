@@ -1,0 +1,126 @@
+// The properties dialog: the settings it edits are a copy, applied step by
+// step on OK; and the script editor command.
+#include "app/CZorlApp.h"
+#include "app/FileEditors.h"
+#include "app/Settings.h"
+#include "config/IniStore.h"
+#include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
+#include "script/Aliases.h"
+#include "script/EventScripts.h"
+#include "session/ServerConnection.h"
+#include "session/Timers.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
+
+namespace zorl {
+namespace {
+
+// Once the server has welcomed us the nick changes when it confirms the
+// NICK (the dispatcher knows the reply by the old nick); before that, and
+// offline, at once. zorl.ini keeps the nick the user chose either way.
+void ChangeNick(CZorlApp& app, const std::string& nick) {
+    const bool connected = app.ircstatus == CONNECTED;
+    if (connected && !nick.empty()) app.SendLine(app.pMainSocket.get(), "NICK " + nick, false);
+    if (connected && app.registered && !nick.empty()) {
+        app.ini.WriteString("USER", "Nick", nick);
+        return;
+    }
+    app.connection.SetOwnNick(nick);
+}
+
+void ApplyUser(CZorlApp& app, const std::string& shownNick, const CSettings& values) {
+    CSettings& settings = app.settings;
+    settings.RealName = values.RealName;
+    settings.User = values.User;
+    settings.Email = values.Email;
+    settings.Finger = values.Finger;
+    settings.Quit = values.Quit;
+    app.ini.WriteString("USER", "RealName", settings.RealName);
+    app.ini.WriteString("USER", "User", settings.User);
+    app.ini.WriteString("USER", "Email", settings.Email);
+    app.ini.WriteString("REPLY", "Finger", settings.Finger);
+    app.ini.WriteString("REPLY", "Quit", settings.Quit);
+    // Compared with what the dialog showed: a nick the server gave us while
+    // it was open is not taken back by an untouched field.
+    if (values.m_user_mynick != shownNick) ChangeNick(app, values.m_user_mynick);
+}
+
+void ApplyLook(CZorlApp& app, const CSettings& values) {
+    CSettings& settings = app.settings;
+    settings.BGColor = values.BGColor;
+    settings.BGColor2 = values.BGColor2;
+    settings.FontName = values.FontName;
+    settings.FontSize = values.FontSize;
+    settings.CharSet = values.CharSet;
+    settings.Color = values.Color;
+    app.ini.WriteInt("CUSTOM", "BGColor", static_cast<int>(settings.BGColor));
+    app.ini.WriteInt("CUSTOM", "BGColor2", static_cast<int>(settings.BGColor2));
+    app.ini.WriteString("CUSTOM", "FontName", settings.FontName);
+    app.ini.WriteInt("CUSTOM", "FontSize", settings.FontSize);
+    app.ini.WriteInt("CUSTOM", "CharSet", settings.CharSet);
+    for (const ColourKey& colour : ColourKeys())
+        app.ini.WriteInt("COLOR", colour.key, static_cast<int>(settings.Color.*colour.field));
+    for (const ChannelRecord& record : app.registry.Records())
+        if (CZorlDoc* doc = app.registry.DocOf(record.frame))
+            doc->UpdateAllViews(kHintFont | kHintBackground);
+}
+
+void ApplyOptions(CZorlApp& app, const CSettings& values, std::span<const OptionKey> keys) {
+    for (const OptionKey& option : keys) {
+        app.settings.*option.field = values.*option.field;
+        app.ini.WriteInt("OPTIONS", option.key, app.settings.*option.field);
+    }
+}
+
+// The notify list is checked at once when switched on, then every 40 s.
+void FollowNotifyOption(CZorlApp& app) {
+    const bool running = app.timers.Running(CTimers::kNotify);
+    if (app.settings.Notify && !running) {
+        app.timers.StartTimer(CTimers::kNotify, 40, 0, 0, "", true);
+        app.ignoreNotify.RequestIson(true);
+    } else if (!app.settings.Notify && running) {
+        app.timers.StopTimer(CTimers::kNotify);
+    }
+}
+
+void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSettings& values) {
+    ApplyUser(app, shownNick, values);
+    ApplyLook(app, values);
+
+    app.settings.NickCommand = values.NickCommand;
+    app.ini.WriteKey("COMMANDS", "NickCommand", app.settings.NickCommand);
+
+    // The "Files" page may have edited any of them.
+    app.aliases.LoadAliases();
+    app.ignoreNotify.LoadNotifyList();
+    app.events.LoadScript();
+    app.ignoreNotify.LoadIgnoreList();
+
+    const std::span<const OptionKey> options = OptionKeys();
+    const std::size_t plain = options.size() - kDebugFlagCount;
+    ApplyOptions(app, values, options.first(plain));
+    FollowNotifyOption(app);
+
+    app.registry.RebuildButtons();
+    ApplyOptions(app, values, options.subspan(plain));
+}
+
+}  // namespace
+
+void CZorlApp::Properties(int page) {
+    CSettings values = settings;
+    const std::string shownNick = values.m_user_mynick;
+    CFileEditors editors(*this);
+    if (!platform.dialogs.Properties(values, page,
+                                     [&editors](FilesEditor editor) { editors.Edit(editor); }))
+        return;
+    ApplyProperties(*this, shownNick, values);
+}
+
+void CZorlApp::EditScripts() {
+    CFileEditors(*this).EditFile("script.ini");
+    events.LoadScript();
+}
+
+}  // namespace zorl
