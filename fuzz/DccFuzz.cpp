@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FuzzClient.h"
+#include "common/Text.h"
 #include "windows/WindowRegistry.h"
 
 using namespace zorl;
@@ -48,7 +49,9 @@ void OfferFromServer(fuzz::FuzzClient& client, std::string_view offer, std::stri
     if (client.host.sockets.all.size() == before) return;
     Socket peer = client.host.sockets.Last();
     if (peer->connectHost.empty() || peer->closed) return;
-    if (offer.starts_with("SEND")) client.file_sockets.insert(peer.get());
+    // The offer's kind is read without regard to case.
+    if (offer.size() >= 4 && EqualsNoCase(offer.substr(0, 4), "SEND"))
+        client.file_sockets.insert(peer.get());
     peer->Connected();
     Feed(peer, bytes);
 }
