@@ -1,7 +1,8 @@
 // Dialogs. The message box, the input request, the file dialog, the
-// properties dialog and the "Edit" dialog are modal: each runs a nested event loop in the real
-// host, so any socket event or tick may be handled before it returns, and callers look their
-// windows and sockets up again afterwards instead of keeping pointers.
+// properties dialog and the "Edit" dialog are modal: each runs a nested
+// event loop in the real host, so any socket event or tick may be handled
+// before it returns, and callers look their windows and sockets up again
+// afterwards instead of keeping pointers.
 //
 // The questions about a DCC offer are not modal: the call returns at once
 // and the answer comes later through the callback, on the same thread, while
