@@ -6,6 +6,10 @@
 // is compared with the original. The files live in a temporary folder that
 // is removed at the end, also after Ctrl-C.
 //
+// zorl runs as the user runs it, widgets and all (offscreen), answering its
+// DCC questions with Accept; the second zorl is this program again, in a
+// process and a folder of its own.
+//
 //   DccTransferBench [runs [pair]]   (3 runs of every pair when not given;
 //                                     a pair is chosen by part of its name)
 #include <fcntl.h>
@@ -14,6 +18,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -29,6 +34,16 @@
 
 #include "IrssiPeer.h"
 #include "NgircdServer.h"
+#include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "platform/qt/QtPlatform.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "support/HeadlessHost.h"
+#include "ui/MainFrame.h"
+#include "ui/QtWindowSurface.h"
+#include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::bench {
 namespace {
@@ -155,6 +170,128 @@ std::optional<double> PlainCopy(const fs::path& source, const fs::path& target) 
     return seconds;
 }
 
+// ---- zorl ------------------------------------------------------------------------
+
+// The client in the working directory, set up for the private server. Only
+// the dialogs are not Qt's: every DCC question is answered with Accept.
+class BenchZorl {
+public:
+    BenchZorl(uint16_t port, const std::string& nick) {
+        std::ofstream ini("zorl.ini", std::ios::binary);
+        ini << "[USER]\r\nNick=" << nick << "\r\nUser=" << nick << "\r\nRealName=Bench\r\n"
+            << "[SERVER]\r\nAddress=127.0.0.1\r\nName=bench\r\nPorts=" << port
+            << "\r\nPassword=" << NgircdServer::kPassword << "\r\n";
+        ini.close();
+        surface_.Attach(app_);
+        app_.InitInstance();
+        main_.show();
+        QObject::connect(&answerer_, &QTimer::timeout, [this] { AnswerQuestions(); });
+        answerer_.start(5);
+    }
+
+    CZorlApp& App() { return app_; }
+
+    bool Join(const std::string& channel) {
+        app_.connection.OnButtonConnect();
+        return RunUntil([&] { return app_.registered; }, 10000) && Type("", "/join " + channel) &&
+               RunUntil([&] { return test::FrameOf(app_, channel) != 0; }, 10000);
+    }
+    // As the input line of `window` hands a line over.
+    bool Type(const std::string& window, const std::string& line) {
+        const FrameId frame = test::FrameOf(app_, window);
+        CZorlDoc* doc = frame ? app_.registry.DocOf(frame) : nullptr;
+        if (doc) doc->ExecuteLine(line);
+        return doc != nullptr;
+    }
+    // Offers `path` to `nick` as "/DCC nick SEND" with the file chosen.
+    bool Offer(const std::string& channel, const std::string& nick, const fs::path& path) {
+        dialogs_.fileAnswers.push_back(path.string());
+        return Type(channel, "/dcc " + nick + " send");
+    }
+    // No file transfer of this client has its connection open.
+    bool TransfersClosed() const {
+        for (const ChannelRecord& record : app_.registry.Records())
+            if (record.type == kWindowDccSend && record.socket && record.socket->connected)
+                return false;
+        return true;
+    }
+    std::string Windows() const {
+        std::string text;
+        for (const ChannelRecord& record : app_.registry.Records()) {
+            text += "  window " + record.name + " (type " + std::to_string(record.type) + ")";
+            if (record.socket) text += record.socket->connected ? ", connected" : ", not connected";
+            text +=
+                ", " + std::to_string(record.socket ? record.socket->transferred : 0) + " bytes\n";
+        }
+        return text;
+    }
+
+private:
+    void AnswerQuestions() {
+        using Question = test::PresetDialogs::DccQuestion;
+        while (!dialogs_.dccQuestions.empty()) {
+            switch (dialogs_.dccQuestions.front().kind) {
+                case Question::kChat: dialogs_.AnswerChat(DccAnswer::Accept); break;
+                case Question::kFile: dialogs_.AnswerFile(DccAnswer::Accept); break;
+                case Question::kOverwrite: dialogs_.AnswerOverwrite(OverwriteAnswer::Ok); break;
+            }
+        }
+    }
+
+    qt::QtPlatformServices services_;
+    ui::CMainFrame main_;
+    ui::QtWindowSurface surface_{main_};
+    test::PresetDialogs dialogs_;
+    Platform platform_{services_.Sockets(),
+                       services_.Clock(),
+                       services_.Ticker(),
+                       services_.Sound(),
+                       services_.Shell(),
+                       dialogs_,
+                       surface_};
+    CZorlApp app_{platform_};
+    QTimer answerer_;
+};
+
+// The second zorl: this program started again with "--zorl", in a folder of
+// its own, where its download/ receives.
+class ZorlProcess {
+public:
+    ZorlProcess(const NgircdServer& server, const std::string& nick) : nick_(nick) {
+        process_.setWorkingDirectory(QString::fromStdString(folder_.Path().string()));
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start(QCoreApplication::applicationFilePath(),
+                       {"--zorl", QString::number(server.Port()), QString::fromStdString(nick)});
+    }
+    ~ZorlProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    const std::string& Nick() const { return nick_; }
+    fs::path Downloads() const { return folder_.Path() / "download"; }
+    std::string Output() { return process_.readAll().toStdString(); }
+
+private:
+    test::TempDir folder_{"zorl-dccbench-peer"};
+    std::string nick_;
+    QProcess process_;
+};
+
+// What the second zorl does: joins, accepts whatever it is offered, and
+// ends on SIGTERM.
+int RunZorlPeer(uint16_t port, const std::string& nick) {
+    BenchZorl zorl(port, nick);
+    if (!zorl.Join(kChannel)) {
+        std::printf("zorl peer %s: could not join %s\n", nick.c_str(), kChannel);
+        return 1;
+    }
+    RunUntil([] { return false; }, 24 * 3600 * 1000);
+    return 0;
+}
+
 // ---- DCC transfers ---------------------------------------------------------------
 
 // One direction between two clients: how to offer the file, where the
@@ -210,6 +347,37 @@ Transfer IrssiToIrssi(const fs::path& source, IrssiPeer& from, IrssiPeer& to) {
             [&from, &to] { return from.Transcript() + to.Transcript(); }};
 }
 
+Transfer ZorlToIrssi(const fs::path& source, BenchZorl& from, IrssiPeer& to) {
+    const std::size_t receivedBefore = Count(to.Log(), "DCC received file");
+    return {[&from, &to, source] { return from.Offer(kChannel, to.Nick(), source); },
+            to.Downloads() / source.filename(),
+            [&from, &to, receivedBefore] {
+                return from.TransfersClosed() &&
+                       Count(to.Log(), "DCC received file") > receivedBefore;
+            },
+            [&from, &to] { return from.Windows() + to.Transcript(); }};
+}
+
+Transfer IrssiToZorl(const fs::path& source, IrssiPeer& from, BenchZorl& to,
+                     const fs::path& downloads) {
+    const std::size_t sentBefore = Count(from.Log(), "DCC sent file");
+    return {[&from, &to, source] {
+                return from.Type("/dcc send " + to.App().settings.m_user_mynick + " " +
+                                 source.string());
+            },
+            downloads / source.filename(),
+            [&from, &to, sentBefore] {
+                return to.TransfersClosed() && Count(from.Log(), "DCC sent file") > sentBefore;
+            },
+            [&from, &to] { return from.Transcript() + to.Windows(); }};
+}
+
+Transfer ZorlToZorl(const fs::path& source, BenchZorl& from, ZorlProcess& to) {
+    return {[&from, &to, source] { return from.Offer(kChannel, to.Nick(), source); },
+            to.Downloads() / source.filename(), [&from] { return from.TransfersClosed(); },
+            [&from, &to] { return from.Windows() + to.Output(); }};
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -236,10 +404,31 @@ int Run(int runs, const std::string& only) {
             return 1;
         }
     }
+    test::TempWorkDir zorlFolder;
+    BenchZorl zorlA(server.Port(), "zorla");
+    ZorlProcess zorlB(server, "zorlb");
+    if (!zorlA.Join(kChannel) || !RunUntil(
+                                     [&] {
+                                         CZorlDoc* doc =
+                                             zorlA.App().registry.GetChannelDoc(kChannel);
+                                         return doc && doc->NickFlags("zorlb") != kNickAbsent;
+                                     },
+                                     10000)) {
+        std::printf("DccTransferBench: the two zorls did not meet in %s\n%s%s", kChannel,
+                    zorlA.Windows().c_str(), zorlB.Output().c_str());
+        return 1;
+    }
 
     using Pair = std::pair<std::string, std::function<std::optional<double>()>>;
     const std::vector<Pair> pairs = {
         {"plain socket copy", [&] { return PlainCopy(source, folder.Path() / "copy.bin"); }},
+        {"zorl -> irssi", [&] { return RunTransfer(source, ZorlToIrssi(source, zorlA, irssiA)); }},
+        {"irssi -> zorl",
+         [&] {
+             return RunTransfer(source,
+                                IrssiToZorl(source, irssiA, zorlA, zorlFolder.Path() / "download"));
+         }},
+        {"zorl -> zorl", [&] { return RunTransfer(source, ZorlToZorl(source, zorlA, zorlB)); }},
         {"irssi -> irssi",
          [&] { return RunTransfer(source, IrssiToIrssi(source, irssiA, irssiB)); }},
     };
@@ -292,6 +481,8 @@ int main(int argc, char** argv) {
     // Ctrl-C ends the waits, so the peers stop and the folder goes.
     std::signal(SIGINT, [](int) { zorl::bench::g_interrupted = 1; });
     std::signal(SIGTERM, [](int) { zorl::bench::g_interrupted = 1; });
+    if (argc == 4 && std::string(argv[1]) == "--zorl")
+        return zorl::bench::RunZorlPeer(static_cast<uint16_t>(std::atoi(argv[2])), argv[3]);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     return zorl::bench::Run(runs, argc > 2 ? argv[2] : "");
 }

@@ -13,21 +13,25 @@ namespace zorl::test {
 namespace {
 
 // irssi's own pacing would stretch a test by seconds: its command queue
-// sends one line per 2.2 s after the first few, and a paste of several
-// typed lines waits for a confirmation. DCC offers are taken at once, and
-// only on loopback.
+// sends one line per 2.2 s after the first few, a paste of several typed
+// lines waits for a confirmation, and CTCP replies wait in a queue that
+// sends one a second once the queries about a joined channel are answered
+// and the commands of the last few seconds have drained (half a second
+// each, the delayed user mode among them). DCC offers are taken at once,
+// and only on loopback.
 std::string Configuration(uint16_t port, const std::string& nick, const std::string& onConnect,
                           const std::filesystem::path& downloads) {
     std::ostringstream text;
     text << "servers = ({ address = \"127.0.0.1\"; chatnet = \"zorltest\"; port = \"" << port
-         << "\"; password = \"" << NgircdServer::kPassword << "\"; autoconnect = \"yes\"; });\n"
+         << "\"; password = \"" << NgircdServer::kPassword
+         << "\"; autoconnect = \"yes\"; no_cap = \"yes\"; });\n"
          << "chatnets = { zorltest = { type = \"IRC\"; autosendcmd = \"" << onConnect
          << "\"; }; };\n"
          << "settings = {\n"
          << "  core = { nick = \"" << nick << "\"; user_name = \"" << nick
          << "\"; real_name = \"irssi peer\"; settings_autosave = \"no\"; };\n"
          << "  \"irc/core\" = { lag_check_time = \"0\"; cmd_queue_speed = \"0\";"
-         << " cmds_max_at_once = \"1000\"; };\n"
+         << " cmds_max_at_once = \"1000\"; channel_sync = \"no\"; usermode = \"\"; };\n"
          << "  \"irc/dcc\" = { dcc_autoget = \"yes\"; dcc_autochat_masks = \"*\";"
          << " dcc_own_ip = \"127.0.0.1\"; dcc_download_path = \"" << downloads.string()
          << "\"; };\n"

@@ -2,8 +2,15 @@
 // client asks or offers, the other one answers and shows.
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <filesystem>
+#include <regex>
+
 #include "IrssiPeer.h"
 #include "LiveClient.h"
+#include "session/IrcSocket.h"
+#include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::test {
@@ -14,10 +21,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.Running()) << server.Failure();
         ASSERT_TRUE(irssi.Running()) << irssi.Failure();
+        ASSERT_TRUE(std::filesystem::create_directory("download"));
         ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
         ASSERT_TRUE(zorl.Type("", "/join #peer"));
         ASSERT_TRUE(zorl.WaitForNicks("#peer", {{"irssi", kNickOp}, {"zorltest", 0}}))
-            << zorl.Transcript(&server) << irssi.Transcript();
+            << Transcripts();
     }
 
     // Waits until some window of zorl shows `text`.
@@ -25,22 +33,116 @@ protected:
         return WaitUntil([&] { return zorl.Transcript().find(text) != std::string::npos; },
                          timeoutMs);
     }
+    // Waits for zorl's next DCC question.
+    bool ZorlIsAsked(int timeoutMs = 10000) {
+        return WaitUntil([&] { return !zorl.host.dialogs.dccQuestions.empty(); }, timeoutMs);
+    }
+    // Waits until zorl's DCC chat with irssi is connected, whoever offered it.
+    bool ZorlChatConnected() {
+        return WaitUntil([&] {
+            for (const ChannelRecord& record : zorl.app.registry.Records())
+                if (record.type == kWindowDccQuery && record.socket && record.socket->connected)
+                    return true;
+            return false;
+        });
+    }
     std::string Transcripts() { return zorl.Transcript(&server) + irssi.Transcript(); }
 
+    TempWorkDir work;  // zorl's download/ lies in its working directory
     NgircdServer server;
     IrssiPeer irssi{server, "irssi", "/join #peer"};
     LiveClient zorl;
 };
 
+// irssi answers from a queue that sends one reply a second, and only after
+// every command it sent in the last seconds has drained at two a second:
+// zorl asks first, irssi asks once it has answered.
 TEST_F(PeerIntegrationTest, CtcpRequestsAndActionsBothWays) {
     ASSERT_TRUE(zorl.Type("#peer", "/ctcp irssi VERSION"));
-    EXPECT_TRUE(irssi.WaitForLog("requested CTCP VERSION from irssi")) << Transcripts();
     ASSERT_TRUE(zorl.Type("#peer", "/ctcp irssi PING"));
-    EXPECT_TRUE(irssi.WaitForLog("requested CTCP PING from irssi")) << Transcripts();
-
     ASSERT_TRUE(zorl.Type("#peer", "/action waves"));
     EXPECT_TRUE(irssi.WaitForLog("* zorltest waves")) << Transcripts();
+    EXPECT_TRUE(ZorlShows("[irssi] [Reply: VERSION] irssi v")) << Transcripts();
+    const std::regex pingReply(R"(\[irssi\] \[Reply: PING\] \d+ secs\r\n)");
+    EXPECT_TRUE(WaitUntil([&] { return std::regex_search(zorl.Pane("#peer"), pingReply); }, 10000))
+        << Transcripts();
+
+    ASSERT_TRUE(irssi.Type("/ctcp zorltest VERSION"));
+    ASSERT_TRUE(irssi.Type("/ping zorltest"));
+    ASSERT_TRUE(irssi.Type("/me waves back"));
+    // The reply's own blank follows the one irssi puts after the colon.
+    EXPECT_TRUE(irssi.WaitForLog(
+        "CTCP VERSION reply from zorltest:  ZORL   Version 1.18 (Aug  2 2001)  by T.Orvelle"))
+        << Transcripts();
+    // irssi's request carries seconds and microseconds; both come back.
+    EXPECT_TRUE(irssi.WaitForLog("CTCP PING reply from zorltest: 0.")) << Transcripts();
+    EXPECT_TRUE(zorl.WaitForPane("#peer", "* irssi waves back")) << Transcripts();
+    EXPECT_TRUE(ZorlShows("[irssi] [Request: VERSION]")) << Transcripts();
 }
+
+// Who makes the offer: zorl, or irssi.
+enum class Offerer { Zorl, Irssi };
+std::string OffererName(const ::testing::TestParamInfo<Offerer>& info) {
+    return info.param == Offerer::Zorl ? "ZorlOffers" : "IrssiOffers";
+}
+
+class PeerDccTest : public PeerIntegrationTest, public ::testing::WithParamInterface<Offerer> {};
+
+TEST_P(PeerDccTest, ChatCarriesALineEachWay) {
+    if (GetParam() == Offerer::Zorl) {
+        ASSERT_TRUE(zorl.Type("#peer", "/dcc irssi chat"));
+    } else {
+        ASSERT_TRUE(irssi.Type("/dcc chat zorltest"));
+        ASSERT_TRUE(ZorlIsAsked()) << Transcripts();
+        ASSERT_TRUE(zorl.host.dialogs.AnswerChat(DccAnswer::Accept)) << Transcripts();
+    }
+    ASSERT_TRUE(irssi.WaitForLog("DCC CHAT connection with zorltest")) << Transcripts();
+    ASSERT_TRUE(ZorlChatConnected()) << Transcripts();
+    // The chat window is named after the peer.
+    ASSERT_TRUE(zorl.Type("irssi", "hello from zorl"));
+    EXPECT_TRUE(irssi.WaitForLog("<zorltest> hello from zorl")) << Transcripts();
+    ASSERT_TRUE(irssi.Type("/msg =zorltest hello from irssi"));
+    EXPECT_TRUE(zorl.WaitForPane("irssi", "<irssi> hello from irssi")) << Transcripts();
+}
+
+// Large enough that a stalled or reordered stream of blocks and
+// acknowledgements shows, small enough for a few hundred milliseconds.
+constexpr qint64 kFileSize = 20 << 20;
+
+std::string Sha256(const std::filesystem::path& path) {
+    QFile file(QString::fromStdString(path.string()));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return "(unreadable)";
+    return hash.result().toHex().toStdString();
+}
+
+TEST_P(PeerDccTest, SendDeliversTwentyMebibytesIntact) {
+    TempDir source("zorl-dcc-source");
+    std::string bytes(kFileSize, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
+    source.WriteFile("payload.bin", bytes);
+    const std::filesystem::path original = source.Path() / "payload.bin";
+
+    std::filesystem::path received;
+    if (GetParam() == Offerer::Zorl) {
+        zorl.host.dialogs.fileAnswers.push_back(original.string());
+        ASSERT_TRUE(zorl.Type("#peer", "/dcc irssi send"));
+        EXPECT_TRUE(irssi.WaitForLog("DCC received file payload.bin", 30000)) << Transcripts();
+        EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer finished")) << Transcripts();
+        received = irssi.Downloads() / "payload.bin";
+    } else {
+        ASSERT_TRUE(irssi.Type("/dcc send zorltest " + original.string()));
+        ASSERT_TRUE(ZorlIsAsked()) << Transcripts();
+        ASSERT_TRUE(zorl.host.dialogs.AnswerFile(DccAnswer::Accept)) << Transcripts();
+        EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer closed", 30000)) << Transcripts();
+        EXPECT_TRUE(irssi.WaitForLog("DCC sent file payload.bin")) << Transcripts();
+        received = work.Path() / "download" / "payload.bin";
+    }
+    EXPECT_EQ(Sha256(received), Sha256(original)) << Transcripts();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, PeerDccTest, ::testing::Values(Offerer::Zorl, Offerer::Irssi),
+                         OffererName);
 
 }  // namespace
 }  // namespace zorl::test
