@@ -66,8 +66,9 @@ void ApplyLook(CZorlApp& app, const CSettings& values) {
             doc->UpdateAllViews(kHintFont | kHintBackground);
 }
 
-void ApplyOptions(CZorlApp& app, const CSettings& values, std::span<const OptionKey> keys) {
-    for (const OptionKey& option : keys) {
+void ApplyOptions(CZorlApp& app, const CSettings& values, bool debugFlags) {
+    for (const OptionKey& option : OptionKeys()) {
+        if (option.debugFlag != debugFlags) continue;
         app.settings.*option.field = values.*option.field;
         app.ini.WriteInt("OPTIONS", option.key, app.settings.*option.field);
     }
@@ -97,13 +98,11 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     app.events.LoadScript();
     app.ignoreNotify.LoadIgnoreList();
 
-    const std::span<const OptionKey> options = OptionKeys();
-    const std::size_t plain = options.size() - kDebugFlagCount;
-    ApplyOptions(app, values, options.first(plain));
+    ApplyOptions(app, values, false);
     FollowNotifyOption(app);
 
     app.registry.RebuildButtons();
-    ApplyOptions(app, values, options.subspan(plain));
+    ApplyOptions(app, values, true);
 }
 
 }  // namespace

@@ -82,12 +82,12 @@ std::span<const OptionKey> OptionKeys() {
         {"AllowSound", &CSettings::AllowSound},
         {"TaskbarBlink", &CSettings::TaskbarBlink},
         {"ScriptsQuery", &CSettings::ScriptsQuery},
-        {"ExtDebug", &CSettings::ExtDebug},
-        {"RawDebug", &CSettings::RawDebug},
-        {"TimerDebug", &CSettings::TimerDebug},
-        {"ExtConnect", &CSettings::ExtConnect},
-        {"DebugLog", &CSettings::DebugLog},
-        {"DebugWindow", &CSettings::DebugWindow},
+        {"ExtDebug", &CSettings::ExtDebug, true},
+        {"RawDebug", &CSettings::RawDebug, true},
+        {"TimerDebug", &CSettings::TimerDebug, true},
+        {"ExtConnect", &CSettings::ExtConnect, true},
+        {"DebugLog", &CSettings::DebugLog, true},
+        {"DebugWindow", &CSettings::DebugWindow, true},
         {"WindowFlood", &CSettings::WindowFlood},
     };
     return kKeys;

@@ -94,12 +94,11 @@ struct ColourKey {
 struct OptionKey {
     const char* key;
     int CSettings::*field;
+    // The properties dialog writes the debug flags in a step of their own.
+    bool debugFlag = false;
 };
 std::span<const ColourKey> ColourKeys();
 std::span<const OptionKey> OptionKeys();
-// The debug flags close the OPTIONS table; the properties dialog writes
-// them in a step of their own.
-constexpr std::size_t kDebugFlagCount = 6;
 
 // The IRC colour numbers "0".."15" and the terminal codes "30".."37".
 struct ColourTables {

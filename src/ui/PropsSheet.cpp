@@ -58,11 +58,25 @@ CPropsSheet::CPropsSheet(const CSettings& values, int page, std::function<void(F
     layout->addWidget(tabs_);
     layout->addWidget(buttons);
     RefreshSamples();
+    FocusFirstField();
+}
+
+// The keys go to the first field of the page opened on, as in any dialog,
+// not to the row of tabs.
+void CPropsSheet::FocusFirstField() {
+    QWidget* page = tabs_->currentWidget();
+    for (QWidget* next = page->nextInFocusChain(); next && next != page;
+         next = next->nextInFocusChain()) {
+        if (page->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus)) {
+            next->setFocus();
+            return;
+        }
+    }
 }
 
 QWidget* CPropsSheet::NamesPage() {
     auto* user = new QFormLayout;
-    AddText(user, "* Nickname:", values_.m_user_mynick)->setFocus();
+    AddText(user, "* Nickname:", values_.m_user_mynick);
     AddText(user, "Real name:", values_.RealName);
     AddText(user, "Email:", values_.Email);
     AddText(user, "* User:", values_.User);

@@ -48,6 +48,7 @@ private:
     void ChooseFont();
     void ChooseColour(const QString& title, Colour* setting);
     void RefreshSamples();
+    void FocusFirstField();
 
     struct Sample {
         QLabel* box;

@@ -124,11 +124,14 @@ TEST(QtDialogsTest, PropertiesHandBackEveryControlOnOkOnly) {
     for (const bool ok : {false, true}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         QStringList tabs;
+        QWidget* focused = nullptr;
+        QLineEdit* nickname = nullptr;
         WhenModal([&](QWidget* modal) {
+            focused = modal->focusWidget();
             for (int i = 0; i < modal->findChild<QTabWidget*>()->count(); ++i)
                 tabs << modal->findChild<QTabWidget*>()->tabText(i);
-            FieldOf<QLineEdit>(modal, QStringLiteral("* Nickname:"))
-                ->setText(QStringLiteral(u"jo\u00EB"));
+            nickname = FieldOf<QLineEdit>(modal, QStringLiteral("* Nickname:"));
+            nickname->setText(QStringLiteral(u"jo\u00EB"));
             ButtonOf<QCheckBox>(modal, QStringLiteral("Notify"))->click();
             FieldOf<QSpinBox>(modal, QStringLiteral("Max scrollback lines"))->setValue(5);
             ButtonOf<QPushButton>(modal, QStringLiteral("Aliasses"))->click();
@@ -139,8 +142,9 @@ TEST(QtDialogsTest, PropertiesHandBackEveryControlOnOkOnly) {
             }
         });
         CSettings values = given;
-        EXPECT_EQ(services.Dialogs().Properties(values, 2, edit), ok);
+        EXPECT_EQ(services.Dialogs().Properties(values, 0, edit), ok);
         EXPECT_TRUE(values == (ok ? expected : given));
+        EXPECT_EQ(focused, nickname) << "the keys go to the first field";
         EXPECT_EQ(tabs, QStringList({"Names && Replies", "Font && Colors", "Files", "Options"}));
     }
     EXPECT_EQ(pressed, std::vector<FilesEditor>(2, FilesEditor::Aliases));
