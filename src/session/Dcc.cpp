@@ -6,6 +6,7 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "common/ScopedFlag.h"
 #include "platform/Platform.h"
 #include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
@@ -219,12 +220,20 @@ void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
         return;
     }
     const bool chat = socket.type == kSocketDccChat;
-    std::vector<char> buffer(chat ? kChatReadSize : kFileReadSize);
+    const std::size_t size = chat ? kChatReadSize : kFileReadSize;
+    // A peer that sends small blocks wakes us thousands of times a second:
+    // the buffer is kept rather than made and cleared for every wake-up.
+    // A notification inside another (a dialog runs the event loop) gets one
+    // of its own.
+    std::vector<char> nested;
+    const ScopedFlag inUse(receiving_);
+    std::vector<char>& buffer = inUse.WasRaised() ? nested : read_buffer_;
+    if (buffer.size() < size) buffer.resize(size);
     std::size_t taken = 0;
     // A file socket yields after a burst; the platform tells us again.
     while (chat || taken < kReadBurst) {
         WsaError readError = kWsaOk;
-        const long n = socket.Receive(buffer.data(), buffer.size(), readError);
+        const long n = socket.Receive(buffer.data(), size, readError);
         if (app_.settings.RawDebug)
             app_.output.DebugOut(
                 kRawLengthColour,

@@ -84,6 +84,8 @@ private:
     CZorlApp& app_;
     std::vector<std::unique_ptr<Link>> links_;
     int busy_ = 0;
+    std::vector<char> read_buffer_;
+    bool receiving_ = false;  // read_buffer_ is in use
 };
 
 // The name of the window a DCC socket is bound to; "" (the status window)
