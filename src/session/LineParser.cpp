@@ -3,6 +3,7 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "common/ScopedFlag.h"
 #include "common/TextSplit.h"
 #include "session/Timers.h"
 #include "windows/Output.h"
@@ -104,13 +105,8 @@ void CLineParser::ParseLine(CIrcSocket* socket, std::string_view line) {
     // A line parsed while another is still being handled (a dialog of a
     // script runs the event loop) gets a record of its own.
     IrcMessage nested;
-    IrcMessage& message = parsing_ ? nested : record_;
-    struct Release {
-        bool& flag;
-        const bool was;
-        ~Release() { flag = was; }
-    } release{parsing_, parsing_};
-    parsing_ = true;
+    const ScopedFlag inUse(parsing_);
+    IrcMessage& message = inUse.WasRaised() ? nested : record_;
     bool ignored = false;
     ParseMessageInto(message, line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);
     ResetIdleTimerFor(socket, message);

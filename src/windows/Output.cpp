@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "common/Format.h"
 #include "common/FormatCodes.h"
+#include "common/ScopedFlag.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
 #include "platform/Platform.h"
@@ -131,13 +132,8 @@ void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colo
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
                      ...) {
     std::string nested;
-    std::string& text = printing_ ? nested : printf_text_;
-    struct Release {
-        bool& flag;
-        const bool was;
-        ~Release() { flag = was; }
-    } release{printing_, printing_};
-    printing_ = true;
+    const ScopedFlag inUse(printing_);
+    std::string& text = inUse.WasRaised() ? nested : printf_text_;
     va_list args;
     va_start(args, format);
     FormatIntoV(text, kPrintFLimit, format, args);
