@@ -17,6 +17,7 @@
 
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/QtTlsSocket.h"
 
 namespace zorl::qt {
 namespace {
@@ -26,6 +27,9 @@ const QString kBoxTitle = QStringLiteral("ZORL");
 class QtSocketFactory : public ISocketFactory {
 public:
     std::unique_ptr<IAsyncSocket> NewSocket() override { return std::make_unique<QtSocket>(); }
+    std::unique_ptr<IAsyncSocket> NewTlsSocket() override {
+        return std::make_unique<QtTlsSocket>();
+    }
 };
 
 class QtClock : public IClock {
