@@ -114,14 +114,18 @@ private:
     Clock::duration elapsed_{};
 };
 
-// Peak resident memory of this process in MiB.
-inline double PeakMegabytes() {
+// A line of /proc/self/status in MiB ("VmHWM:" peak, "VmRSS:" now).
+inline double StatusMegabytes(const char* key) {
     std::ifstream status("/proc/self/status");
     std::string line;
+    const std::string prefix = key;
     while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
     return 0;
 }
+
+// Peak resident memory of this process in MiB.
+inline double PeakMegabytes() { return StatusMegabytes("VmHWM:"); }
 
 // A configuration directory with a zorl.ini that points at the server.
 inline void WriteConfig(int port) {
@@ -132,14 +136,14 @@ inline void WriteConfig(int port) {
 }
 
 // Runs the client's event loop until the server has had its answer, or for
-// 20 s at most.
-inline void RunUntilDone(const BenchServer& server) {
+// `limitMs` at most.
+inline void RunUntilDone(const BenchServer& server, int limitMs = 20000) {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (server.Done()) QApplication::exit(0);  // quit() would close the windows
     });
     poll.start(5);
-    QTimer::singleShot(20000, [] { QApplication::exit(1); });
+    QTimer::singleShot(limitMs, [] { QApplication::exit(1); });
     QApplication::exec();
 }
 

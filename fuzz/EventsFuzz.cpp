@@ -6,15 +6,18 @@
 #include <string>
 
 #include "FuzzClient.h"
+#include "session/SendQueue.h"
+#include "session/ServerConnection.h"
 
 using namespace zorl;
 
 namespace {
 
+// An empty TEXTIN pattern is found in every text.
 const char* const kOwnEvents =
-    "TEXT * : *!*@* : /msg #out said $nick $2-\n"
-    "ON JOIN : *!*@* : /msg #out join $nick $channel\n"
-    "ON NOTICE : *!*@* : /msg #out notice $2-\n";
+    "TEXTIN : *!*@* : /privmsg #out said $nick $2-\n"
+    "ON JOIN : *!*@* : /privmsg #out join $nick $channel\n"
+    "ON NOTICE : *!*@* : /privmsg #out notice $2-\n";
 
 // Lines the client sends of its own accord in answer to server lines.
 bool IsOwnReply(std::string_view line) {
@@ -55,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     client.GoOnline();
     client.server->sent.clear();
     client.Receive(bytes);
+    // The send queue paces what the events send; let it all out.
+    for (int i = 0; client.app.connection.LinesWaiting() > 0 && i < 2000; ++i)
+        client.host.Elapse(CSendQueue::kInterval);
     client.CheckInvariants();
     if (script.empty()) CheckDataStayedData(client, bytes);
     return 0;

@@ -13,6 +13,7 @@
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
 #include "script/VariableExpander.h"
+#include "session/Dcc.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
 #include "session/LineParser.h"
@@ -33,6 +34,7 @@ struct CZorlApp::Parts {
           parser(app),
           connection(app),
           ident(app),
+          dcc(app),
           timers(app),
           dispatcher(app),
           numerics(app),
@@ -54,6 +56,7 @@ struct CZorlApp::Parts {
     CLineParser parser;
     CServerConnection connection;
     CIdentResponder ident;
+    CDcc dcc;
     CTimers timers;
     CIncomingDispatcher dispatcher;
     CNumericReplies numerics;
@@ -79,6 +82,7 @@ CZorlApp::CZorlApp(Platform& host)
       parser(parts_->parser),
       connection(parts_->connection),
       ident(parts_->ident),
+      dcc(parts_->dcc),
       timers(parts_->timers),
       dispatcher(parts_->dispatcher),
       numerics(parts_->numerics),
@@ -109,12 +113,13 @@ void CZorlApp::FreeRetiredSockets() { retired_sockets_.clear(); }
 void CZorlApp::OnTick() {
     FreeRetiredSockets();
     ident.OnTick();
+    dcc.ReleaseOrphans();
     timers.OnTimer(1);
     connection.OnTick();
     CheckExit();
 }
 
-void CZorlApp::DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
+void CZorlApp::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {
     dispatcher.DispatchIncoming(socket, message, ignored);
 }
 

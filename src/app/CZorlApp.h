@@ -36,6 +36,7 @@ class CIncomingDispatcher;
 class CNumericReplies;
 class CModeChanges;
 class CCtcp;
+class CDcc;
 class CIgnoreNotify;
 class CVariableExpander;
 class CCommandInterpreter;
@@ -92,7 +93,9 @@ public:
     void FreeRetiredSockets();
 
     // ---- Cross-cutting entry points (Part names kept)
-    void DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored);
+    // The handlers may rewrite the message for the event scripts that see it
+    // afterwards (a CTCP PING reply's elapsed time).
+    void DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored);
     void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored);
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
     void SendString(FrameId frame, const std::string& line);
@@ -137,6 +140,7 @@ public:
     CLineParser& parser;
     CServerConnection& connection;
     CIdentResponder& ident;
+    CDcc& dcc;
     CTimers& timers;
     CIncomingDispatcher& dispatcher;
     CNumericReplies& numerics;

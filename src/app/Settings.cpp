@@ -89,6 +89,7 @@ void CSettings::Load(const CIniStore& ini) {
         {"ExtConnect", &CSettings::ExtConnect},
         {"DebugLog", &CSettings::DebugLog},
         {"DebugWindow", &CSettings::DebugWindow},
+        {"WindowFlood", &CSettings::WindowFlood},
     };
     for (const IntKey& option : kOptions) {
         this->*option.field = ini.ReadInt("OPTIONS", option.key, defaults.*option.field);

@@ -80,6 +80,9 @@ struct CSettings {
     int ExtConnect = 0;
     int DebugLog = 0;
     int DebugWindow = 1;
+    // More new windows than this opened by others within 10 seconds is a
+    // flood: further new nicks are shown in the status window. 0: no limit.
+    int WindowFlood = 20;
 
     // Reads every key in table order, with the defaults above.
     void Load(const CIniStore& ini);

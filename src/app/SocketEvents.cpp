@@ -1,8 +1,10 @@
 // Routes the notifications of every CIrcSocket by the socket's type.
 #include "app/CZorlApp.h"
+#include "session/Dcc.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
+#include "windows/Output.h"
 
 namespace zorl {
 
@@ -15,13 +17,21 @@ void CZorlApp::OnConnect(WsaError error, CIrcSocket& socket) {
         case kSocketIdent: ident.OnConnect(error, socket); break;
         case kSocketDccChat:
         case kSocketDccSendIn:
-        case kSocketDccSendOut: break;
+        case kSocketDccSendOut: dcc.OnConnect(error, socket); break;
     }
 }
 
-// The read loop is the connection's; it hands each socket type's text on.
+// The server's and ident's text goes through the connection's read loop;
+// DCC reads its own, binary-safe.
 void CZorlApp::OnReceive(WsaError error, CIrcSocket& socket) {
-    connection.OnReceive(error, socket);
+    switch (socket.type) {
+        case kSocketDccChat:
+        case kSocketDccSendIn:
+        case kSocketDccSendOut: dcc.OnReceive(error, socket); break;
+        case kSocketNone:
+        case kSocketNormal:
+        case kSocketIdent: connection.OnReceive(error, socket); break;
+    }
 }
 
 void CZorlApp::OnClose(WsaError error, CIrcSocket& socket) {
@@ -31,12 +41,19 @@ void CZorlApp::OnClose(WsaError error, CIrcSocket& socket) {
         case kSocketIdent: ident.OnClose(error, socket); break;
         case kSocketDccChat:
         case kSocketDccSendIn:
-        case kSocketDccSendOut: break;
+        case kSocketDccSendOut: dcc.OnClose(error, socket); break;
     }
 }
 
 void CZorlApp::OnAccept(WsaError error, CIrcSocket& socket) {
-    if (socket.type == kSocketIdent) ident.OnAccept(error, socket);
+    switch (socket.type) {
+        case kSocketIdent: ident.OnAccept(error, socket); break;
+        case kSocketNone: output.Status(Cls::Error, "** (OnAccept) No socket"); break;
+        case kSocketNormal:
+        case kSocketDccChat:
+        case kSocketDccSendIn:
+        case kSocketDccSendOut: dcc.OnAccept(error, socket); break;
+    }
 }
 
 }  // namespace zorl

@@ -25,7 +25,7 @@ bool Expand(char d, const std::tm& tm, std::string& out) {
         case 'M': out += Two(tm.tm_min); return true;
         case 'S': out += Two(tm.tm_sec); return true;
         case 'X': out += Two(tm.tm_hour) + ":" + Two(tm.tm_min) + ":" + Two(tm.tm_sec); return true;
-        case 'Y': out += std::to_string(tm.tm_year + 1900); return true;
+        case 'Y': out += std::to_string(tm.tm_year + 1900LL); return true;
         case '%': out += '%'; return true;
         default: return false;
     }
@@ -35,9 +35,10 @@ bool Expand(char d, const std::tm& tm, std::string& out) {
 
 std::string FormatLocalTime(const char* format, std::time_t when) {
     std::tm tm{};
-    // A server may send any number: a time whose year does not fit shows
-    // as its number.
-    if (!localtime_r(&when, &tm) || tm.tm_year > INT_MAX - 1900) return std::to_string(when);
+    // A server may send any number: a time whose year does not fit, or lies
+    // before the year 0, shows as its number.
+    if (!localtime_r(&when, &tm) || tm.tm_year > INT_MAX - 1900 || tm.tm_year < -1900)
+        return std::to_string(when);
     std::string out;
     for (const char* p = format; *p; ++p) {
         if (*p != '%' || p[1] == '\0') {

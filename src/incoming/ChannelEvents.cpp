@@ -43,9 +43,11 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
     }
 
     // A query window follows its peer (or the user) to the new nick, unless
-    // another window already has that name.
-    FrameId query = app_.registry.GetFrmByNameSocket(oldNick, in.socket);
-    if (query == 0) return;
+    // another window already has that name. Only a query: a server may name
+    // a "nick" after a channel, whose window is not the peer's.
+    const ChannelRecord* record = app_.registry.FindCR(oldNick, in.socket);
+    if (!record || record->type != kWindowQuery) return;
+    const FrameId query = record->frame;
     FrameId holder = app_.registry.GetFrmByNameSocket(newNick, in.socket);
     if (holder == 0 || holder == query) app_.registry.UpdateCR(query, newNick, kUpdateName);
 }
@@ -141,7 +143,8 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
     const IrcMessage& m = in.message;
     const std::string& channel = m.params[0];
     const std::string& victim = m.params[1];
-    const bool noReason = m.params[2].empty();
+    // "KICK #c nick" without a comment is as valid as one with an empty one.
+    const bool noReason = m.params.size() < 3 || m.params[2].empty();
     // The empty name is the status window's, which is no channel.
     if (channel.empty() || !app_.registry.GetDocByNameSocket(channel, in.socket)) return;
 

@@ -24,7 +24,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"MODE", kAnyCase, 2, kAlways, &CIncomingDispatcher::OnMode},
     {"TOPIC", kAnyCase, 2, kAlways, &CIncomingDispatcher::OnTopic},
     {"INVITE", kAnyCase, 0, kSilenced, &CIncomingDispatcher::OnInvite},
-    {"KICK", kExact, 3, kAlways, &CIncomingDispatcher::OnKick},
+    {"KICK", kExact, 2, kAlways, &CIncomingDispatcher::OnKick},
     {"PRIVMSG", kExact, 1, kSilenced, &CIncomingDispatcher::OnPrivmsg},
     {"NOTICE", kExact, 1, kSilenced, &CIncomingDispatcher::OnNotice},
     {"PING", kExact, 0, kSilenced, &CIncomingDispatcher::OnPing},
@@ -33,8 +33,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"AUTHENTICATE", kExact, 1, kAlways, &CIncomingDispatcher::OnAuthenticate},
 };
 
-void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, const IrcMessage& message,
-                                           bool ignored) {
+void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {
     const Incoming in{socket, message, ignored};
     for (const CommandRow& row : kCommands) {
         bool match =

@@ -30,13 +30,13 @@ public:
     // `ignored`: the sender's prefix matched the ignore list. It silences
     // INVITE, PRIVMSG, NOTICE and PING only; every other branch runs, so the
     // nick lists stay right for ignored users.
-    void DispatchIncoming(CIrcSocket* socket, const IrcMessage& message, bool ignored);
+    void DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored);
 
 private:
     // One message on its way through a handler.
     struct Incoming {
         CIrcSocket* socket;
-        const IrcMessage& message;
+        IrcMessage& message;
         bool ignored;
     };
     using Handler = void (CIncomingDispatcher::*)(const Incoming&);

@@ -28,7 +28,7 @@ constexpr ModeLetter kUserModes[] = {
     {'r', "  connection for user $1 restricted", nullptr},
 };
 
-// Letters that change the channel itself; each one asks for the new mode
+// Letters that change the channel itself; any of them asks for the new mode
 // string. b, k and l always show the third parameter, wherever they stand.
 constexpr ModeLetter kChannelModes[] = {
     {'b', "  ban mask added: $3", "  ban mask removed: $3"},
@@ -94,6 +94,7 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
     ShowExpanded(app_, socket, channel, Cls::Info, m, "$nick sets mode: $2-");
     const bool explain = app_.settings.ExtMode != 0;
     bool plus = true;
+    bool changed = false;
     std::size_t next = 2;
     for (char c : m.params[1]) {
         if (c == '+' || c == '-') {
@@ -119,8 +120,11 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
         if (!row) continue;
         if (explain)
             ShowExpanded(app_, socket, channel, Cls::Info, m, plus ? row->plus : row->minus);
-        app_.SendLine(socket, "MODE " + channel, false);
+        changed = true;
     }
+    // One request per line: the answer holds every change, and one request
+    // per letter lets a "+bbbb..." line make us flood the server.
+    if (changed) app_.SendLine(socket, "MODE " + channel, false);
 }
 
 }  // namespace zorl

@@ -34,7 +34,7 @@ void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
 void CIncomingDispatcher::OnNotice(const Incoming& in) {
     const IrcMessage& m = in.message;
     if (!m.c_command.empty()) {
-        app_.ctcp.HandleCtcpReply(in.socket, m);
+        app_.ctcp.HandleCtcpReply(in.socket, in.message);
         return;
     }
     app_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindNotice,

@@ -1,14 +1,24 @@
-// Modal dialogs. Each call runs a nested event loop in the real host: any
-// socket event or tick may be handled before it returns, so callers look
-// their windows and sockets up again afterwards instead of keeping pointers.
+// Dialogs. The message box, the input request and the file dialog are
+// modal: each runs a nested event loop in the real host, so any socket event
+// or tick may be handled before it returns, and callers look their windows
+// and sockets up again afterwards instead of keeping pointers.
+//
+// The questions about a DCC offer are not modal: the call returns at once
+// and the answer comes later through the callback, on the same thread, while
+// the connection goes on working (a user away from the desk must not be
+// dropped by the server's PING timeout). The callback runs at most once; the
+// host may also call it from inside the Ask call.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace zorl {
 
 enum class BoxIcon { None, Information, Exclamation, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
+enum class DccAnswer { Accept, Refuse };
+enum class OverwriteAnswer { Ok, Cancel, Rename };
 
 class IDialogs {
 public:
@@ -23,6 +33,16 @@ public:
     // chosen file. False on cancel.
     virtual bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                           std::string& path) = 0;
+
+    // "DCC chat request": `from` is "nick (user@host)".
+    virtual void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) = 0;
+    // "DCC file transfer request": the file name can be edited; the answer
+    // carries it. `size` is shown as it is ("unknown" for no size).
+    virtual void AskDccSend(const std::string& from, const std::string& fileName,
+                            const std::string& size,
+                            std::function<void(DccAnswer, const std::string& fileName)> answer) = 0;
+    // "Overwrite existing file?" with OK, Cancel and Rename.
+    virtual void AskOverwrite(std::function<void(OverwriteAnswer)> answer) = 0;
 };
 
 }  // namespace zorl

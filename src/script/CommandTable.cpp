@@ -36,7 +36,7 @@ const CommandRow kCommands[] = {
     {"SET", kNeedsNothing, &SetCommand},
     {"TIMER", kNeedsNothing, &TimerCommand},
     {"IDLETIMER", kNeedsNothing, &IdletimerCommand},
-    {"DCC", kNeedsNothing, nullptr},
+    {"DCC", kNeedsNothing, &DccCommand},
     {"DUMP", kNeedsNothing, &DumpCommand},
     {"XLAT", kNeedsNothing, &XlatCommand},
     {"SYSTEM", kNeedsNothing, &SystemCommand},

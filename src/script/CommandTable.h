@@ -48,6 +48,8 @@ void VersionCommand(CommandLine& line);
 void TimeCommand(CommandLine& line);
 void TopicCommand(CommandLine& line);
 void ServerCommand(CommandLine& line);
+// DccCommand.cpp
+void DccCommand(CommandLine& line);
 
 // The script commands (ScriptCommands.cpp, SectionCommands.cpp,
 // TimerCommands.cpp).

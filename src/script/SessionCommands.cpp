@@ -32,6 +32,8 @@ void QuitCommand(CommandLine& line) {
 // NICK newnick. Once the server has welcomed us the nick changes only when
 // it confirms; before that (or offline) it changes here at once.
 void NickCommand(CommandLine& line) {
+    // "/nick : x" has arguments but no nick: it would store an empty one.
+    if (line.Target().empty()) return;
     CZorlApp& app = line.app;
     const bool connected = app.ircstatus == CONNECTED;
     if (connected) line.Send("NICK $2");

@@ -26,8 +26,10 @@ public:
     CZorlApp& owner;
     std::string pending;
     std::string file_path;
-    uint32_t file_size = 0;
-    uint32_t transferred = 0;
+    // 64-bit: files past 4 GiB are offered, received and reported with
+    // their true size.
+    uint64_t file_size = 0;
+    uint64_t transferred = 0;
     bool connected = false;
     std::string password;
     SocketType type = kSocketNone;

@@ -1,10 +1,12 @@
-// The read loop shared by every socket type: drain the socket, then hand the
-// text to the server line splitter, the ident responder or DCC.
+// The read loop shared by every socket type: read a bounded share of what
+// the socket holds, then hand the text to the server line splitter, the
+// ident responder or DCC.
 #include <vector>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
 #include "session/LineParser.h"
@@ -27,7 +29,14 @@ void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
         return;
     }
     std::vector<char> buffer(kReadSize);
+    const uint64_t started = app_.platform.clock.TickCount();
+    std::size_t taken = 0;
     for (;;) {
+        // Fair to the rest of the event loop: what is left is read on the
+        // next notification, in order.
+        if (taken >= kReceiveBudget ||
+            app_.platform.clock.TickCount() - started >= kReceiveBudgetMs)
+            return;
         WsaError readError = kWsaOk;
         long n = socket.Receive(buffer.data(), buffer.size(), readError);
         if (app_.settings.RawDebug)
@@ -37,6 +46,7 @@ void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
                               static_cast<unsigned>(socket.Id()), static_cast<int>(n)),
                 true);
         if (n <= 0) return;
+        taken += static_cast<std::size_t>(n);
         // Zero bytes are dropped one by one; the text after them is kept.
         std::string text(buffer.data(), static_cast<std::size_t>(n));
         if (text.find('\0') != std::string::npos) std::erase(text, '\0');

@@ -190,19 +190,23 @@ void CServerConnection::OnClose(WsaError error, CIrcSocket& socket) {
         return;
     }
     if (error != kWsaOk) {
-        // A session the server had welcomed starts a fresh round of attempts.
-        if (app_.registered) app_.reconnect_count = 0;
-        app_.output.Status(Cls::UError, "** Closing: " + WsaErrorText(error));
-        Disconnect();
-        // Nor when the user is leaving: the QUIT was already sent.
-        if (app_.settings.AutoReconnect && app_.exit_state == CZorlApp::Exit::Running) {
-            ++app_.reconnect_count;
-            if (app_.reconnect_count < kMaxReconnects) OnButtonConnect();
-        }
+        Lost("** Closing: " + WsaErrorText(error));
         return;
     }
     Disconnect();
     if (app_.reconnect_after_close) OnButtonConnect();
+}
+
+void CServerConnection::Lost(const std::string& why) {
+    // A session the server had welcomed starts a fresh round of attempts.
+    if (app_.registered) app_.reconnect_count = 0;
+    app_.output.Status(Cls::UError, why);
+    Disconnect();
+    // Nor when the user is leaving: the QUIT was already sent.
+    if (app_.settings.AutoReconnect && app_.exit_state == CZorlApp::Exit::Running) {
+        ++app_.reconnect_count;
+        if (app_.reconnect_count < kMaxReconnects) OnButtonConnect();
+    }
 }
 
 // :irc.example 433 * joe :Nickname already in use   (before the welcome)
@@ -431,8 +435,8 @@ void CServerConnection::Transmit(CIrcSocket* socket, const std::string& data) {
     }
 }
 
-// The send result is not reported; a partial send is continued while the
-// socket keeps taking bytes.
+// A partial send is continued while the socket keeps taking bytes; a full
+// send queue on the server connection ends it.
 void CServerConnection::SendAll(CIrcSocket& socket, const std::string& data) {
     IAsyncSocket* platformSocket = socket.Platform();
     if (!platformSocket) return;
@@ -440,8 +444,16 @@ void CServerConnection::SendAll(CIrcSocket& socket, const std::string& data) {
     while (sent < data.size()) {
         WsaError error = kWsaOk;
         long n = platformSocket->Send(data.data() + sent, data.size() - sent, error);
-        if (n <= 0) break;
-        sent += static_cast<std::size_t>(n);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        // The server has stopped reading: every later line, PONGs and what
+        // the user types, would be dropped without a word.
+        if (error == kWsaNoBuffers && &socket == app_.pMainSocket.get() &&
+            app_.ircstatus == CONNECTED)
+            Lost("** Closing: the server stopped reading (send queue full)");
+        break;
     }
 }
 

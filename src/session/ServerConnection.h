@@ -35,6 +35,11 @@ class CServerConnection {
 public:
     static constexpr std::size_t kReadSize = 40950;
     static constexpr std::size_t kPendingLimit = 64 * 1024;
+    // What one receive notification may take in: a server that writes
+    // faster than we handle lines must not hold the event loop. The rest
+    // stays in the socket, whose readiness brings us back on the next pass.
+    static constexpr std::size_t kReceiveBudget = 2 * kReadSize;
+    static constexpr uint64_t kReceiveBudgetMs = 50;
 
     explicit CServerConnection(CZorlApp& app) : app_(app) {}
 
@@ -104,6 +109,9 @@ private:
     // Sends one line (CR LF included) now.
     void Transmit(CIrcSocket* socket, const std::string& data);
     void SendAll(CIrcSocket& socket, const std::string& data);
+    // The connection failed: one status line, the disconnect, and a new
+    // attempt when AutoReconnect is on.
+    void Lost(const std::string& why);
     uint64_t Now() const;
 
     CZorlApp& app_;

@@ -1,6 +1,7 @@
 #include "ui/ClientWindow.h"
 
 #include "app/Settings.h"
+#include "session/Dcc.h"
 
 namespace zorl::ui {
 
@@ -15,6 +16,7 @@ ClientWindow::ClientWindow()
                 surface_},
       app_(platform_) {
     surface_.Attach(app_);
+    surface_.closeDccSocket = [this](FrameId frame) { app_.dcc.CloseWindowSocket(frame); };
     services_.SetDialogParent(&main_frame_);
 }
 

@@ -11,6 +11,7 @@
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
+#include "ui/TextRuns.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/ZorlView.h"
 #include "windows/WindowRegistry.h"
@@ -24,8 +25,8 @@ QtWindowSurface::QtWindowSurface(CMainFrame& main) : main_(main) {
 }
 
 QtWindowSurface::~QtWindowSurface() {
-    for (auto& [id, frame] : frames_)
-        if (frame) frame->Detach();
+    for (auto& [id, slot] : slots_)
+        if (slot.frame) slot.frame->Detach();
     main_.Attach(nullptr, nullptr);
 }
 
@@ -36,20 +37,56 @@ void QtWindowSurface::Attach(CZorlApp& app) {
 
 FrameId QtWindowSurface::CreateFrame(WindowType type, CZorlDoc& doc, bool show, bool maximize) {
     const FrameId id = ++next_frame_;
-    CChildFrameBase* frame = NewChildFrame(type, app_, this, doc, id);
-    frames_[id] = frame;
+    Slot& slot = slots_[id];
+    slot.type = type;
+    slot.doc = &doc;
+    slot.maximize = maximize;
+    if (show) {
+        // The first window opened active in an interval shows at once;
+        // later ones wait for the flush, which shows only the last.
+        if (!shown_since_flush_) {
+            shown_since_flush_ = true;
+            show_next_ = 0;
+            Build(id, slot, true);
+        } else {
+            show_next_ = id;
+        }
+        ScheduleFlush();
+    } else if (built_count_ < kEagerBuildLimit) {
+        Build(id, slot, false);
+    }
+    return id;
+}
+
+CChildFrameBase* QtWindowSurface::Build(FrameId id, Slot& slot, bool activate) {
+    CChildFrameBase* frame = NewChildFrame(slot.type, app_, this, *slot.doc, id);
+    slot.frame = frame;
+    slot.built = true;
+    ++built_count_;
     frame->ApplyHints(kHintLineLimit | kHintFont | kHintBackground);
+    if (!slot.caption.isEmpty()) frame->setWindowTitle(slot.caption);
+    if (!slot.output.Empty()) {
+        frame->Output()->Adopt(std::move(slot.output));
+        slot.output = PieceQueue();
+        frame->outputQueued = true;
+        queued_.push_back(id);
+    }
+    if (frame->Nicks()) {
+        frame->nicksQueued = true;
+        queued_.push_back(id);
+    }
+    if (!queued_.empty()) ScheduleFlush();
 
     QMdiArea* mdi = main_.Mdi();
-    if (show) {
+    if (activate) {
         mdi->addSubWindow(frame);
-        if (maximize)
+        if (slot.maximize)
             frame->showMaximized();
         else
             frame->showNormal();
         mdi->setActiveSubWindow(frame);
         frame->widget()->setFocus(Qt::OtherFocusReason);  // the input line, where it has one
-        return id;
+        return frame;
     }
     // Shown, but the window the user works in stays active (a query opened
     // by someone else's message must not take the input line away).
@@ -60,23 +97,30 @@ FrameId QtWindowSurface::CreateFrame(WindowType type, CZorlDoc& doc, bool show, 
     frame->show();
     if (previous) mdi->setActiveSubWindow(previous);
     creating_hidden_ = false;
-    return id;
+    return frame;
 }
 
 bool QtWindowSurface::DestroyFrame(FrameId id) {
-    auto it = frames_.find(id);
-    if (it == frames_.end()) return false;
-    QPointer<CChildFrameBase> frame = it->second;
-    frames_.erase(it);
-    if (!frame) return false;
-    frame->DestroyByEngine();
+    auto it = slots_.find(id);
+    if (it == slots_.end()) return false;
+    QPointer<CChildFrameBase> frame = it->second.frame;
+    const bool built = it->second.built;
+    slots_.erase(it);
+    if (show_next_ == id) show_next_ = 0;
     buttons_changed_ = true;
     ScheduleFlush();
+    if (!built) return true;
+    --built_count_;
+    if (!frame) return false;
+    frame->DestroyByEngine();
     return true;
 }
 
 void QtWindowSurface::SetCaption(FrameId id, const std::string& caption) {
-    if (CChildFrameBase* frame = Frame(id)) frame->setWindowTitle(qt::DecodeText(caption));
+    auto it = slots_.find(id);
+    if (it == slots_.end()) return;
+    it->second.caption = qt::DecodeText(caption);
+    if (it->second.frame) it->second.frame->setWindowTitle(it->second.caption);
 }
 
 void QtWindowSurface::Activate(FrameId id) {
@@ -87,14 +131,25 @@ void QtWindowSurface::Activate(FrameId id) {
 }
 
 bool QtWindowSurface::IsMaximized(FrameId id) const {
-    CChildFrameBase* frame = Frame(id);
-    return frame && frame->isMaximized();
+    auto it = slots_.find(id);
+    if (it == slots_.end()) return false;
+    return it->second.frame ? it->second.frame->isMaximized() : it->second.maximize;
 }
 
 void QtWindowSurface::AppendPiece(FrameId id, const std::string& text, Colour colour, bool debug) {
-    CChildFrameBase* frame = Frame(id);
-    if (!frame) {
+    auto it = slots_.find(id);
+    if (it == slots_.end()) {
         if (app_) app_->platform.dialogs.MessageBox("AppendString: invalid window!");
+        return;
+    }
+    CChildFrameBase* frame = it->second.frame;
+    if (!frame) {
+        if (!app_) return;
+        QueuedPiece piece;
+        piece.runs = ParsePiece(text, colour, debug, app_->colours);
+        for (const TextRun& run : piece.runs)
+            for (char c : run.text) piece.breaks += c == '\n';
+        it->second.output.Push(std::move(piece), app_->settings.MaxLines);
         return;
     }
     frame->Output()->Enqueue(text, colour, debug);
@@ -106,11 +161,17 @@ void QtWindowSurface::AppendPiece(FrameId id, const std::string& text, Colour co
 }
 
 void QtWindowSurface::MarkMention(FrameId id) {
-    if (CChildFrameBase* frame = Frame(id)) frame->Output()->MarkMention();
+    auto it = slots_.find(id);
+    if (it == slots_.end()) return;
+    if (it->second.frame)
+        it->second.frame->Output()->MarkMention();
+    else
+        it->second.output.MarkLastMention();
 }
 
+// A frame not built yet reads everything when it is.
 void QtWindowSurface::UpdateViews(FrameId id, int hints) {
-    CChildFrameBase* frame = Frame(id);
+    CChildFrameBase* frame = BuiltFrame(id);
     if (!frame) return;
     const int now = hints & (kHintLineLimit | kHintFont | kHintBackground);
     if (now) frame->ApplyHints(now);
@@ -158,12 +219,21 @@ void QtWindowSurface::SetConnectCommands(bool connectEnabled) {
 
 void QtWindowSurface::SetDebugCommands(bool debugOn) { main_.SetDebugState(debugOn); }
 
-CChildFrameBase* QtWindowSurface::Frame(FrameId id) const {
-    auto it = frames_.find(id);
-    return it == frames_.end() ? nullptr : it->second.data();
+CChildFrameBase* QtWindowSurface::BuiltFrame(FrameId id) const {
+    auto it = slots_.find(id);
+    return it == slots_.end() ? nullptr : it->second.frame.data();
 }
 
-CChildFrameBase* QtWindowSurface::ActiveFrame() const {
+CChildFrameBase* QtWindowSurface::Frame(FrameId id) {
+    auto it = slots_.find(id);
+    if (it == slots_.end()) return nullptr;
+    if (it->second.built) return it->second.frame;
+    const bool waiting = show_next_ == id;
+    if (waiting) show_next_ = 0;
+    return Build(id, it->second, waiting);
+}
+
+CChildFrameBase* QtWindowSurface::ActiveFrame() {
     if (app_)
         if (CChildFrameBase* frame = Frame(app_->registry.pLastFrm)) return frame;
     return qobject_cast<CChildFrameBase*>(main_.Mdi()->activeSubWindow());
@@ -185,10 +255,17 @@ void QtWindowSurface::ScheduleFlush() {
 void QtWindowSurface::Flush() {
     flush_posted_ = false;
     since_flush_.start();
+    shown_since_flush_ = false;
+    if (show_next_) {
+        const FrameId id = show_next_;
+        show_next_ = 0;
+        if (auto it = slots_.find(id); it != slots_.end() && !it->second.built)
+            Build(id, it->second, true);
+    }
     std::vector<FrameId> ids;
     ids.swap(queued_);
     for (FrameId id : ids) {
-        CChildFrameBase* frame = Frame(id);
+        CChildFrameBase* frame = BuiltFrame(id);
         if (!frame) continue;
         if (frame->outputQueued) {
             frame->outputQueued = false;
@@ -212,7 +289,7 @@ void QtWindowSurface::OnSubWindowActivated(QMdiSubWindow* window) {
     QMetaObject::invokeMethod(
         &flush_context_,
         [this, id] {
-            if (!app_ || !Frame(id)) return;
+            if (!app_ || !BuiltFrame(id)) return;
             app_->registry.SetActiveWindow(id);
             MarkCurrentButton(id);
         },

@@ -10,6 +10,16 @@
 // arrive while the engine is inside one of our calls (window activation
 // caused by destroying a frame) are reported on the next pass, never from
 // inside the engine's call.
+//
+// Widgets are built when a window is first seen, not when it is opened:
+// every child of the MDI area makes adding, raising and placing the next one
+// dearer, so a flood of thousands of windows must not become thousands of
+// children. A window opened in the background is built at once only while
+// few windows are built (so the usual query still pops up); beyond that it
+// waits, with its caption and its last MaxLines lines of output, until it
+// is activated (its button, a command) or asked for by Frame(). Of several
+// windows opened active within one flush interval only the last is shown:
+// the others were never seen before the next one covered them.
 #pragma once
 
 #include <QElapsedTimer>
@@ -20,6 +30,7 @@
 #include <vector>
 
 #include "platform/WindowSurface.h"
+#include "ui/PieceQueue.h"
 
 class QMdiSubWindow;
 
@@ -35,6 +46,8 @@ class CChildFrameBase;
 class QtWindowSurface : public IWindowSurface {
 public:
     static constexpr int kFlushInterval = 15;  // milliseconds
+    // Background windows built at once while fewer than this many are built.
+    static constexpr int kEagerBuildLimit = 30;
 
     explicit QtWindowSurface(CMainFrame& main);
     ~QtWindowSurface() override;
@@ -64,9 +77,13 @@ public:
     void SetConnectCommands(bool connectEnabled) override;
     void SetDebugCommands(bool debugOn) override;
 
-    CChildFrameBase* Frame(FrameId frame) const;
+    // The frame's widgets, built now if they were not yet.
+    CChildFrameBase* Frame(FrameId frame);
+    // Built already (null when not, or no such frame).
+    CChildFrameBase* BuiltFrame(FrameId frame) const;
+    int BuiltCount() const { return built_count_; }
     // The frame of the window the user works in: the last one activated.
-    CChildFrameBase* ActiveFrame() const;
+    CChildFrameBase* ActiveFrame();
     // Adds all queued output and refreshes queued nick lists now.
     void Flush();
 
@@ -78,6 +95,18 @@ public:
     }
 
 private:
+    // A window as the engine knows it; `frame` stays null until it is built.
+    struct Slot {
+        WindowType type = kWindowDefault;
+        CZorlDoc* doc = nullptr;
+        QString caption;
+        PieceQueue output;  // while not built
+        bool maximize = false;
+        bool built = false;
+        QPointer<CChildFrameBase> frame;
+    };
+
+    CChildFrameBase* Build(FrameId id, Slot& slot, bool activate);
     void ScheduleFlush();
     void OnSubWindowActivated(QMdiSubWindow* window);
     void MarkCurrentButton(FrameId frame);
@@ -85,7 +114,10 @@ private:
     CMainFrame& main_;
     CZorlApp* app_ = nullptr;
     QObject flush_context_;  // owns the posted flush; gone with the surface
-    std::unordered_map<FrameId, QPointer<CChildFrameBase>> frames_;
+    std::unordered_map<FrameId, Slot> slots_;
+    int built_count_ = 0;
+    FrameId show_next_ = 0;  // opened active since the last flush, not built yet
+    bool shown_since_flush_ = false;
     std::vector<FrameId> queued_;
     FrameId next_frame_ = 0;
     QElapsedTimer since_flush_;

@@ -91,6 +91,11 @@ void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     queue_.Push(std::move(piece), limit_);
 }
 
+void CZorlView::Adopt(PieceQueue&& pieces) {
+    for (const QueuedPiece& piece : pieces.Pieces()) queue_.Push(piece, limit_);
+    pieces.Clear();
+}
+
 void CZorlView::MarkMention() { queue_.MarkLastMention(); }
 
 bool CZorlView::Flush() {

@@ -34,6 +34,8 @@ public:
 
     // Parses the piece now and queues it; the surface flushes.
     void Enqueue(std::string_view text, Colour colour, bool debug);
+    // Pieces that arrived before the pane existed, queued after any present.
+    void Adopt(PieceQueue&& pieces);
     // The piece enqueued last belongs to a line that mentions the user.
     void MarkMention();
     // Adds the queue to the pane unless scrolled back. True when text was added.

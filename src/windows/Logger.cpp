@@ -1,5 +1,6 @@
 #include "windows/Logger.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "app/CZorlApp.h"
@@ -17,23 +18,54 @@ namespace {
 // systems allow 255 bytes.
 constexpr std::size_t kMaxLogName = 200;
 
-// A window name as a single file name: path separators and control
-// characters become "_", so "#../../x" stays in log/ as "#.._.._x.log".
-std::string SafeFileName(const std::string& logfile) {
-    std::string name = logfile.substr(0, kMaxLogName);
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) c = '_';
+bool NeedsEscape(unsigned char byte) {
+    return byte == '/' || byte == '\\' || byte == '%' || byte < 0x20 || byte == 0x7F;
+}
+
+// FNV-1a: the tail that tells two long names apart after the cut.
+uint64_t NameHash(const std::string& text) {
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
     }
-    if (name.empty()) name = "_";
-    return name;
+    return hash;
 }
 
 }  // namespace
 
-std::string CLogger::LogPath(const std::string& logfile) const {
+// A window name as one file name of its own. Path separators, control
+// characters and "%" are written as "%XX", so "#a/b" and "#a_b" never share
+// a file and "#../../x" stays in log/ as "#..%2F..%2Fx.log"; a name that
+// needs none of this keeps its name. A conversation named like one of the
+// program's own "~" windows starts with "%7E". A name still too long is cut
+// at a character boundary and ends in "%~" and a hash of the whole name,
+// which no escaped name can contain.
+std::string CLogger::LogFileName(const std::string& logfile, bool ownWindow) {
+    std::string name;
+    for (std::size_t i = 0; i < logfile.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(logfile[i]);
+        if (NeedsEscape(byte) || (i == 0 && byte == '~' && !ownWindow))
+            name += Format("%%%02X", byte);
+        else
+            name += logfile[i];
+    }
+    if (name.empty()) return "%";
+    if (name.size() <= kMaxLogName) return name;
+    std::size_t cut = kMaxLogName - 18;
+    // Not inside a UTF-8 sequence, nor inside an escape.
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    if (cut >= 1 && name[cut - 1] == '%')
+        cut -= 1;
+    else if (cut >= 2 && name[cut - 2] == '%')
+        cut -= 2;
+    return name.substr(0, cut) + "%~" +
+           Format("%016llx", static_cast<unsigned long long>(NameHash(logfile)));
+}
+
+std::string CLogger::LogPath(const std::string& logfile, bool ownWindow) const {
     const std::string& dir = app_.config_dir.empty() ? std::string("./") : app_.config_dir;
-    return dir + "log/" + SafeFileName(logfile) + ".log";
+    return dir + "log/" + LogFileName(logfile, ownWindow) + ".log";
 }
 
 std::string CLogger::SessionStartLine(std::time_t now) {
@@ -54,8 +86,11 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
     const std::string& name = record->name;
     if (name.empty()) return;  // the status window
     const CSettings& s = app_.settings;
+    // The debug window by its type too: a query named "~debug" is somebody's
+    // nick, and must not write into the debug log.
+    const bool own = record->type == kWindowDefault;
     if (name[0] == '~') {
-        if (!(s.DebugLog && EqualsNoCase(name, "~debug"))) return;
+        if (!(s.DebugLog && EqualsNoCase(name, "~debug") && own)) return;
     } else {
         switch (record->type) {
             case kWindowChannel:
@@ -71,7 +106,7 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
         }
     }
 
-    const std::string path = LogPath(record->logfile);
+    const std::string path = LogPath(record->logfile, own);
     std::FILE* file = std::fopen(path.c_str(), "ab");
     if (!file) {
         app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: Can't open log file: [%s] %s",

@@ -15,8 +15,11 @@ public:
     explicit CLogger(CZorlApp& app) : app_(app) {}
 
     void WriteLog(FrameId frame, const std::string& text);
-    // The file a log name maps to; never leaves the log directory.
-    std::string LogPath(const std::string& logfile) const;
+    // The file a log name maps to; never leaves the log directory, and
+    // different names never share one. `ownWindow`: one of the program's
+    // "~" windows rather than a conversation.
+    std::string LogPath(const std::string& logfile, bool ownWindow) const;
+    static std::string LogFileName(const std::string& logfile, bool ownWindow);
 
     static std::string SessionStartLine(std::time_t now);
     static std::string SessionCloseLine(std::time_t now);

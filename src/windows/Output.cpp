@@ -286,8 +286,7 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
     const std::string line = row->toMe.open + from + row->toMe.close + text;
     const bool fromWindow = registry.CRExists(from, socket);
     if (!row->spreadOption) {
-        if (!fromWindow) registry.NewWindow(from, kWindowQuery, socket, false);
-        Print(socket, from, row->cls, line);
+        Print(socket, fromWindow || OpenQueryFor(socket, from) ? from : "", row->cls, line);
     } else if (fromWindow) {
         Print(socket, from, row->cls, line);
     } else if (app_.settings.*row->spreadOption) {
@@ -295,6 +294,20 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
     } else {
         Print(socket, "", row->cls, line);
     }
+}
+
+bool COutput::OpenQueryFor(CIrcSocket* socket, const std::string& from) {
+    const int limit = app_.settings.WindowFlood;
+    if (!burst_.Admit(app_.platform.clock.TickCount(), limit)) {
+        if (burst_.JustBegan())
+            PrintF(socket, "", Cls::Notice,
+                   "** More than %d new windows within 10 seconds: messages from further new "
+                   "nicks are shown here until it calms down",
+                   limit);
+        return false;
+    }
+    app_.registry.NewWindow(from, kWindowQuery, socket, false);
+    return true;
 }
 
 void COutput::Trace(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "windows/WindowBurst.h"
 
 namespace zorl {
 
@@ -56,6 +57,9 @@ private:
     void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
+    // Opens the query window of someone who wrote first, unless a burst of
+    // such windows is on (then false: the line goes to the status window).
+    bool OpenQueryFor(CIrcSocket* socket, const std::string& from);
 
     CZorlApp& app_;
     // The text of the PrintF under way; a PrintF inside it (DoOutput can run
@@ -65,6 +69,7 @@ private:
     // Set while ShowIncoming shows a line that mentions the user: DoOutput
     // marks its pieces and the window's button.
     bool mention_ = false;
+    CWindowBurst burst_;
 };
 
 }  // namespace zorl

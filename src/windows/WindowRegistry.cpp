@@ -1,6 +1,8 @@
 #include "windows/WindowRegistry.h"
 
 #include <array>
+#include <cstdint>
+#include <string>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
@@ -61,7 +63,9 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
         highlighted_[static_cast<std::size_t>(record.buttonnr)] = 0;
         app_.platform.surface.SetButton(record.buttonnr, name);
     }
+    by_frame_[frame] = records_.size();
     records_.push_back(std::move(record));
+    IndexName(records_.back());
 
     app_.platform.surface.SetCaption(frame, name);
     if (show) SetActiveWindow(frame);
@@ -69,11 +73,35 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     return FindByFrame(frame);
 }
 
+std::string CWindowRegistry::NameKey(const std::string& lowerName, const CIrcSocket* socket) {
+    std::string key = lowerName;
+    key += '\0';
+    key += std::to_string(reinterpret_cast<std::uintptr_t>(socket));
+    return key;
+}
+
+void CWindowRegistry::IndexName(const ChannelRecord& record) {
+    by_name_.emplace(NameKey(record.name, record.socket), record.frame);
+}
+
+// Another window with the same name and socket (a rename can make one)
+// takes the key over.
+void CWindowRegistry::UnindexName(const ChannelRecord& record) {
+    const std::string key = NameKey(record.name, record.socket);
+    auto it = by_name_.find(key);
+    if (it == by_name_.end() || it->second != record.frame) return;
+    by_name_.erase(it);
+    for (const ChannelRecord& other : records_)
+        if (other.frame != record.frame && other.socket == record.socket &&
+            other.name == record.name) {
+            by_name_.emplace(key, other.frame);
+            return;
+        }
+}
+
 ChannelRecord* CWindowRegistry::FindCR(const std::string& name, const CIrcSocket* socket) {
-    for (ChannelRecord& record : records_) {
-        if (record.socket == socket && EqualsNoCase(record.name, name)) return &record;
-    }
-    return nullptr;
+    auto it = by_name_.find(NameKey(ToLower(name), socket));
+    return it == by_name_.end() ? nullptr : FindByFrame(it->second);
 }
 
 int CWindowRegistry::CRExists(const std::string& name, const CIrcSocket* socket) {
@@ -124,6 +152,12 @@ CZorlDoc* CWindowRegistry::GetChannelDoc(const std::string& name) {
     return nullptr;
 }
 
+void CWindowRegistry::MoveToSocket(ChannelRecord& record, CIrcSocket* socket) {
+    UnindexName(record);
+    record.socket = socket;
+    IndexName(record);
+}
+
 ChannelRecord* CWindowRegistry::FindCRBySocket(const CIrcSocket* socket) {
     if (!socket) return nullptr;
     const SocketType kind = socket->type;
@@ -148,10 +182,8 @@ ChannelRecord* CWindowRegistry::FindByFrame(FrameId frame) {
 
 int CWindowRegistry::IndexOf(FrameId frame) const {
     if (frame == 0) return -1;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        if (records_[i].frame == frame) return static_cast<int>(i);
-    }
-    return -1;
+    auto it = by_frame_.find(frame);
+    return it == by_frame_.end() ? -1 : static_cast<int>(it->second);
 }
 
 void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCode code) {
@@ -163,8 +195,10 @@ void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCo
     }
     switch (code) {
         case kUpdateName:
+            UnindexName(*record);
             record->title = value;
             record->name = ToLower(value);
+            IndexName(*record);
             if (CZorlDoc* doc = DocOf(frame)) doc->SetName(value);
             UpdateWindowTitle(frame);
             SetButtonCaption(frame);
@@ -272,7 +306,12 @@ void CWindowRegistry::DeleteCR(std::size_t index) {
     // The record keeps its own number while the later ones move down.
     const int button = records_[static_cast<std::size_t>(at)].buttonnr;
     if (button >= 0) RenumberButtons(button);
-    records_.erase(records_.begin() + IndexOf(frame));
+    const std::size_t gone = static_cast<std::size_t>(IndexOf(frame));
+    const ChannelRecord record = std::move(records_[gone]);
+    records_.erase(records_.begin() + static_cast<long>(gone));
+    by_frame_.erase(frame);
+    for (std::size_t i = gone; i < records_.size(); ++i) by_frame_[records_[i].frame] = i;
+    UnindexName(record);
     if (pLastFrm == frame) pLastFrm = 0;
     if (pStatusFrm == frame) pStatusFrm = 0;
 }

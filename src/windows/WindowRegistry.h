@@ -1,6 +1,8 @@
 // Every open window, in creation order, with the window-button bar.
 // Windows are found by (name, socket) with the name compared without regard
 // to case, or by frame. Indexes are not stable: removal shifts later records.
+// Both lookups go through hash indexes, so that a lookup costs the same with
+// five thousand windows as with five.
 #pragma once
 
 #include <array>
@@ -48,6 +50,9 @@ public:
     CZorlDoc* GetDocByNameSocket(const std::string& name, const CIrcSocket* socket);
     CZorlDoc* GetChannelDoc(const std::string& name);
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
+    // A DCC window's listener was replaced by the accepted connection: the
+    // window now belongs to `socket` (name lookups included).
+    void MoveToSocket(ChannelRecord& record, CIrcSocket* socket);
     CZorlDoc* DocOf(FrameId frame);             // silent; null when the frame has none
     ChannelRecord* FindByFrame(FrameId frame);  // silent GetCRbyFrm
     void UpdateCR(FrameId frame, const std::string& value, UpdateCode code);
@@ -79,6 +84,9 @@ public:
 
 private:
     int IndexOf(FrameId frame) const;  // -1 when not registered
+    static std::string NameKey(const std::string& lowerName, const CIrcSocket* socket);
+    void IndexName(const ChannelRecord& record);
+    void UnindexName(const ChannelRecord& record);
     void RenumberButtons(int from);
     bool DeleteFrame(FrameId frame);
     void SetButtonCaption(FrameId frame);
@@ -89,7 +97,9 @@ private:
     CZorlApp& app_;
     std::vector<ChannelRecord> records_;
     std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
-    std::array<Colour, kMaxButtons> highlighted_{};  // by button number; 0: off
+    std::unordered_map<FrameId, std::size_t> by_frame_;  // index into records_
+    std::unordered_map<std::string, FrameId> by_name_;   // NameKey → the first such window
+    std::array<Colour, kMaxButtons> highlighted_{};      // by button number; 0: off
 };
 
 }  // namespace zorl

@@ -73,6 +73,12 @@ TEST_F(DispatcherTest, PeerNickChangeRenamesItsQueryUnlessTheNewNameIsTaken) {
     Recv(":alicia!a@host NICK :carol");
     EXPECT_TRUE(HasWindow("alicia")) << Transcript();
     EXPECT_TRUE(HasWindow("carol")) << Transcript();
+
+    // A "nick" named like a channel leaves the channel's window alone.
+    Join("#a", "me");
+    Recv(":#a!x@y NICK :dave");
+    EXPECT_TRUE(HasWindow("#a")) << Transcript();
+    EXPECT_FALSE(HasWindow("dave")) << Transcript();
 }
 
 // ---- QUIT -----------------------------------------------------------------
@@ -154,11 +160,11 @@ TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {
     EXPECT_TRUE(HasWindow("")) << Transcript();
 }
 
-TEST_F(DispatcherTest, OwnKickWithAutoRejoinAndEmptyReason) {
+TEST_F(DispatcherTest, OwnKickWithAutoRejoinAndNoReason) {
     app.settings.AutoRejoin = 1;
     Join("#a", "me op");
     Clear();
-    Recv(":op!o@host KICK #a me :");
+    Recv(":op!o@host KICK #a me");
     EXPECT_FALSE(HasWindow("#a")) << Transcript();
     ExpectLines("", {"you were kicked from channel #a by op"});
     ExpectShown("", Cls::Info, "you were kicked from channel #a by op");
@@ -230,6 +236,31 @@ TEST_F(DispatcherTest, MessagesAreShownAndAQueryLearnsItsPeersAddress) {
     EXPECT_EQ(Recorded("bob")->caption, "bob (b@first)");
     Recv(":Bob!b@second PRIVMSG me :again");
     EXPECT_EQ(Record("bob")->sender, "b@first");
+}
+
+// Others opening windows en masse: past 20 new nicks within ten seconds the
+// rest are shown in the status window, under one notice, until ten quiet
+// seconds pass; the user's own commands open windows throughout.
+TEST_F(DispatcherTest, ABurstOfNewQueriesGoesToTheStatusWindow) {
+    const std::size_t before = app.registry.Records().size();
+    for (int i = 0; i < 30; ++i) {
+        host.clock.ticks += 100;
+        Recv(":n" + std::to_string(i) + "!u@h PRIVMSG me :hi");
+    }
+    EXPECT_EQ(app.registry.Records().size(), before + 20);
+    const std::vector<std::string> status = Lines("");
+    ASSERT_EQ(status.size(), 11u) << Transcript();
+    EXPECT_EQ(status[0].rfind("** More than 20 new windows within 10 seconds", 0), 0u);
+    EXPECT_EQ(status[10], "<n29> hi");
+
+    app.SendString(app.registry.pStatusFrm, "/query zed");
+    EXPECT_TRUE(HasWindow("zed"));
+    host.clock.ticks += 9000;
+    Recv(":late!u@h PRIVMSG me :hi");
+    EXPECT_FALSE(HasWindow("late"));  // the burst goes on while they keep coming
+    host.clock.ticks += 10000;
+    Recv(":later!u@h PRIVMSG me :hi");
+    EXPECT_TRUE(HasWindow("later")) << Transcript();
 }
 
 TEST_F(DispatcherTest, NoticeAndCtcpAreNotShownAsPlainMessages) {

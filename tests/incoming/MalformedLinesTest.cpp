@@ -44,7 +44,7 @@ TEST_F(MalformedLinesTest, EveryBranchWithTooFewOrEmptyParameters) {
         {"INVITE", kShown},
         {"KICK", kDropped},
         {":op!o@host KICK #a", kDropped},
-        {":op!o@host KICK #a me", kDropped},
+        {":op!o@host KICK #a zed", kShown},
         {":op!o@host KICK : me :", kDropped},
         {":op!o@host KICK #a zed :", kShown},
         {"PRIVMSG", kDropped},

@@ -67,7 +67,7 @@ TEST_F(ModeChangesTest, BanKeyAndLimitAlwaysShowTheThirdParameter) {
         {"-k secret", {"  channel password removed"}, 1},
         {"+l 50", {"  user limit set to 50"}, 1},
         {"-l", {"  user limit cleared"}, 1},
-        {"+nt", {"  external messages not allowed", "  topic change limited"}, 2},
+        {"+nt", {"  external messages not allowed", "  topic change limited"}, 1},  // one per line
         {"-t", {"  topic changeble for anyone"}, 1},
         {"+eI a!*@* b!*@*", {}, 0},  // letters the client does not explain
     };

@@ -107,6 +107,27 @@ TEST_F(NumericRepliesTest, IdleTimeShortAndLong) {
     ExpectLines("", {});
 }
 
+// Beyond any calendar: the year would overflow inside the time formatting.
+TEST_F(NumericRepliesTest, TimesBeyondTheCalendarShowTheirNumber) {
+    Join("#a", "me");
+    const struct {
+        const char* line;
+        const char* window;
+        const char* shown;
+    } cases[] = {
+        {"317 me alice 42 67767976233536400 :idle", "",
+         "alice has been idle 42 seconds, signed on 67767976233536400"},
+        {"329 me #a 67767976233536400", "", "#a created on 67767976233536400"},
+        {"333 me #a alice -67767976233536400", "#a", "Set by alice at -67767976233536400"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        Clear();
+        Recv(std::string(":irc.test ") + c.line);
+        ExpectLines(c.window, {c.shown});
+    }
+}
+
 TEST_F(NumericRepliesTest, ChannelListFillsTheListWindow) {
     // Without 321 the window opens under its own name.
     Recv(":irc.test 322 me #a 12 :the topic");

@@ -186,10 +186,12 @@ TEST_F(Interpreter, NickChangesLocallyUntilTheServerWelcomesUs) {
     EXPECT_EQ(app.ini.ReadString("USER", "Nick", ""), "second");
     EXPECT_EQ(AllShown(), Panes{});
 
-    // No new nick: nothing at all.
-    Type(StatusFrame(), "/nick");
-    EXPECT_EQ(TakeSent(), "");
-    EXPECT_EQ(app.settings.m_user_mynick, "second");
+    // No new nick, or an empty first argument: nothing at all.
+    for (const char* typed : {"/nick", "/nick : x"}) {
+        Type(StatusFrame(), typed);
+        EXPECT_EQ(TakeSent(), "") << typed;
+        EXPECT_EQ(app.settings.m_user_mynick, "second");
+    }
 }
 
 TEST_F(Interpreter, ServerWhileIdleConnectsToTheNamedServer) {

@@ -214,6 +214,23 @@ TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
     EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos);
 }
 
+// A server that stops reading: the line that finds the send queue full ends
+// the connection with one line, and AutoReconnect starts a new one.
+TEST_F(ConnectionTest, FullSendQueueClosesTheConnection) {
+    app.settings.AutoReconnect = 1;
+    auto server = ConnectServer();
+    app.connection.MarkRegistered();
+    server->sendQueueFull = true;
+    std::size_t from = Lines("").size();
+    server->Receive("PING :1\r\nPING :2\r\n");
+    EXPECT_EQ(StatusSince(from),
+              (Texts{"PING? PONG!", "** Closing: the server stopped reading (send queue full)",
+                     "** Disconnected", "** Connecting to irc.example (6667)"}))
+        << Transcript();
+    EXPECT_TRUE(server->closed);
+    EXPECT_NE(host.sockets.Last(), server);
+}
+
 // A welcomed session that is reset starts up to two new attempts; attempts
 // reset before the welcome count on, so the third reset in a row is final.
 TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {

@@ -65,7 +65,11 @@ public:
         if (chunk.empty()) state_->inbound.pop_front();
         return static_cast<long>(n);
     }
-    long Send(const char* data, std::size_t size, WsaError&) override {
+    long Send(const char* data, std::size_t size, WsaError& error) override {
+        if (state_->sendQueueFull) {
+            error = kWsaNoBuffers;
+            return -1;
+        }
         state_->sent.append(data, size);
         return static_cast<long>(size);
     }
@@ -79,7 +83,7 @@ public:
         return true;
     }
     bool LocalAddress(std::string& address, uint16_t& port) const override {
-        address = "127.0.0.1";
+        address = state_->localAddress;
         port = state_->bindPort;
         return true;
     }
@@ -110,9 +114,18 @@ std::vector<std::string> ScriptedSocketState::SentLines() const {
     return lines;
 }
 
+// A reader that leaves bytes in the socket hears of them again on the next
+// pass, as with a real socket; each round here stands for one pass.
 void ScriptedSocketState::Receive(const std::string& chunk) {
     inbound.push_back(chunk);
-    if (listener && !closed) listener->OnSocketReceive(kWsaOk);
+    std::size_t left = std::string::npos;
+    while (listener && !closed && !inbound.empty()) {
+        std::size_t now = 0;
+        for (const std::string& piece : inbound) now += piece.size();
+        if (now == left) break;  // a reader that takes nothing is told once
+        left = now;
+        listener->OnSocketReceive(kWsaOk);
+    }
 }
 
 void ScriptedSocketState::Connected(WsaError error) {
@@ -227,6 +240,54 @@ bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string
     }
     path = *fileAnswers.front();
     fileAnswers.pop_front();
+    return true;
+}
+
+void PresetDialogs::AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kChat, from, "", "", std::move(answer), {}, {}});
+}
+
+void PresetDialogs::AskDccSend(const std::string& from, const std::string& fileName,
+                               const std::string& size,
+                               std::function<void(DccAnswer, const std::string&)> answer) {
+    dccQuestions.push_back({DccQuestion::kFile, from, fileName, size, {}, std::move(answer), {}});
+}
+
+void PresetDialogs::AskOverwrite(std::function<void(OverwriteAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kOverwrite, "", "", "", {}, {}, std::move(answer)});
+}
+
+namespace {
+
+// Takes the oldest question if it is of `kind`; the answer may ask anew.
+std::optional<PresetDialogs::DccQuestion> TakeQuestion(
+    std::deque<PresetDialogs::DccQuestion>& questions, PresetDialogs::DccQuestion::Kind kind) {
+    if (questions.empty() || questions.front().kind != kind) return std::nullopt;
+    PresetDialogs::DccQuestion question = std::move(questions.front());
+    questions.pop_front();
+    return question;
+}
+
+}  // namespace
+
+bool PresetDialogs::AnswerChat(DccAnswer answer) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kChat);
+    if (!question) return false;
+    question->chat(answer);
+    return true;
+}
+
+bool PresetDialogs::AnswerFile(DccAnswer answer, std::optional<std::string> fileName) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kFile);
+    if (!question) return false;
+    question->file(answer, fileName.value_or(question->fileName));
+    return true;
+}
+
+bool PresetDialogs::AnswerOverwrite(OverwriteAnswer answer) {
+    auto question = TakeQuestion(dccQuestions, DccQuestion::kOverwrite);
+    if (!question) return false;
+    question->overwrite(answer);
     return true;
 }
 
@@ -377,6 +438,9 @@ std::string Transcript(const HeadlessHost& host) {
         for (const std::string& line : socket->SentLines()) out << "    " << Visible(line) << "\n";
     }
     for (const std::string& box : host.dialogs.boxes) out << "message box: " << box << "\n";
+    for (const auto& question : host.dialogs.dccQuestions)
+        out << "open DCC question: " << question.from << " " << question.fileName << " "
+            << question.size << "\n";
     return out.str();
 }
 

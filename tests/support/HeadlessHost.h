@@ -40,13 +40,15 @@ struct ScriptedSocketState {
     std::vector<std::string> SentLines() const;
     std::deque<std::string> inbound;  // chunks handed out by Receive, one per call
     bool peerClosed = false;          // Receive returns 0 once inbound is empty
+    bool sendQueueFull = false;       // Send refuses, as when the peer stopped reading
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
+    std::string localAddress = "127.0.0.1";
     bool tls = false;       // made by NewTlsSocket
     TlsSession tlsSession;  // what its handshake found: set it before Connected()
 
     // Events, as the platform would deliver them.
-    void Receive(const std::string& chunk);  // queues and notifies once
+    void Receive(const std::string& chunk);  // queues and notifies until read
     void Connected(WsaError error = kWsaOk);
     void Closed(WsaError error = kWsaOk);
     void Accept(WsaError error = kWsaOk);
@@ -122,6 +124,10 @@ public:
                       std::string& answer) override;
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override;
+    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override;
+    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+                    std::function<void(DccAnswer, const std::string&)> answer) override;
+    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
 
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::deque<BoxAnswer> boxAnswers;
@@ -132,6 +138,21 @@ public:
     std::vector<std::string> fileFolders;  // where each file dialog started
     // Runs inside the next dialog, as a nested event loop would.
     std::function<void()> duringNextDialog;
+
+    // DCC questions stay open, as on the desktop, until the test answers
+    // them, oldest first; each Answer returns false when none is open.
+    struct DccQuestion {
+        enum Kind { kChat, kFile, kOverwrite } kind;
+        std::string from, fileName, size;
+        std::function<void(DccAnswer)> chat;
+        std::function<void(DccAnswer, const std::string&)> file;
+        std::function<void(OverwriteAnswer)> overwrite;
+    };
+    std::deque<DccQuestion> dccQuestions;
+    bool AnswerChat(DccAnswer answer);
+    // The file name as the user left it: the offered one unless given.
+    bool AnswerFile(DccAnswer answer, std::optional<std::string> fileName = std::nullopt);
+    bool AnswerOverwrite(OverwriteAnswer answer);
 
 private:
     void RunNested();

@@ -259,5 +259,56 @@ TEST_F(Shell, ClosingTheMainWindowSavesAndRemovesEveryWindow) {
     EXPECT_EQ(h.app.ini.ReadInt("POSITION", "Maximized", -1), 1);
 }
 
+// A flood of windows costs widgets only for the few that are seen: windows
+// opened in the background beyond a handful wait with their output until
+// they are activated, and of windows opened active in one go only the
+// first and the last are shown.
+TEST_F(Shell, WindowsAreBuiltWhenFirstSeen) {
+    using Surface = ui::QtWindowSurface;
+    const int atStart = h.surface.BuiltCount();
+    std::vector<FrameId> queries;
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "q" + std::to_string(i);
+        ChannelRecord* record =
+            h.app.registry.NewWindow(name, kWindowQuery, h.app.pMainSocket.get(), false);
+        ASSERT_NE(record, nullptr);
+        queries.push_back(record->frame);
+        h.app.output.Print(h.app.pMainSocket.get(), name, Cls::Normal, "hello " + name);
+    }
+    h.Pump();
+    EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit);
+    EXPECT_EQ(h.main.Mdi()->subWindowList().size(), Surface::kEagerBuildLimit);
+
+    // A window with a button, not built yet, and one without a button.
+    const ChannelRecord* buttoned = nullptr;
+    for (const ChannelRecord& record : h.app.registry.Records())
+        if (record.buttonnr == 40) buttoned = &record;
+    ASSERT_NE(buttoned, nullptr);
+    const FrameId fortieth = buttoned->frame;
+    const QString fortiethText = QString::fromStdString("hello " + buttoned->name);
+    EXPECT_EQ(h.surface.BuiltFrame(fortieth), nullptr);
+    h.app.registry.ActivateButton(40);
+    h.app.platform.surface.Activate(queries.back());
+    h.Pump();
+    EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit + 2);
+    EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.surface.BuiltFrame(queries.back()));
+    EXPECT_TRUE(h.Frame(queries.back())->Output()->toPlainText().contains("hello q199"));
+    EXPECT_TRUE(h.Frame(fortieth)->Output()->toPlainText().contains(fortiethText));
+
+    std::vector<FrameId> channels;
+    for (int i = 0; i < 50; ++i)
+        channels.push_back(
+            h.app.registry
+                .NewWindow("#c" + std::to_string(i), kWindowChannel, h.app.pMainSocket.get(), true)
+                ->frame);
+    h.Pump();
+    EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit + 4);
+    EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.surface.BuiltFrame(channels.back()));
+
+    for (FrameId frame : queries) h.app.registry.DeleteChannel(frame);
+    h.Pump();
+    EXPECT_EQ(h.surface.BuiltCount(), atStart + 2);  // and the first and the last channel
+}
+
 }  // namespace
 }  // namespace zorl::test

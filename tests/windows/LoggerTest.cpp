@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "app/Settings.h"
 #include "common/Format.h"
@@ -56,13 +57,13 @@ TEST_F(Logging, OptionsDecidePerWindowType) {
         bool logged;
     };
     const std::vector<Row> rows = {
-        {"#c1", kWindowChannel, 1, 0, 0, true},     {"#c2", kWindowChannel, 0, 1, 1, false},
-        {"q1", kWindowQuery, 0, 1, 0, true},        {"q2", kWindowQuery, 1, 0, 1, false},
-        {"d1", kWindowDccQuery, 0, 1, 0, true},     {"d2", kWindowDccQuery, 1, 0, 0, false},
-        {"s1", kWindowDccSend, 1, 1, 1, false},     {"p1", kWindowDefault, 1, 1, 1, false},
-        {"~debug", kWindowDefault, 0, 0, 1, true},  {"~debug", kWindowDefault, 1, 1, 0, false},
-        {"~dump", kWindowDefault, 1, 1, 1, false},  {"~chan", kWindowChannel, 1, 1, 1, false},
-        {"status2", kWindowStatus, 1, 1, 1, false},
+        {"#c1", kWindowChannel, 1, 0, 0, true},    {"#c2", kWindowChannel, 0, 1, 1, false},
+        {"q1", kWindowQuery, 0, 1, 0, true},       {"q2", kWindowQuery, 1, 0, 1, false},
+        {"d1", kWindowDccQuery, 0, 1, 0, true},    {"d2", kWindowDccQuery, 1, 0, 0, false},
+        {"s1", kWindowDccSend, 1, 1, 1, false},    {"p1", kWindowDefault, 1, 1, 1, false},
+        {"~debug", kWindowDefault, 0, 0, 1, true}, {"~debug", kWindowDefault, 1, 1, 0, false},
+        {"~dump", kWindowDefault, 1, 1, 1, false}, {"~chan", kWindowChannel, 1, 1, 1, false},
+        {"~debug", kWindowQuery, 1, 1, 1, false},  {"status2", kWindowStatus, 1, 1, 1, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(Format("%s type %d LogChannels=%d LogQuery=%d DebugLog=%d", row.name,
@@ -105,10 +106,10 @@ TEST_F(Logging, HostileNamesStayInsideTheLogFolder) {
         const char* logfile;  // set with UpdateCR code 3 when not null
         const char* file;     // expected file name in log/
     };
-    for (Row row :
-         {Row{"#../../x", nullptr, "#.._.._x.log"}, Row{"#a\\..\\..\\y", nullptr, "#a_.._.._y.log"},
-          Row{"#c", "../../../z", ".._.._.._z.log"}, Row{"#d", "", "_.log"},
-          Row{"#e", "..", "...log"}, Row{"#f", "a\r\nb", "a__b.log"}}) {
+    for (Row row : {Row{"#../../x", nullptr, "#..%2F..%2Fx.log"},
+                    Row{"#a\\..\\..\\y", nullptr, "#a%5C..%5C..%5Cy.log"},
+                    Row{"#c", "../../../z", "..%2F..%2F..%2Fz.log"}, Row{"#d", "", "%.log"},
+                    Row{"#e", "..", "...log"}, Row{"#f", "a\r\nb", "a%0D%0Ab.log"}}) {
         SCOPED_TRACE(row.channel);
         const ChannelRecord* record =
             app2.registry.NewWindow(row.channel, kWindowChannel, app2.pMainSocket.get(), false);
@@ -129,6 +130,27 @@ TEST_F(Logging, HostileNamesStayInsideTheLogFolder) {
             EXPECT_EQ(entry.path().parent_path(), dir.Path() / "a" / "b" / "log");
         }
     }
+}
+
+// Different names never share a file; a name that needs no change keeps it;
+// a long name is cut between characters.
+TEST_F(Logging, FileNamesAreOnePerWindowName) {
+    std::string longName = "#" + std::string(180, 'a');
+    for (int i = 0; i < 10; ++i) longName += "\xc3\xa9";  // the cut falls inside one
+    const std::vector<std::string> names = {"#a/b",   "#a_b",   "#a\rb",        "#a\nb",
+                                            "#a%2Fb", longName, longName + "x", longName + "y"};
+    std::set<std::string> files;
+    for (const std::string& name : names) {
+        const std::string file = CLogger::LogFileName(name, false);
+        EXPECT_TRUE(files.insert(file).second) << file;
+        EXPECT_LE(file.size(), 200u);
+        EXPECT_EQ(file.find('/'), std::string::npos);
+        if (name.size() > 200) {
+            EXPECT_EQ(file.substr(0, 182), longName.substr(0, 181) + "%");
+        }
+    }
+    EXPECT_EQ(CLogger::LogFileName("#a_b", false), "#a_b");
+    EXPECT_NE(CLogger::LogFileName("~debug", false), CLogger::LogFileName("~debug", true));
 }
 
 TEST_F(Logging, UnwritableLogIsReportedAndTheLineStillShown) {

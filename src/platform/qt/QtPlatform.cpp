@@ -18,6 +18,7 @@
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtTlsSocket.h"
+#include "ui/DccDialogs.h"
 
 namespace zorl::qt {
 namespace {
@@ -142,6 +143,19 @@ public:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = QFile::encodeName(dialog.selectedFiles().front()).toStdString();
         return true;
+    }
+
+    // The DCC questions show and return; each dialog answers when the user
+    // gets to it and then deletes itself.
+    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override {
+        new ui::CDccChatDialog(from, std::move(answer), parent_);
+    }
+    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+                    std::function<void(DccAnswer, const std::string&)> answer) override {
+        new ui::CDccSendDialog(from, fileName, size, std::move(answer), parent_);
+    }
+    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override {
+        new ui::COverwriteDialog(std::move(answer), parent_);
     }
 
     void SetParent(QWidget* parent) { parent_ = parent; }

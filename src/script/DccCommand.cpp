@@ -1,0 +1,115 @@
+// The DCC command: offers a chat or a file to a nick.
+//   /DCC joe CHAT   ->  PRIVMSG joe :\1DCC CHAT chat 3232235521 2000\1
+//   /DCC joe SEND   ->  PRIVMSG joe :\1DCC SEND notes.txt 3232235521 2001 1000\1
+// The offer goes over the server connection and names its own end of it:
+// that is the address the peer can reach.
+#include <filesystem>
+
+#include "app/CZorlApp.h"
+#include "common/Format.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
+#include "common/TextSplit.h"
+#include "platform/Platform.h"
+#include "script/CommandLine.h"
+#include "script/CommandTable.h"
+#include "session/Dcc.h"
+#include "session/IrcSocket.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+
+namespace zorl {
+namespace {
+
+// "192.168.0.1" -> 3232235521. An unconnected socket gives 0.
+uint32_t LocalAddressNumber(const CIrcSocket* socket) {
+    std::string dotted;
+    uint16_t port = 0;
+    if (!socket || !socket->LocalAddress(dotted, port)) dotted = "0.0.0.0";
+    uint32_t number = 0;
+    std::string_view rest = dotted;
+    for (int part = 0; part < 4; ++part) {
+        const Split piece = SplitAt(rest, ".");
+        number = number * 256 + static_cast<uint32_t>(Atoi(piece.head));
+        rest = piece.tail;
+    }
+    return number;
+}
+
+// The file name as offered: the part after the last "/". Control bytes
+// would break the CTCP line; a name with blanks goes in double quotes, as
+// other clients expect and send it.
+std::string OfferedName(const std::string& path) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"') c = '_';
+    return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
+
+// Echo, the notice of $3 and the offer itself; false when $3 is empty.
+bool SendOffer(CommandLine& line, const std::string& offer) {
+    line.Echo(kKindNotice, "$3");
+    if (line.Expand("$3").empty()) return false;
+    CZorlApp& app = line.app;
+    CIrcSocket* server = app.pMainSocket.get();
+    app.SendLine(server, line.Expand("NOTICE $nick :$3"), true);
+    // Only the template is expanded: a "$" in a file name stays a "$".
+    app.SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
+    return true;
+}
+
+void OfferChat(CommandLine& line) {
+    CZorlApp& app = line.app;
+    const int port = app.dcc.port_counter;
+    const std::string offer =
+        Format("DCC CHAT chat %u %d", LocalAddressNumber(app.pMainSocket.get()), port);
+    if (!SendOffer(line, offer)) return;
+    CIrcSocket* socket = app.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
+    ++app.dcc.port_counter;
+    if (!socket) return;
+    const std::string nick = line.Target();
+    app.registry.NewWindow(nick, kWindowDccQuery, socket, true);
+    app.output.PrintF(socket, nick, Cls::CTCP, "DCC chat with %s, waiting for acknowledgement",
+                      nick.c_str());
+}
+
+void OfferFile(CommandLine& line) {
+    CZorlApp& app = line.app;
+    std::string path;
+    if (!app.platform.dialogs.OpenFile("All Files (*)|*||", "", path)) return;
+    // The dialog ran the event loop: the window may have gone meanwhile.
+    if (!app.registry.IsFrameRegistered(line.frame)) return;
+    std::error_code error;
+    uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) size = 0;
+    const int port = app.dcc.port_counter;
+    std::string offer = "DCC SEND " + OfferedName(path) +
+                        Format(" %u %d", LocalAddressNumber(app.pMainSocket.get()), port);
+    if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
+    if (!SendOffer(line, offer)) return;
+    CIrcSocket* socket = app.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);
+    ++app.dcc.port_counter;
+    if (!socket) return;
+    const std::string nick = line.Target();
+    app.registry.NewWindow(nick, kWindowDccSend, socket, true);
+    // » and the nick: the window of a file going out.
+    if (FrameId frame = app.registry.GetFrmByNameSocket(nick, socket))
+        app.registry.UpdateCR(frame, "\xBB " + nick, kUpdateTitle);
+    app.output.PrintF(socket, nick, Cls::CTCP, "DCC sending %s to %s, waiting for acknowledgement",
+                      path.c_str(), nick.c_str());
+    socket->file_path = path;
+    socket->file_size = size;
+}
+
+}  // namespace
+
+// DCC joe CHAT, DCC joe SEND (any letter case); any other word does nothing.
+void DccCommand(CommandLine& line) {
+    const Split kind = SplitWord(line.ArgsAfterTarget());
+    if (EqualsNoCase(kind.head, "CHAT"))
+        OfferChat(line);
+    else if (EqualsNoCase(kind.head, "SEND"))
+        OfferFile(line);
+}
+
+}  // namespace zorl

@@ -1,0 +1,328 @@
+#include "session/Dcc.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/CZorlApp.h"
+#include "app/Settings.h"
+#include "common/Format.h"
+#include "platform/Platform.h"
+#include "session/DccTransfer.h"
+#include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+
+namespace zorl {
+namespace {
+
+constexpr int kListenBacklog = 5;
+constexpr int kMaxPort = 65535;
+constexpr Colour kRawLengthColour = 0x008000;  // green
+constexpr Colour kRawTextColour = 0x404040;    // dark grey
+
+std::string ErrorText(WsaError code) { return CServerConnection::WsaErrorText(code); }
+
+bool IsDccType(SocketType type) {
+    return type == kSocketDccChat || type == kSocketDccSendIn || type == kSocketDccSendOut;
+}
+
+}  // namespace
+
+struct CDcc::Link {
+    std::unique_ptr<CIrcSocket> socket;
+    std::unique_ptr<CDccTransfer> transfer;  // file sockets, made on first use
+};
+
+// Socket objects are released only outside the notifications of this class:
+// a nested event loop (a message box shown by output) can run the tick.
+class CDcc::Busy {
+public:
+    explicit Busy(CDcc& dcc) : dcc_(dcc) { ++dcc_.busy_; }
+    ~Busy() { --dcc_.busy_; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    CDcc& dcc_;
+};
+
+std::string DccWindowName(CZorlApp& app, const CIrcSocket& socket) {
+    const ChannelRecord* record = app.registry.FindCRBySocket(&socket);
+    return record ? record->name : std::string();
+}
+
+CDcc::CDcc(CZorlApp& app) : app_(app) {}
+
+CDcc::~CDcc() = default;
+
+CDcc::Link* CDcc::LinkOf(const CIrcSocket& socket) {
+    for (auto& link : links_)
+        if (link->socket.get() == &socket) return link.get();
+    return nullptr;
+}
+
+CIrcSocket& CDcc::NewSocket() {
+    auto link = std::make_unique<Link>();
+    link->socket = std::make_unique<CIrcSocket>(app_);
+    CIrcSocket& socket = *link->socket;
+    links_.push_back(std::move(link));
+    return socket;
+}
+
+// For a socket that never reached a window: nothing can refer to it yet.
+void CDcc::Release(CIrcSocket& socket) {
+    socket.Close();
+    std::erase_if(links_, [&](const auto& link) { return link->socket.get() == &socket; });
+}
+
+CDccTransfer& CDcc::TransferOf(Link& link) {
+    if (!link.transfer) link.transfer = std::make_unique<CDccTransfer>(app_, *link.socket);
+    return *link.transfer;
+}
+
+CIrcSocket* CDcc::DccListen(const std::string& bindAddress, int port, SocketType type) {
+    CIrcSocket& socket = NewSocket();
+    app_.output.Trace("-- DCC socket Create");
+    WsaError error = port > 0 && port <= kMaxPort
+                         ? socket.Create(kEventRead | kEventAccept | kEventClose, bindAddress,
+                                         static_cast<uint16_t>(port))
+                         : kWsaAddressNotAvailable;
+    if (error != 0) {
+        app_.output.Status(Cls::UError,
+                           "** DCC: Unable to create socket (" + ErrorText(error) + ")");
+        Release(socket);
+        return nullptr;
+    }
+    error = socket.Listen(kListenBacklog);
+    if (error != 0) {
+        app_.output.Status(Cls::UError,
+                           "** DCC: Unable to listen socket (" + ErrorText(error) + ")");
+        Release(socket);
+        return nullptr;
+    }
+    socket.type = type;
+    return &socket;
+}
+
+CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType type) {
+    CIrcSocket& socket = NewSocket();
+    app_.output.Trace("-- DCC socket Create");
+    WsaError error = socket.Create(kEventRead | kEventConnect | kEventClose);
+    if (error != 0) {
+        app_.output.Status(Cls::UError,
+                           "** DCC: Unable to create socket (" + ErrorText(error) + ")");
+        Release(socket);
+        return nullptr;
+    }
+    const WsaError result = port > 0 && port <= kMaxPort
+                                ? socket.Connect(address, static_cast<uint16_t>(port))
+                                : kWsaAddressNotAvailable;
+    if (result != 0 && result != kWsaWouldBlock) {
+        app_.output.Status(Cls::UError, "** DCC: Unable to connect (" + ErrorText(result) + ")");
+        Release(socket);
+        return nullptr;
+    }
+    socket.type = type;
+    if (result == kWsaWouldBlock) {
+        app_.output.Trace("-- DCC Connect socket reply (" + ErrorText(result) + ")");
+    } else {
+        // Connected at once: no notification follows.
+        socket.connected = true;
+    }
+    return &socket;
+}
+
+void CDcc::OnConnect(WsaError error, CIrcSocket& socket) {
+    Busy busy(*this);
+    app_.output.Trace("-- DCC Connect");
+    if (error != 0) {
+        app_.output.Status(Cls::UError, "** Connection failed: " + ErrorText(error));
+        socket.Close();
+        return;
+    }
+    socket.transferred = 0;
+    socket.connected = true;
+    // The file is made now, so that an empty file arrives as an empty file.
+    Link* link = LinkOf(socket);
+    if (link && socket.type == kSocketDccSendIn && !socket.file_path.empty())
+        TransferOf(*link).OpenForWriting();
+}
+
+void CDcc::OnAccept(WsaError error, CIrcSocket& listener) {
+    Busy busy(*this);
+    const unsigned id = listener.Id();
+    switch (listener.type) {
+        case kSocketDccChat:
+            app_.output.Trace(Format("-- Accept [%08X] (dcc chat) ", id));
+            AcceptChat(error, listener);
+            break;
+        case kSocketDccSendOut:
+            app_.output.Trace(Format("-- Accept [%08X] (DCC send out) ", id));
+            AcceptSend(error, listener);
+            break;
+        default: app_.output.Trace(Format("-- Accept [%08X] (default) ", id)); break;
+    }
+}
+
+// The peer's connection takes the listener's place in the window; nobody
+// listens on the offered port any more.
+CIrcSocket* CDcc::TakeAccepted(WsaError error, CIrcSocket& listener, SocketType type) {
+    std::unique_ptr<IAsyncSocket> accepted;
+    if (error == 0) accepted = listener.Accept(error);
+    if (!accepted) {
+        app_.output.Status(Cls::UError, "** Ident: Accept error (" + ErrorText(error) + ")");
+        return nullptr;
+    }
+    CIrcSocket& peer = NewSocket();
+    peer.Adopt(std::move(accepted));
+    peer.type = type;
+    peer.connected = true;
+    peer.transferred = 0;
+    peer.file_path = listener.file_path;
+    peer.file_size = listener.file_size;
+    if (ChannelRecord* record = app_.registry.FindCRBySocket(&listener))
+        app_.registry.MoveToSocket(*record, &peer);
+    listener.Close();
+    return &peer;
+}
+
+void CDcc::AcceptChat(WsaError error, CIrcSocket& listener) {
+    CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccChat);
+    if (!peer) return;
+    app_.output.Print(peer, DccWindowName(app_, *peer), Cls::CTCP, "DCC chat accepted");
+}
+
+void CDcc::AcceptSend(WsaError error, CIrcSocket& listener) {
+    CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccSendOut);
+    if (!peer) return;
+    const std::string window = DccWindowName(app_, *peer);
+    if (peer->file_size != 0)
+        app_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s (size=%llu)",
+                           peer->file_path.c_str(),
+                           static_cast<unsigned long long>(peer->file_size));
+    else
+        app_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s",
+                           peer->file_path.c_str());
+    DccSendNext(*peer);
+}
+
+void CDcc::DccSendNext(CIrcSocket& socket) {
+    if (Link* link = LinkOf(socket)) TransferOf(*link).SendNext();
+}
+
+void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
+    Busy busy(*this);
+    if (error != 0) {
+        app_.output.PrintF(nullptr, "", Cls::UError, "** Receive error [%08X]: %s",
+                           static_cast<unsigned>(socket.Id()), ErrorText(error).c_str());
+        return;
+    }
+    const bool chat = socket.type == kSocketDccChat;
+    std::vector<char> buffer(chat ? kChatReadSize : kFileReadSize);
+    std::size_t taken = 0;
+    // A file socket yields after a burst; the platform tells us again.
+    while (chat || taken < kReadBurst) {
+        WsaError readError = kWsaOk;
+        const long n = socket.Receive(buffer.data(), buffer.size(), readError);
+        if (app_.settings.RawDebug)
+            app_.output.DebugOut(
+                kRawLengthColour,
+                FormatBounded(64, "**receive [%08X]: len=%d\r\n",
+                              static_cast<unsigned>(socket.Id()), static_cast<int>(n)),
+                true);
+        if (n <= 0) return;
+        taken += static_cast<std::size_t>(n);
+        if (!TakeChunk(socket, buffer.data(), static_cast<std::size_t>(n))) return;
+        // The chunk's handling closed the socket (a finished transfer).
+        if (!socket.HasPlatformSocket()) return;
+    }
+}
+
+// False when the socket stopped taking data.
+bool CDcc::TakeChunk(CIrcSocket& socket, const char* data, std::size_t size) {
+    Link* link = LinkOf(socket);
+    if (!link) return false;
+    switch (socket.type) {
+        case kSocketDccChat: {
+            // Zero bytes are dropped one by one, as on the server connection.
+            std::string text(data, size);
+            std::erase(text, '\0');
+            if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
+            TakeChatText(socket, text);
+            return true;
+        }
+        case kSocketDccSendIn: return TransferOf(*link).TakeData(data, size);
+        case kSocketDccSendOut:
+            TransferOf(*link).TakeAcknowledgements(std::string_view(data, size));
+            return true;
+        default: return false;
+    }
+}
+
+//   "hi\r\nthere"  ->  the line "hi"; "there" waits for its line end.
+void CDcc::TakeChatText(CIrcSocket& socket, const std::string& chunk) {
+    std::string text = std::move(socket.pending);
+    socket.pending.clear();
+    text += chunk;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        ShowChatLine(socket, text.substr(at, end - at));
+    socket.pending = text.substr(at);
+    // A peer that never ends its line is shown in pieces, not kept for ever.
+    if (socket.pending.size() > kChatPendingLimit) {
+        ShowChatLine(socket, socket.pending);
+        socket.pending.clear();
+    }
+}
+
+void CDcc::ShowChatLine(CIrcSocket& socket, std::string line) {
+    line.resize(std::min(line.find('\r'), line.size()));
+    app_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
+    const ChannelRecord* record = app_.registry.FindCRBySocket(&socket);
+    const std::string window = record ? record->name : std::string();
+    const std::string peer = record ? record->title : std::string();
+    app_.output.Print(&socket, window, Cls::Normal, "<" + peer + "> " + line);
+}
+
+void CDcc::OnClose(WsaError error, CIrcSocket& socket) {
+    Busy busy(*this);
+    const std::string window = DccWindowName(app_, socket);
+    if (socket.type == kSocketDccChat) {
+        // What came without a line end is still shown.
+        if (!socket.pending.empty()) {
+            ShowChatLine(socket, socket.pending);
+            socket.pending.clear();
+        }
+        app_.output.Print(&socket, window, Cls::CTCP, "DCC chat closed");
+    }
+    app_.output.Trace("-- DCC Close");
+    if (error != 0) app_.output.Status(Cls::UError, "** Closing: " + ErrorText(error));
+    if (socket.type == kSocketDccSendIn || socket.type == kSocketDccSendOut) {
+        if (Link* link = LinkOf(socket); link && link->transfer) link->transfer->Finish();
+        app_.output.Print(&socket, window, Cls::Info, "file transfer closed");
+    }
+    socket.Close();
+    socket.connected = false;
+}
+
+void CDcc::CloseWindowSocket(FrameId frame) {
+    const ChannelRecord* record = app_.registry.FindByFrame(frame);
+    if (!record || !record->socket) return;
+    Link* link = LinkOf(*record->socket);
+    if (!link) return;
+    if (link->transfer) link->transfer->Finish();
+    link->socket->Close();
+    link->socket->connected = false;
+}
+
+void CDcc::ReleaseOrphans() {
+    if (busy_ > 0) return;
+    std::erase_if(links_, [&](const auto& link) {
+        const CIrcSocket& socket = *link->socket;
+        return !socket.HasPlatformSocket() &&
+               (!IsDccType(socket.type) || !app_.registry.FindCRBySocket(&socket));
+    });
+}
+
+}  // namespace zorl

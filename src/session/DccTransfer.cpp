@@ -1,0 +1,197 @@
+#include "session/DccTransfer.h"
+
+#include <cerrno>
+#include <cstring>
+#include "app/CZorlApp.h"
+#include "common/FileNames.h"
+#include "common/Format.h"
+#include "platform/Platform.h"
+#include "session/Dcc.h"
+#include "session/IrcSocket.h"
+#include "windows/Output.h"
+
+namespace zorl {
+namespace {
+
+uint32_t ReadBigEndian(const char* bytes) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+std::string BigEndian(uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 3; i >= 0; --i, value >>= 8)
+        bytes[static_cast<std::size_t>(i)] = static_cast<char>(value & 0xFF);
+    return bytes;
+}
+
+// Hands all of `size` bytes to the socket; false when it refused some.
+bool SendAll(CIrcSocket& socket, const char* data, std::size_t size, WsaError& error) {
+    IAsyncSocket* platformSocket = socket.Platform();
+    if (!platformSocket) {
+        error = kWsaNotSocket;
+        return false;
+    }
+    while (size > 0) {
+        long n = platformSocket->Send(data, size, error);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+uint64_t AcknowledgedUpTo(uint64_t sent, uint64_t acknowledged, uint32_t ack) {
+    const uint64_t behind = static_cast<uint32_t>(static_cast<uint32_t>(sent) - ack);
+    return behind <= sent - acknowledged ? sent - behind : acknowledged;
+}
+
+unsigned PercentOf(uint64_t transferred, uint64_t size) {
+    if (size == 0) return 0;
+    return static_cast<unsigned>(static_cast<unsigned __int128>(transferred) * 100 / size);
+}
+
+CDccTransfer::CDccTransfer(CZorlApp& app, CIrcSocket& socket) : app_(app), socket_(socket) {}
+
+CDccTransfer::~CDccTransfer() {
+    if (file_) std::fclose(file_);
+}
+
+std::string CDccTransfer::Window() const { return DccWindowName(app_, socket_); }
+
+uint64_t CDccTransfer::Now() const { return app_.platform.clock.TickCount(); }
+
+// ---- Sending ---------------------------------------------------------------
+
+bool CDccTransfer::OpenForReading() {
+    verb_ = "sent";
+    file_ = std::fopen(socket_.file_path.c_str(), "rb");
+    if (file_) {
+        // Whole blocks are read at once; a stdio buffer would only copy them.
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+        block_.resize(kBlock);
+        return true;
+    }
+    Fail("Unable to read " + socket_.file_path, errno);
+    return false;
+}
+
+void CDccTransfer::SendNext() {
+    if (finished_ || !socket_.connected) return;
+    if (!file_ && !reading_done_ && !OpenForReading()) return;
+    // A progress line may run a nested event loop (a message box), in which
+    // an acknowledgement can finish the transfer: look at file_ every round.
+    while (file_ && !reading_done_ && socket_.transferred - acknowledged_ < kWindow) {
+        const std::size_t n = std::fread(block_.data(), 1, block_.size(), file_);
+        if (n == 0) {
+            if (std::ferror(file_)) {
+                Fail("Unable to read " + socket_.file_path, errno);
+                return;
+            }
+            reading_done_ = true;
+            break;
+        }
+        WsaError error = kWsaOk;
+        if (!SendAll(socket_, block_.data(), n, error)) {
+            Fail("Unable to send " + socket_.file_path, 0);
+            return;
+        }
+        socket_.transferred += n;
+        Progress("sent", Now(), false);
+    }
+    if (finished_ || !reading_done_ || acknowledged_ != socket_.transferred) return;
+    // Everything is sent and the peer has it all.
+    Finish();
+    socket_.Close();
+    socket_.connected = false;
+    app_.output.Print(&socket_, Window(), Cls::Info, "file transfer finished");
+}
+
+// Acknowledgements come 4 bytes each, but TCP may cut one in two or join
+// several: whole ones are taken, a part waits for the rest.
+void CDccTransfer::TakeAcknowledgements(std::string_view bytes) {
+    ack_bytes_.append(bytes);
+    const uint64_t before = acknowledged_;
+    std::size_t at = 0;
+    for (; ack_bytes_.size() - at >= 4; at += 4)
+        acknowledged_ = AcknowledgedUpTo(socket_.transferred, acknowledged_,
+                                         ReadBigEndian(ack_bytes_.data() + at));
+    ack_bytes_.erase(0, at);
+    if (acknowledged_ != before) SendNext();
+}
+
+// ---- Receiving -------------------------------------------------------------
+
+bool CDccTransfer::OpenForWriting() {
+    verb_ = "received";
+    if (file_) return true;
+    const std::string name = "download/" + PlainFileName(socket_.file_path);
+    file_ = std::fopen((app_.config_dir + name).c_str(), "wb");
+    if (file_) {
+        // Each chunk goes to the file as it comes, before it is acknowledged.
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+        return true;
+    }
+    Fail("Unable to write " + name, errno);
+    return false;
+}
+
+bool CDccTransfer::TakeData(const char* data, std::size_t size) {
+    if (finished_) return false;
+    if (!file_ && !OpenForWriting()) return false;
+    if (std::fwrite(data, 1, size, file_) != size) {
+        Fail("Unable to write download/" + PlainFileName(socket_.file_path), errno);
+        return false;
+    }
+    socket_.transferred += size;
+    const bool complete = socket_.file_size != 0 && socket_.transferred >= socket_.file_size;
+    Progress("received", Now(), complete);
+    const std::string ack = BigEndian(static_cast<uint32_t>(socket_.transferred));
+    WsaError error = kWsaOk;
+    SendAll(socket_, ack.data(), ack.size(), error);
+    return true;
+}
+
+// ---- Both ------------------------------------------------------------------
+
+void CDccTransfer::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    Progress(verb_, Now(), true);
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}
+
+// What stopped the transfer, then the transfer closes. A file that cannot
+// be read or written is never reported as a finished transfer.
+void CDccTransfer::Fail(const std::string& what, int errnoValue) {
+    std::string text = "** DCC: " + what;
+    if (errnoValue != 0) text += std::string(" (") + std::strerror(errnoValue) + ")";
+    app_.output.Print(&socket_, Window(), Cls::UError, text);
+    Finish();
+    socket_.Close();
+    socket_.connected = false;
+    app_.output.Print(&socket_, Window(), Cls::Info, "file transfer closed");
+}
+
+void CDccTransfer::Progress(const char* verb, uint64_t now, bool last) {
+    const uint64_t total = socket_.transferred;
+    if (shown_once_ && total == shown_) return;
+    if (!shown_once_ && total == 0) return;
+    if (shown_once_ && !last && now - shown_at_ < kProgressInterval) return;
+    const auto t = static_cast<unsigned long long>(total);
+    const auto step = static_cast<unsigned long long>(total - shown_);
+    const std::string text = socket_.file_size != 0
+                                 ? Format("%s %llu bytes  (+%llu)  %u%%", verb, t, step,
+                                          PercentOf(total, socket_.file_size))
+                                 : Format("%s %llu bytes  (+%llu)", verb, t, step);
+    shown_ = total;
+    shown_at_ = now;
+    shown_once_ = true;
+    app_.output.Print(&socket_, Window(), Cls::Normal, text);
+}
+
+}  // namespace zorl

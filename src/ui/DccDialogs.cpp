@@ -1,0 +1,112 @@
+#include "ui/DccDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "platform/qt/QtText.h"
+
+namespace zorl::ui {
+namespace {
+
+// Shown beside the main window, without taking the keyboard: a key meant
+// for the input line must never answer an offer.
+void ShowQuietly(QDialog& dialog) {
+    dialog.setAttribute(Qt::WA_DeleteOnClose);
+    dialog.setAttribute(Qt::WA_ShowWithoutActivating);
+    dialog.setModal(false);
+    dialog.show();
+}
+
+// A read-only field whose label names it for the keyboard and screen readers.
+QLineEdit* AddField(QFormLayout& form, const QString& label, const QString& text, bool editable,
+                    QWidget* parent) {
+    auto* field = new QLineEdit(text, parent);
+    field->setReadOnly(!editable);
+    auto* name = new QLabel(label, parent);
+    name->setBuddy(field);
+    form.addRow(name, field);
+    return field;
+}
+
+QDialogButtonBox* AcceptRefuse(QDialog& dialog) {
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("&Refuse"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
+}
+
+}  // namespace
+
+CDccChatDialog::CDccChatDialog(const std::string& from, std::function<void(DccAnswer)> answer,
+                               QWidget* parent)
+    : QDialog(parent), answer_(std::move(answer)) {
+    setWindowTitle(QStringLiteral("DCC chat request"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    AddField(*form, QStringLiteral("Incoming DCC Chat request from:"), qt::DecodeText(from), false,
+             this);
+    layout->addLayout(form);
+    layout->addWidget(AcceptRefuse(*this));
+    connect(this, &QDialog::finished, this, [this](int result) {
+        if (auto reply = std::exchange(answer_, nullptr))
+            reply(result == QDialog::Accepted ? DccAnswer::Accept : DccAnswer::Refuse);
+    });
+    ShowQuietly(*this);
+}
+
+CDccSendDialog::CDccSendDialog(const std::string& from, const std::string& fileName,
+                               const std::string& size,
+                               std::function<void(DccAnswer, const std::string&)> answer,
+                               QWidget* parent)
+    : QDialog(parent), answer_(std::move(answer)) {
+    setWindowTitle(QStringLiteral("DCC file transfer request"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    AddField(*form, QStringLiteral("Incoming DCC File SEND request from:"), qt::DecodeText(from),
+             false, this);
+    file_name_ =
+        AddField(*form, QStringLiteral("&File name:"), qt::DecodeText(fileName), true, this);
+    AddField(*form, QStringLiteral("File size:"), qt::DecodeText(size), false, this);
+    layout->addLayout(form);
+    layout->addWidget(AcceptRefuse(*this));
+    connect(this, &QDialog::finished, this, [this](int result) {
+        if (auto reply = std::exchange(answer_, nullptr))
+            reply(result == QDialog::Accepted ? DccAnswer::Accept : DccAnswer::Refuse,
+                  qt::EncodeText(file_name_->text()));
+    });
+    ShowQuietly(*this);
+}
+
+COverwriteDialog::COverwriteDialog(std::function<void(OverwriteAnswer)> answer, QWidget* parent)
+    : QDialog(parent), answer_(std::move(answer)) {
+    setWindowTitle(QStringLiteral("DCC file transfer request"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Overwrite existing file?"), this));
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* rename =
+        buttons->addButton(QStringLiteral("&Rename"), QDialogButtonBox::ActionRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(rename, &QPushButton::clicked, this, [this] { done(kRename); });
+    layout->addWidget(buttons);
+    connect(this, &QDialog::finished, this, [this](int result) {
+        auto reply = std::exchange(answer_, nullptr);
+        if (!reply) return;
+        reply(result == QDialog::Accepted ? OverwriteAnswer::Ok
+              : result == kRename         ? OverwriteAnswer::Rename
+                                          : OverwriteAnswer::Cancel);
+    });
+    ShowQuietly(*this);
+}
+
+}  // namespace zorl::ui

@@ -1,0 +1,134 @@
+// CTCP requests and replies as transcripts: a request in, the line shown and
+// the answer sent back.
+#include "app/Settings.h"
+#include "common/TimeText.h"
+#include "incoming/Ctcp.h"
+#include "incoming/IncomingFixture.h"
+
+namespace zorl::test {
+namespace {
+
+class CtcpTest : public IncomingTest {
+protected:
+    void SetUp() override {
+        IncomingTest::SetUp();
+        app.settings.RealName = "Me Myself";
+        app.settings.Email = "me@example.org";
+    }
+};
+
+TEST_F(CtcpTest, RequestsAreShownAndAnswered) {
+    const std::string time = FormatLocalTime("%a %d-%b-%Y %X", host.clock.now);
+    const struct {
+        const char* request;
+        const char* shown;  // in the status window
+        std::vector<std::string> sent;
+    } cases[] = {
+        {"PING 12345", "[alice] [Request: PING]", {"NOTICE alice :\x01PING 12345\x01"}},
+        {"VERSION",
+         "[alice] [Request: VERSION]",
+         {"NOTICE alice :\x01VERSION  ZORL   Version 1.18 (Aug  2 2001)  by T.Orvelle\x01"}},
+        {"TIME", "[alice] [Request: TIME]", {"NOTICE alice :\x01TIME " + time + "\x01"}},
+        {"SOUND ding",
+         "[alice] [Request: SOUND ding]",
+         {"NOTICE alice :\x01SOUND me has disabled sound requests\x01"}},
+        // Commands compare exactly: this is no VERSION request.
+        {"version", "[alice] [Request: version ] (unknown command)", {}},
+        {"CLIENTINFO x", "[alice] [Request: CLIENTINFO x] (unknown command)", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request);
+        host.clock.ticks += CCtcp::kReplyWindowMs;  // a fresh reply budget
+        Clear();
+        Recv(std::string(":alice!a@host PRIVMSG me :\x01") + c.request + "\x01");
+        ExpectLines("", {c.shown});
+        ExpectSent(c.sent);
+    }
+}
+
+TEST_F(CtcpTest, FingerReportsTheIdleTimeOfTheLastDay) {
+    app.last_send_time = host.clock.now - 25 * 60 * 60;
+    Recv(
+        ":alice!a@host PRIVMSG me :\x01"
+        "FINGER\x01");
+    app.settings.Finger = "out to lunch";
+    Recv(
+        ":alice!a@host PRIVMSG me :\x01"
+        "FINGER\x01");
+    ExpectSent(
+        {"NOTICE alice :\x01"
+         "FINGER Me Myself (me@example.org) Idle 01:00:00\x01",
+         "NOTICE alice :\x01"
+         "FINGER Me Myself (me@example.org) Idle 01:00:00 (out to "
+         "lunch)\x01"});
+}
+
+TEST_F(CtcpTest, ActionsAreShownInTheirWindowBothAsRequestAndAsReply) {
+    Join("#chan", "me alice");
+    Clear();
+    Recv(
+        ":alice!a@host PRIVMSG #chan :\x01"
+        "ACTION waves\x01");
+    Recv(
+        ":alice!a@host NOTICE #chan :\x01"
+        "ACTION bows\x01");
+    Recv(
+        ":bob!b@host PRIVMSG me :\x01"
+        "ACTION winks\x01");
+    ExpectLines("#chan", {"* alice waves", "* alice bows"});
+    ExpectLines("bob", {"* bob winks"});
+    ExpectNothingSent();
+}
+
+TEST_F(CtcpTest, PingReplyShowsTheElapsedTime) {
+    Recv(":alice!a@host NOTICE me :\x01PING " + std::to_string(host.clock.now - 3) + "\x01");
+    Recv(":alice!a@host NOTICE me :\x01VERSION irssi v1.4\x01");
+    ExpectLines("", {"[alice] [Reply: PING] 3 secs", "[alice] [Reply: VERSION] irssi v1.4"});
+    ExpectNothingSent();
+}
+
+// A sound that is found plays without an answer; one that is not, or a
+// name that leaves the sound folders, gets the error notice.
+TEST_F(CtcpTest, SoundRequestsPlayOnlyFromTheSoundFolders) {
+    app.settings.AllowSound = 1;
+    dir.WriteFile("wav/ding.wav", "RIFF");
+    dir.WriteFile("secret.WAV", "RIFF");
+    const std::vector<std::string> notFound = {
+        "NOTICE alice :\x01SOUND Error: sound-file not found\x01"};
+    const struct {
+        const char* name;
+        std::vector<std::string> played;
+        std::vector<std::string> sent;
+    } cases[] = {
+        {"ding", {app.config_dir + "wav/ding.wav"}, {}},
+        {"nothere", {}, notFound},
+        {"../secret", {}, notFound},
+        {"/etc/x", {}, notFound},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.clock.ticks += CCtcp::kReplyWindowMs;
+        host.sound.played.clear();
+        Clear();
+        Recv(std::string(":alice!a@host PRIVMSG me :\x01SOUND ") + c.name + "\x01");
+        EXPECT_EQ(host.sound.played, c.played);
+        ExpectSent(c.sent);
+        if (!c.sent.empty()) {
+            EXPECT_EQ(Lines("").back().rfind("error playing ", 0), 0u);
+        }
+    }
+}
+
+// Servers drop clients that flood; a flood of requests must not make us one.
+TEST_F(CtcpTest, RequestFloodIsShownButAnsweredOnlyWithinTheBudget) {
+    for (int i = 0; i < 10; ++i) Recv(":alice!a@host PRIVMSG me :\x01VERSION\x01");
+    EXPECT_EQ(wire->SentLines().size(), CCtcp::kRepliesPerWindow) << Transcript();
+    EXPECT_EQ(Lines("").size(), 10u) << Transcript();
+
+    host.clock.ticks += CCtcp::kReplyWindowMs;
+    Recv(":bob!b@host PRIVMSG me :\x01PING 1\x01");
+    EXPECT_EQ(wire->SentLines().back(), "NOTICE bob :\x01PING 1\x01") << Transcript();
+}
+
+}  // namespace
+}  // namespace zorl::test

@@ -1,0 +1,203 @@
+// DCC offers from other users: checked, put to the user one at a time while
+// the connection goes on, then acted on.
+#include <algorithm>
+#include <filesystem>
+
+#include "incoming/Ctcp.h"
+#include "incoming/DccOffers.h"
+#include "incoming/IncomingFixture.h"
+#include "session/Dcc.h"
+#include "session/IrcSocket.h"
+
+namespace zorl::test {
+namespace {
+
+class DccOfferTest : public IncomingTest {
+protected:
+    void Offer(const std::string& words, const std::string& nick = "alice") {
+        Recv(":" + nick +
+             "!a@host PRIVMSG me :\x01"
+             "DCC " +
+             words + "\x01");
+    }
+    PresetDialogs::DccQuestion* Question() {
+        return host.dialogs.dccQuestions.empty() ? nullptr : &host.dialogs.dccQuestions.front();
+    }
+    // The socket the accepted offer connects with.
+    CIrcSocket* Dcc(const std::string& nick = "alice") {
+        const ChannelRecord* record = Record(nick);
+        return record ? record->socket : nullptr;
+    }
+};
+
+TEST_F(DccOfferTest, OfferWithBadNumbersIsRefusedWithOneStatusLine) {
+    const struct {
+        const char* words;
+        const char* shown;
+    } cases[] = {
+        {"SEND f 4294967296 2001 10",
+         "DCC SEND from alice refused: not an IPv4 address number: \"4294967296\""},
+        {"SEND f -1 2001", "DCC SEND from alice refused: not an IPv4 address number: \"-1\""},
+        {"CHAT chat 3232235521 0", "DCC CHAT from alice refused: not a port (1-65535): \"0\""},
+        {"CHAT chat 3232235521 65536",
+         "DCC CHAT from alice refused: not a port (1-65535): \"65536\""},
+        {"CHAT chat 3232235521", "DCC CHAT from alice refused: not a port (1-65535): \"\""},
+        {"SEND f 3232235521 2001 12x", "DCC SEND from alice refused: not a file size: \"12x\""},
+        {"SEND f 3232235521 2001 99999999999999999999",
+         "DCC SEND from alice refused: not a file size: \"99999999999999999999\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        Clear();
+        const std::size_t sockets = host.sockets.all.size();
+        Offer(c.words);
+        ExpectLines("", {c.shown});
+        EXPECT_EQ(Question(), nullptr);
+        EXPECT_EQ(host.sockets.all.size(), sockets);
+    }
+    // Kinds that are not ours are dropped without a word.
+    Clear();
+    Offer("RESUME f 2001 0");
+    ExpectNothingShown();
+    EXPECT_EQ(Question(), nullptr);
+}
+
+TEST_F(DccOfferTest, AcceptedChatConnectsToTheOfferedAddress) {
+    Offer("chat chat 3232235521 2000");
+    ASSERT_NE(Question(), nullptr);
+    EXPECT_EQ(Question()->kind, PresetDialogs::DccQuestion::kChat);
+    EXPECT_EQ(Question()->from, "alice (a@host)");
+    ExpectNothingShown();
+
+    ASSERT_TRUE(host.dialogs.AnswerChat(DccAnswer::Accept));
+    EXPECT_EQ(host.sockets.Last()->connectHost, "192.168.0.1");
+    EXPECT_EQ(host.sockets.Last()->connectPort, 2000);
+    ASSERT_NE(Record("alice"), nullptr) << Transcript();
+    EXPECT_EQ(Record("alice")->type, kWindowDccQuery);
+    ExpectShown("alice", Cls::CTCP, "DCC chat started with alice");
+
+    Offer("CHAT chat 3232235521 2001", "bob");
+    ASSERT_TRUE(host.dialogs.AnswerChat(DccAnswer::Refuse));
+    EXPECT_FALSE(HasWindow("bob"));
+}
+
+TEST_F(DccOfferTest, FileOfferShowsItsSizeAndStartsWithIt) {
+    const struct {
+        const char* words;
+        const char* name;
+        const char* sizeShown;
+        const char* started;
+        uint64_t size;
+    } cases[] = {
+        {"SEND notes.txt 3232235521 2001 0", "notes.txt", "unknown",
+         "DCC file transfer started: notes.txt", 0},
+        {"SEND big.iso 3232235521 2001 5368709120", "big.iso", "5368709120",
+         "DCC file transfer started: big.iso (size=5368709120)", 5368709120ull},
+        {"send \"my notes.txt\" 3232235521 2001 10", "my notes.txt", "10",
+         "DCC file transfer started: my notes.txt (size=10)", 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        Offer(c.words);
+        ASSERT_NE(Question(), nullptr);
+        EXPECT_EQ(Question()->fileName, c.name);
+        EXPECT_EQ(Question()->size, c.sizeShown);
+        ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+        CIrcSocket* socket = Dcc();
+        ASSERT_NE(socket, nullptr) << Transcript();
+        EXPECT_EQ(socket->file_size, c.size);
+        EXPECT_EQ(Window("alice").caption, "\xAB alice");
+        ExpectShown("alice", Cls::Info, c.started);
+        app.dcc.CloseWindowSocket(FrameOf("alice"));
+        app.registry.DeleteChannel(FrameOf("alice"));
+    }
+}
+
+// Whatever name a peer offers or the user types, the file lands in
+// download/ under a plain name.
+TEST_F(DccOfferTest, HostileFileNamesLandInsideDownload) {
+    const std::string longName = std::string(300, 'a') + ".txt";
+    const struct {
+        std::string offered;
+        std::string edited;  // "" keeps the offered one
+        std::string lands;
+    } cases[] = {
+        {"../../.bashrc", "", "_bashrc"},
+        {"/etc/passwd", "", "passwd"},
+        {"..", "", "__"},
+        {"C:\\x\\y.txt", "", "y.txt"},
+        {"a\x02"
+         "b",
+         "", "a_b"},
+        {longName, "", std::string(196, 'a') + ".txt"},
+        {"ok.txt", "../../../tmp/evil", "evil"},
+        {"ok.txt", ".hidden", "_hidden"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offered + " / " + c.edited);
+        Offer("SEND " + c.offered + " 2130706433 2001 4");
+        ASSERT_TRUE(host.dialogs.AnswerFile(
+            DccAnswer::Accept,
+            c.edited.empty() ? std::nullopt : std::optional<std::string>(c.edited)));
+        auto peer = host.sockets.Last();
+        peer->Connected();
+        peer->Receive("data");
+        EXPECT_EQ(dir.ReadFile("download/" + c.lands), "data") << Transcript();
+        app.dcc.CloseWindowSocket(FrameOf("alice"));
+        app.registry.DeleteChannel(FrameOf("alice"));
+    }
+    auto files = std::filesystem::directory_iterator(dir.Path() / "download");
+    EXPECT_EQ(std::distance(begin(files), end(files)), std::ssize(cases));
+}
+
+TEST_F(DccOfferTest, ExistingFileAsksToOverwriteRenameOrCancel) {
+    dir.WriteFile("download/notes.txt", "old");
+    const std::string offer = "SEND notes.txt 2130706433 2001 3";
+
+    // Rename, then Refuse: declined.
+    Offer(offer);
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+    ASSERT_TRUE(host.dialogs.AnswerOverwrite(OverwriteAnswer::Rename));
+    ASSERT_NE(Question(), nullptr);
+    EXPECT_EQ(Question()->fileName, "notes.txt");
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Refuse));
+    EXPECT_FALSE(HasWindow("alice"));
+
+    // Cancel: declined.
+    Offer(offer);
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+    ASSERT_TRUE(host.dialogs.AnswerOverwrite(OverwriteAnswer::Cancel));
+    EXPECT_FALSE(HasWindow("alice"));
+    EXPECT_EQ(Question(), nullptr);
+
+    // Rename to a new name: started under it, the old file untouched.
+    Offer(offer);
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+    ASSERT_TRUE(host.dialogs.AnswerOverwrite(OverwriteAnswer::Rename));
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept, "notes2.txt"));
+    ExpectShown("alice", Cls::Info, "DCC file transfer started: notes2.txt (size=3)");
+    EXPECT_EQ(dir.ReadFile("download/notes.txt"), "old");
+}
+
+// While offers wait for the user the connection goes on: server lines are
+// answered and shown. More than five waiting offers are refused.
+TEST_F(DccOfferTest, OffersWaitTheirTurnWhileTheConnectionGoesOn) {
+    for (int i = 0; i < 7; ++i)
+        Offer("CHAT chat 2130706433 " + std::to_string(3000 + i), "u" + std::to_string(i));
+    ExpectLines("", {"DCC CHAT from u5 refused: 5 offers are waiting already",
+                     "DCC CHAT from u6 refused: 5 offers are waiting already"});
+    EXPECT_EQ(host.dialogs.dccQuestions.size(), 1u);
+
+    Recv("PING :irc.test");
+    Recv(":carol!c@host PRIVMSG me :still there?");
+    ExpectSent({"PONG irc.test"});
+    ExpectShown("carol", Cls::Normal, "<carol> still there?");
+
+    int asked = 0;
+    while (host.dialogs.AnswerChat(DccAnswer::Refuse)) ++asked;
+    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(app.ctcp.offers().Pending(), 0u);
+}
+
+}  // namespace
+}  // namespace zorl::test

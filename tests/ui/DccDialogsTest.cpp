@@ -1,0 +1,106 @@
+// The DCC questions as the user meets them: they do not block, every field
+// is named by its label, and each way of closing gives one answer.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <optional>
+
+#include "platform/qt/QtPlatform.h"
+
+namespace zorl::qt {
+namespace {
+
+QDialog* OpenDialog() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
+QPushButton* Button(QDialog* dialog, const QString& text) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text().remove(QLatin1Char('&')) == text) return button;
+    return nullptr;
+}
+
+// Every field has a label that names it.
+void ExpectLabelled(QDialog* dialog) {
+    for (QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+        bool named = false;
+        for (QLabel* label : dialog->findChildren<QLabel*>()) named |= label->buddy() == field;
+        EXPECT_TRUE(named) << field->text().toStdString();
+    }
+}
+
+TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
+    QtPlatformServices services;
+    IDialogs& dialogs = services.Dialogs();
+
+    // Chat: Accept, or any other way out refuses.
+    for (const char* press : {"Accept", "Refuse", "Escape"}) {
+        SCOPED_TRACE(press);
+        std::vector<DccAnswer> answers;
+        dialogs.AskDccChat("alice (a@host)", [&](DccAnswer a) { answers.push_back(a); });
+        QDialog* dialog = OpenDialog();
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("DCC chat request"));
+        EXPECT_FALSE(dialog->isModal());
+        ExpectLabelled(dialog);
+        if (QString(press) == "Escape")
+            dialog->reject();
+        else
+            Button(dialog, press)->click();
+        dialog->close();
+        const DccAnswer want = QString(press) == "Accept" ? DccAnswer::Accept : DccAnswer::Refuse;
+        EXPECT_EQ(answers, std::vector<DccAnswer>{want});
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // File: the answer carries the name as the user left it.
+    std::optional<std::pair<DccAnswer, std::string>> file;
+    dialogs.AskDccSend("alice (a@host)", "notes.txt", "unknown",
+                       [&](DccAnswer a, const std::string& name) {
+                           file = {a, name};
+                       });
+    QDialog* dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("DCC file transfer request"));
+    ExpectLabelled(dialog);
+    auto fields = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 3);
+    EXPECT_TRUE(fields[0]->isReadOnly());
+    EXPECT_FALSE(fields[1]->isReadOnly());
+    EXPECT_EQ(fields[2]->text(), QStringLiteral("unknown"));
+    fields[1]->setText(QStringLiteral(u"n\u00f6tes.txt"));
+    Button(dialog, "Accept")->click();
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->first, DccAnswer::Accept);
+    EXPECT_EQ(file->second, "n\xC3\xB6tes.txt");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Overwrite: three buttons, three answers; closing cancels.
+    const std::pair<const char*, OverwriteAnswer> presses[] = {{"OK", OverwriteAnswer::Ok},
+                                                               {"Rename", OverwriteAnswer::Rename},
+                                                               {"Cancel", OverwriteAnswer::Cancel},
+                                                               {"Escape", OverwriteAnswer::Cancel}};
+    for (const auto& [press, want] : presses) {
+        SCOPED_TRACE(press);
+        std::vector<OverwriteAnswer> answers;
+        dialogs.AskOverwrite([&](OverwriteAnswer a) { answers.push_back(a); });
+        QDialog* overwrite = OpenDialog();
+        ASSERT_TRUE(overwrite);
+        if (QString(press) == "Escape")
+            overwrite->reject();
+        else
+            Button(overwrite, press)->click();
+        EXPECT_EQ(answers, std::vector<OverwriteAnswer>{want});
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+}  // namespace
+}  // namespace zorl::qt
