@@ -6,7 +6,7 @@
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
-#include "config/ServerEntry.h"
+#include "config/ServerExtras.h"
 
 namespace zorl {
 namespace {
@@ -14,11 +14,11 @@ constexpr const char* kServersFile = "servers.ini";
 constexpr const char* kServersSection = "Servers";
 }  // namespace
 
-void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerEntry& entry) {
-    settings.Fingerprint = entry.fingerprint;
-    settings.SaslAccount = entry.saslAccount;
-    settings.SaslPassword = entry.saslPassword;
-    settings.SaslWithoutTls = entry.saslWithoutTls ? 1 : 0;
+void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
+    settings.Fingerprint = extras.fingerprint;
+    settings.SaslAccount = extras.saslAccount;
+    settings.SaslPassword = extras.saslPassword;
+    settings.SaslWithoutTls = extras.saslWithoutTls ? 1 : 0;
     ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
     ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
     ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
@@ -36,10 +36,12 @@ void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name
     std::vector<std::string> values = ini.ReadList(kServersFile, kServersSection);
     bool changed = false;
     for (std::string& value : values) {
-        ServerEntry entry = ParseServerEntry(value);
-        if (entry.name != name) continue;
-        entry.fingerprint = fingerprint;
-        value = FormatServerEntry(entry);
+        const std::size_t end = value.find("SERVER:");
+        if (end == std::string::npos || value.compare(0, end, name) != 0 || end != name.size())
+            continue;
+        ServerExtras extras = TakeServerExtras(value);
+        extras.fingerprint = fingerprint;
+        value = WithServerExtras(value, extras);
         changed = true;
     }
     if (changed) ini.WriteList(kServersFile, kServersSection, values);

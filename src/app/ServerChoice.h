@@ -7,11 +7,11 @@ namespace zorl {
 
 class CIniStore;
 struct CSettings;
-struct ServerEntry;
+struct ServerExtras;
 
-// The entry's extras become the chosen server's (settings and section
-// SERVER of zorl.ini), as its address, ports and password do.
-void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerEntry& entry);
+// The chosen entry's extras become the chosen server's (settings and
+// section SERVER of zorl.ini), as its address, ports and password do.
+void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras);
 
 // Pins `fingerprint` for the chosen server: section SERVER of zorl.ini, and
 // the entry of servers.ini named `name` when there is one.

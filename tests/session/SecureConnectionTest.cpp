@@ -5,7 +5,7 @@
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
-#include "config/ServerEntry.h"
+#include "config/ServerExtras.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
@@ -123,22 +123,31 @@ TEST_F(SecureConnectionTest, FailedHandshakeShowsWhy) {
     EXPECT_TRUE(host.dialogs.boxes.empty());
 }
 
-TEST_F(SecureConnectionTest, ServerEntryKeepsItsExtrasAndReadsOldEntriesAsBefore) {
-    ServerEntry full{"NetA",  "irc.a", "6667,+6697", "pw:x", "Europe",
-                     "AB:CD", "joe",   "se:cret",    true};
-    const std::string text = FormatServerEntry(full);
-    EXPECT_EQ(text, "NetASERVER:irc.a:6667,+6697:pw:xPIN:AB:CDNOTLS:SASL:joe:se:cretGROUP:Europe");
-    const ServerEntry back = ParseServerEntry(text);
-    EXPECT_EQ(std::tie(back.name, back.address, back.ports, back.password, back.group,
-                       back.fingerprint, back.saslAccount, back.saslPassword, back.saslWithoutTls),
-              std::tie(full.name, full.address, full.ports, full.password, full.group,
-                       full.fingerprint, full.saslAccount, full.saslPassword, full.saslWithoutTls));
-
-    const ServerEntry old = ParseServerEntry("NetASERVER:server-a:6667,7000:pwGROUP:Europe");
-    EXPECT_EQ(std::tie(old.ports, old.password, old.group),
-              std::make_tuple("6667,7000", "pw", "Europe"));
-    EXPECT_TRUE(old.fingerprint.empty() && old.saslAccount.empty() && !old.saslWithoutTls);
-    EXPECT_EQ(FormatServerEntry(old), "NetASERVER:server-a:6667,7000:pwGROUP:Europe");
+TEST_F(SecureConnectionTest, ServerEntryKeepsItsExtrasBeforeTheGroup) {
+    struct Case {
+        const char* stored;
+        const char* without;  // what the server list reads
+        ServerExtras extras;
+    } cases[] = {
+        {"NetASERVER:irc.a:6667,+6697:pw:xPIN:AB:CDNOTLS:SASL:joe:se:cretGROUP:Europe",
+         "NetASERVER:irc.a:6667,+6697:pw:xGROUP:Europe",
+         {"AB:CD", "joe", "se:cret", true}},
+        {"NetASERVER:irc.a:+6697SASL:joe:pw", "NetASERVER:irc.a:+6697", {"", "joe", "pw", false}},
+        {"NetASERVER:server-a:6667,7000:pwGROUP:Europe",
+         "NetASERVER:server-a:6667,7000:pwGROUP:Europe",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        std::string value = c.stored;
+        const ServerExtras extras = TakeServerExtras(value);
+        EXPECT_EQ(value, c.without);
+        EXPECT_EQ(std::tie(extras.fingerprint, extras.saslAccount, extras.saslPassword,
+                           extras.saslWithoutTls),
+                  std::tie(c.extras.fingerprint, c.extras.saslAccount, c.extras.saslPassword,
+                           c.extras.saslWithoutTls));
+        EXPECT_EQ(WithServerExtras(value, extras), c.stored);
+    }
 }
 
 // One registration per row: what the server says, line by line, and what the
