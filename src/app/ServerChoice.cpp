@@ -1,10 +1,22 @@
+#include "app/ServerChoice.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "config/IniStore.h"
+#include "config/ServerExtras.h"
 #include "config/ServerList.h"
 #include "platform/Platform.h"
 #include "session/ServerConnection.h"
 
 namespace zorl {
+namespace {
+constexpr const char* kServersFile = "servers.ini";
+constexpr const char* kServersSection = "Servers";
+}  // namespace
 
 // Add, Edit and Delete in the dialog are saved as they happen; Cancel
 // only leaves the chosen server as it was.
@@ -15,6 +27,39 @@ void CZorlApp::ChooseServer() {
     if (!platform.dialogs.Servers(list)) return;
     list.TakeSelection();
     connection.UseServer(list.result);
+}
+
+void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
+    settings.Fingerprint = extras.fingerprint;
+    settings.SaslAccount = extras.saslAccount;
+    settings.SaslPassword = extras.saslPassword;
+    settings.SaslWithoutTls = extras.saslWithoutTls ? 1 : 0;
+    ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
+    ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
+    ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
+    ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
+}
+
+void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
+                    const std::string& fingerprint) {
+    settings.Fingerprint = fingerprint;
+    ini.WriteString("SERVER", "Fingerprint", fingerprint);
+    // Without a server list there is no entry to keep it in, and nothing to
+    // complain about.
+    std::error_code error;
+    if (!std::filesystem::exists(ini.PathOf(kServersFile), error)) return;
+    std::vector<std::string> values = ini.ReadList(kServersFile, kServersSection);
+    bool changed = false;
+    for (std::string& value : values) {
+        const std::size_t end = value.find("SERVER:");
+        if (end == std::string::npos || value.compare(0, end, name) != 0 || end != name.size())
+            continue;
+        ServerExtras extras = TakeServerExtras(value);
+        extras.fingerprint = fingerprint;
+        value = WithServerExtras(value, extras);
+        changed = true;
+    }
+    if (changed) ini.WriteList(kServersFile, kServersSection, values);
 }
 
 }  // namespace zorl

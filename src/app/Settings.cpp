@@ -29,6 +29,10 @@ void CSettings::Load(const CIniStore& ini) {
     m_server_name = ini.ReadString("SERVER", "Name", defaults.m_server_name);
     m_server_ports = ini.ReadString("SERVER", "Ports", defaults.m_server_ports);
     Password = ini.ReadString("SERVER", "Password", defaults.Password);
+    Fingerprint = ini.ReadString("SERVER", "Fingerprint", defaults.Fingerprint);
+    SaslAccount = ini.ReadString("SERVER", "SaslAccount", defaults.SaslAccount);
+    SaslPassword = ini.ReadString("SERVER", "SaslPassword", defaults.SaslPassword);
+    SaslWithoutTls = ini.ReadInt("SERVER", "SaslWithoutTls", defaults.SaslWithoutTls);
 
     Finger = ini.ReadString("REPLY", "Finger", defaults.Finger);
     Quit = ini.ReadString("REPLY", "Quit", defaults.Quit);

@@ -24,6 +24,11 @@ struct CSettings {
     std::string m_server_name;
     std::string m_server_ports;
     std::string Password;  // empty: no PASS line at registration
+    // The chosen server's entry beyond address, ports and password.
+    std::string Fingerprint;  // the pinned TLS certificate, SHA-256; empty: none
+    std::string SaslAccount;  // empty: no SASL login
+    std::string SaslPassword;
+    int SaslWithoutTls = 0;  // 1: the login may go over plain TCP
     // REPLY
     std::string Finger;
     std::string Quit;

@@ -29,6 +29,8 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"NOTICE", kExact, 1, kSilenced, &CIncomingDispatcher::OnNotice},
     {"PING", kExact, 0, kSilenced, &CIncomingDispatcher::OnPing},
     {"ERROR", kExact, 0, kAlways, &CIncomingDispatcher::OnError},
+    {"CAP", kExact, 2, kAlways, &CIncomingDispatcher::OnCap},
+    {"AUTHENTICATE", kExact, 1, kAlways, &CIncomingDispatcher::OnAuthenticate},
 };
 
 void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {

@@ -65,6 +65,9 @@ private:
     void OnPing(const Incoming& in);
     void OnError(const Incoming& in);
     void OnUnknown(const Incoming& in);
+    // The account login while registering; outside it, unknown lines.
+    void OnCap(const Incoming& in);
+    void OnAuthenticate(const Incoming& in);
 
     // A snapshot of the windows of one connection, taken before a loop that
     // prints: output may open windows, which moves registry records.

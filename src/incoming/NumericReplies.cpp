@@ -66,9 +66,15 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {376, 0, kEndOfList, Cls::Status, nullptr, &CNumericReplies::MotdEnd},
     {391, 0, "$3-", Cls::Status, nullptr, nullptr},
     {394, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {421, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::UnknownCommand},
     {422, 0, kEndOfList, Cls::Status, nullptr, &CNumericReplies::MotdEnd},
     {432, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickErroneous},
     {433, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickTaken},
+    {903, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
+    {904, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
+    {905, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
+    {906, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
+    {907, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
 };
 
 const CNumericReplies::Row* CNumericReplies::FindRow(int number) {
@@ -141,6 +147,16 @@ void CNumericReplies::NickErroneous(CIrcSocket*, const IrcMessage& message) {
 // :irc.example.net 433 * joe :Nickname already in use
 void CNumericReplies::NickTaken(CIrcSocket*, const IrcMessage& message) {
     if (message.params.size() >= 2) app_.connection.OnNickRefused(message.params[1], true);
+}
+
+// :irc.example 421 joe CAP :Unknown command
+void CNumericReplies::UnknownCommand(CIrcSocket*, const IrcMessage& message) {
+    if (message.Param(1) == "CAP") app_.connection.Sasl().OnCapUnknown();
+}
+
+// :irc.example 903 joe :SASL authentication successful   (904-907 alike)
+void CNumericReplies::SaslResult(CIrcSocket*, const IrcMessage& message) {
+    app_.connection.Sasl().OnResult(Atoi(message.command), message);
 }
 
 }  // namespace zorl

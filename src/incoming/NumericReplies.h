@@ -44,6 +44,8 @@ private:
     void WhoEntry(CIrcSocket* socket, const IrcMessage& message);
     void NickErroneous(CIrcSocket* socket, const IrcMessage& message);
     void NickTaken(CIrcSocket* socket, const IrcMessage& message);
+    void UnknownCommand(CIrcSocket* socket, const IrcMessage& message);
+    void SaslResult(CIrcSocket* socket, const IrcMessage& message);
 
     // Channels and the channel list (ChannelReplies.cpp).
     void ListStart(CIrcSocket* socket, const IrcMessage& message);

@@ -5,6 +5,7 @@
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -50,6 +51,16 @@ void CIncomingDispatcher::OnPing(const Incoming& in) {
 // Followed by a line holding one blank, which sets it apart.
 void CIncomingDispatcher::OnError(const Incoming& in) {
     ShowExpanded(app_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
+}
+
+// :irc.example CAP * LS :multi-prefix sasl
+void CIncomingDispatcher::OnCap(const Incoming& in) {
+    if (!app_.connection.Sasl().OnCap(in.message)) OnUnknown(in);
+}
+
+// AUTHENTICATE +
+void CIncomingDispatcher::OnAuthenticate(const Incoming& in) {
+    if (!app_.connection.Sasl().OnAuthenticate(in.message)) OnUnknown(in);
 }
 
 // :server FOO a b   ->   "FOO a b"

@@ -37,6 +37,18 @@ public:
     virtual void OnSocketAccept(WsaError error) = 0;
 };
 
+// What the TLS layer of a connection learned in its handshake. The socket
+// only reports; whether the connection may be used is the engine's decision
+// (a certificate the system does not trust may still be one the user pinned).
+struct TlsSession {
+    bool verified = false;    // the system's trust store and the host name accept it
+    std::string problem;      // why not, in words ("The certificate is self-signed, ...")
+    std::string fingerprint;  // SHA-256 of the server's certificate, "AB:CD:..."
+    std::string protocol;     // "TLSv1.3"
+    std::string cipher;       // "TLS_AES_256_GCM_SHA384"
+    std::string failure;      // why the handshake failed, when the connect failed in it
+};
+
 class IAsyncSocket {
 public:
     virtual ~IAsyncSocket() = default;
@@ -59,12 +71,20 @@ public:
     virtual bool PeerAddress(std::string& address, uint16_t& port) const = 0;
     virtual bool LocalAddress(std::string& address, uint16_t& port) const = 0;
     virtual void SetListener(ISocketListener* listener) = 0;
+    // The handshake of a TLS socket, once its connect notification came;
+    // null on a plain socket.
+    virtual const TlsSession* Tls() const { return nullptr; }
 };
 
 class ISocketFactory {
 public:
     virtual ~ISocketFactory() = default;
     virtual std::unique_ptr<IAsyncSocket> NewSocket() = 0;
+    // A client socket whose Connect() also makes the TLS handshake: the
+    // connect notification comes when the handshake is done (or failed), and
+    // receive, send and close then carry the plain text. Listen and Accept
+    // are not offered.
+    virtual std::unique_ptr<IAsyncSocket> NewTlsSocket() = 0;
 };
 
 }  // namespace zorl

@@ -34,6 +34,16 @@ WsaError CIrcSocket::Create(unsigned events, const std::string& bindAddress, uin
     return error;
 }
 
+WsaError CIrcSocket::CreateTls(unsigned events) {
+    Close();
+    socket_ = owner.platform.sockets.NewTlsSocket();
+    ++generation_;
+    socket_->SetListener(this);
+    WsaError error = socket_->Create(events, "", 0);
+    if (error != kWsaOk) Close();
+    return error;
+}
+
 void CIrcSocket::Adopt(std::unique_ptr<IAsyncSocket> accepted) {
     Close();
     socket_ = std::move(accepted);

@@ -42,6 +42,11 @@ public:
     // Makes a new platform socket (closing any previous one). kWsaOk or an
     // error.
     WsaError Create(unsigned events, const std::string& bindAddress = "", uint16_t port = 0);
+    // The same for a client connection over TLS (Connect() also makes the
+    // handshake).
+    WsaError CreateTls(unsigned events);
+    // What the TLS handshake found; null on a plain connection.
+    const TlsSession* Tls() const { return socket_ ? socket_->Tls() : nullptr; }
     // Adopts an accepted platform socket.
     void Adopt(std::unique_ptr<IAsyncSocket> accepted);
     bool HasPlatformSocket() const { return socket_ != nullptr; }

@@ -37,7 +37,8 @@ bool AlwaysStraightOut(std::string_view word) {
 // Registration goes out as the server asks for it: NICK again after a
 // refused nick, and nothing of ours is ahead of it anyway.
 bool IsRegistration(std::string_view word) {
-    return EqualsNoCase(word, "PASS") || EqualsNoCase(word, "NICK") || EqualsNoCase(word, "USER");
+    return EqualsNoCase(word, "PASS") || EqualsNoCase(word, "NICK") || EqualsNoCase(word, "USER") ||
+           EqualsNoCase(word, "CAP") || EqualsNoCase(word, "AUTHENTICATE");
 }
 
 }  // namespace
@@ -65,16 +66,17 @@ void CServerConnection::OnButtonConnect() {
     app_.platform.clock.Sleep(200);
 
     const std::string address = settings.m_server_address;
-    const int port = ChoosePort(settings.m_server_ports);
-    StartSocket(address, port, settings.Password);
+    const PortChoice port = ChoosePort(settings.m_server_ports);
+    StartSocket(address, port.port, settings.Password, port.tls);
     app_.last_server_address = address;
-    app_.last_server_port = port;
+    app_.last_server_port = port.port;
     app_.reconnect_after_close = false;
 }
 
 // "6667, 6668,7000" -> one of the three, each equally likely;
-// "6665-6669" -> 6665 (the number at the start of the entry); "" -> 0.
-int CServerConnection::ChoosePort(const std::string& ports) {
+// "6665-6669" -> 6665 (the number at the start of the entry); "" -> 0;
+// "+6697" -> 6697 over TLS.
+PortChoice CServerConnection::ChoosePort(const std::string& ports) {
     std::vector<std::string_view> entries;
     std::string_view rest = ports;
     while (!rest.empty()) {
@@ -82,14 +84,20 @@ int CServerConnection::ChoosePort(const std::string& ports) {
         entries.push_back(cut.head);
         rest = TrimLeft(cut.tail);
     }
-    if (entries.empty()) return 0;
-    const std::string_view entry =
-        entries[static_cast<std::size_t>(app_.random.Below(static_cast<int>(entries.size())))];
-    return Atoi(entry);
+    if (entries.empty()) return {};
+    std::string_view entry = TrimLeft(
+        entries[static_cast<std::size_t>(app_.random.Below(static_cast<int>(entries.size())))]);
+    PortChoice choice;
+    if (!entry.empty() && entry.front() == '+') {
+        choice.tls = true;
+        entry.remove_prefix(1);
+    }
+    choice.port = Atoi(entry);
+    return choice;
 }
 
 void CServerConnection::StartSocket(const std::string& address, int port,
-                                    const std::string& password) {
+                                    const std::string& password, bool tls) {
     if (app_.ircstatus != IDLE) {
         app_.output.Status(Cls::Error, "** (StartSocket) Wrong state " + StateName());
         return;
@@ -100,15 +108,16 @@ void CServerConnection::StartSocket(const std::string& address, int port,
     SetState(STARTING);
     socket.type = kSocketNone;
     app_.output.Trace("-- (StartSocket) Create");
-    WsaError error = socket.Create(kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
+    const unsigned events = kEventRead | kEventOutOfBand | kEventConnect | kEventClose;
+    WsaError error = tls ? socket.CreateTls(events) : socket.Create(events);
     if (error != kWsaOk) {
         app_.output.Status(Cls::UError, "** Unable to create socket (" + WsaErrorText(error) + ")");
         SetState(IDLE);
         return;
     }
 
-    app_.output.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%d)\r\n", address.c_str(),
-                       port);
+    app_.output.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%s%d)\r\n", address.c_str(),
+                       tls ? "+" : "", port);
     app_.output.Trace("-- (StartSocket) Connect");
     // NOTE: a port outside 0..65535 would wrap around to some other port.
     WsaError result = port >= 0 && port <= kMaxPort
@@ -143,10 +152,15 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
         return;
     }
     if (error != kWsaOk) {
-        app_.output.Status(Cls::UError, "** Connection failed: " + WsaErrorText(error));
+        const TlsSession* tls = socket.Tls();
+        app_.output.Status(Cls::UError,
+                           "** Connection failed: " + (tls && !tls->failure.empty()
+                                                           ? "TLS handshake: " + tls->failure
+                                                           : WsaErrorText(error)));
         Disconnect();
         return;
     }
+    if (socket.Tls() && !CertificateAccepted(socket)) return;
     SetState(CONNECTED);
     queue_.Reset(Now());
     // NOTE: reconnect_count is not reset here but when a welcomed session
@@ -160,6 +174,9 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     // NOTE: servers without a password refuse any PASS ("Access denied: Bad
     // password?") and an empty one is a syntax error, so none goes out then.
     if (!socket.password.empty()) SendLine(&socket, "PASS " + socket.password, false);
+    // The login is negotiated before NICK and USER, so the server holds
+    // registration until it is done.
+    if (sasl_.Begin(socket.Tls() != nullptr)) SendLine(&socket, "CAP LS 302", false);
     SendLine(&socket, "NICK " + settings.m_user_mynick, false);
     SendLine(&socket, "USER " + settings.User + " localhost localhost : " + settings.RealName,
              true);
@@ -270,7 +287,10 @@ void CServerConnection::ResetState() {
     app_.pMainSocket->type = kSocketNone;
 }
 
-void CServerConnection::MarkRegistered() { app_.registered = true; }
+void CServerConnection::MarkRegistered() {
+    app_.registered = true;
+    sasl_.OnWelcome();
+}
 
 void CServerConnection::SetOwnNick(const std::string& nick) {
     UseNick(nick);
@@ -284,6 +304,13 @@ void CServerConnection::UseNick(const std::string& nick) {
 
 void CServerConnection::SwitchServer(const std::string& address, const std::string& ports) {
     CSettings& settings = app_.settings;
+    // A pinned certificate and a login belong to the server they were set
+    // for: another host is neither trusted nor told the password.
+    if (!EqualsNoCase(address, settings.m_server_address)) {
+        settings.Fingerprint.clear();
+        settings.SaslAccount.clear();
+        settings.SaslPassword.clear();
+    }
     settings.m_server_address = address;
     settings.m_server_name = address;
     settings.m_server_ports = ports;
@@ -397,7 +424,11 @@ void CServerConnection::ShowWaiting() {
 uint64_t CServerConnection::Now() const { return app_.platform.clock.TickCount(); }
 
 void CServerConnection::Transmit(CIrcSocket* socket, const std::string& data) {
-    app_.output.DebugOut(Cls::Own, ">> " + data, true);
+    // The login's credentials stay out of the debug window and its log.
+    static constexpr std::string_view kLogin = "AUTHENTICATE ";
+    const bool secret = data.compare(0, kLogin.size(), kLogin) == 0 &&
+                        data != "AUTHENTICATE PLAIN\r\n" && data != "AUTHENTICATE +\r\n";
+    app_.output.DebugOut(Cls::Own, secret ? ">> AUTHENTICATE ****\r\n" : ">> " + data, true);
     if (!socket) {
         app_.output.Status(Cls::Error, "ERROR: Send to NULL-socket");
         return;

@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
 #include "session/NickRetry.h"
+#include "session/SaslLogin.h"
 #include "session/SendQueue.h"
 
 namespace zorl {
@@ -19,6 +21,16 @@ namespace zorl {
 class CZorlApp;
 class CIrcSocket;
 struct ServerEntry;
+struct TlsSession;
+
+// One entry of a port list: "+6697" is port 6697 over TLS.
+struct PortChoice {
+    int port = 0;
+    bool tls = false;
+};
+
+// "ab cd:EF" and "AB:CD:EF" name the same fingerprint: "AB:CD:EF".
+std::string NormalFingerprint(std::string_view text);
 
 class CServerConnection {
 public:
@@ -34,7 +46,8 @@ public:
 
     void OnButtonConnect();
     void OnButtonDisconnect();
-    void StartSocket(const std::string& address, int port, const std::string& password);
+    void StartSocket(const std::string& address, int port, const std::string& password,
+                     bool tls = false);
     void Disconnect();
     void SetState(ConnectionState state);
     std::string StateName() const;
@@ -74,10 +87,16 @@ public:
     void OnReceive(WsaError error, CIrcSocket& socket);
     void OnClose(WsaError error, CIrcSocket& socket);
 
-    // The random port of a port list such as "6667, 6668,7000".
-    int ChoosePort(const std::string& ports);
+    // The random entry of a port list such as "6667, 6668,+6697".
+    PortChoice ChoosePort(const std::string& ports);
+    CSaslLogin& Sasl() { return sasl_; }
 
 private:
+    // The certificate of a TLS connection: trusted by the system or pinned by
+    // the user, else refused (the connection is closed) and the user asked
+    // whether to pin it.
+    bool CertificateAccepted(CIrcSocket& socket);
+    void OfferTrust(const TlsSession& session, const std::string& address);
     // Every window of the server connection except the status window.
     void CloseConnectionWindows();
     // Cuts the server's text into lines and parses them. False when a line's
@@ -102,6 +121,7 @@ private:
     CZorlApp& app_;
     CSendQueue queue_;
     CNickRetry nick_retry_;
+    CSaslLogin sasl_{app_};
     std::string link_channel_;
     std::size_t shown_waiting_ = 0;
     bool reported_full_ = false;

@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <cctype>
+#include <cstdio>
+#include <optional>
 #include <sstream>
 
 namespace zorl::test {
@@ -14,7 +17,7 @@ namespace {
 // Generous limits: the tests talk fast and from one address. Ident, DNS
 // and PAM are off so registration is immediate. Started as root, ngircd
 // drops to "nobody" by itself; as another user it stays that user.
-std::string Configuration(uint16_t port) {
+std::string Configuration(uint16_t port, const std::string& tlsFolder, uint16_t tlsPort) {
     std::ostringstream text;
     text << "[Global]\n"
          << "Name = " << NgircdServer::kServerName << "\n"
@@ -39,6 +42,11 @@ std::string Configuration(uint16_t port) {
          << "PAM = no\n"
          << "Ident = no\n"
          << "DNS = no\n";
+    if (tlsPort != 0)
+        text << "[SSL]\n"
+             << "CertFile = " << tlsFolder << "/cert.pem\n"
+             << "KeyFile = " << tlsFolder << "/key.pem\n"
+             << "Ports = " << tlsPort << "\n";
     return text.str();
 }
 
@@ -47,13 +55,25 @@ bool ProbePort(uint16_t port) {
     return probe.IsOpen();
 }
 
+// The output of a shell command line, or nothing when it failed.
+std::optional<std::string> Run(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return std::nullopt;
+    std::string out;
+    char buffer[512];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    return ::pclose(pipe) == 0 ? std::optional<std::string>(out) : std::nullopt;
+}
+
 }  // namespace
 
-NgircdServer::NgircdServer() {
+NgircdServer::NgircdServer(bool tls) : tls_(tls) {
     if (dir_.Path().empty()) {
         failure_ = "cannot make a temporary folder";
         return;
     }
+    if (tls_ && !MakeCertificate()) return;
     // The port is free when looked at; another process may take it before
     // ngircd binds, so a failed start is retried on a new port.
     for (int attempt = 0; attempt < 3 && !Running(); ++attempt) StartOnce();
@@ -61,11 +81,32 @@ NgircdServer::NgircdServer() {
 
 NgircdServer::~NgircdServer() { Stop(SIGTERM); }
 
+// An elliptic-curve key: quick to make, and every TLS library takes it.
+bool NgircdServer::MakeCertificate() {
+    const std::string folder = dir_.Path().string();
+    const std::string made =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+        "-subj /CN=localhost -addext subjectAltName=DNS:localhost -keyout '" +
+        folder + "/key.pem' -out '" + folder + "/cert.pem' 2>&1";
+    const std::optional<std::string> print =
+        Run(made + " && openssl x509 -noout -fingerprint -sha256 -in '" + folder + "/cert.pem'");
+    const std::size_t at = print ? print->rfind('=') : std::string::npos;
+    if (at == std::string::npos) {
+        failure_ = "openssl could not make a certificate: " + print.value_or("(failed)");
+        return false;
+    }
+    fingerprint_ = print->substr(at + 1);
+    while (!fingerprint_.empty() && std::isspace(static_cast<unsigned char>(fingerprint_.back())))
+        fingerprint_.pop_back();
+    return true;
+}
+
 bool NgircdServer::StartOnce() {
     port_ = FreeLoopbackPort();
+    tls_port_ = tls_ ? FreeLoopbackPort() : 0;
     const std::string config = (dir_.Path() / "ngircd.conf").string();
     const std::string log = (dir_.Path() / "ngircd.log").string();
-    dir_.WriteFile("ngircd.conf", Configuration(port_));
+    dir_.WriteFile("ngircd.conf", Configuration(port_, dir_.Path().string(), tls_port_));
     pid_t pid = ::fork();
     if (pid < 0) {
         failure_ = "fork failed";
@@ -92,7 +133,7 @@ bool NgircdServer::StartOnce() {
             failure_ = "ngircd exited (status " + std::to_string(status) + "):\n" + Log();
             return false;
         }
-        if (ProbePort(port_)) return true;
+        if (ProbePort(port_) && (tls_port_ == 0 || ProbePort(tls_port_))) return true;
         ::usleep(20000);
     }
     Stop(SIGKILL);

@@ -18,14 +18,19 @@ namespace zorl::test {
 
 class NgircdServer {
 public:
-    // Starts the server and waits until its port accepts connections.
-    NgircdServer();
+    // Starts the server and waits until its port accepts connections. With
+    // `tls`, a second port speaks TLS with a self-signed certificate for
+    // "localhost", made for this server alone (openssl).
+    explicit NgircdServer(bool tls = false);
     ~NgircdServer();
     NgircdServer(const NgircdServer&) = delete;
     NgircdServer& operator=(const NgircdServer&) = delete;
 
     bool Running() const { return pid_ > 0; }
     uint16_t Port() const { return port_; }
+    uint16_t TlsPort() const { return tls_port_; }
+    // SHA-256 of the TLS certificate, "AB:CD:..."; empty without TLS.
+    const std::string& Fingerprint() const { return fingerprint_; }
     // Why it did not start, with the server's own output.
     const std::string& Failure() const { return failure_; }
     // What the server wrote so far.
@@ -39,11 +44,15 @@ public:
 
 private:
     bool StartOnce();
+    bool MakeCertificate();
     void Stop(int signal);
 
     TempDir dir_{"zorl-ngircd"};
     pid_t pid_ = -1;
     uint16_t port_ = 0;
+    uint16_t tls_port_ = 0;
+    bool tls_ = false;
+    std::string fingerprint_;
     std::string failure_;
 };
 

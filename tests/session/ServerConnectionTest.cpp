@@ -119,17 +119,22 @@ TEST_F(ConnectionTest, PortIsOneEntryOfTheListChosenAtRandom) {
     std::set<int> seen;
     for (int seed = 1; seed <= 60; ++seed) {
         app.random.Seed(static_cast<uint64_t>(seed));
-        seen.insert(app.connection.ChoosePort("6667, 6668,7000"));
+        seen.insert(app.connection.ChoosePort("6667, 6668,7000").port);
     }
     EXPECT_EQ(seen, (std::set<int>{6667, 6668, 7000}));
 
     struct Case {
         const char* ports;
         int port;
-    } cases[] = {{"6665-6669", 6665}, {"", 0}, {"  7000", 7000}, {"x", 0}, {"7000,", 7000}};
+        bool tls;
+    } cases[] = {
+        {"6665-6669", 6665, false}, {"", 0, false},        {"  7000", 7000, false}, {"x", 0, false},
+        {"7000,", 7000, false},     {"+6697", 6697, true}, {" +6697", 6697, true},  {"+", 0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ports);
-        EXPECT_EQ(app.connection.ChoosePort(c.ports), c.port);
+        const PortChoice choice = app.connection.ChoosePort(c.ports);
+        EXPECT_EQ(choice.port, c.port);
+        EXPECT_EQ(choice.tls, c.tls);
     }
 }
 

@@ -88,6 +88,7 @@ public:
         return true;
     }
     void SetListener(ISocketListener* listener) override { state_->listener = listener; }
+    const TlsSession* Tls() const override { return state_->tls ? &state_->tlsSession : nullptr; }
 
 private:
     static WsaError Take(std::deque<WsaError>& presets, WsaError fallback) {
@@ -144,6 +145,12 @@ std::unique_ptr<IAsyncSocket> ScriptedSocketFactory::NewSocket() {
     auto state = std::make_shared<ScriptedSocketState>();
     all.push_back(state);
     return std::make_unique<ScriptedSocket>(*this, state);
+}
+
+std::unique_ptr<IAsyncSocket> ScriptedSocketFactory::NewTlsSocket() {
+    auto socket = NewSocket();
+    all.back()->tls = true;
+    return socket;
 }
 
 std::shared_ptr<ScriptedSocketState> ScriptedSocketFactory::PrepareAccept(const std::string& peer) {

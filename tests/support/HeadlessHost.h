@@ -45,6 +45,8 @@ struct ScriptedSocketState {
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
     std::string localAddress = "127.0.0.1";
+    bool tls = false;       // made by NewTlsSocket
+    TlsSession tlsSession;  // what its handshake found: set it before Connected()
 
     // Events, as the platform would deliver them.
     void Receive(const std::string& chunk);  // queues and notifies until read
@@ -56,6 +58,7 @@ struct ScriptedSocketState {
 class ScriptedSocketFactory : public ISocketFactory {
 public:
     std::unique_ptr<IAsyncSocket> NewSocket() override;
+    std::unique_ptr<IAsyncSocket> NewTlsSocket() override;
 
     // Presets for the next sockets (consumed in order, else the defaults).
     std::deque<WsaError> createErrors;    // default kWsaOk

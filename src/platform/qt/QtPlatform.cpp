@@ -17,6 +17,7 @@
 
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/QtTlsSocket.h"
 #include "ui/DccDialogs.h"
 #include "ui/EditDialog.h"
 #include "ui/PropsSheet.h"
@@ -30,6 +31,9 @@ const QString kBoxTitle = QStringLiteral("ZORL");
 class QtSocketFactory : public ISocketFactory {
 public:
     std::unique_ptr<IAsyncSocket> NewSocket() override { return std::make_unique<QtSocket>(); }
+    std::unique_ptr<IAsyncSocket> NewTlsSocket() override {
+        return std::make_unique<QtTlsSocket>();
+    }
 };
 
 class QtClock : public IClock {

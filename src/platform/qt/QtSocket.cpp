@@ -353,6 +353,18 @@ void QtSocket::Close() {
     stream_error_ = kWsaOk;
 }
 
+int QtSocket::ReleaseDescriptor() {
+    if (state_ != State::Connected || QueuedBytes() > 0) return -1;
+    read_notifier_.reset();
+    write_notifier_.reset();
+    const int fd = fd_;
+    fd_ = -1;
+    state_ = State::Empty;
+    close_notified_ = false;
+    stream_error_ = kWsaOk;
+    return fd;
+}
+
 namespace {
 
 // getpeername or getsockname of an IPv4 socket, as dotted text and port.

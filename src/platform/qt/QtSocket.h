@@ -61,6 +61,11 @@ public:
     bool LocalAddress(std::string& address, uint16_t& port) const override;
     void SetListener(ISocketListener* listener) override;
 
+    // Hands the descriptor of a connected socket, with no bytes queued, to
+    // the caller, who closes it; this object is empty afterwards. -1 when
+    // there is none. Safe inside this socket's own connect notification.
+    int ReleaseDescriptor();
+
     // Bytes accepted by Send() and not yet handed to the kernel.
     std::size_t QueuedBytes() const { return queue_.size() - queue_offset_; }
 

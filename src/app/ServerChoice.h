@@ -1,0 +1,21 @@
+// The chosen server's settings beyond address, ports and password.
+#pragma once
+
+#include <string>
+
+namespace zorl {
+
+class CIniStore;
+struct CSettings;
+struct ServerExtras;
+
+// The chosen entry's extras become the chosen server's (settings and
+// section SERVER of zorl.ini), as its address, ports and password do.
+void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras);
+
+// Pins `fingerprint` for the chosen server: section SERVER of zorl.ini, and
+// the entry of servers.ini named `name` when there is one.
+void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
+                    const std::string& fingerprint);
+
+}  // namespace zorl

@@ -1,0 +1,29 @@
+// What a server's entry in servers.ini holds beyond name, address, ports,
+// password and group: a pinned certificate and an account login. They sit
+// between the password and "GROUP:", each only when set:
+//
+//   NetASERVER:irc.example.net:+6697:secretPIN:AB:CD:...NOTLS:SASL:joe:pwGROUP:Europe
+//
+// "PIN:" the fingerprint, "NOTLS:" (the login may go over plain TCP),
+// "SASL:" account ":" login password. Taken out of a value, they leave the
+// entry as the server list reads it; a value without them is unchanged. The
+// server password may not contain "PIN:", "NOTLS:" or "SASL:".
+#pragma once
+
+#include <string>
+
+namespace zorl {
+
+struct ServerExtras {
+    std::string fingerprint;  // SHA-256 of the one certificate trusted beyond the system's
+    std::string saslAccount;  // empty: no login
+    std::string saslPassword;
+    bool saslWithoutTls = false;
+};
+
+// Removes the extras from a stored value and returns them.
+ServerExtras TakeServerExtras(std::string& value);
+// The stored value with `extras` put in before its "GROUP:" (or at the end).
+std::string WithServerExtras(const std::string& value, const ServerExtras& extras);
+
+}  // namespace zorl
