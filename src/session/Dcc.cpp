@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
+#include "session/RawTrace.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -19,8 +20,6 @@ namespace {
 
 constexpr int kListenBacklog = 5;
 constexpr int kMaxPort = 65535;
-constexpr Colour kRawLengthColour = 0x008000;  // green
-constexpr Colour kRawTextColour = 0x404040;    // dark grey
 
 std::string ErrorText(WsaError code) { return CServerConnection::WsaErrorText(code); }
 
@@ -234,12 +233,7 @@ void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
     while (chat || taken < kReadBurst) {
         WsaError readError = kWsaOk;
         const long n = socket.Receive(buffer.data(), size, readError);
-        if (app_.settings.RawDebug)
-            app_.output.DebugOut(
-                kRawLengthColour,
-                FormatBounded(64, "**receive [%08X]: len=%d\r\n",
-                              static_cast<unsigned>(socket.Id()), static_cast<int>(n)),
-                true);
+        TraceReceiveLength(app_, socket, n);
         if (n <= 0) return;
         taken += static_cast<std::size_t>(n);
         if (!TakeChunk(socket, buffer.data(), static_cast<std::size_t>(n))) return;
@@ -257,7 +251,7 @@ bool CDcc::TakeChunk(CIrcSocket& socket, const char* data, std::size_t size) {
             // Zero bytes are dropped one by one, as on the server connection.
             std::string text(data, size);
             std::erase(text, '\0');
-            if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
+            TraceReceiveText(app_, text);
             TakeChatText(socket, text);
             return true;
         }

@@ -4,23 +4,16 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
-#include "common/Format.h"
 #include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
 #include "session/LineParser.h"
 #include "session/LineSplitter.h"
+#include "session/RawTrace.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 
 namespace zorl {
-namespace {
-
-constexpr Colour kRawLengthColour = 0x008000;  // green
-constexpr Colour kRawTextColour = 0x404040;    // dark grey
-
-}  // namespace
 
 void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
     if (error != kWsaOk) {
@@ -39,18 +32,13 @@ void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
             return;
         WsaError readError = kWsaOk;
         long n = socket.Receive(buffer.data(), buffer.size(), readError);
-        if (app_.settings.RawDebug)
-            app_.output.DebugOut(
-                kRawLengthColour,
-                FormatBounded(64, "**receive [%08X]: len=%d\r\n",
-                              static_cast<unsigned>(socket.Id()), static_cast<int>(n)),
-                true);
+        TraceReceiveLength(app_, socket, n);
         if (n <= 0) return;
         taken += static_cast<std::size_t>(n);
         // Zero bytes are dropped one by one; the text after them is kept.
         std::string text(buffer.data(), static_cast<std::size_t>(n));
         if (text.find('\0') != std::string::npos) std::erase(text, '\0');
-        if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
+        TraceReceiveText(app_, text);
         switch (socket.type) {
             case kSocketNormal:
                 if (!TakeServerText(socket, text)) return;
