@@ -2,8 +2,10 @@
 // step on OK; and the script editor command.
 #include "app/CZorlApp.h"
 #include "app/FileEditors.h"
+#include "app/ServerChoice.h"
 #include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/ServerExtras.h"
 #include "incoming/IgnoreNotify.h"
 #include "platform/Platform.h"
 #include "script/Aliases.h"
@@ -44,6 +46,25 @@ void ApplyUser(CZorlApp& app, const std::string& shownNick, const CSettings& val
     // Compared with what the dialog showed: a nick the server gave us while
     // it was open is not taken back by an untouched field.
     if (values.m_user_mynick != shownNick) ChangeNick(app, values.m_user_mynick);
+}
+
+// A login that would not read back from the server list is not taken; the
+// rest of the dialog is.
+void ApplyLogin(CZorlApp& app, const CSettings& values) {
+    const CSettings& settings = app.settings;
+    if (values.SaslAccount == settings.SaslAccount &&
+        values.SaslPassword == settings.SaslPassword &&
+        values.SaslWithoutTls == settings.SaslWithoutTls)
+        return;
+    const ServerExtras login{"", values.SaslAccount, values.SaslPassword,
+                             values.SaslWithoutTls != 0};
+    const std::string problem = ServerExtrasProblem(login);
+    if (!problem.empty()) {
+        app.platform.dialogs.MessageBox(problem + " The login was not changed.",
+                                        BoxIcon::Exclamation);
+        return;
+    }
+    ChangeLogin(app.ini, app.settings, values);
 }
 
 void ApplyLook(CZorlApp& app, const CSettings& values) {
@@ -87,6 +108,7 @@ void FollowNotifyOption(CZorlApp& app) {
 
 void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSettings& values) {
     ApplyUser(app, shownNick, values);
+    ApplyLogin(app, values);
     ApplyLook(app, values);
 
     app.settings.NickCommand = values.NickCommand;

@@ -27,6 +27,7 @@ void CZorlApp::ChooseServer() {
     if (!platform.dialogs.Servers(list)) return;
     list.TakeSelection();
     connection.UseServer(list.result);
+    ChooseServerExtras(ini, settings, list.result.extras);
 }
 
 void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
@@ -40,10 +41,11 @@ void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras&
     ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
 }
 
-void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
-                    const std::string& fingerprint) {
-    settings.Fingerprint = fingerprint;
-    ini.WriteString("SERVER", "Fingerprint", fingerprint);
+namespace {
+
+// Changes the extras of the servers.ini entry named `name`, when there is one.
+template <typename Change>
+void ChangeEntryExtras(CIniStore& ini, const std::string& name, Change change) {
     // Without a server list there is no entry to keep it in, and nothing to
     // complain about.
     std::error_code error;
@@ -55,11 +57,34 @@ void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name
         if (end == std::string::npos || value.compare(0, end, name) != 0 || end != name.size())
             continue;
         ServerExtras extras = TakeServerExtras(value);
-        extras.fingerprint = fingerprint;
+        change(extras);
         value = WithServerExtras(value, extras);
         changed = true;
     }
     if (changed) ini.WriteList(kServersFile, kServersSection, values);
+}
+
+}  // namespace
+
+void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
+                    const std::string& fingerprint) {
+    settings.Fingerprint = fingerprint;
+    ini.WriteString("SERVER", "Fingerprint", fingerprint);
+    ChangeEntryExtras(ini, name, [&](ServerExtras& extras) { extras.fingerprint = fingerprint; });
+}
+
+void ChangeLogin(CIniStore& ini, CSettings& settings, const CSettings& values) {
+    settings.SaslAccount = values.SaslAccount;
+    settings.SaslPassword = values.SaslPassword;
+    settings.SaslWithoutTls = values.SaslWithoutTls;
+    ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
+    ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
+    ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
+    ChangeEntryExtras(ini, settings.m_server_name, [&](ServerExtras& extras) {
+        extras.saslAccount = settings.SaslAccount;
+        extras.saslPassword = settings.SaslPassword;
+        extras.saslWithoutTls = settings.SaslWithoutTls != 0;
+    });
 }
 
 }  // namespace zorl

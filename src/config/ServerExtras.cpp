@@ -7,6 +7,10 @@
 namespace zorl {
 namespace {
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 // Cuts `marker` and what follows it off `rest`; true when it was there.
 bool TakeTail(std::string& rest, std::string_view marker, std::string& tail) {
     const std::size_t at = rest.find(marker);
@@ -17,6 +21,38 @@ bool TakeTail(std::string& rest, std::string_view marker, std::string& tail) {
 }
 
 }  // namespace
+
+std::string NormalFingerprint(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (!IsHexDigit(c)) continue;
+        if (!out.empty() && out.size() % 3 == 2) out += ':';
+        out += c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return out;
+}
+
+// The value is cut at the first "GROUP:" and the markers are searched in it:
+// a marker inside a field would move a cut.
+std::string ServerExtrasProblem(const ServerExtras& extras) {
+    constexpr std::size_t kSha256Digits = 64;
+    std::size_t digits = 0;
+    for (char c : extras.fingerprint) {
+        if (IsHexDigit(c))
+            ++digits;
+        else if (c != ':' && c != ' ')
+            return "The fingerprint must be hex digits (SHA-256), in pairs or not.";
+    }
+    if (digits != 0 && digits != kSha256Digits)
+        return "The fingerprint must have 64 hex digits (SHA-256).";
+    if (extras.saslAccount.find(':') != std::string::npos)
+        return "The login account must not contain \":\".";
+    if (extras.saslAccount.empty() && !extras.saslPassword.empty())
+        return "A login password needs a login account.";
+    if (extras.saslPassword.find("GROUP:") != std::string::npos)
+        return "No field may contain \"GROUP:\".";
+    return {};
+}
 
 ServerExtras TakeServerExtras(std::string& value) {
     ServerExtras extras;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zorl {
 
@@ -19,7 +20,15 @@ struct ServerExtras {
     std::string saslAccount;  // empty: no login
     std::string saslPassword;
     bool saslWithoutTls = false;
+
+    bool operator==(const ServerExtras&) const = default;
 };
+
+// "ab cd:EF" and "AB:CD:EF" name the same fingerprint: "AB:CD:EF".
+std::string NormalFingerprint(std::string_view text);
+
+// Why `extras` would not read back as written; "" when they would.
+std::string ServerExtrasProblem(const ServerExtras& extras);
 
 // Removes the extras from a stored value and returns them.
 ServerExtras TakeServerExtras(std::string& value);

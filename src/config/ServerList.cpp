@@ -12,8 +12,10 @@ namespace zorl {
 
 // "NetASERVER:server-a:6667,7000GROUP:Europe" -> NetA, server-a,
 // 6667,7000, no password, Europe.
-ServerEntry ParseServerEntry(std::string_view value) {
+ServerEntry ParseServerEntry(std::string_view stored) {
     ServerEntry entry;
+    std::string value(stored);
+    entry.extras = TakeServerExtras(value);
     const Split name = SplitAt(value, "SERVER:");
     entry.name = name.head;
     const Split address = SplitAt(name.tail, ":");
@@ -30,7 +32,7 @@ std::string FormatServerEntry(const ServerEntry& entry) {
     std::string value = entry.name + "SERVER:" + entry.address + ":" + entry.ports;
     if (!entry.password.empty()) value += ":" + entry.password;
     if (!entry.group.empty()) value += "GROUP:" + entry.group;
-    return value;
+    return WithServerExtras(value, entry.extras);
 }
 
 // The stored value is cut at the first "SERVER:", then at the first ":",
@@ -43,7 +45,10 @@ std::string ServerEntryProblem(const ServerEntry& entry) {
     if (entry.ports.find(':') != std::string::npos) return "The ports must not contain \":\".";
     for (const std::string* field : {&entry.name, &entry.address, &entry.ports, &entry.password})
         if (field->find("GROUP:") != std::string::npos) return "No field may contain \"GROUP:\".";
-    return {};
+    for (const char* marker : {"PIN:", "NOTLS:", "SASL:"})
+        if (entry.password.find(marker) != std::string::npos)
+            return std::string("The password must not contain \"") + marker + "\".";
+    return ServerExtrasProblem(entry.extras);
 }
 
 void CServerList::LoadList() {
@@ -122,7 +127,10 @@ void CServerList::TakeSelection() {
 bool CServerList::AskEntry(ServerEntry& entry) {
     while (dialogs_.EditServer(entry)) {
         const std::string problem = ServerEntryProblem(entry);
-        if (problem.empty()) return true;
+        if (problem.empty()) {
+            entry.extras.fingerprint = NormalFingerprint(entry.extras.fingerprint);
+            return true;
+        }
         dialogs_.MessageBox(problem, BoxIcon::Exclamation);
     }
     return false;

@@ -17,29 +17,31 @@
 #include <string_view>
 #include <vector>
 
+#include "config/ServerExtras.h"
+
 namespace zorl {
 
 class CIniStore;
 class IDialogs;
 
-// One server as the list keeps it; a plain record, so that later fields
-// (such as connection options) can be added beside these.
+// One server as the list keeps it.
 struct ServerEntry {
     std::string name;
     std::string address;
     std::string ports;  // "6667,7000": the connection picks one
     std::string password;
     std::string group;  // orders the file; may be empty
+    ServerExtras extras{};
 
     bool operator==(const ServerEntry&) const = default;
 };
 
-// The four splits of a stored value; a value without "SERVER:" is an entry
-// whose name is the whole value.
+// The four splits of a stored value and its extras; a value without
+// "SERVER:" is an entry whose name is the whole value.
 ServerEntry ParseServerEntry(std::string_view value);
 std::string FormatServerEntry(const ServerEntry& entry);
 // Why `entry` would not read back as written (a ":" in the address, a
-// "GROUP:" in a field, a value too long to be read whole); "" when it would.
+// "GROUP:" in a field, an extras marker in the password); "" when it would.
 std::string ServerEntryProblem(const ServerEntry& entry);
 
 class CServerList {

@@ -13,6 +13,7 @@
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
 #include "session/NickRetry.h"
+#include "config/ServerExtras.h"
 #include "session/SaslLogin.h"
 #include "session/SendQueue.h"
 
@@ -28,9 +29,6 @@ struct PortChoice {
     int port = 0;
     bool tls = false;
 };
-
-// "ab cd:EF" and "AB:CD:EF" name the same fingerprint: "AB:CD:EF".
-std::string NormalFingerprint(std::string_view text);
 
 class CServerConnection {
 public:

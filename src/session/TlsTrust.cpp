@@ -13,17 +13,6 @@
 
 namespace zorl {
 
-std::string NormalFingerprint(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!hex) continue;
-        if (!out.empty() && out.size() % 3 == 2) out += ':';
-        out += c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    return out;
-}
-
 // "-- TLS TLSv1.3, cipher TLS_AES_256_GCM_SHA384" in the connection traces.
 bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
     const TlsSession session = *socket.Tls();

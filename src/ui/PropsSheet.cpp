@@ -83,8 +83,19 @@ QWidget* CPropsSheet::NamesPage() {
     auto* replies = new QFormLayout;
     AddText(replies, "Finger reply:", values_.Finger);
     AddText(replies, "Quit message:", values_.Quit);
-    return Page({Group(" User information ", user), Group(" Replies ", replies),
+    return Page({Group(" User information ", user), Group(" Replies ", replies), LoginGroup(),
                  new QLabel(QStringLiteral("* = obligatory field"))});
+}
+
+// The chosen server's account login; the server list keeps one per server.
+QWidget* CPropsSheet::LoginGroup() {
+    auto* form = new QFormLayout;
+    AddText(form, "Account:", values_.SaslAccount);
+    AddText(form, "Password:", values_.SaslPassword)->setEchoMode(QLineEdit::Password);
+    auto* box = new QVBoxLayout;
+    box->addLayout(form);
+    AddCheck(box, "Allow the login over a connection without TLS", &CSettings::SaslWithoutTls);
+    return Group(" Login to the server (SASL) ", box);
 }
 
 QWidget* CPropsSheet::ColoursPage() {

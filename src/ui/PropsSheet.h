@@ -30,6 +30,7 @@ public:
 
 private:
     QWidget* NamesPage();
+    QWidget* LoginGroup();
     QWidget* ColoursPage();
     QWidget* FilesPage();
     QWidget* OptionsPage();

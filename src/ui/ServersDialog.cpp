@@ -1,5 +1,6 @@
 #include "ui/ServersDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -66,11 +67,17 @@ void CServersDialog::Run(void (CServerList::*operation)()) {
     if (self) ShowList();
 }
 
-CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent) : QDialog(parent) {
+CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
+    : QDialog(parent),
+      without_tls_(new QCheckBox(QStringLiteral("Allow the login &without TLS"), this)) {
     setWindowTitle(QStringLiteral("Edit server"));
-    const char* labels[kFieldCount] = {"&Name:", "&Address:", "&Ports:", "Pass&word:", "&Group:"};
-    const std::string* values[kFieldCount] = {&entry.name, &entry.address, &entry.ports,
-                                              &entry.password, &entry.group};
+    const char* labels[kFieldCount] = {"&Name:",        "&Address:",       "&Ports:",
+                                       "Pass&word:",    "&Group:",         "&Fingerprint:",
+                                       "Login a&ccount:", "Login pa&ssword:"};
+    const std::string* values[kFieldCount] = {
+        &entry.name,  &entry.address,           &entry.ports,
+        &entry.password, &entry.group,          &entry.extras.fingerprint,
+        &entry.extras.saslAccount, &entry.extras.saslPassword};
     auto* form = new QFormLayout;
     for (int i = 0; i < kFieldCount; ++i) {
         auto* edit = new QLineEdit(qt::DecodeText(*values[i]), this);
@@ -80,6 +87,13 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent) 
         edits_[static_cast<std::size_t>(i)] = edit;
     }
     edits_[kName]->setMinimumWidth(260);
+    edits_[kPorts]->setPlaceholderText(QStringLiteral("6667,7000 or +6697 for TLS"));
+    edits_[kFingerprint]->setPlaceholderText(
+        QStringLiteral("SHA-256 of a certificate to trust, when the system does not"));
+    edits_[kPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+    edits_[kSaslPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+    without_tls_->setChecked(entry.extras.saslWithoutTls);
+    form->addRow(without_tls_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -90,7 +104,10 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent) 
 
 ServerEntry CEditServerDialog::Entry() const {
     auto text = [this](Field field) { return qt::EncodeText(edits_[field]->text()); };
-    return {text(kName), text(kAddress), text(kPorts), text(kPassword), text(kGroup)};
+    ServerEntry entry{text(kName), text(kAddress), text(kPorts), text(kPassword), text(kGroup)};
+    entry.extras = {text(kFingerprint), text(kSaslAccount), text(kSaslPassword),
+                    without_tls_->isChecked()};
+    return entry;
 }
 
 bool RunServersDialog(CServerList& list, QWidget* parent) {

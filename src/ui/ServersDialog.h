@@ -9,6 +9,7 @@
 
 #include "config/ServerList.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -32,14 +33,26 @@ private:
 class CEditServerDialog : public QDialog {
     Q_OBJECT
 public:
-    enum Field { kName, kAddress, kPorts, kPassword, kGroup, kFieldCount };
+    enum Field {
+        kName,
+        kAddress,
+        kPorts,
+        kPassword,
+        kGroup,
+        kFingerprint,
+        kSaslAccount,
+        kSaslPassword,
+        kFieldCount
+    };
 
     CEditServerDialog(const ServerEntry& entry, QWidget* parent);
     ServerEntry Entry() const;
     QLineEdit* Edit(Field field) const { return edits_[field]; }
+    QCheckBox* WithoutTls() const { return without_tls_; }
 
 private:
     std::array<QLineEdit*, kFieldCount> edits_{};
+    QCheckBox* without_tls_;
 };
 
 // Modal runs for the platform's dialogs; true on OK.

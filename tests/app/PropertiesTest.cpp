@@ -50,6 +50,9 @@ TEST_F(Properties, ConnectWithoutANickOpensTheFirstPageAndOnlyOkWritesEveryValue
         v.MaxLines = 50;
         v.ExtDebug = 1;
         v.DebugWindow = 0;
+        v.SaslAccount = "joe";
+        v.SaslPassword = "se:cret";
+        v.SaslWithoutTls = 1;
         chosen = v;
         return true;
     });
@@ -63,6 +66,34 @@ TEST_F(Properties, ConnectWithoutANickOpensTheFirstPageAndOnlyOkWritesEveryValue
 
     PressConnect();
     EXPECT_EQ(host.dialogs.boxes.back(), "Please choose a valid server");
+}
+
+// The login belongs to the chosen server: its servers.ini entry keeps it, so
+// choosing that server again does not lose it.
+TEST_F(Properties, LoginIsKeptInTheChosenServersEntry) {
+    app.ini.WriteList("servers.ini", "Servers",
+                      {"LabSERVER:irc.lab:+6697PIN:AB:CDGROUP:Home", "OtherSERVER:o:6667"});
+    app.settings.m_server_name = "Lab";
+    auto login = [this](const char* account, const char* password) {
+        host.dialogs.propertiesAnswers.push_back([=](CSettings& v, const Edit&) {
+            v.SaslAccount = account;
+            v.SaslPassword = password;
+            return true;
+        });
+        app.Properties(0);
+    };
+    login("joe:x", "pw");
+    EXPECT_EQ(host.dialogs.boxes,
+              Strings{"The login account must not contain \":\". The login was not changed."});
+    EXPECT_EQ(app.settings.SaslAccount, "");
+
+    login("joe", "pw");
+    EXPECT_EQ(app.ini.ReadList("servers.ini", "Servers"),
+              (Strings{"LabSERVER:irc.lab:+6697PIN:AB:CDSASL:joe:pwGROUP:Home", "OtherSERVER:o:6667"}));
+    host.dialogs.serversAnswers = {[](CServerList&) { return true; }};
+    app.ChooseServer();
+    EXPECT_EQ(app.settings.SaslAccount, "joe");
+    EXPECT_EQ(app.settings.Fingerprint, "AB:CD");
 }
 
 TEST_F(Properties, FileEditorsKeepLineEndsAndStayInTheFolder) {

@@ -11,6 +11,8 @@
 namespace zorl {
 namespace {
 
+#define SHA256 "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF"
+
 TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
     const struct {
         const char* value;
@@ -21,6 +23,10 @@ TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
         {"My netSERVER:irc.x:6667:pw", {"My net", "irc.x", "6667", "pw", ""}},
         {"PlainSERVER:h:6665-6669", {"Plain", "h", "6665-6669", "", ""}},
         {"BothSERVER:h:6667:p:wGROUP:Far away", {"Both", "h", "6667", "p:w", "Far away"}},
+        // The extras sit between the password and the group.
+        {"NetASERVER:irc.a:6667,+6697:pw:xPIN:" SHA256 "NOTLS:SASL:joe:se:cretGROUP:Europe",
+         {"NetA", "irc.a", "6667,+6697", "pw:x", "Europe", {SHA256, "joe", "se:cret", true}}},
+        {"NetBSERVER:irc.b:+6697SASL:joe:", {"NetB", "irc.b", "+6697", "", "", {"", "joe", "", false}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value);
@@ -30,6 +36,31 @@ TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
     }
     EXPECT_EQ(ParseServerEntry("no marker: here"),
               (ServerEntry{"no marker: here", "", "", "", ""}));
+}
+
+TEST(ServerEntryTest, ExtrasThatWouldNotReadBackAreRefused) {
+    const std::string print(64, 'a');
+    const struct {
+        ServerEntry entry;
+        const char* problem;
+    } rows[] = {
+        {{"n", "h", "1", "aSASL:b", ""}, "The password must not contain \"SASL:\"."},
+        {{"n", "h", "1", "NOTLS:", ""}, "The password must not contain \"NOTLS:\"."},
+        {{"n", "h", "1", "", "", {"", "joe:x", "pw", false}},
+         "The login account must not contain \":\"."},
+        {{"n", "h", "1", "", "", {"", "", "pw", false}}, "A login password needs a login account."},
+        {{"n", "h", "1", "", "", {"", "joe", "xGROUP:y", false}},
+         "No field may contain \"GROUP:\"."},
+        {{"n", "h", "1", "", "", {"AB:CD", "", "", false}},
+         "The fingerprint must have 64 hex digits (SHA-256)."},
+        {{"n", "h", "1", "", "", {print + "SASL:", "", "", false}},
+         "The fingerprint must be hex digits (SHA-256), in pairs or not."},
+        {{"n", "h", "1", "", "", {print, "joe", "", true}}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.problem);
+        EXPECT_EQ(ServerEntryProblem(row.entry), row.problem);
+    }
 }
 
 class ServerListTest : public test::AppFixture {
@@ -95,12 +126,15 @@ TEST_F(ServerListTest, ChangesAreSavedSortedAndSurplusKeysCleared) {
 TEST_F(ServerListTest, AddRefusesFieldsThatWouldNotReadBack) {
     CServerList list = Loaded();
     const std::size_t before = list.Names().size();
+    const std::string typedPrint = "ab cd" + std::string(60, 'e');
     host.dialogs.editAnswers = {ServerEntry{"v6", "::1", "6667", "", ""},
-                                ServerEntry{"v6", "localhost", "6667", "", ""}};
+                                ServerEntry{"v6", "localhost", "6667", "", "", {typedPrint, "", "", false}}};
     list.Add();
     EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"The address must not contain \":\"."});
     EXPECT_EQ(host.dialogs.editShown.back().address, "::1");
     EXPECT_EQ(list.Names().size(), before + 1);
+    EXPECT_EQ(list.Find("v6")->extras.fingerprint, NormalFingerprint(typedPrint));
+    EXPECT_EQ(list.Find("v6")->extras.fingerprint.substr(0, 9), "AB:CD:EE:");
 
     host.dialogs.editAnswers = {ServerEntry{"no address", "", "6667", "", ""}};
     list.Add();
@@ -109,7 +143,7 @@ TEST_F(ServerListTest, AddRefusesFieldsThatWouldNotReadBack) {
 }
 
 TEST_F(ServerListTest, OkMakesTheSelectionTheServerToConnectTo) {
-    WriteServers("n0=LocalSERVER:127.0.0.1:6667,6668:letmeinGROUP:Home\n");
+    WriteServers("n0=LocalSERVER:127.0.0.1:6667,6668:letmeinPIN:AB:CDSASL:joe:pwGROUP:Home\n");
     host.dialogs.serversAnswers = {[](CServerList&) { return false; }};
     app.ChooseServer();
     EXPECT_EQ(app.settings.m_server_address, "");
@@ -124,6 +158,9 @@ TEST_F(ServerListTest, OkMakesTheSelectionTheServerToConnectTo) {
     EXPECT_EQ(app.ini.ReadString("SERVER", "Name", ""), "Local");
     EXPECT_EQ(app.ini.ReadString("SERVER", "Ports", ""), "6667,6668");
     EXPECT_EQ(app.ini.ReadString("SERVER", "Password", ""), "letmein");
+    EXPECT_EQ(app.settings.Fingerprint, "AB:CD");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "SaslAccount", ""), "joe");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "SaslPassword", ""), "pw");
 
     // OK on an empty list keeps the name and empties the rest.
     WriteServers("");
@@ -132,6 +169,7 @@ TEST_F(ServerListTest, OkMakesTheSelectionTheServerToConnectTo) {
     EXPECT_EQ(app.settings.m_server_name, "Local");
     EXPECT_EQ(app.settings.m_server_address, "");
     EXPECT_EQ(app.settings.Password, "");
+    EXPECT_EQ(app.settings.SaslAccount, "");
 }
 
 TEST_F(ServerListTest, ConnectWithoutAServerOpensTheList) {

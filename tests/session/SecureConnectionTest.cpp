@@ -1,7 +1,6 @@
 // TLS certificates and the SASL login, as transcripts of the status window,
 // the message boxes and the bytes on the scripted server socket.
 #include <algorithm>
-#include <tuple>
 
 #include "app/Settings.h"
 #include "config/IniStore.h"
@@ -121,33 +120,6 @@ TEST_F(SecureConnectionTest, FailedHandshakeShowsWhy) {
                 "number");
     EXPECT_EQ(app.ircstatus, IDLE);
     EXPECT_TRUE(host.dialogs.boxes.empty());
-}
-
-TEST_F(SecureConnectionTest, ServerEntryKeepsItsExtrasBeforeTheGroup) {
-    struct Case {
-        const char* stored;
-        const char* without;  // what the server list reads
-        ServerExtras extras;
-    } cases[] = {
-        {"NetASERVER:irc.a:6667,+6697:pw:xPIN:AB:CDNOTLS:SASL:joe:se:cretGROUP:Europe",
-         "NetASERVER:irc.a:6667,+6697:pw:xGROUP:Europe",
-         {"AB:CD", "joe", "se:cret", true}},
-        {"NetASERVER:irc.a:+6697SASL:joe:pw", "NetASERVER:irc.a:+6697", {"", "joe", "pw", false}},
-        {"NetASERVER:server-a:6667,7000:pwGROUP:Europe",
-         "NetASERVER:server-a:6667,7000:pwGROUP:Europe",
-         {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored);
-        std::string value = c.stored;
-        const ServerExtras extras = TakeServerExtras(value);
-        EXPECT_EQ(value, c.without);
-        EXPECT_EQ(std::tie(extras.fingerprint, extras.saslAccount, extras.saslPassword,
-                           extras.saslWithoutTls),
-                  std::tie(c.extras.fingerprint, c.extras.saslAccount, c.extras.saslPassword,
-                           c.extras.saslWithoutTls));
-        EXPECT_EQ(WithServerExtras(value, extras), c.stored);
-    }
 }
 
 // One registration per row: what the server says, line by line, and what the

@@ -2,6 +2,7 @@
 // dialog, the new entry shows selected and is saved, OK chooses it.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -52,10 +53,11 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
             ASSERT_TRUE(field) << label->text().toStdString();
             fieldLabels << label->text().remove(QLatin1Char('&'));
         }
-        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", ""};
+        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", "", "", "joe", "pw"};
         auto* dialog = static_cast<ui::CEditServerDialog*>(edit);
         for (int i = 0; i < ui::CEditServerDialog::kFieldCount; ++i)
             dialog->Edit(static_cast<ui::CEditServerDialog::Field>(i))->setText(typed[i]);
+        dialog->WithoutTls()->setChecked(true);
         edit->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     QStringList shown;
@@ -70,12 +72,14 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
     });
     ASSERT_TRUE(services.Dialogs().Servers(list));
 
-    EXPECT_EQ(fieldLabels, QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:"}));
+    EXPECT_EQ(fieldLabels, QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:",
+                                        "Fingerprint:", "Login account:", "Login password:"}));
     EXPECT_EQ(shown, QStringList({"OFTC", "Local test"}));
     list.TakeSelection();
-    EXPECT_EQ(list.result, (ServerEntry{"Local test", "127.0.0.1", "6667", "letmein", ""}));
+    EXPECT_EQ(list.result, (ServerEntry{"Local test", "127.0.0.1", "6667", "letmein", "",
+                                        {"", "joe", "pw", true}}));
     EXPECT_EQ(ini.ReadList("servers.ini", "Servers"),
-              (std::vector<std::string>{"Local testSERVER:127.0.0.1:6667:letmein",
+              (std::vector<std::string>{"Local testSERVER:127.0.0.1:6667:letmeinNOTLS:SASL:joe:pw",
                                         "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
 }
 
