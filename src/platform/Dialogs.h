@@ -44,8 +44,9 @@ enum class FilesEditor {
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
+    // With `noByDefault` a Yes/No question answers No to a bare Enter.
     virtual BoxAnswer MessageBox(const std::string& text, BoxIcon icon = BoxIcon::None,
-                                 bool yesNo = false) = 0;
+                                 bool yesNo = false, bool noByDefault = false) = 0;
     // The "$?" prompt and other one-line requests. False on cancel.
     virtual bool InputRequest(const std::string& title, const std::string& prompt,
                               std::string& answer) = 0;

@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include "common/SharedTypes.h"
+#include "config/ServerExtras.h"
 #include "platform/SocketErrors.h"
 #include "session/NickRetry.h"
-#include "config/ServerExtras.h"
 #include "session/SaslLogin.h"
 #include "session/SendQueue.h"
 

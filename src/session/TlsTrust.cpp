@@ -59,7 +59,10 @@ void CServerConnection::OfferTrust(const TlsSession& session, const std::string&
                   "Presented SHA-256 fingerprint:\n%s\n\nSomebody may be listening in. Trust "
                   "the new certificate for this server from now on?",
                   address.c_str(), reason.c_str(), pinned.c_str(), presented.c_str());
-    if (app_.platform.dialogs.MessageBox(question, BoxIcon::Exclamation, true) != BoxAnswer::Yes)
+    // A certificate that changed may be an attacker's: Enter alone keeps it out.
+    const bool changed = !pinned.empty();
+    if (app_.platform.dialogs.MessageBox(question, BoxIcon::Exclamation, true, changed) !=
+        BoxAnswer::Yes)
         return;
     // The user may have chosen another server while the question was open.
     if (!EqualsNoCase(app_.settings.m_server_address, address)) return;

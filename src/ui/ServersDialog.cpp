@@ -71,13 +71,17 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     : QDialog(parent),
       without_tls_(new QCheckBox(QStringLiteral("Allow the login &without TLS"), this)) {
     setWindowTitle(QStringLiteral("Edit server"));
-    const char* labels[kFieldCount] = {"&Name:",        "&Address:",       "&Ports:",
-                                       "Pass&word:",    "&Group:",         "&Fingerprint:",
-                                       "Login a&ccount:", "Login pa&ssword:"};
-    const std::string* values[kFieldCount] = {
-        &entry.name,  &entry.address,           &entry.ports,
-        &entry.password, &entry.group,          &entry.extras.fingerprint,
-        &entry.extras.saslAccount, &entry.extras.saslPassword};
+    const char* labels[kFieldCount] = {
+        "&Name:",  "&Address:",     "&Ports:",         "Pass&word:",
+        "&Group:", "&Fingerprint:", "Login a&ccount:", "Login pa&ssword:"};
+    const std::string* values[kFieldCount] = {&entry.name,
+                                              &entry.address,
+                                              &entry.ports,
+                                              &entry.password,
+                                              &entry.group,
+                                              &entry.extras.fingerprint,
+                                              &entry.extras.saslAccount,
+                                              &entry.extras.saslPassword};
     auto* form = new QFormLayout;
     for (int i = 0; i < kFieldCount; ++i) {
         auto* edit = new QLineEdit(qt::DecodeText(*values[i]), this);
@@ -88,8 +92,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     }
     edits_[kName]->setMinimumWidth(260);
     edits_[kPorts]->setPlaceholderText(QStringLiteral("6667,7000 or +6697 for TLS"));
-    edits_[kFingerprint]->setPlaceholderText(
-        QStringLiteral("SHA-256 of a certificate to trust, when the system does not"));
+    edits_[kFingerprint]->setPlaceholderText(QStringLiteral("SHA-256 of a certificate to trust"));
+    edits_[kFingerprint]->setCursorPosition(0);  // a long print shows its start
     edits_[kPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     edits_[kSaslPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     without_tls_->setChecked(entry.extras.saslWithoutTls);

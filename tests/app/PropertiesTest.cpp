@@ -88,8 +88,9 @@ TEST_F(Properties, LoginIsKeptInTheChosenServersEntry) {
     EXPECT_EQ(app.settings.SaslAccount, "");
 
     login("joe", "pw");
-    EXPECT_EQ(app.ini.ReadList("servers.ini", "Servers"),
-              (Strings{"LabSERVER:irc.lab:+6697PIN:AB:CDSASL:joe:pwGROUP:Home", "OtherSERVER:o:6667"}));
+    EXPECT_EQ(
+        app.ini.ReadList("servers.ini", "Servers"),
+        (Strings{"LabSERVER:irc.lab:+6697PIN:AB:CDSASL:joe:pwGROUP:Home", "OtherSERVER:o:6667"}));
     host.dialogs.serversAnswers = {[](CServerList&) { return true; }};
     app.ChooseServer();
     EXPECT_EQ(app.settings.SaslAccount, "joe");

@@ -26,7 +26,8 @@ TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
         // The extras sit between the password and the group.
         {"NetASERVER:irc.a:6667,+6697:pw:xPIN:" SHA256 "NOTLS:SASL:joe:se:cretGROUP:Europe",
          {"NetA", "irc.a", "6667,+6697", "pw:x", "Europe", {SHA256, "joe", "se:cret", true}}},
-        {"NetBSERVER:irc.b:+6697SASL:joe:", {"NetB", "irc.b", "+6697", "", "", {"", "joe", "", false}}},
+        {"NetBSERVER:irc.b:+6697SASL:joe:",
+         {"NetB", "irc.b", "+6697", "", "", {"", "joe", "", false}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value);
@@ -127,8 +128,9 @@ TEST_F(ServerListTest, AddRefusesFieldsThatWouldNotReadBack) {
     CServerList list = Loaded();
     const std::size_t before = list.Names().size();
     const std::string typedPrint = "ab cd" + std::string(60, 'e');
-    host.dialogs.editAnswers = {ServerEntry{"v6", "::1", "6667", "", ""},
-                                ServerEntry{"v6", "localhost", "6667", "", "", {typedPrint, "", "", false}}};
+    host.dialogs.editAnswers = {
+        ServerEntry{"v6", "::1", "6667", "", ""},
+        ServerEntry{"v6", "localhost", "6667", "", "", {typedPrint, "", "", false}}};
     list.Add();
     EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"The address must not contain \":\"."});
     EXPECT_EQ(host.dialogs.editShown.back().address, "::1");

@@ -44,6 +44,8 @@ protected:
 
 TEST_F(TlsIntegrationTest, UnknownCertificateIsRefusedUntilPinnedThenRegistersAndChats) {
     zorl.host.dialogs.boxAnswers = {BoxAnswer::Yes};
+    // A real dialog runs the event loop while it waits for the answer.
+    zorl.host.dialogs.duringNextDialog = [] { WaitUntil([] { return false; }, 300); };
     PressConnect(server, "localhost");
     const std::string refused = WaitForLine("** Certificate refused (");
     EXPECT_NE(refused.find("self-signed"), std::string::npos) << Transcript();

@@ -64,6 +64,7 @@ TEST_F(SecureConnectionTest, CertificateIsUsedOnlyWhenTrustedOrPinned) {
         SCOPED_TRACE(c.what);
         app.settings.Fingerprint = c.pinned;
         host.dialogs.boxes.clear();
+        host.dialogs.boxesNoByDefault.clear();
         host.dialogs.boxAnswers = {c.answer};
         const std::size_t from = Lines("").size();
         auto server = PressConnect();
@@ -81,6 +82,10 @@ TEST_F(SecureConnectionTest, CertificateIsUsedOnlyWhenTrustedOrPinned) {
         EXPECT_EQ(server->SentLines(), c.registers ? registration : Texts{});
         // The refusal asks whether to trust the certificate; it pins nothing by itself.
         EXPECT_EQ(host.dialogs.boxes.size(), c.registers ? 0u : 1u);
+        // Only Yes trusts a certificate that changed; Enter alone does not.
+        if (!c.registers) {
+            EXPECT_EQ(host.dialogs.boxesNoByDefault[0], *c.pinned != '\0');
+        }
         EXPECT_EQ(app.settings.Fingerprint, c.pinnedAfter);
         if (app.ircstatus != IDLE) app.connection.Disconnect();
     }

@@ -208,8 +208,10 @@ void PresetDialogs::RunNested() {
     nested();
 }
 
-BoxAnswer PresetDialogs::MessageBox(const std::string& text, BoxIcon, bool yesNo) {
+BoxAnswer PresetDialogs::MessageBox(const std::string& text, BoxIcon, bool yesNo,
+                                    bool noByDefault) {
     boxes.push_back(text);
+    boxesNoByDefault.push_back(noByDefault);
     RunNested();
     if (boxAnswers.empty()) return yesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
     BoxAnswer answer = boxAnswers.front();

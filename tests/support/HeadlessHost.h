@@ -120,7 +120,8 @@ public:
 
 class PresetDialogs : public IDialogs {
 public:
-    BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo) override;
+    BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo,
+                         bool noByDefault) override;
     bool InputRequest(const std::string& title, const std::string& prompt,
                       std::string& answer) override;
     bool Servers(CServerList& list) override;
@@ -136,6 +137,7 @@ public:
     bool EditText(std::string& text) override;
 
     std::vector<std::string> boxes;  // texts of the message boxes shown
+    std::vector<bool> boxesNoByDefault;
     std::deque<BoxAnswer> boxAnswers;
     std::vector<std::string> prompts;
     std::vector<std::string> inputTitles;                 // titles of the input requests shown

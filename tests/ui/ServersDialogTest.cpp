@@ -53,7 +53,8 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
             ASSERT_TRUE(field) << label->text().toStdString();
             fieldLabels << label->text().remove(QLatin1Char('&'));
         }
-        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", "", "", "joe", "pw"};
+        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein",
+                                   "",           "",          "joe",  "pw"};
         auto* dialog = static_cast<ui::CEditServerDialog*>(edit);
         for (int i = 0; i < ui::CEditServerDialog::kFieldCount; ++i)
             dialog->Edit(static_cast<ui::CEditServerDialog::Field>(i))->setText(typed[i]);
@@ -76,8 +77,9 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
                                         "Fingerprint:", "Login account:", "Login password:"}));
     EXPECT_EQ(shown, QStringList({"OFTC", "Local test"}));
     list.TakeSelection();
-    EXPECT_EQ(list.result, (ServerEntry{"Local test", "127.0.0.1", "6667", "letmein", "",
-                                        {"", "joe", "pw", true}}));
+    EXPECT_EQ(
+        list.result,
+        (ServerEntry{"Local test", "127.0.0.1", "6667", "letmein", "", {"", "joe", "pw", true}}));
     EXPECT_EQ(ini.ReadList("servers.ini", "Servers"),
               (std::vector<std::string>{"Local testSERVER:127.0.0.1:6667:letmeinNOTLS:SASL:joe:pw",
                                         "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));

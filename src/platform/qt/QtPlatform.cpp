@@ -112,9 +112,11 @@ public:
 
 class QtDialogs : public IDialogs {
 public:
-    BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo) override {
+    BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo,
+                         bool noByDefault) override {
         QMessageBox box(ToQtIcon(icon), kBoxTitle, DecodeText(text),
                         yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
+        if (yesNo && noByDefault) box.setDefaultButton(QMessageBox::No);
         switch (box.exec()) {
             case QMessageBox::Yes: return BoxAnswer::Yes;
             case QMessageBox::No: return BoxAnswer::No;

@@ -119,7 +119,7 @@ void QtTlsSocket::OnEncrypted() {
     session_.protocol = Utf8(cipher.protocolString());
     session_.cipher = Utf8(cipher.name());
     state_ = State::Connected;
-    if (listener_ && (events_ & kEventConnect)) listener_->OnSocketConnect(kWsaOk);
+    TellConnect(kWsaOk);
 }
 
 void QtTlsSocket::OnSocketError() {
@@ -142,7 +142,16 @@ void QtTlsSocket::OnSocketError() {
 void QtTlsSocket::Fail(WsaError error, const std::string& why) {
     state_ = State::Failed;
     session_.failure = why;
-    if (listener_ && (events_ & kEventConnect)) listener_->OnSocketConnect(error);
+    TellConnect(error);
+}
+
+void QtTlsSocket::TellConnect(WsaError error) {
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this, error] {
+            if (listener_ && (events_ & kEventConnect)) listener_->OnSocketConnect(error);
+        },
+        Qt::QueuedConnection);
 }
 
 std::unique_ptr<IAsyncSocket> QtTlsSocket::Accept(WsaError& error) {

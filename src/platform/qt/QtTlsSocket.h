@@ -61,6 +61,10 @@ private:
     void Post();
     void Pump();
     void Fail(WsaError error, const std::string& why);
+    // The connect notification, from the event loop: the listener may close
+    // or replace this socket, or open a dialog, which must not happen
+    // inside the TLS socket's own signal.
+    void TellConnect(WsaError error);
 
     QtSocket tcp_;
     State state_ = State::Empty;
