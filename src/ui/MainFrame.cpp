@@ -220,9 +220,7 @@ void CMainFrame::RunCommand(Command command) {
         case Command::Test: ShowScrollNumbers(); break;
         case Command::DumpVariables: DumpVariables(*app_); break;
         case Command::Test2: app_->timers.TimerInfo(); break;
-        // The properties and script editor commands are carried
-        // out by the dialogs listening to commandTriggered.
-        default: break;
+        default: break;  // the rest were handled above
     }
 }
 

@@ -68,7 +68,7 @@ public:
     void RestorePlacement();
 
 signals:
-    // Every command, for the dialogs that attach to them.
+    // Every command, as it is run.
     void commandTriggered(zorl::ui::CMainFrame::Command command);
 
 protected:
