@@ -5,8 +5,10 @@
 namespace zorl {
 namespace {
 
-// Long-standing networks that take plain connections on 6667; written in the
-// order the Servers dialog keeps the file in (group, then name).
+// Long-standing public networks, written in the order the Servers dialog
+// keeps the file in (group, then name). Those whose every server offers TLS
+// on 6697 with a certificate the system trusts are reached over TLS; the
+// others take plain connections on 6667.
 std::vector<std::string> PublicNetworks() {
     const ServerEntry networks[] = {
         {"DALnet", "irc.dal.net", "6667", "", "General"},
@@ -15,8 +17,8 @@ std::vector<std::string> PublicNetworks() {
         {"QuakeNet", "irc.quakenet.org", "6667", "", "General"},
         {"Rizon", "irc.rizon.net", "6667", "", "General"},
         {"Undernet", "irc.undernet.org", "6667", "", "General"},
-        {"Libera.Chat", "irc.libera.chat", "6667", "", "Open source"},
-        {"OFTC", "irc.oftc.net", "6667", "", "Open source"},
+        {"Libera.Chat", "irc.libera.chat", "+6697", "", "Open source"},
+        {"OFTC", "irc.oftc.net", "+6697", "", "Open source"},
     };
     std::vector<std::string> values;
     for (const ServerEntry& network : networks) values.push_back(FormatServerEntry(network));
