@@ -122,7 +122,8 @@ void CZorlApp::LogFiles() {
 }
 
 // "irc://irc.example.net:6668/#zorl": the server becomes the chosen one for
-// this run (zorl.ini keeps the user's own choice), as with /server.
+// this run (zorl.ini keeps the user's own choice), as with /server; an
+// ircs:// link connects over TLS.
 void CZorlApp::ConnectToLink(const std::string& text) {
     const std::optional<IrcLink> link = ParseIrcLink(text);
     if (!link) {
@@ -130,7 +131,7 @@ void CZorlApp::ConnectToLink(const std::string& text) {
         return;
     }
     connection.JoinWhenGreeted(link->channel);
-    connection.SwitchServer(link->host, std::to_string(link->port));
+    connection.SwitchServer(link->host, (link->tls ? "+" : "") + std::to_string(link->port));
 }
 
 }  // namespace zorl

@@ -7,6 +7,8 @@ namespace zorl {
 namespace {
 
 constexpr std::string_view kScheme = "irc://";
+constexpr std::string_view kTlsScheme = "ircs://";
+constexpr int kTlsPort = 6697;
 constexpr std::size_t kLongestChannel = 200;
 constexpr int kLongestPort = 65535;
 
@@ -82,10 +84,17 @@ bool TakeAuthority(std::string_view authority, IrcLink& link) {
 
 std::optional<IrcLink> ParseIrcLink(std::string_view text) {
     text = Trim(text);
-    if (!StartsWithNoCase(text, kScheme)) return std::nullopt;
-    text.remove_prefix(kScheme.size());
-    const std::size_t slash = text.find('/');
     IrcLink link;
+    if (StartsWithNoCase(text, kTlsScheme)) {
+        text.remove_prefix(kTlsScheme.size());
+        link.tls = true;
+        link.port = kTlsPort;
+    } else if (StartsWithNoCase(text, kScheme)) {
+        text.remove_prefix(kScheme.size());
+    } else {
+        return std::nullopt;
+    }
+    const std::size_t slash = text.find('/');
     if (!TakeAuthority(text.substr(0, slash), link)) return std::nullopt;
     if (slash == std::string_view::npos) return link;
 
