@@ -6,6 +6,7 @@
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
+#include "common/Text.h"
 #include "config/IniStore.h"
 #include "config/ServerExtras.h"
 #include "config/ServerList.h"
@@ -69,7 +70,11 @@ void ChangeEntryExtras(CIniStore& ini, const std::string& name, Change change) {
 void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
                     const std::string& fingerprint) {
     settings.Fingerprint = fingerprint;
-    ini.WriteString("SERVER", "Fingerprint", fingerprint);
+    // A server reached by /server or a link is chosen for this run only:
+    // zorl.ini's pin belongs to the server zorl.ini names.
+    const std::string saved = ini.ReadString("SERVER", "Address", "");
+    if (saved.empty() || EqualsNoCase(saved, settings.m_server_address))
+        ini.WriteString("SERVER", "Fingerprint", fingerprint);
     ChangeEntryExtras(ini, name, [&](ServerExtras& extras) { extras.fingerprint = fingerprint; });
 }
 

@@ -13,8 +13,9 @@ struct ServerExtras;
 // section SERVER of zorl.ini), as its address, ports and password do.
 void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras);
 
-// Pins `fingerprint` for the chosen server: section SERVER of zorl.ini, and
-// the entry of servers.ini named `name` when there is one.
+// Pins `fingerprint` for the chosen server: section SERVER of zorl.ini when
+// that names this server (or none), and the entry of servers.ini named
+// `name` when there is one.
 void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
                     const std::string& fingerprint);
 

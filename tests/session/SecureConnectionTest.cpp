@@ -114,6 +114,17 @@ TEST_F(SecureConnectionTest, TrustingACertificatePinsItForTheServerAndConnectsAg
     again->tlsSession = server->tlsSession;
     again->Connected();
     EXPECT_EQ(app.ircstatus, CONNECTED) << Transcript();
+
+    // A server reached by a link is trusted for this run; the saved server
+    // keeps its own pin.
+    app.connection.Disconnect();
+    app.ini.WriteString("SERVER", "Address", "irc.example");
+    host.dialogs.boxAnswers = {BoxAnswer::Yes};
+    app.ConnectToLink("ircs://irc.elsewhere");
+    host.sockets.Last()->tlsSession = {false, kSelfSigned, "12:34:56", "TLSv1.3", "X", ""};
+    host.sockets.Last()->Connected();
+    EXPECT_EQ(app.settings.Fingerprint, kOther);
+    EXPECT_EQ(app.ini.ReadString("SERVER", "Fingerprint", ""), kPrint);
 }
 
 TEST_F(SecureConnectionTest, FailedHandshakeShowsWhy) {
