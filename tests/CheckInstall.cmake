@@ -16,7 +16,7 @@ foreach(file "${PREFIX}/bin/zorl" "${launcher}" "${PREFIX}/share/applications/zo
   endif()
 endforeach()
 file(READ "${STAGE}${PREFIX}/share/applications/zorl.desktop" entry)
-foreach(line "Exec=${launcher} %u" "Icon=zorl" "MimeType=x-scheme-handler/irc;")
+foreach(line "Exec=${launcher} %u" "Icon=zorl" "MimeType=x-scheme-handler/irc;x-scheme-handler/ircs;")
   string(FIND "${entry}" "\n${line}\n" at)
   if(at LESS 0)
     message(FATAL_ERROR "the desktop entry lacks \"${line}\"")
