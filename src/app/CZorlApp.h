@@ -62,7 +62,8 @@ private:
 
 public:
     // ---- Start-up and the commands of the application object
-    void InitInstance();
+    // `serverGiven`: a link on the command line names the server to use.
+    void InitInstance(bool serverGiven = false);
     // Where LoadSettings finds the configuration; unset, the working
     // directory. Tests and fuzzers give each client a folder of its own.
     void UseConfigDirectory(const std::string& directory) { given_config_dir_ = directory; }

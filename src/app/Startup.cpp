@@ -38,11 +38,12 @@ std::string ConfigDirectory(const std::string& given) {
 
 }  // namespace
 
-void CZorlApp::InitInstance() {
+void CZorlApp::InitInstance(bool serverGiven) {
     LoadSettings();
     // Until a server and a nick are chosen, the one window a new user sees
     // says where to go.
-    if (settings.m_server_address.empty() || settings.m_user_mynick.empty()) {
+    const bool noServer = settings.m_server_address.empty() && !serverGiven;
+    if (noServer || settings.m_user_mynick.empty()) {
         output.Status(Cls::Info,
                       "To begin, choose a server in Tools > Servers and your nick in Tools > "
                       "Properties, then File > Connect.");

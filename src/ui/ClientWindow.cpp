@@ -21,7 +21,7 @@ ClientWindow::ClientWindow()
 }
 
 void ClientWindow::Start(const std::string& link) {
-    app_.InitInstance();
+    app_.InitInstance(!link.empty());
     main_frame_.ShowMasterButtons(app_.settings.Master != 0);
     main_frame_.show();
     if (!link.empty()) app_.ConnectToLink(link);

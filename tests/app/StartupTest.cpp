@@ -101,17 +101,26 @@ TEST_F(Startup, FirstRunFilesHoldNetworksAndEverydayAliases) {
 
 // The program's start: a new user is told where to begin, once.
 TEST(ProgramStart, NewUserIsToldHowToConnect) {
-    for (const bool setUp : {false, true}) {
-        SCOPED_TRACE(setUp ? "set up" : "new");
+    const struct {
+        const char* ini;
+        bool link;
+        bool told;
+    } rows[] = {
+        {"", false, true},
+        {"", true, true},  // the link gives a server, not a nick
+        {"[USER]\nNick=joe\n", true, false},
+        {"[USER]\nNick=joe\n[SERVER]\nAddress=irc.example.net\n", false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.ini) + (row.link ? " with a link" : ""));
         test::TempWorkDir cwd;
-        if (setUp)
-            cwd.WriteFile("zorl.ini", "[USER]\nNick=joe\n[SERVER]\nAddress=irc.example.net\n");
+        cwd.WriteFile("zorl.ini", row.ini);
         test::HeadlessHost host;
         CZorlApp app(host.platform);
-        app.InitInstance();
+        app.InitInstance(row.link);
         const std::vector<std::string> shown =
             host.surface.Recording(app.registry.pStatusFrm).Lines();
-        if (setUp) {
+        if (!row.told) {
             EXPECT_TRUE(shown.empty());
         } else {
             EXPECT_EQ(shown, std::vector<std::string>{
