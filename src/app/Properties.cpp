@@ -51,20 +51,15 @@ void ApplyUser(CZorlApp& app, const std::string& shownNick, const CSettings& val
 // A login that would not read back from the server list is not taken; the
 // rest of the dialog is.
 void ApplyLogin(CZorlApp& app, const CSettings& values) {
-    const CSettings& settings = app.settings;
-    if (values.SaslAccount == settings.SaslAccount &&
-        values.SaslPassword == settings.SaslPassword &&
-        values.SaslWithoutTls == settings.SaslWithoutTls)
-        return;
-    const ServerExtras login{"", values.SaslAccount, values.SaslPassword,
-                             values.SaslWithoutTls != 0};
+    const ServerExtras login = LoginOf(values);
+    if (login == LoginOf(app.settings)) return;
     const std::string problem = ServerExtrasProblem(login);
     if (!problem.empty()) {
         app.platform.dialogs.MessageBox(problem + " The login was not changed.",
                                         BoxIcon::Exclamation);
         return;
     }
-    ChangeLogin(app.ini, app.settings, values);
+    ChangeLogin(app.ini, app.settings, login);
 }
 
 void ApplyLook(CZorlApp& app, const CSettings& values) {

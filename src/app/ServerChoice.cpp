@@ -31,18 +31,17 @@ void CZorlApp::ChooseServer() {
     ChooseServerExtras(ini, settings, list.result.extras);
 }
 
-void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
-    settings.Fingerprint = extras.fingerprint;
-    settings.SaslAccount = extras.saslAccount;
-    settings.SaslPassword = extras.saslPassword;
-    settings.SaslWithoutTls = extras.saslWithoutTls ? 1 : 0;
-    ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
+namespace {
+
+// The login of `login` becomes the settings', in memory and in zorl.ini.
+void WriteLogin(CIniStore& ini, CSettings& settings, const ServerExtras& login) {
+    settings.SaslAccount = login.saslAccount;
+    settings.SaslPassword = login.saslPassword;
+    settings.SaslWithoutTls = login.saslWithoutTls ? 1 : 0;
     ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
     ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
     ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
 }
-
-namespace {
 
 // Changes the extras of the servers.ini entry named `name`, when there is one.
 template <typename Change>
@@ -67,6 +66,16 @@ void ChangeEntryExtras(CIniStore& ini, const std::string& name, Change change) {
 
 }  // namespace
 
+void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
+    settings.Fingerprint = extras.fingerprint;
+    ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
+    WriteLogin(ini, settings, extras);
+}
+
+ServerExtras LoginOf(const CSettings& settings) {
+    return {"", settings.SaslAccount, settings.SaslPassword, settings.SaslWithoutTls != 0};
+}
+
 void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
                     const std::string& fingerprint) {
     settings.Fingerprint = fingerprint;
@@ -78,17 +87,12 @@ void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name
     ChangeEntryExtras(ini, name, [&](ServerExtras& extras) { extras.fingerprint = fingerprint; });
 }
 
-void ChangeLogin(CIniStore& ini, CSettings& settings, const CSettings& values) {
-    settings.SaslAccount = values.SaslAccount;
-    settings.SaslPassword = values.SaslPassword;
-    settings.SaslWithoutTls = values.SaslWithoutTls;
-    ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
-    ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
-    ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
+void ChangeLogin(CIniStore& ini, CSettings& settings, const ServerExtras& login) {
+    WriteLogin(ini, settings, login);
     ChangeEntryExtras(ini, settings.m_server_name, [&](ServerExtras& extras) {
-        extras.saslAccount = settings.SaslAccount;
-        extras.saslPassword = settings.SaslPassword;
-        extras.saslWithoutTls = settings.SaslWithoutTls != 0;
+        extras.saslAccount = login.saslAccount;
+        extras.saslPassword = login.saslPassword;
+        extras.saslWithoutTls = login.saslWithoutTls;
     });
 }
 

@@ -19,8 +19,11 @@ void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras&
 void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
                     const std::string& fingerprint);
 
-// The login of the properties dialog becomes the chosen server's: settings,
+// The login the settings hold, as a server's extras without a fingerprint.
+ServerExtras LoginOf(const CSettings& settings);
+
+// `login` (from the properties dialog) becomes the chosen server's: settings,
 // section SERVER of zorl.ini, and its entry of servers.ini when there is one.
-void ChangeLogin(CIniStore& ini, CSettings& settings, const CSettings& values);
+void ChangeLogin(CIniStore& ini, CSettings& settings, const ServerExtras& login);
 
 }  // namespace zorl

@@ -20,6 +20,20 @@ bool TakeTail(std::string& rest, std::string_view marker, std::string& tail) {
     return true;
 }
 
+// Where the extras stand in a stored value: after the name's "SERVER:", up
+// to "GROUP:" or the end.
+struct Place {
+    std::size_t from;
+    std::size_t to;
+};
+
+Place PlaceOfExtras(const std::string& value) {
+    const std::size_t server = value.find("SERVER:");
+    const std::size_t from = server == std::string::npos ? value.size() : server + 7;
+    const std::size_t group = value.find("GROUP:", from);
+    return {from, group == std::string::npos ? value.size() : group};
+}
+
 }  // namespace
 
 std::string NormalFingerprint(std::string_view text) {
@@ -56,11 +70,7 @@ std::string ServerExtrasProblem(const ServerExtras& extras) {
 
 ServerExtras TakeServerExtras(std::string& value) {
     ServerExtras extras;
-    // Only the part before "GROUP:" holds them; the name ends at "SERVER:".
-    const std::size_t server = value.find("SERVER:");
-    const std::size_t from = server == std::string::npos ? value.size() : server + 7;
-    const std::size_t group = value.find("GROUP:", from);
-    const std::size_t to = group == std::string::npos ? value.size() : group;
+    const auto [from, to] = PlaceOfExtras(value);
     std::string rest = value.substr(from, to - from);
     std::string sasl, flag;
     if (TakeTail(rest, "SASL:", sasl)) {
@@ -80,11 +90,8 @@ std::string WithServerExtras(const std::string& value, const ServerExtras& extra
     if (extras.saslWithoutTls) added += "NOTLS:";
     if (!extras.saslAccount.empty())
         added += "SASL:" + extras.saslAccount + ":" + extras.saslPassword;
-    const std::size_t server = value.find("SERVER:");
-    const std::size_t group =
-        value.find("GROUP:", server == std::string::npos ? value.size() : server + 7);
-    if (group == std::string::npos) return value + added;
-    return value.substr(0, group) + added + value.substr(group);
+    const std::size_t to = PlaceOfExtras(value).to;
+    return value.substr(0, to) + added + value.substr(to);
 }
 
 }  // namespace zorl
