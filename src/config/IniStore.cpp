@@ -79,9 +79,7 @@ std::string CIniStore::ReadString(const std::string& file, const std::string& se
                                   const std::string& key, const std::string& def) const {
     IniText text;
     Load(file, text, Missing::Quiet);
-    std::string value = LookupKey(text.lines, section, key).value_or(def);
-    if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
-    return value;
+    return LookupKey(text.lines, section, key).value_or(def);
 }
 
 int CIniStore::ReadInt(const std::string& file, const std::string& section, const std::string& key,

@@ -21,7 +21,6 @@ enum class LoadResult;
 class CIniStore {
 public:
     static constexpr const char* kMainFile = "zorl.ini";
-    static constexpr std::size_t kProfileValueLimit = 179;
 
     explicit CIniStore(IDialogs& dialogs);
 
@@ -30,7 +29,8 @@ public:
     const std::string& Directory() const { return directory_; }
     std::string PathOf(const std::string& file) const;
 
-    // Profile-style access (values cut to 179 characters).
+    // Profile-style access. Values are read whole: a password cut at some
+    // length would fail its login.
     std::string ReadString(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& def) const;
     int ReadInt(const std::string& file, const std::string& section, const std::string& key,
