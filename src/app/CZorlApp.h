@@ -80,6 +80,10 @@ public:
     // The Servers dialog (Tools > Servers): on OK the selected entry becomes
     // the server to connect to, in memory and in zorl.ini.
     void ChooseServer();
+    // Makes a key and a self-signed certificate for the chosen server's
+    // entry (certs/ of the configuration folder) and shows its fingerprint,
+    // to be registered with the network's services for SASL EXTERNAL.
+    void NewClientCertificate();
     // An irc:// link from the command line: connects there (the normal
     // Connect path) and joins its channel once the server has greeted us.
     void ConnectToLink(const std::string& link);
@@ -116,6 +120,7 @@ public:
     ConnectionState ircstatus = IDLE;
     std::string last_server_address;
     int last_server_port = 0;
+    bool last_server_tls = false;  // the last port was a "+port"
     int reconnect_count = 0;
     bool reconnect_after_close = false;
     bool registered = false;

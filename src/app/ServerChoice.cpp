@@ -1,23 +1,18 @@
 #include "app/ServerChoice.h"
 
-#include <filesystem>
-#include <system_error>
-#include <vector>
+#include <optional>
 
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
-#include "common/Text.h"
 #include "config/IniStore.h"
+#include "config/KnownServers.h"
 #include "config/ServerExtras.h"
 #include "config/ServerList.h"
 #include "platform/Platform.h"
+#include "session/SaslLogin.h"
 #include "session/ServerConnection.h"
 
 namespace zorl {
-namespace {
-constexpr const char* kServersFile = "servers.ini";
-constexpr const char* kServersSection = "Servers";
-}  // namespace
 
 // Add, Edit and Delete in the dialog are saved as they happen; Cancel
 // only leaves the chosen server as it was.
@@ -33,67 +28,72 @@ void CZorlApp::ChooseServer() {
 
 namespace {
 
-// The login of `login` becomes the settings', in memory and in zorl.ini.
-void WriteLogin(CIniStore& ini, CSettings& settings, const ServerExtras& login) {
+void TakeLogin(CSettings& settings, const ServerExtras& login) {
     settings.SaslAccount = login.saslAccount;
     settings.SaslPassword = login.saslPassword;
     settings.SaslWithoutTls = login.saslWithoutTls ? 1 : 0;
-    ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
-    ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
-    ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
+    settings.ClientCert = login.clientCert;
+    settings.RequireLogin = login.requireLogin ? 1 : 0;
 }
 
-// Changes the extras of the servers.ini entry named `name`, when there is one.
-template <typename Change>
-void ChangeEntryExtras(CIniStore& ini, const std::string& name, Change change) {
-    // Without a server list there is no entry to keep it in, and nothing to
-    // complain about.
-    std::error_code error;
-    if (!std::filesystem::exists(ini.PathOf(kServersFile), error)) return;
-    std::vector<std::string> values = ini.ReadList(kServersFile, kServersSection);
-    bool changed = false;
-    for (std::string& value : values) {
-        const std::size_t end = value.find("SERVER:");
-        if (end == std::string::npos || value.compare(0, end, name) != 0 || end != name.size())
-            continue;
-        ServerExtras extras = TakeServerExtras(value);
-        change(extras);
-        value = WithServerExtras(value, extras);
-        changed = true;
-    }
-    if (changed) ini.WriteList(kServersFile, kServersSection, values);
+void CopyLogin(ServerExtras& to, const ServerExtras& login) {
+    to.saslAccount = login.saslAccount;
+    to.saslPassword = login.saslPassword;
+    to.saslWithoutTls = login.saslWithoutTls;
+    to.clientCert = login.clientCert;
+    to.requireLogin = login.requireLogin;
 }
 
 }  // namespace
 
 void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
     settings.Fingerprint = extras.fingerprint;
+    TakeLogin(settings, extras);
     ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
-    WriteLogin(ini, settings, extras);
+    ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
+    ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
+    ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
+    ini.WriteString("SERVER", "ClientCert", settings.ClientCert);
+    ini.WriteInt("SERVER", "RequireLogin", settings.RequireLogin);
+}
+
+void ChooseHostForThisRun(const CIniStore& ini, CSettings& settings, const std::string& address,
+                          const std::string& ports) {
+    const std::optional<ServerEntry> known = KnownServer(ini, address);
+    const ServerEntry entry = known.value_or(ServerEntry{});
+    settings.m_server_address = address;
+    settings.m_server_name = known && !known->name.empty() ? known->name : address;
+    settings.m_server_ports = ports;
+    settings.Password = entry.password;
+    settings.Fingerprint = entry.extras.fingerprint;
+    TakeLogin(settings, entry.extras);
 }
 
 ServerExtras LoginOf(const CSettings& settings) {
-    return {"", settings.SaslAccount, settings.SaslPassword, settings.SaslWithoutTls != 0};
+    ServerExtras login;
+    login.saslAccount = settings.SaslAccount;
+    login.saslPassword = settings.SaslPassword;
+    login.saslWithoutTls = settings.SaslWithoutTls != 0;
+    login.clientCert = settings.ClientCert;
+    login.requireLogin = settings.RequireLogin != 0;
+    return login;
 }
 
-void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& name,
-                    const std::string& fingerprint) {
+LoginCredentials CredentialsOf(const CSettings& settings) {
+    return {settings.SaslAccount, settings.SaslPassword, settings.ClientCert,
+            settings.SaslWithoutTls != 0, settings.RequireLogin != 0};
+}
+
+void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& fingerprint) {
     settings.Fingerprint = fingerprint;
-    // A server reached by /server or a link is chosen for this run only:
-    // zorl.ini's pin belongs to the server zorl.ini names.
-    const std::string saved = ini.ReadString("SERVER", "Address", "");
-    if (saved.empty() || EqualsNoCase(saved, settings.m_server_address))
-        ini.WriteString("SERVER", "Fingerprint", fingerprint);
-    ChangeEntryExtras(ini, name, [&](ServerExtras& extras) { extras.fingerprint = fingerprint; });
+    ChangeHostEntries(ini, settings.m_server_address, settings.m_server_ports,
+                      [&](ServerEntry& entry) { entry.extras.fingerprint = fingerprint; });
 }
 
 void ChangeLogin(CIniStore& ini, CSettings& settings, const ServerExtras& login) {
-    WriteLogin(ini, settings, login);
-    ChangeEntryExtras(ini, settings.m_server_name, [&](ServerExtras& extras) {
-        extras.saslAccount = login.saslAccount;
-        extras.saslPassword = login.saslPassword;
-        extras.saslWithoutTls = login.saslWithoutTls;
-    });
+    TakeLogin(settings, login);
+    ChangeHostEntries(ini, settings.m_server_address, settings.m_server_ports,
+                      [&](ServerEntry& entry) { CopyLogin(entry.extras, login); });
 }
 
 }  // namespace zorl

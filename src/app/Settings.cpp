@@ -33,6 +33,8 @@ void CSettings::Load(const CIniStore& ini) {
     SaslAccount = ini.ReadString("SERVER", "SaslAccount", defaults.SaslAccount);
     SaslPassword = ini.ReadString("SERVER", "SaslPassword", defaults.SaslPassword);
     SaslWithoutTls = ini.ReadInt("SERVER", "SaslWithoutTls", defaults.SaslWithoutTls);
+    ClientCert = ini.ReadString("SERVER", "ClientCert", defaults.ClientCert);
+    RequireLogin = ini.ReadInt("SERVER", "RequireLogin", defaults.RequireLogin);
 
     Finger = ini.ReadString("REPLY", "Finger", defaults.Finger);
     Quit = ini.ReadString("REPLY", "Quit", defaults.Quit);

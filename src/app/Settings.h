@@ -29,6 +29,8 @@ struct CSettings {
     std::string SaslAccount;  // empty: no SASL login
     std::string SaslPassword;
     int SaslWithoutTls = 0;  // 1: the login may go over plain TCP
+    std::string ClientCert;  // PEM file of certificate and key: SASL EXTERNAL
+    int RequireLogin = 0;    // 1: disconnect when the login fails
     // REPLY
     std::string Finger;
     std::string Quit;

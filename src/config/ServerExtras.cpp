@@ -63,8 +63,12 @@ std::string ServerExtrasProblem(const ServerExtras& extras) {
         return "The login account must not contain \":\".";
     if (extras.saslAccount.empty() && !extras.saslPassword.empty())
         return "A login password needs a login account.";
-    if (extras.saslPassword.find("GROUP:") != std::string::npos)
+    if (extras.saslPassword.find("GROUP:") != std::string::npos ||
+        extras.clientCert.find("GROUP:") != std::string::npos)
         return "No field may contain \"GROUP:\".";
+    for (const char* marker : kServerExtrasMarkers)
+        if (extras.clientCert.find(marker) != std::string::npos)
+            return std::string("The certificate file name must not contain \"") + marker + "\".";
     return {};
 }
 
@@ -79,6 +83,8 @@ ServerExtras TakeServerExtras(std::string& value) {
         extras.saslPassword = login.tail;
     }
     extras.saslWithoutTls = TakeTail(rest, "NOTLS:", flag);
+    extras.requireLogin = TakeTail(rest, "REQLOGIN:", flag);
+    TakeTail(rest, "CERT:", extras.clientCert);
     TakeTail(rest, "PIN:", extras.fingerprint);
     value = value.substr(0, from) + rest + value.substr(to);
     return extras;
@@ -87,6 +93,8 @@ ServerExtras TakeServerExtras(std::string& value) {
 std::string WithServerExtras(const std::string& value, const ServerExtras& extras) {
     std::string added;
     if (!extras.fingerprint.empty()) added += "PIN:" + extras.fingerprint;
+    if (!extras.clientCert.empty()) added += "CERT:" + extras.clientCert;
+    if (extras.requireLogin) added += "REQLOGIN:";
     if (extras.saslWithoutTls) added += "NOTLS:";
     if (!extras.saslAccount.empty())
         added += "SASL:" + extras.saslAccount + ":" + extras.saslPassword;

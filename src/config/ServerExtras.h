@@ -1,13 +1,16 @@
 // What a server's entry in servers.ini holds beyond name, address, ports,
-// password and group: a pinned certificate and an account login. They sit
-// between the password and "GROUP:", each only when set:
+// password and group: a pinned certificate, a client certificate and an
+// account login. They sit between the password and "GROUP:", each only when
+// set:
 //
-//   NetASERVER:irc.example.net:+6697:secretPIN:AB:CD:...NOTLS:SASL:joe:pwGROUP:Europe
+//   NetASERVER:irc.example.net:+6697:secretPIN:AB:CD:...CERT:certs/neta.pemREQLOGIN:NOTLS:SASL:joe:pwGROUP:Europe
 //
-// "PIN:" the fingerprint, "NOTLS:" (the login may go over plain TCP),
-// "SASL:" account ":" login password. Taken out of a value, they leave the
-// entry as the server list reads it; a value without them is unchanged. The
-// server password may not contain "PIN:", "NOTLS:" or "SASL:".
+// "PIN:" the fingerprint, "CERT:" the PEM file (certificate and key) that
+// logs in with SASL EXTERNAL, "REQLOGIN:" (disconnect when the login fails),
+// "NOTLS:" (the login may go over plain TCP), "SASL:" account ":" login
+// password. Taken out of a value, they leave the entry as the server list
+// reads it; a value without them is unchanged. The server password may not
+// contain any of the markers.
 #pragma once
 
 #include <string>
@@ -20,12 +23,18 @@ struct ServerExtras {
     std::string saslAccount;  // empty: no login
     std::string saslPassword;
     bool saslWithoutTls = false;
+    std::string clientCert{};  // PEM file: SASL EXTERNAL with this certificate
+    bool requireLogin = false;
 
     bool operator==(const ServerExtras&) const = default;
 };
 
 // "ab cd:EF" and "AB:CD:EF" name the same fingerprint: "AB:CD:EF".
 std::string NormalFingerprint(std::string_view text);
+
+// The markers, in the order they are written.
+inline constexpr const char* kServerExtrasMarkers[] = {
+    "PIN:", "CERT:", "REQLOGIN:", "NOTLS:", "SASL:"};
 
 // Why `extras` would not read back as written; "" when they would.
 std::string ServerExtrasProblem(const ServerExtras& extras);

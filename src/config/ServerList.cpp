@@ -45,7 +45,7 @@ std::string ServerEntryProblem(const ServerEntry& entry) {
     if (entry.ports.find(':') != std::string::npos) return "The ports must not contain \":\".";
     for (const std::string* field : {&entry.name, &entry.address, &entry.ports, &entry.password})
         if (field->find("GROUP:") != std::string::npos) return "No field may contain \"GROUP:\".";
-    for (const char* marker : {"PIN:", "NOTLS:", "SASL:"})
+    for (const char* marker : kServerExtrasMarkers)
         if (entry.password.find(marker) != std::string::npos)
             return std::string("The password must not contain \"") + marker + "\".";
     return ServerExtrasProblem(entry.extras);

@@ -70,6 +70,8 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {422, 0, kEndOfList, Cls::Status, nullptr, &CNumericReplies::MotdEnd},
     {432, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickErroneous},
     {433, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickTaken},
+    {451, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::UnknownCommand},
+    {902, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
     {903, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
     {904, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
     {905, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
@@ -149,14 +151,14 @@ void CNumericReplies::NickTaken(CIrcSocket*, const IrcMessage& message) {
     if (message.params.size() >= 2) app_.connection.OnNickRefused(message.params[1], true);
 }
 
-// :irc.example 421 joe CAP :Unknown command
+// :irc.example 421 joe CAP :Unknown command   (451 "not registered" alike)
 void CNumericReplies::UnknownCommand(CIrcSocket*, const IrcMessage& message) {
-    if (message.Param(1) == "CAP") app_.connection.Sasl().OnCapUnknown();
+    if (message.Param(1) == "CAP") app_.connection.Caps().OnCapUnknown();
 }
 
-// :irc.example 903 joe :SASL authentication successful   (904-907 alike)
+// :irc.example 903 joe :SASL authentication successful   (902-907 alike)
 void CNumericReplies::SaslResult(CIrcSocket*, const IrcMessage& message) {
-    app_.connection.Sasl().OnResult(Atoi(message.command), message);
+    app_.connection.Caps().OnLoginReply(Atoi(message.command), message);
 }
 
 }  // namespace zorl

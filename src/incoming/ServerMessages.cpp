@@ -55,12 +55,12 @@ void CIncomingDispatcher::OnError(const Incoming& in) {
 
 // :irc.example CAP * LS :multi-prefix sasl
 void CIncomingDispatcher::OnCap(const Incoming& in) {
-    if (!app_.connection.Sasl().OnCap(in.message)) OnUnknown(in);
+    if (!app_.connection.Caps().OnCap(in.message)) OnUnknown(in);
 }
 
 // AUTHENTICATE +
 void CIncomingDispatcher::OnAuthenticate(const Incoming& in) {
-    if (!app_.connection.Sasl().OnAuthenticate(in.message)) OnUnknown(in);
+    if (!app_.connection.Caps().OnAuthenticate(in.message)) OnUnknown(in);
 }
 
 // :server FOO a b   ->   "FOO a b"

@@ -23,6 +23,7 @@ enum class BoxIcon { None, Information, Exclamation, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
 enum class DccAnswer { Accept, Refuse };
 enum class OverwriteAnswer { Ok, Cancel, Rename };
+enum class TrustAnswer { Refuse, ThisSession, Always };
 
 struct CSettings;
 // The editors behind the buttons of the properties dialog's "Files" page,
@@ -47,6 +48,10 @@ public:
     // With `noByDefault` a Yes/No question answers No to a bare Enter.
     virtual BoxAnswer MessageBox(const std::string& text, BoxIcon icon = BoxIcon::None,
                                  bool yesNo = false, bool noByDefault = false) = 0;
+    // A certificate the system does not trust: refuse it, trust it for this
+    // session, or always (pin it). Refuse is the default: Enter alone, or
+    // closing the question, refuses.
+    virtual TrustAnswer AskCertificateTrust(const std::string& text) = 0;
     // The "$?" prompt and other one-line requests. False on cancel.
     virtual bool InputRequest(const std::string& title, const std::string& prompt,
                               std::string& answer) = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/Crypto.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
@@ -18,6 +19,7 @@ struct Platform {
     IShell& shell;
     IDialogs& dialogs;
     IWindowSurface& surface;
+    ICrypto& crypto;
 };
 
 }  // namespace zorl

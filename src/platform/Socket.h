@@ -12,8 +12,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/SocketErrors.h"
 
@@ -47,6 +49,12 @@ struct TlsSession {
     std::string protocol;     // "TLSv1.3"
     std::string cipher;       // "TLS_AES_256_GCM_SHA384"
     std::string failure;      // why the handshake failed, when the connect failed in it
+    // The host names the certificate is for (its subject's common name and
+    // alternative names), and whether the system would trust it but for
+    // the host name.
+    std::vector<std::string> names{};
+    bool onlyNameMismatch = false;
+    std::time_t expires = 0;  // the end of its validity; 0: unknown
 };
 
 class IAsyncSocket {
@@ -74,6 +82,11 @@ public:
     // The handshake of a TLS socket, once its connect notification came;
     // null on a plain socket.
     virtual const TlsSession* Tls() const { return nullptr; }
+    // A TLS client socket presents the certificate and key of this PEM file
+    // in its handshake; call before Connect(). "" when taken, else why not.
+    virtual std::string UseClientCertificate(const std::string& pemPath) {
+        return "only a TLS connection can present a certificate (" + pemPath + ")";
+    }
 };
 
 class ISocketFactory {

@@ -50,12 +50,13 @@ void TopicCommand(CommandLine& line) {
 
 // SERVER [address [ports]]: makes the server the chosen one and connects to
 // it, leaving the present server first. Without arguments the last server
-// tried is used again.
+// tried is used again; without ports, the last port, over TLS when that was.
 void ServerCommand(CommandLine& line) {
     CZorlApp& app = line.app;
     std::string address = line.Target().empty() ? app.last_server_address : line.Target();
-    std::string ports = line.ArgsAfterTarget().empty() ? Format("%d", app.last_server_port)
-                                                       : line.ArgsAfterTarget();
+    std::string ports = line.ArgsAfterTarget().empty()
+                            ? Format("%s%d", app.last_server_tls ? "+" : "", app.last_server_port)
+                            : line.ArgsAfterTarget();
     app.connection.SwitchServer(address, ports);
 }
 

@@ -1,150 +1,143 @@
 #include "session/SaslLogin.h"
 
+#include <optional>
+
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "common/Base64.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
-#include "session/IrcSocket.h"
+#include "platform/Crypto.h"
+#include "platform/Platform.h"
+#include "session/ScramClient.h"
 #include "session/ServerConnection.h"
-#include "windows/Output.h"
 
 namespace zorl {
 namespace {
 
-// The server takes the response in pieces of at most this many characters.
-constexpr std::size_t kChunk = 400;
+// 120 bits, 20 characters of Base64: as long as the nonces of RFC 7677.
+constexpr std::size_t kNonceBytes = 15;
 
-std::string Base64(const std::string& bytes) {
-    static const char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        if (n > 1) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        if (n > 2) v |= static_cast<unsigned char>(bytes[i + 2]);
-        out += kDigits[(v >> 18) & 63];
-        out += kDigits[(v >> 12) & 63];
-        out += n > 1 ? kDigits[(v >> 6) & 63] : '=';
-        out += n > 2 ? kDigits[v & 63] : '=';
-    }
-    return out;
-}
-
-// "multi-prefix sasl=PLAIN,EXTERNAL" offers PLAIN; so does a bare "sasl",
-// which names no mechanisms.
-bool OffersPlain(std::string_view capabilities) {
-    std::string_view rest = capabilities;
+// "EXTERNAL,PLAIN" names `mechanism`; so does "", which names none.
+bool Offers(std::string_view offered, std::string_view mechanism) {
+    if (offered.empty()) return true;
+    std::string_view rest = offered;
     while (!rest.empty()) {
-        Split word = SplitWord(rest);
-        rest = word.tail;
-        Split cap = SplitAt(word.head, "=");
-        if (!EqualsNoCase(cap.head, "sasl")) continue;
-        if (cap.tail.empty()) return true;
-        std::string_view mechanisms = cap.tail;
-        while (!mechanisms.empty()) {
-            Split mechanism = SplitAt(mechanisms, ",");
-            if (EqualsNoCase(mechanism.head, "PLAIN")) return true;
-            mechanisms = mechanism.tail;
-        }
-        return false;
+        const Split item = SplitAt(rest, ",");
+        if (EqualsNoCase(item.head, mechanism)) return true;
+        rest = item.tail;
     }
     return false;
 }
 
-// The text of a reply: its last parameter.
-std::string TextOf(const IrcMessage& message) {
-    return message.params.empty() ? std::string() : message.params.back();
-}
-
 }  // namespace
 
+const char* MechanismName(SaslMechanism mechanism) {
+    switch (mechanism) {
+        case SaslMechanism::None: return "";
+        case SaslMechanism::External: return "EXTERNAL";
+        case SaslMechanism::ScramSha256: return "SCRAM-SHA-256";
+        case SaslMechanism::Plain: return "PLAIN";
+    }
+    return "";
+}
+
+CSaslLogin::CSaslLogin(CZorlApp& app) : app_(app) {}
+CSaslLogin::~CSaslLogin() = default;
+
 std::string CSaslLogin::PlainResponse(const std::string& account, const std::string& password) {
-    return Base64(account + '\0' + account + '\0' + password);
+    return Base64Encode(account + '\0' + account + '\0' + password);
 }
 
-bool CSaslLogin::Begin(bool overTls) {
-    step_ = Step::Off;
-    offered_.clear();
-    const CSettings& settings = app_.settings;
-    if (settings.SaslAccount.empty()) return false;
-    if (!overTls && settings.SaslWithoutTls == 0) {
-        Report("** SASL login not sent: the connection is not encrypted");
-        return false;
+SaslMechanism CSaslLogin::Choose(const LoginCredentials& login, std::string_view offered) {
+    if (!login.clientCert.empty() && Offers(offered, "EXTERNAL")) return SaslMechanism::External;
+    if (login.account.empty()) return SaslMechanism::None;
+    // Only a list that names it says the server can do it.
+    if (!offered.empty() && Offers(offered, "SCRAM-SHA-256")) return SaslMechanism::ScramSha256;
+    if (Offers(offered, "PLAIN")) return SaslMechanism::Plain;
+    return SaslMechanism::None;
+}
+
+void CSaslLogin::Start(SaslMechanism mechanism, const LoginCredentials& login) {
+    mechanism_ = mechanism;
+    login_ = login;
+    collected_.clear();
+    step_ = 0;
+    scram_.reset();
+    if (mechanism == SaslMechanism::ScramSha256) {
+        const std::string nonce = Base64Encode(app_.platform.crypto.RandomBytes(kNonceBytes));
+        scram_ = std::make_unique<CScramClient>(app_.platform.crypto, login.account, login.password,
+                                                nonce);
     }
-    step_ = Step::Listing;
+    Send(std::string("AUTHENTICATE ") + MechanismName(mechanism));
+}
+
+// AUTHENTICATE +                     (the server waits for our first message)
+// AUTHENTICATE cj1yT3ByTkdmd0V...    (a SCRAM challenge, in 400-byte pieces)
+std::string CSaslLogin::OnAuthenticate(std::string_view payload) {
+    // Ended by us: the server's 906 will follow.
+    if (mechanism_ == SaslMechanism::None) return {};
+    std::string message;
+    if (collected_.size() + payload.size() > kMessageLimit)
+        return Abort("the server's message is longer than 8 KiB");
+    if (!Collect(payload, message)) return {};
+    return Answer(message);
+}
+
+bool CSaslLogin::Collect(std::string_view piece, std::string& message) {
+    if (piece != "+") collected_ += piece;
+    if (piece.size() == kChunk) return false;
+    message = std::move(collected_);
+    collected_.clear();
     return true;
 }
 
-// :irc.example CAP * LS * :multi-prefix     (more lines follow)
-// :irc.example CAP * LS :sasl=PLAIN
-// :irc.example CAP joe ACK :sasl
-bool CSaslLogin::OnCap(const IrcMessage& message) {
-    if (step_ == Step::Off) return false;
-    const std::string& sub = message.Param(1);
-    if (step_ == Step::Listing && EqualsNoCase(sub, "LS")) {
-        const bool more = message.params.size() > 3 && message.Param(2) == "*";
-        offered_ += " " + TextOf(message);
-        if (more) return true;
-        if (OffersPlain(offered_)) {
-            step_ = Step::Requesting;
-            Send("CAP REQ :sasl");
-        } else {
-            Report("** The server offers no SASL PLAIN login; registering without it");
-            Finish();
+std::string CSaslLogin::Answer(const std::string& message) {
+    const int step = step_++;
+    if (mechanism_ == SaslMechanism::ScramSha256 && step > 0) {
+        const std::optional<std::string> decoded = Base64Decode(message);
+        if (!decoded) return Abort("the server's message is not Base64");
+        if (step == 1) {
+            const std::optional<std::string> final = scram_->ClientFinal(*decoded);
+            if (!final) return Abort(scram_->Error());
+            SendResponse(*final);
+            return {};
         }
-    } else if (step_ == Step::Requesting && EqualsNoCase(sub, "ACK")) {
-        step_ = Step::Authenticating;
-        Send("AUTHENTICATE PLAIN");
-    } else if (step_ == Step::Requesting && EqualsNoCase(sub, "NAK")) {
-        Report("** The server refused SASL; registering without login");
-        Finish();
+        if (step == 2) {
+            if (!scram_->ServerFinalIsGenuine(*decoded)) return Abort(scram_->Error());
+            Send("AUTHENTICATE +");
+            return {};
+        }
     }
-    return true;
+    if (step > 0) return Abort("the server asked for the credentials again");
+    switch (mechanism_) {
+        case SaslMechanism::External: Send("AUTHENTICATE +"); break;
+        case SaslMechanism::ScramSha256: SendResponse(scram_->ClientFirst()); break;
+        case SaslMechanism::Plain:
+            SendResponse(std::string(login_.account) + '\0' + login_.account + '\0' +
+                         login_.password);
+            break;
+        case SaslMechanism::None: return Abort("no mechanism was chosen");
+    }
+    return {};
 }
 
-// AUTHENTICATE +      (the server waits for the credentials)
-bool CSaslLogin::OnAuthenticate(const IrcMessage& message) {
-    if (step_ != Step::Authenticating) return false;
-    if (message.Param(0) != "+") return true;
-    const CSettings& settings = app_.settings;
-    const std::string response = PlainResponse(settings.SaslAccount, settings.SaslPassword);
+void CSaslLogin::SendResponse(const std::string& bytes) {
+    const std::string response = Base64Encode(bytes);
     for (std::size_t at = 0; at < response.size(); at += kChunk)
         Send("AUTHENTICATE " + response.substr(at, kChunk));
-    // A response that fills its last piece exactly is ended by an empty one.
+    // A response that fills its last piece exactly (or is empty) is ended
+    // by an empty one.
     if (response.size() % kChunk == 0) Send("AUTHENTICATE +");
-    return true;
 }
 
-// :irc.example 903 joe :SASL authentication successful
-// :irc.example 904 joe :SASL authentication failed
-void CSaslLogin::OnResult(int number, const IrcMessage& message) {
-    const std::string text = TextOf(message);
-    if (number == 904 || number == 905)
-        app_.output.Status(Cls::UError,
-                           "** SASL login failed: " + text + "; registering without login");
-    else
-        app_.output.Status(Cls::Status, text);
-    if (step_ != Step::Off) Finish();
-}
-
-// :irc.example 421 joe CAP :Unknown command
-void CSaslLogin::OnCapUnknown() {
-    if (step_ == Step::Off) return;
-    step_ = Step::Off;
-    Report("** The server does not negotiate capabilities; registering without SASL login");
-}
-
-void CSaslLogin::Finish() {
-    step_ = Step::Off;
-    Send("CAP END");
+std::string CSaslLogin::Abort(const std::string& why) {
+    Send("AUTHENTICATE *");
+    mechanism_ = SaslMechanism::None;
+    return why;
 }
 
 void CSaslLogin::Send(const std::string& line) {
     app_.connection.SendLine(app_.pMainSocket.get(), line, false);
 }
-
-void CSaslLogin::Report(const std::string& text) { app_.output.Status(Cls::UError, text); }
 
 }  // namespace zorl

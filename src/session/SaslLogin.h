@@ -1,60 +1,77 @@
-// Logging in to an account while registering (SASL PLAIN through capability
-// negotiation):
+// The AUTHENTICATE exchange of a SASL login, once the server has
+// acknowledged the "sasl" capability (session/CapNegotiation.h):
 //
-//   >> CAP LS 302                 (before NICK and USER)
-//   << CAP * LS :multi-prefix sasl=PLAIN,EXTERNAL
-//   >> CAP REQ :sasl
-//   << CAP * ACK :sasl
 //   >> AUTHENTICATE PLAIN
 //   << AUTHENTICATE +
 //   >> AUTHENTICATE am9lAGpvZQBzZWNyZXQ=
 //   << 903 joe :SASL authentication successful     (904/905: failed)
-//   >> CAP END
 //
-// Only when the server's entry names an account; with none, or over plain
-// TCP unless the entry allows it, registration is exactly the CAP-less one.
-// Whatever goes wrong, CAP END goes out and registration goes on: the server
-// decides whether an unauthenticated client may stay.
+// EXTERNAL (the client certificate of the TLS handshake) is used when the
+// server's entry names a certificate; else SCRAM-SHA-256 when the server
+// offers it; else PLAIN. One mechanism an attempt: a failed SCRAM login is
+// not tried again as PLAIN, which would show the password itself. The
+// credentials go out once an attempt, however often the server asks.
 #pragma once
 
+#include <memory>
 #include <string>
-
-#include "session/IrcMessage.h"
+#include <string_view>
 
 namespace zorl {
 
 class CZorlApp;
+class CScramClient;
+
+// What the server's entry holds for the login.
+struct LoginCredentials {
+    std::string account;
+    std::string password;
+    std::string clientCert;  // PEM file with certificate and key: EXTERNAL
+    bool withoutTls = false;
+    bool required = false;  // disconnect when the login fails
+    bool Any() const { return !account.empty() || !clientCert.empty(); }
+};
+
+enum class SaslMechanism { None, External, ScramSha256, Plain };
+const char* MechanismName(SaslMechanism mechanism);
 
 class CSaslLogin {
 public:
-    explicit CSaslLogin(CZorlApp& app) : app_(app) {}
+    // Server messages longer than this are refused, not collected.
+    static constexpr std::size_t kMessageLimit = 8192;
+    // The server takes (and sends) messages in pieces of this many characters.
+    static constexpr std::size_t kChunk = 400;
 
-    // At connect: true when CAP LS must go out before NICK and USER.
-    bool Begin(bool overTls);
-    // False when no negotiation is going on: the line is not ours.
-    bool OnCap(const IrcMessage& message);
-    bool OnAuthenticate(const IrcMessage& message);
-    // 903-907: the outcome of the login.
-    void OnResult(int number, const IrcMessage& message);
-    // 421 for CAP: the server does not negotiate; registration goes on.
-    void OnCapUnknown();
-    // The welcome: whatever was still open is over.
-    void OnWelcome() { step_ = Step::Off; }
-    bool Negotiating() const { return step_ != Step::Off; }
+    explicit CSaslLogin(CZorlApp& app);
+    ~CSaslLogin();
+
+    // The mechanism for these credentials among `offered` (the value of the
+    // "sasl" capability; empty when the server names none).
+    static SaslMechanism Choose(const LoginCredentials& login, std::string_view offered);
+
+    // Sends "AUTHENTICATE <mechanism>".
+    void Start(SaslMechanism mechanism, const LoginCredentials& login);
+    // One AUTHENTICATE line of the server. "" while the exchange goes on,
+    // else why this side ended it (the "AUTHENTICATE *" is already out).
+    std::string OnAuthenticate(std::string_view payload);
 
     // "joe", "joe", "secret" -> the base64 of "joe\0joe\0secret".
     static std::string PlainResponse(const std::string& account, const std::string& password);
 
 private:
-    enum class Step { Off, Listing, Requesting, Authenticating };
-
+    // The server's whole message once its last piece came; "+" is empty.
+    bool Collect(std::string_view piece, std::string& message);
+    std::string Answer(const std::string& message);
+    void SendResponse(const std::string& bytes);
     void Send(const std::string& line);
-    void Finish();
-    void Report(const std::string& text);
+    std::string Abort(const std::string& why);
 
     CZorlApp& app_;
-    Step step_ = Step::Off;
-    std::string offered_;  // the capabilities of a listing sent in several lines
+    SaslMechanism mechanism_ = SaslMechanism::None;
+    LoginCredentials login_;
+    std::unique_ptr<CScramClient> scram_;
+    std::string collected_;
+    int step_ = 0;  // server messages answered in this attempt
 };
 
 }  // namespace zorl

@@ -7,17 +7,22 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "app/ServerChoice.h"
 #include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "common/TimeText.h"
 #include "config/IniStore.h"
+#include "config/KnownServers.h"
 #include "config/ServerList.h"
+#include "config/StsPolicies.h"
 #include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/SecretMask.h"
 #include "session/Timers.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -66,11 +71,52 @@ void CServerConnection::OnButtonConnect() {
     app_.platform.clock.Sleep(200);
 
     const std::string address = settings.m_server_address;
-    const PortChoice port = ChoosePort(settings.m_server_ports);
-    StartSocket(address, port.port, settings.Password, port.tls);
+    ConnectTo(address, KeepTls(address, ChoosePort(settings.m_server_ports)));
+    app_.reconnect_after_close = false;
+}
+
+void CServerConnection::ConnectTo(const std::string& address, PortChoice port) {
+    under_sts_policy_ = FindStsPolicy(app_.ini, address, app_.platform.clock.Now()).has_value();
+    StartSocket(address, port.port, app_.settings.Password, port.tls);
     app_.last_server_address = address;
     app_.last_server_port = port.port;
-    app_.reconnect_after_close = false;
+    app_.last_server_tls = port.tls;
+}
+
+PortChoice CServerConnection::KeepTls(const std::string& address, PortChoice port) {
+    if (port.tls) return port;
+    const std::time_t now = app_.platform.clock.Now();
+    if (const std::optional<StsPolicy> policy = FindStsPolicy(app_.ini, address, now)) {
+        app_.output.PrintF(
+            nullptr, "", Cls::Flow,
+            "** %s takes only TLS until %s (STS): connecting on +%d instead of %d", address.c_str(),
+            FormatLocalTime("%d-%b-%Y %H:%M", policy->expires).c_str(), policy->port, port.port);
+        return {policy->port, true};
+    }
+    const std::optional<ServerEntry> known = KnownServer(app_.ini, address);
+    if (!known || !WantsTls(*known)) return port;
+    const int tlsPort = TlsPortOf(*known, kDefaultTlsPort);
+    app_.output.PrintF(nullptr, "", Cls::Flow,
+                       "** %s has TLS in its server entry: connecting on +%d instead of %d",
+                       address.c_str(), tlsPort, port.port);
+    return {tlsPort, true};
+}
+
+// :irc.example CAP * LS :sts=port=6697,duration=300   (on a plain connection)
+void CServerConnection::ReconnectOverTls(int port) {
+    const std::string address = app_.last_server_address;
+    app_.output.PrintF(nullptr, "", Cls::Flow, "** %s asks for TLS only (STS): connecting on +%d",
+                       address.c_str(), port);
+    const bool reconnect = app_.reconnect_after_close;
+    Disconnect();
+    ConnectTo(address, {port, true});
+    under_sts_policy_ = true;
+    app_.reconnect_after_close = reconnect;
+}
+
+void CServerConnection::DropForLogin() {
+    app_.output.Status(Cls::UError, "** The login is required for this server: disconnecting");
+    if (app_.ircstatus != IDLE) OnButtonDisconnect();
 }
 
 // "6667, 6668,7000" -> one of the three, each equally likely;
@@ -115,6 +161,7 @@ void CServerConnection::StartSocket(const std::string& address, int port,
         SetState(IDLE);
         return;
     }
+    if (tls) PresentClientCertificate(socket);
 
     app_.output.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%s%d)\r\n", address.c_str(),
                        tls ? "+" : "", port);
@@ -174,9 +221,9 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     // NOTE: servers without a password refuse any PASS ("Access denied: Bad
     // password?") and an empty one is a syntax error, so none goes out then.
     if (!socket.password.empty()) SendLine(&socket, "PASS " + socket.password, false);
-    // The login is negotiated before NICK and USER, so the server holds
-    // registration until it is done.
-    if (sasl_.Begin(socket.Tls() != nullptr)) SendLine(&socket, "CAP LS 302", false);
+    // Capabilities are negotiated before NICK and USER, so the server holds
+    // registration until CAP END.
+    caps_.Begin(CredentialsOf(settings), socket.Tls() != nullptr, Now());
     SendLine(&socket, "NICK " + settings.m_user_mynick, false);
     SendLine(&socket, "USER " + settings.User + " localhost localhost : " + settings.RealName,
              true);
@@ -289,7 +336,7 @@ void CServerConnection::ResetState() {
 
 void CServerConnection::MarkRegistered() {
     app_.registered = true;
-    sasl_.OnWelcome();
+    caps_.OnWelcome();
 }
 
 void CServerConnection::SetOwnNick(const std::string& nick) {
@@ -304,16 +351,9 @@ void CServerConnection::UseNick(const std::string& nick) {
 
 void CServerConnection::SwitchServer(const std::string& address, const std::string& ports) {
     CSettings& settings = app_.settings;
-    // A pinned certificate and a login belong to the server they were set
-    // for: another host is neither trusted nor told the password.
-    if (!EqualsNoCase(address, settings.m_server_address)) {
-        settings.Fingerprint.clear();
-        settings.SaslAccount.clear();
-        settings.SaslPassword.clear();
-    }
-    settings.m_server_address = address;
-    settings.m_server_name = address;
-    settings.m_server_ports = ports;
+    // A password, a pinned certificate and a login belong to the host they
+    // were set for: another host is neither trusted nor told them.
+    ChooseHostForThisRun(app_.ini, settings, address, ports);
     app_.reconnect_after_close = true;
     if (app_.ircstatus == IDLE)
         OnButtonConnect();
@@ -403,7 +443,19 @@ void CServerConnection::Hold(const std::string& text) {
     ShowWaiting();
 }
 
+// The entry's certificate logs in with SASL EXTERNAL; a relative file name
+// is in the configuration folder.
+void CServerConnection::PresentClientCertificate(CIrcSocket& socket) {
+    const std::string& file = app_.settings.ClientCert;
+    if (file.empty() || !socket.Platform()) return;
+    const std::string path = file.front() == '/' ? file : app_.config_dir + file;
+    const std::string problem = socket.Platform()->UseClientCertificate(path);
+    if (!problem.empty())
+        app_.output.Status(Cls::UError, "** Client certificate not used: " + problem);
+}
+
 void CServerConnection::OnTick() {
+    caps_.OnTick(Now());
     if (queue_.Waiting() == 0) return;
     for (const std::string& line : queue_.Due(Now()))
         Transmit(app_.pMainSocket.get(), line + "\r\n");
@@ -424,11 +476,9 @@ void CServerConnection::ShowWaiting() {
 uint64_t CServerConnection::Now() const { return app_.platform.clock.TickCount(); }
 
 void CServerConnection::Transmit(CIrcSocket* socket, const std::string& data) {
-    // The login's credentials stay out of the debug window and its log.
-    static constexpr std::string_view kLogin = "AUTHENTICATE ";
-    const bool secret = data.compare(0, kLogin.size(), kLogin) == 0 &&
-                        data != "AUTHENTICATE PLAIN\r\n" && data != "AUTHENTICATE +\r\n";
-    app_.output.DebugOut(Cls::Own, secret ? ">> AUTHENTICATE ****\r\n" : ">> " + data, true);
+    // Passwords stay out of the debug window and its log.
+    const std::string_view line(data.data(), data.size() - 2);
+    app_.output.DebugOut(Cls::Own, ">> " + MaskSecrets(line) + "\r\n", true);
     if (!socket) {
         app_.output.Status(Cls::Error, "ERROR: Send to NULL-socket");
         return;

@@ -7,14 +7,15 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "common/SharedTypes.h"
 #include "config/ServerExtras.h"
 #include "platform/SocketErrors.h"
+#include "session/CapNegotiation.h"
 #include "session/NickRetry.h"
-#include "session/SaslLogin.h"
 #include "session/SendQueue.h"
 
 namespace zorl {
@@ -87,14 +88,26 @@ public:
 
     // The random entry of a port list such as "6667, 6668,+6697".
     PortChoice ChoosePort(const std::string& ports);
-    CSaslLogin& Sasl() { return sasl_; }
+    CCapNegotiation& Caps() { return caps_; }
+    // The server's STS policy: the same host again, over TLS on `port`.
+    void ReconnectOverTls(int port);
+    // The login failed and the server's entry requires it: we leave.
+    void DropForLogin();
+    static constexpr int kDefaultTlsPort = 6697;
 
 private:
+    // A host that has TLS in its entry, a pinned certificate or an STS
+    // policy is never reached in plain text: `port` over TLS instead.
+    PortChoice KeepTls(const std::string& address, PortChoice port);
+    void ConnectTo(const std::string& address, PortChoice port);
+    void PresentClientCertificate(CIrcSocket& socket);
     // The certificate of a TLS connection: trusted by the system or pinned by
     // the user, else refused (the connection is closed) and the user asked
     // whether to pin it.
     bool CertificateAccepted(CIrcSocket& socket);
     void OfferTrust(const TlsSession& session, const std::string& address);
+    // A certificate the user trusted that has expired or soon will.
+    void WarnOfExpiry(const TlsSession& session, const std::string& address);
     // Every window of the server connection except the status window.
     void CloseConnectionWindows();
     // Cuts the server's text into lines and parses them. False when a line's
@@ -119,7 +132,12 @@ private:
     CZorlApp& app_;
     CSendQueue queue_;
     CNickRetry nick_retry_;
-    CSaslLogin sasl_{app_};
+    CCapNegotiation caps_{app_};
+    // This attempt goes to a host under an STS policy: a certificate the
+    // system refuses is never offered for trust.
+    bool under_sts_policy_ = false;
+    // "host fingerprint" of the certificates trusted for this session only.
+    std::set<std::string> session_trust_;
     std::string link_channel_;
     std::size_t shown_waiting_ = 0;
     bool reported_full_ = false;

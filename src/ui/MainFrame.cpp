@@ -111,6 +111,7 @@ void CMainFrame::BuildMenu() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     add(tools, Command::Properties, QStringLiteral("Properties"));
     add(tools, Command::Servers, QStringLiteral("Servers"));
+    add(tools, Command::NewCertificate, QStringLiteral("New client certificate..."));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, Command::HelpTopics, QStringLiteral("&Help Topics"));
     help->addSeparator();
@@ -209,6 +210,7 @@ void CMainFrame::RunCommand(Command command) {
         }
         case Command::LogFiles: app_->LogFiles(); break;
         case Command::Servers: app_->ChooseServer(); break;
+        case Command::NewCertificate: app_->NewClientCertificate(); break;
         case Command::DebugOn:
             app_->DebugOn();
             SetDebugState(true);

@@ -29,6 +29,7 @@ public:
         Disconnect,
         Properties,
         Servers,
+        NewCertificate,
         LaunchWebPage,
         Scripts,
         LogFiles,

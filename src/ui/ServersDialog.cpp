@@ -69,11 +69,12 @@ void CServersDialog::Run(void (CServerList::*operation)()) {
 
 CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     : QDialog(parent),
-      without_tls_(new QCheckBox(QStringLiteral("Allow the login &without TLS"), this)) {
+      without_tls_(new QCheckBox(QStringLiteral("Allow the login &without TLS"), this)),
+      require_login_(new QCheckBox(QStringLiteral("&Disconnect when the login fails"), this)) {
     setWindowTitle(QStringLiteral("Edit server"));
     const char* labels[kFieldCount] = {
-        "&Name:",  "&Address:",     "&Ports:",         "Pass&word:",
-        "&Group:", "&Fingerprint:", "Login a&ccount:", "Login pa&ssword:"};
+        "&Name:",        "&Address:",       "&Ports:",          "Pass&word:",          "&Group:",
+        "&Fingerprint:", "Login a&ccount:", "Login pa&ssword:", "Client c&ertificate:"};
     const std::string* values[kFieldCount] = {&entry.name,
                                               &entry.address,
                                               &entry.ports,
@@ -81,7 +82,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
                                               &entry.group,
                                               &entry.extras.fingerprint,
                                               &entry.extras.saslAccount,
-                                              &entry.extras.saslPassword};
+                                              &entry.extras.saslPassword,
+                                              &entry.extras.clientCert};
     auto* form = new QFormLayout;
     for (int i = 0; i < kFieldCount; ++i) {
         auto* edit = new QLineEdit(qt::DecodeText(*values[i]), this);
@@ -96,8 +98,12 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     edits_[kFingerprint]->setCursorPosition(0);  // a long print shows its start
     edits_[kPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     edits_[kSaslPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+    edits_[kClientCert]->setPlaceholderText(
+        QStringLiteral("PEM file with certificate and key (Tools > New client certificate)"));
     without_tls_->setChecked(entry.extras.saslWithoutTls);
+    require_login_->setChecked(entry.extras.requireLogin);
     form->addRow(without_tls_);
+    form->addRow(require_login_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -109,8 +115,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
 ServerEntry CEditServerDialog::Entry() const {
     auto text = [this](Field field) { return qt::EncodeText(edits_[field]->text()); };
     ServerEntry entry{text(kName), text(kAddress), text(kPorts), text(kPassword), text(kGroup)};
-    entry.extras = {text(kFingerprint), text(kSaslAccount), text(kSaslPassword),
-                    without_tls_->isChecked()};
+    entry.extras = {text(kFingerprint),        text(kSaslAccount), text(kSaslPassword),
+                    without_tls_->isChecked(), text(kClientCert),  require_login_->isChecked()};
     return entry;
 }
 

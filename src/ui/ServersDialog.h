@@ -42,6 +42,7 @@ public:
         kFingerprint,
         kSaslAccount,
         kSaslPassword,
+        kClientCert,
         kFieldCount
     };
 
@@ -49,10 +50,12 @@ public:
     ServerEntry Entry() const;
     QLineEdit* Edit(Field field) const { return edits_[field]; }
     QCheckBox* WithoutTls() const { return without_tls_; }
+    QCheckBox* RequireLogin() const { return require_login_; }
 
 private:
     std::array<QLineEdit*, kFieldCount> edits_{};
     QCheckBox* without_tls_;
+    QCheckBox* require_login_;
 };
 
 // Modal runs for the platform's dialogs; true on OK.

@@ -74,6 +74,7 @@ TEST_F(Properties, LoginIsKeptInTheChosenServersEntry) {
     app.ini.WriteList("servers.ini", "Servers",
                       {"LabSERVER:irc.lab:+6697PIN:AB:CDGROUP:Home", "OtherSERVER:o:6667"});
     app.settings.m_server_name = "Lab";
+    app.settings.m_server_address = "irc.lab";
     auto login = [this](const char* account, const char* password) {
         host.dialogs.propertiesAnswers.push_back([=](CSettings& v, const Edit&) {
             v.SaslAccount = account;
@@ -95,6 +96,16 @@ TEST_F(Properties, LoginIsKeptInTheChosenServersEntry) {
     app.ChooseServer();
     EXPECT_EQ(app.settings.SaslAccount, "joe");
     EXPECT_EQ(app.settings.Fingerprint, "AB:CD");
+
+    // Reached by a link, another host keeps its own login in an entry of its
+    // own; the saved server's is untouched.
+    app.ConnectToLink("irc://irc.away:7000");
+    EXPECT_EQ(app.settings.SaslAccount, "");
+    login("amy", "pw2");
+    EXPECT_EQ(app.ini.ReadList("servers.ini", "Servers"),
+              (Strings{"LabSERVER:irc.lab:+6697PIN:AB:CDSASL:joe:pwGROUP:Home",
+                       "OtherSERVER:o:6667", "irc.awaySERVER:irc.away:7000SASL:amy:pw2"}));
+    EXPECT_EQ(app.ini.ReadString("SERVER", "SaslAccount", ""), "joe");
 }
 
 TEST_F(Properties, FileEditorsKeepLineEndsAndStayInTheFolder) {

@@ -1,6 +1,7 @@
 #include "LiveClient.h"
 
 #include "app/Settings.h"
+#include "config/IniStore.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "windows/WindowRegistry.h"
@@ -8,6 +9,10 @@
 namespace zorl::test {
 
 LiveClient::LiveClient(const std::string& nick) {
+    // What the client writes (a pinned certificate, say) stays in a folder
+    // of its own.
+    app.config_dir = home_.Path().string() + "/";
+    app.ini.SetDirectory(app.config_dir);
     CSettings& s = app.settings;
     s.m_user_mynick = nick;
     s.User = "zorl";

@@ -14,6 +14,7 @@
 #include "app/CZorlApp.h"
 #include "platform/qt/QtPlatform.h"
 #include "support/HeadlessHost.h"
+#include "support/TempDir.h"
 
 namespace zorl::test {
 
@@ -64,10 +65,14 @@ public:
     // Every window's pane and the server log, for failure messages.
     std::string Transcript(const NgircdServer* server = nullptr) const;
 
+private:
+    TempDir home_{"zorl-live"};
+
+public:
     qt::QtPlatformServices services;
     HeadlessHost host;
     Platform platform{services.Sockets(), services.Clock(), services.Ticker(), host.sound,
-                      host.shell,         host.dialogs,     host.surface};
+                      host.shell,         host.dialogs,     host.surface,      services.Crypto()};
     CZorlApp app{platform};
 };
 

@@ -43,7 +43,7 @@ protected:
 };
 
 TEST_F(TlsIntegrationTest, UnknownCertificateIsRefusedUntilPinnedThenRegistersAndChats) {
-    zorl.host.dialogs.boxAnswers = {BoxAnswer::Yes};
+    zorl.host.dialogs.trustAnswers = {TrustAnswer::Always};
     // A real dialog runs the event loop while it waits for the answer.
     zorl.host.dialogs.duringNextDialog = [] { WaitUntil([] { return false; }, 300); };
     PressConnect(server, "localhost");
@@ -70,7 +70,7 @@ TEST_F(TlsIntegrationTest, UnknownCertificateIsRefusedUntilPinnedThenRegistersAn
 
 TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
     app.settings.ExtConnect = 1;
-    zorl.host.dialogs.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
+    zorl.host.dialogs.trustAnswers = {TrustAnswer::Refuse, TrustAnswer::Refuse};
     // The certificate names "localhost" only.
     PressConnect(server, "127.0.0.1");
     const std::string refused = WaitForLine("** Certificate refused (");
@@ -98,7 +98,7 @@ TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
         << Transcript();
     EXPECT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; }));
     EXPECT_EQ(app.settings.Fingerprint, server.Fingerprint());
-    EXPECT_EQ(zorl.host.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(zorl.host.dialogs.trustQuestions.size(), 2u);
 }
 
 }  // namespace

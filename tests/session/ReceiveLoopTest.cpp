@@ -137,7 +137,8 @@ TEST_F(ReceiveTest, ReceiveErrorIsReportedAndNothingRead) {
 TEST_F(ReceiveTest, NewConnectionStartsWithoutTheOldRest) {
     Recv("PING :half");
     app.connection.OnButtonDisconnect();
-    auto next = ConnectServer();
+    auto next = PressConnect();
+    next->Connected();
     next->Receive("PING :fresh\r\n");
     EXPECT_EQ(Parsed(), Texts{"PING :fresh"});
 }

@@ -51,6 +51,7 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_EQ(app.ircstatus, CONNECTED);
     EXPECT_EQ(server->sent,
               "PASS secret\r\n"
+              "CAP LS 302\r\n"
               "NICK joe\r\n"
               "USER joe localhost localhost : Joe Bloggs\r\n");
     EXPECT_EQ(app.last_send_time, host.clock.now);
@@ -61,6 +62,7 @@ TEST_F(ConnectionTest, EmptyPasswordSendsNoPassLine) {
     auto server = PressConnect();
     server->Connected();
     EXPECT_EQ(server->sent,
+              "CAP LS 302\r\n"
               "NICK joe\r\n"
               "USER joe localhost localhost : Joe Bloggs\r\n");
 }

@@ -37,6 +37,9 @@ Colour AppFixture::ColourOf(Cls cls) const { return app.output.ColourOf(cls); }
 std::shared_ptr<ScriptedSocketState> AppFixture::ConnectServer() {
     auto server = PressConnect();
     server->Connected();
+    // A server that negotiates nothing: CAP END goes out, registration waits
+    // for the test.
+    server->Receive(":irc.example CAP * LS :\r\n");
     server->sent.clear();
     return server;
 }

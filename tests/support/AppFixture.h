@@ -49,8 +49,8 @@ protected:
     std::shared_ptr<ScriptedSocketState> PressConnect() {
         return test::PressConnect(app, host.sockets);
     }
-    // Connect pressed and the TCP connection up; the registration lines are
-    // already forgotten.
+    // Connect pressed and the TCP connection up, the server listing no
+    // capabilities; the registration lines are already forgotten.
     std::shared_ptr<ScriptedSocketState> ConnectServer();
 
     // Opens a window the way the incoming handling does, on the server

@@ -89,6 +89,11 @@ public:
     }
     void SetListener(ISocketListener* listener) override { state_->listener = listener; }
     const TlsSession* Tls() const override { return state_->tls ? &state_->tlsSession : nullptr; }
+    std::string UseClientCertificate(const std::string& pemPath) override {
+        if (!state_->tls) return IAsyncSocket::UseClientCertificate(pemPath);
+        state_->clientCertificate = pemPath;
+        return {};
+    }
 
 private:
     static WsaError Take(std::deque<WsaError>& presets, WsaError fallback) {
@@ -182,6 +187,62 @@ void HeadlessHost::Elapse(int milliseconds) {
     clock.ticks += static_cast<uint64_t>(milliseconds % kPeriod);
 }
 
+// ---- Crypto -----------------------------------------------------------------
+
+namespace {
+
+// FNV-1a over the tag and the inputs, stretched to `length` bytes.
+std::string Mix(std::string_view tag, std::string_view a, std::string_view b, std::size_t length) {
+    std::string out;
+    uint64_t h = 1469598103934665603ULL;
+    auto eat = [&h](std::string_view bytes) {
+        for (char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+        h = (h ^ 0xFF) * 1099511628211ULL;  // ("ab", "c") differs from ("a", "bc")
+    };
+    eat(tag);
+    eat(a);
+    eat(b);
+    while (out.size() < length) {
+        h = (h ^ out.size()) * 1099511628211ULL;
+        out += static_cast<char>(h >> 56);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string FakeCrypto::Sha256(std::string_view data) { return Mix("sha", data, "", 32); }
+
+std::string FakeCrypto::HmacSha256(std::string_view key, std::string_view data) {
+    return Mix("hmac", key, data, 32);
+}
+
+std::string FakeCrypto::Pbkdf2Sha256(std::string_view password, std::string_view salt,
+                                     int iterations, std::size_t length) {
+    pbkdf2Rounds.push_back(iterations);
+    return Mix("pbkdf2" + std::to_string(iterations), password, salt, length);
+}
+
+std::string FakeCrypto::RandomBytes(std::size_t count) {
+    std::string out = randomBytes.substr(0, count);
+    randomBytes.erase(0, out.size());
+    while (out.size() < count) out += static_cast<char>(out.size() + 1);
+    return out;
+}
+
+MadeCertificate FakeCrypto::MakeClientCertificate(const std::string& path,
+                                                  const std::string& commonName) {
+    if (!certificateError.empty()) return {false, "", certificateError};
+    const std::string print = "FA:KE:" + commonName;
+    certificates[path] = print;
+    return {true, print, ""};
+}
+
+std::string FakeCrypto::CertificateFingerprint(const std::string& path) {
+    auto it = certificates.find(path);
+    return it == certificates.end() ? std::string() : it->second;
+}
+
 // ---- Sound, shell, dialogs -------------------------------------------------
 
 bool RecordingSound::PlayWave(const std::string& path) {
@@ -216,6 +277,15 @@ BoxAnswer PresetDialogs::MessageBox(const std::string& text, BoxIcon, bool yesNo
     if (boxAnswers.empty()) return yesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
     BoxAnswer answer = boxAnswers.front();
     boxAnswers.pop_front();
+    return answer;
+}
+
+TrustAnswer PresetDialogs::AskCertificateTrust(const std::string& text) {
+    trustQuestions.push_back(text);
+    RunNested();
+    if (trustAnswers.empty()) return TrustAnswer::Refuse;
+    const TrustAnswer answer = trustAnswers.front();
+    trustAnswers.pop_front();
     return answer;
 }
 

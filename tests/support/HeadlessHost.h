@@ -45,8 +45,9 @@ struct ScriptedSocketState {
     std::string peerAddress = "127.0.0.1";
     uint16_t peerPort = 40000;
     std::string localAddress = "127.0.0.1";
-    bool tls = false;       // made by NewTlsSocket
-    TlsSession tlsSession;  // what its handshake found: set it before Connected()
+    bool tls = false;               // made by NewTlsSocket
+    TlsSession tlsSession;          // what its handshake found: set it before Connected()
+    std::string clientCertificate;  // the PEM file it was told to present
 
     // Events, as the platform would deliver them.
     void Receive(const std::string& chunk);  // queues and notifies until read
@@ -122,6 +123,7 @@ class PresetDialogs : public IDialogs {
 public:
     BoxAnswer MessageBox(const std::string& text, BoxIcon icon, bool yesNo,
                          bool noByDefault) override;
+    TrustAnswer AskCertificateTrust(const std::string& text) override;
     bool InputRequest(const std::string& title, const std::string& prompt,
                       std::string& answer) override;
     bool Servers(CServerList& list) override;
@@ -139,6 +141,9 @@ public:
     std::vector<std::string> boxes;  // texts of the message boxes shown
     std::vector<bool> boxesNoByDefault;
     std::deque<BoxAnswer> boxAnswers;
+    // Certificate questions shown, and their answers (none queued: Refuse).
+    std::vector<std::string> trustQuestions;
+    std::deque<TrustAnswer> trustAnswers;
     std::vector<std::string> prompts;
     std::vector<std::string> inputTitles;                 // titles of the input requests shown
     std::deque<std::optional<std::string>> inputAnswers;  // nullopt = cancel
@@ -181,6 +186,28 @@ public:
 
 private:
     void RunNested();
+};
+
+// ---- Crypto -----------------------------------------------------------------
+
+// Deterministic stand-ins, not cryptography: each result depends on all its
+// inputs, so a wrong input shows as a wrong result. Tests that need the real
+// functions (the RFC test vectors) use the Qt host's.
+class FakeCrypto : public ICrypto {
+public:
+    std::string Sha256(std::string_view data) override;
+    std::string HmacSha256(std::string_view key, std::string_view data) override;
+    std::string Pbkdf2Sha256(std::string_view password, std::string_view salt, int iterations,
+                             std::size_t length) override;
+    std::string RandomBytes(std::size_t count) override;
+    MadeCertificate MakeClientCertificate(const std::string& path,
+                                          const std::string& commonName) override;
+    std::string CertificateFingerprint(const std::string& path) override;
+
+    std::string randomBytes;                          // handed out first; then 0x01, 0x02, ...
+    std::vector<int> pbkdf2Rounds;                    // the iterations of each PBKDF2 call
+    std::map<std::string, std::string> certificates;  // path -> fingerprint
+    std::string certificateError;                     // set: MakeClientCertificate fails so
 };
 
 // ---- Window surface --------------------------------------------------------
@@ -267,7 +294,8 @@ struct HeadlessHost {
     RecordingShell shell;
     PresetDialogs dialogs;
     RecordingSurface surface;
-    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
+    FakeCrypto crypto;
+    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface, crypto};
 
     // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
     // fires once for every full period.

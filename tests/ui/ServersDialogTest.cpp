@@ -53,12 +53,13 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
             ASSERT_TRUE(field) << label->text().toStdString();
             fieldLabels << label->text().remove(QLatin1Char('&'));
         }
-        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein",
-                                   "",           "",          "joe",  "pw"};
+        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", "",
+                                   "",           "joe",       "pw",   "joe.pem"};
         auto* dialog = static_cast<ui::CEditServerDialog*>(edit);
         for (int i = 0; i < ui::CEditServerDialog::kFieldCount; ++i)
             dialog->Edit(static_cast<ui::CEditServerDialog::Field>(i))->setText(typed[i]);
         dialog->WithoutTls()->setChecked(true);
+        dialog->RequireLogin()->setChecked(true);
         edit->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     QStringList shown;
@@ -73,16 +74,21 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
     });
     ASSERT_TRUE(services.Dialogs().Servers(list));
 
-    EXPECT_EQ(fieldLabels, QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:",
-                                        "Fingerprint:", "Login account:", "Login password:"}));
+    EXPECT_EQ(fieldLabels,
+              QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:", "Fingerprint:",
+                           "Login account:", "Login password:", "Client certificate:"}));
     EXPECT_EQ(shown, QStringList({"OFTC", "Local test"}));
     list.TakeSelection();
-    EXPECT_EQ(
-        list.result,
-        (ServerEntry{"Local test", "127.0.0.1", "6667", "letmein", "", {"", "joe", "pw", true}}));
+    EXPECT_EQ(list.result, (ServerEntry{"Local test",
+                                        "127.0.0.1",
+                                        "6667",
+                                        "letmein",
+                                        "",
+                                        {"", "joe", "pw", true, "joe.pem", true}}));
     EXPECT_EQ(ini.ReadList("servers.ini", "Servers"),
-              (std::vector<std::string>{"Local testSERVER:127.0.0.1:6667:letmeinNOTLS:SASL:joe:pw",
-                                        "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
+              (std::vector<std::string>{
+                  "Local testSERVER:127.0.0.1:6667:letmeinCERT:joe.pemREQLOGIN:NOTLS:SASL:joe:pw",
+                  "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
 
+#include "platform/qt/QtCrypto.h"
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtTlsSocket.h"
@@ -125,6 +127,22 @@ public:
         }
     }
 
+    TrustAnswer AskCertificateTrust(const std::string& text) override {
+        QMessageBox box(QMessageBox::Warning, kBoxTitle, DecodeText(text), QMessageBox::NoButton,
+                        parent_);
+        QPushButton* refuse = box.addButton(QStringLiteral("Refuse"), QMessageBox::RejectRole);
+        QPushButton* session =
+            box.addButton(QStringLiteral("Trust for this session"), QMessageBox::AcceptRole);
+        QPushButton* always =
+            box.addButton(QStringLiteral("Always trust"), QMessageBox::AcceptRole);
+        box.setDefaultButton(refuse);
+        box.setEscapeButton(refuse);
+        box.exec();
+        if (box.clickedButton() == session) return TrustAnswer::ThisSession;
+        if (box.clickedButton() == always) return TrustAnswer::Always;
+        return TrustAnswer::Refuse;
+    }
+
     bool InputRequest(const std::string& title, const std::string& prompt,
                       std::string& answer) override {
         bool ok = false;
@@ -214,6 +232,7 @@ struct QtPlatformServices::Impl {
     QtSound sound;
     QtShell shell;
     QtDialogs dialogs;
+    QtCrypto crypto;
 };
 
 QtPlatformServices::QtPlatformServices() : impl_(std::make_unique<Impl>()) {}
@@ -227,5 +246,6 @@ ITicker& QtPlatformServices::Ticker() { return impl_->ticker; }
 ISound& QtPlatformServices::Sound() { return impl_->sound; }
 IShell& QtPlatformServices::Shell() { return impl_->shell; }
 IDialogs& QtPlatformServices::Dialogs() { return impl_->dialogs; }
+ICrypto& QtPlatformServices::Crypto() { return impl_->crypto; }
 
 }  // namespace zorl::qt

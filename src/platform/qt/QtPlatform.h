@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Clock.h"
+#include "platform/Crypto.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
@@ -27,6 +28,7 @@ public:
     ISound& Sound();
     IShell& Shell();
     IDialogs& Dialogs();
+    ICrypto& Crypto();
 
 private:
     struct Impl;

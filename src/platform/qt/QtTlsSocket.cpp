@@ -2,13 +2,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QHostAddress>
 #include <QMetaObject>
 #include <QSslCertificate>
 #include <QSslCipher>
 #include <QSslError>
+#include <QSslKey>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -36,6 +41,43 @@ WsaError StreamError(QAbstractSocket::SocketError error) {
 }  // namespace
 
 QtTlsSocket::QtTlsSocket() : context_(std::make_unique<QObject>()) {}
+
+namespace {
+
+// The private key of a PEM file, whatever its algorithm.
+QSslKey ReadKey(const QByteArray& pem) {
+    for (QSsl::KeyAlgorithm algorithm : {QSsl::Rsa, QSsl::Ec, QSsl::Dsa}) {
+        QSslKey key(pem, algorithm, QSsl::Pem, QSsl::PrivateKey);
+        if (!key.isNull()) return key;
+    }
+    return {};
+}
+
+// The names a certificate is for: its common name, then its DNS names.
+std::vector<std::string> NamesOf(const QSslCertificate& certificate) {
+    std::vector<std::string> names;
+    for (const QString& name : certificate.subjectInfo(QSslCertificate::CommonName))
+        names.push_back(Utf8(name));
+    for (const QString& name : certificate.subjectAlternativeNames().values(QSsl::DnsEntry))
+        if (std::find(names.begin(), names.end(), Utf8(name)) == names.end())
+            names.push_back(Utf8(name));
+    return names;
+}
+
+}  // namespace
+
+std::string QtTlsSocket::UseClientCertificate(const std::string& pemPath) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(pemPath)));
+    if (!file.open(QIODevice::ReadOnly)) return "the file " + pemPath + " cannot be read";
+    const QByteArray pem = file.readAll();
+    const QList<QSslCertificate> certificates = QSslCertificate::fromData(pem, QSsl::Pem);
+    if (certificates.isEmpty()) return "the file " + pemPath + " holds no certificate";
+    const QSslKey key = ReadKey(pem);
+    if (key.isNull()) return "the file " + pemPath + " holds no private key";
+    local_certificate_ = std::make_unique<QSslCertificate>(certificates.front());
+    local_key_ = std::make_unique<QSslKey>(key);
+    return {};
+}
 
 QtTlsSocket::~QtTlsSocket() { Close(); }
 
@@ -79,8 +121,13 @@ void QtTlsSocket::StartHandshake() {
                          // Recorded for the engine, which refuses the
                          // connection unless the user pinned this certificate.
                          QStringList reasons;
-                         for (const QSslError& e : errors) reasons << e.errorString();
+                         bool nameOnly = true;
+                         for (const QSslError& e : errors) {
+                             reasons << e.errorString();
+                             nameOnly &= e.error() == QSslError::HostNameMismatch;
+                         }
                          session_.problem = Utf8(reasons.join(QStringLiteral("; ")));
+                         session_.onlyNameMismatch = nameOnly && !errors.isEmpty();
                          ssl_->ignoreSslErrors();
                      });
     QObject::connect(ssl_, &QSslSocket::errorOccurred, context_.get(), [this] { OnSocketError(); });
@@ -96,6 +143,10 @@ void QtTlsSocket::StartHandshake() {
         return;
     }
     ssl_->setPeerVerifyName(QString::fromStdString(host_));
+    if (local_certificate_ && local_key_) {
+        ssl_->setLocalCertificate(*local_certificate_);
+        ssl_->setPrivateKey(*local_key_);
+    }
     // A server that takes the connection and never answers the handshake
     // (a plain-text port, say) would otherwise leave it pending for ever.
     QTimer::singleShot(kHandshakeTimeoutMs, context_.get(), [this] {
@@ -113,6 +164,8 @@ void QtTlsSocket::OnEncrypted() {
     } else {
         session_.fingerprint =
             certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper().toStdString();
+        session_.names = NamesOf(certificate);
+        session_.expires = static_cast<std::time_t>(certificate.expiryDate().toSecsSinceEpoch());
     }
     session_.verified = session_.problem.empty() && !certificate.isNull();
     const QSslCipher cipher = ssl_->sessionCipher();

@@ -21,6 +21,8 @@
 #include "platform/qt/QtSocket.h"
 
 class QObject;
+class QSslCertificate;
+class QSslKey;
 class QSslSocket;
 
 namespace zorl::qt {
@@ -43,6 +45,7 @@ public:
     bool LocalAddress(std::string& address, uint16_t& port) const override;
     void SetListener(ISocketListener* listener) override;
     const TlsSession* Tls() const override;
+    std::string UseClientCertificate(const std::string& pemPath) override;
 
 private:
     enum class State { Empty, Connecting, Handshaking, Connected, Failed };
@@ -71,6 +74,9 @@ private:
     unsigned events_ = 0;
     std::string host_;
     TlsSession session_;
+    // What the handshake presents of us (SASL EXTERNAL); empty: nothing.
+    std::unique_ptr<QSslCertificate> local_certificate_;
+    std::unique_ptr<QSslKey> local_key_;
     bool receive_told_ = false;  // a receive notification awaits the listener's Receive()
     bool posted_ = false;
     bool peer_closed_ = false;

@@ -1,0 +1,258 @@
+#include "session/CapNegotiation.h"
+
+#include <map>
+
+#include "app/CZorlApp.h"
+#include "common/Text.h"
+#include "common/TextSplit.h"
+#include "config/StsPolicies.h"
+#include "platform/Platform.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+
+namespace zorl {
+namespace {
+
+// "multi-prefix sasl=PLAIN,EXTERNAL" -> {multi-prefix: "", sasl: "PLAIN,EXTERNAL"}.
+std::map<std::string, std::string> CapabilityValues(std::string_view listed) {
+    std::map<std::string, std::string> values;
+    std::string_view rest = listed;
+    while (!rest.empty()) {
+        const Split word = SplitWord(rest);
+        rest = word.tail;
+        if (word.head.empty()) continue;
+        const Split pair = SplitAt(word.head, "=");
+        values.emplace(ToLower(pair.head), std::string(pair.tail));
+    }
+    return values;
+}
+
+// The text of a reply: its last parameter.
+std::string TextOf(const IrcMessage& message) {
+    return message.params.empty() ? std::string() : message.params.back();
+}
+
+}  // namespace
+
+CCapNegotiation::CCapNegotiation(CZorlApp& app) : app_(app), sasl_(app) {}
+
+void CCapNegotiation::Begin(const LoginCredentials& login, bool overTls, uint64_t now) {
+    step_ = Step::Listing;
+    login_ = login;
+    over_tls_ = overTls;
+    deadline_ = now + kTimeLimitMs;
+    listed_.clear();
+    list_cut_ = false;
+    asked_.clear();
+    enabled_.clear();
+    mechanisms_.clear();
+    app_.connection.SendLine(app_.pMainSocket.get(), "CAP LS 302", false);
+}
+
+// :irc.example CAP * LS * :multi-prefix     (more lines follow)
+// :irc.example CAP * LS :sasl=PLAIN
+// :irc.example CAP joe ACK :sasl
+bool CCapNegotiation::OnCap(const IrcMessage& message) {
+    const std::string& sub = message.Param(1);
+    if (EqualsNoCase(sub, "DEL")) {
+        OnDel(TextOf(message));
+        return true;
+    }
+    if (EqualsNoCase(sub, "NEW")) return true;
+    if (step_ == Step::Listing && EqualsNoCase(sub, "LS")) {
+        TakeListing(message);
+    } else if (step_ == Step::Requesting && EqualsNoCase(sub, "ACK")) {
+        OnAck(TextOf(message));
+    } else if (step_ == Step::Requesting && EqualsNoCase(sub, "NAK")) {
+        if (asked_.count("sasl") && login_.Any())
+            LoginFailed("** The server refused SASL; registering without login");
+        if (step_ != Step::Off) End();
+    } else {
+        return step_ != Step::Off;
+    }
+    return true;
+}
+
+void CCapNegotiation::TakeListing(const IrcMessage& message) {
+    const bool more = message.params.size() > 3 && message.Param(2) == "*";
+    const std::string piece = TextOf(message);
+    if (!list_cut_ && listed_.size() + piece.size() + 1 > kListLimit) {
+        list_cut_ = true;
+        app_.output.Status(Cls::UError,
+                           "** The server's capability list is longer than 64 KiB: the rest is "
+                           "ignored");
+    }
+    if (!list_cut_) listed_ += " " + piece;
+    if (!more) OnListed();
+}
+
+void CCapNegotiation::OnListed() {
+    const std::map<std::string, std::string> offered = CapabilityValues(listed_);
+    listed_.clear();
+    if (const auto sts = offered.find("sts"); sts != offered.end() && FollowSts(sts->second))
+        return;
+    std::string wanted;
+    if (login_.Any()) {
+        const auto sasl = offered.find("sasl");
+        if (!over_tls_ && !login_.withoutTls)
+            LoginFailed("** SASL login not sent: the connection is not encrypted");
+        else if (sasl == offered.end())
+            LoginFailed("** The server offers no SASL login; registering without it");
+        else if (CSaslLogin::Choose(login_, sasl->second) == SaslMechanism::None)
+            LoginFailed("** The server offers no SASL mechanism we can use (" + sasl->second +
+                        "); registering without login");
+        else {
+            mechanisms_ = sasl->second;
+            wanted = "sasl";
+        }
+    }
+    if (step_ == Step::Off) return;
+    if (wanted.empty())
+        End();
+    else
+        Request(wanted);
+}
+
+bool CCapNegotiation::FollowSts(std::string_view value) {
+    const StsValue sts = ParseStsValue(value);
+    if (over_tls_) {
+        if (sts.duration)
+            RememberStsPolicy(app_.ini, app_.last_server_address, app_.last_server_port,
+                              *sts.duration, app_.platform.clock.Now());
+        return false;
+    }
+    if (!sts.port) return false;
+    step_ = Step::Off;
+    app_.connection.ReconnectOverTls(*sts.port);
+    return true;
+}
+
+void CCapNegotiation::Request(const std::string& capabilities) {
+    asked_.clear();
+    std::string_view rest = capabilities;
+    while (!rest.empty()) {
+        const Split word = SplitWord(rest);
+        asked_.insert(ToLower(word.head));
+        rest = word.tail;
+    }
+    step_ = Step::Requesting;
+    app_.connection.SendLine(app_.pMainSocket.get(), "CAP REQ :" + capabilities, false);
+}
+
+// Only what we asked for is taken: a server cannot switch on what we did
+// not request.
+void CCapNegotiation::OnAck(std::string_view capabilities) {
+    std::string_view rest = capabilities;
+    while (!rest.empty()) {
+        const Split word = SplitWord(rest);
+        rest = word.tail;
+        std::string name = ToLower(word.head);
+        const bool off = !name.empty() && name.front() == '-';
+        if (off) name.erase(0, 1);
+        if (name.empty()) continue;
+        if (!asked_.count(name)) {
+            app_.output.Trace("-- The server acknowledged " + name + ", which was not asked for");
+            continue;
+        }
+        if (off)
+            enabled_.erase(name);
+        else
+            enabled_.insert(name);
+    }
+    if (enabled_.count("sasl") && login_.Any())
+        StartLogin();
+    else
+        End();
+}
+
+void CCapNegotiation::OnDel(std::string_view capabilities) {
+    std::string_view rest = capabilities;
+    bool saslGone = false;
+    while (!rest.empty()) {
+        const Split word = SplitWord(rest);
+        rest = word.tail;
+        const std::string name = ToLower(word.head);
+        saslGone |= name == "sasl";
+        enabled_.erase(name);
+    }
+    if (saslGone && step_ == Step::Authenticating) {
+        LoginFailed("** The server withdrew SASL; registering without login");
+        if (step_ != Step::Off) End();
+    }
+}
+
+void CCapNegotiation::StartLogin() {
+    step_ = Step::Authenticating;
+    sasl_.Start(CSaslLogin::Choose(login_, mechanisms_), login_);
+}
+
+// AUTHENTICATE +      (the server waits for our message)
+bool CCapNegotiation::OnAuthenticate(const IrcMessage& message) {
+    if (step_ != Step::Authenticating) return false;
+    const std::string ended = sasl_.OnAuthenticate(message.Param(0));
+    if (ended.empty()) return true;
+    LoginFailed("** SASL login failed: " + ended + "; registering without login");
+    if (step_ != Step::Off) End();
+    return true;
+}
+
+// :irc.example 903 joe :SASL authentication successful
+// :irc.example 904 joe :SASL authentication failed
+void CCapNegotiation::OnLoginReply(int number, const IrcMessage& message) {
+    const std::string text = TextOf(message);
+    const bool failed = number == 902 || number == 904 || number == 905 || number == 906;
+    if (!failed) {
+        app_.output.Status(Cls::Status, text);
+        if (step_ == Step::Authenticating) End();
+        return;
+    }
+    if (step_ != Step::Authenticating) {
+        app_.output.Status(number == 906 ? Cls::Status : Cls::UError,
+                           number == 906 ? text : "** SASL login failed: " + text);
+        return;
+    }
+    LoginFailed("** SASL login failed: " + text + "; registering without login");
+    if (step_ != Step::Off) End();
+}
+
+// :irc.example 421 joe CAP :Unknown command
+void CCapNegotiation::OnCapUnknown() {
+    if (step_ == Step::Off) return;
+    step_ = Step::Off;
+    if (login_.Any())
+        LoginFailed(
+            "** The server does not negotiate capabilities; registering without SASL login");
+    else
+        app_.output.Trace("-- The server does not negotiate capabilities");
+}
+
+void CCapNegotiation::OnWelcome() {
+    const bool pending = step_ != Step::Off;
+    step_ = Step::Off;
+    if (pending && login_.Any() && login_.required)
+        LoginFailed("** The server registered us before the login");
+}
+
+void CCapNegotiation::OnTick(uint64_t now) {
+    if (step_ == Step::Off || now < deadline_) return;
+    const bool loginLost = login_.Any() && (step_ != Step::Requesting || asked_.count("sasl"));
+    app_.output.Status(Cls::UError,
+                       "** The server did not finish capability negotiation within 30 s; "
+                       "registering without it");
+    if (loginLost) LoginFailed("** SASL login not completed; registering without login");
+    if (step_ != Step::Off) End();
+}
+
+void CCapNegotiation::LoginFailed(const std::string& why) {
+    app_.output.Status(Cls::UError, why);
+    if (!login_.required) return;
+    step_ = Step::Off;
+    app_.connection.DropForLogin();
+}
+
+void CCapNegotiation::End() {
+    step_ = Step::Off;
+    app_.connection.SendLine(app_.pMainSocket.get(), "CAP END", false);
+}
+
+}  // namespace zorl
