@@ -1,6 +1,7 @@
 // Start-up in a folder, the settings read from zorl.ini, the colour tables
 // and the small commands of the application object.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -128,6 +129,41 @@ TEST(ProgramStart, NewUserIsToldHowToConnect) {
                                  "Tools > Properties, then File > Connect."});
         }
         app.registry.CloseAllWindows();
+    }
+}
+
+std::filesystem::perms ModeOf(const std::filesystem::path& path) {
+    return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+}
+
+// Under the umask many desktops set, what zorl makes is still the user's
+// alone, and a rewrite keeps it so.
+class StartupUnderOpenUmask : public test::AppFixture {
+protected:
+    void SetUp() override {
+        previous_ = ::umask(022);
+        AppFixture::SetUp();
+    }
+    void TearDown() override { ::umask(previous_); }
+
+private:
+    mode_t previous_ = 0;
+};
+
+TEST_F(StartupUnderOpenUmask, FoldersFilesAndLogsArePrivate) {
+    using std::filesystem::perms;
+    app.ini.WriteKey("SERVER", "Password", "secret");
+    app.ini.WriteKey("new.ini", "A", "k", "v");
+    app.settings.LogChannels = 1;
+    Open("#c", kWindowChannel);
+    for (const char* folder : {"log", "wav", "download"}) {
+        SCOPED_TRACE(folder);
+        EXPECT_EQ(ModeOf(dir.Path() / folder), perms::owner_all);
+    }
+    for (const char* file : {"zorl.ini", "servers.ini", "script.ini", "aliases.ini", "popups.ini",
+                             "new.ini", "log/#c.log"}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(ModeOf(dir.Path() / file), perms::owner_read | perms::owner_write);
     }
 }
 
