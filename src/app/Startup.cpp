@@ -5,6 +5,7 @@
 
 #include "app/CZorlApp.h"
 #include "app/FirstRun.h"
+#include "app/SecretFiles.h"
 #include "app/Settings.h"
 #include "common/IrcLink.h"
 #include "common/PrivateFiles.h"
@@ -87,6 +88,7 @@ void CZorlApp::LoadSettings() {
         registry.pStatusFrm = status->frame;
         registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
     }
+    MakeSecretFilesPrivate(ini, output);
 
     // 9, 10.
     connection.SetState(IDLE);

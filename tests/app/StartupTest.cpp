@@ -167,6 +167,51 @@ TEST_F(StartupUnderOpenUmask, FoldersFilesAndLogsArePrivate) {
     }
 }
 
+// A file that holds a password and that other users may read or write is
+// made private at start, with one line; any other file keeps its mode.
+TEST(ProgramStart, FilesHoldingPasswordsBecomePrivate) {
+    using std::filesystem::perms;
+    const perms own = perms::owner_read | perms::owner_write;
+    const perms open = own | perms::group_read | perms::others_read;
+    const struct {
+        const char* file;
+        const char* content;
+        perms before;
+        bool madePrivate;
+    } rows[] = {
+        {"zorl.ini", "[SERVER]\nAddress=irc.a\nPassword=pw\n", open, true},
+        {"zorl.ini", "[USER]\nNick=joe\n[SERVER]\nSaslPassword=pw\n", own | perms::group_write,
+         true},
+        {"zorl.ini", "[SERVER]\nPassword=\nSaslAccount=joe\n[USER]\nPassword=pw\n", open, false},
+        {"zorl.ini", "[SERVER]\nPassword=pw\n", own, false},
+        {"servers.ini",
+         "[Servers]\nn0=NetSERVER:irc.a:6667GROUP:G\nn1=NetSERVER:irc.b:+6697SASL:joe:pwGROUP:G\n",
+         open, true},
+        {"servers.ini", "[Servers]\nn0=NetSERVER:irc.a:6667:pwGROUP:G\n", open, true},
+        {"servers.ini", "[Servers]\nn0=NetSERVER:irc.a:+6697PIN:AB:CDGROUP:G\n", open, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + ": " + row.content);
+        test::TempDir dir;
+        dir.WriteFile(row.file, row.content);
+        std::filesystem::permissions(dir.Path() / row.file, row.before);
+        test::HeadlessHost host;
+        CZorlApp app(host.platform);
+        app.UseConfigDirectory(dir.Path().string());
+        app.LoadSettings();
+        EXPECT_EQ(ModeOf(dir.Path() / row.file), row.madePrivate ? own : row.before);
+        const std::vector<std::string> shown =
+            host.surface.Recording(app.registry.pStatusFrm).Lines();
+        if (row.madePrivate) {
+            EXPECT_EQ(shown, std::vector<std::string>{"** " + std::string(row.file) +
+                                                      " holds a password and was open to other "
+                                                      "users: it is now private (0600)"});
+        } else {
+            EXPECT_TRUE(shown.empty());
+        }
+    }
+}
+
 class StartupWithFiles : public test::AppFixture {
 protected:
     void BeforeStart() override {
