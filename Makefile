@@ -16,8 +16,10 @@ PREFIX         ?= /usr/local
 
 .PHONY: run test test-sanitize check deps build build-sanitize bench install fuzz clean
 
+# A new configuration folder is the user's alone (it will hold passwords and
+# logs); an existing one keeps its mode.
 run: build
-	@mkdir -p "$(ZORL_HOME)"
+	@mkdir -p -m 700 "$(ZORL_HOME)"
 	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}$${QT_QPA_PLATFORM:-}" ]; then \
 	    echo "zorl: no display found (DISPLAY and WAYLAND_DISPLAY are not set)"; exit 1; fi
 	cd "$(ZORL_HOME)" && exec "$(CURDIR)/$(BUILD_DIR)/zorl"

@@ -1,13 +1,14 @@
 // Start-up: directories, ini files, settings, lists, the status window; and
 // the small commands of the application object.
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "app/CZorlApp.h"
 #include "app/FirstRun.h"
+#include "app/SecretFiles.h"
 #include "app/Settings.h"
 #include "common/IrcLink.h"
+#include "common/PrivateFiles.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
@@ -58,18 +59,14 @@ void CZorlApp::LoadSettings() {
     connection.ResetState();
     random.Seed(platform.clock.TickCount());
 
-    // 2, 3. Folders and files; failures here show up later, where they are used.
+    // 2, 3. Folders and files, private to the user when made here (logs,
+    // received files and passwords go in them); existing ones are left as
+    // they are. Failures here show up later, where they are used.
     config_dir = ConfigDirectory(given_config_dir_);
     ini.SetDirectory(config_dir);
-    for (const char* sub : kSubdirectories) {
-        std::error_code ignored;
-        std::filesystem::create_directory(config_dir + sub, ignored);
-    }
+    for (const char* sub : kSubdirectories) CreatePrivateFolder(config_dir + sub);
     for (const char* file : kIniFiles) {
-        const std::string path = config_dir + file;
-        std::error_code ignored;
-        if (std::filesystem::exists(path, ignored)) continue;
-        std::ofstream(path, std::ios::app);
+        if (!CreatePrivateFile(config_dir + file)) continue;
         for (const FirstRunList& list : FirstRunLists(file))
             ini.WriteList(file, list.section, list.values);
     }
@@ -91,6 +88,7 @@ void CZorlApp::LoadSettings() {
         registry.pStatusFrm = status->frame;
         registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
     }
+    MakeSecretFilesPrivate(ini, output);
 
     // 9, 10.
     connection.SetState(IDLE);

@@ -6,6 +6,7 @@
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "common/Format.h"
+#include "common/PrivateFiles.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
 #include "windows/Output.h"
@@ -107,7 +108,7 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
     }
 
     const std::string path = LogPath(record->logfile, own);
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::FILE* file = OpenPrivateForAppend(path);
     if (!file) {
         app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: Can't open log file: [%s] %s",
                            path.c_str(), text.c_str());

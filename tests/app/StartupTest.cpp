@@ -1,6 +1,7 @@
 // Start-up in a folder, the settings read from zorl.ini, the colour tables
 // and the small commands of the application object.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -128,6 +129,86 @@ TEST(ProgramStart, NewUserIsToldHowToConnect) {
                                  "Tools > Properties, then File > Connect."});
         }
         app.registry.CloseAllWindows();
+    }
+}
+
+std::filesystem::perms ModeOf(const std::filesystem::path& path) {
+    return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+}
+
+// Under the umask many desktops set, what zorl makes is still the user's
+// alone, and a rewrite keeps it so.
+class StartupUnderOpenUmask : public test::AppFixture {
+protected:
+    void SetUp() override {
+        previous_ = ::umask(022);
+        AppFixture::SetUp();
+    }
+    void TearDown() override { ::umask(previous_); }
+
+private:
+    mode_t previous_ = 0;
+};
+
+TEST_F(StartupUnderOpenUmask, FoldersFilesAndLogsArePrivate) {
+    using std::filesystem::perms;
+    app.ini.WriteKey("SERVER", "Password", "secret");
+    app.ini.WriteKey("new.ini", "A", "k", "v");
+    app.settings.LogChannels = 1;
+    Open("#c", kWindowChannel);
+    for (const char* folder : {"log", "wav", "download"}) {
+        SCOPED_TRACE(folder);
+        EXPECT_EQ(ModeOf(dir.Path() / folder), perms::owner_all);
+    }
+    for (const char* file : {"zorl.ini", "servers.ini", "script.ini", "aliases.ini", "popups.ini",
+                             "new.ini", "log/#c.log"}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(ModeOf(dir.Path() / file), perms::owner_read | perms::owner_write);
+    }
+}
+
+// A file that holds a password and that other users may read or write is
+// made private at start, with one line; any other file keeps its mode.
+TEST(ProgramStart, FilesHoldingPasswordsBecomePrivate) {
+    using std::filesystem::perms;
+    const perms own = perms::owner_read | perms::owner_write;
+    const perms open = own | perms::group_read | perms::others_read;
+    const struct {
+        const char* file;
+        const char* content;
+        perms before;
+        bool madePrivate;
+    } rows[] = {
+        {"zorl.ini", "[SERVER]\nAddress=irc.a\nPassword=pw\n", open, true},
+        {"zorl.ini", "[USER]\nNick=joe\n[SERVER]\nSaslPassword=pw\n", own | perms::group_write,
+         true},
+        {"zorl.ini", "[SERVER]\nPassword=\nSaslAccount=joe\n[USER]\nPassword=pw\n", open, false},
+        {"zorl.ini", "[SERVER]\nPassword=pw\n", own, false},
+        {"servers.ini",
+         "[Servers]\nn0=NetSERVER:irc.a:6667GROUP:G\nn1=NetSERVER:irc.b:+6697SASL:joe:pwGROUP:G\n",
+         open, true},
+        {"servers.ini", "[Servers]\nn0=NetSERVER:irc.a:6667:pwGROUP:G\n", open, true},
+        {"servers.ini", "[Servers]\nn0=NetSERVER:irc.a:+6697PIN:AB:CDGROUP:G\n", open, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + ": " + row.content);
+        test::TempDir dir;
+        dir.WriteFile(row.file, row.content);
+        std::filesystem::permissions(dir.Path() / row.file, row.before);
+        test::HeadlessHost host;
+        CZorlApp app(host.platform);
+        app.UseConfigDirectory(dir.Path().string());
+        app.LoadSettings();
+        EXPECT_EQ(ModeOf(dir.Path() / row.file), row.madePrivate ? own : row.before);
+        const std::vector<std::string> shown =
+            host.surface.Recording(app.registry.pStatusFrm).Lines();
+        if (row.madePrivate) {
+            EXPECT_EQ(shown, std::vector<std::string>{"** " + std::string(row.file) +
+                                                      " holds a password and was open to other "
+                                                      "users: it is now private (0600)"});
+        } else {
+            EXPECT_TRUE(shown.empty());
+        }
     }
 }
 
