@@ -6,6 +6,7 @@
 #include "session/Dcc.h"
 #include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 
 namespace zorl::test {
 namespace {
@@ -110,6 +111,28 @@ TEST_F(DccTest, ChatCarriesLinesBothWaysUntilTheWindowCloses) {
     EXPECT_TRUE(peer->closed);
     app.OnTick();
     EXPECT_EQ(app.dcc.SocketCount(), 0u);
+}
+
+// A peer streaming lines gets the server's share of one notification, so
+// the server's PING is answered while the flood goes on; nothing is lost.
+TEST_F(DccTest, ChatFloodIsReadInTheServersSharesAndThePingAnswered) {
+    Type("", "/DCC joe CHAT");
+    auto peer = AcceptOn(2000);
+    const std::string line = "flood flood 12";  // 15 bytes with its LF
+    std::string read;
+    while (read.size() < CDcc::kChatReadSize) read += line + "\n";
+    const std::size_t reads = CServerConnection::kReceiveBudget / CDcc::kChatReadSize;
+    peer->inbound.assign(reads + 2, read);
+    app.OnReceive(kWsaOk, *Record("joe")->socket);
+    EXPECT_EQ(peer->inbound.size(), 2u);
+
+    wire->sent.clear();
+    Recv("PING :irc.test");
+    ExpectSent({"PONG irc.test"});
+    peer->Receive("last\n");
+    const std::vector<std::string> shown = Lines("joe");
+    EXPECT_EQ(shown.size(), 2 + (reads + 2) * (read.size() / 15) + 1);
+    EXPECT_EQ(shown.back(), "<joe> last");
 }
 
 TEST_F(DccTest, ChatClosedByThePeerSaysSoAndWhy) {
