@@ -241,6 +241,35 @@ TEST_F(DccTest, ReceivedChunksAreWrittenShownAndAcknowledged) {
     EXPECT_EQ(dir.ReadFile("download/f.bin"), first + std::string(300, '\0'));
 }
 
+// A sender that goes on past its offered size is cut off there; the file
+// keeps what was offered, and only its owner may read it.
+TEST_F(DccTest, ReceivingStopsAtTheOfferedSize) {
+    const struct {
+        std::vector<std::size_t> chunks;
+        std::string acks;
+    } cases[] = {
+        {{1500}, Ack(1000)},
+        {{600, 600}, Ack(600) + Ack(1000)},
+        {{1000, 1}, Ack(1000)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chunks.size());
+        auto peer = ReceiveFile("1000");
+        for (std::size_t size : c.chunks) peer->Receive(std::string(size, 'z'));
+        EXPECT_TRUE(peer->closed);
+        EXPECT_EQ(peer->sent, c.acks);
+        EXPECT_EQ(Lines("alice").back(),
+                  "file transfer closed: the sender went past the offered 1000 bytes")
+            << Transcript();
+        EXPECT_TRUE(Lines("alice").end()[-2].starts_with("received 1000 bytes  (+"));
+        EXPECT_EQ(dir.ReadFile("download/f.bin"), std::string(1000, 'z'));
+        EXPECT_EQ(std::filesystem::status(dir.Path() / "download/f.bin").permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        CloseWindow("alice");
+        std::filesystem::remove(dir.Path() / "download/f.bin");
+    }
+}
+
 // A few progress lines a second, and the last one, whatever the chunk count.
 TEST_F(DccTest, ProgressLinesAreCoalescedKeepingTheLast) {
     auto peer = ReceiveFile("10000");
