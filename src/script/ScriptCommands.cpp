@@ -94,8 +94,12 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 
 // Expands the author's own variables of `text` against the command line;
 // what a message put in is shown as it is.
+ScriptText ExpandOwnText(CommandLine& command, const ScriptText& text) {
+    return command.app.expander.ExpandScript(command.message, text, &command.fields);
+}
+
 std::string ExpandOwn(CommandLine& command, const ScriptText& text) {
-    return command.app.expander.ExpandScript(command.message, text, &command.fields).Text();
+    return ExpandOwnText(command, text).Text();
 }
 
 }  // namespace
@@ -183,21 +187,26 @@ void IfCommand(CommandLine& command) {
 
 // SET xN value: user variable N (1 to 10), read as $xN by scripts.
 void SetCommand(CommandLine& command) {
-    Split name = SplitWord(command.Args());
+    const ScriptText& args = command.ArgsText();
+    Split name = SplitWord(args.Text());
     if (name.head.size() < 2 || (name.head[0] != 'x' && name.head[0] != 'X')) return;
     const int n = Atoi(name.head.substr(1));
     if (n < 1 || n > 10) return;
-    command.app.UserVars[static_cast<std::size_t>(n - 1)] = std::string(name.tail);
+    const auto slot = static_cast<std::size_t>(n - 1);
+    command.app.UserVars[slot] = std::string(name.tail);
+    command.app.UserVarFromMessage[slot] = args.Of(name.tail).HasMessageData();
 }
 
 void DumpCommand(CommandLine& command) { DumpVariables(command.app); }
 
 // XLAT command: the text is expanded and run as a script line; only with
-// the Master setting, as it lets a line build and run any other.
+// the Master setting, as it lets a line build and run any other. The user's
+// own values become script; what came from a message stays data, so a
+// stranger's text never runs as a command.
 void XlatCommand(CommandLine& command) {
     if (command.app.settings.Master == 0) return;
-    command.app.events.RunScriptLine(command.frame,
-                                     ScriptText::Own(command.Expand(command.Args())));
+    const ScriptText line = ExpandOwnText(command, command.ArgsText());
+    command.app.events.RunScriptLine(command.frame, line.WithUserValuesOwn());
 }
 
 // SYSTEM program [parameters]: the parameters are split at blanks and each

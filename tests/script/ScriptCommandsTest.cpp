@@ -182,6 +182,38 @@ TEST_F(ScriptCommands, XlatRunsItsExpandedTextOnlyForTheMaster) {
     EXPECT_EQ(TakeSent(), "PRIVMSG #chan :me\r\n");
 }
 
+// XLAT runs the user's own values as script, never what a stranger wrote:
+// that stays one plain text, not a command, not split, not expanded again,
+// also when it went through a user variable.
+TEST_F(ScriptCommands, XlatKeepsAStrangersTextData) {
+    Online();
+    app.settings.Master = 1;
+    dir.WriteFile("script.ini",
+                  "[Script]\n"
+                  "TEXTIN run : * : /XLAT $2\n"
+                  "TEXTIN say : * : /XLAT /PRIVMSG $channel $2\n"
+                  "TEXTIN keep : * : /SET x2 $2\n"
+                  "TEXTIN recall : * : /XLAT $x2\n"
+                  "TEXTIN own : * : /XLAT $x1 $nick\n");
+    app.events.LoadScript();
+    Type(chan_, "/SET x1 /PRIVMSG #chan hi");
+    const std::pair<const char*, const char*> rows[] = {
+        {"/SYSTEM xterm run", "PRIVMSG #chan :/SYSTEM xterm run\r\n"},
+        {"say | /quit", "PRIVMSG #chan :say | /quit\r\n"},
+        {"say $x1 $me #", "PRIVMSG #chan :say $x1 $me #\r\n"},
+        {"/SYSTEM xterm keep", ""},
+        {"recall", "PRIVMSG #chan :/SYSTEM xterm keep\r\n"},
+        {"own", "PRIVMSG #chan :hi joe\r\n"},
+    };
+    for (const auto& [text, sent] : rows) {
+        SCOPED_TRACE(text);
+        server_->Receive(std::string(":joe!j@h PRIVMSG #chan :") + text + "\r\n");
+        EXPECT_EQ(TakeSent(), sent) << Transcript();
+    }
+    EXPECT_TRUE(host.shell.executed.empty());
+    EXPECT_EQ(app.ircstatus, CONNECTED);
+}
+
 TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {
     Online();
     Type(chan_, "/IGNORE *!*@spam.example");
