@@ -17,6 +17,7 @@
 #include "script/EventScripts.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptText.h"
+#include "script/SystemTarget.h"
 #include "script/VariableExpander.h"
 #include "windows/Output.h"
 
@@ -210,15 +211,24 @@ void XlatCommand(CommandLine& command) {
 }
 
 // SYSTEM program [parameters]: the parameters are split at blanks and each
-// word reaches the program as it is; no shell sees any of it.
+// word reaches the program as it is; no shell sees any of it. A link or a
+// document opens with the desktop's default handler instead (SystemTarget.h).
+// Neither name may come from a message.
 void SystemCommand(CommandLine& command) {
     if (command.Args().empty()) return;
     const std::string program = command.Target();
     CZorlApp& app = command.app;
+    const bool document = OpensWithTheDesktop(program, app.config_dir);
     if (command.fields.nick.HasData()) {
         app.output.PrintF(nullptr, "", Cls::UError,
-                          "Not started: %s (the program name comes from a message)",
+                          document ? "Not opened: %s (the name comes from a message)"
+                                   : "Not started: %s (the program name comes from a message)",
                           program.c_str());
+        return;
+    }
+    if (document) {
+        if (!app.platform.shell.Open(program))
+            app.output.PrintF(nullptr, "", Cls::UError, "Cannot open %s", program.c_str());
         return;
     }
     std::vector<std::string> arguments;

@@ -2,6 +2,8 @@
 // shows, sends, starts and writes into script.ini.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/Settings.h"
 #include "config/IniStore.h"
 #include "incoming/IgnoreNotify.h"
@@ -146,6 +148,49 @@ TEST_F(ScriptCommands, SystemHandsEveryWordOverUnexpanded) {
     host.shell.result = false;
     Type(chan_, "/SYSTEM nothere");
     ExpectShown("", Cls::UError, "Cannot start nothere");
+}
+
+// Links and documents open with the desktop's handler, programs start; a
+// name from a message does neither.
+TEST_F(ScriptCommands, SystemOpensLinksAndDocumentsAndStartsPrograms) {
+    Online();
+    dir.WriteFile("notes.txt", "n");
+    dir.WriteFile("run.sh", "#!/bin/sh\n");
+    std::filesystem::permissions(dir.Path() / "run.sh", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    dir.WriteFile("script.ini", "[Script]\nTEXTIN xopen : * : /SYSTEM $2\n");
+    app.events.LoadScript();
+    using Words = std::vector<std::string>;
+    const struct {
+        const char* typed;
+        Words opened;
+        Words executed;
+    } rows[] = {
+        {"/SYSTEM https://example.org/a?b=c d", {"https://example.org/a?b=c"}, {}},
+        {"/SYSTEM www.example.org", {"www.example.org"}, {}},
+        {"/SYSTEM mailto:joe@example.org", {"mailto:joe@example.org"}, {}},
+        {"/SYSTEM notes.txt", {"notes.txt"}, {}},
+        {"/SYSTEM download", {"download"}, {}},
+        {"/SYSTEM run.sh a", {}, {"run.sh", "a"}},
+        {"/SYSTEM xterm", {}, {"xterm"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        host.shell.opened.clear();
+        host.shell.executed.clear();
+        Type(chan_, row.typed);
+        EXPECT_EQ(host.shell.opened, row.opened);
+        EXPECT_EQ(host.shell.executed,
+                  row.executed.empty() ? std::vector<Words>{} : std::vector<Words>{row.executed});
+    }
+    host.shell.opened.clear();
+    server_->Receive(":joe!j@h PRIVMSG #chan :https://evil.example xopen\r\n");
+    ExpectShown("", Cls::UError,
+                "Not opened: https://evil.example (the name comes from a message)");
+    host.shell.result = false;
+    Type(chan_, "/SYSTEM notes.txt");
+    ExpectShown("", Cls::UError, "Cannot open notes.txt");
+    EXPECT_EQ(host.shell.opened, Words{"notes.txt"});
 }
 
 // What a stranger wrote reaches the script commands as data: one operand
