@@ -52,6 +52,16 @@ Split TakeFileName(std::string_view words) {
     return SplitWord(words);
 }
 
+// Who offers and where it leads, as both questions show it.
+DccOfferDetails DetailsOf(const DccOffer& offer) {
+    DccOfferDetails details;
+    details.from = Format("%s (%s)", offer.nick.c_str(), offer.sender.c_str());
+    details.address = offer.address;
+    details.port = offer.port;
+    details.warning = DccDestinationWarning(offer.ipv4, offer.port, offer.nick);
+    return details;
+}
+
 }  // namespace
 
 CDccOffers::CDccOffers(CZorlApp& app) : app_(app) {}
@@ -117,16 +127,6 @@ bool CDccOffers::Parse(const IrcMessage& message, DccOffer& offer) {
         offer.fileName = PlainFileName(argument.head);
     }
     return true;
-}
-
-// Who offers and where it leads, as both questions show it.
-DccOfferDetails CDccOffers::DetailsOf(const DccOffer& offer) {
-    DccOfferDetails details;
-    details.from = Format("%s (%s)", offer.nick.c_str(), offer.sender.c_str());
-    details.address = offer.address;
-    details.port = offer.port;
-    details.warning = DccDestinationWarning(offer.ipv4, offer.port, offer.nick);
-    return details;
 }
 
 void CDccOffers::AskNext() {

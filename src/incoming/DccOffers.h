@@ -56,7 +56,6 @@ public:
 private:
     // False, with the reason in the status window, for bad numbers.
     bool Parse(const IrcMessage& message, DccOffer& offer);
-    static DccOfferDetails DetailsOf(const DccOffer& offer);
     void AskNext();
     void AskFile(const std::string& fileName);
     void Done();
