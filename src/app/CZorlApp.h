@@ -141,8 +141,10 @@ public:
     CSettings& settings;     // app/Settings.h
     ColourTables& colours;   // app/Settings.h
     std::vector<std::string> IgnoreList;
-    // $x1 ... $x10: slot N-1 holds variable N (filled by SET).
+    // $x1 ... $x10: slot N-1 holds variable N (filled by SET), and whether
+    // its value came from a message (then XLAT keeps it data).
     std::array<std::string, 10> UserVars;
+    std::array<bool, 10> UserVarFromMessage{};
     CRandom& random;  // common/Random.h
 
     // ---- Subsystems (each in the header of its name)

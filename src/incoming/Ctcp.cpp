@@ -1,5 +1,7 @@
 #include "incoming/Ctcp.h"
 
+#include <climits>
+
 #include "app/CZorlApp.h"
 #include "app/Settings.h"
 #include "app/Version.h"
@@ -65,13 +67,21 @@ void CCtcp::HandleCtcpReply(CIrcSocket* socket, IrcMessage& message) {
                                  app_.ExpandVariables(message, "$c_params"));
         return;
     }
-    if (message.c_command == "PING") {
-        const long long sent = Atol(message.c_params);
-        const long long now = app_.platform.clock.Now();
-        message.c_params = Format("%lld secs", now - sent);
-    }
+    long long elapsed = 0;
+    if (message.c_command == "PING" && ElapsedSince(message.c_params, elapsed))
+        message.c_params = Format("%lld secs", elapsed);
     app_.output.ShowIncoming(socket, message.nick, target, kKindCtcpReply,
                              app_.ExpandVariables(message, "[Reply: $c_command] $c_params"));
+}
+
+// The seconds since the time a PING reply carries. False for a number that
+// does not fit in 64 bits or lies so far off that the difference would not:
+// such a reply is shown as it came.
+bool CCtcp::ElapsedSince(const std::string& sentText, long long& elapsed) const {
+    const long long sent = AtoiLL(sentText);
+    if (sent == LLONG_MIN || sent == LLONG_MAX) return false;
+    const long long now = app_.platform.clock.Now();
+    return !__builtin_sub_overflow(now, sent, &elapsed);
 }
 
 bool CCtcp::MayAnswer() {

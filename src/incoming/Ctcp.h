@@ -34,7 +34,8 @@ public:
     void HandleCtcpRequest(CIrcSocket* socket, const IrcMessage& message);
     // :alice!a@host NOTICE me :\x01PING 12345\x01
     // A PING reply's c_params becomes the elapsed time ("3 secs"), which the
-    // event scripts then see.
+    // event scripts then see; a time no 64-bit difference can reach stays
+    // as it came.
     void HandleCtcpReply(CIrcSocket* socket, IrcMessage& message);
 
     CDccOffers& offers() { return *offers_; }
@@ -45,6 +46,7 @@ private:
 
     // Takes one answer from the budget; false when it is spent.
     bool MayAnswer();
+    bool ElapsedSince(const std::string& sentText, long long& elapsed) const;
     void Reply(CIrcSocket* socket, const IrcMessage& message, const std::string& text);
     void AnswerPing(CIrcSocket* socket, const IrcMessage& message);
     void AnswerFinger(CIrcSocket* socket, const IrcMessage& message);

@@ -8,6 +8,7 @@
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "incoming/DccDestination.h"
 #include "platform/Platform.h"
 #include "session/Dcc.h"
 #include "session/IrcMessage.h"
@@ -40,13 +41,6 @@ bool ReadSize(std::string_view word, uint64_t& value) {
     return true;
 }
 
-std::string Dotted(uint64_t address) {
-    return Format("%u.%u.%u.%u", static_cast<unsigned>((address >> 24) & 0xFF),
-                  static_cast<unsigned>((address >> 16) & 0xFF),
-                  static_cast<unsigned>((address >> 8) & 0xFF),
-                  static_cast<unsigned>(address & 0xFF));
-}
-
 // The file name of a SEND offer and the words after it. Names with blanks
 // come in double quotes from most clients: "DCC SEND "my notes.txt" ...".
 Split TakeFileName(std::string_view words) {
@@ -56,6 +50,16 @@ Split TakeFileName(std::string_view words) {
             return {words.substr(1, close - 1), TrimLeft(words.substr(close + 1)), true};
     }
     return SplitWord(words);
+}
+
+// Who offers and where it leads, as both questions show it.
+DccOfferDetails DetailsOf(const DccOffer& offer) {
+    DccOfferDetails details;
+    details.from = Format("%s (%s)", offer.nick.c_str(), offer.sender.c_str());
+    details.address = offer.address;
+    details.port = offer.port;
+    details.warning = DccDestinationWarning(offer.ipv4, offer.port, offer.nick);
+    return details;
 }
 
 }  // namespace
@@ -111,7 +115,8 @@ bool CDccOffers::Parse(const IrcMessage& message, DccOffer& offer) {
     uint64_t number = 0;
     if (!ReadNumber(address.head, 10, number) || number > UINT32_MAX)
         return refuse("not an IPv4 address number:", address.head);
-    offer.address = Dotted(number);
+    offer.ipv4 = static_cast<uint32_t>(number);
+    offer.address = DottedAddress(offer.ipv4);
     if (!ReadNumber(port.head, 5, number) || number < 1 || number > kMaxPort)
         return refuse("not a port (1-65535):", port.head);
     offer.port = static_cast<int>(number);
@@ -132,18 +137,18 @@ void CDccOffers::AskNext() {
         AskFile(offer.fileName);
         return;
     }
-    const std::string from = Format("%s (%s)", offer.nick.c_str(), offer.sender.c_str());
     // NOTE: the answer may come inside this call; nothing is touched after it.
     app_.platform.dialogs.AskDccChat(
-        from, Later<DccAnswer>([this](DccAnswer answer) { OnChatAnswer(answer); }));
+        DetailsOf(offer), Later<DccAnswer>([this](DccAnswer answer) { OnChatAnswer(answer); }));
 }
 
 void CDccOffers::AskFile(const std::string& fileName) {
     const DccOffer& offer = queue_.front();
-    const std::string from = Format("%s (%s)", offer.nick.c_str(), offer.sender.c_str());
-    const std::string size = offer.size == 0 ? "unknown" : offer.sizeWord;
+    DccOfferDetails details = DetailsOf(offer);
+    details.fileName = fileName;
+    details.size = offer.size == 0 ? "unknown" : offer.sizeWord;
     app_.platform.dialogs.AskDccSend(
-        from, fileName, size,
+        details,
         Later<DccAnswer, const std::string&>(
             [this](DccAnswer answer, const std::string& name) { OnFileAnswer(answer, name); }));
 }

@@ -7,7 +7,9 @@
 // Numbers are checked, never wrapped: an address beyond 32 bits, a port
 // outside 1-65535 or a size that is not a number refuse the offer with one
 // status line. Sizes are 64-bit. At most kMaxPending offers wait for the
-// user; more are refused with one status line each.
+// user; more are refused with one status line each. The questions show the
+// address and port, with a warning for one that may lead to a service of
+// this computer or its network (incoming/DccDestination.h).
 #pragma once
 
 #include <cstddef>
@@ -29,7 +31,8 @@ struct DccOffer {
     std::string nick;      // who offers
     std::string sender;    // user@host
     std::string fileName;  // reduced to a plain name (files)
-    std::string address;   // dotted
+    uint32_t ipv4 = 0;
+    std::string address;  // dotted
     int port = 0;
     uint64_t size = 0;     // 0: unknown
     std::string sizeWord;  // as received

@@ -25,6 +25,20 @@ enum class DccAnswer { Accept, Refuse };
 enum class OverwriteAnswer { Ok, Cancel, Rename };
 enum class TrustAnswer { Refuse, ThisSession, Always };
 
+// What a question about a DCC offer shows; every text is the engine's.
+struct DccOfferDetails {
+    std::string from;     // "nick (user@host)"
+    std::string address;  // dotted: where accepting connects to
+    int port = 0;
+    // File offers: the name (editable) and the size as received, or
+    // "unknown".
+    std::string fileName;
+    std::string size;
+    // Empty, or a line about where the offer leads; with one, Refuse is the
+    // default answer (Enter alone refuses).
+    std::string warning;
+};
+
 struct CSettings;
 // The editors behind the buttons of the properties dialog's "Files" page,
 // in the order of the buttons.
@@ -67,12 +81,12 @@ public:
     virtual bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                           std::string& path) = 0;
 
-    // "DCC chat request": `from` is "nick (user@host)".
-    virtual void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) = 0;
-    // "DCC file transfer request": the file name can be edited; the answer
-    // carries it. `size` is shown as it is ("unknown" for no size).
-    virtual void AskDccSend(const std::string& from, const std::string& fileName,
-                            const std::string& size,
+    // "DCC chat request": who offers, where it leads, any warning.
+    virtual void AskDccChat(const DccOfferDetails& offer,
+                            std::function<void(DccAnswer)> answer) = 0;
+    // "DCC file transfer request": the same and the file; its name can be
+    // edited, and the answer carries it.
+    virtual void AskDccSend(const DccOfferDetails& offer,
                             std::function<void(DccAnswer, const std::string& fileName)> answer) = 0;
     // "Overwrite existing file?" with OK, Cancel and Rename.
     virtual void AskOverwrite(std::function<void(OverwriteAnswer)> answer) = 0;

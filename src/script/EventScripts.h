@@ -5,10 +5,11 @@
 // Runners for the other script users (timers, EXEC, IF, XLAT, the notify
 // list): RunScriptLine with the author's own line, or with a ScriptText when
 // the line holds data (IF runs its command from the marked $3 of its
-// CommandLine; XLAT alone turns data into script, ScriptText::Own of the
-// expanded text). Whatever calls them, one run is bounded: at most
-// kMaxNesting runners deep and kMaxCommandsPerRun commands, so a timer or
-// an event that triggers itself costs bounded work per tick or line.
+// CommandLine; XLAT alone turns data into script, and only the user's own
+// values of its expanded text, ScriptText::WithUserValuesOwn). Whatever
+// calls them, one run is bounded: at most kMaxNesting runners deep and
+// kMaxCommandsPerRun commands, so a timer or an event that triggers itself
+// costs bounded work per tick or line.
 #pragma once
 
 #include <string>

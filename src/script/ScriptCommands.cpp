@@ -17,6 +17,7 @@
 #include "script/EventScripts.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptText.h"
+#include "script/SystemTarget.h"
 #include "script/VariableExpander.h"
 #include "windows/Output.h"
 
@@ -94,8 +95,12 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 
 // Expands the author's own variables of `text` against the command line;
 // what a message put in is shown as it is.
+ScriptText ExpandOwnText(CommandLine& command, const ScriptText& text) {
+    return command.app.expander.ExpandScript(command.message, text, &command.fields);
+}
+
 std::string ExpandOwn(CommandLine& command, const ScriptText& text) {
-    return command.app.expander.ExpandScript(command.message, text, &command.fields).Text();
+    return ExpandOwnText(command, text).Text();
 }
 
 }  // namespace
@@ -183,33 +188,47 @@ void IfCommand(CommandLine& command) {
 
 // SET xN value: user variable N (1 to 10), read as $xN by scripts.
 void SetCommand(CommandLine& command) {
-    Split name = SplitWord(command.Args());
+    const ScriptText& args = command.ArgsText();
+    Split name = SplitWord(args.Text());
     if (name.head.size() < 2 || (name.head[0] != 'x' && name.head[0] != 'X')) return;
     const int n = Atoi(name.head.substr(1));
     if (n < 1 || n > 10) return;
-    command.app.UserVars[static_cast<std::size_t>(n - 1)] = std::string(name.tail);
+    const auto slot = static_cast<std::size_t>(n - 1);
+    command.app.UserVars[slot] = std::string(name.tail);
+    command.app.UserVarFromMessage[slot] = args.Of(name.tail).HasMessageData();
 }
 
 void DumpCommand(CommandLine& command) { DumpVariables(command.app); }
 
 // XLAT command: the text is expanded and run as a script line; only with
-// the Master setting, as it lets a line build and run any other.
+// the Master setting, as it lets a line build and run any other. The user's
+// own values become script; what came from a message stays data, so a
+// stranger's text never runs as a command.
 void XlatCommand(CommandLine& command) {
     if (command.app.settings.Master == 0) return;
-    command.app.events.RunScriptLine(command.frame,
-                                     ScriptText::Own(command.Expand(command.Args())));
+    const ScriptText line = ExpandOwnText(command, command.ArgsText());
+    command.app.events.RunScriptLine(command.frame, line.WithUserValuesOwn());
 }
 
 // SYSTEM program [parameters]: the parameters are split at blanks and each
-// word reaches the program as it is; no shell sees any of it.
+// word reaches the program as it is; no shell sees any of it. A link or a
+// document opens with the desktop's default handler instead (SystemTarget.h).
+// Neither name may come from a message.
 void SystemCommand(CommandLine& command) {
     if (command.Args().empty()) return;
     const std::string program = command.Target();
     CZorlApp& app = command.app;
+    const bool document = OpensWithTheDesktop(program, app.config_dir);
     if (command.fields.nick.HasData()) {
         app.output.PrintF(nullptr, "", Cls::UError,
-                          "Not started: %s (the program name comes from a message)",
+                          document ? "Not opened: %s (the name comes from a message)"
+                                   : "Not started: %s (the program name comes from a message)",
                           program.c_str());
+        return;
+    }
+    if (document) {
+        if (!app.platform.shell.Open(program))
+            app.output.PrintF(nullptr, "", Cls::UError, "Cannot open %s", program.c_str());
         return;
     }
     std::vector<std::string> arguments;

@@ -9,9 +9,18 @@ namespace zorl {
 bool ScriptText::HasData(std::size_t pos, std::size_t length) const {
     if (pos >= origins_.size()) return false;
     std::size_t end = length > origins_.size() - pos ? origins_.size() : pos + length;
-    return std::find(origins_.begin() + static_cast<long>(pos),
-                     origins_.begin() + static_cast<long>(end),
-                     Origin::kData) != origins_.begin() + static_cast<long>(end);
+    return std::any_of(origins_.begin() + static_cast<long>(pos),
+                       origins_.begin() + static_cast<long>(end), IsDataOrigin);
+}
+
+bool ScriptText::HasMessageData() const {
+    return std::find(origins_.begin(), origins_.end(), Origin::kData) != origins_.end();
+}
+
+ScriptText ScriptText::WithUserValuesOwn() const {
+    ScriptText result = *this;
+    std::replace(result.origins_.begin(), result.origins_.end(), Origin::kUserValue, Origin::kOwn);
+    return result;
 }
 
 void ScriptText::Append(char c, Origin origin) {

@@ -5,12 +5,15 @@
 //   - the script's own text: what the user wrote in an event line, an alias,
 //     a timer, the start-up list or typed; its variables, "{ }" groups and
 //     " | " separators work;
-//   - data: every value a variable put in (message fields, "$?" answers,
-//     user variables, "$randline" and "$getline" lines, the time...).
+//   - data: every value a variable put in, of two kinds: what came from a
+//     message (its fields, nicks, window names) and the user's own values
+//     ("$?" answers, user variables, "$randline" and "$getline" lines, the
+//     time...).
 // Data is copied as it is: it is never scanned for variables again, never
 // split at " | ", never ungrouped by braces, and a command word that holds
 // any of it is not a command (the line goes out as plain text). XLAT is the
-// one deliberate way to run data as script.
+// one deliberate way to run data as script, and only the user's own values:
+// what came from a message stays data through it.
 //
 //   event  TEXTIN hi : * : /msg $channel $nick said $2
 //   line   "hi | /SYSTEM xterm" from joe in #c
@@ -27,10 +30,15 @@
 namespace zorl {
 
 enum class Origin : uint8_t {
-    kOwn,      // written by the script's author: variables and separators work
-    kGrouped,  // the author's, inside "{ }": variables work, " | " does not split
-    kData,     // a value put in by expansion: plain text whatever it holds
+    kOwn,        // written by the script's author: variables and separators work
+    kGrouped,    // the author's, inside "{ }": variables work, " | " does not split
+    kData,       // a value from a message: plain text wherever it goes
+    kUserValue,  // a value of the user's own: plain text, but XLAT makes it kOwn
 };
+
+constexpr bool IsDataOrigin(Origin origin) {
+    return origin == Origin::kData || origin == Origin::kUserValue;
+}
 
 class ScriptText {
 public:
@@ -47,9 +55,11 @@ public:
     char operator[](std::size_t i) const { return text_[i]; }
     Origin At(std::size_t i) const { return origins_[i]; }
     const Origin* Origins() const { return origins_.data(); }
-    bool IsData(std::size_t i) const { return origins_[i] == Origin::kData; }
-    // Some byte of [pos, pos + length) is data.
+    bool IsData(std::size_t i) const { return IsDataOrigin(origins_[i]); }
+    // Some byte of [pos, pos + length) is data, of either kind.
     bool HasData(std::size_t pos = 0, std::size_t length = std::string::npos) const;
+    // Some byte came from a message.
+    bool HasMessageData() const;
 
     void Append(char c, Origin origin);
     void Append(std::string_view text, Origin origin);
@@ -61,6 +71,9 @@ public:
     ScriptText Of(std::string_view part) const;
     // Without the white space at both ends, whoever wrote it.
     ScriptText Trimmed() const;
+    // What XLAT runs: the user's own values become the author's text, what
+    // came from a message stays data.
+    ScriptText WithUserValuesOwn() const;
 
     // Compares the text only.
     bool operator==(const std::string& text) const { return text_ == text; }

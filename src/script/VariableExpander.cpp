@@ -40,8 +40,10 @@ int DigitValue(std::string_view digits) {
 //
 // On script text (ScriptText.h) only the author's own bytes are scanned: a
 // variable name must lie wholly in one run of them, data is copied as it is,
-// and what a rule puts in is data (the author's "$nl", "$!" and "##" stay
-// the author's; nick and parameters keep the origin OwnedFields gives them).
+// and what a rule puts in is data: a message's (fields, nicks, the window's
+// name) or the user's own value (the user variables, "$?", script-file
+// lines, time and chance). The author's "$nl", "$!" and "##" stay the
+// author's; nick and parameters keep the origin OwnedFields gives them.
 // Plain templates are all the author's own.
 class ExpansionScan {
 public:
@@ -82,9 +84,12 @@ private:
     static Produced OwnView(std::string_view value, std::size_t length) {
         return {Produced::kValue, value, false, length, Origin::kOwn, {}};
     }
-    Produced Value(std::string value, std::size_t length) {
+    Produced Value(std::string value, std::size_t length, Origin origin = Origin::kData) {
         computed_ = std::move(value);
-        return {Produced::kValue, computed_, true, length, Origin::kData, {}};
+        return {Produced::kValue, computed_, true, length, origin, {}};
+    }
+    Produced UserValue(std::string value, std::size_t length) {
+        return Value(std::move(value), length, Origin::kUserValue);
     }
     static Produced Unchecked(std::string_view value, std::size_t length,
                               Origin origin = Origin::kData) {
@@ -162,7 +167,7 @@ const ExpansionScan::Rule ExpansionScan::kRules[] = {
 
 std::string ExpansionScan::Run(std::string_view text, const Origin* origins,
                                std::vector<Origin>* outOrigins) {
-    auto isData = [&](std::size_t k) { return origins && origins[k] == Origin::kData; };
+    auto isData = [&](std::size_t k) { return origins && IsDataOrigin(origins[k]); };
     std::string out;
     // Appends `length` bytes of the template from `from`, with their origins.
     auto copy = [&](std::size_t from, std::size_t length) {
@@ -277,19 +282,19 @@ ExpansionScan::Produced ExpansionScan::HashRule(char next, bool nextIsOwn) const
 ExpansionScan::Produced ExpansionScan::Ask(std::string_view, std::size_t n) {
     std::string answer;
     if (!owner_.AskUser(answer)) return Unchecked("", n);
-    return Value(Expand(answer), n);
+    return UserValue(Expand(answer), n);
 }
 
 ExpansionScan::Produced ExpansionScan::Time(std::string_view, std::size_t n) {
-    return Value(FormatLocalTime("%X", app_.platform.clock.Now()), n);
+    return UserValue(FormatLocalTime("%X", app_.platform.clock.Now()), n);
 }
 
 ExpansionScan::Produced ExpansionScan::Date(std::string_view, std::size_t n) {
-    return Value(FormatLocalTime("%d-%b-%Y", app_.platform.clock.Now()), n);
+    return UserValue(FormatLocalTime("%d-%b-%Y", app_.platform.clock.Now()), n);
 }
 
 ExpansionScan::Produced ExpansionScan::DayOfWeek(std::string_view, std::size_t n) {
-    return Value(ToLower(FormatLocalTime("%a", app_.platform.clock.Now())), n);
+    return UserValue(ToLower(FormatLocalTime("%a", app_.platform.clock.Now())), n);
 }
 
 // "$randline greetings": one of the section's lines (comments and empty
@@ -300,9 +305,9 @@ ExpansionScan::Produced ExpansionScan::RandLine(std::string_view at, std::size_t
     std::vector<std::string> kept;
     for (std::string& line : ReadSectionLines(app_.ini, kScriptFile, section))
         if (!line.empty() && line[0] != ';') kept.push_back(std::move(line));
-    if (kept.empty()) return Value("", pos);
+    if (kept.empty()) return UserValue("", pos);
     std::size_t pick = static_cast<std::size_t>(app_.random.Below(static_cast<int>(kept.size())));
-    return Value(Expand(kept[pick]), pos);
+    return UserValue(Expand(kept[pick]), pos);
 }
 
 // "$getline table key": the rest of the first line whose head word matches
@@ -320,9 +325,9 @@ ExpansionScan::Produced ExpansionScan::GetLine(std::string_view at, std::size_t 
         std::string head = Expand(std::string(parts.head));
         if (Cut()) break;
         if (head == "*" || EqualsNoCase(head, key))
-            return Value(Expand(std::string(parts.tail)), pos);
+            return UserValue(Expand(std::string(parts.tail)), pos);
     }
-    return Value("", pos);
+    return UserValue("", pos);
 }
 
 ExpansionScan::Produced ExpansionScan::RandNick(std::string_view, std::size_t n) {
@@ -342,14 +347,18 @@ ExpansionScan::Produced ExpansionScan::Random(std::string_view at, std::size_t n
     std::string_view word = TakeWord(at, pos);
     long long limit = DigitValue(word.substr(0, DigitRun(word)));
     long long r = app_.random.Next();
-    return Value(Format("%lld", limit * r / 32767 + 1), pos);
+    return UserValue(Format("%lld", limit * r / 32767 + 1), pos);
 }
 
 ExpansionScan::Produced ExpansionScan::UserVar(std::string_view at, std::size_t n) {
     std::size_t digits = DigitRun(at.substr(n));
     int slot = DigitValue(at.substr(n, digits));
     if (digits == 0 || slot < 1 || slot > static_cast<int>(app_.UserVars.size())) return {};
-    return View(app_.UserVars[static_cast<std::size_t>(slot - 1)], n + digits);
+    const auto index = static_cast<std::size_t>(slot - 1);
+    Produced p = View(app_.UserVars[index], n + digits);
+    // SET with a message's text keeps it a message's.
+    if (!app_.UserVarFromMessage[index]) p.origin = Origin::kUserValue;
+    return p;
 }
 
 // "$3" is parameter 3 (numbered from 1; "$12" is twelve). "$3-" joins
@@ -388,7 +397,7 @@ ExpansionScan::Produced ExpansionScan::Param(std::string_view at, std::size_t n)
                 joined += ' ';
                 if (!fields_) continue;
                 const ScriptText* next = OwnParam(k);
-                const bool ownBlank = ownPiece && origins.back() != Origin::kData && next &&
+                const bool ownBlank = ownPiece && !IsDataOrigin(origins.back()) && next &&
                                       !next->empty() && !next->IsData(0);
                 origins.push_back(ownBlank ? Origin::kOwn : Origin::kData);
             }

@@ -11,6 +11,7 @@
 #include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
 #include "session/RawTrace.h"
+#include "session/ReceiveBudget.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -228,14 +229,17 @@ void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
     const ScopedFlag inUse(receiving_);
     std::vector<char>& buffer = inUse.WasRaised() ? nested : read_buffer_;
     if (buffer.size() < size) buffer.resize(size);
-    std::size_t taken = 0;
-    // A file socket yields after a burst; the platform tells us again.
-    while (chat || taken < kReadBurst) {
+    // A chat gets the server's share, a file a larger one; either yields
+    // after it, and the platform tells us again.
+    CReceiveBudget budget(app_.platform.clock,
+                          chat ? CServerConnection::kReceiveBudget : kReadBurst,
+                          CServerConnection::kReceiveBudgetMs);
+    while (!budget.Spent()) {
         WsaError readError = kWsaOk;
         const long n = socket.Receive(buffer.data(), size, readError);
         TraceReceiveLength(app_, socket, n);
         if (n <= 0) return;
-        taken += static_cast<std::size_t>(n);
+        budget.Take(static_cast<std::size_t>(n));
         if (!TakeChunk(socket, buffer.data(), static_cast<std::size_t>(n))) return;
         // The chunk's handling closed the socket (a finished transfer).
         if (!socket.HasPlatformSocket()) return;

@@ -28,8 +28,10 @@ public:
     // One read of a chat socket; a file socket reads more at a time.
     static constexpr std::size_t kChatReadSize = 40950;
     static constexpr std::size_t kFileReadSize = 256 * 1024;
-    // A read notification takes at most this much from a file socket, so a
-    // fast peer cannot keep the one thread away from everything else.
+    // What one read notification takes from a file socket, within the
+    // server's time share (session/ReceiveBudget.h); a chat socket gets the
+    // server's whole share, bytes and time, so a fast peer cannot keep the
+    // one thread away from everything else.
     static constexpr std::size_t kReadBurst = 4 * 1024 * 1024;
     // Chat text without a line end is shown as a line at this length.
     static constexpr std::size_t kChatPendingLimit = 64 * 1024;

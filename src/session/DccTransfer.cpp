@@ -1,7 +1,13 @@
 #include "session/DccTransfer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
 #include "app/CZorlApp.h"
 #include "common/FileNames.h"
 #include "common/Format.h"
@@ -40,6 +46,21 @@ bool SendAll(CIrcSocket& socket, const char* data, std::size_t size, WsaError& e
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// Only the user may read what a stranger sent: a new file is made 0600 (one
+// that is there already keeps its mode) and truncated.
+std::FILE* CreatePrivate(const std::string& path) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
 }
 
 }  // namespace
@@ -129,7 +150,7 @@ bool CDccTransfer::OpenForWriting() {
     verb_ = "received";
     if (file_) return true;
     const std::string name = "download/" + PlainFileName(socket_.file_path);
-    file_ = std::fopen((app_.config_dir + name).c_str(), "wb");
+    file_ = CreatePrivate(app_.config_dir + name);
     if (file_) {
         // Each chunk goes to the file as it comes, before it is acknowledged.
         std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -139,20 +160,35 @@ bool CDccTransfer::OpenForWriting() {
     return false;
 }
 
+// A sender that goes on past the size it offered is cut off there: the file
+// keeps the offered bytes, and the disk does not fill with the rest.
 bool CDccTransfer::TakeData(const char* data, std::size_t size) {
     if (finished_) return false;
     if (!file_ && !OpenForWriting()) return false;
-    if (std::fwrite(data, 1, size, file_) != size) {
+    const uint64_t offered = socket_.file_size;
+    const uint64_t left = offered - std::min(offered, socket_.transferred);
+    const bool beyond = offered != 0 && size > left;
+    const std::size_t kept = beyond ? static_cast<std::size_t>(left) : size;
+    if (std::fwrite(data, 1, kept, file_) != kept) {
         Fail("Unable to write download/" + PlainFileName(socket_.file_path), errno);
         return false;
     }
-    socket_.transferred += size;
-    const bool complete = socket_.file_size != 0 && socket_.transferred >= socket_.file_size;
+    socket_.transferred += kept;
+    const bool complete = offered != 0 && socket_.transferred >= offered;
     Progress("received", Now(), complete);
-    const std::string ack = BigEndian(static_cast<uint32_t>(socket_.transferred));
-    WsaError error = kWsaOk;
-    SendAll(socket_, ack.data(), ack.size(), error);
-    return true;
+    if (kept > 0) {
+        const std::string ack = BigEndian(static_cast<uint32_t>(socket_.transferred));
+        WsaError error = kWsaOk;
+        SendAll(socket_, ack.data(), ack.size(), error);
+    }
+    if (!beyond) return true;
+    Finish();
+    socket_.Close();
+    socket_.connected = false;
+    app_.output.PrintF(&socket_, Window(), Cls::UError,
+                       "file transfer closed: the sender went past the offered %llu bytes",
+                       static_cast<unsigned long long>(offered));
+    return false;
 }
 
 // ---- Both ------------------------------------------------------------------

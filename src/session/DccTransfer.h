@@ -41,11 +41,14 @@ public:
     // Bytes the peer sent on a sending socket: acknowledgements.
     void TakeAcknowledgements(std::string_view bytes);
 
-    // Receiving: creates the file in download/ (a new transfer truncates).
-    // False, with the reason shown and the socket closed, when it cannot.
+    // Receiving: creates the file in download/, 0600 (a new transfer
+    // truncates). False, with the reason shown and the socket closed, when
+    // it cannot.
     bool OpenForWriting();
-    // Writes one chunk, shows progress, acknowledges it. False when the
-    // transfer had to stop (the socket is then closed).
+    // Writes one chunk, shows progress, acknowledges it. A chunk that goes
+    // past the offered size is written up to it, and the transfer closes
+    // with one line. False when the transfer had to stop (the socket is
+    // then closed).
     bool TakeData(const char* data, std::size_t size);
 
     // The connection ended: the last progress line if one is owed, and the

@@ -10,6 +10,7 @@
 #include "session/LineParser.h"
 #include "session/LineSplitter.h"
 #include "session/RawTrace.h"
+#include "session/ReceiveBudget.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 
@@ -22,19 +23,15 @@ void CServerConnection::OnReceive(WsaError error, CIrcSocket& socket) {
         return;
     }
     std::vector<char> buffer(kReadSize);
-    const uint64_t started = app_.platform.clock.TickCount();
-    std::size_t taken = 0;
-    for (;;) {
-        // Fair to the rest of the event loop: what is left is read on the
-        // next notification, in order.
-        if (taken >= kReceiveBudget ||
-            app_.platform.clock.TickCount() - started >= kReceiveBudgetMs)
-            return;
+    // Fair to the rest of the event loop: what is left is read on the next
+    // notification, in order.
+    CReceiveBudget budget(app_.platform.clock, kReceiveBudget, kReceiveBudgetMs);
+    while (!budget.Spent()) {
         WsaError readError = kWsaOk;
         long n = socket.Receive(buffer.data(), buffer.size(), readError);
         TraceReceiveLength(app_, socket, n);
         if (n <= 0) return;
-        taken += static_cast<std::size_t>(n);
+        budget.Take(static_cast<std::size_t>(n));
         // Zero bytes are dropped one by one; the text after them is kept.
         std::string text(buffer.data(), static_cast<std::size_t>(n));
         if (text.find('\0') != std::string::npos) std::erase(text, '\0');

@@ -37,7 +37,8 @@ public:
     static constexpr std::size_t kPendingLimit = 64 * 1024;
     // What one receive notification may take in: a server that writes
     // faster than we handle lines must not hold the event loop. The rest
-    // stays in the socket, whose readiness brings us back on the next pass.
+    // stays in the socket, whose readiness brings us back on the next pass
+    // (session/ReceiveBudget.h). DCC chats get the same share.
     static constexpr std::size_t kReceiveBudget = 2 * kReadSize;
     static constexpr uint64_t kReceiveBudgetMs = 50;
 

@@ -33,28 +33,49 @@ QLineEdit* AddField(QFormLayout& form, const QString& label, const QString& text
     return field;
 }
 
-QDialogButtonBox* AcceptRefuse(QDialog& dialog) {
+// Where accepting connects to, both questions alike.
+void AddDestination(QFormLayout& form, const DccOfferDetails& offer, QWidget* parent) {
+    AddField(form, QStringLiteral("Address:"), qt::DecodeText(offer.address), false, parent);
+    AddField(form, QStringLiteral("Port:"), QString::number(offer.port), false, parent);
+}
+
+// The warning, if any, above the buttons; with one, Enter alone refuses.
+void AddAnswers(QVBoxLayout& layout, QDialog& dialog, const DccOfferDetails& offer) {
+    if (!offer.warning.empty()) {
+        auto* warning = new QLabel(qt::DecodeText(offer.warning), &dialog);
+        warning->setWordWrap(true);
+        warning->setTextFormat(Qt::PlainText);
+        layout.addWidget(warning);
+    }
     auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Refuse"), QDialogButtonBox::RejectRole);
+    QPushButton* accept =
+        buttons->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
+    QPushButton* refuse =
+        buttons->addButton(QStringLiteral("&Refuse"), QDialogButtonBox::RejectRole);
+    if (!offer.warning.empty()) {
+        accept->setAutoDefault(false);
+        refuse->setDefault(true);
+        refuse->setFocus();
+    }
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    return buttons;
+    layout.addWidget(buttons);
 }
 
 }  // namespace
 
-CDccChatDialog::CDccChatDialog(const std::string& from, std::function<void(DccAnswer)> answer,
+CDccChatDialog::CDccChatDialog(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer,
                                QWidget* parent)
     : QDialog(parent), answer_(std::move(answer)) {
     setWindowTitle(QStringLiteral("DCC chat request"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::WrapAllRows);
-    AddField(*form, QStringLiteral("Incoming DCC Chat request from:"), qt::DecodeText(from), false,
-             this);
+    AddField(*form, QStringLiteral("Incoming DCC Chat request from:"), qt::DecodeText(offer.from),
+             false, this);
+    AddDestination(*form, offer, this);
     layout->addLayout(form);
-    layout->addWidget(AcceptRefuse(*this));
+    AddAnswers(*layout, *this, offer);
     connect(this, &QDialog::finished, this, [this](int result) {
         if (auto reply = std::exchange(answer_, nullptr))
             reply(result == QDialog::Accepted ? DccAnswer::Accept : DccAnswer::Refuse);
@@ -62,21 +83,21 @@ CDccChatDialog::CDccChatDialog(const std::string& from, std::function<void(DccAn
     ShowQuietly(*this);
 }
 
-CDccSendDialog::CDccSendDialog(const std::string& from, const std::string& fileName,
-                               const std::string& size,
+CDccSendDialog::CDccSendDialog(const DccOfferDetails& offer,
                                std::function<void(DccAnswer, const std::string&)> answer,
                                QWidget* parent)
     : QDialog(parent), answer_(std::move(answer)) {
     setWindowTitle(QStringLiteral("DCC file transfer request"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    AddField(*form, QStringLiteral("Incoming DCC File SEND request from:"), qt::DecodeText(from),
-             false, this);
+    AddField(*form, QStringLiteral("Incoming DCC File SEND request from:"),
+             qt::DecodeText(offer.from), false, this);
     file_name_ =
-        AddField(*form, QStringLiteral("&File name:"), qt::DecodeText(fileName), true, this);
-    AddField(*form, QStringLiteral("File size:"), qt::DecodeText(size), false, this);
+        AddField(*form, QStringLiteral("&File name:"), qt::DecodeText(offer.fileName), true, this);
+    AddField(*form, QStringLiteral("File size:"), qt::DecodeText(offer.size), false, this);
+    AddDestination(*form, offer, this);
     layout->addLayout(form);
-    layout->addWidget(AcceptRefuse(*this));
+    AddAnswers(*layout, *this, offer);
     connect(this, &QDialog::finished, this, [this](int result) {
         if (auto reply = std::exchange(answer_, nullptr))
             reply(result == QDialog::Accepted ? DccAnswer::Accept : DccAnswer::Refuse,

@@ -1,7 +1,9 @@
 // The questions about a DCC offer, as ordinary dialogs that do not block:
 // each shows itself without taking the keyboard from the line the user is
 // typing in, answers once through its callback (closing it refuses), and
-// deletes itself afterwards.
+// deletes itself afterwards. Both offer questions show where accepting
+// connects to, and the engine's warning when it gave one: then Refuse is
+// the default button.
 //
 //   CDccChatDialog      "DCC chat request"           Accept / Refuse
 //   CDccSendDialog      "DCC file transfer request"  Accept / Refuse, name editable
@@ -23,7 +25,8 @@ namespace zorl::ui {
 class CDccChatDialog : public QDialog {
     Q_OBJECT
 public:
-    CDccChatDialog(const std::string& from, std::function<void(DccAnswer)> answer, QWidget* parent);
+    CDccChatDialog(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer,
+                   QWidget* parent);
 
 private:
     std::function<void(DccAnswer)> answer_;
@@ -32,7 +35,7 @@ private:
 class CDccSendDialog : public QDialog {
     Q_OBJECT
 public:
-    CDccSendDialog(const std::string& from, const std::string& fileName, const std::string& size,
+    CDccSendDialog(const DccOfferDetails& offer,
                    std::function<void(DccAnswer, const std::string&)> answer, QWidget* parent);
 
 private:

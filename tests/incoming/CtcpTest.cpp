@@ -80,10 +80,24 @@ TEST_F(CtcpTest, ActionsAreShownInTheirWindowBothAsRequestAndAsReply) {
     ExpectNothingSent();
 }
 
+// A time that no 64-bit difference reaches is shown as it came.
 TEST_F(CtcpTest, PingReplyShowsTheElapsedTime) {
-    Recv(":alice!a@host NOTICE me :\x01PING " + std::to_string(host.clock.now - 3) + "\x01");
-    Recv(":alice!a@host NOTICE me :\x01VERSION irssi v1.4\x01");
-    ExpectLines("", {"[alice] [Reply: PING] 3 secs", "[alice] [Reply: VERSION] irssi v1.4"});
+    const struct {
+        std::string reply;
+        const char* shown;
+    } cases[] = {
+        {"PING " + std::to_string(host.clock.now - 3), "[alice] [Reply: PING] 3 secs"},
+        {"PING -9999999999999999999", "[alice] [Reply: PING] -9999999999999999999"},
+        {"PING 99999999999999999999", "[alice] [Reply: PING] 99999999999999999999"},
+        {"PING -9223372036854775000", "[alice] [Reply: PING] -9223372036854775000"},
+        {"VERSION irssi v1.4", "[alice] [Reply: VERSION] irssi v1.4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        Clear();
+        Recv(":alice!a@host NOTICE me :\x01" + c.reply + "\x01");
+        ExpectLines("", {c.shown});
+    }
     ExpectNothingSent();
 }
 

@@ -66,7 +66,7 @@ TEST_F(DccOfferTest, AcceptedChatConnectsToTheOfferedAddress) {
     Offer("chat chat 3232235521 2000");
     ASSERT_NE(Question(), nullptr);
     EXPECT_EQ(Question()->kind, PresetDialogs::DccQuestion::kChat);
-    EXPECT_EQ(Question()->from, "alice (a@host)");
+    EXPECT_EQ(Question()->offer.from, "alice (a@host)");
     ExpectNothingShown();
 
     ASSERT_TRUE(host.dialogs.AnswerChat(DccAnswer::Accept));
@@ -79,6 +79,54 @@ TEST_F(DccOfferTest, AcceptedChatConnectsToTheOfferedAddress) {
     Offer("CHAT chat 3232235521 2001", "bob");
     ASSERT_TRUE(host.dialogs.AnswerChat(DccAnswer::Refuse));
     EXPECT_FALSE(HasWindow("bob"));
+}
+
+// Both questions say where accepting connects to, and warn of an offer that
+// may lead to a service of this computer or its network.
+TEST_F(DccOfferTest, QuestionsShowWhereTheOfferLeadsAndWarnOfLocalServices) {
+    const std::string tail = "; accepting may connect to a service there rather than to alice.";
+    const struct {
+        const char* where;  // address number and port
+        const char* address;
+        int port;
+        std::string warning;
+    } cases[] = {
+        {"3405803783 5000", "203.0.113.7", 5000, ""},
+        {"2130706433 6379", "127.0.0.1", 6379, "Warning: 127.0.0.1 is this computer" + tail},
+        {"167772161 2000", "10.0.0.1", 2000,
+         "Warning: 10.0.0.1 is a private network address" + tail},
+        {"2886729729 2000", "172.16.0.1", 2000,
+         "Warning: 172.16.0.1 is a private network address" + tail},
+        {"3232235521 22", "192.168.0.1", 22,
+         "Warning: 192.168.0.1 is a private network address, and port 22 is below 1024, where "
+         "system services listen" +
+             tail},
+        {"1681915905 2000", "100.64.0.1", 2000,
+         "Warning: 100.64.0.1 is a provider's shared address" + tail},
+        {"2851995649 2000", "169.254.0.1", 2000,
+         "Warning: 169.254.0.1 is a link-local address" + tail},
+        {"3758096385 2000", "224.0.0.1", 2000, "Warning: 224.0.0.1 is a multicast address" + tail},
+        {"0 2000", "0.0.0.0", 2000, "Warning: 0.0.0.0 is not a peer's address" + tail},
+        {"4294967295 2000", "255.255.255.255", 2000,
+         "Warning: 255.255.255.255 is not a peer's address" + tail},
+        {"3405803783 25", "203.0.113.7", 25,
+         "Warning: port 25 is below 1024, where system services listen" + tail},
+        {"3405803783 1024", "203.0.113.7", 1024, ""},
+    };
+    for (const auto& c : cases) {
+        for (const char* kind : {"CHAT chat ", "SEND f.txt "}) {
+            SCOPED_TRACE(std::string(kind) + c.where);
+            Offer(kind + std::string(c.where));
+            ASSERT_NE(Question(), nullptr);
+            EXPECT_EQ(Question()->offer.address, c.address);
+            EXPECT_EQ(Question()->offer.port, c.port);
+            EXPECT_EQ(Question()->offer.warning, c.warning);
+            if (Question()->kind == PresetDialogs::DccQuestion::kChat)
+                host.dialogs.AnswerChat(DccAnswer::Refuse);
+            else
+                host.dialogs.AnswerFile(DccAnswer::Refuse);
+        }
+    }
 }
 
 TEST_F(DccOfferTest, FileOfferShowsItsSizeAndStartsWithIt) {
@@ -100,8 +148,8 @@ TEST_F(DccOfferTest, FileOfferShowsItsSizeAndStartsWithIt) {
         SCOPED_TRACE(c.words);
         Offer(c.words);
         ASSERT_NE(Question(), nullptr);
-        EXPECT_EQ(Question()->fileName, c.name);
-        EXPECT_EQ(Question()->size, c.sizeShown);
+        EXPECT_EQ(Question()->offer.fileName, c.name);
+        EXPECT_EQ(Question()->offer.size, c.sizeShown);
         ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
         CIrcSocket* socket = Dcc();
         ASSERT_NE(socket, nullptr) << Transcript();
@@ -159,7 +207,7 @@ TEST_F(DccOfferTest, ExistingFileAsksToOverwriteRenameOrCancel) {
     ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
     ASSERT_TRUE(host.dialogs.AnswerOverwrite(OverwriteAnswer::Rename));
     ASSERT_NE(Question(), nullptr);
-    EXPECT_EQ(Question()->fileName, "notes.txt");
+    EXPECT_EQ(Question()->offer.fileName, "notes.txt");
     ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Refuse));
     EXPECT_FALSE(HasWindow("alice"));
 

@@ -2,6 +2,8 @@
 // shows, sends, starts and writes into script.ini.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/Settings.h"
 #include "config/IniStore.h"
 #include "incoming/IgnoreNotify.h"
@@ -148,6 +150,49 @@ TEST_F(ScriptCommands, SystemHandsEveryWordOverUnexpanded) {
     ExpectShown("", Cls::UError, "Cannot start nothere");
 }
 
+// Links and documents open with the desktop's handler, programs start; a
+// name from a message does neither.
+TEST_F(ScriptCommands, SystemOpensLinksAndDocumentsAndStartsPrograms) {
+    Online();
+    dir.WriteFile("notes.txt", "n");
+    dir.WriteFile("run.sh", "#!/bin/sh\n");
+    std::filesystem::permissions(dir.Path() / "run.sh", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    dir.WriteFile("script.ini", "[Script]\nTEXTIN xopen : * : /SYSTEM $2\n");
+    app.events.LoadScript();
+    using Words = std::vector<std::string>;
+    const struct {
+        const char* typed;
+        Words opened;
+        Words executed;
+    } rows[] = {
+        {"/SYSTEM https://example.org/a?b=c d", {"https://example.org/a?b=c"}, {}},
+        {"/SYSTEM www.example.org", {"www.example.org"}, {}},
+        {"/SYSTEM mailto:joe@example.org", {"mailto:joe@example.org"}, {}},
+        {"/SYSTEM notes.txt", {"notes.txt"}, {}},
+        {"/SYSTEM download", {"download"}, {}},
+        {"/SYSTEM run.sh a", {}, {"run.sh", "a"}},
+        {"/SYSTEM xterm", {}, {"xterm"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        host.shell.opened.clear();
+        host.shell.executed.clear();
+        Type(chan_, row.typed);
+        EXPECT_EQ(host.shell.opened, row.opened);
+        EXPECT_EQ(host.shell.executed,
+                  row.executed.empty() ? std::vector<Words>{} : std::vector<Words>{row.executed});
+    }
+    host.shell.opened.clear();
+    server_->Receive(":joe!j@h PRIVMSG #chan :https://evil.example xopen\r\n");
+    ExpectShown("", Cls::UError,
+                "Not opened: https://evil.example (the name comes from a message)");
+    host.shell.result = false;
+    Type(chan_, "/SYSTEM notes.txt");
+    ExpectShown("", Cls::UError, "Cannot open notes.txt");
+    EXPECT_EQ(host.shell.opened, Words{"notes.txt"});
+}
+
 // What a stranger wrote reaches the script commands as data: one operand
 // of IF, one argument of a program, a timer's text; never a condition, a
 // colour or window of ECHO, a program name or a second command.
@@ -180,6 +225,38 @@ TEST_F(ScriptCommands, XlatRunsItsExpandedTextOnlyForTheMaster) {
     app.settings.Master = 1;
     Type(chan_, "/XLAT /PRIVMSG $channel $me");
     EXPECT_EQ(TakeSent(), "PRIVMSG #chan :me\r\n");
+}
+
+// XLAT runs the user's own values as script, never what a stranger wrote:
+// that stays one plain text, not a command, not split, not expanded again,
+// also when it went through a user variable.
+TEST_F(ScriptCommands, XlatKeepsAStrangersTextData) {
+    Online();
+    app.settings.Master = 1;
+    dir.WriteFile("script.ini",
+                  "[Script]\n"
+                  "TEXTIN run : * : /XLAT $2\n"
+                  "TEXTIN say : * : /XLAT /PRIVMSG $channel $2\n"
+                  "TEXTIN keep : * : /SET x2 $2\n"
+                  "TEXTIN recall : * : /XLAT $x2\n"
+                  "TEXTIN own : * : /XLAT $x1 $nick\n");
+    app.events.LoadScript();
+    Type(chan_, "/SET x1 /PRIVMSG #chan hi");
+    const std::pair<const char*, const char*> rows[] = {
+        {"/SYSTEM xterm run", "PRIVMSG #chan :/SYSTEM xterm run\r\n"},
+        {"say | /quit", "PRIVMSG #chan :say | /quit\r\n"},
+        {"say $x1 $me #", "PRIVMSG #chan :say $x1 $me #\r\n"},
+        {"/SYSTEM xterm keep", ""},
+        {"recall", "PRIVMSG #chan :/SYSTEM xterm keep\r\n"},
+        {"own", "PRIVMSG #chan :hi joe\r\n"},
+    };
+    for (const auto& [text, sent] : rows) {
+        SCOPED_TRACE(text);
+        server_->Receive(std::string(":joe!j@h PRIVMSG #chan :") + text + "\r\n");
+        EXPECT_EQ(TakeSent(), sent) << Transcript();
+    }
+    EXPECT_TRUE(host.shell.executed.empty());
+    EXPECT_EQ(app.ircstatus, CONNECTED);
 }
 
 TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {

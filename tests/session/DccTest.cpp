@@ -6,6 +6,7 @@
 #include "session/Dcc.h"
 #include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 
 namespace zorl::test {
 namespace {
@@ -112,6 +113,28 @@ TEST_F(DccTest, ChatCarriesLinesBothWaysUntilTheWindowCloses) {
     EXPECT_EQ(app.dcc.SocketCount(), 0u);
 }
 
+// A peer streaming lines gets the server's share of one notification, so
+// the server's PING is answered while the flood goes on; nothing is lost.
+TEST_F(DccTest, ChatFloodIsReadInTheServersSharesAndThePingAnswered) {
+    Type("", "/DCC joe CHAT");
+    auto peer = AcceptOn(2000);
+    const std::string line = "flood flood 12";  // 15 bytes with its LF
+    std::string read;
+    while (read.size() < CDcc::kChatReadSize) read += line + "\n";
+    const std::size_t reads = CServerConnection::kReceiveBudget / CDcc::kChatReadSize;
+    peer->inbound.assign(reads + 2, read);
+    app.OnReceive(kWsaOk, *Record("joe")->socket);
+    EXPECT_EQ(peer->inbound.size(), 2u);
+
+    wire->sent.clear();
+    Recv("PING :irc.test");
+    ExpectSent({"PONG irc.test"});
+    peer->Receive("last\n");
+    const std::vector<std::string> shown = Lines("joe");
+    EXPECT_EQ(shown.size(), 2 + (reads + 2) * (read.size() / 15) + 1);
+    EXPECT_EQ(shown.back(), "<joe> last");
+}
+
 TEST_F(DccTest, ChatClosedByThePeerSaysSoAndWhy) {
     Type("", "/DCC joe CHAT");
     auto peer = AcceptOn(2000);
@@ -216,6 +239,35 @@ TEST_F(DccTest, ReceivedChunksAreWrittenShownAndAcknowledged) {
     peer->Closed();
     ExpectShown("alice", Cls::Info, "file transfer closed");
     EXPECT_EQ(dir.ReadFile("download/f.bin"), first + std::string(300, '\0'));
+}
+
+// A sender that goes on past its offered size is cut off there; the file
+// keeps what was offered, and only its owner may read it.
+TEST_F(DccTest, ReceivingStopsAtTheOfferedSize) {
+    const struct {
+        std::vector<std::size_t> chunks;
+        std::string acks;
+    } cases[] = {
+        {{1500}, Ack(1000)},
+        {{600, 600}, Ack(600) + Ack(1000)},
+        {{1000, 1}, Ack(1000)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chunks.size());
+        auto peer = ReceiveFile("1000");
+        for (std::size_t size : c.chunks) peer->Receive(std::string(size, 'z'));
+        EXPECT_TRUE(peer->closed);
+        EXPECT_EQ(peer->sent, c.acks);
+        EXPECT_EQ(Lines("alice").back(),
+                  "file transfer closed: the sender went past the offered 1000 bytes")
+            << Transcript();
+        EXPECT_TRUE(Lines("alice").end()[-2].starts_with("received 1000 bytes  (+"));
+        EXPECT_EQ(dir.ReadFile("download/f.bin"), std::string(1000, 'z'));
+        EXPECT_EQ(std::filesystem::status(dir.Path() / "download/f.bin").permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        CloseWindow("alice");
+        std::filesystem::remove(dir.Path() / "download/f.bin");
+    }
 }
 
 // A few progress lines a second, and the last one, whatever the chunk count.

@@ -336,18 +336,18 @@ bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string
     return true;
 }
 
-void PresetDialogs::AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) {
-    dccQuestions.push_back({DccQuestion::kChat, from, "", "", std::move(answer), {}, {}});
+void PresetDialogs::AskDccChat(const DccOfferDetails& offer,
+                               std::function<void(DccAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kChat, offer, std::move(answer), {}, {}});
 }
 
-void PresetDialogs::AskDccSend(const std::string& from, const std::string& fileName,
-                               const std::string& size,
+void PresetDialogs::AskDccSend(const DccOfferDetails& offer,
                                std::function<void(DccAnswer, const std::string&)> answer) {
-    dccQuestions.push_back({DccQuestion::kFile, from, fileName, size, {}, std::move(answer), {}});
+    dccQuestions.push_back({DccQuestion::kFile, offer, {}, std::move(answer), {}});
 }
 
 void PresetDialogs::AskOverwrite(std::function<void(OverwriteAnswer)> answer) {
-    dccQuestions.push_back({DccQuestion::kOverwrite, "", "", "", {}, {}, std::move(answer)});
+    dccQuestions.push_back({DccQuestion::kOverwrite, {}, {}, {}, std::move(answer)});
 }
 
 namespace {
@@ -373,7 +373,7 @@ bool PresetDialogs::AnswerChat(DccAnswer answer) {
 bool PresetDialogs::AnswerFile(DccAnswer answer, std::optional<std::string> fileName) {
     auto question = TakeQuestion(dccQuestions, DccQuestion::kFile);
     if (!question) return false;
-    question->file(answer, fileName.value_or(question->fileName));
+    question->file(answer, fileName.value_or(question->offer.fileName));
     return true;
 }
 
@@ -554,8 +554,9 @@ std::string Transcript(const HeadlessHost& host) {
     }
     for (const std::string& box : host.dialogs.boxes) out << "message box: " << box << "\n";
     for (const auto& question : host.dialogs.dccQuestions)
-        out << "open DCC question: " << question.from << " " << question.fileName << " "
-            << question.size << "\n";
+        out << "open DCC question: " << question.offer.from << " " << question.offer.address << ":"
+            << question.offer.port << " " << question.offer.fileName << " " << question.offer.size
+            << "\n";
     return out.str();
 }
 

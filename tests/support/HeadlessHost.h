@@ -130,8 +130,8 @@ public:
     bool EditServer(ServerEntry& entry) override;
     bool OpenFile(const std::string& filter, const std::string& defaultExtension,
                   std::string& path) override;
-    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override;
-    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+    void AskDccChat(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer) override;
+    void AskDccSend(const DccOfferDetails& offer,
                     std::function<void(DccAnswer, const std::string&)> answer) override;
     void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
     bool Properties(CSettings& values, int page,
@@ -173,7 +173,7 @@ public:
     // them, oldest first; each Answer returns false when none is open.
     struct DccQuestion {
         enum Kind { kChat, kFile, kOverwrite } kind;
-        std::string from, fileName, size;
+        DccOfferDetails offer;  // what the question shows (none for kOverwrite)
         std::function<void(DccAnswer)> chat;
         std::function<void(DccAnswer, const std::string&)> file;
         std::function<void(OverwriteAnswer)> overwrite;

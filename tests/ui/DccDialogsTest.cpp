@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,6 +37,21 @@ void ExpectLabelled(QDialog* dialog) {
     }
 }
 
+// The text of every read-only field, in order.
+QStringList ReadOnlyTexts(QDialog* dialog) {
+    QStringList texts;
+    for (QLineEdit* field : dialog->findChildren<QLineEdit*>())
+        if (field->isReadOnly()) texts << field->text();
+    return texts;
+}
+
+void PressEnter(QDialog* dialog) {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dialog, &enter);
+}
+
+const DccOfferDetails kChatOffer{"alice (a@host)", "203.0.113.7", 5000, "", "", ""};
+
 TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
     QtPlatformServices services;
     IDialogs& dialogs = services.Dialogs();
@@ -44,7 +60,7 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
     for (const char* press : {"Accept", "Refuse", "Escape"}) {
         SCOPED_TRACE(press);
         std::vector<DccAnswer> answers;
-        dialogs.AskDccChat("alice (a@host)", [&](DccAnswer a) { answers.push_back(a); });
+        dialogs.AskDccChat(kChatOffer, [&](DccAnswer a) { answers.push_back(a); });
         QDialog* dialog = OpenDialog();
         ASSERT_TRUE(dialog);
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("DCC chat request"));
@@ -62,7 +78,7 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
 
     // File: the answer carries the name as the user left it.
     std::optional<std::pair<DccAnswer, std::string>> file;
-    dialogs.AskDccSend("alice (a@host)", "notes.txt", "unknown",
+    dialogs.AskDccSend({"alice (a@host)", "203.0.113.7", 5000, "notes.txt", "unknown", ""},
                        [&](DccAnswer a, const std::string& name) {
                            file = {a, name};
                        });
@@ -71,10 +87,10 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("DCC file transfer request"));
     ExpectLabelled(dialog);
     auto fields = dialog->findChildren<QLineEdit*>();
-    ASSERT_EQ(fields.size(), 3);
-    EXPECT_TRUE(fields[0]->isReadOnly());
+    ASSERT_EQ(fields.size(), 5);
     EXPECT_FALSE(fields[1]->isReadOnly());
-    EXPECT_EQ(fields[2]->text(), QStringLiteral("unknown"));
+    EXPECT_EQ(ReadOnlyTexts(dialog),
+              (QStringList{"alice (a@host)", "unknown", "203.0.113.7", "5000"}));
     fields[1]->setText(QStringLiteral(u"n\u00f6tes.txt"));
     Button(dialog, "Accept")->click();
     ASSERT_TRUE(file);
@@ -99,6 +115,39 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
             Button(overwrite, press)->click();
         EXPECT_EQ(answers, std::vector<OverwriteAnswer>{want});
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Both questions show where the offer leads; with the engine's warning
+// shown, Enter alone refuses, without it Enter accepts.
+TEST(DccDialogsTest, AWarnedOfferIsRefusedByEnter) {
+    QtPlatformServices services;
+    IDialogs& dialogs = services.Dialogs();
+    const std::string warning = "Warning: 127.0.0.1 is this computer";
+    for (const bool chat : {true, false}) {
+        for (const std::string& shown : {warning, std::string()}) {
+            SCOPED_TRACE((chat ? "chat " : "file ") + shown);
+            const DccOfferDetails offer{"alice (a@host)", "127.0.0.1", 6379, "f", "1", shown};
+            std::vector<DccAnswer> answers;
+            if (chat)
+                dialogs.AskDccChat(offer, [&](DccAnswer a) { answers.push_back(a); });
+            else
+                dialogs.AskDccSend(offer,
+                                   [&](DccAnswer a, const std::string&) { answers.push_back(a); });
+            QDialog* dialog = OpenDialog();
+            ASSERT_TRUE(dialog);
+            EXPECT_TRUE(ReadOnlyTexts(dialog).contains(QStringLiteral("127.0.0.1")));
+            EXPECT_TRUE(ReadOnlyTexts(dialog).contains(QStringLiteral("6379")));
+            bool warned = false;
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                warned |= label->text() == QString::fromStdString(warning);
+            EXPECT_EQ(warned, !shown.empty());
+            PressEnter(dialog);
+            const DccAnswer want = shown.empty() ? DccAnswer::Accept : DccAnswer::Refuse;
+            EXPECT_EQ(answers, std::vector<DccAnswer>{want});
+            dialog->close();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
     }
 }
 

@@ -174,12 +174,12 @@ public:
 
     // The DCC questions show and return; each dialog answers when the user
     // gets to it and then deletes itself.
-    void AskDccChat(const std::string& from, std::function<void(DccAnswer)> answer) override {
-        new ui::CDccChatDialog(from, std::move(answer), parent_);
+    void AskDccChat(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer) override {
+        new ui::CDccChatDialog(offer, std::move(answer), parent_);
     }
-    void AskDccSend(const std::string& from, const std::string& fileName, const std::string& size,
+    void AskDccSend(const DccOfferDetails& offer,
                     std::function<void(DccAnswer, const std::string&)> answer) override {
-        new ui::CDccSendDialog(from, fileName, size, std::move(answer), parent_);
+        new ui::CDccSendDialog(offer, std::move(answer), parent_);
     }
     void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override {
         new ui::COverwriteDialog(std::move(answer), parent_);
