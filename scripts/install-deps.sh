@@ -4,8 +4,9 @@
 # Quiet and quick when everything is there already.
 set -eu
 
-PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev
-libgtest-dev libgmock-dev ngircd irssi tmux clang-format openssl ca-certificates"
+PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev qtkeychain-qt6-dev
+libgtest-dev libgmock-dev ngircd irssi tmux clang-format openssl ca-certificates
+libsecret-1-0"
 if [ "${1:-}" = fuzz ]; then
     PACKAGES="$PACKAGES clang libclang-rt-14-dev"
 fi

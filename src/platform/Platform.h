@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Secrets.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
 #include "platform/WindowSurface.h"
@@ -18,6 +19,7 @@ struct Platform {
     IShell& shell;
     IDialogs& dialogs;
     IWindowSurface& surface;
+    ISecretStore& secrets;
 };
 
 }  // namespace zorl

@@ -183,6 +183,30 @@ private:
     void RunNested();
 };
 
+// ---- Secrets ---------------------------------------------------------------
+
+// The keyring as a map. Without `service` no keyring answers (NoService);
+// with `failing` it answers every call with an error (Failed). An empty key
+// is Failed, as on the desktop.
+class MemorySecrets : public ISecretStore {
+public:
+    bool Available() override { return service; }
+    SecretResult Read(const std::string& key, std::string& secret) override;
+    SecretResult Write(const std::string& key, const std::string& secret) override;
+    SecretResult Remove(const std::string& key) override;
+    std::string LastError() const override { return lastError; }
+
+    std::map<std::string, std::string> stored;
+    bool service = true;
+    bool failing = false;
+    std::vector<std::string> calls;  // "read KEY", "write KEY", "remove KEY"
+    std::string lastError;
+
+private:
+    // Records the call; its result when it goes no further.
+    std::optional<SecretResult> Refusal(const char* verb, const std::string& key);
+};
+
 // ---- Window surface --------------------------------------------------------
 
 struct Piece {
@@ -267,7 +291,8 @@ struct HeadlessHost {
     RecordingShell shell;
     PresetDialogs dialogs;
     RecordingSurface surface;
-    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface};
+    MemorySecrets secrets;
+    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface, secrets};
 
     // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
     // fires once for every full period.

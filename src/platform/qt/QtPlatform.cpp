@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <chrono>
 
+#include "platform/qt/QtSecretStore.h"
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtTlsSocket.h"
@@ -214,6 +215,7 @@ struct QtPlatformServices::Impl {
     QtSound sound;
     QtShell shell;
     QtDialogs dialogs;
+    QtSecretStore secrets;
 };
 
 QtPlatformServices::QtPlatformServices() : impl_(std::make_unique<Impl>()) {}
@@ -227,5 +229,6 @@ ITicker& QtPlatformServices::Ticker() { return impl_->ticker; }
 ISound& QtPlatformServices::Sound() { return impl_->sound; }
 IShell& QtPlatformServices::Shell() { return impl_->shell; }
 IDialogs& QtPlatformServices::Dialogs() { return impl_->dialogs; }
+ISecretStore& QtPlatformServices::Secrets() { return impl_->secrets; }
 
 }  // namespace zorl::qt

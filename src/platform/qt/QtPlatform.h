@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Secrets.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
 
@@ -27,6 +28,7 @@ public:
     ISound& Sound();
     IShell& Shell();
     IDialogs& Dialogs();
+    ISecretStore& Secrets();
 
 private:
     struct Impl;
