@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Crypto.h"
 #include "platform/Dialogs.h"
+#include "platform/Secrets.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
 #include "platform/WindowSurface.h"
@@ -20,6 +21,7 @@ struct Platform {
     IDialogs& dialogs;
     IWindowSurface& surface;
     ICrypto& crypto;
+    ISecretStore& secrets;
 };
 
 }  // namespace zorl

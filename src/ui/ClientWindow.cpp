@@ -8,7 +8,8 @@ namespace zorl::ui {
 ClientWindow::ClientWindow()
     : surface_(main_frame_),
       platform_{services_.Sockets(), services_.Clock(),   services_.Ticker(), services_.Sound(),
-                services_.Shell(),   services_.Dialogs(), surface_,           services_.Crypto()},
+                services_.Shell(),   services_.Dialogs(), surface_,           services_.Crypto(),
+                services_.Secrets()},
       app_(platform_) {
     surface_.Attach(app_);
     surface_.closeDccSocket = [this](FrameId frame) { app_.dcc.CloseWindowSocket(frame); };

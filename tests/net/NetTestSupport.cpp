@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 namespace zorl::test {
 namespace {
@@ -62,6 +64,35 @@ uint16_t FreeLoopbackPort() {
     }
     if (fd >= 0) ::close(fd);
     return port;
+}
+
+void StopChild(pid_t& pid, int signal) {
+    if (pid <= 0) return;
+    ::kill(pid, signal);
+    ::kill(pid, SIGCONT);
+    int status = 0;
+    for (int i = 0; i < 200; ++i) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return;
+        }
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    pid = -1;
+}
+
+ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedVariable::~ScopedVariable() {
+    if (previous_)
+        ::setenv(name_.c_str(), previous_->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
 }
 
 // ---- RawListener -------------------------------------------------------------

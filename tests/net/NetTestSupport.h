@@ -1,9 +1,14 @@
 // Helpers of the network tests: a bounded wait that runs the Qt event loop,
-// and plain blocking POSIX sockets for the far end of a connection.
+// plain blocking POSIX sockets for the far end of a connection, and the
+// means to end the programs a test started.
 #pragma once
+
+#include <signal.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace zorl::test {
@@ -18,6 +23,25 @@ void PumpFor(int milliseconds);
 
 // A loopback port nobody listens on at the moment of the call.
 uint16_t FreeLoopbackPort();
+
+// Ends a child of this process with `signal`, and with SIGKILL when it is
+// still there two seconds later; reaps it and sets `pid` to -1. A stopped
+// child is continued so it sees the signal. Nothing when `pid` <= 0.
+void StopChild(pid_t& pid, int signal = SIGTERM);
+
+// An environment variable of this process set for the object's lifetime;
+// the old value, or its absence, comes back afterwards.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
 
 // A listening socket on 127.0.0.1 and a free port.
 class RawListener {

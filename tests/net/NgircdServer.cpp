@@ -141,22 +141,7 @@ bool NgircdServer::StartOnce() {
     return false;
 }
 
-void NgircdServer::Stop(int signal) {
-    if (pid_ <= 0) return;
-    ::kill(pid_, signal);
-    int status = 0;
-    // Reap it; a server that ignores SIGTERM for two seconds gets SIGKILL.
-    for (int i = 0; i < 200; ++i) {
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
-        ::usleep(10000);
-    }
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-}
+void NgircdServer::Stop(int signal) { StopChild(pid_, signal); }
 
 void NgircdServer::Kill() { Stop(SIGKILL); }
 

@@ -73,7 +73,7 @@ protected:
     HeadlessHost host;
     ExampleCrypto crypto;
     Platform platform{host.sockets, host.clock,   host.ticker,  host.sound,
-                      host.shell,   host.dialogs, host.surface, crypto};
+                      host.shell,   host.dialogs, host.surface, crypto, host.secrets};
     CZorlApp app{platform};
 };
 

@@ -406,6 +406,44 @@ bool PresetDialogs::EditText(std::string& text) {
     return true;
 }
 
+// ---- Secrets ---------------------------------------------------------------
+
+std::optional<SecretResult> MemorySecrets::Refusal(const char* verb, const std::string& key) {
+    calls.push_back(std::string(verb) + " " + key);
+    if (!service) {
+        lastError = "no keyring";
+        return SecretResult::NoService;
+    }
+    if (failing || key.empty()) {
+        lastError = failing ? "the keyring failed" : "a secret needs a key";
+        return SecretResult::Failed;
+    }
+    return std::nullopt;
+}
+
+SecretResult MemorySecrets::Read(const std::string& key, std::string& secret) {
+    if (auto refused = Refusal("read", key)) return *refused;
+    auto it = stored.find(key);
+    if (it == stored.end()) {
+        lastError = "not found";
+        return SecretResult::NotFound;
+    }
+    secret = it->second;
+    return SecretResult::Ok;
+}
+
+SecretResult MemorySecrets::Write(const std::string& key, const std::string& secret) {
+    if (auto refused = Refusal("write", key)) return *refused;
+    stored[key] = secret;
+    return SecretResult::Ok;
+}
+
+SecretResult MemorySecrets::Remove(const std::string& key) {
+    if (auto refused = Refusal("remove", key)) return *refused;
+    stored.erase(key);
+    return SecretResult::Ok;
+}
+
 // ---- Window surface --------------------------------------------------------
 
 std::string RecordedFrame::Text() const {

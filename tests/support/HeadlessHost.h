@@ -208,6 +208,28 @@ public:
     std::vector<int> pbkdf2Rounds;                    // the iterations of each PBKDF2 call
     std::map<std::string, std::string> certificates;  // path -> fingerprint
     std::string certificateError;                     // set: MakeClientCertificate fails so
+// ---- Secrets ---------------------------------------------------------------
+
+// The keyring as a map. Without `service` no keyring answers (NoService);
+// with `failing` it answers every call with an error (Failed). An empty key
+// is Failed, as on the desktop.
+class MemorySecrets : public ISecretStore {
+public:
+    bool Available() override { return service; }
+    SecretResult Read(const std::string& key, std::string& secret) override;
+    SecretResult Write(const std::string& key, const std::string& secret) override;
+    SecretResult Remove(const std::string& key) override;
+    std::string LastError() const override { return lastError; }
+
+    std::map<std::string, std::string> stored;
+    bool service = true;
+    bool failing = false;
+    std::vector<std::string> calls;  // "read KEY", "write KEY", "remove KEY"
+    std::string lastError;
+
+private:
+    // Records the call; its result when it goes no further.
+    std::optional<SecretResult> Refusal(const char* verb, const std::string& key);
 };
 
 // ---- Window surface --------------------------------------------------------
@@ -295,7 +317,8 @@ struct HeadlessHost {
     PresetDialogs dialogs;
     RecordingSurface surface;
     FakeCrypto crypto;
-    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface, crypto};
+    MemorySecrets secrets;
+    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface, crypto, secrets};
 
     // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
     // fires once for every full period.

@@ -29,7 +29,7 @@ struct UiHarness {
     ui::CMainFrame main;
     ui::QtWindowSurface surface{main};
     Platform platform{host.sockets, host.clock,   host.ticker, host.sound,
-                      host.shell,   host.dialogs, surface,     host.crypto};
+                      host.shell,   host.dialogs, surface,     host.crypto, host.secrets};
     CZorlApp app{platform};
 
     UiHarness() {

@@ -17,6 +17,7 @@
 #include <chrono>
 
 #include "platform/qt/QtCrypto.h"
+#include "platform/qt/QtSecretStore.h"
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtTlsSocket.h"
@@ -233,6 +234,7 @@ struct QtPlatformServices::Impl {
     QtShell shell;
     QtDialogs dialogs;
     QtCrypto crypto;
+    QtSecretStore secrets;
 };
 
 QtPlatformServices::QtPlatformServices() : impl_(std::make_unique<Impl>()) {}
@@ -247,5 +249,6 @@ ISound& QtPlatformServices::Sound() { return impl_->sound; }
 IShell& QtPlatformServices::Shell() { return impl_->shell; }
 IDialogs& QtPlatformServices::Dialogs() { return impl_->dialogs; }
 ICrypto& QtPlatformServices::Crypto() { return impl_->crypto; }
+ISecretStore& QtPlatformServices::Secrets() { return impl_->secrets; }
 
 }  // namespace zorl::qt

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Crypto.h"
 #include "platform/Dialogs.h"
+#include "platform/Secrets.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
 
@@ -29,6 +30,7 @@ public:
     IShell& Shell();
     IDialogs& Dialogs();
     ICrypto& Crypto();
+    ISecretStore& Secrets();
 
 private:
     struct Impl;
