@@ -208,6 +208,8 @@ public:
     std::vector<int> pbkdf2Rounds;                    // the iterations of each PBKDF2 call
     std::map<std::string, std::string> certificates;  // path -> fingerprint
     std::string certificateError;                     // set: MakeClientCertificate fails so
+};
+
 // ---- Secrets ---------------------------------------------------------------
 
 // The keyring as a map. Without `service` no keyring answers (NoService);
