@@ -5,7 +5,8 @@
 set -eu
 
 PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev
-libgtest-dev libgmock-dev ngircd irssi tmux clang-format openssl ca-certificates"
+libgtest-dev libgmock-dev ngircd inspircd anope irssi tmux clang-format openssl
+ca-certificates"
 if [ "${1:-}" = fuzz ]; then
     PACKAGES="$PACKAGES clang libclang-rt-14-dev"
 fi
