@@ -26,6 +26,8 @@ bool HandTo(const passwd& user, const std::filesystem::path& folder, std::string
 }
 
 std::string StatusText(int status) {
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+        return "exit code 127: not found, or it could not be run";
     if (WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
     if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
     return "status " + std::to_string(status);
