@@ -13,8 +13,10 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 
 namespace zorl::test {
 namespace {
@@ -93,6 +95,33 @@ ScopedVariable::~ScopedVariable() {
         ::setenv(name_.c_str(), previous_->c_str(), 1);
     else
         ::unsetenv(name_.c_str());
+bool PortAccepts(uint16_t port) { return RawStream::Connect(port, 200).IsOpen(); }
+
+std::optional<std::string> MakeCertificate(const std::string& certFile, const std::string& keyFile,
+                                           const std::string& commonName, std::string& error) {
+    const std::string made =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1"
+        " -nodes -days 2 -subj '/CN=" +
+        commonName + "' -addext 'subjectAltName=DNS:" + commonName + "' -keyout '" + keyFile +
+        "' -out '" + certFile + "' 2>&1";
+    const std::string print = "openssl x509 -noout -fingerprint -sha256 -in '" + certFile + "'";
+    std::string out;
+    FILE* pipe = ::popen((made + " && " + print).c_str(), "r");
+    if (pipe) {
+        char buffer[512];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    }
+    const bool ran = pipe && ::pclose(pipe) == 0;
+    const std::size_t at = out.rfind('=');
+    if (!ran || at == std::string::npos) {
+        error = "openssl could not make a certificate: " + (out.empty() ? "(failed)" : out);
+        return std::nullopt;
+    }
+    std::string fingerprint = out.substr(at + 1);
+    while (!fingerprint.empty() && std::isspace(static_cast<unsigned char>(fingerprint.back())))
+        fingerprint.pop_back();
+    return fingerprint;
 }
 
 // ---- RawListener -------------------------------------------------------------

@@ -42,6 +42,15 @@ private:
     std::string name_;
     std::optional<std::string> previous_;
 };
+// Whether 127.0.0.1:port accepts a connection now.
+bool PortAccepts(uint16_t port);
+
+// A self-signed certificate for `commonName` (also its DNS name) and its
+// key, made by openssl with an elliptic-curve key: quick to make, and every
+// TLS library takes it. Its SHA-256 fingerprint "AB:CD:...", or nothing with
+// openssl's words in `error`.
+std::optional<std::string> MakeCertificate(const std::string& certFile, const std::string& keyFile,
+                                           const std::string& commonName, std::string& error);
 
 // A listening socket on 127.0.0.1 and a free port.
 class RawListener {

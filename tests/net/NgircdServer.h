@@ -1,16 +1,13 @@
 // A private IRC server for the tests: ngircd on a free loopback port, with a
 // generated configuration in a temporary folder, in the foreground, stopped
-// by its process id. Plus a small blocking client that talks raw IRC to it.
+// by its process id. IrcTestClient talks raw IRC to it.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "ChildProcess.h"
+#include "IrcTestClient.h"
 #include "NetTestSupport.h"
 #include "support/TempDir.h"
 
@@ -26,7 +23,7 @@ public:
     NgircdServer(const NgircdServer&) = delete;
     NgircdServer& operator=(const NgircdServer&) = delete;
 
-    bool Running() const { return pid_ > 0; }
+    bool Running() const { return process_.Running(); }
     uint16_t Port() const { return port_; }
     uint16_t TlsPort() const { return tls_port_; }
     // SHA-256 of the TLS certificate, "AB:CD:..."; empty without TLS.
@@ -44,48 +41,14 @@ public:
 
 private:
     bool StartOnce();
-    bool MakeCertificate();
-    void Stop(int signal);
 
     TempDir dir_{"zorl-ngircd"};
-    pid_t pid_ = -1;
+    ChildProcess process_;
     uint16_t port_ = 0;
     uint16_t tls_port_ = 0;
     bool tls_ = false;
     std::string fingerprint_;
     std::string failure_;
 };
-
-// One raw IRC connection. Every wait runs the Qt event loop too, so a client
-// under test in the same thread keeps working; PINGs are answered.
-class IrcTestClient {
-public:
-    // Connects and registers as `nick` (PASS, NICK and USER), then waits for
-    // the welcome (001).
-    bool Connect(const NgircdServer& server, const std::string& nick);
-    bool Send(const std::string& line);  // CR LF is appended
-    // JOIN, then waits for the end of the names list (366).
-    bool Join(const std::string& channel);
-    // Reads lines until one satisfies `match`; the line, or nothing on
-    // time-out or when the server closed.
-    std::optional<std::string> WaitForLine(const std::function<bool(const std::string&)>& match,
-                                           int timeoutMs = 5000);
-    // A line whose command (after the prefix) is `command`, e.g. "001".
-    std::optional<std::string> WaitForCommand(const std::string& command, int timeoutMs = 5000);
-    void Close() { stream_.Close(); }
-
-    // Everything received, for failure messages.
-    std::string Transcript() const;
-
-private:
-    RawStream stream_;
-    std::string pending_;
-    std::vector<std::string> lines_;
-    std::size_t seen_ = 0;  // lines_ before this index were looked at by a wait
-    bool closed_ = false;
-};
-
-// The command word of a raw line: ":srv 001 joe :Welcome" gives "001".
-std::string CommandOf(const std::string& line);
 
 }  // namespace zorl::test
