@@ -72,9 +72,9 @@ public:
     qt::QtPlatformServices services;
     HeadlessHost host;
     // The secrets are the host's: a test never reaches the desktop's keyring.
-    Platform platform{services.Sockets(), services.Clock(), services.Ticker(), host.sound,
-                      host.shell,         host.dialogs,     host.surface,      services.Crypto(),
-                      host.secrets};
+    Platform platform{services.Sockets(), services.Clock(),  services.Ticker(),
+                      host.sound,         host.shell,        host.dialogs,
+                      host.surface,       services.Crypto(), host.secrets};
     CZorlApp app{platform};
 };
 

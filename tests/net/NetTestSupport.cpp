@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace zorl::test {
 namespace {
@@ -95,6 +95,8 @@ ScopedVariable::~ScopedVariable() {
         ::setenv(name_.c_str(), previous_->c_str(), 1);
     else
         ::unsetenv(name_.c_str());
+}
+
 bool PortAccepts(uint16_t port) { return RawStream::Connect(port, 200).IsOpen(); }
 
 std::optional<std::string> MakeCertificate(const std::string& certFile, const std::string& keyFile,
