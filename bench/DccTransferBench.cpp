@@ -243,9 +243,15 @@ private:
     ui::QtWindowSurface surface_{main_};
     test::PresetDialogs dialogs_;
     test::MemorySecrets secrets_;  // never the desktop's keyring
-    Platform platform_{services_.Sockets(), services_.Clock(), services_.Ticker(),
-                       services_.Sound(),   services_.Shell(), dialogs_,
-                       surface_,            services_.Crypto(), secrets_};
+    Platform platform_{services_.Sockets(),
+                       services_.Clock(),
+                       services_.Ticker(),
+                       services_.Sound(),
+                       services_.Shell(),
+                       dialogs_,
+                       surface_,
+                       services_.Crypto(),
+                       secrets_};
     CZorlApp app_{platform_};
     QTimer answerer_;
 };

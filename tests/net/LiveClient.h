@@ -32,6 +32,8 @@ public:
     LiveClient(const LiveClient&) = delete;
     LiveClient& operator=(const LiveClient&) = delete;
 
+    // The configuration folder of a client made without one.
+    const std::filesystem::path& Home() const { return home_.Path(); }
     // Points the settings at `server` and presses the Connect button.
     void PressConnect(const NgircdServer& server);
     bool WaitForWelcome(int timeoutMs = 10000);

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.Running()) << server.Failure();
         ASSERT_TRUE(irssi.Running()) << irssi.Failure();
-        ASSERT_TRUE(std::filesystem::create_directory("download"));
+        ASSERT_TRUE(std::filesystem::create_directory(zorl.Home() / "download"));
         ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
         ASSERT_TRUE(zorl.Type("", "/join #peer"));
         ASSERT_TRUE(zorl.WaitForNicks("#peer", {{"irssi", kNickOp}, {"zorltest", 0}}))
@@ -48,7 +48,6 @@ protected:
     }
     std::string Transcripts() { return zorl.Transcript(&server) + irssi.Transcript(); }
 
-    TempWorkDir work;  // zorl's download/ lies in its working directory
     NgircdServer server;
     IrssiPeer irssi{server, "irssi", "/join #peer"};
     LiveClient zorl;
@@ -136,7 +135,7 @@ TEST_P(PeerDccTest, SendDeliversTwentyMebibytesIntact) {
         ASSERT_TRUE(zorl.host.dialogs.AnswerFile(DccAnswer::Accept)) << Transcripts();
         EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer closed", 30000)) << Transcripts();
         EXPECT_TRUE(irssi.WaitForLog("DCC sent file payload.bin")) << Transcripts();
-        received = work.Path() / "download" / "payload.bin";
+        received = zorl.Home() / "download" / "payload.bin";
     }
     EXPECT_EQ(Sha256(received), Sha256(original)) << Transcripts();
 }
