@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "common/Random.h"
 #include "config/IniStore.h"
+#include "config/Passwords.h"
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
@@ -44,7 +45,9 @@ struct CZorlApp::Parts {
           expander(app),
           interpreter(app),
           aliases(app),
-          events(app) {}
+          events(app),
+          passwords(host.secrets,
+                    [&app](const std::string& line) { app.output.Status(Cls::UError, line); }) {}
 
     CSettings settings;
     ColourTables colours;
@@ -67,6 +70,7 @@ struct CZorlApp::Parts {
     CCommandInterpreter interpreter;
     CAliasTable aliases;
     CEventScripts events;
+    CPasswords passwords;
 };
 
 CZorlApp::CZorlApp(Platform& host)
@@ -92,7 +96,8 @@ CZorlApp::CZorlApp(Platform& host)
       expander(parts_->expander),
       interpreter(parts_->interpreter),
       aliases(parts_->aliases),
-      events(parts_->events) {
+      events(parts_->events),
+      passwords(parts_->passwords) {
     // The one server socket object, reused by every connection; the status
     // window is registered under it.
     pMainSocket = std::make_unique<CIrcSocket>(*this);

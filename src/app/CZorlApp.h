@@ -42,6 +42,7 @@ class CVariableExpander;
 class CCommandInterpreter;
 class CAliasTable;
 class CEventScripts;
+class CPasswords;
 
 class CZorlApp {
 public:
@@ -166,6 +167,7 @@ public:
     CCommandInterpreter& interpreter;
     CAliasTable& aliases;
     CEventScripts& events;
+    CPasswords& passwords;  // config/Passwords.h: the desktop's keyring
 };
 
 }  // namespace zorl

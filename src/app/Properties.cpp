@@ -59,7 +59,7 @@ void ApplyLogin(CZorlApp& app, const CSettings& values) {
                                         BoxIcon::Exclamation);
         return;
     }
-    ChangeLogin(app.ini, app.settings, login);
+    ChangeLogin(app.ini, app.passwords, app.settings, login);
 }
 
 void ApplyLook(CZorlApp& app, const CSettings& values) {

@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "config/IniStore.h"
 #include "config/KnownServers.h"
+#include "config/Passwords.h"
 #include "config/ServerExtras.h"
 #include "config/ServerList.h"
 #include "platform/Platform.h"
@@ -17,13 +18,14 @@ namespace zorl {
 // Add, Edit and Delete in the dialog are saved as they happen; Cancel
 // only leaves the chosen server as it was.
 void CZorlApp::ChooseServer() {
-    CServerList list(ini, platform.dialogs);
+    CServerList list(ini, platform.dialogs, &passwords);
     list.result.name = settings.m_server_name;
     list.LoadList();
     if (!platform.dialogs.Servers(list)) return;
     list.TakeSelection();
+    passwords.RevealEntry(list.result);
     connection.UseServer(list.result);
-    ChooseServerExtras(ini, settings, list.result.extras);
+    ChooseServerExtras(ini, passwords, settings, list.result.extras);
 }
 
 namespace {
@@ -46,21 +48,25 @@ void CopyLogin(ServerExtras& to, const ServerExtras& login) {
 
 }  // namespace
 
-void ChooseServerExtras(CIniStore& ini, CSettings& settings, const ServerExtras& extras) {
+void ChooseServerExtras(CIniStore& ini, CPasswords& passwords, CSettings& settings,
+                        const ServerExtras& extras) {
     settings.Fingerprint = extras.fingerprint;
     TakeLogin(settings, extras);
     ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
     ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
-    ini.WriteString("SERVER", "SaslPassword", settings.SaslPassword);
+    ini.WriteString(
+        "SERVER", "SaslPassword",
+        passwords.Keep(settings.m_server_address, PasswordKind::Login, settings.SaslPassword));
     ini.WriteInt("SERVER", "SaslWithoutTls", settings.SaslWithoutTls);
     ini.WriteString("SERVER", "ClientCert", settings.ClientCert);
     ini.WriteInt("SERVER", "RequireLogin", settings.RequireLogin);
 }
 
-void ChooseHostForThisRun(const CIniStore& ini, CSettings& settings, const std::string& address,
-                          const std::string& ports) {
+void ChooseHostForThisRun(const CIniStore& ini, CPasswords& passwords, CSettings& settings,
+                          const std::string& address, const std::string& ports) {
     const std::optional<ServerEntry> known = KnownServer(ini, address);
-    const ServerEntry entry = known.value_or(ServerEntry{});
+    ServerEntry entry = known.value_or(ServerEntry{});
+    passwords.RevealEntry(entry);
     settings.m_server_address = address;
     settings.m_server_name = known && !known->name.empty() ? known->name : address;
     settings.m_server_ports = ports;
@@ -90,10 +96,15 @@ void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& fing
                       [&](ServerEntry& entry) { entry.extras.fingerprint = fingerprint; });
 }
 
-void ChangeLogin(CIniStore& ini, CSettings& settings, const ServerExtras& login) {
+void ChangeLogin(CIniStore& ini, CPasswords& passwords, CSettings& settings,
+                 const ServerExtras& login) {
     TakeLogin(settings, login);
-    ChangeHostEntries(ini, settings.m_server_address, settings.m_server_ports,
-                      [&](ServerEntry& entry) { CopyLogin(entry.extras, login); });
+    const std::string& host = settings.m_server_address;
+    const std::string kept = passwords.Keep(host, PasswordKind::Login, login.saslPassword);
+    ChangeHostEntries(ini, host, settings.m_server_ports, [&](ServerEntry& entry) {
+        CopyLogin(entry.extras, login);
+        entry.extras.saslPassword = kept;
+    });
 }
 
 }  // namespace zorl

@@ -12,6 +12,7 @@
 #include "common/Random.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
+#include "config/Passwords.h"
 #include "incoming/IgnoreNotify.h"
 #include "platform/Platform.h"
 #include "script/Aliases.h"
@@ -74,6 +75,10 @@ void CZorlApp::LoadSettings() {
     // 4, 5.
     colours.Build();
     settings.Load(ini);
+    settings.Password =
+        passwords.Reveal(settings.m_server_address, PasswordKind::Server, settings.Password);
+    settings.SaslPassword =
+        passwords.Reveal(settings.m_server_address, PasswordKind::Login, settings.SaslPassword);
 
     // 6.
     aliases.LoadAliases();
@@ -89,6 +94,7 @@ void CZorlApp::LoadSettings() {
         registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
     }
     MakeSecretFilesPrivate(ini, output);
+    passwords.MoveToKeyring(ini);
 
     // 9, 10.
     connection.SetState(IDLE);

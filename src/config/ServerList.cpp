@@ -6,6 +6,7 @@
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "config/Passwords.h"
 #include "platform/Dialogs.h"
 
 namespace zorl {
@@ -125,10 +126,12 @@ void CServerList::TakeSelection() {
 }
 
 bool CServerList::AskEntry(ServerEntry& entry) {
+    if (passwords_) passwords_->RevealEntry(entry);
     while (dialogs_.EditServer(entry)) {
         const std::string problem = ServerEntryProblem(entry);
         if (problem.empty()) {
             entry.extras.fingerprint = NormalFingerprint(entry.extras.fingerprint);
+            if (passwords_) passwords_->KeepEntry(entry);
             return true;
         }
         dialogs_.MessageBox(problem, BoxIcon::Exclamation);

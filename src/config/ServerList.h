@@ -22,6 +22,7 @@
 namespace zorl {
 
 class CIniStore;
+class CPasswords;
 class IDialogs;
 
 // One server as the list keeps it.
@@ -49,7 +50,10 @@ public:
     static constexpr const char* kFile = "servers.ini";
     static constexpr const char* kSection = "Servers";
 
-    CServerList(CIniStore& ini, IDialogs& dialogs) : ini_(ini), dialogs_(dialogs) {}
+    // With `passwords`, the Edit server dialog shows an entry's passwords
+    // from the keyring and what is typed goes there (config/Passwords.h).
+    CServerList(CIniStore& ini, IDialogs& dialogs, CPasswords* passwords = nullptr)
+        : ini_(ini), dialogs_(dialogs), passwords_(passwords) {}
 
     // Reads servers.ini and selects the first name that begins with the
     // current selection's name, else `result.name` (any letter case), else
@@ -83,6 +87,7 @@ private:
 
     CIniStore& ini_;
     IDialogs& dialogs_;
+    CPasswords* passwords_;
     std::map<std::string, ServerEntry> entries_;
     std::vector<std::string> names_;
     int selected_ = -1;

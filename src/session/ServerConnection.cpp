@@ -17,6 +17,7 @@
 #include "common/TimeText.h"
 #include "config/IniStore.h"
 #include "config/KnownServers.h"
+#include "config/Passwords.h"
 #include "config/ServerList.h"
 #include "config/StsPolicies.h"
 #include "platform/Platform.h"
@@ -353,7 +354,7 @@ void CServerConnection::SwitchServer(const std::string& address, const std::stri
     CSettings& settings = app_.settings;
     // A password, a pinned certificate and a login belong to the host they
     // were set for: another host is neither trusted nor told them.
-    ChooseHostForThisRun(app_.ini, settings, address, ports);
+    ChooseHostForThisRun(app_.ini, app_.passwords, settings, address, ports);
     app_.reconnect_after_close = true;
     if (app_.ircstatus == IDLE)
         OnButtonConnect();
@@ -370,7 +371,9 @@ void CServerConnection::UseServer(const ServerEntry& server) {
     app_.ini.WriteString("SERVER", "Address", server.address);
     app_.ini.WriteString("SERVER", "Name", server.name);
     app_.ini.WriteString("SERVER", "Ports", server.ports);
-    app_.ini.WriteString("SERVER", "Password", server.password);
+    app_.ini.WriteString(
+        "SERVER", "Password",
+        app_.passwords.Keep(server.address, PasswordKind::Server, server.password));
 }
 
 void CServerConnection::SetState(ConnectionState state) {

@@ -212,7 +212,7 @@ public:
 
 // ---- Secrets ---------------------------------------------------------------
 
-// The keyring as a map. Without `service` no keyring answers (NoService);
+// The keyring as a map. Without `service` (the default) no keyring answers (NoService);
 // with `failing` it answers every call with an error (Failed). An empty key
 // is Failed, as on the desktop.
 class MemorySecrets : public ISecretStore {
@@ -224,7 +224,7 @@ public:
     std::string LastError() const override { return lastError; }
 
     std::map<std::string, std::string> stored;
-    bool service = true;
+    bool service = false;  // no keyring, as on most test machines: switch it on
     bool failing = false;
     std::vector<std::string> calls;  // "read KEY", "write KEY", "remove KEY"
     std::string lastError;
