@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "common/FileNames.h"
 #include "common/Format.h"
+#include "common/Text.h"
 #include "config/KnownServers.h"
 #include "platform/Platform.h"
 #include "windows/Output.h"
@@ -26,6 +27,14 @@ std::string FreeCertificateName(const std::string& configDir, const std::string&
     for (int n = 2; std::filesystem::exists(configDir + name, error); ++n)
         name = Format("%s-%d.pem", stem.c_str(), n);
     return name;
+}
+
+// "AB:CD:.." -> "abcd..", the form most services print and take.
+std::string PlainHex(const std::string& fingerprint) {
+    std::string hex;
+    for (char c : fingerprint)
+        if (c != ':') hex += ToLower(c);
+    return hex;
 }
 
 }  // namespace
@@ -56,10 +65,12 @@ void CZorlApp::NewClientCertificate() {
                   server.c_str(), file.c_str(), made.fingerprint.c_str());
     platform.dialogs.MessageBox(
         Format("A new client certificate for %s is in %s.\n\nSHA-256 fingerprint:\n%s\n\n"
-               "While logged in to your account, tell the network's services about it, for "
-               "example:\n/msg NickServ CERT ADD %s\n\nFrom then on zorl logs in with it over TLS "
-               "(SASL EXTERNAL), without a password.",
-               server.c_str(), file.c_str(), made.fingerprint.c_str(), made.fingerprint.c_str()),
+               "Connect with it (it is used from the next connection on), log in to your account "
+               "as before, and tell the network's services about it:\n/msg NickServ CERT ADD\n"
+               "(services that want the fingerprint itself take it as %s).\n\nFrom then on zorl "
+               "logs in with it over TLS (SASL EXTERNAL), without a password.",
+               server.c_str(), file.c_str(), made.fingerprint.c_str(),
+               PlainHex(made.fingerprint).c_str()),
         BoxIcon::Information);
 }
 
