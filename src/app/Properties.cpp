@@ -2,6 +2,7 @@
 // step on OK; and the script editor command.
 #include "app/CZorlApp.h"
 #include "app/FileEditors.h"
+#include "app/SecretFiles.h"
 #include "app/ServerChoice.h"
 #include "app/Settings.h"
 #include "config/IniStore.h"
@@ -60,6 +61,7 @@ void ApplyLogin(CZorlApp& app, const CSettings& values) {
         return;
     }
     ChangeLogin(app.ini, app.passwords, app.settings, login);
+    MakeSecretFilesPrivate(app.ini, app.output);
 }
 
 void ApplyLook(CZorlApp& app, const CSettings& values) {

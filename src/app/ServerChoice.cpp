@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/CZorlApp.h"
+#include "app/SecretFiles.h"
 #include "app/Settings.h"
 #include "config/IniStore.h"
 #include "config/KnownServers.h"
@@ -26,6 +27,8 @@ void CZorlApp::ChooseServer() {
     passwords.RevealEntry(list.result);
     connection.UseServer(list.result);
     ChooseServerExtras(ini, passwords, settings, list.result.extras);
+    // A file written before by hand may be open to others.
+    MakeSecretFilesPrivate(ini, output);
 }
 
 namespace {
