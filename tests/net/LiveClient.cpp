@@ -29,7 +29,8 @@ LiveClient::LiveClient(const std::string& nick) {
     platform.ticker.Start(100, [this] { app.OnTick(); });
 }
 
-LiveClient::LiveClient(const InFolder& folder) {
+LiveClient::LiveClient(const InFolder& folder)
+    : secrets(folder.desktopKeyring ? services.Secrets() : host.secrets) {
     app.UseConfigDirectory(folder.path.string());
     app.LoadSettings();
 }

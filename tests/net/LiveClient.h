@@ -26,6 +26,9 @@ public:
     // LoadSettings. Nothing is chosen for it.
     struct InFolder {
         std::filesystem::path path;
+        // The desktop's keyring (the session bus's Secret Service) instead of
+        // the host's map: only with a KeyringSession of the test's own.
+        bool desktopKeyring = false;
     };
     explicit LiveClient(const InFolder& folder);
     ~LiveClient();
@@ -73,10 +76,11 @@ private:
 public:
     qt::QtPlatformServices services;
     HeadlessHost host;
-    // The secrets are the host's: a test never reaches the desktop's keyring.
+    // The host's, unless InFolder asks for the desktop's keyring.
+    ISecretStore& secrets = host.secrets;
     Platform platform{services.Sockets(), services.Clock(),  services.Ticker(),
                       host.sound,         host.shell,        host.dialogs,
-                      host.surface,       services.Crypto(), host.secrets};
+                      host.surface,       services.Crypto(), secrets};
     CZorlApp app{platform};
 };
 
