@@ -1,12 +1,15 @@
 // The Qt secret store against a real gnome-keyring-daemon on a private bus,
-// and with no Secret Service at all.
+// and with no Secret Service at all; a client that keeps its server password
+// there.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QElapsedTimer>
 
 #include "KeyringSession.h"
+#include "LiveClient.h"
 #include "platform/qt/QtSecretStore.h"
+#include "session/ServerConnection.h"
 
 namespace zorl::test {
 namespace {
@@ -78,6 +81,35 @@ TEST_F(SecretStoreIntegrationTest, ANewSecretReplacesTheOldOne) {
     }
     EXPECT_EQ(store.Remove("server"), SecretResult::Ok);
     EXPECT_EQ(InKeyring("server"), std::nullopt);
+}
+
+// The first start moves the password of zorl.ini to the keyring; the next
+// start takes it from there, and ngircd refuses a wrong one.
+TEST_F(SecretStoreIntegrationTest, AClientKeepsItsServerPasswordThereAndConnectsWithIt) {
+    NgircdServer server;
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    TempDir folder("zorl-keyring-client");
+    folder.WriteFile("zorl.ini",
+                     "[USER]\nNick=zorltest\nUser=zorl\nRealName=Zorl Test\n"
+                     "[SERVER]\nAddress=127.0.0.1\nPorts=" +
+                         std::to_string(server.Port()) + "\nPassword=" + NgircdServer::kPassword +
+                         "\n");
+    const LiveClient::InFolder start{folder.Path(), true};
+    {
+        LiveClient first{start};
+        EXPECT_NE(first.Pane("").find("** Passwords moved from zorl.ini and servers.ini to the "
+                                      "desktop's keyring"),
+                  std::string::npos)
+            << first.Transcript();
+    }
+    EXPECT_EQ(InKeyring("127.0.0.1 password"), NgircdServer::kPassword);
+    const std::string ini = folder.ReadFile("zorl.ini");
+    EXPECT_NE(ini.find("Password={keyring}"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find(NgircdServer::kPassword), std::string::npos) << ini;
+
+    LiveClient second{start};
+    second.app.connection.OnButtonConnect();
+    EXPECT_TRUE(second.WaitForWelcome()) << second.Transcript(&server);
 }
 
 // A keyring that takes calls and never answers: the first call waits out the
