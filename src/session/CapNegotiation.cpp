@@ -244,8 +244,14 @@ void CCapNegotiation::OnTick(uint64_t now) {
 }
 
 void CCapNegotiation::LoginFailed(const std::string& why) {
-    app_.output.Status(Cls::UError, why);
-    if (!login_.required) return;
+    if (!login_.required) {
+        app_.output.Status(Cls::UError, why);
+        return;
+    }
+    // The client leaves instead: a line that says registration goes on
+    // would contradict the next one.
+    const std::size_t goesOn = why.find("; registering without");
+    app_.output.Status(Cls::UError, why.substr(0, goesOn));
     step_ = Step::Off;
     app_.connection.DropForLogin();
 }

@@ -68,7 +68,8 @@ private:
     void OnDel(std::string_view capabilities);
     void StartLogin();
     // The login did not happen: one line, then CAP END, or the disconnect
-    // when the entry requires the login.
+    // when the entry requires the login (then the line loses its
+    // "; registering without ..." end).
     void LoginFailed(const std::string& why);
     void End();
 

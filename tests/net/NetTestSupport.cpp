@@ -103,7 +103,7 @@ std::optional<std::string> MakeCertificate(const std::string& certFile, const st
                                            const std::string& commonName, std::string& error) {
     const std::string made =
         "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1"
-        " -nodes -days 2 -subj '/CN=" +
+        " -nodes -days 30 -subj '/CN=" +
         commonName + "' -addext 'subjectAltName=DNS:" + commonName + "' -keyout '" + keyFile +
         "' -out '" + certFile + "' 2>&1";
     const std::string print = "openssl x509 -noout -fingerprint -sha256 -in '" + certFile + "'";

@@ -213,7 +213,8 @@ TEST_F(SecureConnectionIntegrationTest, SaslLogsInOrFailsAsTheServerSays) {
          "wrong",
          "",
          true,
-         {failed, "** The login is required for this server: disconnecting"}},
+         {"** SASL login failed: SASL authentication failed",
+          "** The login is required for this server: disconnecting"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
