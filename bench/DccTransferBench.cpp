@@ -35,7 +35,7 @@
 #include "IrssiPeer.h"
 #include "NgircdServer.h"
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/qt/QtPlatform.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
@@ -193,7 +193,8 @@ public:
 
     bool Join(const std::string& channel) {
         app_.connection.OnButtonConnect();
-        return RunUntil([&] { return app_.registered; }, 10000) && Type("", "/join " + channel) &&
+        return RunUntil([&] { return app_.connection.Registered(); }, 10000) &&
+               Type("", "/join " + channel) &&
                RunUntil([&] { return test::FrameOf(app_, channel) != 0; }, 10000);
     }
     // As the input line of `window` hands a line over.

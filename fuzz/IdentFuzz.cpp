@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                   "more than one ident answer");
     fuzz::Require(answer.size() <= CIdentResponder::kQueryLimit + 64, "an unbounded answer");
     fuzz::Require(peer->closed, "the ident peer stays open");
-    fuzz::Require(!client.app.pIdentSocket, "the responder still holds a socket");
+    fuzz::Require(!client.app.ident.Socket(), "the responder still holds a socket");
     client.CheckInvariants();
     return 0;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "FuzzClient.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 
 using namespace zorl;
 

@@ -1,9 +1,10 @@
 #include "app/CZorlApp.h"
 
-#include "app/Settings.h"
 #include "common/Random.h"
 #include "config/IniStore.h"
 #include "config/Passwords.h"
+#include "config/Settings.h"
+#include "dcc/Dcc.h"
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
@@ -13,13 +14,11 @@
 #include "script/Aliases.h"
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
+#include "script/Timers.h"
 #include "script/VariableExpander.h"
-#include "session/Dcc.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
-#include "session/LineParser.h"
 #include "session/ServerConnection.h"
-#include "session/Timers.h"
 #include "windows/Logger.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -32,9 +31,10 @@ struct CZorlApp::Parts {
           registry(app),
           logger(app),
           output(app),
-          parser(app),
-          connection(app),
-          ident(app),
+          passwords(host.secrets,
+                    [&app](const std::string& line) { app.output.Status(Cls::UError, line); }),
+          connection(SessionServices{host, settings, ini, random, passwords, app.config_dir, app,
+                                     app, app.IgnoreList}),
           dcc(app),
           timers(app),
           dispatcher(app),
@@ -45,9 +45,7 @@ struct CZorlApp::Parts {
           expander(app),
           interpreter(app),
           aliases(app),
-          events(app),
-          passwords(host.secrets,
-                    [&app](const std::string& line) { app.output.Status(Cls::UError, line); }) {}
+          events(app) {}
 
     CSettings settings;
     ColourTables colours;
@@ -56,9 +54,8 @@ struct CZorlApp::Parts {
     CWindowRegistry registry;
     CLogger logger;
     COutput output;
-    CLineParser parser;
+    CPasswords passwords;
     CServerConnection connection;
-    CIdentResponder ident;
     CDcc dcc;
     CTimers timers;
     CIncomingDispatcher dispatcher;
@@ -70,7 +67,6 @@ struct CZorlApp::Parts {
     CCommandInterpreter interpreter;
     CAliasTable aliases;
     CEventScripts events;
-    CPasswords passwords;
 };
 
 CZorlApp::CZorlApp(Platform& host)
@@ -83,9 +79,8 @@ CZorlApp::CZorlApp(Platform& host)
       registry(parts_->registry),
       logger(parts_->logger),
       output(parts_->output),
-      parser(parts_->parser),
       connection(parts_->connection),
-      ident(parts_->ident),
+      ident(parts_->connection.Ident()),
       dcc(parts_->dcc),
       timers(parts_->timers),
       dispatcher(parts_->dispatcher),
@@ -97,15 +92,11 @@ CZorlApp::CZorlApp(Platform& host)
       interpreter(parts_->interpreter),
       aliases(parts_->aliases),
       events(parts_->events),
-      passwords(parts_->passwords) {
-    // The one server socket object, reused by every connection; the status
-    // window is registered under it.
-    pMainSocket = std::make_unique<CIrcSocket>(*this);
-}
+      passwords(parts_->passwords) {}
 
 CZorlApp::~CZorlApp() {
-    pIdentSocket.reset();
-    pMainSocket.reset();
+    // The sockets retire into retired_sockets_ as they close.
+    parts_.reset();
     retired_sockets_.clear();
 }
 
@@ -120,16 +111,9 @@ void CZorlApp::OnTick() {
     ident.OnTick();
     dcc.ReleaseOrphans();
     timers.OnTimer(1);
+    connection.OnTimerTick();
     connection.OnTick();
     CheckExit();
-}
-
-void CZorlApp::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {
-    dispatcher.DispatchIncoming(socket, message, ignored);
-}
-
-void CZorlApp::MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
-    events.MatchEvents(socket, message, ignored);
 }
 
 std::string CZorlApp::ExpandVariables(const IrcMessage& message, const std::string& text) {

@@ -14,6 +14,8 @@
 
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
+#include "session/IrcSocket.h"
+#include "session/SessionListener.h"
 
 namespace zorl {
 
@@ -28,7 +30,6 @@ class CIniStore;
 class CWindowRegistry;
 class CLogger;
 class COutput;
-class CLineParser;
 class CServerConnection;
 class CIdentResponder;
 class CTimers;
@@ -44,10 +45,10 @@ class CAliasTable;
 class CEventScripts;
 class CPasswords;
 
-class CZorlApp {
+class CZorlApp : public ISocketHost, public ISessionListener {
 public:
     explicit CZorlApp(Platform& platform);
-    ~CZorlApp();
+    virtual ~CZorlApp();
     CZorlApp(const CZorlApp&) = delete;
     CZorlApp& operator=(const CZorlApp&) = delete;
 
@@ -96,20 +97,33 @@ public:
     void CheckExit();  // on every tick
     static constexpr uint64_t kExitWait = 2000;
 
-    // ---- Socket notifications, routed by the socket's type
-    void OnConnect(WsaError error, CIrcSocket& socket);
-    void OnReceive(WsaError error, CIrcSocket& socket);
-    void OnClose(WsaError error, CIrcSocket& socket);
-    void OnAccept(WsaError error, CIrcSocket& socket);
+    // ---- Socket notifications, routed by the socket's type (SocketEvents.cpp)
+    ISocketFactory& SocketFactory() override;
+    void OnConnect(WsaError error, CIrcSocket& socket) override;
+    void OnReceive(WsaError error, CIrcSocket& socket) override;
+    void OnClose(WsaError error, CIrcSocket& socket) override;
+    void OnAccept(WsaError error, CIrcSocket& socket) override;
     // Platform sockets are freed here, outside their own notifications.
-    void RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket);
+    void RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket) override;
     void FreeRetiredSockets();
 
+    // ---- What the server connection reports (SessionEvents.cpp)
+    void Print(CIrcSocket* socket, const std::string& name, Cls cls,
+               const std::string& text) override;
+    void Trace(const std::string& text) override;
+    bool WantsDebug() const override { return m_debug_window; }
+    void DebugOut(Cls cls, const std::string& text, bool withTime) override;
+    void DebugOut(Colour colour, const std::string& text, bool withTime) override;
+    void OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) override;
+    void OnStateChanged(ConnectionState state) override;
+    void OnDisconnecting(CIrcSocket& socket) override;
+    void OnOwnNickChanged() override;
+    void OnNotifyDue() override;
+    void AskForUser() override { Properties(0); }
+    void AskForServer() override { ChooseServer(); }
+    bool Leaving() const override { return exit_state != Exit::Running; }
+
     // ---- Cross-cutting entry points (Part names kept)
-    // The handlers may rewrite the message for the event scripts that see it
-    // afterwards (a CTCP PING reply's elapsed time).
-    void DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored);
-    void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored);
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
     void SendString(FrameId frame, const std::string& line);
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
@@ -117,30 +131,18 @@ public:
     // line) when there is none to play.
     bool PlaySoundFile(const std::string& name);
 
-    // ---- State shown by the debug dump
-    ConnectionState ircstatus = IDLE;
-    std::string last_server_address;
-    int last_server_port = 0;
-    bool last_server_tls = false;  // the last port was a "+port"
-    int reconnect_count = 0;
-    bool reconnect_after_close = false;
-    bool registered = false;
-    std::time_t last_send_time = 0;
+    // ---- State of the application object (the debug dump prints the first two)
     int TimerHandle = 0;
     bool m_debug_window = false;  // the debug output switch (Debug On / Off)
-    bool connect_enabled = true;
-    bool disconnect_enabled = false;
     // Closing the main window while connected (OnMainClose).
     enum class Exit { Running, WaitingForServer, Closing };
     Exit exit_state = Exit::Running;
     uint64_t exit_deadline = 0;  // tick count at which the wait ends
-    std::unique_ptr<CIrcSocket> pMainSocket;
-    std::unique_ptr<CIrcSocket> pIdentSocket;
 
     // ---- Settings and lists
     std::string config_dir;  // the configuration directory + "/"
-    CSettings& settings;     // app/Settings.h
-    ColourTables& colours;   // app/Settings.h
+    CSettings& settings;     // config/Settings.h
+    ColourTables& colours;   // config/Settings.h
     std::vector<std::string> IgnoreList;
     // $x1 ... $x10: slot N-1 holds variable N (filled by SET), and whether
     // its value came from a message (then XLAT keeps it data).
@@ -153,7 +155,6 @@ public:
     CWindowRegistry& registry;
     CLogger& logger;
     COutput& output;
-    CLineParser& parser;
     CServerConnection& connection;
     CIdentResponder& ident;
     CDcc& dcc;

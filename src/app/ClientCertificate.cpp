@@ -6,11 +6,11 @@
 #include <system_error>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/FileNames.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "config/KnownServers.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "windows/Output.h"
 

@@ -3,14 +3,16 @@
 #include <string>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
+#include "script/Timers.h"
+#include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
-#include "session/Timers.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -38,13 +40,13 @@ public:
         Var("m_server_address", app_.settings.m_server_address);
         Var("m_server_name", app_.settings.m_server_name);
         Var("m_server_ports", app_.settings.m_server_ports);
-        Var("last_server_address", app_.last_server_address);
-        Var("last_server_port", app_.last_server_port);
+        Var("last_server_address", app_.connection.LastAddress());
+        Var("last_server_port", app_.connection.LastPort());
         Var("buttoncount", app_.registry.buttoncount);
         Var("TimerHandle", app_.TimerHandle);
         Var("m_debug_window", app_.m_debug_window ? 1 : 0);
-        Ref("pMainSocket", app_.pMainSocket ? app_.pMainSocket->Id() : 0);
-        Ref("pIdentSocket", app_.pIdentSocket ? app_.pIdentSocket->Id() : 0);
+        Ref("pMainSocket", app_.connection.Socket() ? app_.connection.Socket()->Id() : 0);
+        Ref("pIdentSocket", app_.ident.Socket() ? app_.ident.Socket()->Id() : 0);
         Ref("pStatusFrm", app_.registry.pStatusFrm);
         Ref("pLastFrm", app_.registry.pLastFrm);
     }
@@ -52,14 +54,17 @@ public:
     // "1 Timer      running=1 on=0 ticks=48 time=5 (fixed 5 random 0) cont=0 ..."
     void Timers() {
         Line("Timers:");
-        static const char* const kNames[] = {"", "Timer", "IdleTimer", "NfTimer"};
-        for (int id = 1; id <= 3; ++id) {
-            const SoftTimer& t = app_.timers.Get(id);
+        for (TimerId id : {TimerId::Script, TimerId::Idle, TimerId::Notify}) {
+            const bool notify = id == TimerId::Notify;
+            const SoftTimer& t = notify ? app_.connection.NotifyTimer().State()
+                                        : app_.timers.Get(static_cast<int>(id));
+            const std::string command =
+                notify ? "" : app_.timers.Get(static_cast<int>(id)).command.Text();
             Line(
                 Format("%d %-10s running=%d on=%d ticks=%d time=%d (fixed %d random %d) cont=%d "
                        "window=%s command=%s",
-                       id, kNames[id], t.running, t.on, t.ticks, t.time, t.fixed, t.random, t.cont,
-                       HexId(t.window).c_str(), t.command.Text().c_str()));
+                       static_cast<int>(id), TimerName(id), t.running, t.on, t.ticks, t.time,
+                       t.fixed, t.random, t.cont, HexId(t.window).c_str(), command.c_str()));
         }
     }
 

@@ -3,16 +3,17 @@
 #include "app/CZorlApp.h"
 #include "app/FileEditors.h"
 #include "app/SecretFiles.h"
-#include "app/ServerChoice.h"
-#include "app/Settings.h"
+#include "config/HostChoice.h"
 #include "config/IniStore.h"
 #include "config/ServerExtras.h"
+#include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "platform/Platform.h"
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
+#include "script/Timers.h"
+#include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
-#include "session/Timers.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
@@ -23,9 +24,9 @@ namespace {
 // NICK (the dispatcher knows the reply by the old nick); before that, and
 // offline, at once. zorl.ini keeps the nick the user chose either way.
 void ChangeNick(CZorlApp& app, const std::string& nick) {
-    const bool connected = app.ircstatus == CONNECTED;
-    if (connected && !nick.empty()) app.SendLine(app.pMainSocket.get(), "NICK " + nick, false);
-    if (connected && app.registered && !nick.empty()) {
+    const bool connected = app.connection.State() == CONNECTED;
+    if (connected && !nick.empty()) app.SendLine(app.connection.Socket(), "NICK " + nick, false);
+    if (connected && app.connection.Registered() && !nick.empty()) {
         app.ini.WriteString("USER", "Nick", nick);
         return;
     }
@@ -94,12 +95,12 @@ void ApplyOptions(CZorlApp& app, const CSettings& values, bool debugFlags) {
 
 // The notify list is checked at once when switched on, then every 40 s.
 void FollowNotifyOption(CZorlApp& app) {
-    const bool running = app.timers.Running(CTimers::kNotify);
+    const bool running = app.connection.NotifyTimer().Running();
     if (app.settings.Notify && !running) {
-        app.timers.StartTimer(CTimers::kNotify, 40, 0, 0, "", true);
+        app.connection.StartNotifyTimer();
         app.ignoreNotify.RequestIson(true);
     } else if (!app.settings.Notify && running) {
-        app.timers.StopTimer(CTimers::kNotify);
+        app.connection.StopNotifyTimer();
     }
 }
 

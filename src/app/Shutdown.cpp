@@ -2,7 +2,7 @@
 // user's quit message, not a dropped connection, so the QUIT goes out first
 // and the window waits a moment for the server to close the link.
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
@@ -12,16 +12,16 @@ namespace zorl {
 bool CZorlApp::OnMainClose() {
     switch (exit_state) {
         case Exit::Running:
-            if (ircstatus != CONNECTED) return true;
+            if (connection.State() != CONNECTED) return true;
             exit_state = Exit::WaitingForServer;
             exit_deadline = platform.clock.TickCount() + kExitWait;
-            reconnect_after_close = false;
-            SendLine(pMainSocket.get(), "QUIT :" + settings.Quit, false);
+            connection.Leave();
+            SendLine(connection.Socket(), "QUIT :" + settings.Quit, false);
             return false;
         case Exit::WaitingForServer:
             // Asked again while waiting: the user does not want to wait.
             exit_state = Exit::Closing;
-            if (ircstatus != IDLE) connection.Disconnect();
+            if (connection.State() != IDLE) connection.Disconnect();
             return true;
         case Exit::Closing: break;
     }
@@ -32,7 +32,7 @@ bool CZorlApp::OnMainClose() {
 // took too long to.
 void CZorlApp::CheckExit() {
     if (exit_state != Exit::WaitingForServer) return;
-    const bool closed = ircstatus != CONNECTED;
+    const bool closed = connection.State() != CONNECTED;
     if (!closed && platform.clock.TickCount() < exit_deadline) return;
     exit_state = Exit::Closing;
     if (!closed) connection.Disconnect();

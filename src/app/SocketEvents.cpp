@@ -1,12 +1,15 @@
 // Routes the notifications of every CIrcSocket by the socket's type.
 #include "app/CZorlApp.h"
-#include "session/Dcc.h"
+#include "dcc/Dcc.h"
+#include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 
 namespace zorl {
+
+ISocketFactory& CZorlApp::SocketFactory() { return platform.sockets; }
 
 void CZorlApp::OnConnect(WsaError error, CIrcSocket& socket) {
     socket.pending.clear();

@@ -6,13 +6,13 @@
 #include "app/CZorlApp.h"
 #include "app/FirstRun.h"
 #include "app/SecretFiles.h"
-#include "app/Settings.h"
 #include "common/IrcLink.h"
 #include "common/PrivateFiles.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
 #include "config/Passwords.h"
+#include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "platform/Platform.h"
 #include "script/Aliases.h"
@@ -89,7 +89,7 @@ void CZorlApp::LoadSettings() {
     // 7, 8.
     platform.surface.SetMainTitle("ZORL");
     if (const ChannelRecord* status =
-            registry.NewWindow("", kWindowStatus, pMainSocket.get(), true)) {
+            registry.NewWindow("", kWindowStatus, connection.Socket(), true)) {
         registry.pStatusFrm = status->frame;
         registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
     }

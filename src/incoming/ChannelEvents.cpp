@@ -1,11 +1,12 @@
 // NICK, QUIT, JOIN, PART, MODE, TOPIC, INVITE and KICK: the messages that
 // change who is where. Templates number parameters from 1 ($1 is params[0]).
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Text.h"
+#include "config/Settings.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
 #include "incoming/ModeChanges.h"
+#include "script/EventScripts.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -112,7 +113,7 @@ void CIncomingDispatcher::OnPart(const Incoming& in) {
         // leaves several.
         IrcMessage one = m;
         one.channel = channel;
-        app_.MatchEvents(in.socket, one, in.ignored);
+        app_.events.MatchEvents(in.socket, one, in.ignored);
         CloseChannel(channel, in.socket);
     });
 }
@@ -152,7 +153,7 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
         ShowExpanded(app_, nullptr, "", Cls::Info, m,
                      noReason ? "you were kicked from channel $1 by $nick"
                               : "you were kicked from channel $1 by $nick ($3)");
-        app_.MatchEvents(in.socket, m, in.ignored);
+        app_.events.MatchEvents(in.socket, m, in.ignored);
         CloseChannel(channel, in.socket);
         // The server's JOIN answer opens a new window.
         if (app_.settings.AutoRejoin)

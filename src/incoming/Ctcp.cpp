@@ -3,14 +3,15 @@
 #include <climits>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
-#include "app/Version.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
 #include "common/TimeText.h"
+#include "common/Version.h"
+#include "config/Settings.h"
 #include "incoming/DccOffers.h"
 #include "platform/Platform.h"
 #include "session/IrcMessage.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 
 namespace zorl {
@@ -107,7 +108,7 @@ void CCtcp::AnswerPing(CIrcSocket* socket, const IrcMessage& message) {
 void CCtcp::AnswerFinger(CIrcSocket* socket, const IrcMessage& message) {
     const CSettings& s = app_.settings;
     const std::string idle = IdleText(static_cast<long long>(app_.platform.clock.Now()) -
-                                      static_cast<long long>(app_.last_send_time));
+                                      static_cast<long long>(app_.connection.LastSendTime()));
     if (s.Finger.empty())
         Reply(socket, message,
               Format("NOTICE $nick :$!FINGER %s (%s) Idle %s$!", s.RealName.c_str(),

@@ -1,10 +1,10 @@
 #include "incoming/IgnoreNotify.h"
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
@@ -44,7 +44,7 @@ void CIgnoreNotify::LoadNotifyList() {
 
 // «ISON alice carol dave»; a list too long for one line is asked in parts.
 void CIgnoreNotify::RequestIson(bool full) {
-    if (app_.ircstatus != CONNECTED || NotifyList.empty()) return;
+    if (app_.connection.State() != CONNECTED || NotifyList.empty()) return;
     isonmode = full ? 2 : 1;
     std::vector<std::string> lines{"ISON"};
     for (const auto& [nick, command] : NotifyList) {
@@ -54,7 +54,7 @@ void CIgnoreNotify::RequestIson(bool full) {
     }
     awaited_ = static_cast<int>(lines.size());
     collected_.clear();
-    for (const std::string& line : lines) app_.SendLine(app_.pMainSocket.get(), line, false);
+    for (const std::string& line : lines) app_.SendLine(app_.connection.Socket(), line, false);
 }
 
 void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {

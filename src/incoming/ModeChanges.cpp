@@ -1,7 +1,7 @@
 #include "incoming/ModeChanges.h"
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "incoming/IncomingText.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"

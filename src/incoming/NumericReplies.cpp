@@ -4,14 +4,15 @@
 #include <iterator>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Numbers.h"
+#include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "incoming/IncomingText.h"
 #include "script/EventScripts.h"
+#include "script/Timers.h"
+#include "session/CapNegotiation.h"
 #include "session/IdentResponder.h"
 #include "session/ServerConnection.h"
-#include "session/Timers.h"
 #include "windows/Output.h"
 
 namespace zorl {
@@ -114,7 +115,7 @@ void CNumericReplies::MotdEnd(CIrcSocket*, const IrcMessage&) {
     app_.events.RunStartup();
     app_.connection.OnGreeted();
     if (app_.settings.Notify == 0) return;
-    app_.timers.StartTimer(3, 40, 0, 0, "", true);
+    app_.connection.StartNotifyTimer();
     app_.ignoreNotify.RequestIson(true);
 }
 

@@ -1,10 +1,11 @@
 // PRIVMSG, NOTICE, PING, ERROR and commands the client does not know.
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Text.h"
+#include "config/Settings.h"
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingText.h"
+#include "session/CapNegotiation.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"

@@ -1,9 +1,9 @@
 #include "script/CommandInterpreter.h"
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "config/Settings.h"
 #include "script/Aliases.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"

@@ -10,11 +10,12 @@
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "dcc/Dcc.h"
 #include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
-#include "session/Dcc.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -51,7 +52,7 @@ bool SendOffer(CommandLine& line, const std::string& offer) {
     line.Echo(kKindNotice, "$3");
     if (line.Expand("$3").empty()) return false;
     CZorlApp& app = line.app;
-    CIrcSocket* server = app.pMainSocket.get();
+    CIrcSocket* server = app.connection.Socket();
     app.SendLine(server, line.Expand("NOTICE $nick :$3"), true);
     // Only the template is expanded: a "$" in a file name stays a "$".
     app.SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
@@ -62,7 +63,7 @@ void OfferChat(CommandLine& line) {
     CZorlApp& app = line.app;
     const int port = app.dcc.port_counter;
     const std::string offer =
-        Format("DCC CHAT chat %u %d", LocalAddressNumber(app.pMainSocket.get()), port);
+        Format("DCC CHAT chat %u %d", LocalAddressNumber(app.connection.Socket()), port);
     if (!SendOffer(line, offer)) return;
     CIrcSocket* socket = app.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
     ++app.dcc.port_counter;
@@ -84,7 +85,7 @@ void OfferFile(CommandLine& line) {
     if (error) size = 0;
     const int port = app.dcc.port_counter;
     std::string offer = "DCC SEND " + OfferedName(path) +
-                        Format(" %u %d", LocalAddressNumber(app.pMainSocket.get()), port);
+                        Format(" %u %d", LocalAddressNumber(app.connection.Socket()), port);
     if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
     if (!SendOffer(line, offer)) return;
     CIrcSocket* socket = app.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);

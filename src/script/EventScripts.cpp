@@ -5,11 +5,11 @@
 #include "script/EventScripts.h"
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/FormatCodes.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "config/Settings.h"
 #include "script/ScriptFile.h"
 #include "script/VariableExpander.h"
 #include "windows/WindowRegistry.h"

@@ -1,11 +1,11 @@
 #include "script/PopupMenus.h"
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "session/IrcMessage.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"

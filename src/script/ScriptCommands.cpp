@@ -5,11 +5,11 @@
 
 #include "app/CZorlApp.h"
 #include "app/Dump.h"
-#include "app/Settings.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "platform/Platform.h"
 #include "script/CommandLine.h"

@@ -1,10 +1,10 @@
 // The runners: every script text (event, timer, start-up list, EXEC, IF,
 // XLAT) reaches the command interpreter through RunCommandText.
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
 #include "script/VariableExpander.h"

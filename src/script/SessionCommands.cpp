@@ -1,8 +1,8 @@
 // Commands about the session: channels, the own nick, the server.
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
+#include "config/Settings.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "session/ServerConnection.h"
@@ -35,9 +35,9 @@ void NickCommand(CommandLine& line) {
     // "/nick : x" has arguments but no nick: it would store an empty one.
     if (line.Target().empty()) return;
     CZorlApp& app = line.app;
-    const bool connected = app.ircstatus == CONNECTED;
+    const bool connected = app.connection.State() == CONNECTED;
     if (connected) line.Send("NICK $2");
-    if (connected && app.registered) return;
+    if (connected && app.connection.Registered()) return;
     const std::string nick = line.Target();
     app.connection.SetOwnNick(nick);
     app.output.PrintF(nullptr, "", Cls::Info, "Your nick is now %s", nick.c_str());
@@ -53,10 +53,11 @@ void TopicCommand(CommandLine& line) {
 // tried is used again; without ports, the last port, over TLS when that was.
 void ServerCommand(CommandLine& line) {
     CZorlApp& app = line.app;
-    std::string address = line.Target().empty() ? app.last_server_address : line.Target();
-    std::string ports = line.ArgsAfterTarget().empty()
-                            ? Format("%s%d", app.last_server_tls ? "+" : "", app.last_server_port)
-                            : line.ArgsAfterTarget();
+    std::string address = line.Target().empty() ? app.connection.LastAddress() : line.Target();
+    std::string ports =
+        line.ArgsAfterTarget().empty()
+            ? Format("%s%d", app.connection.LastTls() ? "+" : "", app.connection.LastPort())
+            : line.ArgsAfterTarget();
     app.connection.SwitchServer(address, ports);
 }
 

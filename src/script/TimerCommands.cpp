@@ -9,7 +9,7 @@
 #include "common/TextSplit.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
-#include "session/Timers.h"
+#include "script/Timers.h"
 
 namespace zorl {
 namespace {

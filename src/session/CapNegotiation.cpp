@@ -2,13 +2,12 @@
 
 #include <map>
 
-#include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/StsPolicies.h"
 #include "platform/Platform.h"
 #include "session/ServerConnection.h"
-#include "windows/Output.h"
+#include "session/SessionListener.h"
 
 namespace zorl {
 namespace {
@@ -34,7 +33,8 @@ std::string TextOf(const IrcMessage& message) {
 
 }  // namespace
 
-CCapNegotiation::CCapNegotiation(CZorlApp& app) : app_(app), sasl_(app) {}
+CCapNegotiation::CCapNegotiation(const SessionServices& services, CServerConnection& connection)
+    : s_(services), connection_(connection), sasl_(services, connection) {}
 
 void CCapNegotiation::Begin(const LoginCredentials& login, bool overTls, uint64_t now) {
     step_ = Step::Listing;
@@ -46,7 +46,7 @@ void CCapNegotiation::Begin(const LoginCredentials& login, bool overTls, uint64_
     asked_.clear();
     enabled_.clear();
     mechanisms_.clear();
-    app_.connection.SendLine(app_.pMainSocket.get(), "CAP LS 302", false);
+    connection_.SendLine(connection_.Socket(), "CAP LS 302", false);
 }
 
 // :irc.example CAP * LS * :multi-prefix     (more lines follow)
@@ -78,7 +78,7 @@ void CCapNegotiation::TakeListing(const IrcMessage& message) {
     const std::string piece = TextOf(message);
     if (!list_cut_ && listed_.size() + piece.size() + 1 > kListLimit) {
         list_cut_ = true;
-        app_.output.Status(Cls::UError,
+        s_.listener.Status(Cls::UError,
                            "** The server's capability list is longer than 64 KiB: the rest is "
                            "ignored");
     }
@@ -117,13 +117,13 @@ bool CCapNegotiation::FollowSts(std::string_view value) {
     const StsValue sts = ParseStsValue(value);
     if (over_tls_) {
         if (sts.duration)
-            RememberStsPolicy(app_.ini, app_.last_server_address, app_.last_server_port,
-                              *sts.duration, app_.platform.clock.Now());
+            RememberStsPolicy(s_.ini, connection_.LastAddress(), connection_.LastPort(),
+                              *sts.duration, s_.platform.clock.Now());
         return false;
     }
     if (!sts.port) return false;
     step_ = Step::Off;
-    app_.connection.ReconnectOverTls(*sts.port);
+    connection_.ReconnectOverTls(*sts.port);
     return true;
 }
 
@@ -136,7 +136,7 @@ void CCapNegotiation::Request(const std::string& capabilities) {
         rest = word.tail;
     }
     step_ = Step::Requesting;
-    app_.connection.SendLine(app_.pMainSocket.get(), "CAP REQ :" + capabilities, false);
+    connection_.SendLine(connection_.Socket(), "CAP REQ :" + capabilities, false);
 }
 
 // Only what we asked for is taken: a server cannot switch on what we did
@@ -151,7 +151,7 @@ void CCapNegotiation::OnAck(std::string_view capabilities) {
         if (off) name.erase(0, 1);
         if (name.empty()) continue;
         if (!asked_.count(name)) {
-            app_.output.Trace("-- The server acknowledged " + name + ", which was not asked for");
+            s_.listener.Trace("-- The server acknowledged " + name + ", which was not asked for");
             continue;
         }
         if (off)
@@ -202,12 +202,12 @@ void CCapNegotiation::OnLoginReply(int number, const IrcMessage& message) {
     const std::string text = TextOf(message);
     const bool failed = number == 902 || number == 904 || number == 905 || number == 906;
     if (!failed) {
-        app_.output.Status(Cls::Status, text);
+        s_.listener.Status(Cls::Status, text);
         if (step_ == Step::Authenticating) End();
         return;
     }
     if (step_ != Step::Authenticating) {
-        app_.output.Status(number == 906 ? Cls::Status : Cls::UError,
+        s_.listener.Status(number == 906 ? Cls::Status : Cls::UError,
                            number == 906 ? text : "** SASL login failed: " + text);
         return;
     }
@@ -223,7 +223,7 @@ void CCapNegotiation::OnCapUnknown() {
         LoginFailed(
             "** The server does not negotiate capabilities; registering without SASL login");
     else
-        app_.output.Trace("-- The server does not negotiate capabilities");
+        s_.listener.Trace("-- The server does not negotiate capabilities");
 }
 
 void CCapNegotiation::OnWelcome() {
@@ -236,7 +236,7 @@ void CCapNegotiation::OnWelcome() {
 void CCapNegotiation::OnTick(uint64_t now) {
     if (step_ == Step::Off || now < deadline_) return;
     const bool loginLost = login_.Any() && (step_ != Step::Requesting || asked_.count("sasl"));
-    app_.output.Status(Cls::UError,
+    s_.listener.Status(Cls::UError,
                        "** The server did not finish capability negotiation within 30 s; "
                        "registering without it");
     if (loginLost) LoginFailed("** SASL login not completed; registering without login");
@@ -245,20 +245,20 @@ void CCapNegotiation::OnTick(uint64_t now) {
 
 void CCapNegotiation::LoginFailed(const std::string& why) {
     if (!login_.required) {
-        app_.output.Status(Cls::UError, why);
+        s_.listener.Status(Cls::UError, why);
         return;
     }
     // The client leaves instead: a line that says registration goes on
     // would contradict the next one.
     const std::size_t goesOn = why.find("; registering without");
-    app_.output.Status(Cls::UError, why.substr(0, goesOn));
+    s_.listener.Status(Cls::UError, why.substr(0, goesOn));
     step_ = Step::Off;
-    app_.connection.DropForLogin();
+    connection_.DropForLogin();
 }
 
 void CCapNegotiation::End() {
     step_ = Step::Off;
-    app_.connection.SendLine(app_.pMainSocket.get(), "CAP END", false);
+    connection_.SendLine(connection_.Socket(), "CAP END", false);
 }
 
 }  // namespace zorl

@@ -31,14 +31,15 @@
 
 namespace zorl {
 
-class CZorlApp;
+class CServerConnection;
+struct SessionServices;
 
 class CCapNegotiation {
 public:
     static constexpr uint64_t kTimeLimitMs = 30000;
     static constexpr std::size_t kListLimit = 64 * 1024;
 
-    explicit CCapNegotiation(CZorlApp& app);
+    CCapNegotiation(const SessionServices& services, CServerConnection& connection);
 
     // At connect, before NICK and USER: CAP LS 302 goes out.
     void Begin(const LoginCredentials& login, bool overTls, uint64_t now);
@@ -73,7 +74,8 @@ private:
     void LoginFailed(const std::string& why);
     void End();
 
-    CZorlApp& app_;
+    const SessionServices& s_;
+    CServerConnection& connection_;
     CSaslLogin sasl_;
     Step step_ = Step::Off;
     LoginCredentials login_;

@@ -5,12 +5,11 @@
 //   answer  6193, 23 : USERID : UNIX : joe
 #include "session/IdentResponder.h"
 
-#include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
-#include "windows/Output.h"
+#include "session/SessionListener.h"
 
 namespace zorl {
 namespace {
@@ -20,55 +19,60 @@ constexpr int kMaxPort = 65535;
 
 }  // namespace
 
+CIdentResponder::CIdentResponder(const SessionServices& services, CServerConnection& connection)
+    : s_(services), connection_(connection) {}
+
+CIdentResponder::~CIdentResponder() = default;
+
 void CIdentResponder::StartIdent(const std::string& bindAddress, int port) {
     Close();
-    auto socket = std::make_unique<CIrcSocket>(app_);
-    app_.output.Trace("-- Ident socket Create");
+    auto socket = std::make_unique<CIrcSocket>(s_.sockets);
+    s_.listener.Trace("-- Ident socket Create");
     WsaError error = port >= 0 && port <= kMaxPort
                          ? socket->Create(kEventRead | kEventAccept | kEventClose, bindAddress,
                                           static_cast<uint16_t>(port))
                          : kWsaInvalid;
     if (error != kWsaOk) {
-        app_.output.Status(Cls::UError, "** Ident: Unable to create socket (" +
+        s_.listener.Status(Cls::UError, "** Ident: Unable to create socket (" +
                                             CServerConnection::WsaErrorText(error) + ")");
         return;
     }
     error = socket->Listen(kListenBacklog);
     if (error != kWsaOk) {
-        app_.output.Status(Cls::UError, "** Ident: Unable to listen socket (" +
+        s_.listener.Status(Cls::UError, "** Ident: Unable to listen socket (" +
                                             CServerConnection::WsaErrorText(error) + ")");
         return;
     }
     socket->type = kSocketIdent;
-    app_.pIdentSocket = std::move(socket);
+    socket_ = std::move(socket);
     idle_ticks_ = 0;
 }
 
 void CIdentResponder::Close() {
-    if (!app_.pIdentSocket) return;
-    app_.output.Trace("-- Ident socket Close");
-    app_.pIdentSocket->Close();
-    app_.pIdentSocket.reset();
+    if (!socket_) return;
+    s_.listener.Trace("-- Ident socket Close");
+    socket_->Close();
+    socket_.reset();
 }
 
 // A query connects: the accepted socket takes the listener's place, so
 // nobody listens on the ident port until the next StartIdent.
 void CIdentResponder::OnAccept(WsaError error, CIrcSocket& socket) {
-    app_.output.Trace(Format("-- Accept [%08X] (ident) ", static_cast<unsigned>(socket.Id())));
+    s_.listener.Trace(Format("-- Accept [%08X] (ident) ", static_cast<unsigned>(socket.Id())));
     std::unique_ptr<IAsyncSocket> accepted;
     if (error == kWsaOk) accepted = socket.Accept(error);
     if (!accepted) {
-        app_.output.Status(
+        s_.listener.Status(
             Cls::UError, "** Ident: Accept error (" + CServerConnection::WsaErrorText(error) + ")");
         return;
     }
-    auto peer = std::make_unique<CIrcSocket>(app_);
+    auto peer = std::make_unique<CIrcSocket>(s_.sockets);
     peer->Adopt(std::move(accepted));
     peer->type = kSocketIdent;
     peer->connected = true;
-    if (app_.pIdentSocket.get() != &socket) socket.Close();
+    if (socket_.get() != &socket) socket.Close();
     // Releases the listener when it is `socket`, which is not touched below.
-    app_.pIdentSocket = std::move(peer);
+    socket_ = std::move(peer);
     idle_ticks_ = 0;
 }
 
@@ -78,46 +82,46 @@ void CIdentResponder::OnReceive(CIrcSocket& socket, const std::string& text) {
     if (!socket.connected) return;
     std::string query = text.substr(0, text.find_first_of("\r\n"));
     if (query.size() > kQueryLimit) query.resize(kQueryLimit);
-    app_.output.DebugOut(Cls::Normal, "<< " + query + "\r\n", true);
+    s_.listener.DebugOut(Cls::Normal, "<< " + query + "\r\n", true);
 
     std::string peer;
     uint16_t peerPort = 0;
     socket.PeerAddress(peer, peerPort);
-    app_.output.PrintF(nullptr, "", Cls::Info, "*** Identd request from %s", peer.c_str());
-    const std::string answer = query + " : USERID : UNIX : " + app_.settings.User;
-    app_.SendLine(&socket, answer, false);
-    app_.output.PrintF(nullptr, "", Cls::Info, "*** Identd replied: %s", answer.c_str());
+    s_.listener.PrintF(nullptr, "", Cls::Info, "*** Identd request from %s", peer.c_str());
+    const std::string answer = query + " : USERID : UNIX : " + s_.settings.User;
+    connection_.SendLine(&socket, answer, false);
+    s_.listener.PrintF(nullptr, "", Cls::Info, "*** Identd replied: %s", answer.c_str());
     Release(socket);
 }
 
 // Only sockets that connected out get this; the responder makes none.
 void CIdentResponder::OnConnect(WsaError error, CIrcSocket& socket) {
-    app_.output.Trace("-- Ident Connect");
+    s_.listener.Trace("-- Ident Connect");
     if (error == kWsaOk) return;
-    app_.output.Status(Cls::UError,
+    s_.listener.Status(Cls::UError,
                        "** Connection failed: " + CServerConnection::WsaErrorText(error));
     Release(socket);
 }
 
 void CIdentResponder::OnClose(WsaError, CIrcSocket& socket) {
-    app_.output.Trace("-- Ident Close");
+    s_.listener.Trace("-- Ident Close");
     Release(socket);
 }
 
 void CIdentResponder::OnTick() {
-    if (!app_.pIdentSocket || !app_.pIdentSocket->connected) return;
+    if (!socket_ || !socket_->connected) return;
     if (++idle_ticks_ < kTimeoutTicks) return;
-    app_.output.Status(Cls::Info, "*** Identd: no request within 30 seconds, closed");
+    s_.listener.Status(Cls::Info, "*** Identd: no request within 30 seconds, closed");
     Close();
 }
 
 // Closes `socket` and, when it is the ident socket, releases it; `socket`
 // may be gone afterwards.
 void CIdentResponder::Release(CIrcSocket& socket) {
-    if (app_.pIdentSocket.get() == &socket) {
+    if (socket_.get() == &socket) {
         Close();
     } else {
-        app_.output.Trace("-- Ident socket Close");
+        s_.listener.Trace("-- Ident socket Close");
         socket.Close();
     }
 }

@@ -1,13 +1,15 @@
 // Answers one ident (RFC 1413) query per connection attempt.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/SocketErrors.h"
 
 namespace zorl {
 
-class CZorlApp;
+class CServerConnection;
+struct SessionServices;
 class CIrcSocket;
 
 class CIdentResponder {
@@ -15,7 +17,10 @@ public:
     static constexpr std::size_t kQueryLimit = 512;
     static constexpr int kTimeoutTicks = 300;  // 30 s of 100 ms ticks
 
-    explicit CIdentResponder(CZorlApp& app) : app_(app) {}
+    CIdentResponder(const SessionServices& services, CServerConnection& connection);
+    ~CIdentResponder();
+    // The listening socket, or the accepted one; null between attempts.
+    CIrcSocket* Socket() const { return socket_.get(); }
 
     void StartIdent(const std::string& bindAddress, int port);
     // Closes and releases the ident socket, if any ("-- Ident socket Close").
@@ -31,7 +36,9 @@ public:
 private:
     void Release(CIrcSocket& socket);
 
-    CZorlApp& app_;
+    const SessionServices& s_;
+    CServerConnection& connection_;
+    std::unique_ptr<CIrcSocket> socket_;
     int idle_ticks_ = 0;
 };
 

@@ -1,8 +1,5 @@
 #include "session/IrcSocket.h"
 
-#include "app/CZorlApp.h"
-#include "platform/Platform.h"
-
 namespace zorl {
 namespace {
 uint32_t g_nextSocketId = 0x00A10000;
@@ -20,13 +17,13 @@ const char* SocketTypeName(SocketType type) {
     return "unknown";
 }
 
-CIrcSocket::CIrcSocket(CZorlApp& app) : owner(app), id_(++g_nextSocketId) {}
+CIrcSocket::CIrcSocket(ISocketHost& app) : owner(app), id_(++g_nextSocketId) {}
 
 CIrcSocket::~CIrcSocket() { Close(); }
 
 WsaError CIrcSocket::Create(unsigned events, const std::string& bindAddress, uint16_t port) {
     Close();
-    socket_ = owner.platform.sockets.NewSocket();
+    socket_ = owner.SocketFactory().NewSocket();
     ++generation_;
     socket_->SetListener(this);
     WsaError error = socket_->Create(events, bindAddress, port);
@@ -36,7 +33,7 @@ WsaError CIrcSocket::Create(unsigned events, const std::string& bindAddress, uin
 
 WsaError CIrcSocket::CreateTls(unsigned events) {
     Close();
-    socket_ = owner.platform.sockets.NewTlsSocket();
+    socket_ = owner.SocketFactory().NewTlsSocket();
     ++generation_;
     socket_->SetListener(this);
     WsaError error = socket_->Create(events, "", 0);

@@ -1,6 +1,7 @@
 // The one socket class of the program: server connection, DCC chat, DCC
 // file transfer and ident all use it. It owns the platform socket and hands
-// every notification to the application object, which routes it by type.
+// every notification to its host (the application object), which routes it
+// by type.
 #pragma once
 
 #include <cstdint>
@@ -12,18 +13,33 @@
 
 namespace zorl {
 
-class CZorlApp;
+class CIrcSocket;
+
+// Makes the platform sockets and takes the notifications of every socket.
+// Platform sockets are freed by the host, outside their own notifications.
+class ISocketHost {
+public:
+    virtual ISocketFactory& SocketFactory() = 0;
+    virtual void OnConnect(WsaError error, CIrcSocket& socket) = 0;
+    virtual void OnReceive(WsaError error, CIrcSocket& socket) = 0;
+    virtual void OnClose(WsaError error, CIrcSocket& socket) = 0;
+    virtual void OnAccept(WsaError error, CIrcSocket& socket) = 0;
+    virtual void RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket) = 0;
+
+protected:
+    ~ISocketHost() = default;
+};
 
 const char* SocketTypeName(SocketType type);
 
 class CIrcSocket : public ISocketListener {
 public:
-    explicit CIrcSocket(CZorlApp& owner);
+    explicit CIrcSocket(ISocketHost& owner);
     ~CIrcSocket() override;
     CIrcSocket(const CIrcSocket&) = delete;
     CIrcSocket& operator=(const CIrcSocket&) = delete;
 
-    CZorlApp& owner;
+    ISocketHost& owner;
     std::string pending;
     std::string file_path;
     // 64-bit: files past 4 GiB are offered, received and reported with

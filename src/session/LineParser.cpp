@@ -1,13 +1,6 @@
 #include "session/LineParser.h"
 
-#include "app/CZorlApp.h"
-#include "app/Settings.h"
-#include "common/Format.h"
-#include "common/ScopedFlag.h"
 #include "common/TextSplit.h"
-#include "session/Timers.h"
-#include "windows/Output.h"
-#include "windows/WindowRegistry.h"
 
 namespace zorl {
 
@@ -98,44 +91,6 @@ void ParseMessageInto(IrcMessage& m, std::string_view line, const std::string& m
     SplitParams(command.tail, m);
     SplitCtcp(m);
     if (!m.params.empty()) m.channel = m.params[0];
-}
-
-void CLineParser::ParseLine(CIrcSocket* socket, std::string_view line) {
-    if (line.empty()) return;
-    // A line parsed while another is still being handled (a dialog of a
-    // script runs the event loop) gets a record of its own.
-    IrcMessage nested;
-    const ScopedFlag inUse(parsing_);
-    IrcMessage& message = inUse.WasRaised() ? nested : record_;
-    bool ignored = false;
-    ParseMessageInto(message, line, app_.settings.m_user_mynick, app_.IgnoreList, ignored);
-    ResetIdleTimerFor(socket, message);
-    if (app_.settings.ExtDebug) DumpMessage(message);
-    app_.DispatchIncoming(socket, message, ignored);
-    app_.MatchEvents(socket, message, ignored);
-}
-
-void CLineParser::ResetIdleTimerFor(CIrcSocket* socket, const IrcMessage& message) {
-    if (!app_.timers.IdleTimerOn()) return;
-    const ChannelRecord* record = app_.registry.FindCR(message.channel, socket);
-    if (record && record->frame == app_.timers.IdleTimerWindow()) app_.timers.ResetTimer(2);
-}
-
-// One line of labelled fields: "Nick:" joe "Sender:" ~j@host ...
-void CLineParser::DumpMessage(const IrcMessage& m) {
-    const Colour label = 0x000080;  // dark red
-    const Colour value = 0x808080;  // grey
-    app_.output.DebugOut(label, "Nick:", true);
-    app_.output.DebugOut(value, m.nick + " ", false);
-    app_.output.DebugOut(label, "Sender:", false);
-    app_.output.DebugOut(value, m.sender + " ", false);
-    app_.output.DebugOut(label, "Command:", false);
-    app_.output.DebugOut(value, m.command + " ", false);
-    for (std::size_t i = 0; i < m.params.size(); ++i) {
-        app_.output.DebugOut(label, FormatBounded(64, "param[%d]:", static_cast<int>(i)), false);
-        app_.output.DebugOut(value, m.params[i] + " ", false);
-    }
-    app_.output.DebugOut(value, "\r\n", false);
 }
 
 }  // namespace zorl

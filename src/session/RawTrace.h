@@ -4,14 +4,16 @@
 
 #include <string>
 
+#include "common/SharedTypes.h"
+
 namespace zorl {
 
-class CZorlApp;
 class CIrcSocket;
 
-// "**receive [id]: len=n" for one read; nothing while RawDebug is off.
-void TraceReceiveLength(CZorlApp& app, const CIrcSocket& socket, long n);
-// The read's text; nothing while RawDebug is off.
-void TraceReceiveText(CZorlApp& app, const std::string& text);
+constexpr Colour kRawLengthColour = 0x008000;  // green
+constexpr Colour kRawTextColour = 0x404040;    // dark grey
+
+// "**receive [id]: len=n" for one read.
+std::string ReceiveLengthTrace(const CIrcSocket& socket, long n);
 
 }  // namespace zorl

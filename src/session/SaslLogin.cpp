@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "app/CZorlApp.h"
 #include "common/Base64.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
+#include "config/Settings.h"
 #include "platform/Crypto.h"
 #include "platform/Platform.h"
 #include "session/ScramClient.h"
@@ -41,7 +41,8 @@ const char* MechanismName(SaslMechanism mechanism) {
     return "";
 }
 
-CSaslLogin::CSaslLogin(CZorlApp& app) : app_(app) {}
+CSaslLogin::CSaslLogin(const SessionServices& services, CServerConnection& connection)
+    : s_(services), connection_(connection) {}
 CSaslLogin::~CSaslLogin() = default;
 
 std::string CSaslLogin::PlainResponse(const std::string& account, const std::string& password) {
@@ -64,8 +65,8 @@ void CSaslLogin::Start(SaslMechanism mechanism, const LoginCredentials& login) {
     step_ = 0;
     scram_.reset();
     if (mechanism == SaslMechanism::ScramSha256) {
-        const std::string nonce = Base64Encode(app_.platform.crypto.RandomBytes(kNonceBytes));
-        scram_ = std::make_unique<CScramClient>(app_.platform.crypto, login.account, login.password,
+        const std::string nonce = Base64Encode(s_.platform.crypto.RandomBytes(kNonceBytes));
+        scram_ = std::make_unique<CScramClient>(s_.platform.crypto, login.account, login.password,
                                                 nonce);
     }
     Send(std::string("AUTHENTICATE ") + MechanismName(mechanism));
@@ -137,7 +138,12 @@ std::string CSaslLogin::Abort(const std::string& why) {
 }
 
 void CSaslLogin::Send(const std::string& line) {
-    app_.connection.SendLine(app_.pMainSocket.get(), line, false);
+    connection_.SendLine(connection_.Socket(), line, false);
+}
+
+LoginCredentials CredentialsOf(const CSettings& settings) {
+    return {settings.SaslAccount, settings.SaslPassword, settings.ClientCert,
+            settings.SaslWithoutTls != 0, settings.RequireLogin != 0};
 }
 
 }  // namespace zorl

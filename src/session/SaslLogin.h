@@ -19,7 +19,9 @@
 
 namespace zorl {
 
-class CZorlApp;
+class CServerConnection;
+struct CSettings;
+struct SessionServices;
 class CScramClient;
 
 // What the server's entry holds for the login.
@@ -32,6 +34,9 @@ struct LoginCredentials {
     bool Any() const { return !account.empty() || !clientCert.empty(); }
 };
 
+// The login the settings of the chosen server hold.
+LoginCredentials CredentialsOf(const CSettings& settings);
+
 enum class SaslMechanism { None, External, ScramSha256, Plain };
 const char* MechanismName(SaslMechanism mechanism);
 
@@ -42,7 +47,7 @@ public:
     // The server takes (and sends) messages in pieces of this many characters.
     static constexpr std::size_t kChunk = 400;
 
-    explicit CSaslLogin(CZorlApp& app);
+    CSaslLogin(const SessionServices& services, CServerConnection& connection);
     ~CSaslLogin();
 
     // The mechanism for these credentials among `offered` (the value of the
@@ -66,7 +71,8 @@ private:
     void Send(const std::string& line);
     std::string Abort(const std::string& why);
 
-    CZorlApp& app_;
+    const SessionServices& s_;
+    CServerConnection& connection_;
     SaslMechanism mechanism_ = SaslMechanism::None;
     LoginCredentials login_;
     std::unique_ptr<CScramClient> scram_;

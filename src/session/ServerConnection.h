@@ -1,29 +1,52 @@
-// The single server connection: its state machine, registration, line
-// splitting of received bytes, sending, closing and automatic reconnection.
-//
-// The connection state kept in CZorlApp (ircstatus, registered, the own
-// nick, the chosen server, the reconnect flags) is written only here, through
-// the operations below; everything else reads it.
+// A server connection: its state machine, registration, line splitting of
+// received bytes, sending, closing and automatic reconnection. It owns its
+// whole state (the socket, the state, registration, the server it went to,
+// the reconnect flags, the send queue, the nick retry, CAP and SASL, the
+// notify timer); everything else reads it through the accessors. What
+// happens goes upward through ISessionListener (session/SessionListener.h).
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/SharedTypes.h"
-#include "config/ServerExtras.h"
 #include "platform/SocketErrors.h"
-#include "session/CapNegotiation.h"
-#include "session/NickRetry.h"
-#include "session/SendQueue.h"
 
 namespace zorl {
 
-class CZorlApp;
+struct Platform;
+struct CSettings;
+class CIniStore;
+class CRandom;
+class CPasswords;
 class CIrcSocket;
+class ISocketHost;
+class ISessionListener;
+class CCapNegotiation;
+class CIdentResponder;
+class CNotifyTimer;
 struct ServerEntry;
 struct TlsSession;
+struct IrcMessage;
+
+// What a connection works with; the application object owns all of it.
+struct SessionServices {
+    Platform& platform;
+    CSettings& settings;
+    CIniStore& ini;
+    CRandom& random;
+    CPasswords& passwords;
+    const std::string& configDir;  // ends in "/"
+    ISocketHost& sockets;
+    ISessionListener& listener;
+    // Masks whose senders are ignored (ignore.ini and /IGNORE).
+    const std::vector<std::string>& ignoreList;
+};
 
 // One entry of a port list: "+6697" is port 6697 over TLS.
 struct PortChoice {
@@ -42,7 +65,40 @@ public:
     static constexpr std::size_t kReceiveBudget = 2 * kReadSize;
     static constexpr uint64_t kReceiveBudgetMs = 50;
 
-    explicit CServerConnection(CZorlApp& app) : app_(app) {}
+    explicit CServerConnection(const SessionServices& services);
+    ~CServerConnection();
+    CServerConnection(const CServerConnection&) = delete;
+    CServerConnection& operator=(const CServerConnection&) = delete;
+
+    // ---- The state (the debug dump prints it)
+    ConnectionState State() const { return state_; }
+    bool Registered() const { return registered_; }
+    // The socket the status window and the windows of the connection are
+    // registered under; it lives as long as the connection object.
+    CIrcSocket* Socket() const { return socket_.get(); }
+    const std::string& LastAddress() const { return last_address_; }
+    int LastPort() const { return last_port_; }
+    bool LastTls() const { return last_tls_; }  // the last port was a "+port"
+    int ReconnectCount() const { return reconnect_count_; }
+    // Connect again once the server has closed the connection (a server
+    // switch); the user quitting clears it.
+    bool ReconnectAfterClose() const { return reconnect_after_close_; }
+    void Leave() { reconnect_after_close_ = false; }
+    std::time_t LastSendTime() const { return last_send_time_; }
+    CIdentResponder& Ident() { return *ident_; }
+    CCapNegotiation& Caps() { return *caps_; }
+    const CNotifyTimer& NotifyTimer() const { return *notify_; }
+    void StartNotifyTimer();
+    void StopNotifyTimer();
+    // One tick of the notify timer (from the timer tick).
+    void OnTimerTick();
+    // Tests put the connection in a state without a server.
+    void ForceStateForTest(ConnectionState state, bool registered) {
+        state_ = state;
+        registered_ = registered;
+    }
+    void SetLastSendTimeForTest(std::time_t when) { last_send_time_ = when; }
+    void SetReconnectAfterCloseForTest(bool again) { reconnect_after_close_ = again; }
 
     void OnButtonConnect();
     void OnButtonDisconnect();
@@ -72,7 +128,7 @@ public:
     static std::string WsaErrorText(WsaError code);
     // The 100 ms tick: sends the waiting lines whose turn has come.
     void OnTick();
-    std::size_t LinesWaiting() const { return queue_.Waiting(); }
+    std::size_t LinesWaiting() const;
     // The server refused a nick before its welcome (433 `taken`, or 432):
     // the next candidate is tried, and the user told so.
     void OnNickRefused(const std::string& refused, bool taken);
@@ -89,7 +145,8 @@ public:
 
     // The random entry of a port list such as "6667, 6668,+6697".
     PortChoice ChoosePort(const std::string& ports);
-    CCapNegotiation& Caps() { return caps_; }
+    // Cuts nothing: one server line without CR LF, parsed and reported.
+    void ParseLine(CIrcSocket* socket, std::string_view line);
     // The server's STS policy: the same host again, over TLS on `port`.
     void ReconnectOverTls(int port);
     // The login failed and the server's entry requires it: we leave.
@@ -109,8 +166,6 @@ private:
     void OfferTrust(const TlsSession& session, const std::string& address);
     // A certificate the user trusted that has expired or soon will.
     void WarnOfExpiry(const TlsSession& session, const std::string& address);
-    // Every window of the server connection except the status window.
-    void CloseConnectionWindows();
     // Cuts the server's text into lines and parses them. False when a line's
     // handling closed or replaced the connection: the read loop must stop.
     bool TakeServerText(CIrcSocket& socket, const std::string& text);
@@ -130,10 +185,25 @@ private:
     void Lost(const std::string& why);
     uint64_t Now() const;
 
-    CZorlApp& app_;
-    CSendQueue queue_;
-    CNickRetry nick_retry_;
-    CCapNegotiation caps_{app_};
+    void DumpMessage(const IrcMessage& message);
+    void TimerTrace(const std::string& text);
+
+    SessionServices s_;
+    std::unique_ptr<CIrcSocket> socket_;
+    ConnectionState state_ = IDLE;
+    bool registered_ = false;
+    std::string last_address_;
+    int last_port_ = 0;
+    bool last_tls_ = false;
+    int reconnect_count_ = 0;
+    bool reconnect_after_close_ = false;
+    std::time_t last_send_time_ = 0;
+    // The parts below hold by value what only this file needs to see.
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+    std::unique_ptr<CCapNegotiation> caps_;
+    std::unique_ptr<CIdentResponder> ident_;
+    std::unique_ptr<CNotifyTimer> notify_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.
     bool under_sts_policy_ = false;

@@ -4,16 +4,16 @@
 // trusted without the user's answer.
 #include <algorithm>
 
-#include "app/CZorlApp.h"
-#include "app/ServerChoice.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
+#include "config/HostChoice.h"
+#include "config/ServerExtras.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
-#include "windows/Output.h"
+#include "session/SessionListener.h"
 
 namespace zorl {
 namespace {
@@ -44,8 +44,8 @@ std::string SessionKey(const std::string& host, const std::string& fingerprint) 
 // "-- TLS TLSv1.3, cipher TLS_AES_256_GCM_SHA384" in the connection traces.
 bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
     const TlsSession session = *socket.Tls();
-    const std::string address = app_.last_server_address;
-    const std::string pinned = NormalFingerprint(app_.settings.Fingerprint);
+    const std::string address = last_address_;
+    const std::string pinned = NormalFingerprint(s_.settings.Fingerprint);
     const std::string presented = NormalFingerprint(session.fingerprint);
     const bool pinMatches = !pinned.empty() && pinned == presented;
     const bool trustedNow =
@@ -53,9 +53,9 @@ bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
     // A pin is the user's word for this server: a certificate other than the
     // pinned one is refused even when the system would trust it.
     if (pinMatches || trustedNow || (pinned.empty() && session.verified)) {
-        app_.output.Trace("-- TLS " + session.protocol + ", cipher " + session.cipher);
+        s_.listener.Trace("-- TLS " + session.protocol + ", cipher " + session.cipher);
         if ((pinMatches || trustedNow) && !session.verified) {
-            app_.output.Trace(std::string(pinMatches ? "-- Certificate pinned: SHA-256 "
+            s_.listener.Trace(std::string(pinMatches ? "-- Certificate pinned: SHA-256 "
                                                      : "-- Certificate trusted for this "
                                                        "session: SHA-256 ") +
                               presented);
@@ -65,10 +65,10 @@ bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
     }
     const std::string reason = ReasonOf(session, address);
     if (pinned.empty())
-        app_.output.PrintF(nullptr, "", Cls::UError, "** Certificate refused (%s): SHA-256 %s",
+        s_.listener.PrintF(nullptr, "", Cls::UError, "** Certificate refused (%s): SHA-256 %s",
                            reason.c_str(), presented.c_str());
     else
-        app_.output.PrintF(nullptr, "", Cls::UError,
+        s_.listener.PrintF(nullptr, "", Cls::UError,
                            "** Certificate refused, it changed (%s): SHA-256 %s, pinned SHA-256 %s",
                            reason.c_str(), presented.c_str(), pinned.c_str());
     const bool underPolicy = under_sts_policy_;
@@ -76,7 +76,7 @@ bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
     // A host under a policy promised a certificate the system trusts: there
     // is nothing for the user to decide.
     if (underPolicy)
-        app_.output.PrintF(nullptr, "", Cls::UError,
+        s_.listener.PrintF(nullptr, "", Cls::UError,
                            "** %s requires a trusted certificate (STS): it cannot be trusted by "
                            "hand",
                            address.c_str());
@@ -88,10 +88,10 @@ bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
 // "** The pinned certificate of irc.example expires on 20-Dec-2026"
 void CServerConnection::WarnOfExpiry(const TlsSession& session, const std::string& address) {
     if (session.expires == 0) return;
-    const std::time_t now = app_.platform.clock.Now();
+    const std::time_t now = s_.platform.clock.Now();
     if (session.expires - now > kExpiryWarning) return;
     const std::string when = FormatLocalTime("%d-%b-%Y", session.expires);
-    app_.output.PrintF(nullptr, "", Cls::UError,
+    s_.listener.PrintF(nullptr, "", Cls::UError,
                        session.expires <= now
                            ? "** The certificate of %s that you trusted expired on %s"
                            : "** The certificate of %s that you trusted expires on %s",
@@ -101,7 +101,7 @@ void CServerConnection::WarnOfExpiry(const TlsSession& session, const std::strin
 // Runs a nested event loop: the state is looked at again afterwards.
 void CServerConnection::OfferTrust(const TlsSession& session, const std::string& address) {
     const std::string presented = NormalFingerprint(session.fingerprint);
-    const std::string pinned = NormalFingerprint(app_.settings.Fingerprint);
+    const std::string pinned = NormalFingerprint(s_.settings.Fingerprint);
     const std::string reason = ReasonOf(session, address);
     const std::string question =
         pinned.empty()
@@ -114,21 +114,21 @@ void CServerConnection::OfferTrust(const TlsSession& session, const std::string&
                   "Presented SHA-256 fingerprint:\n%s\n\nSomebody may be listening in. Trust "
                   "the new certificate?",
                   address.c_str(), reason.c_str(), pinned.c_str(), presented.c_str());
-    const TrustAnswer answer = app_.platform.dialogs.AskCertificateTrust(question);
+    const TrustAnswer answer = s_.platform.dialogs.AskCertificateTrust(question);
     if (answer == TrustAnswer::Refuse) return;
     // The user may have chosen another server while the question was open.
-    if (!EqualsNoCase(app_.settings.m_server_address, address)) return;
+    if (!EqualsNoCase(s_.settings.m_server_address, address)) return;
     if (answer == TrustAnswer::Always) {
-        PinFingerprint(app_.ini, app_.settings, presented);
-        app_.output.PrintF(nullptr, "", Cls::Flow, "** Certificate pinned for %s: SHA-256 %s",
+        PinFingerprint(s_.ini, s_.settings, presented);
+        s_.listener.PrintF(nullptr, "", Cls::Flow, "** Certificate pinned for %s: SHA-256 %s",
                            address.c_str(), presented.c_str());
     } else {
         session_trust_.insert(SessionKey(address, presented));
-        app_.output.PrintF(nullptr, "", Cls::Flow,
+        s_.listener.PrintF(nullptr, "", Cls::Flow,
                            "** Certificate trusted for this session for %s: SHA-256 %s",
                            address.c_str(), presented.c_str());
     }
-    if (app_.ircstatus == IDLE && app_.exit_state == CZorlApp::Exit::Running) OnButtonConnect();
+    if (state_ == IDLE && !s_.listener.Leaving()) OnButtonConnect();
 }
 
 }  // namespace zorl

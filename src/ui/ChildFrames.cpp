@@ -4,8 +4,9 @@
 #include <QPointer>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
+#include "session/ServerConnection.h"
 #include "ui/NicksView.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/SendView.h"
@@ -135,7 +136,7 @@ void CChannelChildFrame::OnCloseRequest() {
         app->platform.dialogs.MessageBox("channelchildfrm: Frame not found!");
         return;
     }
-    if (app->ircstatus != IDLE)
+    if (app->connection.State() != IDLE)
         app->SendString(frame, "/PART");
     else
         app->registry.DeleteChannel(frame);

@@ -1,7 +1,7 @@
 #include "ui/ClientWindow.h"
 
-#include "app/Settings.h"
-#include "session/Dcc.h"
+#include "config/Settings.h"
+#include "dcc/Dcc.h"
 
 namespace zorl::ui {
 

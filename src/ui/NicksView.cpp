@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/qt/QtText.h"
 #include "script/PopupMenus.h"
 #include "ui/PopupMenuView.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/Dialogs.h"
 
 class QBoxLayout;

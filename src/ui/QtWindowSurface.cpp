@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "ui/ChildFrames.h"

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/FormatCodes.h"
+#include "config/Settings.h"
 #include "platform/qt/QtText.h"
 #include "ui/ZorlView.h"
 #include "windows/ZorlDoc.h"

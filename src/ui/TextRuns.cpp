@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/Settings.h"
 #include "common/FormatCodes.h"
 #include "common/Links.h"
+#include "config/Settings.h"
 
 namespace zorl::ui {
 

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/qt/QtText.h"
 
 namespace zorl::ui {

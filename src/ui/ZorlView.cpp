@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Links.h"
+#include "config/Settings.h"
 #include "incoming/NumericReplies.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"

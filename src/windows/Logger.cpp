@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/PrivateFiles.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
+#include "config/Settings.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/FormatCodes.h"
 #include "common/ScopedFlag.h"
 #include "common/Text.h"
 #include "common/TimeText.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
 #include "windows/Logger.h"

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
+#include "script/Timers.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
-#include "session/Timers.h"
 #include "windows/Logger.h"
 #include "windows/Output.h"
 #include "windows/ZorlDoc.h"
@@ -260,7 +260,7 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
 // it does not know.
 bool CWindowRegistry::AddConnectionTo(std::string& caption) const {
     const std::string& nick = app_.settings.m_user_mynick;
-    switch (app_.ircstatus) {
+    switch (app_.connection.State()) {
         case IDLE: return true;
         case STARTING:
         case CONNECTING: caption += ": " + nick; return true;
@@ -363,8 +363,8 @@ void CWindowRegistry::RenumberButtons(int from) {
 
 void CWindowRegistry::CloseAllWindows() {
     app_.connection.Disconnect();
-    app_.timers.StopTimer(1);
-    app_.timers.StopTimer(2);
+    app_.timers.StopTimer(CTimers::kScript);
+    app_.timers.StopTimer(CTimers::kIdle);
     // From the last to the first, so that the status window is still there
     // to show any error of the others' log writes.
     while (!records_.empty()) DeleteCR(records_.size() - 1);

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Random.h"
 #include "common/Text.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 
 namespace zorl {

@@ -1,7 +1,7 @@
 // Closing the main window while connected: the QUIT with the user's text
 // goes out, and the window waits for the server's close, two seconds at
 // most, before it goes.
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 
@@ -28,7 +28,7 @@ TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
         app.exit_state = CZorlApp::Exit::Running;
         host.surface.mainCloses = 0;
         auto server = ConnectServer();
-        app.registered = true;
+        app.connection.ForceStateForTest(app.connection.State(), true);
         app.SendLine(Server(), "PRIVMSG #x :queued", true);
         for (int i = 0; i < 6; ++i) app.SendLine(Server(), "PRIVMSG #x :more", true);
 
@@ -39,7 +39,7 @@ TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
         EXPECT_EQ(host.surface.mainCloses, 0);
         host.Elapse(100);
         EXPECT_EQ(host.surface.mainCloses, 1);
-        EXPECT_EQ(app.ircstatus, IDLE);
+        EXPECT_EQ(app.connection.State(), IDLE);
         EXPECT_EQ(host.sockets.Last(), server) << "no reconnect while leaving";
         EXPECT_TRUE(app.OnMainClose());
         host.Elapse(1000);
@@ -56,7 +56,7 @@ TEST_F(ExitTest, NotConnectedOrAskedTwiceClosesAtOnce) {
     EXPECT_TRUE(app.OnMainClose());
     EXPECT_EQ(server->SentLines(), std::vector<std::string>{"QUIT :bye"});
     EXPECT_TRUE(server->closed);
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "app/FileEditors.h"
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "incoming/IncomingFixture.h"
 #include "script/EventScripts.h"
-#include "session/Timers.h"
+#include "session/NotifyTimer.h"
 
 namespace zorl {
 namespace {
@@ -167,7 +167,7 @@ TEST_F(PropertiesConnected, NickChangeSendsOneNickAndTheServerConfirmsIt) {
     host.dialogs.propertiesAnswers.push_back([](CSettings&, const Edit&) { return true; });
     app.Properties(0);
     ExpectNothingSent();
-    EXPECT_TRUE(app.timers.Running(CTimers::kNotify));
+    EXPECT_TRUE(app.connection.NotifyTimer().Running());
 }
 
 }  // namespace

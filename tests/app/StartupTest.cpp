@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "app/Settings.h"
 #include "config/IniStore.h"
 #include "config/ServerList.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "support/AppFixture.h"
 #include "windows/Output.h"
@@ -40,15 +40,15 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
     EXPECT_EQ(status.type, kWindowStatus);
     EXPECT_EQ(status.name, "");
     EXPECT_EQ(status.title, "Status");
-    EXPECT_EQ(status.socket, app.pMainSocket.get());
+    EXPECT_EQ(status.socket, app.connection.Socket());
     EXPECT_EQ(host.surface.Frame(status.frame)->caption, "Status");
     EXPECT_TRUE(host.surface.Frame(status.frame)->shown);
     EXPECT_EQ(host.surface.buttons[0].caption, "Status");
     EXPECT_EQ(app.registry.pLastFrm, status.frame);
 
-    EXPECT_EQ(app.ircstatus, IDLE);
-    ASSERT_NE(app.pMainSocket, nullptr);
-    EXPECT_EQ(app.pMainSocket->type, kSocketNone);
+    EXPECT_EQ(app.connection.State(), IDLE);
+    ASSERT_NE(app.connection.Socket(), nullptr);
+    EXPECT_EQ(app.connection.Socket()->type, kSocketNone);
     EXPECT_FALSE(app.m_debug_window);
     EXPECT_TRUE(host.ticker.running);
     EXPECT_EQ(host.ticker.period, 100);

@@ -3,8 +3,8 @@
 // keyring answers.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 #include "support/AppFixture.h"
 
@@ -31,7 +31,7 @@ protected:
     }
     // The registration a connection to `address` sends first.
     std::string FirstLineTo(const std::string& address) {
-        if (app.ircstatus != IDLE) app.connection.Disconnect();
+        if (app.connection.State() != IDLE) app.connection.Disconnect();
         app.ConnectToLink("irc://" + address);
         auto server = host.sockets.Last();
         server->Connected();

@@ -2,9 +2,9 @@
 // the dialog answered as a user would.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
 #include "config/IniStore.h"
 #include "config/ServerList.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 #include "support/AppFixture.h"
 
@@ -181,7 +181,7 @@ TEST_F(ServerListTest, ConnectWithoutAServerOpensTheList) {
     app.connection.OnButtonConnect();
     EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"Please choose a valid server"});
     EXPECT_EQ(host.dialogs.serversShown, 1);
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
 }
 
 }  // namespace

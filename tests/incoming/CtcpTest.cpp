@@ -1,7 +1,7 @@
 // CTCP requests and replies as transcripts: a request in, the line shown and
 // the answer sent back.
-#include "app/Settings.h"
 #include "common/TimeText.h"
+#include "config/Settings.h"
 #include "incoming/Ctcp.h"
 #include "incoming/IncomingFixture.h"
 
@@ -47,7 +47,7 @@ TEST_F(CtcpTest, RequestsAreShownAndAnswered) {
 }
 
 TEST_F(CtcpTest, FingerReportsTheIdleTimeOfTheLastDay) {
-    app.last_send_time = host.clock.now - 25 * 60 * 60;
+    app.connection.SetLastSendTimeForTest(host.clock.now - 25 * 60 * 60);
     Recv(
         ":alice!a@host PRIVMSG me :\x01"
         "FINGER\x01");

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "dcc/Dcc.h"
 #include "incoming/Ctcp.h"
 #include "incoming/DccOffers.h"
 #include "incoming/IncomingFixture.h"
-#include "session/Dcc.h"
 #include "session/IrcSocket.h"
 
 namespace zorl::test {

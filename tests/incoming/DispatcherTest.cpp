@@ -1,7 +1,7 @@
 // Server commands as transcripts: a raw line in, what each window shows, what
 // the nick lists hold and what was sent back.
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "incoming/IncomingFixture.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/LineParser.h"
 #include "support/AppFixture.h"
@@ -29,13 +29,13 @@ protected:
         server->Create(kEventRead | kEventConnect | kEventClose);
         wire = host.sockets.Last();
         server->connected = true;
-        app.ircstatus = CONNECTED;
-        app.registered = true;
+        app.connection.ForceStateForTest(CONNECTED, app.connection.Registered());
+        app.connection.ForceStateForTest(app.connection.State(), true);
         Clear();
     }
 
     // One line from the server, as the connection hands it to the parser.
-    void Recv(const std::string& line) { app.parser.ParseLine(server, line); }
+    void Recv(const std::string& line) { app.connection.ParseLine(server, line); }
 
     // The user's own join as the server reports it, with the names that follow.
     void Join(const std::string& channel, const std::string& names) {

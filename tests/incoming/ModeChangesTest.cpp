@@ -1,6 +1,6 @@
 // MODE messages as transcripts: summary, explanatory lines, nick-list bits
 // and the mode requests sent back.
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "incoming/IncomingFixture.h"
 #include "windows/ZorlDoc.h"
 

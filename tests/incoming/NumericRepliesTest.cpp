@@ -1,11 +1,12 @@
 // Numeric replies as transcripts.
 #include <ctime>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "incoming/IncomingFixture.h"
 #include "incoming/NumericReplies.h"
+#include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
-#include "session/Timers.h"
+#include "session/NotifyTimer.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::test {
@@ -54,19 +55,18 @@ TEST_F(NumericRepliesTest, StatusWindowLines) {
 class IdentClosingTest : public NumericRepliesTest {
 protected:
     void OpenIdent() {
-        app.pIdentSocket = std::make_unique<CIrcSocket>(app);
-        app.pIdentSocket->type = kSocketIdent;
-        app.pIdentSocket->Create(kEventAccept, "0.0.0.0", 113);
+        app.ident.StartIdent("0.0.0.0", 113);
+        Clear();
     }
 };
 
 TEST_F(IdentClosingTest, WelcomeRegistersAndClosesTheIdentResponder) {
-    app.registered = false;
+    app.connection.ForceStateForTest(app.connection.State(), false);
     app.settings.ExtConnect = 1;
     OpenIdent();
     Recv(":irc.test 001 me :Welcome to the test net");
-    EXPECT_TRUE(app.registered);
-    EXPECT_EQ(app.pIdentSocket, nullptr);
+    EXPECT_TRUE(app.connection.Registered());
+    EXPECT_EQ(app.ident.Socket(), nullptr);
     ExpectLines("", {"-- Ident socket Close", "Welcome to the test net"});
     ExpectShown("", Cls::Flow, "-- Ident socket Close");
 
@@ -79,7 +79,7 @@ TEST_F(IdentClosingTest, WelcomeRegistersAndClosesTheIdentResponder) {
 TEST_F(IdentClosingTest, MotdStartClosesItToo) {
     OpenIdent();
     Recv(":irc.test 375 me :- motd -");
-    EXPECT_EQ(app.pIdentSocket, nullptr);
+    EXPECT_EQ(app.ident.Socket(), nullptr);
     ExpectLines("", {"- motd -"});  // ExtConnect is off
 }
 
@@ -89,7 +89,7 @@ TEST_F(NumericRepliesTest, EndOfMotdWithNotifyOffStartsNoNotifyCheck) {
         Clear();
         Recv(std::string(":irc.test ") + end + " me :End of MOTD");
         ExpectLines("", {"End of MOTD", " "});
-        EXPECT_FALSE(app.timers.Running(3));
+        EXPECT_FALSE(app.connection.NotifyTimer().Running());
         ExpectNothingSent();
     }
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "LiveClient.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
@@ -47,13 +47,13 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
     zorl.PressConnect(*server);
     EXPECT_TRUE(Shown("** Connecting to 127.0.0.1 (" + std::to_string(server->Port()) + ")"))
         << Transcript();
-    EXPECT_EQ(app.ircstatus, CONNECTING);
+    EXPECT_EQ(app.connection.State(), CONNECTING);
 
     ASSERT_TRUE(zorl.WaitForWelcome()) << Transcript();
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
     EXPECT_TRUE(Received(" 376 zorltest ") || Received(" 422 zorltest ")) << Transcript();
 
-    app.SendLine(app.pMainSocket.get(), "PRIVMSG watcher :hello from zorl", true);
+    app.SendLine(app.connection.Socket(), "PRIVMSG watcher :hello from zorl", true);
     auto line = watcher.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(line) << watcher.Transcript() << Transcript();
     EXPECT_EQ(line->rfind(":zorltest!", 0), 0u) << *line;
@@ -61,10 +61,10 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
 
     // Disconnect closes at once; the QUIT still reaches the server.
     ASSERT_TRUE(watcher.Join("#zorl"));
-    app.SendLine(app.pMainSocket.get(), "JOIN #zorl", false);
+    app.SendLine(app.connection.Socket(), "JOIN #zorl", false);
     ASSERT_TRUE(watcher.WaitForCommand("JOIN")) << watcher.Transcript();
     app.connection.OnButtonDisconnect();
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
     EXPECT_TRUE(Shown("** Disconnected")) << Transcript();
     auto quit = watcher.WaitForCommand("QUIT");
     ASSERT_TRUE(quit) << watcher.Transcript();
@@ -87,7 +87,8 @@ TEST_F(ConnectionIntegrationTest, AFailedConnectIsReportedAndEndsIdle) {
         app.settings.m_server_ports = std::to_string(FreeLoopbackPort());
         std::size_t from = Status().size();
         app.connection.OnButtonConnect();
-        ASSERT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; }, 20000)) << Transcript();
+        ASSERT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; }, 20000))
+            << Transcript();
         std::vector<std::string> lines = Status();
         lines.erase(lines.begin(), lines.begin() + static_cast<long>(from));
         // The failure comes from the connect call or from its notification.
@@ -109,7 +110,7 @@ TEST_F(ConnectionIntegrationTest, AServerKilledMidSessionGivesTheClosingLines) {
     std::size_t from = Status().size();
 
     server->Kill();
-    ASSERT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; })) << Transcript();
+    ASSERT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; })) << Transcript();
     std::vector<std::string> lines = Status();
     lines.erase(lines.begin(), lines.begin() + static_cast<long>(from));
     // The kernel ends a killed process's connections with FIN, or with RST
@@ -127,7 +128,7 @@ TEST_F(ConnectionIntegrationTest, AServerKilledMidSessionGivesTheClosingLines) {
 TEST_F(ConnectionIntegrationTest, IdentAnswersOneQueryWithTheUserName) {
     const uint16_t port = FreeLoopbackPort();
     app.ident.StartIdent("127.0.0.1", port);
-    ASSERT_TRUE(app.pIdentSocket) << Transcript();
+    ASSERT_TRUE(app.ident.Socket()) << Transcript();
 
     RawStream query = RawStream::Connect(port);
     ASSERT_TRUE(query.IsOpen());
@@ -137,7 +138,7 @@ TEST_F(ConnectionIntegrationTest, IdentAnswersOneQueryWithTheUserName) {
     EXPECT_EQ(answer, "6193, 23 : USERID : UNIX : zorl\r\n");
     EXPECT_TRUE(Shown("*** Identd request from 127.0.0.1")) << Transcript();
     EXPECT_TRUE(Shown("*** Identd replied: 6193, 23 : USERID : UNIX : zorl")) << Transcript();
-    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_FALSE(app.ident.Socket());
     app.OnTick();
 
     // One answer per connection attempt: nobody listens any more.
@@ -149,13 +150,13 @@ TEST_F(ConnectionIntegrationTest, IdentDropsAPeerThatNeverAsks) {
     app.ident.StartIdent("127.0.0.1", port);
     RawStream silent = RawStream::Connect(port);
     ASSERT_TRUE(silent.IsOpen());
-    ASSERT_TRUE(WaitUntil([&] { return app.pIdentSocket && app.pIdentSocket->connected; }));
+    ASSERT_TRUE(WaitUntil([&] { return app.ident.Socket() && app.ident.Socket()->connected; }));
 
     for (int tick = 0; tick < CIdentResponder::kTimeoutTicks; ++tick) app.OnTick();
     std::string rest;
     EXPECT_TRUE(silent.ReadToEnd(rest)) << "the peer was not closed" << Transcript();
     EXPECT_EQ(rest, "");
-    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_FALSE(app.ident.Socket());
 }
 
 }  // namespace

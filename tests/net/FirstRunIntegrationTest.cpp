@@ -6,9 +6,9 @@
 
 #include "IrssiPeer.h"
 #include "LiveClient.h"
-#include "app/Settings.h"
 #include "config/IniStore.h"
 #include "config/ServerList.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 #include "support/TempDir.h"
 #include "windows/ZorlDoc.h"

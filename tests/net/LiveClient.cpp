@@ -1,7 +1,7 @@
 #include "LiveClient.h"
 
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "windows/WindowRegistry.h"
@@ -22,7 +22,7 @@ LiveClient::LiveClient(const std::string& nick) {
     s.DebugWindow = 0;  // debug lines land in the status window
     app.m_debug_window = true;
     if (ChannelRecord* status =
-            app.registry.NewWindow("", kWindowStatus, app.pMainSocket.get(), true)) {
+            app.registry.NewWindow("", kWindowStatus, app.connection.Socket(), true)) {
         app.registry.pStatusFrm = status->frame;
     }
     // The real 100 ms tick: the send queue and the exit wait run on it.
@@ -37,7 +37,7 @@ LiveClient::LiveClient(const InFolder& folder)
 
 LiveClient::~LiveClient() {
     platform.ticker.Stop();
-    if (app.ircstatus != IDLE) app.connection.OnButtonDisconnect();
+    if (app.connection.State() != IDLE) app.connection.OnButtonDisconnect();
     app.OnTick();  // frees the closed socket outside any notification
 }
 
@@ -48,7 +48,7 @@ void LiveClient::PressConnect(const NgircdServer& server) {
 }
 
 bool LiveClient::WaitForWelcome(int timeoutMs) {
-    return WaitUntil([&] { return app.registered; }, timeoutMs);
+    return WaitUntil([&] { return app.connection.Registered(); }, timeoutMs);
 }
 
 bool LiveClient::Connect(const NgircdServer& server, int timeoutMs) {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Base64.h"
+#include "config/Settings.h"
 #include "platform/qt/QtCrypto.h"
 #include "session/ScramClient.h"
 #include "session/ServerConnection.h"

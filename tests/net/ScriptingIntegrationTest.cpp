@@ -5,8 +5,8 @@
 
 #include "IrssiPeer.h"
 #include "LiveClient.h"
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
@@ -74,7 +74,7 @@ TEST(ScriptingIntegrationTest, StartupListJoinsAndAnEventAnswersInTheChannel) {
     ASSERT_TRUE(irssi.Type("hello | /quit"));
     EXPECT_TRUE(irssi.WaitForLog("hi irssi")) << irssi.Transcript() << zorl.Transcript(&server);
     EXPECT_TRUE(irssi.WaitForLog("you said hello | /quit")) << irssi.Transcript();
-    EXPECT_EQ(zorl.app.ircstatus, CONNECTED);
+    EXPECT_EQ(zorl.app.connection.State(), CONNECTED);
 }
 
 // The notify list watches a second client: the first check finds nobody,

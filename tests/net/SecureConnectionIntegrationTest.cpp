@@ -11,9 +11,9 @@
 
 #include "InspircdServer.h"
 #include "LiveClient.h"
-#include "app/Settings.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 
@@ -88,7 +88,7 @@ protected:
         ini.WriteString("SERVER", "Fingerprint", fingerprint);
     }
     bool WaitForIdle() {
-        return WaitUntil([&] { return zorl.app.ircstatus == IDLE; });
+        return WaitUntil([&] { return zorl.app.connection.State() == IDLE; });
     }
     // Status lines from the `from`th on that hold `text`.
     std::vector<std::string> StatusLines(const std::string& text, std::size_t from = 0) const {
@@ -98,7 +98,9 @@ protected:
             if (lines[i].find(text) != std::string::npos) found.push_back(lines[i]);
         return found;
     }
-    bool OverTls() const { return zorl.app.pMainSocket && zorl.app.pMainSocket->Tls() != nullptr; }
+    bool OverTls() const {
+        return zorl.app.connection.Socket() && zorl.app.connection.Socket()->Tls() != nullptr;
+    }
 
     LiveClient zorl;
 };
@@ -149,7 +151,7 @@ TEST_F(SecureConnectionIntegrationTest, ServerWithoutPortStaysOnTls) {
 
     zorl.Type("", "/server");
     ASSERT_TRUE(WaitUntil([&] {
-        return StatusLines("** Connecting to ").size() == 2 && zorl.app.registered;
+        return StatusLines("** Connecting to ").size() == 2 && zorl.app.connection.Registered();
     })) << zorl.Transcript(&server);
     EXPECT_EQ(StatusLines("** Connecting to ").back(), "** Connecting to localhost (" + tls + ")");
     EXPECT_TRUE(OverTls());
@@ -241,7 +243,7 @@ TEST_F(SecureConnectionIntegrationTest, SaslLogsInOrFailsAsTheServerSays) {
         EXPECT_EQ(shown, row.shown) << zorl.Transcript();
         if (welcomed) zorl.app.connection.OnButtonDisconnect();
         ASSERT_TRUE(WaitForIdle());
-        EXPECT_FALSE(zorl.app.registered);
+        EXPECT_FALSE(zorl.app.connection.Registered());
     }
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "LiveClient.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 
 namespace zorl::test {
@@ -76,7 +76,7 @@ TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
     const std::string refused = WaitForLine("** Certificate refused (");
     EXPECT_NE(refused.find("host name"), std::string::npos) << Transcript();
     EXPECT_NE(refused.find("SHA-256 " + server.Fingerprint()), std::string::npos) << refused;
-    EXPECT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; }));
+    EXPECT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; }));
     EXPECT_TRUE(app.settings.Fingerprint.empty());
 
     // Pinned, the same server is taken, and the trace names the TLS session.
@@ -96,7 +96,7 @@ TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
         changed.find("SHA-256 " + other.Fingerprint() + ", pinned SHA-256 " + server.Fingerprint()),
         std::string::npos)
         << Transcript();
-    EXPECT_TRUE(WaitUntil([&] { return app.ircstatus == IDLE; }));
+    EXPECT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; }));
     EXPECT_EQ(app.settings.Fingerprint, server.Fingerprint());
     EXPECT_EQ(zorl.host.dialogs.trustQuestions.size(), 2u);
 }

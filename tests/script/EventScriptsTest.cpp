@@ -2,7 +2,7 @@
 // file, lines from the server, what was sent and shown.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "script/EventScripts.h"
 #include "script/ScriptFixture.h"
 #include "session/IrcSocket.h"
@@ -162,7 +162,7 @@ TEST_F(Events, TextFromOthersIsNeverScript) {
     }
     EXPECT_EQ(host.dialogs.inputTitles.size(), 2u);
     EXPECT_TRUE(host.shell.executed.empty());
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
     // The same alias typed by the user runs its arguments as a command.
     Type(chan_, "/do /join #x");
     EXPECT_EQ(TakeSent(), "JOIN #x :\r\n");
@@ -263,7 +263,7 @@ TEST_F(Events, ADialogDuringALineDoesNotReorderOrLoseLines) {
     EXPECT_EQ(SentLines(), (Texts{"PRIVMSG #out :first", "PONG after", "PONG nested1",
                                   "PRIVMSG #out :second", "PONG nested2", "PONG deep"}))
         << Transcript();
-    EXPECT_EQ(app.pMainSocket->pending, "");
+    EXPECT_EQ(app.connection.Socket()->pending, "");
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "script/EventScripts.h"
 #include "script/ScriptFile.h"
@@ -256,7 +256,7 @@ TEST_F(ScriptCommands, XlatKeepsAStrangersTextData) {
         EXPECT_EQ(TakeSent(), sent) << Transcript();
     }
     EXPECT_TRUE(host.shell.executed.empty());
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
 }
 
 TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {
@@ -265,7 +265,7 @@ TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {
     EXPECT_EQ(app.IgnoreList, std::vector<std::string>{"*!*@spam.example"});
     EXPECT_EQ(app.ini.ReadList(CIniStore::kMainFile, "IGNORE"),
               std::vector<std::string>{"*!*@spam.example"});
-    app.parser.ParseLine(Server(), ":bot!b@spam.example PRIVMSG me :buy now");
+    app.connection.ParseLine(Server(), ":bot!b@spam.example PRIVMSG me :buy now");
     EXPECT_EQ(FrameOf("bot"), 0u);
 
     dir.WriteFile("zorl.ini", "[NOTIFY]\nn0=alice\n");

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/Settings.h"
 #include "common/Random.h"
+#include "config/Settings.h"
 #include "script/ScriptFixture.h"
 #include "session/IrcMessage.h"
 #include "windows/Output.h"

@@ -1,6 +1,6 @@
 // The ident responder: a query connects, one answer goes back, the socket
 // closes, and nobody listens any more.
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "session/IdentResponder.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
@@ -48,11 +48,11 @@ TEST_F(IdentTest, AnswersOneQueryWithTheUserNameAndCloses) {
         listener = IdentListener();
         auto query = Query();
         EXPECT_TRUE(listener->closed) << "still listening after the accept";
-        ASSERT_TRUE(app.pIdentSocket);
+        ASSERT_TRUE(app.ident.Socket());
         query->Receive(c.chunk);
         EXPECT_EQ(query->sent, c.answer);
         EXPECT_TRUE(query->closed);
-        EXPECT_FALSE(app.pIdentSocket);
+        EXPECT_FALSE(app.ident.Socket());
     }
     ExpectShown("", Cls::Info, "*** Identd request from 10.0.0.7");
     ExpectShown("", Cls::Info, "*** Identd replied: 6193, 23 : USERID : UNIX : joe");
@@ -80,14 +80,14 @@ TEST_F(IdentTest, SilentPeerIsClosedAfterTheTimeOut) {
     app.OnTick();
     EXPECT_TRUE(query->closed);
     EXPECT_EQ(query->sent, "");
-    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_FALSE(app.ident.Socket());
     ExpectShown("", Cls::Info, "*** Identd: no request within 30 seconds, closed");
 }
 
 TEST_F(IdentTest, ListeningSocketDoesNotTimeOut) {
     for (int i = 0; i < 2 * CIdentResponder::kTimeoutTicks; ++i) app.OnTick();
     EXPECT_TRUE(listener->listening);
-    EXPECT_TRUE(app.pIdentSocket);
+    EXPECT_TRUE(app.ident.Socket());
 }
 
 TEST_F(IdentTest, PeerThatClosesIsDropped) {
@@ -95,7 +95,7 @@ TEST_F(IdentTest, PeerThatClosesIsDropped) {
     auto query = Query();
     query->Closed();
     EXPECT_TRUE(query->closed);
-    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_FALSE(app.ident.Socket());
     ExpectShown("", Cls::Flow, "-- Ident Close");
 }
 
@@ -124,12 +124,12 @@ TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
             Query();
             EXPECT_TRUE(IdentListener()->listening);
         } else {
-            EXPECT_FALSE(app.pIdentSocket);
+            EXPECT_FALSE(app.ident.Socket());
         }
         ExpectShown("", Cls::UError, c.line);
         ASSERT_TRUE(server);
         server->Connected();
-        EXPECT_EQ(app.ircstatus, CONNECTED);
+        EXPECT_EQ(app.connection.State(), CONNECTED);
         app.connection.OnButtonDisconnect();
         host.sockets.pendingAccepts.clear();
     }
@@ -142,7 +142,7 @@ TEST_F(IdentTest, EveryConnectOpensAFreshListenerAndDisconnectClosesIt) {
     EXPECT_TRUE(listener->closed) << "the earlier listener was not replaced";
     app.connection.OnButtonDisconnect();
     EXPECT_TRUE(first->closed);
-    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_FALSE(app.ident.Socket());
     ExpectShown("", Cls::Flow, "-- Ident socket Close");
 
     PressConnect();
@@ -152,7 +152,7 @@ TEST_F(IdentTest, EveryConnectOpensAFreshListenerAndDisconnectClosesIt) {
     // The welcome closes it through the same call.
     app.ident.Close();
     EXPECT_TRUE(second->closed);
-    EXPECT_FALSE(app.pIdentSocket);
+    EXPECT_FALSE(app.ident.Socket());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // A nick the server refuses before its welcome is retried with "_" and then
 // a digit, so the connection does not wait unregistered for ever; what was
 // tried is shown, and zorl.ini keeps the user's own nick.
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
 

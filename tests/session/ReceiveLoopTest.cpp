@@ -1,7 +1,7 @@
 // Bytes from the server in, the lines handed to the parser out (seen through
 // the "<< " debug lines).
-#include "app/Settings.h"
 #include "common/Format.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
@@ -20,7 +20,7 @@ protected:
         app.m_debug_window = true;
     }
     void Recv(const std::string& bytes) { server->Receive(bytes); }
-    std::string& Pending() { return app.pMainSocket->pending; }
+    std::string& Pending() { return app.connection.Socket()->pending; }
     std::string LastParsed() {
         Texts parsed = Parsed();
         return parsed.empty() ? "(nothing parsed)" : parsed.back();
@@ -69,7 +69,7 @@ TEST_F(ReceiveTest, OneNotificationTakesABoundedShareAndTheNextGoesOn) {
     server->inbound.push_back("PING :last\r\n");
     Texts parsed;
     auto pass = [&] {
-        app.OnReceive(kWsaOk, *app.pMainSocket);
+        app.OnReceive(kWsaOk, *app.connection.Socket());
         Texts lengths;
         for (const Piece& shown : Pieces(""))
             if (shown.text.find("**receive [") != std::string::npos)
@@ -95,7 +95,7 @@ TEST_F(ReceiveTest, RawDebugShowsEachReadsText) {
         if (shown.colour == 0x404040u && shown.text.find("PING :1") != std::string::npos)
             found = true;
     EXPECT_TRUE(found) << Transcript();
-    std::string id = Format("%08X", app.pMainSocket->Id());
+    std::string id = Format("%08X", app.connection.Socket()->Id());
     EXPECT_NE(Transcript().find("**receive [" + id + "]: len=9"), std::string::npos)
         << Transcript();
 }
@@ -115,7 +115,7 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
     for (const std::string& text : Lines("")) diagnostics += text == diagnostic;
     EXPECT_EQ(diagnostics, 1) << Transcript();
     ExpectShown("", Cls::Error, diagnostic);
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
 
     // A line exactly at the limit still passes.
     std::string longest = ":x PRIVMSG joe :" + std::string(limit - 16, 'b');
@@ -128,9 +128,10 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 
 TEST_F(ReceiveTest, ReceiveErrorIsReportedAndNothingRead) {
     server->inbound.push_back("PING :1\r\n");
-    app.OnReceive(kWsaConnectionReset, *app.pMainSocket);
-    ExpectShown("", Cls::UError,
-                Format("** Receive error [%08X]: Connection reset by peer", app.pMainSocket->Id()));
+    app.OnReceive(kWsaConnectionReset, *app.connection.Socket());
+    ExpectShown(
+        "", Cls::UError,
+        Format("** Receive error [%08X]: Connection reset by peer", app.connection.Socket()->Id()));
     EXPECT_TRUE(Parsed().empty());
 }
 
@@ -161,7 +162,7 @@ TEST_F(ReceiveTest, LineThatReplacesTheConnectionStopsTheRead) {
         EXPECT_EQ(Texts(parsed.begin() + static_cast<long>(before), parsed.end()),
                   (Texts{"PING :1", "ERROR :bye"}));
         EXPECT_EQ(Pending(), "");
-        ASSERT_EQ(app.ircstatus, reconnect ? CONNECTING : IDLE);
+        ASSERT_EQ(app.connection.State(), reconnect ? CONNECTING : IDLE);
         if (reconnect) {
             server = host.sockets.Last();
             server->Connected();

@@ -3,12 +3,13 @@
 // the scripted server socket.
 #include <algorithm>
 
-#include "app/Settings.h"
 #include "common/Base64.h"
 #include "common/TimeText.h"
 #include "config/IniStore.h"
 #include "config/ServerExtras.h"
+#include "config/Settings.h"
 #include "config/StsPolicies.h"
+#include "session/CapNegotiation.h"
 #include "session/SecretMask.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
@@ -104,13 +105,13 @@ TEST_F(SecureConnectionTest, CertificateIsUsedOnlyWhenTrustedOrPinned) {
         const Texts lines = StatusSince(from);
         EXPECT_TRUE(Has(lines, "** Connecting to irc.example (+6697)")) << Transcript();
         EXPECT_TRUE(Has(lines, c.line)) << Transcript();
-        EXPECT_EQ(app.ircstatus == CONNECTED, c.registers);
+        EXPECT_EQ(app.connection.State() == CONNECTED, c.registers);
         EXPECT_EQ(server->closed, !c.registers);
         EXPECT_EQ(server->SentLines(), c.registers ? kRegistration : Texts{});
         // A refusal asks (unanswered: refused); it trusts nothing by itself.
         EXPECT_EQ(host.dialogs.trustQuestions.size(), c.registers ? 0u : 1u);
         EXPECT_EQ(app.settings.Fingerprint, c.pinned);
-        if (app.ircstatus != IDLE) app.connection.Disconnect();
+        if (app.connection.State() != IDLE) app.connection.Disconnect();
     }
 }
 
@@ -153,7 +154,7 @@ TEST_F(SecureConnectionTest, TheThreeAnswersToAnUntrustedCertificate) {
         // The same certificate is taken without a question from now on.
         again->tlsSession = first->tlsSession;
         again->Connected();
-        EXPECT_EQ(app.ircstatus, CONNECTED) << Transcript();
+        EXPECT_EQ(app.connection.State(), CONNECTED) << Transcript();
         EXPECT_EQ(host.dialogs.trustQuestions.size(), 1u);
         app.connection.Disconnect();
     }
@@ -187,7 +188,7 @@ TEST_F(SecureConnectionTest, ATrustedCertificateNearItsEndSaysSo) {
         TlsSession session = Untrusted();
         session.expires = host.clock.now + c.left;
         ConnectWith(session);
-        EXPECT_EQ(app.ircstatus, CONNECTED);
+        EXPECT_EQ(app.connection.State(), CONNECTED);
         const Texts lines = Lines("");
         const auto found = std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
             return l.find("that you trusted") != std::string::npos;
@@ -282,7 +283,7 @@ TEST_F(SecureConnectionTest, CredentialsStayWithTheirHostAndTlsIsNeverDowngraded
     EXPECT_EQ(saved->connectPort, 6697);
     saved->tlsSession = Untrusted();
     saved->Connected();
-    EXPECT_EQ(app.ircstatus, CONNECTED) << Transcript();
+    EXPECT_EQ(app.connection.State(), CONNECTED) << Transcript();
     EXPECT_EQ(saved->SentLines().front(), "PASS secret");
 
     // /server without a port reconnects where it was, over TLS.
@@ -416,7 +417,7 @@ TEST_F(SecureConnectionTest, SaslLoginTranscripts) {
         Texts sent = kRegistration;
         sent.insert(sent.end(), c.sent.begin(), c.sent.end());
         EXPECT_EQ(server->SentLines(), sent) << Transcript();
-        EXPECT_TRUE(app.registered);
+        EXPECT_TRUE(app.connection.Registered());
         EXPECT_TRUE(Has(StatusSince(from), c.line)) << Transcript();
         EXPECT_EQ(server->clientCertificate,
                   *c.clientCert ? app.config_dir + c.clientCert : std::string());
@@ -436,7 +437,7 @@ TEST_F(SecureConnectionTest, ARequiredLoginThatFailsDisconnects) {
     EXPECT_TRUE(Shows("** The server offers no SASL login"));
     EXPECT_TRUE(Shows("** The login is required for this server: disconnecting"));
     EXPECT_EQ(server->SentLines().back(), "QUIT :bye");
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
     EXPECT_EQ(host.sockets.Last(), server);  // and no new attempt
 }
 

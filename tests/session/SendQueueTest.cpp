@@ -28,7 +28,7 @@ protected:
 
 TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
     auto server = ConnectServer();  // registration does not count
-    app.registered = true;
+    app.connection.ForceStateForTest(app.connection.State(), true);
     Say(1, 12);
     EXPECT_EQ(Said(*server), (Texts{Num(1), Num(2), Num(3), Num(4), Num(5)}));
     EXPECT_EQ(host.surface.mainTitle, "ZORL (7 lines waiting)");
@@ -73,7 +73,7 @@ TEST_F(SendQueueTest, NickRetriesBeforeTheWelcomeNeverWait) {
     Say(1, 5);
     app.SendLine(Server(), "NICK joe_", false);
     EXPECT_EQ(Said(*server).back(), "NICK joe_");
-    app.registered = true;
+    app.connection.ForceStateForTest(app.connection.State(), true);
     app.SendLine(Server(), "NICK joe2", false);
     EXPECT_EQ(Said(*server).back(), "NICK joe_");
     EXPECT_EQ(app.connection.LinesWaiting(), 1u);
@@ -81,7 +81,7 @@ TEST_F(SendQueueTest, NickRetriesBeforeTheWelcomeNeverWait) {
 
 TEST_F(SendQueueTest, AFullQueueRefusesLinesWithOneMessage) {
     auto server = ConnectServer();
-    app.registered = true;
+    app.connection.ForceStateForTest(app.connection.State(), true);
     Say(1, static_cast<int>(CSendQueue::kBurst + CSendQueue::kLimit + 3));
     EXPECT_EQ(app.connection.LinesWaiting(), CSendQueue::kLimit);
     int refusals = 0;

@@ -2,13 +2,14 @@
 // transcripts of the status window and the bytes on the scripted socket.
 #include <set>
 
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Random.h"
+#include "config/Settings.h"
+#include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
-#include "session/Timers.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl::test {
@@ -32,11 +33,11 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_EQ(server->connectHost, "irc.example");
     EXPECT_EQ(server->connectPort, 6667);
     EXPECT_EQ(server->events, kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
-    EXPECT_EQ(app.ircstatus, CONNECTING);
-    EXPECT_EQ(app.last_server_address, "irc.example");
-    EXPECT_EQ(app.last_server_port, 6667);
-    EXPECT_FALSE(app.connect_enabled);
-    EXPECT_TRUE(app.disconnect_enabled);
+    EXPECT_EQ(app.connection.State(), CONNECTING);
+    EXPECT_EQ(app.connection.LastAddress(), "irc.example");
+    EXPECT_EQ(app.connection.LastPort(), 6667);
+    EXPECT_FALSE(app.connection.State() == IDLE);
+    EXPECT_TRUE(app.connection.State() != IDLE);
     EXPECT_FALSE(host.surface.connectCommand);
     EXPECT_EQ(Lines(""),
               (Texts{"-- Ident socket Create", ">> STARTING", "-- (StartSocket) Create",
@@ -48,13 +49,13 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
 
     host.clock.now += 60;
     server->Connected();
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
     EXPECT_EQ(server->sent,
               "PASS secret\r\n"
               "CAP LS 302\r\n"
               "NICK joe\r\n"
               "USER joe localhost localhost : Joe Bloggs\r\n");
-    EXPECT_EQ(app.last_send_time, host.clock.now);
+    EXPECT_EQ(app.connection.LastSendTime(), host.clock.now);
 }
 
 TEST_F(ConnectionTest, EmptyPasswordSendsNoPassLine) {
@@ -87,7 +88,7 @@ TEST_F(ConnectionTest, MissingSettingsShowABoxAndOpenNothing) {
         app.connection.OnButtonConnect();
         EXPECT_EQ(host.dialogs.boxes, Texts{c.box});
         EXPECT_TRUE(host.sockets.all.empty());
-        EXPECT_EQ(app.ircstatus, IDLE);
+        EXPECT_EQ(app.connection.State(), IDLE);
     }
 }
 
@@ -102,19 +103,19 @@ TEST_F(ConnectionTest, WrongStatesChangeNothing) {
     app.connection.StartSocket("other.example", 7000, "");
     ExpectShown("", Cls::Error, "** (StartSocket) Wrong state CONNECTING");
     EXPECT_EQ(host.sockets.all.size(), sockets);
-    EXPECT_EQ(app.last_server_address, "irc.example");
+    EXPECT_EQ(app.connection.LastAddress(), "irc.example");
 
     server->Connected();
     server->sent.clear();
-    app.OnConnect(kWsaOk, *app.pMainSocket);
+    app.OnConnect(kWsaOk, *app.connection.Socket());
     ExpectShown("", Cls::Error, "** (OnConnect) Wrong state CONNECTED");
     EXPECT_EQ(server->sent, "");
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
 
     app.connection.Disconnect();
-    app.OnClose(kWsaOk, *app.pMainSocket);
+    app.OnClose(kWsaOk, *app.connection.Socket());
     ExpectShown("", Cls::Error, "** (OnClose) Wrong state IDLE");
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
 }
 
 TEST_F(ConnectionTest, PortIsOneEntryOfTheListChosenAtRandom) {
@@ -144,7 +145,7 @@ TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
     app.settings.m_server_ports = "";
     app.connection.OnButtonConnect();
     EXPECT_EQ(host.sockets.Last()->connectPort, 0);
-    EXPECT_EQ(app.last_server_port, 0);
+    EXPECT_EQ(app.connection.LastPort(), 0);
     app.connection.Disconnect();
 
     // Would wrap around to port 4464 if passed on.
@@ -154,7 +155,7 @@ TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
     for (std::size_t i = sockets; i < host.sockets.all.size(); ++i)
         EXPECT_EQ(host.sockets.all[i]->connectHost, "");
     ExpectShown("", Cls::UError, "** Unable to connect (Can't assign requested address)");
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
 }
 
 TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
@@ -192,16 +193,16 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
         auto server = PressConnect();
         if (c.connectError != kWsaOk) server->Connected(c.connectError);
         EXPECT_EQ(StatusSince(from), c.lines) << Transcript();
-        EXPECT_EQ(app.ircstatus, IDLE);
-        EXPECT_TRUE(app.connect_enabled);
+        EXPECT_EQ(app.connection.State(), IDLE);
+        EXPECT_TRUE(app.connection.State() == IDLE);
         EXPECT_TRUE(host.surface.connectCommand);
         // Disconnect closes the ident socket; a creation failure leaves it.
-        EXPECT_EQ(app.pIdentSocket != nullptr, c.createError != kWsaOk);
+        EXPECT_EQ(app.ident.Socket() != nullptr, c.createError != kWsaOk);
         // Not repeated, AutoReconnect or not; the next Connect works.
         EXPECT_EQ(host.sockets.all.back()->connectHost.empty(), c.createError != kWsaOk);
         auto again = PressConnect();
         EXPECT_EQ(again->connectHost, "irc.example");
-        EXPECT_EQ(app.ircstatus, CONNECTING);
+        EXPECT_EQ(app.connection.State(), CONNECTING);
         app.connection.OnButtonDisconnect();
     }
     ExpectShown("", Cls::UError, "** Unable to create socket (Too many open files)");
@@ -212,7 +213,7 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
 TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
     host.sockets.connectResults = {kWsaOk};
     auto server = PressConnect();
-    EXPECT_EQ(app.ircstatus, CONNECTED);
+    EXPECT_EQ(app.connection.State(), CONNECTED);
     EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos);
 }
 
@@ -246,7 +247,7 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
         << Transcript();
     ExpectShown("", Cls::UError, "** Closing: Connection reset by peer");
     EXPECT_TRUE(server->closed);
-    EXPECT_EQ(app.reconnect_count, 1);
+    EXPECT_EQ(app.connection.ReconnectCount(), 1);
 
     for (int failure = 2; failure <= 3; ++failure) {
         SCOPED_TRACE(failure);
@@ -254,42 +255,42 @@ TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
         ASSERT_NE(next, server);
         server = next;
         server->Connected();
-        EXPECT_EQ(app.ircstatus, CONNECTED);
+        EXPECT_EQ(app.connection.State(), CONNECTED);
         server->Closed(kWsaConnectionReset);
-        EXPECT_EQ(app.reconnect_count, failure);
+        EXPECT_EQ(app.connection.ReconnectCount(), failure);
     }
     EXPECT_EQ(host.sockets.Last(), server) << "a fourth attempt was made";
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
 
     // The user connects again; once welcomed, a reset reconnects again.
     server = ConnectServer();
     app.connection.MarkRegistered();
     server->Closed(kWsaConnectionReset);
-    EXPECT_EQ(app.reconnect_count, 1);
-    EXPECT_EQ(app.ircstatus, CONNECTING);
+    EXPECT_EQ(app.connection.ReconnectCount(), 1);
+    EXPECT_EQ(app.connection.State(), CONNECTING);
 }
 
 TEST_F(ConnectionTest, ResetWithoutAutoReconnectStaysIdle) {
     auto server = ConnectServer();
     std::size_t sockets = host.sockets.all.size();
     server->Closed(kWsaConnectionReset);
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
     EXPECT_EQ(host.sockets.all.size(), sockets);
-    EXPECT_EQ(app.reconnect_count, 0);
+    EXPECT_EQ(app.connection.ReconnectCount(), 0);
 }
 
 TEST_F(ConnectionTest, CleanCloseReconnectsOnlyWhenAsked) {
     for (bool again : {false, true}) {
         SCOPED_TRACE(again);
         auto server = ConnectServer();
-        app.reconnect_after_close = again;
+        app.connection.SetReconnectAfterCloseForTest(again);
         std::size_t from = Lines("").size();
         server->Closed();
         Texts expected{"** Disconnected"};
         if (again) expected.push_back("** Connecting to irc.example (6667)");
         EXPECT_EQ(StatusSince(from), expected) << Transcript();
-        EXPECT_EQ(app.ircstatus, again ? CONNECTING : IDLE);
-        EXPECT_FALSE(app.reconnect_after_close);
+        EXPECT_EQ(app.connection.State(), again ? CONNECTING : IDLE);
+        EXPECT_FALSE(app.connection.ReconnectAfterClose());
         if (again) app.connection.OnButtonDisconnect();
     }
 }
@@ -302,10 +303,10 @@ TEST_F(ConnectionTest, DisconnectCommand) {
     EXPECT_EQ(server->sent, "QUIT :bye\r\n");
     EXPECT_TRUE(server->closed);
     EXPECT_TRUE(ident->closed);
-    EXPECT_FALSE(app.pIdentSocket);
-    EXPECT_EQ(app.ircstatus, IDLE);
-    EXPECT_TRUE(app.connect_enabled);
-    EXPECT_FALSE(app.disconnect_enabled);
+    EXPECT_FALSE(app.ident.Socket());
+    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_TRUE(app.connection.State() == IDLE);
+    EXPECT_FALSE(app.connection.State() != IDLE);
     ExpectShown("", Cls::Flow, "** Disconnected");
 
     // Still connecting: nothing is sent.
@@ -313,19 +314,19 @@ TEST_F(ConnectionTest, DisconnectCommand) {
     app.connection.OnButtonDisconnect();
     EXPECT_EQ(server->sent, "");
     EXPECT_TRUE(server->closed);
-    EXPECT_EQ(app.ircstatus, IDLE);
+    EXPECT_EQ(app.connection.State(), IDLE);
 }
 
 TEST_F(ConnectionTest, DisconnectStopsTheNotifyTimer) {
     ConnectServer();
-    app.timers.StartTimer(3, 30, 0, 0, "/ison", true);
+    app.connection.StartNotifyTimer();
     app.connection.Disconnect();
-    EXPECT_FALSE(app.timers.Running(3));
+    EXPECT_FALSE(app.connection.NotifyTimer().Running());
 }
 
 TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto server = PressConnect();
-    app.SendLine(app.pMainSocket.get(), "PRIVMSG #x :early", false);
+    app.SendLine(app.connection.Socket(), "PRIVMSG #x :early", false);
     ExpectShown("", Cls::UError, "No active connection");
     EXPECT_EQ(server->sent, "");
 
@@ -346,13 +347,13 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     // Activity is marked even when nothing could be sent.
     host.clock.now += 5;
     app.SendLine(&file, "x", true);
-    EXPECT_EQ(app.last_send_time, host.clock.now);
+    EXPECT_EQ(app.connection.LastSendTime(), host.clock.now);
 }
 
 TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     auto server = ConnectServer();
     app.m_debug_window = true;
-    app.SendLine(app.pMainSocket.get(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
+    app.SendLine(app.connection.Socket(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
     EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
     auto lines = Pieces("");
     ASSERT_FALSE(lines.empty());
@@ -363,8 +364,8 @@ TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
 
 TEST_F(ConnectionTest, StateChangesCloseTheConnectionsWindows) {
     CIrcSocket dcc(app);
-    app.registry.NewWindow("#zorl", kWindowChannel, app.pMainSocket.get(), false);
-    app.registry.NewWindow("bob", kWindowQuery, app.pMainSocket.get(), false);
+    app.registry.NewWindow("#zorl", kWindowChannel, app.connection.Socket(), false);
+    app.registry.NewWindow("bob", kWindowQuery, app.connection.Socket(), false);
     app.registry.NewWindow("carol", kWindowDccQuery, &dcc, false);
     app.registry.NewWindow("~debug", kWindowDefault, nullptr, false);
     ASSERT_EQ(app.registry.Records().size(), 5u);
@@ -382,7 +383,7 @@ TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
         app.settings.ChanConnect = chanConnect;
         auto server = ConnectServer();
         ChannelRecord* channel =
-            app.registry.NewWindow("#zorl", kWindowChannel, app.pMainSocket.get(), false);
+            app.registry.NewWindow("#zorl", kWindowChannel, app.connection.Socket(), false);
         ASSERT_TRUE(channel);
         FrameId frame = channel->frame;
         server->Closed();
@@ -417,7 +418,7 @@ TEST_F(ConnectionTest, StateNamesAndErrorTexts) {
                   {static_cast<ConnectionState>(4), "unknown state"},
                   {static_cast<ConnectionState>(-1), "unknown state"}};
     for (const auto& s : states) {
-        app.ircstatus = s.state;
+        app.connection.ForceStateForTest(s.state, app.connection.Registered());
         EXPECT_EQ(app.connection.StateName(), s.name);
     }
     struct {

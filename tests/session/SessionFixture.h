@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "support/AppFixture.h"
 
 namespace zorl::test {

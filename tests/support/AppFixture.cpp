@@ -1,7 +1,7 @@
 #include "support/AppFixture.h"
 
-#include "app/Settings.h"
 #include "common/Format.h"
+#include "config/Settings.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"

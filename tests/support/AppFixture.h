@@ -22,6 +22,7 @@
 
 #include "app/CZorlApp.h"
 #include "session/SendQueue.h"
+#include "session/ServerConnection.h"
 #include "support/HeadlessHost.h"
 #include "support/TempDir.h"
 
@@ -40,7 +41,7 @@ protected:
     // Rewrites zorl.ini and reads the settings again (nothing else).
     void ReloadSettings(const std::string& zorlIni);
 
-    CIrcSocket* Server() { return app.pMainSocket.get(); }
+    CIrcSocket* Server() { return app.connection.Socket(); }
     // Time for the send queue to allow a whole burst again (host.Elapse).
     static constexpr int kFreshBurst = CSendQueue::kBurst * CSendQueue::kInterval;
     Colour ColourOf(Cls cls) const;

@@ -6,9 +6,10 @@
 #include <QToolBar>
 
 #include "UiHarness.h"
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
@@ -29,7 +30,8 @@ protected:
     void SetUp() override { h.app.InitInstance(); }
 
     FrameId OpenWindow(const std::string& name, WindowType type) {
-        ChannelRecord* record = h.app.registry.NewWindow(name, type, h.app.pMainSocket.get(), true);
+        ChannelRecord* record =
+            h.app.registry.NewWindow(name, type, h.app.connection.Socket(), true);
         EXPECT_NE(record, nullptr);
         h.Pump();
         return record ? record->frame : 0;
@@ -63,7 +65,7 @@ TEST_F(Shell, ChannelWindowClosesAtOnceWhileIdle) {
 
 TEST_F(Shell, ChannelWindowPartsFirstWhileConnected) {
     auto server = h.Connect();
-    ASSERT_EQ(h.app.ircstatus, CONNECTED);
+    ASSERT_EQ(h.app.connection.State(), CONNECTED);
     const FrameId channel = OpenWindow("#chan", kWindowChannel);
     server->sent.clear();
 
@@ -129,7 +131,7 @@ TEST_F(Shell, ActivatingAWindowMakesItTheLastActiveOne) {
 TEST_F(Shell, WindowOpenedInTheBackgroundLeavesTheActiveOne) {
     const FrameId channel = OpenWindow("#chan", kWindowChannel);
     ChannelRecord* query =
-        h.app.registry.NewWindow("alice", kWindowQuery, h.app.pMainSocket.get(), false);
+        h.app.registry.NewWindow("alice", kWindowQuery, h.app.connection.Socket(), false);
     ASSERT_NE(query, nullptr);
     h.Pump();
     const FrameId queryFrame = query->frame;
@@ -178,7 +180,7 @@ TEST_F(Shell, ConnectAndDisconnectFollowTheConnection) {
     EXPECT_TRUE(h.main.MenuAction(Command::Disconnect)->isEnabled());
 
     h.main.ToolbarAction(Command::Disconnect)->trigger();
-    EXPECT_EQ(h.app.ircstatus, IDLE);
+    EXPECT_EQ(h.app.connection.State(), IDLE);
     EXPECT_TRUE(h.main.ToolbarAction(Command::Connect)->isVisible());
     EXPECT_FALSE(h.main.MenuAction(Command::Disconnect)->isEnabled());
 }
@@ -204,7 +206,8 @@ TEST_F(Shell, PaneSizesFollowTheSettings) {
 
 TEST_F(Shell, LaunchWebPageOpensTheSelectedLink) {
     const FrameId channel = OpenWindow("#chan", kWindowChannel);
-    h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "see  www.example.org  now");
+    h.app.output.Print(h.app.connection.Socket(), "#chan", Cls::Normal,
+                       "see  www.example.org  now");
     h.Pump();
     ui::CZorlView* view = h.Frame(channel)->Output();
     QTextCursor cursor(view->document());
@@ -270,10 +273,10 @@ TEST_F(Shell, WindowsAreBuiltWhenFirstSeen) {
     for (int i = 0; i < 200; ++i) {
         const std::string name = "q" + std::to_string(i);
         ChannelRecord* record =
-            h.app.registry.NewWindow(name, kWindowQuery, h.app.pMainSocket.get(), false);
+            h.app.registry.NewWindow(name, kWindowQuery, h.app.connection.Socket(), false);
         ASSERT_NE(record, nullptr);
         queries.push_back(record->frame);
-        h.app.output.Print(h.app.pMainSocket.get(), name, Cls::Normal, "hello " + name);
+        h.app.output.Print(h.app.connection.Socket(), name, Cls::Normal, "hello " + name);
     }
     h.Pump();
     EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit);
@@ -297,10 +300,10 @@ TEST_F(Shell, WindowsAreBuiltWhenFirstSeen) {
 
     std::vector<FrameId> channels;
     for (int i = 0; i < 50; ++i)
-        channels.push_back(
-            h.app.registry
-                .NewWindow("#c" + std::to_string(i), kWindowChannel, h.app.pMainSocket.get(), true)
-                ->frame);
+        channels.push_back(h.app.registry
+                               .NewWindow("#c" + std::to_string(i), kWindowChannel,
+                                          h.app.connection.Socket(), true)
+                               ->frame);
     h.Pump();
     EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit + 4);
     EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.surface.BuiltFrame(channels.back()));

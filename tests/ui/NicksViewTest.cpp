@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "UiHarness.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
+#include "session/ServerConnection.h"
 #include "ui/NicksView.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -17,7 +18,7 @@ class NickList : public ::testing::Test {
 protected:
     UiHarness h;
     FrameId frame =
-        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.pMainSocket.get(), true)->frame;
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.connection.Socket(), true)->frame;
     CZorlDoc* doc = h.app.registry.DocOf(frame);
     CNicksView* Nicks() { return h.Frame(frame)->Nicks(); }
     QStringList Shown() {

@@ -8,8 +8,9 @@
 #include <map>
 
 #include "UiHarness.h"
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "ui/FindBar.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
@@ -267,18 +268,18 @@ TEST(OutputViewEngine, ReturnToTheEndClearsTheButtonHighlight) {
     UiHarness h;
     h.app.InitInstance();
     ChannelRecord* record =
-        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.pMainSocket.get(), true);
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.connection.Socket(), true);
     ASSERT_NE(record, nullptr);
     const FrameId frame = record->frame;
     const int button = record->buttonnr;
     for (int i = 0; i < 300; ++i)
-        h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "line");
+        h.app.output.Print(h.app.connection.Socket(), "#chan", Cls::Normal, "line");
     h.Pump();
     CZorlView* view = h.Frame(frame)->Output();
 
     view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_TRUE(h.app.registry.GetCRbyFrm(frame)->BackScroll);
-    h.app.output.Print(h.app.pMainSocket.get(), "#chan", Cls::Normal, "while away");
+    h.app.output.Print(h.app.connection.Socket(), "#chan", Cls::Normal, "while away");
     h.Pump();
     ui::CWindowButton* light = h.main.Buttons()->Button(button);
     ASSERT_NE(light, nullptr);

@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/EditDialog.h"
 #include "ui/PropsSheet.h"

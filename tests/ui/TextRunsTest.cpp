@@ -1,7 +1,7 @@
 // Control codes in a piece of output: what is shown, in which style.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "ui/TextRuns.h"
 
 namespace zorl::ui {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "support/HeadlessHost.h"
 #include "support/TempDir.h"
 #include "ui/ChildFrames.h"

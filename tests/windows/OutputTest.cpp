@@ -2,8 +2,8 @@
 // multi-line text, debug output, button lights and the taskbar.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
 #include "common/Format.h"
+#include "config/Settings.h"
 #include "support/AppFixture.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"

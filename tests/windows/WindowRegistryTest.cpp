@@ -2,10 +2,10 @@
 // the removal of windows, against the recording window surface.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
 #include "common/Format.h"
+#include "config/Settings.h"
+#include "script/Timers.h"
 #include "session/IrcSocket.h"
-#include "session/Timers.h"
 #include "support/AppFixture.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -167,7 +167,7 @@ TEST_F(WindowRegistry, CaptionsByTypeAndState) {
           StatusCase{CONNECTED, "Status: joe on irc.example"},
           StatusCase{static_cast<ConnectionState>(7), "Status: joe on irc.example"}}) {
         SCOPED_TRACE(c.state);
-        app.ircstatus = c.state;
+        app.connection.ForceStateForTest(c.state, app.connection.Registered());
         reg().UpdateWindowTitle(status);
         EXPECT_EQ(Caption(status), c.caption);  // an unknown state leaves it as it was
     }

@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "app/Settings.h"
 #include "common/Format.h"
+#include "config/Settings.h"
 #include "support/AppFixture.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"

@@ -1,34 +1,25 @@
-#include "session/Timers.h"
+#include "script/Timers.h"
 
 #include <algorithm>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/Random.h"
 #include "common/TimeText.h"
-#include "incoming/IgnoreNotify.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "script/EventScripts.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
 
-int CTimers::DrawTime(const SoftTimer& timer, int floor) {
-    const long long r = app_.random.Next();
-    long long time = static_cast<long long>(timer.fixed) + timer.random * r / 32767;
-    return static_cast<int>(std::clamp<long long>(time, floor, kMaxSeconds));
-}
-
-void CTimers::NewPeriod(SoftTimer& timer, int floor) {
-    timer.time = DrawTime(timer, floor);
-    timer.ticks = timer.time * 10;
-}
+void CTimers::NewPeriod(ScriptTimer& timer, int floor) { timer.NewPeriod(app_.random, floor); }
 
 namespace {
-const char* const kNames[] = {"", "Timer", "IdleTimer", "NfTimer"};
+const char* const kNames[] = {"", "Timer", "IdleTimer"};
 }  // namespace
 
 void CTimers::Trace(const std::string& text) {
@@ -37,12 +28,12 @@ void CTimers::Trace(const std::string& text) {
 
 void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
                          bool cont) {
-    if (app_.ircstatus != CONNECTED) return;
+    if (app_.connection.State() != CONNECTED) return;
     if (!Valid(id)) {
         Trace("Unknown Timer-ID (start)\n");
         return;
     }
-    SoftTimer& timer = timers_[id];
+    ScriptTimer& timer = timers_[id];
     if (id == kIdle ? timer.on : timer.running) return;
     timer.command = command;
     timer.window = window;
@@ -61,7 +52,7 @@ void CTimers::ResetTimer(int id) {
         Trace("Unknown Timer-ID (reset)\n");
         return;
     }
-    SoftTimer& timer = timers_[id];
+    ScriptTimer& timer = timers_[id];
     if (!(id == kIdle ? timer.on : timer.running)) return;
     NewPeriod(timer, kMinRepeatSeconds);
     if (id == kIdle) timer.running = true;
@@ -73,7 +64,7 @@ void CTimers::StopTimer(int id) {
         Trace("Unknown Timer-ID (stop)\n");
         return;
     }
-    SoftTimer& timer = timers_[id];
+    ScriptTimer& timer = timers_[id];
     // The idle timer keeps its armed flag: only counting stops.
     bool& counting = id == kIdle ? timer.on : timer.running;
     if (!counting) return;
@@ -85,12 +76,6 @@ void CTimers::StopTimer(int id) {
 void CTimers::StopTimersOf(FrameId window) {
     if (timers_[kScript].running && timers_[kScript].window == window) StopTimer(kScript);
     if (timers_[kIdle].on && timers_[kIdle].window == window) StopTimer(kIdle);
-}
-
-bool CTimers::CountDown(SoftTimer& timer) {
-    const bool wasLast = timer.ticks == 1;
-    --timer.ticks;
-    return wasLast || timer.ticks < 0;
 }
 
 bool CTimers::RunCommand(int id) {
@@ -107,12 +92,11 @@ void CTimers::OnTimer(int platformId) {
     if (platformId != 1) return;
     TickScriptTimer();
     TickIdleTimer();
-    TickNotifyTimer();
 }
 
 void CTimers::TickScriptTimer() {
-    SoftTimer& timer = timers_[kScript];
-    if (!timer.running || firing_[kScript] || !CountDown(timer)) return;
+    ScriptTimer& timer = timers_[kScript];
+    if (!timer.running || firing_[kScript] || !timer.CountDown()) return;
     Trace("  Timer expired\n");
     if (!RunCommand(kScript)) return;
     if (!timer.cont) {
@@ -126,8 +110,8 @@ void CTimers::TickScriptTimer() {
 // The armed flag drops before the command runs, so that a line for the
 // window arriving while it runs (in a dialog's event loop) arms it again.
 void CTimers::TickIdleTimer() {
-    SoftTimer& timer = timers_[kIdle];
-    if (!timer.on || firing_[kIdle] || !CountDown(timer)) return;
+    ScriptTimer& timer = timers_[kIdle];
+    if (!timer.on || firing_[kIdle] || !timer.CountDown()) return;
     Trace("  IdleTimer expired\n");
     const bool armed = timer.running;
     timer.running = false;
@@ -140,21 +124,8 @@ void CTimers::TickIdleTimer() {
     Trace(Format("IdleTimer started again: %d\n", timer.time));
 }
 
-void CTimers::TickNotifyTimer() {
-    SoftTimer& timer = timers_[kNotify];
-    if (!timer.running || !CountDown(timer)) return;
-    Trace("  NfTimer expired\n");
-    if (app_.settings.Notify) app_.ignoreNotify.RequestIson(false);
-    if (!timer.cont) {
-        timer.running = false;
-        return;
-    }
-    NewPeriod(timer, kMinRepeatSeconds);
-    Trace(Format("NfTimer started again: %d\n", timer.time));
-}
-
 std::string CTimers::TimerInfoText() {
-    const SoftTimer& idle = timers_[kIdle];
+    const ScriptTimer& idle = timers_[kIdle];
     if (!idle.on) return "Not running";
     const int seconds = idle.ticks / 10;
     const CZorlDoc* doc = app_.registry.DocOf(app_.registry.pLastFrm);

@@ -1,4 +1,4 @@
-#include "session/DccTransfer.h"
+#include "dcc/DccTransfer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,8 +11,8 @@
 #include "app/CZorlApp.h"
 #include "common/FileNames.h"
 #include "common/Format.h"
+#include "dcc/Dcc.h"
 #include "platform/Platform.h"
-#include "session/Dcc.h"
 #include "session/IrcSocket.h"
 #include "windows/Output.h"
 

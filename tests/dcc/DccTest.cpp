@@ -2,9 +2,9 @@
 // connection accepted, bytes each way, what the window shows.
 #include <filesystem>
 
+#include "dcc/Dcc.h"
+#include "dcc/DccTransfer.h"
 #include "incoming/IncomingFixture.h"
-#include "session/Dcc.h"
-#include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 

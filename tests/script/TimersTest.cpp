@@ -2,10 +2,10 @@
 // send and when, started by the TIMER and IDLETIMER commands.
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
+#include "config/Settings.h"
 #include "script/ScriptFixture.h"
+#include "script/Timers.h"
 #include "session/LineParser.h"
-#include "session/Timers.h"
 
 namespace zorl {
 namespace {
@@ -26,7 +26,7 @@ protected:
             traces.push_back(piece.text.substr(piece.text.find(' ') + 1));
         return traces;
     }
-    const SoftTimer& Timer(int id) { return app.timers.Get(id); }
+    const ScriptTimer& Timer(int id) { return app.timers.Get(id); }
 };
 
 TEST_F(Timers, ScriptTimerRunsItsCommandOnceAfterItsPeriod) {
@@ -73,7 +73,7 @@ TEST_F(Timers, CommandsReadTheirArguments) {
         EXPECT_EQ(app.timers.Running(1), row.id == 1);
         EXPECT_EQ(app.timers.IdleTimerOn(), row.id == 2);
         if (row.id != 0) {
-            const SoftTimer& t = Timer(row.id);
+            const ScriptTimer& t = Timer(row.id);
             EXPECT_EQ(t.fixed, row.fixed);
             EXPECT_EQ(t.random, row.random);
             EXPECT_EQ(t.cont, row.cont);
@@ -119,7 +119,7 @@ TEST_F(Timers, PeriodsStartsAndStops) {
 
 TEST_F(Timers, IdleTimerWaitsForQuietAndFiresOnceUntilTrafficReturns) {
     Online();
-    auto recv = [&](const std::string& line) { app.parser.ParseLine(Server(), line); };
+    auto recv = [&](const std::string& line) { app.connection.ParseLine(Server(), line); };
     Type(chan_, "/IDLETIMER 0.5 0 C /PRIVMSG #chan still there?");
 
     // Traffic in the watched window restarts the count; other windows do not.
@@ -162,7 +162,7 @@ TEST_F(Timers, RepeatingTimersCannotFloodTheServer) {
         Tick();
         if (SentCount() == 0) continue;
         ++fired;
-        app.parser.ParseLine(Server(), ":bot!b@h PRIVMSG #chan :again?");
+        app.connection.ParseLine(Server(), ":bot!b@h PRIVMSG #chan :again?");
     }
     EXPECT_LE(fired, 11);
 }

@@ -1,35 +1,15 @@
-#include "app/ServerChoice.h"
+#include "config/HostChoice.h"
 
 #include <optional>
 
-#include "app/CZorlApp.h"
-#include "app/SecretFiles.h"
-#include "app/Settings.h"
 #include "config/IniStore.h"
 #include "config/KnownServers.h"
 #include "config/Passwords.h"
 #include "config/ServerExtras.h"
 #include "config/ServerList.h"
-#include "platform/Platform.h"
-#include "session/SaslLogin.h"
-#include "session/ServerConnection.h"
+#include "config/Settings.h"
 
 namespace zorl {
-
-// Add, Edit and Delete in the dialog are saved as they happen; Cancel
-// only leaves the chosen server as it was.
-void CZorlApp::ChooseServer() {
-    CServerList list(ini, platform.dialogs, &passwords);
-    list.result.name = settings.m_server_name;
-    list.LoadList();
-    if (!platform.dialogs.Servers(list)) return;
-    list.TakeSelection();
-    passwords.RevealEntry(list.result);
-    connection.UseServer(list.result);
-    ChooseServerExtras(ini, passwords, settings, list.result.extras);
-    // A file written before by hand may be open to others.
-    MakeSecretFilesPrivate(ini, output);
-}
 
 namespace {
 
@@ -86,11 +66,6 @@ ServerExtras LoginOf(const CSettings& settings) {
     login.clientCert = settings.ClientCert;
     login.requireLogin = settings.RequireLogin != 0;
     return login;
-}
-
-LoginCredentials CredentialsOf(const CSettings& settings) {
-    return {settings.SaslAccount, settings.SaslPassword, settings.ClientCert,
-            settings.SaslWithoutTls != 0, settings.RequireLogin != 0};
 }
 
 void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& fingerprint) {

@@ -1,14 +1,14 @@
-#include "session/Dcc.h"
+#include "dcc/Dcc.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "app/CZorlApp.h"
-#include "app/Settings.h"
 #include "common/Format.h"
 #include "common/ScopedFlag.h"
+#include "config/Settings.h"
+#include "dcc/DccTransfer.h"
 #include "platform/Platform.h"
-#include "session/DccTransfer.h"
 #include "session/IrcSocket.h"
 #include "session/RawTrace.h"
 #include "session/ReceiveBudget.h"
@@ -237,7 +237,8 @@ void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
     while (!budget.Spent()) {
         WsaError readError = kWsaOk;
         const long n = socket.Receive(buffer.data(), size, readError);
-        TraceReceiveLength(app_, socket, n);
+        if (app_.settings.RawDebug)
+            app_.output.DebugOut(kRawLengthColour, ReceiveLengthTrace(socket, n), true);
         if (n <= 0) return;
         budget.Take(static_cast<std::size_t>(n));
         if (!TakeChunk(socket, buffer.data(), static_cast<std::size_t>(n))) return;
@@ -255,7 +256,7 @@ bool CDcc::TakeChunk(CIrcSocket& socket, const char* data, std::size_t size) {
             // Zero bytes are dropped one by one, as on the server connection.
             std::string text(data, size);
             std::erase(text, '\0');
-            TraceReceiveText(app_, text);
+            if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
             TakeChatText(socket, text);
             return true;
         }

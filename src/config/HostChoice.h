@@ -12,7 +12,6 @@ class CPasswords;
 struct CSettings;
 struct ServerEntry;
 struct ServerExtras;
-struct LoginCredentials;
 
 // The chosen entry's extras become the chosen server's (settings and
 // section SERVER of zorl.ini), as its address, ports and password do.
@@ -31,7 +30,6 @@ void PinFingerprint(CIniStore& ini, CSettings& settings, const std::string& fing
 
 // The login the settings hold, as a server's extras without a fingerprint.
 ServerExtras LoginOf(const CSettings& settings);
-LoginCredentials CredentialsOf(const CSettings& settings);
 
 // `login` (from the properties dialog) becomes the chosen server's: in
 // memory, and in the entries of the host connected to.

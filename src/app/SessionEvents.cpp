@@ -1,0 +1,74 @@
+// What the server connection reports, handed to the windows, the incoming
+// handlers and the scripts.
+#include <vector>
+
+#include "app/CZorlApp.h"
+#include "config/Settings.h"
+#include "incoming/Dispatcher.h"
+#include "incoming/IgnoreNotify.h"
+#include "script/EventScripts.h"
+#include "script/Timers.h"
+#include "session/IrcMessage.h"
+#include "session/ServerConnection.h"
+#include "windows/Output.h"
+#include "windows/WindowRegistry.h"
+
+namespace zorl {
+
+void CZorlApp::Print(CIrcSocket* socket, const std::string& name, Cls cls,
+                     const std::string& text) {
+    output.Print(socket, name, cls, text);
+}
+
+void CZorlApp::Trace(const std::string& text) { output.Trace(text); }
+
+void CZorlApp::DebugOut(Cls cls, const std::string& text, bool withTime) {
+    output.DebugOut(cls, text, withTime);
+}
+
+void CZorlApp::DebugOut(Colour colour, const std::string& text, bool withTime) {
+    output.DebugOut(colour, text, withTime);
+}
+
+// A line for the idle timer's window keeps it from firing; then the
+// handlers, and the event scripts see the line as the handlers left it.
+void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) {
+    if (timers.IdleTimerOn()) {
+        const ChannelRecord* record = registry.FindCR(message.channel, socket);
+        if (record && record->frame == timers.IdleTimerWindow()) timers.ResetTimer(CTimers::kIdle);
+    }
+    dispatcher.DispatchIncoming(socket, message, ignored);
+    events.MatchEvents(socket, message, ignored);
+}
+
+// A new attempt starts without the windows of the last one, except the
+// status window.
+void CZorlApp::OnStateChanged(ConnectionState state) {
+    if (state != IDLE) {
+        std::vector<FrameId> frames;
+        for (const ChannelRecord& record : registry.Records())
+            if (record.socket == connection.Socket() && record.type != kWindowStatus &&
+                record.frame != registry.pStatusFrm)
+                frames.push_back(record.frame);
+        for (FrameId frame : frames)
+            if (registry.IsFrameRegistered(frame)) registry.DeleteChannel(frame);
+    }
+    if (registry.pStatusFrm != 0) registry.UpdateWindowTitle(registry.pStatusFrm);
+}
+
+void CZorlApp::OnDisconnecting(CIrcSocket& socket) {
+    if (!settings.ChanConnect) return;
+    // Names first: printing may create or remove windows.
+    std::vector<std::string> channels;
+    for (const ChannelRecord& record : registry.Records())
+        if (record.type == kWindowChannel && record.socket == &socket)
+            channels.push_back(record.name);
+    for (const std::string& name : channels)
+        output.Print(&socket, name, Cls::Flow, "** Disconnected\r\n");
+}
+
+void CZorlApp::OnOwnNickChanged() { registry.UpdateWindowTitle(registry.pStatusFrm); }
+
+void CZorlApp::OnNotifyDue() { ignoreNotify.RequestIson(false); }
+
+}  // namespace zorl
