@@ -5,6 +5,7 @@
 #include "config/Passwords.h"
 #include "config/Settings.h"
 #include "dcc/Dcc.h"
+#include "dcc/DccServices.h"
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
@@ -28,14 +29,16 @@ namespace zorl {
 struct CZorlApp::Parts {
     Parts(CZorlApp& app, Platform& host)
         : ini(host.dialogs),
-          registry(app),
-          logger(app),
-          output(app),
+          windowServices{host, settings, ini, random, app.config_dir, app},
+          registry(windowServices, output, logger),
+          logger(windowServices, registry, output),
+          output(windowServices, registry, logger),
           passwords(host.secrets,
                     [&app](const std::string& line) { app.output.Status(Cls::UError, line); }),
           connection(SessionServices{host, settings, ini, random, passwords, app.config_dir, app,
                                      app, app.IgnoreList}),
-          dcc(app),
+          dccServices{host, settings, app.config_dir, app, registry, output},
+          dcc(dccServices),
           timers(app),
           dispatcher(app),
           numerics(app),
@@ -51,11 +54,13 @@ struct CZorlApp::Parts {
     ColourTables colours;
     CRandom random;
     CIniStore ini;
+    WindowServices windowServices;
     CWindowRegistry registry;
     CLogger logger;
     COutput output;
     CPasswords passwords;
     CServerConnection connection;
+    DccServices dccServices;
     CDcc dcc;
     CTimers timers;
     CIncomingDispatcher dispatcher;

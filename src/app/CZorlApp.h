@@ -16,6 +16,7 @@
 #include "platform/SocketErrors.h"
 #include "session/IrcSocket.h"
 #include "session/SessionListener.h"
+#include "windows/WindowServices.h"
 
 namespace zorl {
 
@@ -45,7 +46,7 @@ class CAliasTable;
 class CEventScripts;
 class CPasswords;
 
-class CZorlApp : public ISocketHost, public ISessionListener {
+class CZorlApp : public ISocketHost, public ISessionListener, public IWindowsHost {
 public:
     explicit CZorlApp(Platform& platform);
     virtual ~CZorlApp();
@@ -111,7 +112,7 @@ public:
     void Print(CIrcSocket* socket, const std::string& name, Cls cls,
                const std::string& text) override;
     void Trace(const std::string& text) override;
-    bool WantsDebug() const override { return m_debug_window; }
+    bool WantsDebug() const override;
     void DebugOut(Cls cls, const std::string& text, bool withTime) override;
     void DebugOut(Colour colour, const std::string& text, bool withTime) override;
     void OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) override;
@@ -123,6 +124,13 @@ public:
     void AskForServer() override { ChooseServer(); }
     bool Leaving() const override { return exit_state != Exit::Running; }
 
+    // ---- What the windows ask (WindowEvents.cpp)
+    ConnectionState ConnectionStateNow() const override;
+    void OnWindowClosing(FrameId frame) override;
+    void OnTypedLine(FrameId frame, const std::string& line) override;
+    // Every window closes: the connection first, then the timers.
+    void CloseAllWindows();
+
     // ---- Cross-cutting entry points (Part names kept)
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);
     void SendString(FrameId frame, const std::string& line);
@@ -133,7 +141,6 @@ public:
 
     // ---- State of the application object (the debug dump prints the first two)
     int TimerHandle = 0;
-    bool m_debug_window = false;  // the debug output switch (Debug On / Off)
     // Closing the main window while connected (OnMainClose).
     enum class Exit { Running, WaitingForServer, Closing };
     Exit exit_state = Exit::Running;

@@ -44,7 +44,7 @@ public:
         Var("last_server_port", app_.connection.LastPort());
         Var("buttoncount", app_.registry.buttoncount);
         Var("TimerHandle", app_.TimerHandle);
-        Var("m_debug_window", app_.m_debug_window ? 1 : 0);
+        Var("m_debug_window", app_.output.DebugOn() ? 1 : 0);
         Ref("pMainSocket", app_.connection.Socket() ? app_.connection.Socket()->Id() : 0);
         Ref("pIdentSocket", app_.ident.Socket() ? app_.ident.Socket()->Id() : 0);
         Ref("pStatusFrm", app_.registry.pStatusFrm);

@@ -54,7 +54,7 @@ void CZorlApp::InitInstance(bool serverGiven) {
 
 void CZorlApp::LoadSettings() {
     // 1. The run-time state, and the server connection's socket object.
-    m_debug_window = false;
+    output.SetDebug(false);
     TimerHandle = 0;
     registry.pLastFrm = 0;
     connection.ResetState();
@@ -102,12 +102,12 @@ void CZorlApp::LoadSettings() {
 }
 
 void CZorlApp::DebugOn() {
-    m_debug_window = true;
+    output.SetDebug(true);
     platform.surface.SetDebugCommands(true);
 }
 
 void CZorlApp::DebugOff() {
-    m_debug_window = false;
+    output.SetDebug(false);
     platform.surface.SetDebugCommands(false);
 }
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/ScopedFlag.h"
 #include "config/Settings.h"
+#include "dcc/DccServices.h"
 #include "dcc/DccTransfer.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
@@ -48,12 +48,12 @@ private:
     CDcc& dcc_;
 };
 
-std::string DccWindowName(CZorlApp& app, const CIrcSocket& socket) {
-    const ChannelRecord* record = app.registry.FindCRBySocket(&socket);
+std::string DccWindowName(CWindowRegistry& registry, const CIrcSocket& socket) {
+    const ChannelRecord* record = registry.FindCRBySocket(&socket);
     return record ? record->name : std::string();
 }
 
-CDcc::CDcc(CZorlApp& app) : app_(app) {}
+CDcc::CDcc(const DccServices& services) : s_(services) {}
 
 CDcc::~CDcc() = default;
 
@@ -65,7 +65,7 @@ CDcc::Link* CDcc::LinkOf(const CIrcSocket& socket) {
 
 CIrcSocket& CDcc::NewSocket() {
     auto link = std::make_unique<Link>();
-    link->socket = std::make_unique<CIrcSocket>(app_);
+    link->socket = std::make_unique<CIrcSocket>(s_.sockets);
     CIrcSocket& socket = *link->socket;
     links_.push_back(std::move(link));
     return socket;
@@ -78,27 +78,25 @@ void CDcc::Release(CIrcSocket& socket) {
 }
 
 CDccTransfer& CDcc::TransferOf(Link& link) {
-    if (!link.transfer) link.transfer = std::make_unique<CDccTransfer>(app_, *link.socket);
+    if (!link.transfer) link.transfer = std::make_unique<CDccTransfer>(s_, *link.socket);
     return *link.transfer;
 }
 
 CIrcSocket* CDcc::DccListen(const std::string& bindAddress, int port, SocketType type) {
     CIrcSocket& socket = NewSocket();
-    app_.output.Trace("-- DCC socket Create");
+    s_.output.Trace("-- DCC socket Create");
     WsaError error = port > 0 && port <= kMaxPort
                          ? socket.Create(kEventRead | kEventAccept | kEventClose, bindAddress,
                                          static_cast<uint16_t>(port))
                          : kWsaAddressNotAvailable;
     if (error != 0) {
-        app_.output.Status(Cls::UError,
-                           "** DCC: Unable to create socket (" + ErrorText(error) + ")");
+        s_.output.Status(Cls::UError, "** DCC: Unable to create socket (" + ErrorText(error) + ")");
         Release(socket);
         return nullptr;
     }
     error = socket.Listen(kListenBacklog);
     if (error != 0) {
-        app_.output.Status(Cls::UError,
-                           "** DCC: Unable to listen socket (" + ErrorText(error) + ")");
+        s_.output.Status(Cls::UError, "** DCC: Unable to listen socket (" + ErrorText(error) + ")");
         Release(socket);
         return nullptr;
     }
@@ -108,11 +106,10 @@ CIrcSocket* CDcc::DccListen(const std::string& bindAddress, int port, SocketType
 
 CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType type) {
     CIrcSocket& socket = NewSocket();
-    app_.output.Trace("-- DCC socket Create");
+    s_.output.Trace("-- DCC socket Create");
     WsaError error = socket.Create(kEventRead | kEventConnect | kEventClose);
     if (error != 0) {
-        app_.output.Status(Cls::UError,
-                           "** DCC: Unable to create socket (" + ErrorText(error) + ")");
+        s_.output.Status(Cls::UError, "** DCC: Unable to create socket (" + ErrorText(error) + ")");
         Release(socket);
         return nullptr;
     }
@@ -120,13 +117,13 @@ CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType ty
                                 ? socket.Connect(address, static_cast<uint16_t>(port))
                                 : kWsaAddressNotAvailable;
     if (result != 0 && result != kWsaWouldBlock) {
-        app_.output.Status(Cls::UError, "** DCC: Unable to connect (" + ErrorText(result) + ")");
+        s_.output.Status(Cls::UError, "** DCC: Unable to connect (" + ErrorText(result) + ")");
         Release(socket);
         return nullptr;
     }
     socket.type = type;
     if (result == kWsaWouldBlock) {
-        app_.output.Trace("-- DCC Connect socket reply (" + ErrorText(result) + ")");
+        s_.output.Trace("-- DCC Connect socket reply (" + ErrorText(result) + ")");
     } else {
         // Connected at once: no notification follows.
         socket.connected = true;
@@ -136,9 +133,9 @@ CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType ty
 
 void CDcc::OnConnect(WsaError error, CIrcSocket& socket) {
     Busy busy(*this);
-    app_.output.Trace("-- DCC Connect");
+    s_.output.Trace("-- DCC Connect");
     if (error != 0) {
-        app_.output.Status(Cls::UError, "** Connection failed: " + ErrorText(error));
+        s_.output.Status(Cls::UError, "** Connection failed: " + ErrorText(error));
         socket.Close();
         return;
     }
@@ -155,14 +152,14 @@ void CDcc::OnAccept(WsaError error, CIrcSocket& listener) {
     const unsigned id = listener.Id();
     switch (listener.type) {
         case kSocketDccChat:
-            app_.output.Trace(Format("-- Accept [%08X] (dcc chat) ", id));
+            s_.output.Trace(Format("-- Accept [%08X] (dcc chat) ", id));
             AcceptChat(error, listener);
             break;
         case kSocketDccSendOut:
-            app_.output.Trace(Format("-- Accept [%08X] (DCC send out) ", id));
+            s_.output.Trace(Format("-- Accept [%08X] (DCC send out) ", id));
             AcceptSend(error, listener);
             break;
-        default: app_.output.Trace(Format("-- Accept [%08X] (default) ", id)); break;
+        default: s_.output.Trace(Format("-- Accept [%08X] (default) ", id)); break;
     }
 }
 
@@ -172,7 +169,7 @@ CIrcSocket* CDcc::TakeAccepted(WsaError error, CIrcSocket& listener, SocketType 
     std::unique_ptr<IAsyncSocket> accepted;
     if (error == 0) accepted = listener.Accept(error);
     if (!accepted) {
-        app_.output.Status(Cls::UError, "** Ident: Accept error (" + ErrorText(error) + ")");
+        s_.output.Status(Cls::UError, "** Ident: Accept error (" + ErrorText(error) + ")");
         return nullptr;
     }
     CIrcSocket& peer = NewSocket();
@@ -182,8 +179,8 @@ CIrcSocket* CDcc::TakeAccepted(WsaError error, CIrcSocket& listener, SocketType 
     peer.transferred = 0;
     peer.file_path = listener.file_path;
     peer.file_size = listener.file_size;
-    if (ChannelRecord* record = app_.registry.FindCRBySocket(&listener))
-        app_.registry.MoveToSocket(*record, &peer);
+    if (ChannelRecord* record = s_.registry.FindCRBySocket(&listener))
+        s_.registry.MoveToSocket(*record, &peer);
     listener.Close();
     return &peer;
 }
@@ -191,20 +188,19 @@ CIrcSocket* CDcc::TakeAccepted(WsaError error, CIrcSocket& listener, SocketType 
 void CDcc::AcceptChat(WsaError error, CIrcSocket& listener) {
     CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccChat);
     if (!peer) return;
-    app_.output.Print(peer, DccWindowName(app_, *peer), Cls::CTCP, "DCC chat accepted");
+    s_.output.Print(peer, DccWindowName(s_.registry, *peer), Cls::CTCP, "DCC chat accepted");
 }
 
 void CDcc::AcceptSend(WsaError error, CIrcSocket& listener) {
     CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccSendOut);
     if (!peer) return;
-    const std::string window = DccWindowName(app_, *peer);
+    const std::string window = DccWindowName(s_.registry, *peer);
     if (peer->file_size != 0)
-        app_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s (size=%llu)",
-                           peer->file_path.c_str(),
-                           static_cast<unsigned long long>(peer->file_size));
+        s_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s (size=%llu)",
+                         peer->file_path.c_str(), static_cast<unsigned long long>(peer->file_size));
     else
-        app_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s",
-                           peer->file_path.c_str());
+        s_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s",
+                         peer->file_path.c_str());
     DccSendNext(*peer);
 }
 
@@ -215,8 +211,8 @@ void CDcc::DccSendNext(CIrcSocket& socket) {
 void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
     Busy busy(*this);
     if (error != 0) {
-        app_.output.PrintF(nullptr, "", Cls::UError, "** Receive error [%08X]: %s",
-                           static_cast<unsigned>(socket.Id()), ErrorText(error).c_str());
+        s_.output.PrintF(nullptr, "", Cls::UError, "** Receive error [%08X]: %s",
+                         static_cast<unsigned>(socket.Id()), ErrorText(error).c_str());
         return;
     }
     const bool chat = socket.type == kSocketDccChat;
@@ -231,14 +227,13 @@ void CDcc::OnReceive(WsaError error, CIrcSocket& socket) {
     if (buffer.size() < size) buffer.resize(size);
     // A chat gets the server's share, a file a larger one; either yields
     // after it, and the platform tells us again.
-    CReceiveBudget budget(app_.platform.clock,
-                          chat ? CServerConnection::kReceiveBudget : kReadBurst,
+    CReceiveBudget budget(s_.platform.clock, chat ? CServerConnection::kReceiveBudget : kReadBurst,
                           CServerConnection::kReceiveBudgetMs);
     while (!budget.Spent()) {
         WsaError readError = kWsaOk;
         const long n = socket.Receive(buffer.data(), size, readError);
-        if (app_.settings.RawDebug)
-            app_.output.DebugOut(kRawLengthColour, ReceiveLengthTrace(socket, n), true);
+        if (s_.settings.RawDebug)
+            s_.output.DebugOut(kRawLengthColour, ReceiveLengthTrace(socket, n), true);
         if (n <= 0) return;
         budget.Take(static_cast<std::size_t>(n));
         if (!TakeChunk(socket, buffer.data(), static_cast<std::size_t>(n))) return;
@@ -256,7 +251,7 @@ bool CDcc::TakeChunk(CIrcSocket& socket, const char* data, std::size_t size) {
             // Zero bytes are dropped one by one, as on the server connection.
             std::string text(data, size);
             std::erase(text, '\0');
-            if (app_.settings.RawDebug) app_.output.DebugOut(kRawTextColour, text, true);
+            if (s_.settings.RawDebug) s_.output.DebugOut(kRawTextColour, text, true);
             TakeChatText(socket, text);
             return true;
         }
@@ -286,36 +281,36 @@ void CDcc::TakeChatText(CIrcSocket& socket, const std::string& chunk) {
 
 void CDcc::ShowChatLine(CIrcSocket& socket, std::string line) {
     line.resize(std::min(line.find('\r'), line.size()));
-    app_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
-    const ChannelRecord* record = app_.registry.FindCRBySocket(&socket);
+    s_.output.DebugOut(Cls::Normal, "<< " + line + "\r\n", true);
+    const ChannelRecord* record = s_.registry.FindCRBySocket(&socket);
     const std::string window = record ? record->name : std::string();
     const std::string peer = record ? record->title : std::string();
-    app_.output.Print(&socket, window, Cls::Normal, "<" + peer + "> " + line);
+    s_.output.Print(&socket, window, Cls::Normal, "<" + peer + "> " + line);
 }
 
 void CDcc::OnClose(WsaError error, CIrcSocket& socket) {
     Busy busy(*this);
-    const std::string window = DccWindowName(app_, socket);
+    const std::string window = DccWindowName(s_.registry, socket);
     if (socket.type == kSocketDccChat) {
         // What came without a line end is still shown.
         if (!socket.pending.empty()) {
             ShowChatLine(socket, socket.pending);
             socket.pending.clear();
         }
-        app_.output.Print(&socket, window, Cls::CTCP, "DCC chat closed");
+        s_.output.Print(&socket, window, Cls::CTCP, "DCC chat closed");
     }
-    app_.output.Trace("-- DCC Close");
-    if (error != 0) app_.output.Status(Cls::UError, "** Closing: " + ErrorText(error));
+    s_.output.Trace("-- DCC Close");
+    if (error != 0) s_.output.Status(Cls::UError, "** Closing: " + ErrorText(error));
     if (socket.type == kSocketDccSendIn || socket.type == kSocketDccSendOut) {
         if (Link* link = LinkOf(socket); link && link->transfer) link->transfer->Finish();
-        app_.output.Print(&socket, window, Cls::Info, "file transfer closed");
+        s_.output.Print(&socket, window, Cls::Info, "file transfer closed");
     }
     socket.Close();
     socket.connected = false;
 }
 
 void CDcc::CloseWindowSocket(FrameId frame) {
-    const ChannelRecord* record = app_.registry.FindByFrame(frame);
+    const ChannelRecord* record = s_.registry.FindByFrame(frame);
     if (!record || !record->socket) return;
     Link* link = LinkOf(*record->socket);
     if (!link) return;
@@ -329,7 +324,7 @@ void CDcc::ReleaseOrphans() {
     std::erase_if(links_, [&](const auto& link) {
         const CIrcSocket& socket = *link->socket;
         return !socket.HasPlatformSocket() &&
-               (!IsDccType(socket.type) || !app_.registry.FindCRBySocket(&socket));
+               (!IsDccType(socket.type) || !s_.registry.FindCRBySocket(&socket));
     });
 }
 

@@ -18,7 +18,8 @@
 
 namespace zorl {
 
-class CZorlApp;
+class CWindowRegistry;
+struct DccServices;
 class CIrcSocket;
 class CDccTransfer;
 
@@ -36,7 +37,7 @@ public:
     // Chat text without a line end is shown as a line at this length.
     static constexpr std::size_t kChatPendingLimit = 64 * 1024;
 
-    explicit CDcc(CZorlApp& app);
+    explicit CDcc(const DccServices& services);
     ~CDcc();
     CDcc(const CDcc&) = delete;
     CDcc& operator=(const CDcc&) = delete;
@@ -83,7 +84,7 @@ private:
     void TakeChatText(CIrcSocket& socket, const std::string& chunk);
     void ShowChatLine(CIrcSocket& socket, std::string line);
 
-    CZorlApp& app_;
+    const DccServices& s_;
     std::vector<std::unique_ptr<Link>> links_;
     int busy_ = 0;
     std::vector<char> read_buffer_;
@@ -92,6 +93,6 @@ private:
 
 // The name of the window a DCC socket is bound to; "" (the status window)
 // when it has none.
-std::string DccWindowName(CZorlApp& app, const CIrcSocket& socket);
+std::string DccWindowName(CWindowRegistry& registry, const CIrcSocket& socket);
 
 }  // namespace zorl

@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/CZorlApp.h"
 #include "common/FileNames.h"
 #include "common/Format.h"
 #include "dcc/Dcc.h"
+#include "dcc/DccServices.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
 #include "windows/Output.h"
@@ -75,15 +75,16 @@ unsigned PercentOf(uint64_t transferred, uint64_t size) {
     return static_cast<unsigned>(static_cast<unsigned __int128>(transferred) * 100 / size);
 }
 
-CDccTransfer::CDccTransfer(CZorlApp& app, CIrcSocket& socket) : app_(app), socket_(socket) {}
+CDccTransfer::CDccTransfer(const DccServices& services, CIrcSocket& socket)
+    : s_(services), socket_(socket) {}
 
 CDccTransfer::~CDccTransfer() {
     if (file_) std::fclose(file_);
 }
 
-std::string CDccTransfer::Window() const { return DccWindowName(app_, socket_); }
+std::string CDccTransfer::Window() const { return DccWindowName(s_.registry, socket_); }
 
-uint64_t CDccTransfer::Now() const { return app_.platform.clock.TickCount(); }
+uint64_t CDccTransfer::Now() const { return s_.platform.clock.TickCount(); }
 
 // ---- Sending ---------------------------------------------------------------
 
@@ -128,7 +129,7 @@ void CDccTransfer::SendNext() {
     Finish();
     socket_.Close();
     socket_.connected = false;
-    app_.output.Print(&socket_, Window(), Cls::Info, "file transfer finished");
+    s_.output.Print(&socket_, Window(), Cls::Info, "file transfer finished");
 }
 
 // Acknowledgements come 4 bytes each, but TCP may cut one in two or join
@@ -150,7 +151,7 @@ bool CDccTransfer::OpenForWriting() {
     verb_ = "received";
     if (file_) return true;
     const std::string name = "download/" + PlainFileName(socket_.file_path);
-    file_ = CreatePrivate(app_.config_dir + name);
+    file_ = CreatePrivate(s_.configDir + name);
     if (file_) {
         // Each chunk goes to the file as it comes, before it is acknowledged.
         std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -185,9 +186,9 @@ bool CDccTransfer::TakeData(const char* data, std::size_t size) {
     Finish();
     socket_.Close();
     socket_.connected = false;
-    app_.output.PrintF(&socket_, Window(), Cls::UError,
-                       "file transfer closed: the sender went past the offered %llu bytes",
-                       static_cast<unsigned long long>(offered));
+    s_.output.PrintF(&socket_, Window(), Cls::UError,
+                     "file transfer closed: the sender went past the offered %llu bytes",
+                     static_cast<unsigned long long>(offered));
     return false;
 }
 
@@ -206,11 +207,11 @@ void CDccTransfer::Finish() {
 void CDccTransfer::Fail(const std::string& what, int errnoValue) {
     std::string text = "** DCC: " + what;
     if (errnoValue != 0) text += std::string(" (") + std::strerror(errnoValue) + ")";
-    app_.output.Print(&socket_, Window(), Cls::UError, text);
+    s_.output.Print(&socket_, Window(), Cls::UError, text);
     Finish();
     socket_.Close();
     socket_.connected = false;
-    app_.output.Print(&socket_, Window(), Cls::Info, "file transfer closed");
+    s_.output.Print(&socket_, Window(), Cls::Info, "file transfer closed");
 }
 
 void CDccTransfer::Progress(const char* verb, uint64_t now, bool last) {
@@ -227,7 +228,7 @@ void CDccTransfer::Progress(const char* verb, uint64_t now, bool last) {
     shown_ = total;
     shown_at_ = now;
     shown_once_ = true;
-    app_.output.Print(&socket_, Window(), Cls::Normal, text);
+    s_.output.Print(&socket_, Window(), Cls::Normal, text);
 }
 
 }  // namespace zorl

@@ -21,7 +21,7 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct DccServices;
 class CIrcSocket;
 
 class CDccTransfer {
@@ -30,7 +30,7 @@ public:
     static constexpr uint64_t kWindow = 1024 * 1024;
     static constexpr uint64_t kProgressInterval = 250;  // milliseconds
 
-    CDccTransfer(CZorlApp& app, CIrcSocket& socket);
+    CDccTransfer(const DccServices& services, CIrcSocket& socket);
     ~CDccTransfer();
     CDccTransfer(const CDccTransfer&) = delete;
     CDccTransfer& operator=(const CDccTransfer&) = delete;
@@ -62,7 +62,7 @@ private:
     std::string Window() const;
     uint64_t Now() const;
 
-    CZorlApp& app_;
+    const DccServices& s_;
     CIrcSocket& socket_;
     std::FILE* file_ = nullptr;
     std::vector<char> block_;

@@ -305,7 +305,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     if (app_) {
         SavePlacement();
-        app_->registry.CloseAllWindows();
+        app_->CloseAllWindows();
     }
     event->accept();
 }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/PrivateFiles.h"
 #include "common/Text.h"
@@ -11,6 +10,7 @@
 #include "config/Settings.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
+#include "windows/WindowServices.h"
 
 namespace zorl {
 namespace {
@@ -65,7 +65,7 @@ std::string CLogger::LogFileName(const std::string& logfile, bool ownWindow) {
 }
 
 std::string CLogger::LogPath(const std::string& logfile, bool ownWindow) const {
-    const std::string& dir = app_.config_dir.empty() ? std::string("./") : app_.config_dir;
+    const std::string& dir = s_.configDir.empty() ? std::string("./") : s_.configDir;
     return dir + "log/" + LogFileName(logfile, ownWindow) + ".log";
 }
 
@@ -78,15 +78,15 @@ std::string CLogger::SessionCloseLine(std::time_t now) {
 }
 
 void CLogger::WriteLog(FrameId frame, const std::string& text) {
-    const ChannelRecord* record = app_.registry.FindByFrame(frame);
+    const ChannelRecord* record = registry_.FindByFrame(frame);
     if (!record) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: WriteLog: Frm not found (%s)",
-                           HexId(frame).c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: WriteLog: Frm not found (%s)",
+                       HexId(frame).c_str());
         return;
     }
     const std::string& name = record->name;
     if (name.empty()) return;  // the status window
-    const CSettings& s = app_.settings;
+    const CSettings& s = s_.settings;
     // The debug window by its type too: a query named "~debug" is somebody's
     // nick, and must not write into the debug log.
     const bool own = record->type == kWindowDefault;
@@ -110,8 +110,8 @@ void CLogger::WriteLog(FrameId frame, const std::string& text) {
     const std::string path = LogPath(record->logfile, own);
     std::FILE* file = OpenPrivateForAppend(path);
     if (!file) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: Can't open log file: [%s] %s",
-                           path.c_str(), text.c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: Can't open log file: [%s] %s", path.c_str(),
+                       text.c_str());
         return;
     }
     std::fwrite(text.data(), 1, text.size(), file);

@@ -8,11 +8,14 @@
 
 namespace zorl {
 
-class CZorlApp;
+class CWindowRegistry;
+class COutput;
+struct WindowServices;
 
 class CLogger {
 public:
-    explicit CLogger(CZorlApp& app) : app_(app) {}
+    CLogger(const WindowServices& services, CWindowRegistry& registry, COutput& output)
+        : s_(services), registry_(registry), output_(output) {}
 
     void WriteLog(FrameId frame, const std::string& text);
     // The file a log name maps to; never leaves the log directory, and
@@ -25,7 +28,9 @@ public:
     static std::string SessionCloseLine(std::time_t now);
 
 private:
-    CZorlApp& app_;
+    const WindowServices& s_;
+    CWindowRegistry& registry_;
+    COutput& output_;
 };
 
 }  // namespace zorl

@@ -4,7 +4,6 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/FormatCodes.h"
 #include "common/ScopedFlag.h"
@@ -14,10 +13,20 @@
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
 #include "windows/Logger.h"
+#include "windows/WindowBurst.h"
 #include "windows/WindowRegistry.h"
+#include "windows/WindowServices.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
+
+COutput::COutput(const WindowServices& services, CWindowRegistry& registry, CLogger& logger)
+    : s_(services),
+      registry_(registry),
+      logger_(logger),
+      burst_(std::make_unique<CWindowBurst>()) {}
+
+COutput::~COutput() = default;
 namespace {
 
 // The two texts around the sender of an incoming line: "<" bob "> " hi.
@@ -74,7 +83,7 @@ bool IsNickChar(char c) {
 }  // namespace
 
 Colour COutput::ColourOf(Cls cls) const {
-    const CSettings::ColourClasses& c = app_.settings.Color;
+    const CSettings::ColourClasses& c = s_.settings.Color;
     switch (cls) {
         case Cls::Normal: return c.Normal;
         case Cls::Own: return c.Own;
@@ -104,9 +113,9 @@ void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colo
                         std::string& text) {
     const std::string window = ToLower(name);
     // One time for the whole call.
-    const bool stamped = app_.settings.TimeStamp != 0;
+    const bool stamped = s_.settings.TimeStamp != 0;
     const std::string stamp =
-        stamped ? FormatLocalTime("[%#H:%M] ", app_.platform.clock.Now()) : std::string();
+        stamped ? FormatLocalTime("[%#H:%M] ", s_.platform.clock.Now()) : std::string();
     const std::size_t firstEnd = text.find("\r\n");
     if (firstEnd == std::string::npos || firstEnd + 2 == text.size()) {
         // One line, by far the most common: it is shown as it stands.
@@ -145,7 +154,7 @@ void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const
 
 void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
                        const std::string& text) {
-    CWindowRegistry& registry = app_.registry;
+    CWindowRegistry& registry = registry_;
     FrameId frame = 0;
     if (name.empty() && registry.IsFrameRegistered(registry.pStatusFrm)) {
         frame = registry.pStatusFrm;
@@ -157,7 +166,7 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
         frame = created->frame;
     }
     if (!registry.IsFrameRegistered(frame)) {
-        app_.platform.dialogs.MessageBox("DoOutout: Frame not found!", BoxIcon::Error);
+        s_.platform.dialogs.MessageBox("DoOutout: Frame not found!", BoxIcon::Error);
         return;
     }
 
@@ -165,17 +174,17 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     const bool mention = mention_;
     if (CZorlDoc* doc = registry.DocOf(frame)) {
         doc->AppendString(text, colour, debug);
-        if (mention) app_.platform.surface.MarkMention(frame);
+        if (mention) s_.platform.surface.MarkMention(frame);
     } else if (CZorlDoc* status = registry.DocOf(registry.pStatusFrm)) {
         shownIn = registry.pStatusFrm;
         status->AppendString("?? [" + name + "]" + text, ColourOf(Cls::Normal), debug);
     } else {
-        app_.platform.dialogs.MessageBox(
+        s_.platform.dialogs.MessageBox(
             "[" + HexId(socket ? socket->Id() : 0) + "][" + name + "] " + text, BoxIcon::Error);
         return;
     }
 
-    app_.logger.WriteLog(shownIn, text);
+    logger_.WriteLog(shownIn, text);
 
     // WriteLog may have shown an error and so opened windows: look again.
     if (const ChannelRecord* record = registry.FindByFrame(shownIn)) {
@@ -186,25 +195,25 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
                 registry.HighlightButton(*record, true);
         }
     }
-    if (app_.settings.TaskbarBlink && app_.platform.surface.IsMainMinimized()) {
-        app_.platform.surface.FlashTaskbar();
+    if (s_.settings.TaskbarBlink && s_.platform.surface.IsMainMinimized()) {
+        s_.platform.surface.FlashTaskbar();
     }
 }
 
 void COutput::DebugOut(Colour colour, const std::string& text, bool withTime) {
-    if (!app_.m_debug_window) return;
+    if (!debug_) return;
     std::string line = text;
-    if (withTime) line = FormatLocalTime("[%#H:%M:%S]", app_.platform.clock.Now()) + " " + line;
-    const std::string window = app_.settings.DebugWindow ? "~debug" : "";
+    if (withTime) line = FormatLocalTime("[%#H:%M:%S]", s_.platform.clock.Now()) + " " + line;
+    const std::string window = s_.settings.DebugWindow ? "~debug" : "";
     DoOutput(nullptr, window, colour, true, line);
 }
 
 void COutput::ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
                       MessageKind kind, const std::string& text) {
-    const std::string& me = app_.settings.m_user_mynick;
+    const std::string& me = s_.settings.m_user_mynick;
     switch (kind) {
         case kKindMessage:
-            if (app_.registry.CRExists(target, socket)) {
+            if (registry_.CRExists(target, socket)) {
                 Print(socket, target, Cls::Own, "<" + me + "> " + text);
             } else {
                 Print(socket, current, Cls::Own, "-> *" + target + "* " + text);
@@ -224,8 +233,8 @@ void COutput::ShowOwn(CIrcSocket* socket, const std::string& current, const std:
 void COutput::ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                                 const std::string& line) {
     std::vector<std::pair<std::string, CIrcSocket*>> targets;
-    for (const ChannelRecord& record : app_.registry.Records()) {
-        const CZorlDoc* doc = app_.registry.DocOf(record.frame);
+    for (const ChannelRecord& record : registry_.Records()) {
+        const CZorlDoc* doc = registry_.DocOf(record.frame);
         if (doc && doc->NickFlags(from) != kNickAbsent)
             targets.emplace_back(record.name, record.socket);
     }
@@ -237,7 +246,7 @@ void COutput::ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls
 }
 
 bool COutput::MentionsMe(const std::string& text) const {
-    const std::string& me = app_.settings.m_user_mynick;
+    const std::string& me = s_.settings.m_user_mynick;
     if (me.empty()) return false;
     const std::string shown = ToLower(VisibleText(text));
     const std::string nick = ToLower(me);
@@ -261,7 +270,7 @@ void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const st
         ~MentionScope() { flag = false; }
     } scope(mention_, mention);
     ShowIncomingLine(socket, from, target, kind, text);
-    if (mention) app_.platform.surface.FlashTaskbar();
+    if (mention) s_.platform.surface.FlashTaskbar();
 }
 
 void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
@@ -269,8 +278,8 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
                                const std::string& text) {
     const IncomingRow* row = IncomingRowOf(kind);
     if (!row) return;
-    CWindowRegistry& registry = app_.registry;
-    if (target != app_.settings.m_user_mynick) {
+    CWindowRegistry& registry = registry_;
+    if (target != s_.settings.m_user_mynick) {
         if (registry.CRExists(target, socket)) {
             Print(socket, target, row->cls, row->inTarget.open + from + row->inTarget.close + text);
             if (row->notesSpeaker) {
@@ -289,7 +298,7 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
         Print(socket, fromWindow || OpenQueryFor(socket, from) ? from : "", row->cls, line);
     } else if (fromWindow) {
         Print(socket, from, row->cls, line);
-    } else if (app_.settings.*row->spreadOption) {
+    } else if (s_.settings.*row->spreadOption) {
         ShowInNickWindows(socket, from, row->cls, line);
     } else {
         Print(socket, "", row->cls, line);
@@ -297,21 +306,21 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
 }
 
 bool COutput::OpenQueryFor(CIrcSocket* socket, const std::string& from) {
-    const int limit = app_.settings.WindowFlood;
-    if (!burst_.Admit(app_.platform.clock.TickCount(), limit)) {
-        if (burst_.JustBegan())
+    const int limit = s_.settings.WindowFlood;
+    if (!burst_->Admit(s_.platform.clock.TickCount(), limit)) {
+        if (burst_->JustBegan())
             PrintF(socket, "", Cls::Notice,
                    "** More than %d new windows within 10 seconds: messages from further new "
                    "nicks are shown here until it calms down",
                    limit);
         return false;
     }
-    app_.registry.NewWindow(from, kWindowQuery, socket, false);
+    registry_.NewWindow(from, kWindowQuery, socket, false);
     return true;
 }
 
 void COutput::Trace(const std::string& text) {
-    if (app_.settings.ExtConnect) Print(nullptr, "", Cls::Flow, text);
+    if (s_.settings.ExtConnect) Print(nullptr, "", Cls::Flow, text);
 }
 
 }  // namespace zorl

@@ -3,21 +3,29 @@
 // splitting, logging and the button highlight.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "common/SharedTypes.h"
-#include "windows/WindowBurst.h"
 
 namespace zorl {
 
-class CZorlApp;
+class CWindowRegistry;
+class CLogger;
+struct WindowServices;
 class CIrcSocket;
+class CWindowBurst;
 
 class COutput {
 public:
     static constexpr std::size_t kPrintFLimit = 1023;
 
-    explicit COutput(CZorlApp& app) : app_(app) {}
+    COutput(const WindowServices& services, CWindowRegistry& registry, CLogger& logger);
+    ~COutput();
+
+    // The debug output switch (Debug On / Off).
+    bool DebugOn() const { return debug_; }
+    void SetDebug(bool on) { debug_ = on; }
 
     Colour ColourOf(Cls cls) const;
 
@@ -61,7 +69,10 @@ private:
     // such windows is on (then false: the line goes to the status window).
     bool OpenQueryFor(CIrcSocket* socket, const std::string& from);
 
-    CZorlApp& app_;
+    const WindowServices& s_;
+    CWindowRegistry& registry_;
+    CLogger& logger_;
+    bool debug_ = false;
     // The text of the PrintF under way; a PrintF inside it (DoOutput can run
     // the event loop and report errors) formats into a string of its own.
     std::string printf_text_;
@@ -69,7 +80,7 @@ private:
     // Set while ShowIncoming shows a line that mentions the user: DoOutput
     // marks its pieces and the window's button.
     bool mention_ = false;
-    CWindowBurst burst_;
+    std::unique_ptr<CWindowBurst> burst_;
 };
 
 }  // namespace zorl

@@ -4,17 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "platform/Platform.h"
-#include "script/Timers.h"
 #include "session/IrcSocket.h"
-#include "session/ServerConnection.h"
 #include "windows/Logger.h"
 #include "windows/Output.h"
+#include "windows/WindowServices.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
@@ -31,7 +29,8 @@ const char* WindowTypeName(WindowType type) {
     return "unknown";
 }
 
-CWindowRegistry::CWindowRegistry(CZorlApp& app) : app_(app) {}
+CWindowRegistry::CWindowRegistry(const WindowServices& services, COutput& output, CLogger& logger)
+    : s_(services), output_(output), logger_(logger) {}
 
 CWindowRegistry::~CWindowRegistry() = default;
 
@@ -41,9 +40,9 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
                                           CIrcSocket* socket, bool show) {
     if (ChannelRecord* existing = FindCR(name, socket)) return existing;
 
-    auto doc = std::make_unique<CZorlDoc>(app_, name, type);
+    auto doc = std::make_unique<CZorlDoc>(s_, name, type);
     const bool maximize = show && ShouldMaximize();
-    const FrameId frame = app_.platform.surface.CreateFrame(type, *doc, show, maximize);
+    const FrameId frame = s_.platform.surface.CreateFrame(type, *doc, show, maximize);
     if (frame == 0 || docs_.count(frame) != 0) return nullptr;  // the surface refused
     doc->SetFrame(frame);
     doc->UpdateAllViews(kHintLineLimit | kHintFont | kHintBackground);
@@ -61,15 +60,15 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     if (buttoncount < kMaxButtons) {
         record.buttonnr = buttoncount++;
         highlighted_[static_cast<std::size_t>(record.buttonnr)] = 0;
-        app_.platform.surface.SetButton(record.buttonnr, name);
+        s_.platform.surface.SetButton(record.buttonnr, name);
     }
     by_frame_[frame] = records_.size();
     records_.push_back(std::move(record));
     IndexName(records_.back());
 
-    app_.platform.surface.SetCaption(frame, name);
+    s_.platform.surface.SetCaption(frame, name);
     if (show) SetActiveWindow(frame);
-    app_.logger.WriteLog(frame, CLogger::SessionStartLine(app_.platform.clock.Now()));
+    logger_.WriteLog(frame, CLogger::SessionStartLine(s_.platform.clock.Now()));
     return FindByFrame(frame);
 }
 
@@ -117,15 +116,15 @@ int CWindowRegistry::IsFrameRegistered(FrameId frame) const { return IndexOf(fra
 
 ChannelRecord* CWindowRegistry::GetCRbyFrm(FrameId frame) {
     if (ChannelRecord* record = FindByFrame(frame)) return record;
-    app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: GetCRbyFrm: Frm not found (%s)",
-                       HexId(frame).c_str());
+    output_.PrintF(nullptr, "", Cls::Error, "ERROR: GetCRbyFrm: Frm not found (%s)",
+                   HexId(frame).c_str());
     return nullptr;
 }
 
 std::string CWindowRegistry::GetNameByFrm(FrameId frame) {
     if (const ChannelRecord* record = FindByFrame(frame)) return record->name;
-    app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: GetNameByFrm: Frm not found (%s)",
-                       HexId(frame).c_str());
+    output_.PrintF(nullptr, "", Cls::Error, "ERROR: GetNameByFrm: Frm not found (%s)",
+                   HexId(frame).c_str());
     return {};
 }
 
@@ -133,15 +132,15 @@ CZorlDoc* CWindowRegistry::GetDocByNameSocket(const std::string& name, const CIr
     const std::string socketId = HexId(socket ? socket->Id() : 0);
     const ChannelRecord* record = FindCR(name, socket);
     if (!record) {
-        app_.output.PrintF(nullptr, "", Cls::Error,
-                           "ERROR: GetDocByNameSocket (CR) returns NULL (%s, %s)", name.c_str(),
-                           socketId.c_str());
+        output_.PrintF(nullptr, "", Cls::Error,
+                       "ERROR: GetDocByNameSocket (CR) returns NULL (%s, %s)", name.c_str(),
+                       socketId.c_str());
         return nullptr;
     }
     if (CZorlDoc* doc = DocOf(record->frame)) return doc;
-    app_.output.PrintF(nullptr, "", Cls::Error,
-                       "ERROR: GetDocByNameSocket (pDoc) returns NULL (%s, %s)", name.c_str(),
-                       socketId.c_str());
+    output_.PrintF(nullptr, "", Cls::Error,
+                   "ERROR: GetDocByNameSocket (pDoc) returns NULL (%s, %s)", name.c_str(),
+                   socketId.c_str());
     return nullptr;
 }
 
@@ -189,8 +188,8 @@ int CWindowRegistry::IndexOf(FrameId frame) const {
 void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCode code) {
     ChannelRecord* record = FindByFrame(frame);
     if (!record) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateCR: Frm not found (%s)",
-                           HexId(frame).c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateCR: Frm not found (%s)",
+                       HexId(frame).c_str());
         return;
     }
     switch (code) {
@@ -232,8 +231,8 @@ void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCo
 void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
     const ChannelRecord* record = FindByFrame(frame);
     if (!record) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateWindowTitle: Frm not found (%s)",
-                           HexId(frame).c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: UpdateWindowTitle: Frm not found (%s)",
+                       HexId(frame).c_str());
         return;
     }
     std::string caption = record->title;
@@ -253,18 +252,18 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
         case kWindowDefault:
         case kWindowDccSend: break;
     }
-    app_.platform.surface.SetCaption(frame, caption);
+    s_.platform.surface.SetCaption(frame, caption);
 }
 
 // "Status", "Status: joe", "Status: joe on irc.example"; false for a state
 // it does not know.
 bool CWindowRegistry::AddConnectionTo(std::string& caption) const {
-    const std::string& nick = app_.settings.m_user_mynick;
-    switch (app_.connection.State()) {
+    const std::string& nick = s_.settings.m_user_mynick;
+    switch (s_.host.ConnectionStateNow()) {
         case IDLE: return true;
         case STARTING:
         case CONNECTING: caption += ": " + nick; return true;
-        case CONNECTED: caption += ": " + nick + " on " + app_.settings.m_server_name; return true;
+        case CONNECTED: caption += ": " + nick + " on " + s_.settings.m_server_name; return true;
     }
     return false;
 }
@@ -283,19 +282,19 @@ void CWindowRegistry::SetActiveWindow(FrameId frame) {
 void CWindowRegistry::DeleteChannel(FrameId frame) {
     const int index = IndexOf(frame);
     if (index < 0) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: DeleteChannel: Frm not found (%s)",
-                           HexId(frame).c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: DeleteChannel: Frm not found (%s)",
+                       HexId(frame).c_str());
         return;
     }
     // The script and idle timers die with the window they run in.
-    app_.timers.StopTimersOf(frame);
+    s_.host.OnWindowClosing(frame);
     DeleteCR(static_cast<std::size_t>(IndexOf(frame)));
 }
 
 void CWindowRegistry::DeleteCR(std::size_t index) {
     if (index >= records_.size()) return;
     const FrameId frame = records_[index].frame;
-    app_.logger.WriteLog(frame, CLogger::SessionCloseLine(app_.platform.clock.Now()));
+    logger_.WriteLog(frame, CLogger::SessionCloseLine(s_.platform.clock.Now()));
 
     // Writing the log may have reported an error, which can open windows:
     // find the record again.
@@ -318,19 +317,19 @@ void CWindowRegistry::DeleteCR(std::size_t index) {
 
 bool CWindowRegistry::DeleteFrame(FrameId frame) {
     if (IndexOf(frame) < 0) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: DeleteFrame: Frm not found (%s)",
-                           HexId(frame).c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: DeleteFrame: Frm not found (%s)",
+                       HexId(frame).c_str());
         return false;
     }
     auto doc = docs_.find(frame);
     if (doc == docs_.end()) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant delete NULL doc");
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant delete NULL doc");
     }
     // The frame goes first: its views refer to the document until then.
-    if (!app_.platform.surface.DestroyFrame(frame)) {
+    if (!s_.platform.surface.DestroyFrame(frame)) {
         // The frame lives on and still uses its document, so the document stays.
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant destroy frame(%s)",
-                           HexId(frame).c_str());
+        output_.PrintF(nullptr, "", Cls::Error, "ERROR: (DeleteFrame) Cant destroy frame(%s)",
+                       HexId(frame).c_str());
         return false;
     }
     docs_.erase(frame);
@@ -342,7 +341,7 @@ bool CWindowRegistry::DeleteFrame(FrameId frame) {
 void CWindowRegistry::RenumberButtons(int from) {
     std::array<Colour, kMaxButtons> previous = highlighted_;
     for (int n = from; n < buttoncount; ++n) {
-        app_.platform.surface.RemoveButton(n);
+        s_.platform.surface.RemoveButton(n);
         highlighted_[static_cast<std::size_t>(n)] = 0;
     }
     buttoncount = from;
@@ -356,15 +355,12 @@ void CWindowRegistry::RenumberButtons(int from) {
         }
         const Colour lit = later ? previous[static_cast<std::size_t>(record.buttonnr)] : 0;
         record.buttonnr = buttoncount++;
-        app_.platform.surface.SetButton(record.buttonnr, record.title);
+        s_.platform.surface.SetButton(record.buttonnr, record.title);
         if (lit) SetButtonColour(record, lit);
     }
 }
 
 void CWindowRegistry::CloseAllWindows() {
-    app_.connection.Disconnect();
-    app_.timers.StopTimer(CTimers::kScript);
-    app_.timers.StopTimer(CTimers::kIdle);
     // From the last to the first, so that the status window is still there
     // to show any error of the others' log writes.
     while (!records_.empty()) DeleteCR(records_.size() - 1);
@@ -373,17 +369,17 @@ void CWindowRegistry::CloseAllWindows() {
 void CWindowRegistry::RebuildButtons() {
     for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
         if (it->buttonnr < 0) continue;
-        app_.platform.surface.SetButton(it->buttonnr, it->title);
+        s_.platform.surface.SetButton(it->buttonnr, it->title);
         if (const Colour lit = highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
-            app_.platform.surface.SetButtonHighlight(it->buttonnr, lit);
+            s_.platform.surface.SetButtonHighlight(it->buttonnr, lit);
         }
     }
 }
 
 bool CWindowRegistry::ShouldMaximize() {
-    if (records_.empty()) return app_.ini.ReadInt("POSITION", "Maximized", 0) == 1;
+    if (records_.empty()) return s_.ini.ReadInt("POSITION", "Maximized", 0) == 1;
     for (const ChannelRecord& record : records_) {
-        if (app_.platform.surface.IsMaximized(record.frame)) return true;
+        if (s_.platform.surface.IsMaximized(record.frame)) return true;
     }
     return false;
 }
@@ -400,7 +396,7 @@ void CWindowRegistry::MentionButton(const ChannelRecord& record) {
 void CWindowRegistry::SetButtonColour(const ChannelRecord& record, Colour colour) {
     if (record.buttonnr < 0 || record.buttonnr >= kMaxButtons) return;
     highlighted_[static_cast<std::size_t>(record.buttonnr)] = colour;
-    app_.platform.surface.SetButtonHighlight(record.buttonnr, colour);
+    s_.platform.surface.SetButtonHighlight(record.buttonnr, colour);
 }
 
 bool CWindowRegistry::IsHighlighted(const ChannelRecord& record) const {
@@ -412,7 +408,7 @@ void CWindowRegistry::ActivateButton(int n) {
     if (n < 0 || n >= kMaxButtons) return;
     for (const ChannelRecord& record : records_) {
         if (record.buttonnr == n) {
-            app_.platform.surface.Activate(record.frame);
+            s_.platform.surface.Activate(record.frame);
             return;
         }
     }
@@ -421,10 +417,10 @@ void CWindowRegistry::ActivateButton(int n) {
 void CWindowRegistry::SetButtonCaption(FrameId frame) {
     const ChannelRecord* record = FindByFrame(frame);
     if (!record || record->buttonnr < 0) return;
-    app_.platform.surface.SetButton(record->buttonnr, record->title);
+    s_.platform.surface.SetButton(record->buttonnr, record->title);
     // Replacing the caption keeps the button lit.
     if (IsHighlighted(*record)) {
-        app_.platform.surface.SetButtonHighlight(record->buttonnr, kHighlight);
+        s_.platform.surface.SetButtonHighlight(record->buttonnr, kHighlight);
     }
 }
 

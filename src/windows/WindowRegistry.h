@@ -15,7 +15,9 @@
 
 namespace zorl {
 
-class CZorlApp;
+class COutput;
+class CLogger;
+struct WindowServices;
 class CZorlDoc;
 
 enum UpdateCode : int {
@@ -36,7 +38,7 @@ public:
     static constexpr Colour kHighlight = 255;
     static constexpr Colour kMention = 0xC000C0;  // purple: a line called the user
 
-    explicit CWindowRegistry(CZorlApp& app);
+    CWindowRegistry(const WindowServices& services, COutput& output, CLogger& logger);
     ~CWindowRegistry();
 
     ChannelRecord* NewWindow(const std::string& name, WindowType type, CIrcSocket* socket,
@@ -94,7 +96,9 @@ private:
     // The status caption's connection part.
     bool AddConnectionTo(std::string& caption) const;
 
-    CZorlApp& app_;
+    const WindowServices& s_;
+    COutput& output_;
+    CLogger& logger_;
     std::vector<ChannelRecord> records_;
     std::unordered_map<FrameId, std::unique_ptr<CZorlDoc>> docs_;
     std::unordered_map<FrameId, std::size_t> by_frame_;  // index into records_

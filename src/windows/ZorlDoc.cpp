@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
-#include "app/CZorlApp.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "config/Settings.h"
 #include "platform/Platform.h"
+#include "windows/WindowServices.h"
 
 namespace zorl {
 
-CZorlDoc::CZorlDoc(CZorlApp& app, std::string name, WindowType type)
-    : app_(app), name_(std::move(name)), type_(type) {}
+CZorlDoc::CZorlDoc(const WindowServices& services, std::string name, WindowType type)
+    : s_(services), name_(std::move(name)), type_(type) {}
 
 bool CZorlDoc::AppendString(const std::string& text, Colour colour, bool debug) {
-    app_.platform.surface.AppendPiece(frame_, text, colour, debug);
+    s_.platform.surface.AppendPiece(frame_, text, colour, debug);
     RememberSpeaker(text);
     return true;
 }
@@ -25,7 +25,7 @@ void CZorlDoc::RememberSpeaker(const std::string& text) {
     const std::size_t close = text.find('>');
     if (close == std::string::npos) return;
     std::string speaker = text.substr(1, close - 1);
-    if (EqualsNoCase(speaker, app_.settings.m_user_mynick)) return;
+    if (EqualsNoCase(speaker, s_.settings.m_user_mynick)) return;
     last_speaker_ = std::move(speaker);
     NoteSpeaker(last_speaker_);
 }
@@ -42,7 +42,7 @@ void CZorlDoc::NoteSpeaker(const std::string& nick) {
     if (speakers_.size() > kKept) speakers_.pop_back();
 }
 
-void CZorlDoc::UpdateAllViews(int hints) { app_.platform.surface.UpdateViews(frame_, hints); }
+void CZorlDoc::UpdateAllViews(int hints) { s_.platform.surface.UpdateViews(frame_, hints); }
 
 // ---- Nick table ----------------------------------------------------------
 
@@ -126,17 +126,17 @@ std::string CZorlDoc::RandomNick() const {
     std::vector<const std::string*> candidates;
     candidates.reserve(nicks_.size());
     for (const auto& [nick, bits] : nicks_) {
-        if (!nick.empty() && !EqualsNoCase(nick, app_.settings.m_user_mynick)) {
+        if (!nick.empty() && !EqualsNoCase(nick, s_.settings.m_user_mynick)) {
             candidates.push_back(&nick);
         }
     }
     if (candidates.empty()) return {};
-    const int pick = app_.random.Below(static_cast<int>(candidates.size()));
+    const int pick = s_.random.Below(static_cast<int>(candidates.size()));
     return *candidates[static_cast<std::size_t>(pick)];
 }
 
 std::vector<std::string> CZorlDoc::NickCompletions(std::string_view prefix) const {
-    const std::string& me = app_.settings.m_user_mynick;
+    const std::string& me = s_.settings.m_user_mynick;
     auto wanted = [&](const std::string& nick) {
         return !nick.empty() && StartsWithNoCase(nick, prefix) && !EqualsNoCase(nick, me);
     };
@@ -167,7 +167,7 @@ void CZorlDoc::ExecuteLine(const std::string& line) {
     history_.push_back(command);
     history_pos_ = history_.size();
     // The line may close this window: nothing of this document is used after.
-    app_.SendString(frame_, command);
+    s_.host.OnTypedLine(frame_, command);
 }
 
 }  // namespace zorl

@@ -14,7 +14,7 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct WindowServices;
 
 enum NickBits : int { kNickOp = 1, kNickVoice = 2, kNickAbsent = 0x8000 };
 enum NickOperation : int {
@@ -29,7 +29,7 @@ class CZorlDoc {
 public:
     static constexpr std::size_t kHistorySize = 11;
 
-    CZorlDoc(CZorlApp& app, std::string name, WindowType type);
+    CZorlDoc(const WindowServices& services, std::string name, WindowType type);
 
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
@@ -67,7 +67,7 @@ private:
     std::map<std::string, int>::iterator FindNoCase(const std::string& nick);
     void RememberSpeaker(const std::string& text);
 
-    CZorlApp& app_;
+    const WindowServices& s_;
     std::string name_;
     WindowType type_;
     FrameId frame_ = 0;

@@ -49,7 +49,7 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
     EXPECT_EQ(app.connection.State(), IDLE);
     ASSERT_NE(app.connection.Socket(), nullptr);
     EXPECT_EQ(app.connection.Socket()->type, kSocketNone);
-    EXPECT_FALSE(app.m_debug_window);
+    EXPECT_FALSE(app.output.DebugOn());
     EXPECT_TRUE(host.ticker.running);
     EXPECT_EQ(host.ticker.period, 100);
     EXPECT_NE(app.TimerHandle, 0);
@@ -128,7 +128,7 @@ TEST(ProgramStart, NewUserIsToldHowToConnect) {
                                  "To begin, choose a server in Tools > Servers and your nick in "
                                  "Tools > Properties, then File > Connect."});
         }
-        app.registry.CloseAllWindows();
+        app.CloseAllWindows();
     }
 }
 

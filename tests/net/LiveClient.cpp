@@ -4,6 +4,7 @@
 #include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
+#include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 namespace zorl::test {
@@ -20,7 +21,7 @@ LiveClient::LiveClient(const std::string& nick) {
     s.m_server_address = "127.0.0.1";
     s.Quit = "test over";
     s.DebugWindow = 0;  // debug lines land in the status window
-    app.m_debug_window = true;
+    app.output.SetDebug(true);
     if (ChannelRecord* status =
             app.registry.NewWindow("", kWindowStatus, app.connection.Socket(), true)) {
         app.registry.pStatusFrm = status->frame;

@@ -5,6 +5,7 @@
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "windows/Output.h"
 
 namespace zorl::test {
 namespace {
@@ -17,7 +18,7 @@ protected:
         SessionTest::SetUp();
         server = ConnectServer();
         ASSERT_TRUE(server);
-        app.m_debug_window = true;
+        app.output.SetDebug(true);
     }
     void Recv(const std::string& bytes) { server->Receive(bytes); }
     std::string& Pending() { return app.connection.Socket()->pending; }

@@ -13,6 +13,7 @@
 #include "session/SecretMask.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "windows/Output.h"
 
 namespace zorl::test {
 namespace {
@@ -402,7 +403,7 @@ TEST_F(SecureConnectionTest, SaslLoginTranscripts) {
     };
     app.settings.SaslAccount = "joe";
     app.settings.SaslPassword = "hunter2";
-    app.m_debug_window = true;
+    app.output.SetDebug(true);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         app.settings.m_server_ports = c.ports;

@@ -10,6 +10,7 @@
 #include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl::test {
@@ -352,7 +353,7 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
 
 TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     auto server = ConnectServer();
-    app.m_debug_window = true;
+    app.output.SetDebug(true);
     app.SendLine(app.connection.Socket(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
     EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
     auto lines = Pieces("");

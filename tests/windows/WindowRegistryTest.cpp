@@ -340,7 +340,7 @@ TEST_F(WindowRegistry, DeleteChannelStopsTheTimersOfItsWindowOnly) {
     app.timers.StartTimer(2, 10, 0, other, "/say idle", true);
     const bool timersWork = app.timers.Running(1);
     reg().DeleteChannel(chan);
-    EXPECT_FALSE(app.timers.Running(1));
+    EXPECT_FALSE(app.timers.Running(CTimers::kScript));
     if (timersWork) {
         EXPECT_TRUE(app.timers.Running(2));
     }
@@ -366,11 +366,11 @@ TEST_F(WindowRegistry, ActiveWindowIsForgottenWhenItCloses) {
 TEST_F(WindowRegistry, CloseAllWindowsEmptiesTheRegistry) {
     Open("#a", kWindowChannel);
     Open("bob", kWindowQuery);
-    app.timers.StartTimer(1, 10, 0, reg().pStatusFrm, "/x", true);
-    reg().CloseAllWindows();
+    app.timers.StartTimer(CTimers::kScript, 10, 0, reg().pStatusFrm, "/x", true);
+    app.CloseAllWindows();
     EXPECT_TRUE(reg().Records().empty());
     EXPECT_EQ(reg().buttoncount, 0);
-    EXPECT_FALSE(app.timers.Running(1));
+    EXPECT_FALSE(app.timers.Running(CTimers::kScript));
     for (const auto& [id, frame] : host.surface.frames) EXPECT_TRUE(frame.destroyed) << HexId(id);
     for (const auto& button : host.surface.buttons) EXPECT_FALSE(button.exists);
     EXPECT_TRUE(host.dialogs.boxes.empty());
