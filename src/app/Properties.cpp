@@ -27,6 +27,7 @@ void ChangeNick(CZorlApp& app, const std::string& nick) {
     const bool connected = app.connection.State() == CONNECTED;
     if (connected && !nick.empty()) app.SendLine(app.connection.Socket(), "NICK " + nick, false);
     if (connected && app.connection.Registered() && !nick.empty()) {
+        // Not ours yet: the setting changes when the server confirms it.
         app.ini.WriteString("USER", "Nick", nick);
         return;
     }
@@ -35,16 +36,11 @@ void ChangeNick(CZorlApp& app, const std::string& nick) {
 
 void ApplyUser(CZorlApp& app, const std::string& shownNick, const CSettings& values) {
     CSettings& settings = app.settings;
-    settings.RealName = values.RealName;
-    settings.User = values.User;
-    settings.Email = values.Email;
-    settings.Finger = values.Finger;
-    settings.Quit = values.Quit;
-    app.ini.WriteString("USER", "RealName", settings.RealName);
-    app.ini.WriteString("USER", "User", settings.User);
-    app.ini.WriteString("USER", "Email", settings.Email);
-    app.ini.WriteString("REPLY", "Finger", settings.Finger);
-    app.ini.WriteString("REPLY", "Quit", settings.Quit);
+    for (std::string CSettings::*field : {&CSettings::RealName, &CSettings::User, &CSettings::Email,
+                                          &CSettings::Finger, &CSettings::Quit}) {
+        settings.*field = values.*field;
+        SaveSetting(app.ini, settings, field);
+    }
     // Compared with what the dialog showed: a nick the server gave us while
     // it was open is not taken back by an untouched field.
     if (values.m_user_mynick != shownNick) ChangeNick(app, values.m_user_mynick);
@@ -67,17 +63,17 @@ void ApplyLogin(CZorlApp& app, const CSettings& values) {
 
 void ApplyLook(CZorlApp& app, const CSettings& values) {
     CSettings& settings = app.settings;
-    settings.BGColor = values.BGColor;
-    settings.BGColor2 = values.BGColor2;
+    for (Colour CSettings::*field : {&CSettings::BGColor, &CSettings::BGColor2}) {
+        settings.*field = values.*field;
+        SaveSetting(app.ini, settings, field);
+    }
     settings.FontName = values.FontName;
-    settings.FontSize = values.FontSize;
-    settings.CharSet = values.CharSet;
+    SaveSetting(app.ini, settings, &CSettings::FontName);
+    for (int CSettings::*field : {&CSettings::FontSize, &CSettings::CharSet}) {
+        settings.*field = values.*field;
+        SaveSetting(app.ini, settings, field);
+    }
     settings.Color = values.Color;
-    app.ini.WriteInt("CUSTOM", "BGColor", static_cast<int>(settings.BGColor));
-    app.ini.WriteInt("CUSTOM", "BGColor2", static_cast<int>(settings.BGColor2));
-    app.ini.WriteString("CUSTOM", "FontName", settings.FontName);
-    app.ini.WriteInt("CUSTOM", "FontSize", settings.FontSize);
-    app.ini.WriteInt("CUSTOM", "CharSet", settings.CharSet);
     for (const ColourKey& colour : ColourKeys())
         app.ini.WriteInt("COLOR", colour.key, static_cast<int>(settings.Color.*colour.field));
     for (const ChannelRecord& record : app.registry.Records())

@@ -19,31 +19,17 @@ Colour ReadColour(const CIniStore& ini, const char* section, const char* key, Co
 
 void CSettings::Load(const CIniStore& ini) {
     const CSettings defaults;
-    Master = ini.ReadInt("USER", "Master", defaults.Master);
-    m_user_mynick = ini.ReadString("USER", "Nick", defaults.m_user_mynick);
-    RealName = ini.ReadString("USER", "RealName", defaults.RealName);
-    User = ini.ReadString("USER", "User", defaults.User);
-    Email = ini.ReadString("USER", "Email", defaults.Email);
-
-    m_server_address = ini.ReadString("SERVER", "Address", defaults.m_server_address);
-    m_server_name = ini.ReadString("SERVER", "Name", defaults.m_server_name);
-    m_server_ports = ini.ReadString("SERVER", "Ports", defaults.m_server_ports);
-    Password = ini.ReadString("SERVER", "Password", defaults.Password);
-    Fingerprint = ini.ReadString("SERVER", "Fingerprint", defaults.Fingerprint);
-    SaslAccount = ini.ReadString("SERVER", "SaslAccount", defaults.SaslAccount);
-    SaslPassword = ini.ReadString("SERVER", "SaslPassword", defaults.SaslPassword);
-    SaslWithoutTls = ini.ReadInt("SERVER", "SaslWithoutTls", defaults.SaslWithoutTls);
-    ClientCert = ini.ReadString("SERVER", "ClientCert", defaults.ClientCert);
-    RequireLogin = ini.ReadInt("SERVER", "RequireLogin", defaults.RequireLogin);
-
-    Finger = ini.ReadString("REPLY", "Finger", defaults.Finger);
-    Quit = ini.ReadString("REPLY", "Quit", defaults.Quit);
-
-    BGColor = ReadColour(ini, "CUSTOM", "BGColor", defaults.BGColor);
-    BGColor2 = ReadColour(ini, "CUSTOM", "BGColor2", defaults.BGColor2);
-    FontName = ini.ReadString("CUSTOM", "FontName", defaults.FontName);
-    FontSize = ini.ReadInt("CUSTOM", "FontSize", defaults.FontSize);
-    CharSet = ini.ReadInt("CUSTOM", "CharSet", defaults.CharSet);
+    for (const SettingKey& setting : SettingKeys()) {
+        if (setting.text)
+            this->*setting.text =
+                ini.ReadString(setting.section, setting.key, defaults.*setting.text);
+        else if (setting.number)
+            this->*setting.number =
+                ini.ReadInt(setting.section, setting.key, defaults.*setting.number);
+        else
+            this->*setting.colour =
+                ReadColour(ini, setting.section, setting.key, defaults.*setting.colour);
+    }
 
     for (const ColourKey& colour : ColourKeys()) {
         Color.*colour.field = ReadColour(ini, "COLOR", colour.key, defaults.Color.*colour.field);
@@ -54,6 +40,51 @@ void CSettings::Load(const CIniStore& ini) {
     for (const OptionKey& option : OptionKeys()) {
         this->*option.field = ini.ReadInt("OPTIONS", option.key, defaults.*option.field);
     }
+}
+
+std::span<const SettingKey> SettingKeys() {
+    using S = CSettings;
+    static const SettingKey kKeys[] = {
+        {"USER", "Master", nullptr, &S::Master},
+        {"USER", "Nick", &S::m_user_mynick},
+        {"USER", "RealName", &S::RealName},
+        {"USER", "User", &S::User},
+        {"USER", "Email", &S::Email},
+        {"SERVER", "Address", &S::m_server_address},
+        {"SERVER", "Name", &S::m_server_name},
+        {"SERVER", "Ports", &S::m_server_ports},
+        {"SERVER", "Password", &S::Password},
+        {"SERVER", "Fingerprint", &S::Fingerprint},
+        {"SERVER", "SaslAccount", &S::SaslAccount},
+        {"SERVER", "SaslPassword", &S::SaslPassword},
+        {"SERVER", "SaslWithoutTls", nullptr, &S::SaslWithoutTls},
+        {"SERVER", "ClientCert", &S::ClientCert},
+        {"SERVER", "RequireLogin", nullptr, &S::RequireLogin},
+        {"REPLY", "Finger", &S::Finger},
+        {"REPLY", "Quit", &S::Quit},
+        {"CUSTOM", "BGColor", nullptr, nullptr, &S::BGColor},
+        {"CUSTOM", "BGColor2", nullptr, nullptr, &S::BGColor2},
+        {"CUSTOM", "FontName", &S::FontName},
+        {"CUSTOM", "FontSize", nullptr, &S::FontSize},
+        {"CUSTOM", "CharSet", nullptr, &S::CharSet},
+    };
+    return kKeys;
+}
+
+void SaveSetting(CIniStore& ini, const CSettings& settings, std::string CSettings::*field) {
+    for (const SettingKey& setting : SettingKeys())
+        if (setting.text == field) ini.WriteString(setting.section, setting.key, settings.*field);
+}
+
+void SaveSetting(CIniStore& ini, const CSettings& settings, int CSettings::*field) {
+    for (const SettingKey& setting : SettingKeys())
+        if (setting.number == field) ini.WriteInt(setting.section, setting.key, settings.*field);
+}
+
+void SaveSetting(CIniStore& ini, const CSettings& settings, Colour CSettings::*field) {
+    for (const SettingKey& setting : SettingKeys())
+        if (setting.colour == field)
+            ini.WriteInt(setting.section, setting.key, static_cast<int>(settings.*field));
 }
 
 std::span<const ColourKey> ColourKeys() {

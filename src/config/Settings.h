@@ -107,6 +107,21 @@ struct OptionKey {
 std::span<const ColourKey> ColourKeys();
 std::span<const OptionKey> OptionKeys();
 
+// The other keys of zorl.ini that hold a setting, in table order; each row
+// names one field of one kind.
+struct SettingKey {
+    const char* section;
+    const char* key;
+    std::string CSettings::*text = nullptr;
+    int CSettings::*number = nullptr;
+    Colour CSettings::*colour = nullptr;
+};
+std::span<const SettingKey> SettingKeys();
+// Writes one setting to zorl.ini under its key of the table.
+void SaveSetting(CIniStore& ini, const CSettings& settings, std::string CSettings::*field);
+void SaveSetting(CIniStore& ini, const CSettings& settings, int CSettings::*field);
+void SaveSetting(CIniStore& ini, const CSettings& settings, Colour CSettings::*field);
+
 // The IRC colour numbers "0".."15" and the terminal codes "30".."37".
 struct ColourTables {
     std::map<std::string, Colour> irc;

@@ -350,7 +350,7 @@ void CServerConnection::MarkRegistered() {
 
 void CServerConnection::SetOwnNick(const std::string& nick) {
     UseNick(nick);
-    s_.ini.WriteString("USER", "Nick", nick);
+    SaveSetting(s_.ini, s_.settings, &CSettings::m_user_mynick);
 }
 
 void CServerConnection::UseNick(const std::string& nick) {
@@ -376,9 +376,10 @@ void CServerConnection::UseServer(const ServerEntry& server) {
     settings.m_server_name = server.name;
     settings.m_server_ports = server.ports;
     settings.Password = server.password;
-    s_.ini.WriteString("SERVER", "Address", server.address);
-    s_.ini.WriteString("SERVER", "Name", server.name);
-    s_.ini.WriteString("SERVER", "Ports", server.ports);
+    for (std::string CSettings::*field :
+         {&CSettings::m_server_address, &CSettings::m_server_name, &CSettings::m_server_ports})
+        SaveSetting(s_.ini, settings, field);
+    // zorl.ini holds the keyring's placeholder when the keyring keeps it.
     s_.ini.WriteString("SERVER", "Password",
                        s_.passwords.Keep(server.address, PasswordKind::Server, server.password));
 }

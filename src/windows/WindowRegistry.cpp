@@ -103,16 +103,10 @@ ChannelRecord* CWindowRegistry::FindCR(const std::string& name, const CIrcSocket
     return it == by_name_.end() ? nullptr : FindByFrame(it->second);
 }
 
-int CWindowRegistry::CRExists(const std::string& name, const CIrcSocket* socket) {
-    return FindCR(name, socket) ? 1 : 0;
-}
-
 FrameId CWindowRegistry::GetFrmByNameSocket(const std::string& name, const CIrcSocket* socket) {
     const ChannelRecord* record = FindCR(name, socket);
     return record ? record->frame : 0;
 }
-
-int CWindowRegistry::IsFrameRegistered(FrameId frame) const { return IndexOf(frame) >= 0 ? 1 : 0; }
 
 ChannelRecord* CWindowRegistry::GetCRbyFrm(FrameId frame) {
     if (ChannelRecord* record = FindByFrame(frame)) return record;

@@ -43,20 +43,29 @@ public:
 
     ChannelRecord* NewWindow(const std::string& name, WindowType type, CIrcSocket* socket,
                              bool show);
+    // The lookups, all silent: by name and socket (any letter case of the
+    // name), by socket (a DCC window), by frame.
     ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);
-    int CRExists(const std::string& name, const CIrcSocket* socket);
+    ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
+    ChannelRecord* FindByFrame(FrameId frame);
+    CZorlDoc* DocOf(FrameId frame);  // null when the frame has none
+    // The last channel window of that name, on any socket.
+    CZorlDoc* GetChannelDoc(const std::string& name);
+
+    // Named entries over the lookups. The Get... ones report a window that
+    // is not there with an ERROR line in the status window.
+    bool CRExists(const std::string& name, const CIrcSocket* socket) {
+        return FindCR(name, socket) != nullptr;
+    }
+    bool IsFrameRegistered(FrameId frame) const { return IndexOf(frame) >= 0; }
     FrameId GetFrmByNameSocket(const std::string& name, const CIrcSocket* socket);
-    int IsFrameRegistered(FrameId frame) const;
     ChannelRecord* GetCRbyFrm(FrameId frame);
     std::string GetNameByFrm(FrameId frame);
     CZorlDoc* GetDocByNameSocket(const std::string& name, const CIrcSocket* socket);
-    CZorlDoc* GetChannelDoc(const std::string& name);
-    ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
+
     // A DCC window's listener was replaced by the accepted connection: the
     // window now belongs to `socket` (name lookups included).
     void MoveToSocket(ChannelRecord& record, CIrcSocket* socket);
-    CZorlDoc* DocOf(FrameId frame);             // silent; null when the frame has none
-    ChannelRecord* FindByFrame(FrameId frame);  // silent GetCRbyFrm
     void UpdateCR(FrameId frame, const std::string& value, UpdateCode code);
     void UpdateWindowTitle(FrameId frame);
     void SetActiveWindow(FrameId frame);
