@@ -1,5 +1,5 @@
 # Fails when any engine source includes a Qt header.
-set(ENGINE_DIRS app session incoming script windows config common)
+set(ENGINE_DIRS app session dcc incoming script windows config common)
 set(OFFENDERS "")
 foreach(dir ${ENGINE_DIRS})
   file(GLOB_RECURSE files "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")

@@ -7,13 +7,13 @@ namespace zorl::ui {
 
 ClientWindow::ClientWindow()
     : surface_(main_frame_),
-      platform_{services_.Sockets(), services_.Clock(),   services_.Ticker(), services_.Sound(),
-                services_.Shell(),   services_.Dialogs(), surface_,           services_.Crypto(),
+      platform_{services_.Sockets(), services_.Clock(), services_.Ticker(), services_.Sound(),
+                services_.Shell(),   dialogs_,          surface_,           services_.Crypto(),
                 services_.Secrets()},
       app_(platform_) {
     surface_.Attach(app_);
     surface_.closeDccSocket = [this](FrameId frame) { app_.dcc.CloseWindowSocket(frame); };
-    services_.SetDialogParent(&main_frame_);
+    dialogs_.SetParent(&main_frame_);
 }
 
 void ClientWindow::Start(const std::string& link) {

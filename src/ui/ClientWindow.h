@@ -1,13 +1,14 @@
-// One running client: the Qt platform services, the main window, its window
-// surface and the application object, wired together in the one order that
-// works (the application object is destroyed first, while the windows and
-// services it talks to still exist).
+// One running client: the Qt platform services, the dialogs, the main window,
+// its window surface and the application object, wired together in the one
+// order that works (the application object is destroyed first, while the
+// windows and services it talks to still exist).
 #pragma once
 
 #include "app/CZorlApp.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/MainFrame.h"
+#include "ui/QtDialogs.h"
 #include "ui/QtWindowSurface.h"
 
 namespace zorl::ui {
@@ -26,6 +27,7 @@ public:
 
 private:
     qt::QtPlatformServices services_;
+    QtDialogs dialogs_;
     CMainFrame main_frame_;
     QtWindowSurface surface_;
     Platform platform_;

@@ -51,9 +51,10 @@ std::map<std::string, int>::iterator CZorlDoc::FindNoCase(const std::string& nic
     return folded == lower_to_key_.end() ? nicks_.end() : nicks_.find(folded->second);
 }
 
-// "@+alice" is alice with bits 1 and 2. A found entry is found without regard
-// to case and written under the spelling given, so the table never holds two
-// spellings of one nick.
+// "@+alice" is alice with bits 1 and 2. Add, Set and Clear find an entry in
+// any letter case and write it under the spelling given, so the table never
+// holds two spellings of one nick; Remove, like NickFlags, takes the exact
+// spelling.
 int CZorlDoc::NickUpdate(int operation, const std::string& nickIn, int bits) {
     std::string_view nick = nickIn;
     int prefix = 0;

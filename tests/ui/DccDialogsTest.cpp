@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <optional>
 
-#include "platform/qt/QtPlatform.h"
+#include "ui/QtDialogs.h"
 
 namespace zorl::qt {
 namespace {
@@ -53,8 +53,7 @@ void PressEnter(QDialog* dialog) {
 const DccOfferDetails kChatOffer{"alice (a@host)", "203.0.113.7", 5000, "", "", ""};
 
 TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
-    QtPlatformServices services;
-    IDialogs& dialogs = services.Dialogs();
+    ui::QtDialogs dialogs;
 
     // Chat: Accept, or any other way out refuses.
     for (const char* press : {"Accept", "Refuse", "Escape"}) {
@@ -121,8 +120,7 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
 // Both questions show where the offer leads; with the engine's warning
 // shown, Enter alone refuses, without it Enter accepts.
 TEST(DccDialogsTest, AWarnedOfferIsRefusedByEnter) {
-    QtPlatformServices services;
-    IDialogs& dialogs = services.Dialogs();
+    ui::QtDialogs dialogs;
     const std::string warning = "Warning: 127.0.0.1 is this computer";
     for (const bool chat : {true, false}) {
         for (const std::string& shown : {warning, std::string()}) {

@@ -16,9 +16,9 @@
 #include <functional>
 
 #include "config/Settings.h"
-#include "platform/qt/QtPlatform.h"
 #include "ui/EditDialog.h"
 #include "ui/PropsSheet.h"
+#include "ui/QtDialogs.h"
 
 namespace zorl::qt {
 namespace {
@@ -35,7 +35,8 @@ void WhenModal(std::function<void(QWidget*)> act) {
 }
 
 TEST(QtDialogsTest, MessageBoxAnswersAsTheButtonPressed) {
-    QtPlatformServices services;
+    ui::QtDialogs qtDialogs;
+    IDialogs& dialogs = qtDialogs;  // as the engine calls it, default arguments and all
     const struct {
         const char* what;
         bool yesNo;
@@ -60,15 +61,14 @@ TEST(QtDialogsTest, MessageBoxAnswersAsTheButtonPressed) {
                 box->button(c.press)->click();
             }
         });
-        EXPECT_EQ(
-            services.Dialogs().MessageBox("Overwrite \x93log\x94?", BoxIcon::Question, c.yesNo),
-            c.answer);
+        EXPECT_EQ(dialogs.MessageBox("Overwrite \x93log\x94?", BoxIcon::Question, c.yesNo),
+                  c.answer);
         EXPECT_EQ(shown, QStringLiteral(u"Overwrite \u201Clog\u201D?"));
     }
 }
 
 TEST(QtDialogsTest, InputRequestReturnsTheTypedTextOrCancel) {
-    QtPlatformServices services;
+    ui::QtDialogs dialogs;
     QString title;
     WhenModal([&](QWidget* modal) {
         title = modal->windowTitle();
@@ -78,7 +78,7 @@ TEST(QtDialogsTest, InputRequestReturnsTheTypedTextOrCancel) {
         dialog->accept();
     });
     std::string answer;
-    EXPECT_TRUE(services.Dialogs().InputRequest("Input request", "Your name:", answer));
+    EXPECT_TRUE(dialogs.InputRequest("Input request", "Your name:", answer));
     EXPECT_EQ(title, QStringLiteral("Input request"));
     EXPECT_EQ(answer,
               "gr\xC3\xBC\xC3\x9F"
@@ -86,7 +86,7 @@ TEST(QtDialogsTest, InputRequestReturnsTheTypedTextOrCancel) {
 
     WhenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     answer = "kept";
-    EXPECT_FALSE(services.Dialogs().InputRequest("Input request", "Your name:", answer));
+    EXPECT_FALSE(dialogs.InputRequest("Input request", "Your name:", answer));
     EXPECT_EQ(answer, "kept");
 }
 
@@ -108,7 +108,7 @@ Button* ButtonOf(QWidget* dialog, const QString& text) {
 // The user changes one control of each kind and presses a Files button;
 // only OK hands the changes back.
 TEST(QtDialogsTest, PropertiesHandBackEveryControlOnOkOnly) {
-    QtPlatformServices services;
+    ui::QtDialogs dialogs;
     CSettings given;
     given.m_user_mynick = "joe";
     given.Email = "j\xE9@example.org";
@@ -142,7 +142,7 @@ TEST(QtDialogsTest, PropertiesHandBackEveryControlOnOkOnly) {
             }
         });
         CSettings values = given;
-        EXPECT_EQ(services.Dialogs().Properties(values, 0, edit), ok);
+        EXPECT_EQ(dialogs.Properties(values, 0, edit), ok);
         EXPECT_TRUE(values == (ok ? expected : given));
         EXPECT_EQ(focused, nickname) << "the keys go to the first field";
         EXPECT_EQ(tabs, QStringList({"Names && Replies", "Font && Colors", "Files", "Options"}));
@@ -157,7 +157,7 @@ TEST(QtDialogsTest, PropertiesHandBackEveryControlOnOkOnly) {
 }
 
 TEST(QtDialogsTest, EditShowsLinesAndHandsThemBackWithCrLf) {
-    QtPlatformServices services;
+    ui::QtDialogs dialogs;
     QString shown;
     WhenModal([&](QWidget* modal) {
         auto* field = modal->findChild<QPlainTextEdit*>();
@@ -166,7 +166,7 @@ TEST(QtDialogsTest, EditShowsLinesAndHandsThemBackWithCrLf) {
         static_cast<QDialog*>(modal)->accept();
     });
     std::string text = "a\r\nb\r\n";
-    EXPECT_TRUE(services.Dialogs().EditText(text));
+    EXPECT_TRUE(dialogs.EditText(text));
     EXPECT_EQ(shown, QStringLiteral("a\nb\n"));
     EXPECT_EQ(text, "a\r\nb\r\nc\r\n");
 }

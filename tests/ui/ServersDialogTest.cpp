@@ -13,8 +13,8 @@
 
 #include "config/IniStore.h"
 #include "config/ServerList.h"
-#include "platform/qt/QtPlatform.h"
 #include "support/TempDir.h"
+#include "ui/QtDialogs.h"
 #include "ui/ServersDialog.h"
 
 namespace zorl::test {
@@ -40,10 +40,10 @@ QPushButton* Button(QWidget* dialog, const QString& text) {
 TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
     TempDir dir;
     dir.WriteFile("servers.ini", "[Servers]\nn0=OFTCSERVER:irc.oftc.net:6667GROUP:Open source\n");
-    qt::QtPlatformServices services;
-    CIniStore ini(services.Dialogs());
+    ui::QtDialogs dialogs;
+    CIniStore ini(dialogs);
     ini.SetDirectory(dir.Path().string());
-    CServerList list(ini, services.Dialogs());
+    CServerList list(ini, dialogs);
     list.LoadList();
 
     QStringList fieldLabels;
@@ -72,7 +72,7 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
         EXPECT_EQ(names->currentText(), QStringLiteral("Local test"));
         servers->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    ASSERT_TRUE(services.Dialogs().Servers(list));
+    ASSERT_TRUE(dialogs.Servers(list));
 
     EXPECT_EQ(fieldLabels,
               QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:", "Fingerprint:",
