@@ -1,9 +1,9 @@
-// The application object: owns the whole state of the client for the life
-// of the process. Each subsystem is a class of its own, reached through the
-// references below; the objects themselves live in CZorlApp.cpp, so this
-// header names them without including them and a change to one subsystem's
-// header rebuilds only the files that use it. Include the header of each
-// subsystem you call. The plain fields are the ones the debug dump prints.
+// The application object: creates every subsystem for the life of the
+// process, hands each one references to what it uses, and implements the
+// listener interfaces through which the lower layers report (the wiring is
+// in CZorlApp.cpp, SocketEvents.cpp, SessionEvents.cpp and WindowEvents.cpp).
+// The subsystems are reachable through the references below for the Qt
+// layer and the tests; this header names them without including them.
 #pragma once
 
 #include <array>
