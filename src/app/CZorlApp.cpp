@@ -110,7 +110,7 @@ void CZorlApp::OnTick() {
     FreeRetiredSockets();
     ident.OnTick();
     dcc.ReleaseOrphans();
-    timers.OnTimer(1);
+    timers.OnTick();
     connection.OnTimerTick();
     connection.OnTick();
     CheckExit();

@@ -88,8 +88,7 @@ bool CTimers::RunCommand(int id) {
     return changes_[id] == before;
 }
 
-void CTimers::OnTimer(int platformId) {
-    if (platformId != 1) return;
+void CTimers::OnTick() {
     TickScriptTimer();
     TickIdleTimer();
 }

@@ -1,6 +1,6 @@
-// The two timers of the scripts, driven by the 100 ms tick: 1 the script
-// timer (TIMER), 2 the idle timer (IDLETIMER). The notify timer belongs to
-// the server connection (session/NotifyTimer.h).
+// The two timers of the scripts, driven by the 100 ms tick: kScript the
+// script timer (TIMER), kIdle the idle timer (IDLETIMER). The notify timer
+// belongs to the server connection (session/NotifyTimer.h).
 //
 // Each period is `fixed` seconds plus a random part of up to `random`
 // seconds, drawn anew at every (re)start. The idle timer counts while it is
@@ -43,7 +43,8 @@ public:
     }
     void ResetTimer(int id);
     void StopTimer(int id);
-    void OnTimer(int platformId);
+    // The 100 ms tick: counts both timers down and runs what is due.
+    void OnTick();
     // A window goes: the timers that would run their command in it stop.
     void StopTimersOf(FrameId window);
 
@@ -68,12 +69,13 @@ private:
     void Trace(const std::string& text);
 
     CZorlApp& app_;
-    ScriptTimer timers_[3];  // index 0 unused
+    static constexpr int kSlots = kIdle + 1;  // by id; slot 0 unused
+    ScriptTimer timers_[kSlots];
     // Counts every start and stop, to see whether a command touched its timer.
-    uint64_t changes_[3] = {};
+    uint64_t changes_[kSlots] = {};
     // A command is running: a nested event loop (a message box) ticks on,
     // and must not run the same command again underneath it.
-    bool firing_[3] = {};
+    bool firing_[kSlots] = {};
 };
 
 }  // namespace zorl
