@@ -42,9 +42,9 @@ struct CZorlApp::Parts {
           modes(app),
           ctcp(app),
           ignoreNotify(app),
-          expander(app),
+          expander(host, ini, random, registry, output),
           interpreter(app),
-          aliases(app),
+          aliases(ini),
           events(app) {}
 
     CSettings settings;

@@ -6,7 +6,6 @@
 // subsystem you call. The plain fields are the ones the debug dump prints.
 #pragma once
 
-#include <array>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -144,10 +143,6 @@ public:
     CSettings& settings;     // config/Settings.h
     ColourTables& colours;   // config/Settings.h
     std::vector<std::string> IgnoreList;
-    // $x1 ... $x10: slot N-1 holds variable N (filled by SET), and whether
-    // its value came from a message (then XLAT keeps it data).
-    std::array<std::string, 10> UserVars;
-    std::array<bool, 10> UserVarFromMessage{};
     CRandom& random;  // common/Random.h
 
     // ---- Subsystems (each in the header of its name)

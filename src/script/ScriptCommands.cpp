@@ -192,10 +192,9 @@ void SetCommand(CommandLine& command) {
     Split name = SplitWord(args.Text());
     if (name.head.size() < 2 || (name.head[0] != 'x' && name.head[0] != 'X')) return;
     const int n = Atoi(name.head.substr(1));
-    if (n < 1 || n > 10) return;
-    const auto slot = static_cast<std::size_t>(n - 1);
-    command.app.UserVars[slot] = std::string(name.tail);
-    command.app.UserVarFromMessage[slot] = args.Of(name.tail).HasMessageData();
+    if (n < 1 || n > static_cast<int>(CVariableExpander::kUserVars)) return;
+    command.app.expander.SetUserVar(static_cast<std::size_t>(n), std::string(name.tail),
+                                    args.Of(name.tail).HasMessageData());
 }
 
 void DumpCommand(CommandLine& command) { DumpVariables(command.app); }
