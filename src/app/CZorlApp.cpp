@@ -14,6 +14,7 @@
 #include "script/Aliases.h"
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
+#include "script/ScriptContext.h"
 #include "script/Timers.h"
 #include "script/VariableExpander.h"
 #include "session/IdentResponder.h"
@@ -36,16 +37,19 @@ struct CZorlApp::Parts {
           connection(SessionServices{host, settings, ini, random, passwords, app.config_dir, app,
                                      app, app.IgnoreList}),
           dcc(app),
-          timers(app),
           dispatcher(app),
           numerics(app),
           modes(app),
           ctcp(app),
           ignoreNotify(app),
+          script{host,   settings,   colours,     ini,          random,         registry,
+                 output, connection, dcc,         ignoreNotify, app.config_dir, app.IgnoreList,
+                 app,    expander,   interpreter, aliases,      events,         timers},
           expander(host, ini, random, registry, output),
-          interpreter(app),
+          interpreter(script),
           aliases(ini),
-          events(app) {}
+          events(script),
+          timers(script) {}
 
     CSettings settings;
     ColourTables colours;
@@ -57,16 +61,18 @@ struct CZorlApp::Parts {
     CPasswords passwords;
     CServerConnection connection;
     CDcc dcc;
-    CTimers timers;
     CIncomingDispatcher dispatcher;
     CNumericReplies numerics;
     CModeChanges modes;
     CCtcp ctcp;
     CIgnoreNotify ignoreNotify;
+    // The script subsystems copy it; it names them before they exist.
+    ScriptContext script;
     CVariableExpander expander;
     CCommandInterpreter interpreter;
     CAliasTable aliases;
     CEventScripts events;
+    CTimers timers;
 };
 
 CZorlApp::CZorlApp(Platform& host)
@@ -92,6 +98,7 @@ CZorlApp::CZorlApp(Platform& host)
       interpreter(parts_->interpreter),
       aliases(parts_->aliases),
       events(parts_->events),
+      scriptContext(parts_->script),
       passwords(parts_->passwords) {}
 
 CZorlApp::~CZorlApp() {

@@ -13,6 +13,7 @@
 
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
+#include "script/ScriptHost.h"
 #include "session/IrcSocket.h"
 #include "session/SessionListener.h"
 
@@ -43,8 +44,9 @@ class CCommandInterpreter;
 class CAliasTable;
 class CEventScripts;
 class CPasswords;
+struct ScriptContext;
 
-class CZorlApp : public ISocketHost, public ISessionListener {
+class CZorlApp : public ISocketHost, public ISessionListener, public IScriptHost {
 public:
     explicit CZorlApp(Platform& platform);
     virtual ~CZorlApp();
@@ -128,7 +130,9 @@ public:
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
     // A sound of wav/ or the system's sound folder; false (and an error
     // line) when there is none to play.
-    bool PlaySoundFile(const std::string& name);
+    bool PlaySoundFile(const std::string& name) override;
+    // DUMP and Dump Variables: the debug dump (app/Dump.h).
+    void ShowDump() override;
 
     // ---- State of the application object (the debug dump prints the first two)
     int TimerHandle = 0;
@@ -163,6 +167,8 @@ public:
     CCommandInterpreter& interpreter;
     CAliasTable& aliases;
     CEventScripts& events;
+    // What the script subsystems work with; the popup menus run through it.
+    const ScriptContext& scriptContext;
     CPasswords& passwords;  // config/Passwords.h: the desktop's keyring
 };
 

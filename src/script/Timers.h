@@ -13,11 +13,10 @@
 
 #include "common/SharedTypes.h"
 #include "common/SoftTimer.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptText.h"
 
 namespace zorl {
-
-class CZorlApp;
 
 // A script timer and the command it runs.
 struct ScriptTimer : SoftTimer {
@@ -31,7 +30,7 @@ public:
     static constexpr int kMaxSeconds = SoftTimer::kMaxSeconds;
     static constexpr int kMinRepeatSeconds = SoftTimer::kMinRepeatSeconds;
 
-    explicit CTimers(CZorlApp& app) : app_(app) {}
+    explicit CTimers(const ScriptContext& ctx) : ctx_(ctx) {}
 
     // Only while connected; a timer that is already counting keeps its
     // command and period.
@@ -68,7 +67,7 @@ private:
     // A debug line with the TimerDebug option.
     void Trace(const std::string& text);
 
-    CZorlApp& app_;
+    ScriptContext ctx_;
     static constexpr int kSlots = kIdle + 1;  // by id; slot 0 unused
     ScriptTimer timers_[kSlots];
     // Counts every start and stop, to see whether a command touched its timer.
