@@ -1,8 +1,10 @@
-// What the script subsystems and the commands work with: the parts below
+// What the script subsystems that run commands work with: the parts below
 // them, the script subsystems themselves (they call one another: a timer runs
 // a script line, a line runs commands, EXEC and IF run lines again) and the
-// application for what only it can do. The application object owns all of
-// it and hands each script subsystem a copy.
+// host for what only the application does. The application object owns all
+// of it; the interpreter, the event scripts and the timers each keep a copy,
+// every CommandLine refers to the interpreter's, and the popup menus run
+// with the application's.
 #pragma once
 
 #include <string>
@@ -41,7 +43,7 @@ struct ScriptContext {
     const std::string& configDir;  // ends in "/"; SYSTEM looks up names there
     // Masks whose senders are ignored; IGNORE adds one.
     std::vector<std::string>& ignoreList;
-    IScriptHost& host;
+    IScriptHost& host;  // script/ScriptHost.h
 
     CVariableExpander& expander;
     CCommandInterpreter& interpreter;
