@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "FuzzClient.h"
+#include "script/VariableExpander.h"
 #include "session/LineParser.h"
 
 using namespace zorl;
@@ -15,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                                          "[greet]\nhello $nick\n$randline greet\n;comment\n"
                                          "[table]\nkey value $2-\n* $getline table $1\n"}});
     client.GoOnline();
-    client.app.UserVars = {"one", "$nick", "$$", "|", "$x1", "", "%s", "7", "{", "$?"};
+    std::size_t n = 0;
+    for (const char* value : {"one", "$nick", "$$", "|", "$x1", "", "%s", "7", "{", "$?"})
+        client.app.expander.SetUserVar(++n, value);
     for (const char* answer : {"$nick $2-", "x", "$?"})
         client.host.dialogs.inputAnswers.push_back(answer);
 

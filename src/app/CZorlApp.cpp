@@ -15,6 +15,7 @@
 #include "script/Aliases.h"
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
+#include "script/ScriptContext.h"
 #include "script/Timers.h"
 #include "script/VariableExpander.h"
 #include "session/IdentResponder.h"
@@ -39,16 +40,19 @@ struct CZorlApp::Parts {
                                      app, app.IgnoreList}),
           dccServices{host, settings, app.config_dir, app, registry, output},
           dcc(dccServices),
-          timers(app),
           dispatcher(app),
           numerics(app),
           modes(app),
           ctcp(app),
           ignoreNotify(app),
-          expander(app),
-          interpreter(app),
-          aliases(app),
-          events(app) {}
+          script{host,   settings,   colours,     ini,          random,         registry,
+                 output, connection, dcc,         ignoreNotify, app.config_dir, app.IgnoreList,
+                 app,    expander,   interpreter, aliases,      events,         timers},
+          expander(host, ini, random, registry, output),
+          interpreter(script),
+          aliases(ini),
+          events(script),
+          timers(script) {}
 
     CSettings settings;
     ColourTables colours;
@@ -62,16 +66,18 @@ struct CZorlApp::Parts {
     CServerConnection connection;
     DccServices dccServices;
     CDcc dcc;
-    CTimers timers;
     CIncomingDispatcher dispatcher;
     CNumericReplies numerics;
     CModeChanges modes;
     CCtcp ctcp;
     CIgnoreNotify ignoreNotify;
+    // The script subsystems copy it; it names them before they exist.
+    ScriptContext script;
     CVariableExpander expander;
     CCommandInterpreter interpreter;
     CAliasTable aliases;
     CEventScripts events;
+    CTimers timers;
 };
 
 CZorlApp::CZorlApp(Platform& host)
@@ -97,6 +103,7 @@ CZorlApp::CZorlApp(Platform& host)
       interpreter(parts_->interpreter),
       aliases(parts_->aliases),
       events(parts_->events),
+      scriptContext(parts_->script),
       passwords(parts_->passwords) {}
 
 CZorlApp::~CZorlApp() {
@@ -115,7 +122,7 @@ void CZorlApp::OnTick() {
     FreeRetiredSockets();
     ident.OnTick();
     dcc.ReleaseOrphans();
-    timers.OnTimer(1);
+    timers.OnTick();
     connection.OnTimerTick();
     connection.OnTick();
     CheckExit();

@@ -6,7 +6,6 @@
 // layer and the tests; this header names them without including them.
 #pragma once
 
-#include <array>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
+#include "script/ScriptHost.h"
 #include "session/IrcSocket.h"
 #include "session/SessionListener.h"
 #include "windows/WindowServices.h"
@@ -45,8 +45,12 @@ class CCommandInterpreter;
 class CAliasTable;
 class CEventScripts;
 class CPasswords;
+struct ScriptContext;
 
-class CZorlApp : public ISocketHost, public ISessionListener, public IWindowsHost {
+class CZorlApp : public ISocketHost,
+                 public ISessionListener,
+                 public IWindowsHost,
+                 public IScriptHost {
 public:
     explicit CZorlApp(Platform& platform);
     virtual ~CZorlApp();
@@ -137,7 +141,9 @@ public:
     void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
     // A sound of wav/ or the system's sound folder; false (and an error
     // line) when there is none to play.
-    bool PlaySoundFile(const std::string& name);
+    bool PlaySoundFile(const std::string& name) override;
+    // DUMP and Dump Variables: the debug dump (app/Dump.h).
+    void ShowDump() override;
 
     // ---- State of the application object (the debug dump prints the first two)
     int TimerHandle = 0;
@@ -151,10 +157,6 @@ public:
     CSettings& settings;     // config/Settings.h
     ColourTables& colours;   // config/Settings.h
     std::vector<std::string> IgnoreList;
-    // $x1 ... $x10: slot N-1 holds variable N (filled by SET), and whether
-    // its value came from a message (then XLAT keeps it data).
-    std::array<std::string, 10> UserVars;
-    std::array<bool, 10> UserVarFromMessage{};
     CRandom& random;  // common/Random.h
 
     // ---- Subsystems (each in the header of its name)
@@ -175,6 +177,8 @@ public:
     CCommandInterpreter& interpreter;
     CAliasTable& aliases;
     CEventScripts& events;
+    // What the script subsystems work with; the popup menus run through it.
+    const ScriptContext& scriptContext;
     CPasswords& passwords;  // config/Passwords.h: the desktop's keyring
 };
 

@@ -1,6 +1,5 @@
 #include "script/Aliases.h"
 
-#include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
@@ -15,7 +14,7 @@ namespace zorl {
 // replacement text. A later definition of the same name wins.
 void CAliasTable::LoadAliases() {
     aliases_.clear();
-    for (const std::string& entry : app_.ini.ReadList(kAliasFile, kAliasSection)) {
+    for (const std::string& entry : ini_.ReadList(kAliasFile, kAliasSection)) {
         if (entry.starts_with(';')) continue;
         Split parts = SplitWord(entry);
         if (parts.head.empty()) continue;

@@ -6,14 +6,14 @@
 
 namespace zorl {
 
-class CZorlApp;
+class CIniStore;
 
 class CAliasTable {
 public:
     static constexpr const char* kAliasFile = "aliases.ini";
     static constexpr const char* kAliasSection = "Aliases";
 
-    explicit CAliasTable(CZorlApp& app) : app_(app) {}
+    explicit CAliasTable(const CIniStore& ini) : ini_(ini) {}
 
     void LoadAliases();
     // The replacement of a lower-cased alias name, or null.
@@ -21,7 +21,7 @@ public:
     const std::map<std::string, std::string>& All() const { return aliases_; }
 
 private:
-    CZorlApp& app_;
+    const CIniStore& ini_;
     std::map<std::string, std::string> aliases_;
 };
 

@@ -1,6 +1,5 @@
 #include "script/CommandInterpreter.h"
 
-#include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/Settings.h"
@@ -8,8 +7,10 @@
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/MessageSplit.h"
+#include "script/ScriptContext.h"
 #include "script/VariableExpander.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -47,15 +48,15 @@ void TakeApart(IrcMessage& message, OwnedFields& fields, const ScriptText& line)
 }
 
 std::string CommandLine::Expand(const std::string& text) {
-    return app.ExpandVariables(message, text);
+    return ctx.expander.ExpandVariables(message, text);
 }
 
 void CommandLine::Send(const std::string& text) { SendRaw(Expand(text)); }
 
-void CommandLine::SendRaw(const std::string& line) { app.SendLine(socket, line, true); }
+void CommandLine::SendRaw(const std::string& line) { ctx.connection.SendLine(socket, line, true); }
 
 void CommandLine::Echo(MessageKind kind, const std::string& text) {
-    app.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
+    ctx.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
 }
 
 void CommandLine::SendText(MessageKind kind, const std::string& target, const std::string& text) {
@@ -65,26 +66,26 @@ void CommandLine::SendText(MessageKind kind, const std::string& target, const st
                                       "ACTION "
                                     : "";
     const std::string close = action ? "\x01" : "";
-    const std::size_t room = MessageTextRoom(app.settings.m_user_mynick, app.settings.User, command,
+    const std::size_t room = MessageTextRoom(ctx.settings.m_user_mynick, ctx.settings.User, command,
                                              target, open.size() + close.size());
     for (const std::string& piece : SplitMessageText(text, room)) {
-        app.output.ShowOwn(socket, Channel(), target, kind, piece);
+        ctx.output.ShowOwn(socket, Channel(), target, kind, piece);
         SendRaw(std::string(command) + " " + target + " :" + open + piece + close);
     }
 }
 
 void CCommandInterpreter::SendScript(FrameId frame, const ScriptText& line) {
-    if (!app_.registry.IsFrameRegistered(frame)) {
-        app_.output.PrintF(nullptr, "", Cls::Error, "ERROR: SendString: Frm not found");
+    if (!ctx_.registry.IsFrameRegistered(frame)) {
+        ctx_.output.PrintF(nullptr, "", Cls::Error, "ERROR: SendString: Frm not found");
         return;
     }
-    const ChannelRecord* record = app_.registry.GetCRbyFrm(frame);
+    const ChannelRecord* record = ctx_.registry.GetCRbyFrm(frame);
     if (!record || !CanCarryLines(record->socket)) return;
 
-    CommandLine command{app_, frame, record->type, record->socket, {}, {}};
+    CommandLine command{ctx_, frame, record->type, record->socket, {}, {}};
     command.message.flags = kCommandFlags;
     command.message.channel = record->name;
-    command.message.me = app_.settings.m_user_mynick;
+    command.message.me = ctx_.settings.m_user_mynick;
     if (!ApplyAliases(command, line)) return;
 
     IrcMessage& message = command.message;
@@ -107,17 +108,17 @@ bool CCommandInterpreter::ApplyAliases(CommandLine& command, ScriptText text) {
         if (TrimLeft(text.Text()).empty()) return false;
         TakeApart(message, command.fields, text);
         if (CommandWordIsData(command)) return true;
-        const std::string* found = app_.aliases.Find(message.command);
+        const std::string* found = ctx_.aliases.Find(message.command);
         if (!found) return true;
         if (round == kMaxAliasDepth) {
-            app_.output.PrintF(nullptr, "", Cls::Error,
+            ctx_.output.PrintF(nullptr, "", Cls::Error,
                                "ERROR: SendString: alias chain longer than %d steps, line dropped",
                                kMaxAliasDepth);
             return false;
         }
-        text = app_.expander.ExpandScript(message, ScriptText::Own(*found), &command.fields);
+        text = ctx_.expander.ExpandScript(message, ScriptText::Own(*found), &command.fields);
         if (text.size() > kMaxAliasText) {
-            app_.output.PrintF(nullptr, "", Cls::Error,
+            ctx_.output.PrintF(nullptr, "", Cls::Error,
                                "ERROR: SendString: alias text longer than %zu characters, line "
                                "dropped",
                                kMaxAliasText);
@@ -137,14 +138,14 @@ bool CCommandInterpreter::CommandWordIsData(const CommandLine& command) {
 // the own echo first: "hello" in #chat sends "PRIVMSG #chat :hello".
 void CCommandInterpreter::SendPlainText(CommandLine& command) {
     if (command.Channel().empty()) {
-        app_.output.Print(nullptr, "", Cls::UError, "No active channel");
+        ctx_.output.Print(nullptr, "", Cls::UError, "No active channel");
         return;
     }
     const SocketType kind = command.socket ? command.socket->type : kSocketNone;
     if (kind == kSocketNormal) {
         command.SendText(kKindMessage, command.Channel(), command.Line());
     } else if (kind == kSocketDccChat) {
-        app_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
+        ctx_.output.ShowOwn(command.socket, command.Channel(), command.Channel(), kKindMessage,
                             command.Line());
         command.SendRaw(command.Line());
     }
@@ -158,7 +159,7 @@ void CCommandInterpreter::Dispatch(CommandLine& command) {
     }
     if (!row->run) return;
     if ((row->needs & kNeedsChannel) && command.Channel().empty()) {
-        app_.output.Print(nullptr, "", Cls::UError, "No active channel");
+        ctx_.output.Print(nullptr, "", Cls::UError, "No active channel");
         return;
     }
     if ((row->needs & kNeedsArguments) && command.Args().empty()) return;

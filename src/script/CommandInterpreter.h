@@ -7,11 +7,11 @@
 #include <string>
 
 #include "common/SharedTypes.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptText.h"
 
 namespace zorl {
 
-class CZorlApp;
 struct CommandLine;
 
 class CCommandInterpreter {
@@ -21,7 +21,7 @@ public:
     static constexpr int kMaxAliasDepth = 32;
     static constexpr std::size_t kMaxAliasText = 64 * 1024;
 
-    explicit CCommandInterpreter(CZorlApp& app) : app_(app) {}
+    explicit CCommandInterpreter(const ScriptContext& ctx) : ctx_(ctx) {}
 
     // Carries out `line` in the window of `frame`. Blank lines and a lone
     // "/" do nothing; an unregistered frame is reported.
@@ -38,7 +38,7 @@ private:
     void Dispatch(CommandLine& command);
     static bool CommandWordIsData(const CommandLine& command);
 
-    CZorlApp& app_;
+    ScriptContext ctx_;
 };
 
 }  // namespace zorl

@@ -15,7 +15,7 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct ScriptContext;
 class CIrcSocket;
 
 // channel, me, nick, command and parameters; no local variables, so "$time"
@@ -23,7 +23,7 @@ class CIrcSocket;
 constexpr int kCommandFlags = kHasChannel | kHasMe | kHasNick | kHasCommand | kHasParams;
 
 struct CommandLine {
-    CZorlApp& app;
+    const ScriptContext& ctx;
     FrameId frame = 0;
     WindowType windowType = kWindowDefault;
     CIrcSocket* socket = nullptr;  // the window's connection, may be null

@@ -5,7 +5,6 @@
 // that is the address the peer can reach.
 #include <filesystem>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -14,6 +13,7 @@
 #include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/ScriptContext.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
@@ -51,52 +51,52 @@ std::string OfferedName(const std::string& path) {
 bool SendOffer(CommandLine& line, const std::string& offer) {
     line.Echo(kKindNotice, "$3");
     if (line.Expand("$3").empty()) return false;
-    CZorlApp& app = line.app;
-    CIrcSocket* server = app.connection.Socket();
-    app.SendLine(server, line.Expand("NOTICE $nick :$3"), true);
+    const ScriptContext& ctx = line.ctx;
+    CIrcSocket* server = ctx.connection.Socket();
+    ctx.connection.SendLine(server, line.Expand("NOTICE $nick :$3"), true);
     // Only the template is expanded: a "$" in a file name stays a "$".
-    app.SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
+    ctx.connection.SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
     return true;
 }
 
 void OfferChat(CommandLine& line) {
-    CZorlApp& app = line.app;
-    const int port = app.dcc.port_counter;
+    const ScriptContext& ctx = line.ctx;
+    const int port = ctx.dcc.port_counter;
     const std::string offer =
-        Format("DCC CHAT chat %u %d", LocalAddressNumber(app.connection.Socket()), port);
+        Format("DCC CHAT chat %u %d", LocalAddressNumber(ctx.connection.Socket()), port);
     if (!SendOffer(line, offer)) return;
-    CIrcSocket* socket = app.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
-    ++app.dcc.port_counter;
+    CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
+    ++ctx.dcc.port_counter;
     if (!socket) return;
     const std::string nick = line.Target();
-    app.registry.NewWindow(nick, kWindowDccQuery, socket, true);
-    app.output.PrintF(socket, nick, Cls::CTCP, "DCC chat with %s, waiting for acknowledgement",
+    ctx.registry.NewWindow(nick, kWindowDccQuery, socket, true);
+    ctx.output.PrintF(socket, nick, Cls::CTCP, "DCC chat with %s, waiting for acknowledgement",
                       nick.c_str());
 }
 
 void OfferFile(CommandLine& line) {
-    CZorlApp& app = line.app;
+    const ScriptContext& ctx = line.ctx;
     std::string path;
-    if (!app.platform.dialogs.OpenFile("All Files (*)|*||", "", path)) return;
+    if (!ctx.platform.dialogs.OpenFile("All Files (*)|*||", "", path)) return;
     // The dialog ran the event loop: the window may have gone meanwhile.
-    if (!app.registry.IsFrameRegistered(line.frame)) return;
+    if (!ctx.registry.IsFrameRegistered(line.frame)) return;
     std::error_code error;
     uintmax_t size = std::filesystem::file_size(path, error);
     if (error) size = 0;
-    const int port = app.dcc.port_counter;
+    const int port = ctx.dcc.port_counter;
     std::string offer = "DCC SEND " + OfferedName(path) +
-                        Format(" %u %d", LocalAddressNumber(app.connection.Socket()), port);
+                        Format(" %u %d", LocalAddressNumber(ctx.connection.Socket()), port);
     if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
     if (!SendOffer(line, offer)) return;
-    CIrcSocket* socket = app.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);
-    ++app.dcc.port_counter;
+    CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);
+    ++ctx.dcc.port_counter;
     if (!socket) return;
     const std::string nick = line.Target();
-    app.registry.NewWindow(nick, kWindowDccSend, socket, true);
+    ctx.registry.NewWindow(nick, kWindowDccSend, socket, true);
     // » and the nick: the window of a file going out.
-    if (FrameId frame = app.registry.GetFrmByNameSocket(nick, socket))
-        app.registry.UpdateCR(frame, "\xBB " + nick, kUpdateTitle);
-    app.output.PrintF(socket, nick, Cls::CTCP, "DCC sending %s to %s, waiting for acknowledgement",
+    if (FrameId frame = ctx.registry.GetFrmByNameSocket(nick, socket))
+        ctx.registry.UpdateCR(frame, "\xBB " + nick, kUpdateTitle);
+    ctx.output.PrintF(socket, nick, Cls::CTCP, "DCC sending %s to %s, waiting for acknowledgement",
                       path.c_str(), nick.c_str());
     socket->file_path = path;
     socket->file_size = size;

@@ -4,12 +4,12 @@
 //   TEXTIN hello : *!*@* : /msg $channel hi $nick
 #include "script/EventScripts.h"
 
-#include "app/CZorlApp.h"
 #include "common/FormatCodes.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/Settings.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptFile.h"
 #include "script/VariableExpander.h"
 #include "windows/WindowRegistry.h"
@@ -46,7 +46,7 @@ bool HoldsWord(std::string_view text, std::string_view pattern) {
 
 void CEventScripts::LoadScript() {
     script_.clear();
-    for (const std::string& line : ReadSectionLines(app_.ini, kScriptFile, kScriptSection)) {
+    for (const std::string& line : ReadSectionLines(ctx_.ini, kScriptFile, kScriptSection)) {
         std::string_view trimmed = Trim(line);
         if (!trimmed.empty() && trimmed[0] != ';') script_.emplace_back(trimmed);
     }
@@ -55,10 +55,10 @@ void CEventScripts::LoadScript() {
 void CEventScripts::MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
     // A private message fires in the query window of its sender.
     const std::string& name = message.channel != message.me ? message.channel : message.nick;
-    const ChannelRecord* record = app_.registry.FindCR(name, socket);
+    const ChannelRecord* record = ctx_.registry.FindCR(name, socket);
     if (!record) return;
     const bool scripted = record->type == kWindowChannel ||
-                          (record->type == kWindowQuery && app_.settings.ScriptsQuery);
+                          (record->type == kWindowQuery && ctx_.settings.ScriptsQuery);
     if (!scripted) return;
     const FrameId frame = record->frame;
 
@@ -100,12 +100,12 @@ void CEventScripts::MatchEvents(CIrcSocket* socket, const IrcMessage& message, b
     const std::string sender = message.nick + "!" + message.sender;
     for (const std::string& candidate : candidates) {
         Split parts = SplitAt(candidate, ":");
-        std::string mask = app_.ExpandVariables(message, std::string(Trim(parts.head)));
+        std::string mask = ctx_.expander.ExpandVariables(message, std::string(Trim(parts.head)));
         if (!MatchMask(sender, mask)) continue;
         IrcMessage context = message;
         context.flags |= kGeneralVariables;
         ScriptText commands =
-            app_.expander.ExpandScript(context, ScriptText::Own(TrimLeft(parts.tail)));
+            ctx_.expander.ExpandScript(context, ScriptText::Own(TrimLeft(parts.tail)));
         RunCommandText(frame, commands, context);
         return;
     }

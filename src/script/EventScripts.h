@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "common/SharedTypes.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptText.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {
 
-class CZorlApp;
 class CIrcSocket;
 
 class CEventScripts {
@@ -34,7 +34,7 @@ public:
     static constexpr int kMaxNesting = 8;
     static constexpr int kMaxCommandsPerRun = 256;
 
-    explicit CEventScripts(CZorlApp& app) : app_(app) {}
+    explicit CEventScripts(const ScriptContext& ctx) : ctx_(ctx) {}
 
     void LoadScript();
     // The script lines, trimmed, comments left out.
@@ -60,7 +60,7 @@ private:
     bool StartCommand();
     void Cut(const std::string& error);
 
-    CZorlApp& app_;
+    ScriptContext ctx_;
     std::vector<std::string> script_;
     int depth_ = 0;     // runners on the stack
     int commands_ = 0;  // commands carried out by the outermost run

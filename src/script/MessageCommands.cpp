@@ -1,11 +1,11 @@
 // Commands that talk to one nick or channel: messages, notices, actions,
 // CTCP requests and query windows.
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/ScriptContext.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -16,9 +16,9 @@ namespace {
 // channel would otherwise drop a window the user is still using.
 void CloseQuery(CommandLine& line) {
     if (line.windowType != kWindowQuery) return;
-    line.app.output.Print(line.socket, line.Channel(), Cls::Info, "Closing query");
-    FrameId frame = line.app.registry.GetFrmByNameSocket(line.Channel(), line.socket);
-    if (frame) line.app.registry.DeleteChannel(frame);
+    line.ctx.output.Print(line.socket, line.Channel(), Cls::Info, "Closing query");
+    FrameId frame = line.ctx.registry.GetFrmByNameSocket(line.Channel(), line.socket);
+    if (frame) line.ctx.registry.DeleteChannel(frame);
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ void QueryCommand(CommandLine& line) {
         CloseQuery(line);
         return;
     }
-    line.app.registry.NewWindow(line.Target(), kWindowQuery, line.socket, true);
+    line.ctx.registry.NewWindow(line.Target(), kWindowQuery, line.socket, true);
     if (line.ArgsAfterTarget().empty()) return;
     line.SendText(kKindMessage, line.Target(), line.Expand("$3"));
 }
@@ -56,7 +56,7 @@ void CtcpCommand(CommandLine& line) {
     line.Echo(kKindCtcp, "$3");
     if (EqualsNoCase(line.ArgsAfterTarget(), "PING"))
         line.message.params[2] =
-            Format("PING %ld", static_cast<long>(line.app.platform.clock.Now()));
+            Format("PING %ld", static_cast<long>(line.ctx.platform.clock.Now()));
     line.Send("PRIVMSG $nick :$!$3$!");
 }
 

@@ -1,11 +1,12 @@
 #include "script/PopupMenus.h"
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
+#include "script/ScriptContext.h"
+#include "script/VariableExpander.h"
 #include "session/IrcMessage.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -35,9 +36,10 @@ void AddEntry(PopupMenu& menu, int& submenu, int entry, const std::string& value
 
 // Expansion may ask the user ("$?"), and the window may close meanwhile:
 // the document is looked up only afterwards.
-void Submit(CZorlApp& app, FrameId frame, const IrcMessage& context, const std::string& command) {
-    const std::string line = app.ExpandVariables(context, command);
-    if (CZorlDoc* doc = app.registry.DocOf(frame)) doc->ExecuteLine(line);
+void Submit(const ScriptContext& ctx, FrameId frame, const IrcMessage& context,
+            const std::string& command) {
+    const std::string line = ctx.expander.ExpandVariables(context, command);
+    if (CZorlDoc* doc = ctx.registry.DocOf(frame)) doc->ExecuteLine(line);
 }
 
 const std::string* CommandOf(const PopupMenu& menu, int entry) {
@@ -46,14 +48,15 @@ const std::string* CommandOf(const PopupMenu& menu, int entry) {
     return &menu.commands[static_cast<std::size_t>(entry)];
 }
 
-void RunForNick(CZorlApp& app, FrameId frame, const std::string& command, const std::string& nick) {
-    const ChannelRecord* window = app.registry.FindByFrame(frame);
+void RunForNick(const ScriptContext& ctx, FrameId frame, const std::string& command,
+                const std::string& nick) {
+    const ChannelRecord* window = ctx.registry.FindByFrame(frame);
     if (!window || nick.empty()) return;
     IrcMessage context;
     context.flags = kHasChannel | kHasNick | kGeneralVariables;
     context.channel = window->name;
     context.nick = nick;
-    Submit(app, frame, context, command);
+    Submit(ctx, frame, context, command);
 }
 
 }  // namespace
@@ -81,9 +84,9 @@ PopupMenu BuildPopupMenu(const CIniStore& ini, const std::string& section) {
     return menu;
 }
 
-void RunPopupEntry(CZorlApp& app, FrameId frame, const PopupMenu& menu, int entry) {
+void RunPopupEntry(const ScriptContext& ctx, FrameId frame, const PopupMenu& menu, int entry) {
     const std::string* command = CommandOf(menu, entry);
-    const ChannelRecord* window = app.registry.FindByFrame(frame);
+    const ChannelRecord* window = ctx.registry.FindByFrame(frame);
     if (!command || !window) return;
     IrcMessage context;
     switch (window->type) {
@@ -100,16 +103,16 @@ void RunPopupEntry(CZorlApp& app, FrameId frame, const PopupMenu& menu, int entr
         case kWindowDefault:
         case kWindowDccSend: break;
     }
-    Submit(app, frame, context, *command);
+    Submit(ctx, frame, context, *command);
 }
 
-void RunNickPopupEntry(CZorlApp& app, FrameId frame, const PopupMenu& menu, int entry,
+void RunNickPopupEntry(const ScriptContext& ctx, FrameId frame, const PopupMenu& menu, int entry,
                        const std::string& nick) {
-    if (const std::string* command = CommandOf(menu, entry)) RunForNick(app, frame, *command, nick);
+    if (const std::string* command = CommandOf(menu, entry)) RunForNick(ctx, frame, *command, nick);
 }
 
-void RunNickCommand(CZorlApp& app, FrameId frame, const std::string& nick) {
-    RunForNick(app, frame, app.settings.NickCommand, nick);
+void RunNickCommand(const ScriptContext& ctx, FrameId frame, const std::string& nick) {
+    RunForNick(ctx, frame, ctx.settings.NickCommand, nick);
 }
 
 }  // namespace zorl

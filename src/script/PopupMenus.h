@@ -18,7 +18,7 @@
 namespace zorl {
 
 class CIniStore;
-class CZorlApp;
+struct ScriptContext;
 
 struct PopupItem {
     enum class Kind { Command, Separator, Submenu };
@@ -43,12 +43,12 @@ const char* PopupSection(WindowType type);
 PopupMenu BuildPopupMenu(const CIniStore& ini, const std::string& section);
 
 // Runs entry `entry` of an output pane's menu in window `frame`.
-void RunPopupEntry(CZorlApp& app, FrameId frame, const PopupMenu& menu, int entry);
+void RunPopupEntry(const ScriptContext& ctx, FrameId frame, const PopupMenu& menu, int entry);
 // Runs entry `entry` of the nick list's menu of channel window `frame` for
 // `nick` (without its "@" or "+").
-void RunNickPopupEntry(CZorlApp& app, FrameId frame, const PopupMenu& menu, int entry,
+void RunNickPopupEntry(const ScriptContext& ctx, FrameId frame, const PopupMenu& menu, int entry,
                        const std::string& nick);
 // The double click on a nick: the NickCommand setting.
-void RunNickCommand(CZorlApp& app, FrameId frame, const std::string& nick);
+void RunNickCommand(const ScriptContext& ctx, FrameId frame, const std::string& nick);
 
 }  // namespace zorl

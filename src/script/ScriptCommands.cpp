@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/CZorlApp.h"
-#include "app/Dump.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
@@ -15,7 +13,9 @@
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/EventScripts.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptFile.h"
+#include "script/ScriptHost.h"
 #include "script/ScriptText.h"
 #include "script/SystemTarget.h"
 #include "script/VariableExpander.h"
@@ -96,7 +96,7 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 // Expands the author's own variables of `text` against the command line;
 // what a message put in is shown as it is.
 ScriptText ExpandOwnText(CommandLine& command, const ScriptText& text) {
-    return command.app.expander.ExpandScript(command.message, text, &command.fields);
+    return command.ctx.expander.ExpandScript(command.message, text, &command.fields);
 }
 
 std::string ExpandOwn(CommandLine& command, const ScriptText& text) {
@@ -106,15 +106,15 @@ std::string ExpandOwn(CommandLine& command, const ScriptText& text) {
 }  // namespace
 
 // NOTIFY: the notify list is asked at once and reported in full.
-void NotifyCommand(CommandLine& command) { command.app.ignoreNotify.RequestIson(true); }
+void NotifyCommand(CommandLine& command) { command.ctx.ignoreNotify.RequestIson(true); }
 
 // PLAY ding: ding.WAV of wav/, else of the system's sound folder.
-void PlayCommand(CommandLine& command) { command.app.PlaySoundFile(command.Args()); }
+void PlayCommand(CommandLine& command) { command.ctx.host.PlaySoundFile(command.Args()); }
 
-void BeepCommand(CommandLine& command) { command.app.platform.sound.Beep(); }
+void BeepCommand(CommandLine& command) { command.ctx.platform.sound.Beep(); }
 
 void MboxCommand(CommandLine& command) {
-    command.app.platform.dialogs.MessageBox(ExpandOwn(command, command.ArgsText()),
+    command.ctx.platform.dialogs.MessageBox(ExpandOwn(command, command.ArgsText()),
                                             BoxIcon::Information);
 }
 
@@ -127,8 +127,8 @@ void EchoCommand(CommandLine& command) {
     ScriptText text = command.ArgsText();
     Split first = SplitWord(text.Text());
     if (Atoi(first.head) != 0 && !text.Of(first.head).HasData()) {
-        auto found = command.app.colours.irc.find(std::string(first.head));
-        if (found != command.app.colours.irc.end()) colour = found->second;
+        auto found = command.ctx.colours.irc.find(std::string(first.head));
+        if (found != command.ctx.colours.irc.end()) colour = found->second;
         ScriptText rest = text.Of(first.tail);
         text = std::move(rest);
     }
@@ -138,16 +138,16 @@ void EchoCommand(CommandLine& command) {
         ScriptText rest = text.Of(name.tail);
         text = std::move(rest);
     }
-    command.app.output.Print(command.socket, window, colour, ExpandOwn(command, text));
+    command.ctx.output.Print(command.socket, window, colour, ExpandOwn(command, text));
 }
 
 // EXEC section: each line of the section of script.ini that is not empty
 // and not a ";" comment runs as a script line in this window.
 void ExecCommand(CommandLine& command) {
     for (const std::string& line :
-         ReadSectionLines(command.app.ini, kScriptFile, command.Target())) {
+         ReadSectionLines(command.ctx.ini, kScriptFile, command.Target())) {
         if (line.empty() || line[0] == ';') continue;
-        command.app.events.RunScriptLine(command.frame, line);
+        command.ctx.events.RunScriptLine(command.frame, line);
     }
 }
 
@@ -183,7 +183,7 @@ void IfCommand(CommandLine& command) {
         case '@': holds = MatchMask(command.Expand(a), command.Expand(b)); break;
         default: break;
     }
-    if (holds) command.app.events.RunScriptLine(command.frame, body);
+    if (holds) command.ctx.events.RunScriptLine(command.frame, body);
 }
 
 // SET xN value: user variable N (1 to 10), read as $xN by scripts.
@@ -192,22 +192,21 @@ void SetCommand(CommandLine& command) {
     Split name = SplitWord(args.Text());
     if (name.head.size() < 2 || (name.head[0] != 'x' && name.head[0] != 'X')) return;
     const int n = Atoi(name.head.substr(1));
-    if (n < 1 || n > 10) return;
-    const auto slot = static_cast<std::size_t>(n - 1);
-    command.app.UserVars[slot] = std::string(name.tail);
-    command.app.UserVarFromMessage[slot] = args.Of(name.tail).HasMessageData();
+    if (n < 1 || n > static_cast<int>(CVariableExpander::kUserVars)) return;
+    command.ctx.expander.SetUserVar(static_cast<std::size_t>(n), std::string(name.tail),
+                                    args.Of(name.tail).HasMessageData());
 }
 
-void DumpCommand(CommandLine& command) { DumpVariables(command.app); }
+void DumpCommand(CommandLine& command) { command.ctx.host.ShowDump(); }
 
 // XLAT command: the text is expanded and run as a script line; only with
 // the Master setting, as it lets a line build and run any other. The user's
 // own values become script; what came from a message stays data, so a
 // stranger's text never runs as a command.
 void XlatCommand(CommandLine& command) {
-    if (command.app.settings.Master == 0) return;
+    if (command.ctx.settings.Master == 0) return;
     const ScriptText line = ExpandOwnText(command, command.ArgsText());
-    command.app.events.RunScriptLine(command.frame, line.WithUserValuesOwn());
+    command.ctx.events.RunScriptLine(command.frame, line.WithUserValuesOwn());
 }
 
 // SYSTEM program [parameters]: the parameters are split at blanks and each
@@ -217,32 +216,32 @@ void XlatCommand(CommandLine& command) {
 void SystemCommand(CommandLine& command) {
     if (command.Args().empty()) return;
     const std::string program = command.Target();
-    CZorlApp& app = command.app;
-    const bool document = OpensWithTheDesktop(program, app.config_dir);
+    const ScriptContext& ctx = command.ctx;
+    const bool document = OpensWithTheDesktop(program, ctx.configDir);
     if (command.fields.nick.HasData()) {
-        app.output.PrintF(nullptr, "", Cls::UError,
+        ctx.output.PrintF(nullptr, "", Cls::UError,
                           document ? "Not opened: %s (the name comes from a message)"
                                    : "Not started: %s (the program name comes from a message)",
                           program.c_str());
         return;
     }
     if (document) {
-        if (!app.platform.shell.Open(program))
-            app.output.PrintF(nullptr, "", Cls::UError, "Cannot open %s", program.c_str());
+        if (!ctx.platform.shell.Open(program))
+            ctx.output.PrintF(nullptr, "", Cls::UError, "Cannot open %s", program.c_str());
         return;
     }
     std::vector<std::string> arguments;
     for (const ScriptText& word : OwnWords(command.ArgsAfterTargetText()))
         arguments.push_back(word.Text());
-    if (!app.platform.shell.Execute(program, arguments))
-        app.output.PrintF(nullptr, "", Cls::UError, "Cannot start %s", program.c_str());
+    if (!ctx.platform.shell.Execute(program, arguments))
+        ctx.output.PrintF(nullptr, "", Cls::UError, "Cannot start %s", program.c_str());
 }
 
 // IGNORE mask: ignored from now on and in zorl.ini for the next start.
 void IgnoreCommand(CommandLine& command) {
     if (command.Args().empty()) return;
-    command.app.IgnoreList.push_back(command.Target());
-    command.app.ini.AddListItem(CIniStore::kMainFile, "IGNORE", command.Target());
+    command.ctx.ignoreList.push_back(command.Target());
+    command.ctx.ini.AddListItem(CIniStore::kMainFile, "IGNORE", command.Target());
 }
 
 }  // namespace zorl

@@ -1,12 +1,12 @@
 // The runners: every script text (event, timer, start-up list, EXEC, IF,
 // XLAT) reaches the command interpreter through RunCommandText.
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
+#include "script/ScriptContext.h"
 #include "script/VariableExpander.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -70,7 +70,7 @@ private:
 
 void CEventScripts::Cut(const std::string& error) {
     cut_ = true;
-    app_.output.Print(nullptr, "", Cls::Error, error);
+    ctx_.output.Print(nullptr, "", Cls::Error, error);
 }
 
 bool CEventScripts::StartCommand() {
@@ -92,13 +92,13 @@ void CEventScripts::RunCommandText(FrameId frame, const ScriptText& text, const 
     for (const ScriptText& part : SplitCommands(text)) {
         if (cut_) return;
         ScriptText command = part.Trimmed();
-        ScriptText expanded = app_.expander.ExpandScript(message, command, fields);
+        ScriptText expanded = ctx_.expander.ExpandScript(message, command, fields);
         if (!(expanded == command.Text())) {
             RunCommandText(frame, expanded, message, fields);
             continue;
         }
         if (!StartCommand()) return;
-        app_.interpreter.SendScript(frame, expanded);
+        ctx_.interpreter.SendScript(frame, expanded);
     }
 }
 
@@ -107,8 +107,8 @@ void CEventScripts::RunCommandText(FrameId frame, const ScriptText& text, const 
 void CEventScripts::RunScriptLine(FrameId frame, const ScriptText& line) {
     IrcMessage message;
     message.flags = kHasChannel | kHasMe | kHasParams | kGeneralVariables;
-    message.me = app_.settings.m_user_mynick;
-    if (const ChannelRecord* record = app_.registry.FindByFrame(frame))
+    message.me = ctx_.settings.m_user_mynick;
+    if (const ChannelRecord* record = ctx_.registry.FindByFrame(frame))
         message.channel = record->name;
 
     OwnedFields fields;
@@ -132,10 +132,10 @@ void CEventScripts::RunScriptLine(FrameId frame, const ScriptText& line) {
 // n0=/join #x
 // n1=/msg nickserv identify secret
 void CEventScripts::RunStartup() {
-    for (const std::string& entry : app_.ini.ReadList(CIniStore::kMainFile, kStartupSection)) {
+    for (const std::string& entry : ctx_.ini.ReadList(CIniStore::kMainFile, kStartupSection)) {
         if (entry.starts_with(';')) continue;
         // Looked up again each time: a command may close windows.
-        RunScriptLine(app_.registry.pStatusFrm, entry);
+        RunScriptLine(ctx_.registry.pStatusFrm, entry);
     }
 }
 

@@ -1,11 +1,11 @@
 // The commands that edit line sections of script.ini. Lines are stored so
 // that they read back as written: text that begins with "[" or holds line
 // ends never becomes a header or a line of its own (IniStore::AppendLine).
-#include "app/CZorlApp.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptFile.h"
 
 namespace zorl {
@@ -22,35 +22,35 @@ std::pair<std::string, std::string> TwoNames(const CommandLine& command) {
 
 // WRITELINE section text: the section holds this one line.
 void WritelineCommand(CommandLine& command) {
-    command.app.ini.ReplaceSectionLines(kScriptFile, command.Target(), {command.ArgsAfterTarget()});
+    command.ctx.ini.ReplaceSectionLines(kScriptFile, command.Target(), {command.ArgsAfterTarget()});
 }
 
 // ADDLINE section text: a new last line; a missing section is added at the
 // end of the file.
 void AddlineCommand(CommandLine& command) {
-    command.app.ini.AppendLine(kScriptFile, command.Target(), command.ArgsAfterTarget());
+    command.ctx.ini.AppendLine(kScriptFile, command.Target(), command.ArgsAfterTarget());
 }
 
 // COPY from to: every line of «from», comments included, replaces «to».
 void CopyCommand(CommandLine& command) {
     auto [from, to] = TwoNames(command);
-    CIniStore& ini = command.app.ini;
+    CIniStore& ini = command.ctx.ini;
     ini.ReplaceSectionLines(kScriptFile, to, ReadSectionLines(ini, kScriptFile, from));
 }
 
 void DeleteCommand(CommandLine& command) {
-    command.app.ini.DeleteSection(kScriptFile, command.Target());
+    command.ctx.ini.DeleteSection(kScriptFile, command.Target());
 }
 
 void EmptyCommand(CommandLine& command) {
-    command.app.ini.EmptySection(kScriptFile, command.Target());
+    command.ctx.ini.EmptySection(kScriptFile, command.Target());
 }
 
 // RENAME old new; without a new name nothing changes.
 void RenameCommand(CommandLine& command) {
     auto [from, to] = TwoNames(command);
     if (from.empty() || to.empty()) return;
-    command.app.ini.RenameSection(kScriptFile, from, to);
+    command.ctx.ini.RenameSection(kScriptFile, from, to);
 }
 
 }  // namespace zorl

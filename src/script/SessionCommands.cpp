@@ -1,10 +1,10 @@
 // Commands about the session: channels, the own nick, the server.
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Text.h"
 #include "config/Settings.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/ScriptContext.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 
@@ -25,7 +25,7 @@ void PartCommand(CommandLine& line) {
 
 // QUIT [message]: the configured quit text when none is given.
 void QuitCommand(CommandLine& line) {
-    const std::string& text = line.Args().empty() ? line.app.settings.Quit : line.Args();
+    const std::string& text = line.Args().empty() ? line.ctx.settings.Quit : line.Args();
     line.SendRaw("QUIT :" + text);
 }
 
@@ -34,13 +34,13 @@ void QuitCommand(CommandLine& line) {
 void NickCommand(CommandLine& line) {
     // "/nick : x" has arguments but no nick: it would store an empty one.
     if (line.Target().empty()) return;
-    CZorlApp& app = line.app;
-    const bool connected = app.connection.State() == CONNECTED;
+    const ScriptContext& ctx = line.ctx;
+    const bool connected = ctx.connection.State() == CONNECTED;
     if (connected) line.Send("NICK $2");
-    if (connected && app.connection.Registered()) return;
+    if (connected && ctx.connection.Registered()) return;
     const std::string nick = line.Target();
-    app.connection.SetOwnNick(nick);
-    app.output.PrintF(nullptr, "", Cls::Info, "Your nick is now %s", nick.c_str());
+    ctx.connection.SetOwnNick(nick);
+    ctx.output.PrintF(nullptr, "", Cls::Info, "Your nick is now %s", nick.c_str());
 }
 
 // TOPIC #x shows the topic; TOPIC #x text sets it.
@@ -52,13 +52,13 @@ void TopicCommand(CommandLine& line) {
 // it, leaving the present server first. Without arguments the last server
 // tried is used again; without ports, the last port, over TLS when that was.
 void ServerCommand(CommandLine& line) {
-    CZorlApp& app = line.app;
-    std::string address = line.Target().empty() ? app.connection.LastAddress() : line.Target();
+    const ScriptContext& ctx = line.ctx;
+    std::string address = line.Target().empty() ? ctx.connection.LastAddress() : line.Target();
     std::string ports =
         line.ArgsAfterTarget().empty()
-            ? Format("%s%d", app.connection.LastTls() ? "+" : "", app.connection.LastPort())
+            ? Format("%s%d", ctx.connection.LastTls() ? "+" : "", ctx.connection.LastPort())
             : line.ArgsAfterTarget();
-    app.connection.SwitchServer(address, ports);
+    ctx.connection.SwitchServer(address, ports);
 }
 
 }  // namespace zorl

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CZorlApp.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
+#include "script/ScriptContext.h"
 #include "script/Timers.h"
 
 namespace zorl {
@@ -45,7 +45,7 @@ int MinutesToSeconds(std::string_view minutes) {
 
 // TIMER seconds random [C] command; '/TIMER 0' only stops the timer.
 void TimerCommand(CommandLine& command) {
-    CTimers& timers = command.app.timers;
+    CTimers& timers = command.ctx.timers;
     if (timers.Running(CTimers::kScript)) timers.StopTimer(CTimers::kScript);
     TimerRequest request = ReadRequest(command.ArgsText());
     const int fixed = Atoi(request.fixed);
@@ -57,7 +57,7 @@ void TimerCommand(CommandLine& command) {
 // IDLETIMER minutes random [C] command, in minutes that may have a
 // fraction: '/IDLETIMER 0.5 0 /AWAY :gone' waits 30 seconds of quiet.
 void IdletimerCommand(CommandLine& command) {
-    CTimers& timers = command.app.timers;
+    CTimers& timers = command.ctx.timers;
     if (timers.IdleTimerOn()) timers.StopTimer(CTimers::kIdle);
     TimerRequest request = ReadRequest(command.ArgsText());
     if (Atof(request.fixed) == 0 || request.command.empty()) return;

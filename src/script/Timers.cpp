@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Random.h"
 #include "common/TimeText.h"
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "script/EventScripts.h"
+#include "script/ScriptContext.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -16,19 +16,19 @@
 
 namespace zorl {
 
-void CTimers::NewPeriod(ScriptTimer& timer, int floor) { timer.NewPeriod(app_.random, floor); }
+void CTimers::NewPeriod(ScriptTimer& timer, int floor) { timer.NewPeriod(ctx_.random, floor); }
 
 namespace {
 const char* const kNames[] = {"", "Timer", "IdleTimer"};
 }  // namespace
 
 void CTimers::Trace(const std::string& text) {
-    if (app_.settings.TimerDebug) app_.output.DebugOut(Cls::Info, text, true);
+    if (ctx_.settings.TimerDebug) ctx_.output.DebugOut(Cls::Info, text, true);
 }
 
 void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
                          bool cont) {
-    if (app_.connection.State() != CONNECTED) return;
+    if (ctx_.connection.State() != CONNECTED) return;
     if (!Valid(id)) {
         Trace("Unknown Timer-ID (start)\n");
         return;
@@ -83,13 +83,12 @@ bool CTimers::RunCommand(int id) {
     const FrameId window = timers_[id].window;
     const ScriptText command = timers_[id].command;
     firing_[id] = true;
-    app_.events.RunScriptLine(window, command);
+    ctx_.events.RunScriptLine(window, command);
     firing_[id] = false;
     return changes_[id] == before;
 }
 
-void CTimers::OnTimer(int platformId) {
-    if (platformId != 1) return;
+void CTimers::OnTick() {
     TickScriptTimer();
     TickIdleTimer();
 }
@@ -128,16 +127,16 @@ std::string CTimers::TimerInfoText() {
     const ScriptTimer& idle = timers_[kIdle];
     if (!idle.on) return "Not running";
     const int seconds = idle.ticks / 10;
-    const CZorlDoc* doc = app_.registry.DocOf(app_.registry.pLastFrm);
+    const CZorlDoc* doc = ctx_.registry.DocOf(ctx_.registry.pLastFrm);
     const std::string lastNick = doc ? doc->LastSpeaker() : std::string();
     return Format(
         "Time: %s  secs: %d  (%d:%02d)\nTimer = %d (fixed:%d random:%d)\n%s   Command = \"%s\"  "
         "LastNick = %s",
-        FormatLocalTime("[%#H:%M:%S]", app_.platform.clock.Now()).c_str(), seconds,
+        FormatLocalTime("[%#H:%M:%S]", ctx_.platform.clock.Now()).c_str(), seconds,
         idle.ticks / 600, seconds % 60, idle.time, idle.fixed, idle.random,
         idle.running ? "On" : "Off", idle.command.Text().c_str(), lastNick.c_str());
 }
 
-void CTimers::TimerInfo() { app_.platform.dialogs.MessageBox(TimerInfoText()); }
+void CTimers::TimerInfo() { ctx_.platform.dialogs.MessageBox(TimerInfoText()); }
 
 }  // namespace zorl

@@ -1,6 +1,6 @@
-// The two timers of the scripts, driven by the 100 ms tick: 1 the script
-// timer (TIMER), 2 the idle timer (IDLETIMER). The notify timer belongs to
-// the server connection (session/NotifyTimer.h).
+// The two timers of the scripts, driven by the 100 ms tick: kScript the
+// script timer (TIMER), kIdle the idle timer (IDLETIMER). The notify timer
+// belongs to the server connection (session/NotifyTimer.h).
 //
 // Each period is `fixed` seconds plus a random part of up to `random`
 // seconds, drawn anew at every (re)start. The idle timer counts while it is
@@ -13,11 +13,10 @@
 
 #include "common/SharedTypes.h"
 #include "common/SoftTimer.h"
+#include "script/ScriptContext.h"
 #include "script/ScriptText.h"
 
 namespace zorl {
-
-class CZorlApp;
 
 // A script timer and the command it runs.
 struct ScriptTimer : SoftTimer {
@@ -31,7 +30,7 @@ public:
     static constexpr int kMaxSeconds = SoftTimer::kMaxSeconds;
     static constexpr int kMinRepeatSeconds = SoftTimer::kMinRepeatSeconds;
 
-    explicit CTimers(CZorlApp& app) : app_(app) {}
+    explicit CTimers(const ScriptContext& ctx) : ctx_(ctx) {}
 
     // Only while connected; a timer that is already counting keeps its
     // command and period.
@@ -43,7 +42,8 @@ public:
     }
     void ResetTimer(int id);
     void StopTimer(int id);
-    void OnTimer(int platformId);
+    // The 100 ms tick: counts both timers down and runs what is due.
+    void OnTick();
     // A window goes: the timers that would run their command in it stop.
     void StopTimersOf(FrameId window);
 
@@ -67,13 +67,14 @@ private:
     // A debug line with the TimerDebug option.
     void Trace(const std::string& text);
 
-    CZorlApp& app_;
-    ScriptTimer timers_[3];  // index 0 unused
+    ScriptContext ctx_;
+    static constexpr int kSlots = kIdle + 1;  // by id; slot 0 unused
+    ScriptTimer timers_[kSlots];
     // Counts every start and stop, to see whether a command touched its timer.
-    uint64_t changes_[3] = {};
+    uint64_t changes_[kSlots] = {};
     // A command is running: a nested event loop (a message box) ticks on,
     // and must not run the same command again underneath it.
-    bool firing_[3] = {};
+    bool firing_[kSlots] = {};
 };
 
 }  // namespace zorl

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Random.h"
 #include "common/Text.h"
@@ -48,7 +47,7 @@ int DigitValue(std::string_view digits) {
 class ExpansionScan {
 public:
     ExpansionScan(CVariableExpander& owner, const IrcMessage& message, const OwnedFields* fields)
-        : owner_(owner), app_(owner.app_), m_(message), fields_(fields) {}
+        : owner_(owner), m_(message), fields_(fields) {}
 
     // `origins` null: every byte is the author's. `outOrigins` null: the
     // caller wants the text only.
@@ -134,7 +133,6 @@ private:
     }
 
     CVariableExpander& owner_;
-    CZorlApp& app_;
     const IrcMessage& m_;
     const OwnedFields* fields_;
     std::string computed_;  // the value of the last rule that had to compute one
@@ -286,15 +284,15 @@ ExpansionScan::Produced ExpansionScan::Ask(std::string_view, std::size_t n) {
 }
 
 ExpansionScan::Produced ExpansionScan::Time(std::string_view, std::size_t n) {
-    return UserValue(FormatLocalTime("%X", app_.platform.clock.Now()), n);
+    return UserValue(FormatLocalTime("%X", owner_.platform_.clock.Now()), n);
 }
 
 ExpansionScan::Produced ExpansionScan::Date(std::string_view, std::size_t n) {
-    return UserValue(FormatLocalTime("%d-%b-%Y", app_.platform.clock.Now()), n);
+    return UserValue(FormatLocalTime("%d-%b-%Y", owner_.platform_.clock.Now()), n);
 }
 
 ExpansionScan::Produced ExpansionScan::DayOfWeek(std::string_view, std::size_t n) {
-    return UserValue(ToLower(FormatLocalTime("%a", app_.platform.clock.Now())), n);
+    return UserValue(ToLower(FormatLocalTime("%a", owner_.platform_.clock.Now())), n);
 }
 
 // "$randline greetings": one of the section's lines (comments and empty
@@ -303,10 +301,11 @@ ExpansionScan::Produced ExpansionScan::RandLine(std::string_view at, std::size_t
     std::size_t pos = SkipBlanks(at, n);
     const std::string section(TakeWord(at, pos));
     std::vector<std::string> kept;
-    for (std::string& line : ReadSectionLines(app_.ini, kScriptFile, section))
+    for (std::string& line : ReadSectionLines(owner_.ini_, kScriptFile, section))
         if (!line.empty() && line[0] != ';') kept.push_back(std::move(line));
     if (kept.empty()) return UserValue("", pos);
-    std::size_t pick = static_cast<std::size_t>(app_.random.Below(static_cast<int>(kept.size())));
+    std::size_t pick =
+        static_cast<std::size_t>(owner_.random_.Below(static_cast<int>(kept.size())));
     return UserValue(Expand(kept[pick]), pos);
 }
 
@@ -319,7 +318,7 @@ ExpansionScan::Produced ExpansionScan::GetLine(std::string_view at, std::size_t 
     pos = SkipBlanks(at, pos);
     const std::string key = Expand(std::string(TakeWord(at, pos)));
     std::string line;
-    for (int index = 1; !Cut() && app_.ini.ReadSectionLine(kScriptFile, section, index, line);
+    for (int index = 1; !Cut() && owner_.ini_.ReadSectionLine(kScriptFile, section, index, line);
          ++index) {
         Split parts = SplitWord(line);
         std::string head = Expand(std::string(parts.head));
@@ -331,12 +330,12 @@ ExpansionScan::Produced ExpansionScan::GetLine(std::string_view at, std::size_t 
 }
 
 ExpansionScan::Produced ExpansionScan::RandNick(std::string_view, std::size_t n) {
-    CZorlDoc* doc = app_.registry.GetChannelDoc(m_.channel);
+    CZorlDoc* doc = owner_.registry_.GetChannelDoc(m_.channel);
     return Value(doc ? doc->RandomNick() : std::string(), n);
 }
 
 ExpansionScan::Produced ExpansionScan::LastNick(std::string_view, std::size_t n) {
-    CZorlDoc* doc = app_.registry.GetChannelDoc(m_.channel);
+    CZorlDoc* doc = owner_.registry_.GetChannelDoc(m_.channel);
     return Value(doc ? doc->LastSpeaker() : std::string(), n);
 }
 
@@ -346,18 +345,18 @@ ExpansionScan::Produced ExpansionScan::Random(std::string_view at, std::size_t n
     std::size_t pos = SkipBlanks(at, n);
     std::string_view word = TakeWord(at, pos);
     long long limit = DigitValue(word.substr(0, DigitRun(word)));
-    long long r = app_.random.Next();
+    long long r = owner_.random_.Next();
     return UserValue(Format("%lld", limit * r / 32767 + 1), pos);
 }
 
 ExpansionScan::Produced ExpansionScan::UserVar(std::string_view at, std::size_t n) {
     std::size_t digits = DigitRun(at.substr(n));
     int slot = DigitValue(at.substr(n, digits));
-    if (digits == 0 || slot < 1 || slot > static_cast<int>(app_.UserVars.size())) return {};
+    if (digits == 0 || slot < 1 || slot > static_cast<int>(CVariableExpander::kUserVars)) return {};
     const auto index = static_cast<std::size_t>(slot - 1);
-    Produced p = View(app_.UserVars[index], n + digits);
+    Produced p = View(owner_.user_vars_[index], n + digits);
     // SET with a message's text keeps it a message's.
-    if (!app_.UserVarFromMessage[index]) p.origin = Origin::kUserValue;
+    if (!owner_.user_var_from_message_[index]) p.origin = Origin::kUserValue;
     return p;
 }
 
@@ -427,10 +426,10 @@ std::string CVariableExpander::Expand(const IrcMessage& message, std::string_vie
     if (cut_) return {};
     if (depth_ >= kMaxDepth) {
         cut_ = true;
-        app_.output.PrintF(nullptr, "", Cls::Error,
-                           "ERROR: ExpandVariables: variables nested more than %d deep, line "
-                           "dropped",
-                           kMaxDepth);
+        output_.PrintF(nullptr, "", Cls::Error,
+                       "ERROR: ExpandVariables: variables nested more than %d deep, line "
+                       "dropped",
+                       kMaxDepth);
         return {};
     }
     ++depth_;
@@ -441,12 +440,24 @@ std::string CVariableExpander::Expand(const IrcMessage& message, std::string_vie
     if (outOrigins) outOrigins->clear();
     return {};
 }
+
+void CVariableExpander::SetUserVar(std::size_t n, std::string value, bool fromMessage) {
+    if (n < 1 || n > kUserVars) return;
+    user_vars_[n - 1] = std::move(value);
+    user_var_from_message_[n - 1] = fromMessage;
+}
+
+const std::string& CVariableExpander::UserVar(std::size_t n) const {
+    static const std::string kNone;
+    return n >= 1 && n <= kUserVars ? user_vars_[n - 1] : kNone;
+}
+
 bool CVariableExpander::AskUser(std::string& answer) {
     int depth = depth_;
     bool cut = cut_;
     depth_ = 0;
     cut_ = false;
-    bool accepted = app_.platform.dialogs.InputRequest("Input request", "", answer);
+    bool accepted = platform_.dialogs.InputRequest("Input request", "", answer);
     depth_ = depth;
     cut_ = cut;
     return accepted;

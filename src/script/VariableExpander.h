@@ -10,6 +10,8 @@
 // result is "" ('/PRIVMSG $channel $$3' sends nothing without a $3).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,15 +21,26 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct Platform;
+class CIniStore;
+class CRandom;
+class CWindowRegistry;
+class COutput;
 
 class CVariableExpander {
 public:
     // Bound on the chains the language allows: $?, $randline and $getline
     // expand text that may hold the same variable again.
     static constexpr int kMaxDepth = 16;
+    // $x1 ... $x10, filled by SET.
+    static constexpr std::size_t kUserVars = 10;
 
-    explicit CVariableExpander(CZorlApp& app) : app_(app) {}
+    // `platform`: the clock of $time and the input box of $?; `ini`: the
+    // script file of $randline and $getline; `registry`: the nick lists of
+    // $randnick and $lastnick; `output`: the error line of a cut chain.
+    CVariableExpander(Platform& platform, const CIniStore& ini, CRandom& random,
+                      CWindowRegistry& registry, COutput& output)
+        : platform_(platform), ini_(ini), random_(random), registry_(registry), output_(output) {}
 
     // Never fails: unknown or unavailable variables stay literal text. A chain
     // cut at kMaxDepth reports one error line, and the outermost call then
@@ -41,6 +54,11 @@ public:
     ScriptText ExpandScript(const IrcMessage& message, const ScriptText& text,
                             const OwnedFields* fields = nullptr);
 
+    // User variable `n` (1 to kUserVars; any other n does nothing). With
+    // `fromMessage` its value came from a message, and XLAT keeps it data.
+    void SetUserVar(std::size_t n, std::string value, bool fromMessage = false);
+    const std::string& UserVar(std::size_t n) const;
+
 private:
     friend class ExpansionScan;
 
@@ -51,7 +69,14 @@ private:
     // expansions started by events inside the dialog count on their own.
     bool AskUser(std::string& answer);
 
-    CZorlApp& app_;
+    Platform& platform_;
+    const CIniStore& ini_;
+    CRandom& random_;
+    CWindowRegistry& registry_;
+    COutput& output_;
+    // Slot n-1 holds $xn, and whether its value came from a message.
+    std::array<std::string, kUserVars> user_vars_;
+    std::array<bool, kUserVars> user_var_from_message_{};
     int depth_ = 0;
     bool cut_ = false;  // a nested expansion hit kMaxDepth; unwind to the top
 };

@@ -106,7 +106,7 @@ std::string CNicksView::SelectedNick() const {
 
 void CNicksView::RunNickCommand() {
     const std::string nick = context_.Live() ? SelectedNick() : std::string();
-    if (!nick.empty()) zorl::RunNickCommand(*context_.app, context_.frame, nick);
+    if (!nick.empty()) zorl::RunNickCommand(context_.app->scriptContext, context_.frame, nick);
 }
 
 void CNicksView::contextMenuEvent(QContextMenuEvent* event) {
@@ -116,7 +116,7 @@ void CNicksView::contextMenuEvent(QContextMenuEvent* event) {
     const FrameId frame = context_.frame;
     const PopupMenu menu = BuildPopupMenu(app.ini, kNicksMenu);
     const int entry = ExecPopupMenu(menu, event->globalPos(), this);
-    if (entry >= 0) RunNickPopupEntry(app, frame, menu, entry, nick);
+    if (entry >= 0) RunNickPopupEntry(app.scriptContext, frame, menu, entry, nick);
 }
 
 void CNicksView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -374,7 +374,7 @@ void CZorlView::contextMenuEvent(QContextMenuEvent* event) {
     const int entry = ExecPopupMenu(menu, event->globalPos(), this);
     // The frame may have closed while the menu was open; the engine finds
     // the window by its frame, or not at all.
-    if (entry >= 0) RunPopupEntry(app, frame, menu, entry);
+    if (entry >= 0) RunPopupEntry(app.scriptContext, frame, menu, entry);
 }
 
 void CZorlView::keyPressEvent(QKeyEvent* event) {

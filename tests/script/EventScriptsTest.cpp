@@ -5,6 +5,7 @@
 #include "config/Settings.h"
 #include "script/EventScripts.h"
 #include "script/ScriptFixture.h"
+#include "script/VariableExpander.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 
@@ -139,7 +140,7 @@ TEST_F(Events, TextFromOthersIsNeverScript) {
         "TEXTIN alias : * : /do $2\n"
         "TEXTIN file : * : /msg $channel $randline said $getline said x\n"
         "[said]\n* b | /part\n");
-    app.UserVars[0] = "a | /quit $nl b";
+    app.expander.SetUserVar(1, "a | /quit $nl b");
     host.dialogs.inputAnswers = {"ok | /join #evil $nl QUIT", "$x1"};
     const std::pair<const char*, const char*> rows[] = {
         {"hi | /SYSTEM xterm", "PRIVMSG #chan :joe said hi | /SYSTEM xterm\r\n"},

@@ -16,9 +16,9 @@ protected:
                        const std::string& nick = "") {
         TakeSent();
         if (nick.empty())
-            RunPopupEntry(app, frame, menu, entry);
+            RunPopupEntry(app.scriptContext, frame, menu, entry);
         else
-            RunNickPopupEntry(app, frame, menu, entry, nick);
+            RunNickPopupEntry(app.scriptContext, frame, menu, entry, nick);
         return TakeSent();
     }
 };

@@ -10,6 +10,7 @@
 #include "script/EventScripts.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptFixture.h"
+#include "script/VariableExpander.h"
 #include "session/LineParser.h"
 #include "windows/WindowRegistry.h"
 
@@ -80,9 +81,9 @@ TEST_F(ScriptCommands, SetFillsTheUserVariables) {
     Type(chan_, "/SET x11 a");
     Type(chan_, "/SET y1 a");
     Type(chan_, "/SET x0 a");
-    EXPECT_EQ(app.UserVars[2], "hello world");
-    EXPECT_EQ(app.UserVars[9], "ten");
-    for (int i : {0, 1, 3, 4, 5, 6, 7, 8}) EXPECT_EQ(app.UserVars[i], "");
+    EXPECT_EQ(app.expander.UserVar(3), "hello world");
+    EXPECT_EQ(app.expander.UserVar(10), "ten");
+    for (std::size_t n : {1, 2, 4, 5, 6, 7, 8, 9}) EXPECT_EQ(app.expander.UserVar(n), "");
 }
 
 TEST_F(ScriptCommands, SectionsAreEditedInScriptIni) {

@@ -100,7 +100,7 @@ TEST_F(Expansion, CtcpMarkAndLineBreakNeedNoFlag) {
 }
 
 TEST_F(Expansion, LocalVariablesStayLiteralWithoutTheirFlag) {
-    app.UserVars[0] = "one";
+    app.expander.SetUserVar(1, "one");
     ExpectCases({
         {kAllRecordFields, "$time $date $dayofweek", "$time $date $dayofweek"},
         {kAllRecordFields, "$random 5 $x1 $?", "$random 5 $x1 $?"},
@@ -187,9 +187,9 @@ TEST_F(Expansion, RequiredMark) {
 }
 
 TEST_F(Expansion, UserVariables) {
-    app.UserVars[0] = "one";
-    app.UserVars[2] = "hello world";
-    app.UserVars[9] = "ten";
+    app.expander.SetUserVar(1, "one");
+    app.expander.SetUserVar(3, "hello world");
+    app.expander.SetUserVar(10, "ten");
     IrcMessage m = Full();
     EXPECT_EQ(Expand(m, "$x3!"), "hello world!");
     EXPECT_EQ(Expand(m, "$X1 $x10 $x01"), "one ten one");
