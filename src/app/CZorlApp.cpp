@@ -9,6 +9,7 @@
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/ModeChanges.h"
 #include "incoming/NumericReplies.h"
 #include "platform/Platform.h"
@@ -40,11 +41,13 @@ struct CZorlApp::Parts {
                                      app, app.IgnoreList}),
           dccServices{host, settings, app.config_dir, app, registry, output},
           dcc(dccServices),
-          dispatcher(app),
-          numerics(app),
-          modes(app),
-          ctcp(app),
-          ignoreNotify(app),
+          incoming{host,           settings,       ini, registry, output, connection, dcc,
+                   app.config_dir, app.IgnoreList, app, numerics, modes,  ctcp,       ignoreNotify},
+          dispatcher(incoming),
+          numerics(incoming),
+          modes(incoming),
+          ctcp(incoming),
+          ignoreNotify(incoming),
           script{host,   settings,   colours,     ini,          random,         registry,
                  output, connection, dcc,         ignoreNotify, app.config_dir, app.IgnoreList,
                  app,    expander,   interpreter, aliases,      events,         timers},
@@ -66,6 +69,8 @@ struct CZorlApp::Parts {
     CServerConnection connection;
     DccServices dccServices;
     CDcc dcc;
+    // The handlers keep a reference to it; it names them before they exist.
+    IncomingContext incoming;
     CIncomingDispatcher dispatcher;
     CNumericReplies numerics;
     CModeChanges modes;
@@ -126,18 +131,6 @@ void CZorlApp::OnTick() {
     connection.OnTimerTick();
     connection.OnTick();
     CheckExit();
-}
-
-std::string CZorlApp::ExpandVariables(const IrcMessage& message, const std::string& text) {
-    return expander.ExpandVariables(message, text);
-}
-
-void CZorlApp::SendString(FrameId frame, const std::string& line) {
-    interpreter.SendString(frame, line);
-}
-
-void CZorlApp::SendLine(CIrcSocket* socket, const std::string& text, bool markActivity) {
-    connection.SendLine(socket, text, markActivity);
 }
 
 }  // namespace zorl

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/SharedTypes.h"
+#include "incoming/IncomingContext.h"
 #include "platform/SocketErrors.h"
 #include "script/ScriptHost.h"
 #include "session/IrcSocket.h"
@@ -50,7 +51,8 @@ struct ScriptContext;
 class CZorlApp : public ISocketHost,
                  public ISessionListener,
                  public IWindowsHost,
-                 public IScriptHost {
+                 public IScriptHost,
+                 public IIncomingListener {
 public:
     explicit CZorlApp(Platform& platform);
     virtual ~CZorlApp();
@@ -135,10 +137,14 @@ public:
     // Every window closes: the connection first, then the timers.
     void CloseAllWindows();
 
-    // ---- Cross-cutting entry points (Part names kept)
-    std::string ExpandVariables(const IrcMessage& message, const std::string& text);
-    void SendString(FrameId frame, const std::string& line);
-    void SendLine(CIrcSocket* socket, const std::string& text, bool markActivity);
+    // ---- What the handlers of server lines ask (IncomingEvents.cpp)
+    std::string ExpandVariables(const IrcMessage& message, const std::string& text) override;
+    void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) override;
+    void SendString(FrameId frame, const std::string& line) override;
+    void RunStartupList() override;
+    void RunNotifyCommand(const std::string& nick, const std::string& command) override;
+
+    // ---- What the scripts ask (ScriptHost.cpp, Sounds.cpp)
     // A sound of wav/ or the system's sound folder; false (and an error
     // line) when there is none to play.
     bool PlaySoundFile(const std::string& name) override;

@@ -25,7 +25,8 @@ namespace {
 // offline, at once. zorl.ini keeps the nick the user chose either way.
 void ChangeNick(CZorlApp& app, const std::string& nick) {
     const bool connected = app.connection.State() == CONNECTED;
-    if (connected && !nick.empty()) app.SendLine(app.connection.Socket(), "NICK " + nick, false);
+    if (connected && !nick.empty())
+        app.connection.SendLine(app.connection.Socket(), "NICK " + nick, false);
     if (connected && app.connection.Registered() && !nick.empty()) {
         // Not ours yet: the setting changes when the server confirms it.
         app.ini.WriteString("USER", "Nick", nick);

@@ -16,7 +16,7 @@ bool CZorlApp::OnMainClose() {
             exit_state = Exit::WaitingForServer;
             exit_deadline = platform.clock.TickCount() + kExitWait;
             connection.Leave();
-            SendLine(connection.Socket(), "QUIT :" + settings.Quit, false);
+            connection.SendLine(connection.Socket(), "QUIT :" + settings.Quit, false);
             return false;
         case Exit::WaitingForServer:
             // Asked again while waiting: the user does not want to wait.

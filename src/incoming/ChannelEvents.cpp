@@ -1,12 +1,11 @@
 // NICK, QUIT, JOIN, PART, MODE, TOPIC, INVITE and KICK: the messages that
 // change who is where. Templates number parameters from 1 ($1 is params[0]).
-#include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "config/Settings.h"
 #include "incoming/Dispatcher.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "incoming/ModeChanges.h"
-#include "script/EventScripts.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -25,32 +24,32 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
     // would address the status window.
     if (oldNick.empty() || newNick.empty()) return;
 
-    if (oldNick == app_.settings.m_user_mynick) {
-        app_.connection.SetOwnNick(newNick);
-        app_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
+    if (oldNick == c_.settings.m_user_mynick) {
+        c_.connection.SetOwnNick(newNick);
+        c_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
     }
 
     std::string line;
     for (const WindowRef& window : WindowsOf(in.socket, kWindowChannel)) {
-        CZorlDoc* doc = app_.registry.DocOf(window.frame);
+        CZorlDoc* doc = c_.registry.DocOf(window.frame);
         if (!doc) continue;
         int bits = doc->NickFlags(oldNick);
         if (bits == kNickAbsent) continue;
         doc->NickUpdate(kNickRemove, oldNick, 0);
         doc->NickUpdate(kNickAdd, newNick, 0);
         doc->NickUpdate(kNickSet, newNick, bits);
-        if (line.empty()) line = app_.ExpandVariables(m, "$nick is now known as $1");
-        app_.output.Print(in.socket, window.name, Cls::Info, line);
+        if (line.empty()) line = c_.listener.ExpandVariables(m, "$nick is now known as $1");
+        c_.output.Print(in.socket, window.name, Cls::Info, line);
     }
 
     // A query window follows its peer (or the user) to the new nick, unless
     // another window already has that name. Only a query: a server may name
     // a "nick" after a channel, whose window is not the peer's.
-    const ChannelRecord* record = app_.registry.FindCR(oldNick, in.socket);
+    const ChannelRecord* record = c_.registry.FindCR(oldNick, in.socket);
     if (!record || record->type != kWindowQuery) return;
     const FrameId query = record->frame;
-    FrameId holder = app_.registry.GetFrmByNameSocket(newNick, in.socket);
-    if (holder == 0 || holder == query) app_.registry.UpdateCR(query, newNick, kUpdateName);
+    FrameId holder = c_.registry.GetFrmByNameSocket(newNick, in.socket);
+    if (holder == 0 || holder == query) c_.registry.UpdateCR(query, newNick, kUpdateName);
 }
 
 // :alice!a@host QUIT :bye
@@ -60,13 +59,13 @@ void CIncomingDispatcher::OnQuit(const Incoming& in) {
     if (m.nick.empty()) return;
     std::string line;
     for (const WindowRef& window : WindowsOf(in.socket, std::nullopt)) {
-        CZorlDoc* doc = app_.registry.DocOf(window.frame);
+        CZorlDoc* doc = c_.registry.DocOf(window.frame);
         if (!doc || doc->NickFlags(m.nick) == kNickAbsent) continue;
         doc->NickUpdate(kNickRemove, m.nick, 0);
         if (line.empty())
-            line = app_.ExpandVariables(
+            line = c_.listener.ExpandVariables(
                 m, m.params.empty() ? "$nick has quit channel" : "$nick has quit channel ($1)");
-        app_.output.Print(in.socket, window.name, Cls::Info, line);
+        c_.output.Print(in.socket, window.name, Cls::Info, line);
     }
 }
 
@@ -76,24 +75,24 @@ void CIncomingDispatcher::OnQuit(const Incoming& in) {
 void CIncomingDispatcher::OnJoin(const Incoming& in) {
     const IrcMessage& m = in.message;
     ForEachChannel(m.params[0], [&](const std::string& channel) {
-        if (app_.registry.CRExists(channel, in.socket)) {
-            app_.output.Print(
+        if (c_.registry.CRExists(channel, in.socket)) {
+            c_.output.Print(
                 in.socket, channel, Cls::Info,
-                ExpandFollowedBy(app_, m, "$nick ($sender) has joined channel ", channel));
+                ExpandFollowedBy(c_, m, "$nick ($sender) has joined channel ", channel));
             if (m.nick.empty()) return;
-            if (CZorlDoc* doc = app_.registry.GetDocByNameSocket(channel, in.socket))
+            if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
                 doc->NickUpdate(kNickAdd, m.nick, 0);
             return;
         }
         if (ChannelRecord* record =
-                app_.registry.NewWindow(channel, kWindowChannel, in.socket, true)) {
-            if (CZorlDoc* doc = app_.registry.DocOf(record->frame))
+                c_.registry.NewWindow(channel, kWindowChannel, in.socket, true)) {
+            if (CZorlDoc* doc = c_.registry.DocOf(record->frame))
                 doc->NickUpdate(kNickClearAll, "", 0);
         }
         // The 324 answer fills the window's mode flags.
-        app_.SendLine(in.socket, "MODE " + channel, false);
-        app_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
-                           channel.c_str());
+        c_.connection.SendLine(in.socket, "MODE " + channel, false);
+        c_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
+                         channel.c_str());
     });
 }
 
@@ -103,9 +102,9 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
 void CIncomingDispatcher::OnPart(const Incoming& in) {
     const IrcMessage& m = in.message;
     ForEachChannel(m.params[0], [&](const std::string& channel) {
-        if (m.nick != app_.settings.m_user_mynick) {
-            ShowExpanded(app_, in.socket, channel, Cls::Info, m, "$nick has left channel");
-            if (CZorlDoc* doc = app_.registry.GetDocByNameSocket(channel, in.socket))
+        if (m.nick != c_.settings.m_user_mynick) {
+            ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
+            if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
                 doc->NickUpdate(kNickRemove, m.nick, 0);
             return;
         }
@@ -113,28 +112,26 @@ void CIncomingDispatcher::OnPart(const Incoming& in) {
         // leaves several.
         IrcMessage one = m;
         one.channel = channel;
-        app_.events.MatchEvents(in.socket, one, in.ignored);
+        c_.listener.MatchEvents(in.socket, one, in.ignored);
         CloseChannel(channel, in.socket);
     });
 }
 
 // :alice!a@host MODE #a +o bob
-void CIncomingDispatcher::OnMode(const Incoming& in) {
-    app_.modes.HandleMode(in.socket, in.message);
-}
+void CIncomingDispatcher::OnMode(const Incoming& in) { c_.modes.HandleMode(in.socket, in.message); }
 
 // :alice!a@host TOPIC #a :new topic
 // The channel record keeps the topic for the window caption.
 void CIncomingDispatcher::OnTopic(const Incoming& in) {
     const IrcMessage& m = in.message;
-    ShowExpanded(app_, in.socket, m.params[0], Cls::Info, m, "$nick changes topic to $2");
-    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(m.params[0], in.socket), m.params[1],
-                           kUpdateTopic);
+    ShowExpanded(c_, in.socket, m.params[0], Cls::Info, m, "$nick changes topic to $2");
+    c_.registry.UpdateCR(c_.registry.GetFrmByNameSocket(m.params[0], in.socket), m.params[1],
+                         kUpdateTopic);
 }
 
 // :alice!a@host INVITE me :#a   ->   "alice invites you to me #a"
 void CIncomingDispatcher::OnInvite(const Incoming& in) {
-    ShowExpanded(app_, nullptr, "", Cls::Info, in.message, "$nick invites you to $1-");
+    ShowExpanded(c_, nullptr, "", Cls::Info, in.message, "$nick invites you to $1-");
 }
 
 // :op!o@host KICK #a alice :reason
@@ -147,20 +144,20 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
     // "KICK #c nick" without a comment is as valid as one with an empty one.
     const bool noReason = m.params.size() < 3 || m.params[2].empty();
     // The empty name is the status window's, which is no channel.
-    if (channel.empty() || !app_.registry.GetDocByNameSocket(channel, in.socket)) return;
+    if (channel.empty() || !c_.registry.GetDocByNameSocket(channel, in.socket)) return;
 
-    if (EqualsNoCase(victim, app_.settings.m_user_mynick)) {
-        ShowExpanded(app_, nullptr, "", Cls::Info, m,
+    if (EqualsNoCase(victim, c_.settings.m_user_mynick)) {
+        ShowExpanded(c_, nullptr, "", Cls::Info, m,
                      noReason ? "you were kicked from channel $1 by $nick"
                               : "you were kicked from channel $1 by $nick ($3)");
-        app_.events.MatchEvents(in.socket, m, in.ignored);
+        c_.listener.MatchEvents(in.socket, m, in.ignored);
         CloseChannel(channel, in.socket);
         // The server's JOIN answer opens a new window.
-        if (app_.settings.AutoRejoin)
-            app_.SendLine(in.socket, app_.ExpandVariables(m, "JOIN $1"), false);
+        if (c_.settings.AutoRejoin)
+            c_.connection.SendLine(in.socket, c_.listener.ExpandVariables(m, "JOIN $1"), false);
         return;
     }
-    ShowExpanded(app_, in.socket, channel, Cls::Info, m,
+    ShowExpanded(c_, in.socket, channel, Cls::Info, m,
                  noReason ? "$2 was kicked by $nick" : "$2 was kicked by $nick ($3)");
     if (CZorlDoc* doc = QuietDoc(channel, in.socket)) doc->NickUpdate(kNickRemove, victim, 0);
 }

@@ -1,9 +1,9 @@
 // Replies about channels: the channel list window, modes, topic, names.
 // A reply naming a channel without a window on this connection still runs
 // its registry step, which then reports that it found no window.
-#include "app/CZorlApp.h"
 #include "common/Numbers.h"
 #include "common/TextSplit.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
 #include "windows/Output.h"
@@ -20,48 +20,48 @@ constexpr const char* kListWindow = "~list";
 // :irc.example.net 321 me Channel :Users  Name
 // Every LIST re-titles the window; rows of a second LIST follow the first.
 void CNumericReplies::ListStart(CIrcSocket*, const IrcMessage&) {
-    if (ChannelRecord* record = app_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true))
-        app_.registry.UpdateCR(record->frame, "Channels", kUpdateTitle);
+    if (ChannelRecord* record = c_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true))
+        c_.registry.UpdateCR(record->frame, "Channels", kUpdateTitle);
 }
 
 // :irc.example.net 322 me #a 12 :the topic   ->   "#a" padded to 20, " 12 the topic"
 void CNumericReplies::ListEntry(CIrcSocket* socket, const IrcMessage& message) {
-    app_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true);
-    std::string channel = app_.ExpandVariables(message, "$2");
-    std::string rest = app_.ExpandVariables(message, "$3-");
-    app_.output.PrintF(socket, kListWindow, Cls::Status, "%-20s %s", channel.c_str(), rest.c_str());
+    c_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true);
+    std::string channel = c_.listener.ExpandVariables(message, "$2");
+    std::string rest = c_.listener.ExpandVariables(message, "$3-");
+    c_.output.PrintF(socket, kListWindow, Cls::Status, "%-20s %s", channel.c_str(), rest.c_str());
 }
 
 // "#a                   12 the topic" joins #a, as if typed in the status
 // window.
 bool CNumericReplies::JoinListedChannel(FrameId frame, const std::string& row) {
-    const ChannelRecord* record = app_.registry.FindByFrame(frame);
+    const ChannelRecord* record = c_.registry.FindByFrame(frame);
     if (!record || record->name != kListWindow) return false;
     const std::string channel(SplitWord(row).head);
     if (channel.empty() || std::string_view("#&+!").find(channel[0]) == std::string_view::npos)
         return true;
-    app_.SendString(app_.registry.pStatusFrm, "/join " + channel);
+    c_.listener.SendString(c_.registry.pStatusFrm, "/join " + channel);
     return true;
 }
 
 // :irc.example.net 324 me #a +ntl 50
 void CNumericReplies::ChannelModes(CIrcSocket* socket, const IrcMessage& message) {
-    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket),
-                           message.params[2], kUpdateFlags);
+    c_.registry.UpdateCR(c_.registry.GetFrmByNameSocket(message.params[1], socket),
+                         message.params[2], kUpdateFlags);
 }
 
 // :irc.example.net 329 me #a 1700000000
 void CNumericReplies::ChannelCreated(CIrcSocket*, const IrcMessage& message) {
-    app_.output.Print(
+    c_.output.Print(
         nullptr, "", Cls::Status,
-        ExpandFollowedBy(app_, message, "$2 created on ", TimeText(Atol(message.params[2]))));
+        ExpandFollowedBy(c_, message, "$2 created on ", TimeText(Atol(message.params[2]))));
 }
 
 // :irc.example.net 332 me #a :the topic
 void CNumericReplies::Topic(CIrcSocket* socket, const IrcMessage& message) {
-    ShowExpanded(app_, socket, message.params[1], Cls::Info, message, "Topic is '$3'");
-    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket),
-                           message.params[2], kUpdateTopic);
+    ShowExpanded(c_, socket, message.params[1], Cls::Info, message, "Topic is '$3'");
+    c_.registry.UpdateCR(c_.registry.GetFrmByNameSocket(message.params[1], socket),
+                         message.params[2], kUpdateTopic);
 }
 
 // :irc.example.net 333 me #a alice!a@host 1700000000
@@ -77,8 +77,8 @@ void CNumericReplies::TopicSetter(CIrcSocket* socket, const IrcMessage& message)
         setter = parts.head;
         time = parts.tail;
     }
-    app_.output.PrintF(socket, message.params[1], Cls::Info, "Set by %s at %s", setter.c_str(),
-                       TimeText(Atol(time)).c_str());
+    c_.output.PrintF(socket, message.params[1], Cls::Info, "Set by %s at %s", setter.c_str(),
+                     TimeText(Atol(time)).c_str());
 }
 
 // :irc.example.net 353 me = #a :@alice +bob carol
@@ -88,8 +88,8 @@ void CNumericReplies::Names(CIrcSocket* socket, const IrcMessage& message) {
     if (message.params.size() < 4) return;
     const std::string& channel = message.params[2];
     if (channel.empty()) return;  // the empty name is the status window's
-    CZorlDoc* doc = app_.registry.GetDocByNameSocket(channel, socket);
-    const ChannelRecord* record = app_.registry.FindCR(channel, socket);
+    CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, socket);
+    const ChannelRecord* record = c_.registry.FindCR(channel, socket);
     if (!doc || !record || record->joined) return;
     ForEachWord(message.params[3],
                 [doc](std::string_view nick) { doc->NickUpdate(kNickAdd, std::string(nick), 0); });
@@ -97,8 +97,8 @@ void CNumericReplies::Names(CIrcSocket* socket, const IrcMessage& message) {
 
 // :irc.example.net 366 me #a :End of NAMES list
 void CNumericReplies::NamesEnd(CIrcSocket* socket, const IrcMessage& message) {
-    app_.registry.UpdateCR(app_.registry.GetFrmByNameSocket(message.params[1], socket), "1",
-                           kUpdateJoined);
+    c_.registry.UpdateCR(c_.registry.GetFrmByNameSocket(message.params[1], socket), "1",
+                         kUpdateJoined);
 }
 
 }  // namespace zorl

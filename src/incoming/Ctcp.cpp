@@ -2,13 +2,13 @@
 
 #include <climits>
 
-#include "app/CZorlApp.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
 #include "common/TimeText.h"
 #include "common/Version.h"
 #include "config/Settings.h"
 #include "incoming/DccOffers.h"
+#include "incoming/IncomingContext.h"
 #include "platform/Platform.h"
 #include "session/IrcMessage.h"
 #include "session/ServerConnection.h"
@@ -39,7 +39,8 @@ std::string IdleText(long long seconds) {
     return Format("%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
-CCtcp::CCtcp(CZorlApp& app) : app_(app), offers_(std::make_unique<CDccOffers>(app)) {}
+CCtcp::CCtcp(const IncomingContext& context)
+    : c_(context), offers_(std::make_unique<CDccOffers>(context)) {}
 
 CCtcp::~CCtcp() = default;
 
@@ -51,28 +52,28 @@ void CCtcp::HandleCtcpRequest(CIrcSocket* socket, const IrcMessage& message) {
     }
     for (const Request& request : kRequests) {
         if (message.c_command != request.command) continue;
-        app_.output.ShowIncoming(socket, message.nick, target, request.kind,
-                                 app_.ExpandVariables(message, request.shown));
+        c_.output.ShowIncoming(socket, message.nick, target, request.kind,
+                               c_.listener.ExpandVariables(message, request.shown));
         if (request.answer && MayAnswer()) (this->*request.answer)(socket, message);
         return;
     }
-    app_.output.ShowIncoming(
+    c_.output.ShowIncoming(
         socket, message.nick, target, kKindCtcp,
-        app_.ExpandVariables(message, "[Request: $c_command $c_params] (unknown command)"));
+        c_.listener.ExpandVariables(message, "[Request: $c_command $c_params] (unknown command)"));
 }
 
 void CCtcp::HandleCtcpReply(CIrcSocket* socket, IrcMessage& message) {
     const std::string& target = message.Param(0);
     if (message.c_command == "ACTION") {
-        app_.output.ShowIncoming(socket, message.nick, target, kKindAction,
-                                 app_.ExpandVariables(message, "$c_params"));
+        c_.output.ShowIncoming(socket, message.nick, target, kKindAction,
+                               c_.listener.ExpandVariables(message, "$c_params"));
         return;
     }
     long long elapsed = 0;
     if (message.c_command == "PING" && ElapsedSince(message.c_params, elapsed))
         message.c_params = Format("%lld secs", elapsed);
-    app_.output.ShowIncoming(socket, message.nick, target, kKindCtcpReply,
-                             app_.ExpandVariables(message, "[Reply: $c_command] $c_params"));
+    c_.output.ShowIncoming(socket, message.nick, target, kKindCtcpReply,
+                           c_.listener.ExpandVariables(message, "[Reply: $c_command] $c_params"));
 }
 
 // The seconds since the time a PING reply carries. False for a number that
@@ -81,12 +82,12 @@ void CCtcp::HandleCtcpReply(CIrcSocket* socket, IrcMessage& message) {
 bool CCtcp::ElapsedSince(const std::string& sentText, long long& elapsed) const {
     const long long sent = AtoiLL(sentText);
     if (sent == LLONG_MIN || sent == LLONG_MAX) return false;
-    const long long now = app_.platform.clock.Now();
+    const long long now = c_.platform.clock.Now();
     return !__builtin_sub_overflow(now, sent, &elapsed);
 }
 
 bool CCtcp::MayAnswer() {
-    const uint64_t now = app_.platform.clock.TickCount();
+    const uint64_t now = c_.platform.clock.TickCount();
     while (!answered_at_.empty() && now - answered_at_.front() >= kReplyWindowMs)
         answered_at_.pop_front();
     if (answered_at_.size() >= kRepliesPerWindow) return false;
@@ -95,7 +96,7 @@ bool CCtcp::MayAnswer() {
 }
 
 void CCtcp::Reply(CIrcSocket* socket, const IrcMessage& message, const std::string& text) {
-    app_.SendLine(socket, app_.ExpandVariables(message, text), false);
+    c_.connection.SendLine(socket, c_.listener.ExpandVariables(message, text), false);
 }
 
 // The same argument goes back: the asker measures the round trip with it.
@@ -106,9 +107,9 @@ void CCtcp::AnswerPing(CIrcSocket* socket, const IrcMessage& message) {
 // The texts are formatted first and expanded afterwards, so "$nick" and
 // "$!" of the format are expanded.
 void CCtcp::AnswerFinger(CIrcSocket* socket, const IrcMessage& message) {
-    const CSettings& s = app_.settings;
-    const std::string idle = IdleText(static_cast<long long>(app_.platform.clock.Now()) -
-                                      static_cast<long long>(app_.connection.LastSendTime()));
+    const CSettings& s = c_.settings;
+    const std::string idle = IdleText(static_cast<long long>(c_.platform.clock.Now()) -
+                                      static_cast<long long>(c_.connection.LastSendTime()));
     if (s.Finger.empty())
         Reply(socket, message,
               Format("NOTICE $nick :$!FINGER %s (%s) Idle %s$!", s.RealName.c_str(),
@@ -125,16 +126,16 @@ void CCtcp::AnswerVersion(CIrcSocket* socket, const IrcMessage& message) {
 }
 
 void CCtcp::AnswerTime(CIrcSocket* socket, const IrcMessage& message) {
-    const std::string now = FormatLocalTime("%a %d-%b-%Y %X", app_.platform.clock.Now());
+    const std::string now = FormatLocalTime("%a %d-%b-%Y %X", c_.platform.clock.Now());
     Reply(socket, message, Format("NOTICE $nick :$!TIME %s$!", now.c_str()));
 }
 
 void CCtcp::AnswerSound(CIrcSocket* socket, const IrcMessage& message) {
-    if (app_.settings.AllowSound != 1) {
+    if (c_.settings.AllowSound != 1) {
         Reply(socket, message, "NOTICE $nick :$!SOUND $me has disabled sound requests$!");
         return;
     }
-    if (app_.PlaySoundFile(message.c_params)) return;
+    if (c_.listener.PlaySoundFile(message.c_params)) return;
     Reply(socket, message, "NOTICE $nick :$!SOUND Error: sound-file not found$!");
 }
 

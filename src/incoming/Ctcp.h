@@ -15,7 +15,7 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 class CDccOffers;
 struct IrcMessage;
@@ -25,7 +25,7 @@ public:
     static constexpr std::size_t kRepliesPerWindow = 4;
     static constexpr uint64_t kReplyWindowMs = 5000;
 
-    explicit CCtcp(CZorlApp& app);
+    explicit CCtcp(const IncomingContext& context);
     ~CCtcp();
     CCtcp(const CCtcp&) = delete;
     CCtcp& operator=(const CCtcp&) = delete;
@@ -54,7 +54,7 @@ private:
     void AnswerTime(CIrcSocket* socket, const IrcMessage& message);
     void AnswerSound(CIrcSocket* socket, const IrcMessage& message);
 
-    CZorlApp& app_;
+    const IncomingContext& c_;
     std::deque<uint64_t> answered_at_;  // tick counts of the recent answers
     std::unique_ptr<CDccOffers> offers_;
 };

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "app/CZorlApp.h"
 #include "common/FileNames.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
@@ -10,6 +9,7 @@
 #include "common/TextSplit.h"
 #include "dcc/Dcc.h"
 #include "incoming/DccDestination.h"
+#include "incoming/IncomingContext.h"
 #include "platform/Platform.h"
 #include "session/IrcMessage.h"
 #include "session/IrcSocket.h"
@@ -64,7 +64,7 @@ DccOfferDetails DetailsOf(const DccOffer& offer) {
 
 }  // namespace
 
-CDccOffers::CDccOffers(CZorlApp& app) : app_(app) {}
+CDccOffers::CDccOffers(const IncomingContext& context) : c_(context) {}
 
 CDccOffers::~CDccOffers() = default;
 
@@ -83,9 +83,9 @@ void CDccOffers::Receive(const IrcMessage& message) {
     DccOffer offer;
     if (!Parse(message, offer)) return;
     if (queue_.size() >= kMaxPending) {
-        app_.output.PrintF(nullptr, "", Cls::UError,
-                           "DCC %s from %s refused: %zu offers are waiting already",
-                           offer.chat ? "CHAT" : "SEND", offer.nick.c_str(), kMaxPending);
+        c_.output.PrintF(nullptr, "", Cls::UError,
+                         "DCC %s from %s refused: %zu offers are waiting already",
+                         offer.chat ? "CHAT" : "SEND", offer.nick.c_str(), kMaxPending);
         return;
     }
     queue_.push_back(std::move(offer));
@@ -108,8 +108,8 @@ bool CDccOffers::Parse(const IrcMessage& message, DccOffer& offer) {
 
     const char* kind = offer.chat ? "CHAT" : "SEND";
     auto refuse = [&](const char* what, std::string_view word) {
-        app_.output.PrintF(nullptr, "", Cls::UError, "DCC %s from %s refused: %s \"%s\"", kind,
-                           offer.nick.c_str(), what, std::string(word).c_str());
+        c_.output.PrintF(nullptr, "", Cls::UError, "DCC %s from %s refused: %s \"%s\"", kind,
+                         offer.nick.c_str(), what, std::string(word).c_str());
         return false;
     };
     uint64_t number = 0;
@@ -138,7 +138,7 @@ void CDccOffers::AskNext() {
         return;
     }
     // NOTE: the answer may come inside this call; nothing is touched after it.
-    app_.platform.dialogs.AskDccChat(
+    c_.platform.dialogs.AskDccChat(
         DetailsOf(offer), Later<DccAnswer>([this](DccAnswer answer) { OnChatAnswer(answer); }));
 }
 
@@ -147,10 +147,10 @@ void CDccOffers::AskFile(const std::string& fileName) {
     DccOfferDetails details = DetailsOf(offer);
     details.fileName = fileName;
     details.size = offer.size == 0 ? "unknown" : offer.sizeWord;
-    app_.platform.dialogs.AskDccSend(
-        details,
-        Later<DccAnswer, const std::string&>(
-            [this](DccAnswer answer, const std::string& name) { OnFileAnswer(answer, name); }));
+    c_.platform.dialogs.AskDccSend(details, Later<DccAnswer, const std::string&>(
+                                                [this](DccAnswer answer, const std::string& name) {
+                                                    OnFileAnswer(answer, name);
+                                                }));
 }
 
 // The offer at the front is settled; the next one is asked about.
@@ -175,8 +175,8 @@ void CDccOffers::OnFileAnswer(DccAnswer answer, const std::string& edited) {
     // The edited name is reduced like the offered one.
     const std::string fileName = PlainFileName(edited);
     std::error_code error;
-    if (std::filesystem::exists(app_.config_dir + "download/" + fileName, error)) {
-        app_.platform.dialogs.AskOverwrite(
+    if (std::filesystem::exists(c_.configDir + "download/" + fileName, error)) {
+        c_.platform.dialogs.AskOverwrite(
             Later<OverwriteAnswer>([this, fileName](OverwriteAnswer overwrite) {
                 OnOverwriteAnswer(overwrite, fileName);
             }));
@@ -197,27 +197,25 @@ void CDccOffers::OnOverwriteAnswer(OverwriteAnswer answer, const std::string& fi
 }
 
 void CDccOffers::StartChat(const DccOffer& offer) {
-    CIrcSocket* socket = app_.dcc.DccConnect(offer.address, offer.port, kSocketDccChat);
+    CIrcSocket* socket = c_.dcc.DccConnect(offer.address, offer.port, kSocketDccChat);
     if (!socket) return;
-    app_.registry.NewWindow(offer.nick, kWindowDccQuery, socket, true);
-    app_.output.PrintF(socket, offer.nick, Cls::CTCP, "DCC chat started with %s",
-                       offer.nick.c_str());
+    c_.registry.NewWindow(offer.nick, kWindowDccQuery, socket, true);
+    c_.output.PrintF(socket, offer.nick, Cls::CTCP, "DCC chat started with %s", offer.nick.c_str());
 }
 
 void CDccOffers::StartReceiving(const DccOffer& offer, const std::string& fileName) {
-    CIrcSocket* socket = app_.dcc.DccConnect(offer.address, offer.port, kSocketDccSendIn);
+    CIrcSocket* socket = c_.dcc.DccConnect(offer.address, offer.port, kSocketDccSendIn);
     if (!socket) return;
-    app_.registry.NewWindow(offer.nick, kWindowDccSend, socket, true);
+    c_.registry.NewWindow(offer.nick, kWindowDccSend, socket, true);
     // « and the nick: the window of a file coming in.
-    if (FrameId frame = app_.registry.GetFrmByNameSocket(offer.nick, socket))
-        app_.registry.UpdateCR(frame, "\xAB " + offer.nick, kUpdateTitle);
+    if (FrameId frame = c_.registry.GetFrmByNameSocket(offer.nick, socket))
+        c_.registry.UpdateCR(frame, "\xAB " + offer.nick, kUpdateTitle);
     if (offer.size != 0)
-        app_.output.PrintF(socket, offer.nick, Cls::Info,
-                           "DCC file transfer started: %s (size=%llu)", fileName.c_str(),
-                           static_cast<unsigned long long>(offer.size));
+        c_.output.PrintF(socket, offer.nick, Cls::Info, "DCC file transfer started: %s (size=%llu)",
+                         fileName.c_str(), static_cast<unsigned long long>(offer.size));
     else
-        app_.output.PrintF(socket, offer.nick, Cls::Info, "DCC file transfer started: %s",
-                           fileName.c_str());
+        c_.output.PrintF(socket, offer.nick, Cls::Info, "DCC file transfer started: %s",
+                         fileName.c_str());
     socket->file_path = fileName;
     socket->file_size = offer.size;
 }

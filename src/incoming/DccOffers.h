@@ -22,7 +22,7 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 struct IrcMessage;
 
@@ -42,7 +42,7 @@ class CDccOffers {
 public:
     static constexpr std::size_t kMaxPending = 5;
 
-    explicit CDccOffers(CZorlApp& app);
+    explicit CDccOffers(const IncomingContext& context);
     ~CDccOffers();
     CDccOffers(const CDccOffers&) = delete;
     CDccOffers& operator=(const CDccOffers&) = delete;
@@ -68,7 +68,7 @@ private:
     template <class... Args, class Handler>
     std::function<void(Args...)> Later(Handler handler);
 
-    CZorlApp& app_;
+    const IncomingContext& c_;
     std::deque<DccOffer> queue_;  // the front one is being asked about
     bool asking_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

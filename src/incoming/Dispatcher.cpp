@@ -1,8 +1,8 @@
 #include "incoming/Dispatcher.h"
 
-#include "app/CZorlApp.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/NumericReplies.h"
 #include "windows/WindowRegistry.h"
 
@@ -46,7 +46,7 @@ void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& messa
     }
     // Read like atoi: "001" is 1, "12x" is 12, "000" and "FOO" are 0.
     if (Atoi(message.command) != 0) {
-        app_.numerics.HandleNumeric(socket, message);
+        c_.numerics.HandleNumeric(socket, message);
         return;
     }
     OnUnknown(in);
@@ -55,7 +55,7 @@ void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& messa
 std::vector<CIncomingDispatcher::WindowRef> CIncomingDispatcher::WindowsOf(
     const CIrcSocket* socket, std::optional<WindowType> type) const {
     std::vector<WindowRef> windows;
-    for (const ChannelRecord& record : app_.registry.Records()) {
+    for (const ChannelRecord& record : c_.registry.Records()) {
         if (record.socket != socket) continue;
         if (type && record.type != *type) continue;
         windows.push_back({record.frame, record.name});
@@ -64,14 +64,14 @@ std::vector<CIncomingDispatcher::WindowRef> CIncomingDispatcher::WindowsOf(
 }
 
 CZorlDoc* CIncomingDispatcher::QuietDoc(const std::string& name, const CIrcSocket* socket) {
-    const ChannelRecord* record = app_.registry.FindCR(name, socket);
-    return record ? app_.registry.DocOf(record->frame) : nullptr;
+    const ChannelRecord* record = c_.registry.FindCR(name, socket);
+    return record ? c_.registry.DocOf(record->frame) : nullptr;
 }
 
 void CIncomingDispatcher::CloseChannel(const std::string& channel, CIrcSocket* socket) {
-    FrameId frame = app_.registry.GetFrmByNameSocket(channel, socket);
-    if (frame == 0 || frame == app_.registry.pStatusFrm) return;
-    app_.registry.DeleteChannel(frame);
+    FrameId frame = c_.registry.GetFrmByNameSocket(channel, socket);
+    if (frame == 0 || frame == c_.registry.pStatusFrm) return;
+    c_.registry.DeleteChannel(frame);
 }
 
 }  // namespace zorl

@@ -19,13 +19,13 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 class CZorlDoc;
 
 class CIncomingDispatcher {
 public:
-    explicit CIncomingDispatcher(CZorlApp& app) : app_(app) {}
+    explicit CIncomingDispatcher(const IncomingContext& context) : c_(context) {}
 
     // `ignored`: the sender's prefix matched the ignore list. It silences
     // INVITE, PRIVMSG, NOTICE and PING only; every other branch runs, so the
@@ -86,7 +86,7 @@ private:
     // window.
     void CloseChannel(const std::string& channel, CIrcSocket* socket);
 
-    CZorlApp& app_;
+    const IncomingContext& c_;
 };
 
 }  // namespace zorl

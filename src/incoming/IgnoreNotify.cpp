@@ -1,11 +1,10 @@
 #include "incoming/IgnoreNotify.h"
 
-#include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
-#include "script/EventScripts.h"
+#include "incoming/IncomingContext.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -23,18 +22,18 @@ std::vector<std::string> Words(std::string_view text) {
 }  // namespace
 
 void CIgnoreNotify::LoadIgnoreList() {
-    app_.IgnoreList.clear();
-    for (const std::string& value : app_.ini.ReadList(CIniStore::kMainFile, "IGNORE")) {
+    c_.ignoreList.clear();
+    for (const std::string& value : c_.ini.ReadList(CIniStore::kMainFile, "IGNORE")) {
         if (value[0] == ';') continue;
         const std::string mask(Trim(value));
         if (mask.empty()) continue;  // an empty mask would ignore everybody
-        app_.IgnoreList.push_back(mask);
+        c_.ignoreList.push_back(mask);
     }
 }
 
 void CIgnoreNotify::LoadNotifyList() {
     NotifyList.clear();
-    for (const std::string& value : app_.ini.ReadList(CIniStore::kMainFile, "NOTIFY")) {
+    for (const std::string& value : c_.ini.ReadList(CIniStore::kMainFile, "NOTIFY")) {
         if (value[0] == ';') continue;
         Split entry = SplitWord(value);
         if (entry.head.empty()) continue;  // blanks only: no nick to ask for
@@ -44,7 +43,7 @@ void CIgnoreNotify::LoadNotifyList() {
 
 // «ISON alice carol dave»; a list too long for one line is asked in parts.
 void CIgnoreNotify::RequestIson(bool full) {
-    if (app_.connection.State() != CONNECTED || NotifyList.empty()) return;
+    if (c_.connection.State() != CONNECTED || NotifyList.empty()) return;
     isonmode = full ? 2 : 1;
     std::vector<std::string> lines{"ISON"};
     for (const auto& [nick, command] : NotifyList) {
@@ -54,7 +53,8 @@ void CIgnoreNotify::RequestIson(bool full) {
     }
     awaited_ = static_cast<int>(lines.size());
     collected_.clear();
-    for (const std::string& line : lines) app_.SendLine(app_.connection.Socket(), line, false);
+    for (const std::string& line : lines)
+        c_.connection.SendLine(c_.connection.Socket(), line, false);
 }
 
 void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {
@@ -69,11 +69,11 @@ void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {
     }
     // An ISON the user typed.
     if (!someone) {
-        app_.output.Print(nullptr, "", Cls::Status, ": no such user");
+        c_.output.Print(nullptr, "", Cls::Status, ": no such user");
         return;
     }
     IsonReply = Words(message.params[1]);
-    app_.output.Print(nullptr, "", Cls::Status, app_.ExpandVariables(message, "ison: $2"));
+    c_.output.Print(nullptr, "", Cls::Status, c_.listener.ExpandVariables(message, "ison: $2"));
 }
 
 void CIgnoreNotify::FinishNotifyReply() {
@@ -87,7 +87,7 @@ void CIgnoreNotify::FinishNotifyReply() {
     collected_.clear();
     ProcessIsonReply(full);
     if (nobody && full)
-        app_.output.Print(nullptr, "", Cls::Notify, "*** No one in your notify list is on IRC");
+        c_.output.Print(nullptr, "", Cls::Notify, "*** No one in your notify list is on IRC");
 }
 
 // The lists are settled before any notify command runs: a command may open
@@ -109,42 +109,20 @@ void CIgnoreNotify::ProcessIsonReply(bool full) {
 
     bool printed = !left.empty();
     for (const std::string& nick : left)
-        app_.output.PrintF(nullptr, "", Cls::Notify, "*** %s has left IRC", nick.c_str());
+        c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s has left IRC", nick.c_str());
     for (std::size_t i = 0; i < reply.size(); ++i) {
         if (!full && known[i]) continue;
-        app_.output.PrintF(nullptr, "", Cls::Notify, "*** %s is on IRC", reply[i].c_str());
+        c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s is on IRC", reply[i].c_str());
         RunNotifyCommand(reply[i]);
         printed = true;
     }
-    if (printed) app_.output.Print(nullptr, "", Cls::Status, "-");
+    if (printed) c_.output.Print(nullptr, "", Cls::Status, "-");
 }
 
-// In the command «/msg $nick welcome back», $nick is the nick as the server
-// wrote it (data, like every value a message puts in) and $me the own nick;
-// there is no $channel. The command's own words are $1 $2 ...
 void CIgnoreNotify::RunNotifyCommand(const std::string& nick) {
     auto entry = NotifyList.find(ToLower(nick));
     if (entry == NotifyList.end() || entry->second.empty()) return;
-    const ScriptText command = ScriptText::Own(entry->second);
-    IrcMessage message;
-    message.flags = kGeneralVariables | kHasNick | kHasMe | kHasParams;
-    message.me = app_.settings.m_user_mynick;
-    message.nick = nick;
-    OwnedFields fields;
-    fields.nick = ScriptText::Data(nick);
-    Split word = SplitWord(command.Text());
-    message.command = word.head;
-    for (std::string_view rest = word.tail; !rest.empty();) {
-        if (rest[0] == ':') {
-            fields.params.push_back(command.Of(rest.substr(1)));
-            break;
-        }
-        word = SplitWord(rest);
-        fields.params.push_back(command.Of(word.head));
-        rest = word.tail;
-    }
-    for (const ScriptText& param : fields.params) message.params.push_back(param.Text());
-    app_.events.RunCommandText(app_.registry.pStatusFrm, command, message, &fields);
+    c_.listener.RunNotifyCommand(nick, entry->second);
 }
 
 }  // namespace zorl

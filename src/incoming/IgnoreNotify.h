@@ -10,7 +10,7 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 
 class CIgnoreNotify {
@@ -20,7 +20,7 @@ public:
     // replies are reported together, as one.
     static constexpr std::size_t kMaxIsonLine = 510;
 
-    explicit CIgnoreNotify(CZorlApp& app) : app_(app) {}
+    explicit CIgnoreNotify(const IncomingContext& context) : c_(context) {}
 
     // Section IGNORE: numbered values, ";" comments skipped, trimmed.
     void LoadIgnoreList();
@@ -47,7 +47,7 @@ public:
 private:
     void FinishNotifyReply();
 
-    CZorlApp& app_;
+    const IncomingContext& c_;
     int awaited_ = 0;                     // replies still due for the notify check
     std::vector<std::string> collected_;  // their nicks so far
 };

@@ -1,19 +1,19 @@
 #include "incoming/IncomingText.h"
 
-#include "app/CZorlApp.h"
 #include "common/TimeText.h"
+#include "incoming/IncomingContext.h"
 #include "windows/Output.h"
 
 namespace zorl {
 
-void ShowExpanded(CZorlApp& app, CIrcSocket* socket, const std::string& window, Cls cls,
+void ShowExpanded(const IncomingContext& c, CIrcSocket* socket, const std::string& window, Cls cls,
                   const IrcMessage& message, const char* templ) {
-    app.output.Print(socket, window, cls, app.ExpandVariables(message, templ));
+    c.output.Print(socket, window, cls, c.listener.ExpandVariables(message, templ));
 }
 
-std::string ExpandFollowedBy(CZorlApp& app, const IrcMessage& message, const char* templ,
+std::string ExpandFollowedBy(const IncomingContext& c, const IrcMessage& message, const char* templ,
                              const std::string& value) {
-    return app.ExpandVariables(message, templ) + value;
+    return c.listener.ExpandVariables(message, templ) + value;
 }
 
 // The text ctime() gives, without its line end.

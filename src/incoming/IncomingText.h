@@ -11,17 +11,17 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 
 // Print(socket, window, cls, template expanded against the message).
-void ShowExpanded(CZorlApp& app, CIrcSocket* socket, const std::string& window, Cls cls,
+void ShowExpanded(const IncomingContext& c, CIrcSocket* socket, const std::string& window, Cls cls,
                   const IrcMessage& message, const char* templ);
 
 // The expanded template followed by `value`. Stands in for using an expanded
 // template as a printf format with one "%s": server text never becomes a
 // format, and a "%" in a nick stays a "%".
-std::string ExpandFollowedBy(CZorlApp& app, const IrcMessage& message, const char* templ,
+std::string ExpandFollowedBy(const IncomingContext& c, const IrcMessage& message, const char* templ,
                              const std::string& value);
 
 // A server time value (seconds since 1970) as local time in the form

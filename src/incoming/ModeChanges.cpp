@@ -1,8 +1,9 @@
 #include "incoming/ModeChanges.h"
 
-#include "app/CZorlApp.h"
 #include "config/Settings.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -66,9 +67,9 @@ void CModeChanges::HandleMode(CIrcSocket* socket, const IrcMessage& message) {
 // :me MODE me :+iw-s
 void CModeChanges::UserModes(const IrcMessage& m) {
     ShowExpanded(
-        app_, nullptr, "", Cls::Info, m,
+        c_, nullptr, "", Cls::Info, m,
         m.nick.empty() ? "usermode for $1 set to: $2-" : "$nick sets usermode for $1 to: $2-");
-    if (app_.settings.ExtMode == 0) return;
+    if (c_.settings.ExtMode == 0) return;
     bool plus = true;
     for (char c : m.params[1]) {
         if (c == '+' || c == '-') {
@@ -77,7 +78,7 @@ void CModeChanges::UserModes(const IrcMessage& m) {
         }
         const ModeLetter* row = FindLetter(kUserModes, c);
         const char* text = row ? (plus ? row->plus : row->minus) : nullptr;
-        if (text) ShowExpanded(app_, nullptr, "", Cls::Info, m, text);
+        if (text) ShowExpanded(c_, nullptr, "", Cls::Info, m, text);
     }
 }
 
@@ -88,11 +89,11 @@ void CModeChanges::UserModes(const IrcMessage& m) {
 void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
     const std::string& channel = m.params[0];
     FrameId frame = 0;
-    if (!m.nick.empty() && app_.registry.GetDocByNameSocket(channel, socket))
-        frame = app_.registry.GetFrmByNameSocket(channel, socket);
+    if (!m.nick.empty() && c_.registry.GetDocByNameSocket(channel, socket))
+        frame = c_.registry.GetFrmByNameSocket(channel, socket);
 
-    ShowExpanded(app_, socket, channel, Cls::Info, m, "$nick sets mode: $2-");
-    const bool explain = app_.settings.ExtMode != 0;
+    ShowExpanded(c_, socket, channel, Cls::Info, m, "$nick sets mode: $2-");
+    const bool explain = c_.settings.ExtMode != 0;
     bool plus = true;
     bool changed = false;
     std::size_t next = 2;
@@ -108,23 +109,22 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
                 const char* what =
                     c == 'o' ? (plus ? "  op rights given to " : "  op rights removed from ")
                              : (plus ? "  voice given to " : "  voice removed from ");
-                app_.output.Print(socket, channel, Cls::Info, what + nick);
+                c_.output.Print(socket, channel, Cls::Info, what + nick);
             }
             // Looked up again: output or a dialog underneath may have closed it.
-            if (CZorlDoc* doc = frame ? app_.registry.DocOf(frame) : nullptr)
+            if (CZorlDoc* doc = frame ? c_.registry.DocOf(frame) : nullptr)
                 doc->NickUpdate(plus ? kNickSet : kNickClear, nick,
                                 c == 'o' ? kNickOp : kNickVoice);
             continue;
         }
         const ModeLetter* row = FindLetter(kChannelModes, c);
         if (!row) continue;
-        if (explain)
-            ShowExpanded(app_, socket, channel, Cls::Info, m, plus ? row->plus : row->minus);
+        if (explain) ShowExpanded(c_, socket, channel, Cls::Info, m, plus ? row->plus : row->minus);
         changed = true;
     }
     // One request per line: the answer holds every change, and one request
     // per letter lets a "+bbbb..." line make us flood the server.
-    if (changed) app_.SendLine(socket, "MODE " + channel, false);
+    if (changed) c_.connection.SendLine(socket, "MODE " + channel, false);
 }
 
 }  // namespace zorl

@@ -12,12 +12,12 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 
 class CModeChanges {
 public:
-    explicit CModeChanges(CZorlApp& app) : app_(app) {}
+    explicit CModeChanges(const IncomingContext& context) : c_(context) {}
 
     // Messages with fewer than 2 parameters are ignored.
     void HandleMode(CIrcSocket* socket, const IrcMessage& message);
@@ -26,7 +26,7 @@ private:
     void UserModes(const IrcMessage& message);
     void ChannelModes(CIrcSocket* socket, const IrcMessage& message);
 
-    CZorlApp& app_;
+    const IncomingContext& c_;
 };
 
 }  // namespace zorl

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/CZorlApp.h"
 #include "common/Numbers.h"
 #include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
-#include "script/EventScripts.h"
-#include "script/Timers.h"
 #include "session/CapNegotiation.h"
 #include "session/IdentResponder.h"
 #include "session/ServerConnection.h"
@@ -90,76 +88,76 @@ const CNumericReplies::Row* CNumericReplies::FindRow(int number) {
 void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& message) {
     const Row* row = FindRow(Atoi(message.command));
     if (!row) {
-        ShowExpanded(app_, nullptr, "", Cls::Status, message, "$2-");
+        ShowExpanded(c_, nullptr, "", Cls::Status, message, "$2-");
         return;
     }
     if (message.params.size() < row->minParams) return;
     if (row->before) (this->*row->before)(socket, message);
-    if (row->text) ShowExpanded(app_, nullptr, "", row->cls, message, row->text);
+    if (row->text) ShowExpanded(c_, nullptr, "", row->cls, message, row->text);
     if (row->after) (this->*row->after)(socket, message);
 }
 
 // :irc.example.net 001 me :Welcome to the network
 void CNumericReplies::Welcome(CIrcSocket* socket, const IrcMessage& message) {
-    app_.connection.MarkRegistered();
+    c_.connection.MarkRegistered();
     CloseIdent(socket, message);
 }
 
 // The server has the answer it wanted from the ident responder (001, 375).
-void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { app_.ident.Close(); }
+void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { c_.connection.Ident().Close(); }
 
 // :irc.example.net 376 me :End of MOTD command   (422: no MOTD)
 // The start-up list runs, then the notify list is checked at once and every
 // 40 seconds after.
 void CNumericReplies::MotdEnd(CIrcSocket*, const IrcMessage&) {
-    app_.events.RunStartup();
-    app_.connection.OnGreeted();
-    if (app_.settings.Notify == 0) return;
-    app_.connection.StartNotifyTimer();
-    app_.ignoreNotify.RequestIson(true);
+    c_.listener.RunStartupList();
+    c_.connection.OnGreeted();
+    if (c_.settings.Notify == 0) return;
+    c_.connection.StartNotifyTimer();
+    c_.ignoreNotify.RequestIson(true);
 }
 
 // :irc.example.net 303 me :alice carol
 void CNumericReplies::IsonReply(CIrcSocket*, const IrcMessage& message) {
-    app_.ignoreNotify.HandleIsonReply(message);
+    c_.ignoreNotify.HandleIsonReply(message);
 }
 
 // :irc.example.net 317 me alice 42 1700000000 :seconds idle, signon time
 void CNumericReplies::IdleTime(CIrcSocket*, const IrcMessage& message) {
     long signon = Atol(message.params[3]);
     if (signon < 1) {
-        ShowExpanded(app_, nullptr, "", Cls::Status, message, "$2 has been idle $3 seconds");
+        ShowExpanded(c_, nullptr, "", Cls::Status, message, "$2 has been idle $3 seconds");
         return;
     }
-    app_.output.Print(nullptr, "", Cls::Status,
-                      ExpandFollowedBy(app_, message, "$2 has been idle $3 seconds, signed on ",
-                                       TimeText(signon)));
+    c_.output.Print(
+        nullptr, "", Cls::Status,
+        ExpandFollowedBy(c_, message, "$2 has been idle $3 seconds, signed on ", TimeText(signon)));
 }
 
 // :irc.example.net 352 me #a ~al host irc.example.net alice H@ :0 Alice A.
 void CNumericReplies::WhoEntry(CIrcSocket*, const IrcMessage& message) {
-    ShowExpanded(app_, nullptr, "", Cls::Status, message,
-                 app_.settings.ExtWho == 1 ? "$2 $6 $7 $3@$4 $8-" : "$2 $6 $8-");
+    ShowExpanded(c_, nullptr, "", Cls::Status, message,
+                 c_.settings.ExtWho == 1 ? "$2 $6 $7 $3@$4 $8-" : "$2 $6 $8-");
 }
 
 // :irc.example.net 432 * joe_longname :Erroneous nickname
 void CNumericReplies::NickErroneous(CIrcSocket*, const IrcMessage& message) {
-    if (message.params.size() >= 2) app_.connection.OnNickRefused(message.params[1], false);
+    if (message.params.size() >= 2) c_.connection.OnNickRefused(message.params[1], false);
 }
 
 // :irc.example.net 433 * joe :Nickname already in use
 void CNumericReplies::NickTaken(CIrcSocket*, const IrcMessage& message) {
-    if (message.params.size() >= 2) app_.connection.OnNickRefused(message.params[1], true);
+    if (message.params.size() >= 2) c_.connection.OnNickRefused(message.params[1], true);
 }
 
 // :irc.example 421 joe CAP :Unknown command   (451 "not registered" alike)
 void CNumericReplies::UnknownCommand(CIrcSocket*, const IrcMessage& message) {
-    if (message.Param(1) == "CAP") app_.connection.Caps().OnCapUnknown();
+    if (message.Param(1) == "CAP") c_.connection.Caps().OnCapUnknown();
 }
 
 // :irc.example 903 joe :SASL authentication successful   (902-907 alike)
 void CNumericReplies::SaslResult(CIrcSocket*, const IrcMessage& message) {
-    app_.connection.Caps().OnLoginReply(Atoi(message.command), message);
+    c_.connection.Caps().OnLoginReply(Atoi(message.command), message);
 }
 
 }  // namespace zorl

@@ -15,12 +15,12 @@
 
 namespace zorl {
 
-class CZorlApp;
+struct IncomingContext;
 class CIrcSocket;
 
 class CNumericReplies {
 public:
-    explicit CNumericReplies(CZorlApp& app) : app_(app) {}
+    explicit CNumericReplies(const IncomingContext& context) : c_(context) {}
 
     // `message.command` reads as a non-zero number ("001", "433", "12x").
     void HandleNumeric(CIrcSocket* socket, const IrcMessage& message);
@@ -57,7 +57,7 @@ private:
     void Names(CIrcSocket* socket, const IrcMessage& message);
     void NamesEnd(CIrcSocket* socket, const IrcMessage& message);
 
-    CZorlApp& app_;
+    const IncomingContext& c_;
 };
 
 }  // namespace zorl

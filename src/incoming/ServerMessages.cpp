@@ -1,9 +1,9 @@
 // PRIVMSG, NOTICE, PING, ERROR and commands the client does not know.
-#include "app/CZorlApp.h"
 #include "common/Text.h"
 #include "config/Settings.h"
 #include "incoming/Ctcp.h"
 #include "incoming/Dispatcher.h"
+#include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "session/CapNegotiation.h"
 #include "session/ServerConnection.h"
@@ -19,15 +19,15 @@ namespace zorl {
 void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
     const IrcMessage& m = in.message;
     if (!m.c_command.empty()) {
-        app_.ctcp.HandleCtcpRequest(in.socket, m);
+        c_.ctcp.HandleCtcpRequest(in.socket, m);
         return;
     }
-    app_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindMessage,
-                             app_.ExpandVariables(m, "$2-"));
+    c_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindMessage,
+                           c_.listener.ExpandVariables(m, "$2-"));
     if (m.sender.empty() || m.nick.empty()) return;
-    const ChannelRecord* record = app_.registry.FindCR(ToLower(m.nick), in.socket);
+    const ChannelRecord* record = c_.registry.FindCR(ToLower(m.nick), in.socket);
     if (record && record->sender.empty())
-        app_.registry.UpdateCR(record->frame, m.sender, kUpdateSender);
+        c_.registry.UpdateCR(record->frame, m.sender, kUpdateSender);
 }
 
 // :alice!a@host NOTICE me :text
@@ -35,38 +35,38 @@ void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
 void CIncomingDispatcher::OnNotice(const Incoming& in) {
     const IrcMessage& m = in.message;
     if (!m.c_command.empty()) {
-        app_.ctcp.HandleCtcpReply(in.socket, in.message);
+        c_.ctcp.HandleCtcpReply(in.socket, in.message);
         return;
     }
-    app_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindNotice,
-                             app_.ExpandVariables(m, "$2-"));
+    c_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindNotice,
+                           c_.listener.ExpandVariables(m, "$2-"));
 }
 
 // PING :irc.example.net   ->   PONG irc.example.net
 void CIncomingDispatcher::OnPing(const Incoming& in) {
-    if (app_.settings.NoPing == 0) app_.output.Print(nullptr, "", Cls::Info, "PING? PONG!");
-    app_.SendLine(in.socket, app_.ExpandVariables(in.message, "PONG $1-"), false);
+    if (c_.settings.NoPing == 0) c_.output.Print(nullptr, "", Cls::Info, "PING? PONG!");
+    c_.connection.SendLine(in.socket, c_.listener.ExpandVariables(in.message, "PONG $1-"), false);
 }
 
 // ERROR :Closing link (bye)
 // Followed by a line holding one blank, which sets it apart.
 void CIncomingDispatcher::OnError(const Incoming& in) {
-    ShowExpanded(app_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
+    ShowExpanded(c_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
 }
 
 // :irc.example CAP * LS :multi-prefix sasl
 void CIncomingDispatcher::OnCap(const Incoming& in) {
-    if (!app_.connection.Caps().OnCap(in.message)) OnUnknown(in);
+    if (!c_.connection.Caps().OnCap(in.message)) OnUnknown(in);
 }
 
 // AUTHENTICATE +
 void CIncomingDispatcher::OnAuthenticate(const Incoming& in) {
-    if (!app_.connection.Caps().OnAuthenticate(in.message)) OnUnknown(in);
+    if (!c_.connection.Caps().OnAuthenticate(in.message)) OnUnknown(in);
 }
 
 // :server FOO a b   ->   "FOO a b"
 void CIncomingDispatcher::OnUnknown(const Incoming& in) {
-    ShowExpanded(app_, nullptr, "", Cls::Status, in.message, "$command $1-");
+    ShowExpanded(c_, nullptr, "", Cls::Status, in.message, "$command $1-");
 }
 
 }  // namespace zorl

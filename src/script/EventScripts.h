@@ -54,9 +54,13 @@ public:
     // of the message's fields the author wrote (null: all are data).
     void RunCommandText(FrameId frame, const ScriptText& text, const IrcMessage& message,
                         const OwnedFields* fields = nullptr);
+    // The command of a notify list entry, run in the status window when
+    // `nick` comes on IRC.
+    void RunNotifyCommand(const std::string& nick, const std::string& command);
 
 private:
     class RunScope;
+    static void TakeWords(IrcMessage& message, OwnedFields& fields, const ScriptText& line);
     bool StartCommand();
     void Cut(const std::string& error);
 

@@ -112,10 +112,16 @@ void CEventScripts::RunScriptLine(FrameId frame, const ScriptText& line) {
         message.channel = record->name;
 
     OwnedFields fields;
+    TakeWords(message, fields, line);
+    RunCommandText(frame, line, message, &fields);
+}
+
+// "/msg $nick hi :there all" -> command "/msg", $1 "$nick", $2 "hi", $3
+// "there all": words up to one that starts with ":", which takes the rest.
+void CEventScripts::TakeWords(IrcMessage& message, OwnedFields& fields, const ScriptText& line) {
     Split word = SplitWord(line.Text());
     message.command = word.head;
-    std::string_view rest = word.tail;
-    while (!rest.empty()) {
+    for (std::string_view rest = word.tail; !rest.empty();) {
         if (rest[0] == ':') {
             fields.params.push_back(line.Of(rest.substr(1)));
             break;
@@ -125,7 +131,21 @@ void CEventScripts::RunScriptLine(FrameId frame, const ScriptText& line) {
         rest = word.tail;
     }
     for (const ScriptText& param : fields.params) message.params.push_back(param.Text());
-    RunCommandText(frame, line, message, &fields);
+}
+
+// In the command «/msg $nick welcome back», $nick is the nick as the server
+// wrote it (data, like every value a message puts in) and $me the own nick;
+// there is no $channel. The command's own words are $1 $2 ...
+void CEventScripts::RunNotifyCommand(const std::string& nick, const std::string& commandText) {
+    const ScriptText command = ScriptText::Own(commandText);
+    IrcMessage message;
+    message.flags = kGeneralVariables | kHasNick | kHasMe | kHasParams;
+    message.me = ctx_.settings.m_user_mynick;
+    message.nick = nick;
+    OwnedFields fields;
+    fields.nick = ScriptText::Data(nick);
+    TakeWords(message, fields, command);
+    RunCommandText(ctx_.registry.pStatusFrm, command, message, &fields);
 }
 
 // [STARTUP]

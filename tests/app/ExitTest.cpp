@@ -29,8 +29,8 @@ TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
         host.surface.mainCloses = 0;
         auto server = ConnectServer();
         app.connection.ForceStateForTest(app.connection.State(), true);
-        app.SendLine(Server(), "PRIVMSG #x :queued", true);
-        for (int i = 0; i < 6; ++i) app.SendLine(Server(), "PRIVMSG #x :more", true);
+        app.connection.SendLine(Server(), "PRIVMSG #x :queued", true);
+        for (int i = 0; i < 6; ++i) app.connection.SendLine(Server(), "PRIVMSG #x :more", true);
 
         EXPECT_FALSE(app.OnMainClose());
         EXPECT_EQ(server->SentLines().back(), "QUIT :bye");  // ahead of the waiting lines

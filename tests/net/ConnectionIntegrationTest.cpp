@@ -53,7 +53,7 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
     EXPECT_EQ(app.connection.State(), CONNECTED);
     EXPECT_TRUE(Received(" 376 zorltest ") || Received(" 422 zorltest ")) << Transcript();
 
-    app.SendLine(app.connection.Socket(), "PRIVMSG watcher :hello from zorl", true);
+    app.connection.SendLine(app.connection.Socket(), "PRIVMSG watcher :hello from zorl", true);
     auto line = watcher.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(line) << watcher.Transcript() << Transcript();
     EXPECT_EQ(line->rfind(":zorltest!", 0), 0u) << *line;
@@ -61,7 +61,7 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
 
     // Disconnect closes at once; the QUIT still reaches the server.
     ASSERT_TRUE(watcher.Join("#zorl"));
-    app.SendLine(app.connection.Socket(), "JOIN #zorl", false);
+    app.connection.SendLine(app.connection.Socket(), "JOIN #zorl", false);
     ASSERT_TRUE(watcher.WaitForCommand("JOIN")) << watcher.Transcript();
     app.connection.OnButtonDisconnect();
     EXPECT_EQ(app.connection.State(), IDLE);

@@ -14,7 +14,8 @@ using Texts = std::vector<std::string>;
 class SendQueueTest : public SessionTest {
 protected:
     void Say(int from, int to) {
-        for (int i = from; i <= to; ++i) app.SendLine(Server(), "PRIVMSG #x :" + Num(i), true);
+        for (int i = from; i <= to; ++i)
+            app.connection.SendLine(Server(), "PRIVMSG #x :" + Num(i), true);
     }
     static std::string Num(int i) { return "line " + std::to_string(i); }
     // The PRIVMSG numbers that went out, in order.
@@ -42,7 +43,7 @@ TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
     // The server's PING is answered at once, and a QUIT is not held either.
     server->Receive("PING :irc.example\r\n");
     EXPECT_EQ(Said(*server).back(), "PONG irc.example");
-    app.SendLine(Server(), "QUIT :later", false);
+    app.connection.SendLine(Server(), "QUIT :later", false);
     EXPECT_EQ(Said(*server).back(), "QUIT :later");
 
     // A new line waits behind the others; the queue empties at the pace.
@@ -71,10 +72,10 @@ TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
 TEST_F(SendQueueTest, NickRetriesBeforeTheWelcomeNeverWait) {
     auto server = ConnectServer();
     Say(1, 5);
-    app.SendLine(Server(), "NICK joe_", false);
+    app.connection.SendLine(Server(), "NICK joe_", false);
     EXPECT_EQ(Said(*server).back(), "NICK joe_");
     app.connection.ForceStateForTest(app.connection.State(), true);
-    app.SendLine(Server(), "NICK joe2", false);
+    app.connection.SendLine(Server(), "NICK joe2", false);
     EXPECT_EQ(Said(*server).back(), "NICK joe_");
     EXPECT_EQ(app.connection.LinesWaiting(), 1u);
 }

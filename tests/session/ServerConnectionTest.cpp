@@ -327,7 +327,7 @@ TEST_F(ConnectionTest, DisconnectStopsTheNotifyTimer) {
 
 TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto server = PressConnect();
-    app.SendLine(app.connection.Socket(), "PRIVMSG #x :early", false);
+    app.connection.SendLine(app.connection.Socket(), "PRIVMSG #x :early", false);
     ExpectShown("", Cls::UError, "No active connection");
     EXPECT_EQ(server->sent, "");
 
@@ -335,26 +335,26 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     file.type = kSocketDccSendIn;
     ASSERT_EQ(file.Create(kEventRead | kEventConnect | kEventClose), 0);
     auto fileState = host.sockets.Last();
-    app.SendLine(&file, "hello", false);
+    app.connection.SendLine(&file, "hello", false);
     EXPECT_EQ(fileState->sent, "");
     ExpectShown("", Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
 
     CIrcSocket unused(app);
-    app.SendLine(&unused, "hello", false);
+    app.connection.SendLine(&unused, "hello", false);
     ExpectShown("", Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
-    app.SendLine(nullptr, "hello", false);
+    app.connection.SendLine(nullptr, "hello", false);
     ExpectShown("", Cls::Error, "ERROR: Send to NULL-socket");
 
     // Activity is marked even when nothing could be sent.
     host.clock.now += 5;
-    app.SendLine(&file, "x", true);
+    app.connection.SendLine(&file, "x", true);
     EXPECT_EQ(app.connection.LastSendTime(), host.clock.now);
 }
 
 TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     auto server = ConnectServer();
     app.output.SetDebug(true);
-    app.SendLine(app.connection.Socket(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
+    app.connection.SendLine(app.connection.Socket(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
     EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
     auto lines = Pieces("");
     ASSERT_FALSE(lines.empty());
