@@ -1,5 +1,7 @@
 #include "app/CZorlApp.h"
 
+#include "app/Listeners.h"
+
 #include "common/Random.h"
 #include "config/IniStore.h"
 #include "config/Passwords.h"
@@ -29,20 +31,20 @@
 namespace zorl {
 
 struct CZorlApp::Parts {
-    Parts(CZorlApp& app, Platform& host)
+    Parts(CZorlApp& app, CAppListeners& ls, Platform& host)
         : ini(host.dialogs),
-          windowServices{host, settings, ini, random, app.config_dir, app},
+          windowServices{host, settings, ini, random, app.config_dir, ls},
           registry(windowServices, output, logger),
           logger(windowServices, registry, output),
           output(windowServices, registry, logger),
           passwords(host.secrets,
                     [&app](const std::string& line) { app.output.Status(Cls::UError, line); }),
-          connection(SessionServices{host, settings, ini, random, passwords, app.config_dir, app,
-                                     app, app.IgnoreList}),
-          dccServices{host, settings, app.config_dir, app, registry, output},
+          connection(SessionServices{host, settings, ini, random, passwords, app.config_dir, ls, ls,
+                                     app.IgnoreList}),
+          dccServices{host, settings, app.config_dir, ls, registry, output},
           dcc(dccServices),
           incoming{host,           settings,       ini, registry, output, connection, dcc,
-                   app.config_dir, app.IgnoreList, app, numerics, modes,  ctcp,       ignoreNotify},
+                   app.config_dir, app.IgnoreList, ls,  numerics, modes,  ctcp,       ignoreNotify},
           dispatcher(incoming),
           numerics(incoming),
           modes(incoming),
@@ -50,7 +52,7 @@ struct CZorlApp::Parts {
           ignoreNotify(incoming),
           script{host,   settings,   colours,     ini,          random,         registry,
                  output, connection, dcc,         ignoreNotify, app.config_dir, app.IgnoreList,
-                 app,    expander,   interpreter, aliases,      events,         timers},
+                 ls,     expander,   interpreter, aliases,      events,         timers},
           expander(host, ini, random, registry, output),
           interpreter(script),
           aliases(ini),
@@ -87,7 +89,8 @@ struct CZorlApp::Parts {
 
 CZorlApp::CZorlApp(Platform& host)
     : platform(host),
-      parts_(std::make_unique<Parts>(*this, host)),
+      listeners_(std::make_unique<CAppListeners>(*this)),
+      parts_(std::make_unique<Parts>(*this, *listeners_, host)),
       settings(parts_->settings),
       colours(parts_->colours),
       random(parts_->random),

@@ -12,17 +12,13 @@
 #include <vector>
 
 #include "common/SharedTypes.h"
-#include "incoming/IncomingContext.h"
 #include "platform/SocketErrors.h"
-#include "script/ScriptHost.h"
-#include "session/IrcSocket.h"
-#include "session/SessionListener.h"
-#include "windows/WindowServices.h"
 
 namespace zorl {
 
 struct Platform;
 class IAsyncSocket;
+class ISocketFactory;
 class CIrcSocket;
 struct IrcMessage;
 struct CSettings;
@@ -48,14 +44,13 @@ class CEventScripts;
 class CPasswords;
 struct ScriptContext;
 
-class CZorlApp : public ISocketHost,
-                 public ISessionListener,
-                 public IWindowsHost,
-                 public IScriptHost,
-                 public IIncomingListener {
+class ISocketHost;
+class CAppListeners;
+
+class CZorlApp {
 public:
     explicit CZorlApp(Platform& platform);
-    virtual ~CZorlApp();
+    ~CZorlApp();
     CZorlApp(const CZorlApp&) = delete;
     CZorlApp& operator=(const CZorlApp&) = delete;
 
@@ -64,6 +59,9 @@ public:
 private:
     // Declared first so that it is destroyed last: sockets retire into it.
     std::vector<std::unique_ptr<IAsyncSocket>> retired_sockets_;
+    // The listener interfaces of the lower layers (app/Listeners.h), handed
+    // to the subsystems; each call comes to the member of its name below.
+    std::unique_ptr<CAppListeners> listeners_;
     // Every subsystem object; the references below point into it.
     struct Parts;
     std::unique_ptr<Parts> parts_;
@@ -104,52 +102,55 @@ public:
     void CheckExit();  // on every tick
     static constexpr uint64_t kExitWait = 2000;
 
+    // What sockets are made with: the application object routes their
+    // notifications.
+    ISocketHost& SocketHost();
+
     // ---- Socket notifications, routed by the socket's type (SocketEvents.cpp)
-    ISocketFactory& SocketFactory() override;
-    void OnConnect(WsaError error, CIrcSocket& socket) override;
-    void OnReceive(WsaError error, CIrcSocket& socket) override;
-    void OnClose(WsaError error, CIrcSocket& socket) override;
-    void OnAccept(WsaError error, CIrcSocket& socket) override;
+    ISocketFactory& SocketFactory();
+    void OnConnect(WsaError error, CIrcSocket& socket);
+    void OnReceive(WsaError error, CIrcSocket& socket);
+    void OnClose(WsaError error, CIrcSocket& socket);
+    void OnAccept(WsaError error, CIrcSocket& socket);
     // Platform sockets are freed here, outside their own notifications.
-    void RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket) override;
+    void RetirePlatformSocket(std::unique_ptr<IAsyncSocket> socket);
     void FreeRetiredSockets();
 
     // ---- What the server connection reports (SessionEvents.cpp)
-    void Print(CIrcSocket* socket, const std::string& name, Cls cls,
-               const std::string& text) override;
-    void Trace(const std::string& text) override;
-    bool WantsDebug() const override;
-    void DebugOut(Cls cls, const std::string& text, bool withTime) override;
-    void DebugOut(Colour colour, const std::string& text, bool withTime) override;
-    void OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) override;
-    void OnStateChanged(ConnectionState state) override;
-    void OnDisconnecting(CIrcSocket& socket) override;
-    void OnOwnNickChanged() override;
-    void OnNotifyDue() override;
-    void AskForUser() override { Properties(0); }
-    void AskForServer() override { ChooseServer(); }
-    bool Leaving() const override { return exit_state != Exit::Running; }
+    void Print(CIrcSocket* socket, const std::string& name, Cls cls, const std::string& text);
+    void Trace(const std::string& text);
+    bool WantsDebug() const;
+    void DebugOut(Cls cls, const std::string& text, bool withTime);
+    void DebugOut(Colour colour, const std::string& text, bool withTime);
+    void OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored);
+    void OnStateChanged(ConnectionState state);
+    void OnDisconnecting(CIrcSocket& socket);
+    void OnOwnNickChanged();
+    void OnNotifyDue();
+    void AskForUser() { Properties(0); }
+    void AskForServer() { ChooseServer(); }
+    bool Leaving() const { return exit_state != Exit::Running; }
 
     // ---- What the windows ask (WindowEvents.cpp)
-    ConnectionState ConnectionStateNow() const override;
-    void OnWindowClosing(FrameId frame) override;
-    void OnTypedLine(FrameId frame, const std::string& line) override;
+    ConnectionState ConnectionStateNow() const;
+    void OnWindowClosing(FrameId frame);
+    void OnTypedLine(FrameId frame, const std::string& line);
     // Every window closes: the connection first, then the timers.
     void CloseAllWindows();
 
     // ---- What the handlers of server lines ask (IncomingEvents.cpp)
-    std::string ExpandVariables(const IrcMessage& message, const std::string& text) override;
-    void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) override;
-    void SendString(FrameId frame, const std::string& line) override;
-    void RunStartupList() override;
-    void RunNotifyCommand(const std::string& nick, const std::string& command) override;
+    std::string ExpandVariables(const IrcMessage& message, const std::string& text);
+    void MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored);
+    void SendString(FrameId frame, const std::string& line);
+    void RunStartupList();
+    void RunNotifyCommand(const std::string& nick, const std::string& command);
 
     // ---- What the scripts ask (ScriptHost.cpp, Sounds.cpp)
     // A sound of wav/ or the system's sound folder; false (and an error
     // line) when there is none to play.
-    bool PlaySoundFile(const std::string& name) override;
+    bool PlaySoundFile(const std::string& name);
     // DUMP and Dump Variables: the debug dump (app/Dump.h).
-    void ShowDump() override;
+    void ShowDump();
 
     // ---- State of the application object (the debug dump prints the first two)
     int TimerHandle = 0;

@@ -1,5 +1,6 @@
 // Routes the notifications of every CIrcSocket by the socket's type.
 #include "app/CZorlApp.h"
+#include "app/Listeners.h"
 #include "dcc/Dcc.h"
 #include "platform/Platform.h"
 #include "session/IdentResponder.h"
@@ -10,6 +11,8 @@
 namespace zorl {
 
 ISocketFactory& CZorlApp::SocketFactory() { return platform.sockets; }
+
+ISocketHost& CZorlApp::SocketHost() { return *listeners_; }
 
 void CZorlApp::OnConnect(WsaError error, CIrcSocket& socket) {
     socket.pending.clear();

@@ -40,6 +40,8 @@ public:
 
     CWindowRegistry(const WindowServices& services, COutput& output, CLogger& logger);
     ~CWindowRegistry();
+    // What its documents are made with (a document made outside it, too).
+    const WindowServices& Services() const { return s_; }
 
     ChannelRecord* NewWindow(const std::string& name, WindowType type, CIrcSocket* socket,
                              bool show);

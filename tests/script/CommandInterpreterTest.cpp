@@ -235,7 +235,7 @@ TEST_F(Interpreter, ServerWithoutArgumentsTakesTheLastServerTried) {
 
 TEST_F(Interpreter, DccChatWindowSendsTextUnchangedOnceTheChatIsUp) {
     Online();
-    auto dcc = std::make_unique<CIrcSocket>(app);
+    auto dcc = std::make_unique<CIrcSocket>(app.SocketHost());
     dcc->type = kSocketDccChat;
     ASSERT_EQ(dcc->Create(0), 0);
     auto peer = host.sockets.Last();

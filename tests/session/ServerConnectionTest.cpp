@@ -331,7 +331,7 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     ExpectShown("", Cls::UError, "No active connection");
     EXPECT_EQ(server->sent, "");
 
-    CIrcSocket file(app);
+    CIrcSocket file(app.SocketHost());
     file.type = kSocketDccSendIn;
     ASSERT_EQ(file.Create(kEventRead | kEventConnect | kEventClose), 0);
     auto fileState = host.sockets.Last();
@@ -339,7 +339,7 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     EXPECT_EQ(fileState->sent, "");
     ExpectShown("", Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
 
-    CIrcSocket unused(app);
+    CIrcSocket unused(app.SocketHost());
     app.connection.SendLine(&unused, "hello", false);
     ExpectShown("", Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
     app.connection.SendLine(nullptr, "hello", false);
@@ -364,7 +364,7 @@ TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
 }
 
 TEST_F(ConnectionTest, StateChangesCloseTheConnectionsWindows) {
-    CIrcSocket dcc(app);
+    CIrcSocket dcc(app.SocketHost());
     app.registry.NewWindow("#zorl", kWindowChannel, app.connection.Socket(), false);
     app.registry.NewWindow("bob", kWindowQuery, app.connection.Socket(), false);
     app.registry.NewWindow("carol", kWindowDccQuery, &dcc, false);

@@ -19,7 +19,7 @@
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/QtWindowSurface.h"
-#include "windows/WindowServices.h"
+#include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl::test {
@@ -32,8 +32,6 @@ struct UiHarness {
     Platform platform{host.sockets, host.clock, host.ticker, host.sound,  host.shell,
                       host.dialogs, surface,    host.crypto, host.secrets};
     CZorlApp app{platform};
-    // What a document made outside the registry works with.
-    WindowServices windowServices{platform, app.settings, app.ini, app.random, app.config_dir, app};
 
     UiHarness() {
         app.ini.SetDirectory(cwd.Path().string() + "/");
@@ -63,7 +61,7 @@ struct UiHarness {
     };
     Window Open(const std::string& name, WindowType type) {
         Window window;
-        window.doc = std::make_unique<CZorlDoc>(windowServices, name, type);
+        window.doc = std::make_unique<CZorlDoc>(app.registry.Services(), name, type);
         window.frame = surface.CreateFrame(type, *window.doc, true, false);
         window.doc->SetFrame(window.frame);
         window.widget = surface.Frame(window.frame);

@@ -34,7 +34,7 @@ protected:
 
 TEST_F(WindowRegistry, LookupsIgnoreCaseButNotTheSocket) {
     FrameId chan = Open("#Chan", kWindowChannel);
-    CIrcSocket other(app);
+    CIrcSocket other(app.SocketHost());
 
     ASSERT_NE(reg().FindCR("#CHAN", Server()), nullptr);
     EXPECT_EQ(reg().FindCR("#chan", Server())->frame, chan);
@@ -103,7 +103,7 @@ TEST_F(WindowRegistry, NewWindowReturnsTheWindowOfTheSameNameAndSocket) {
     EXPECT_EQ(host.surface.frames.size(), frames);
     EXPECT_EQ(reg().buttoncount, 2);
 
-    CIrcSocket other(app);
+    CIrcSocket other(app.SocketHost());
     const ChannelRecord* second = reg().NewWindow("#chan", kWindowChannel, &other, false);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second->frame, first);
@@ -139,7 +139,7 @@ TEST_F(WindowRegistry, FindCRBySocketOnlyForDccSockets) {
          {Case{kSocketNone, false}, Case{kSocketNormal, false}, Case{kSocketDccChat, true},
           Case{kSocketDccSendIn, true}, Case{kSocketDccSendOut, true}, Case{kSocketIdent, false}}) {
         SCOPED_TRACE(SocketTypeName(c.socketType));
-        CIrcSocket socket(app);
+        CIrcSocket socket(app.SocketHost());
         socket.type = c.socketType;
         const ChannelRecord* record = reg().NewWindow("peer", kWindowDccQuery, &socket, false);
         ASSERT_NE(record, nullptr);
