@@ -18,10 +18,6 @@ namespace zorl {
 
 void CTimers::NewPeriod(ScriptTimer& timer, int floor) { timer.NewPeriod(ctx_.random, floor); }
 
-namespace {
-const char* const kNames[] = {"", "Timer", "IdleTimer"};
-}  // namespace
-
 void CTimers::Trace(const std::string& text) {
     if (ctx_.settings.TimerDebug) ctx_.output.DebugOut(Cls::Info, text, true);
 }
@@ -44,7 +40,7 @@ void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const Sc
     timer.running = true;
     if (id == kIdle) timer.on = true;
     ++changes_[id];
-    Trace(Format("%s started: %d\n", kNames[id], timer.time));
+    Trace(Format("%s started: %d\n", TimerName(static_cast<TimerId>(id)), timer.time));
 }
 
 void CTimers::ResetTimer(int id) {
@@ -56,7 +52,7 @@ void CTimers::ResetTimer(int id) {
     if (!(id == kIdle ? timer.on : timer.running)) return;
     NewPeriod(timer, kMinRepeatSeconds);
     if (id == kIdle) timer.running = true;
-    Trace(Format("%s reset: %d\n", kNames[id], timer.time));
+    Trace(Format("%s reset: %d\n", TimerName(static_cast<TimerId>(id)), timer.time));
 }
 
 void CTimers::StopTimer(int id) {
@@ -70,7 +66,7 @@ void CTimers::StopTimer(int id) {
     if (!counting) return;
     counting = false;
     ++changes_[id];
-    Trace(Format("%s stopped\n", kNames[id]));
+    Trace(Format("%s stopped\n", TimerName(static_cast<TimerId>(id))));
 }
 
 void CTimers::StopTimersOf(FrameId window) {

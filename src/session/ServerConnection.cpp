@@ -166,7 +166,6 @@ void CServerConnection::StartSocket(const std::string& address, int port,
         s_.listener.Status(Cls::Error, "** (StartSocket) Wrong state " + StateName());
         return;
     }
-    if (!socket_) socket_ = std::make_unique<CIrcSocket>(s_.sockets);
     CIrcSocket& socket = *socket_;
 
     SetState(STARTING);
@@ -338,8 +337,6 @@ void CServerConnection::ResetState() {
     state_ = IDLE;
     reconnect_after_close_ = false;
     reconnect_count_ = 0;
-    // Windows of the connection refer to this object: it is made only once.
-    if (!socket_) socket_ = std::make_unique<CIrcSocket>(s_.sockets);
     socket_->type = kSocketNone;
 }
 

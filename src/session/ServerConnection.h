@@ -74,7 +74,8 @@ public:
     ConnectionState State() const { return state_; }
     bool Registered() const { return registered_; }
     // The socket the status window and the windows of the connection are
-    // registered under; it lives as long as the connection object.
+    // registered under; it is made with the connection object and lives as
+    // long as it, so every attempt reuses it.
     CIrcSocket* Socket() const { return socket_.get(); }
     const std::string& LastAddress() const { return last_address_; }
     int LastPort() const { return last_port_; }
