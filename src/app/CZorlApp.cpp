@@ -78,7 +78,7 @@ struct CZorlApp::Parts {
     CModeChanges modes;
     CCtcp ctcp;
     CIgnoreNotify ignoreNotify;
-    // The script subsystems copy it; it names them before they exist.
+    // The script subsystems keep a reference; it names them before they exist.
     ScriptContext script;
     CVariableExpander expander;
     CCommandInterpreter interpreter;

@@ -57,9 +57,8 @@ public:
         for (TimerId id : {TimerId::Script, TimerId::Idle, TimerId::Notify}) {
             const bool notify = id == TimerId::Notify;
             const SoftTimer& t = notify ? app_.connection.NotifyTimer().State()
-                                        : app_.timers.Get(static_cast<int>(id));
-            const std::string command =
-                notify ? "" : app_.timers.Get(static_cast<int>(id)).command.Text();
+                                        : app_.timers.Period(static_cast<int>(id));
+            const std::string command = notify ? "" : app_.timers.CommandText(static_cast<int>(id));
             Line(
                 Format("%d %-10s running=%d on=%d ticks=%d time=%d (fixed %d random %d) cont=%d "
                        "window=%s command=%s",

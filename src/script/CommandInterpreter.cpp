@@ -74,6 +74,10 @@ void CommandLine::SendText(MessageKind kind, const std::string& target, const st
     }
 }
 
+void CCommandInterpreter::SendString(FrameId frame, const std::string& line) {
+    SendScript(frame, ScriptText::Own(line));
+}
+
 void CCommandInterpreter::SendScript(FrameId frame, const ScriptText& line) {
     if (!ctx_.registry.IsFrameRegistered(frame)) {
         ctx_.output.PrintF(nullptr, "", Cls::Error, "ERROR: SendString: Frm not found");

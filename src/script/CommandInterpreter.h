@@ -7,10 +7,11 @@
 #include <string>
 
 #include "common/SharedTypes.h"
-#include "script/ScriptContext.h"
-#include "script/ScriptText.h"
 
 namespace zorl {
+
+struct ScriptContext;
+class ScriptText;
 
 struct CommandLine;
 
@@ -25,9 +26,7 @@ public:
 
     // Carries out `line` in the window of `frame`. Blank lines and a lone
     // "/" do nothing; an unregistered frame is reported.
-    void SendString(FrameId frame, const std::string& line) {
-        SendScript(frame, ScriptText::Own(line));
-    }
+    void SendString(FrameId frame, const std::string& line);
     // The same for a line of script text: a first word that holds data is
     // no command and no alias, the line goes out as plain text.
     void SendScript(FrameId frame, const ScriptText& line);
@@ -38,7 +37,7 @@ private:
     void Dispatch(CommandLine& command);
     static bool CommandWordIsData(const CommandLine& command);
 
-    ScriptContext ctx_;
+    const ScriptContext& ctx_;  // the application's, which outlives this
 };
 
 }  // namespace zorl

@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "script/ScriptContext.h"
 #include "script/ScriptFile.h"
+#include "script/ScriptText.h"
 #include "script/VariableExpander.h"
 #include "windows/WindowRegistry.h"
 

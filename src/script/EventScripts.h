@@ -17,11 +17,13 @@
 #include <vector>
 
 #include "common/SharedTypes.h"
-#include "script/ScriptContext.h"
-#include "script/ScriptText.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {
+
+struct ScriptContext;
+class ScriptText;
+struct OwnedFields;
 
 class CIrcSocket;
 
@@ -45,9 +47,7 @@ public:
 
     // Runs one line in the window of `frame`: its words are $1 $2 ..., the
     // local variables and $channel (the window's name) are there.
-    void RunScriptLine(FrameId frame, const std::string& line) {
-        RunScriptLine(frame, ScriptText::Own(line));
-    }
+    void RunScriptLine(FrameId frame, const std::string& line);
     void RunScriptLine(FrameId frame, const ScriptText& line);
     // Splits `text` at the author's " | " outside "{ }", expands each part
     // against `message` and hands it to the interpreter. `fields` says which
@@ -64,7 +64,7 @@ private:
     bool StartCommand();
     void Cut(const std::string& error);
 
-    ScriptContext ctx_;
+    const ScriptContext& ctx_;  // the application's, which outlives this
     std::vector<std::string> script_;
     int depth_ = 0;     // runners on the stack
     int commands_ = 0;  // commands carried out by the outermost run

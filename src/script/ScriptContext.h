@@ -2,8 +2,8 @@
 // them, the script subsystems themselves (they call one another: a timer runs
 // a script line, a line runs commands, EXEC and IF run lines again) and the
 // host for what only the application does. The application object owns all
-// of it; the interpreter, the event scripts and the timers each keep a copy,
-// every CommandLine refers to the interpreter's, and the popup menus run
+// of it; the interpreter, the event scripts and the timers each refer to it,
+// as every CommandLine does, and the popup menus run
 // with the application's.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include "script/CommandInterpreter.h"
 #include "script/EventScripts.h"
 #include "script/ScriptContext.h"
+#include "script/ScriptText.h"
 #include "script/VariableExpander.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -104,6 +105,10 @@ void CEventScripts::RunCommandText(FrameId frame, const ScriptText& text, const 
 
 // "/msg #x :hello there" in #chan: $command "/msg", $1 "#x", $2 "hello there",
 // $channel "#chan", and the local variables.
+void CEventScripts::RunScriptLine(FrameId frame, const std::string& line) {
+    RunScriptLine(frame, ScriptText::Own(line));
+}
+
 void CEventScripts::RunScriptLine(FrameId frame, const ScriptText& line) {
     IrcMessage message;
     message.flags = kHasChannel | kHasMe | kHasParams | kGeneralVariables;

@@ -9,12 +9,34 @@
 #include "platform/Platform.h"
 #include "script/EventScripts.h"
 #include "script/ScriptContext.h"
+#include "script/ScriptTimer.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
+
+CTimers::CTimers(const ScriptContext& ctx) : ctx_(ctx), timers_(new ScriptTimer[kSlots]) {}
+
+CTimers::~CTimers() = default;
+
+bool CTimers::IdleTimerOn() const { return timers_[kIdle].on; }
+
+FrameId CTimers::IdleTimerWindow() const { return timers_[kIdle].window; }
+
+bool CTimers::Running(int id) const { return Valid(id) && timers_[id].running; }
+
+const ScriptTimer& CTimers::Get(int id) const { return timers_[Valid(id) ? id : 0]; }
+
+const SoftTimer& CTimers::Period(int id) const { return Get(id); }
+
+std::string CTimers::CommandText(int id) const { return Get(id).command.Text(); }
+
+void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const std::string& command,
+                         bool cont) {
+    StartTimer(id, fixed, random, window, ScriptText::Own(command), cont);
+}
 
 void CTimers::NewPeriod(ScriptTimer& timer, int floor) { timer.NewPeriod(ctx_.random, floor); }
 

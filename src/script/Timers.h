@@ -9,19 +9,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/SharedTypes.h"
 #include "common/SoftTimer.h"
-#include "script/ScriptContext.h"
-#include "script/ScriptText.h"
 
 namespace zorl {
 
-// A script timer and the command it runs.
-struct ScriptTimer : SoftTimer {
-    ScriptText command;  // what a message put in stays data when it runs
-};
+struct ScriptContext;
+class ScriptText;
+struct ScriptTimer;  // script/ScriptTimer.h
 
 class CTimers {
 public:
@@ -30,16 +28,15 @@ public:
     static constexpr int kMaxSeconds = SoftTimer::kMaxSeconds;
     static constexpr int kMinRepeatSeconds = SoftTimer::kMinRepeatSeconds;
 
-    explicit CTimers(const ScriptContext& ctx) : ctx_(ctx) {}
+    explicit CTimers(const ScriptContext& ctx);
+    ~CTimers();
 
     // Only while connected; a timer that is already counting keeps its
     // command and period.
     void StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
                     bool cont);
     void StartTimer(int id, int fixed, int random, FrameId window, const std::string& command,
-                    bool cont) {
-        StartTimer(id, fixed, random, window, ScriptText::Own(command), cont);
-    }
+                    bool cont);
     void ResetTimer(int id);
     void StopTimer(int id);
     // The 100 ms tick: counts both timers down and runs what is due.
@@ -51,10 +48,13 @@ public:
     void TimerInfo();
     std::string TimerInfoText();
 
-    bool IdleTimerOn() const { return timers_[kIdle].on; }
-    FrameId IdleTimerWindow() const { return timers_[kIdle].window; }
-    bool Running(int id) const { return Valid(id) && timers_[id].running; }
-    const ScriptTimer& Get(int id) const { return timers_[Valid(id) ? id : 0]; }
+    bool IdleTimerOn() const;
+    FrameId IdleTimerWindow() const;
+    bool Running(int id) const;
+    const ScriptTimer& Get(int id) const;  // script/ScriptTimer.h
+    // What the debug dump prints of a timer.
+    const SoftTimer& Period(int id) const;
+    std::string CommandText(int id) const;
 
 private:
     static bool Valid(int id) { return id == kScript || id == kIdle; }
@@ -67,9 +67,9 @@ private:
     // A debug line with the TimerDebug option.
     void Trace(const std::string& text);
 
-    ScriptContext ctx_;
+    const ScriptContext& ctx_;                // the application's, which outlives this
     static constexpr int kSlots = kIdle + 1;  // by id; slot 0 unused
-    ScriptTimer timers_[kSlots];
+    std::unique_ptr<ScriptTimer[]> timers_;   // kSlots of them
     // Counts every start and stop, to see whether a command touched its timer.
     uint64_t changes_[kSlots] = {};
     // A command is running: a nested event loop (a message box) ticks on,

@@ -11,6 +11,7 @@
 #include "config/IniStore.h"
 #include "platform/Platform.h"
 #include "script/ScriptFile.h"
+#include "script/ScriptText.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"

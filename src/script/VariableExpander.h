@@ -12,11 +12,11 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "script/ScriptText.h"
 #include "session/IrcMessage.h"
 
 namespace zorl {
@@ -26,6 +26,9 @@ class CIniStore;
 class CRandom;
 class CWindowRegistry;
 class COutput;
+class ScriptText;
+struct OwnedFields;
+enum class Origin : uint8_t;
 
 class CVariableExpander {
 public:

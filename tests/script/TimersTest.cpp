@@ -4,6 +4,7 @@
 
 #include "config/Settings.h"
 #include "script/ScriptFixture.h"
+#include "script/ScriptTimer.h"
 #include "script/Timers.h"
 #include "session/LineParser.h"
 
