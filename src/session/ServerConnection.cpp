@@ -319,7 +319,6 @@ void CServerConnection::OnButtonDisconnect() {
 }
 
 void CServerConnection::Disconnect() {
-    if (!socket_) return;
     s_.listener.OnDisconnecting(*socket_);
     if (const std::size_t dropped = parts_->queue.Clear()) {
         s_.listener.PrintF(nullptr, "", Cls::UError, "** %zu waiting line%s not sent", dropped,
