@@ -41,28 +41,23 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     events.MatchEvents(socket, message, ignored);
 }
 
-// A new attempt starts without the windows of the last one, except the
-// status window.
-void CZorlApp::OnStateChanged(ConnectionState state) {
-    if (state != IDLE) {
-        std::vector<FrameId> frames;
-        for (const ChannelRecord& record : registry.Records())
-            if (record.socket == connection.Socket() && record.type != kWindowStatus &&
-                record.frame != registry.pStatusFrm)
-                frames.push_back(record.frame);
-        for (FrameId frame : frames)
-            if (registry.IsFrameRegistered(frame)) registry.DeleteChannel(frame);
-    }
+// The windows of a connection outlive it: a new attempt keeps them.
+void CZorlApp::OnStateChanged(ConnectionState) {
     if (registry.pStatusFrm != 0) registry.UpdateWindowTitle(registry.pStatusFrm);
 }
 
+// Every channel window of the connection stays with its text; the ones the
+// user was in are joined again when the server next welcomes the user.
 void CZorlApp::OnDisconnecting(CIrcSocket& socket) {
-    if (!settings.ChanConnect) return;
     // Names first: printing may create or remove windows.
     std::vector<std::string> channels;
-    for (const ChannelRecord& record : registry.Records())
-        if (record.type == kWindowChannel && record.socket == &socket)
-            channels.push_back(record.name);
+    for (ChannelRecord& record : registry.Records()) {
+        if (record.type != kWindowChannel || record.socket != &socket) continue;
+        if (record.presence != Presence::Out)
+            registry.MarkLeft(record, record.presence == Presence::In);
+        channels.push_back(record.name);
+    }
+    if (!settings.ChanConnect) return;
     for (const std::string& name : channels)
         output.Print(&socket, name, Cls::Flow, "** Disconnected\r\n");
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "common/Text.h"
@@ -56,6 +57,20 @@ void ForEachWord(std::string_view text, Visit visit) {
         std::string_view word = TrimRight(text.substr(at, end - at));
         if (!word.empty()) visit(word);
         at = end;
+    }
+}
+
+// Calls visit(channel) for each entry of a JOIN or PART list: "#a,#b, #c".
+// Leading blanks of an entry are dropped; empty entries are skipped, because
+// the empty name is the status window's.
+template <class Visit>
+void ForEachChannel(std::string_view list, Visit visit) {
+    while (!list.empty()) {
+        std::size_t comma = list.find(',');
+        std::string_view channel = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+        while (!list.empty() && list.front() == ' ') list.remove_prefix(1);
+        if (!channel.empty()) visit(std::string(channel));
     }
 }
 

@@ -1,6 +1,7 @@
 // NICK, QUIT, JOIN, PART, MODE, TOPIC, INVITE and KICK: the messages that
 // change who is where. Templates number parameters from 1 ($1 is params[0]).
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "config/Settings.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingContext.h"
@@ -70,12 +71,14 @@ void CIncomingDispatcher::OnQuit(const Incoming& in) {
 }
 
 // :alice!a@host JOIN :#a,#b
-// A channel whose window is open on this connection is somebody else's join;
-// a channel without one is the user's own, whoever the nick is.
+// A channel whose window is open on this connection, with the user in it, is
+// somebody else's join; a channel without one, or with a window kept after
+// the user left, is the user's own, whoever the nick is.
 void CIncomingDispatcher::OnJoin(const Incoming& in) {
     const IrcMessage& m = in.message;
     ForEachChannel(m.params[0], [&](const std::string& channel) {
-        if (c_.registry.CRExists(channel, in.socket)) {
+        ChannelRecord* kept = c_.registry.FindCR(channel, in.socket);
+        if (kept && kept->presence != Presence::Out) {
             c_.output.Print(
                 in.socket, channel, Cls::Info,
                 ExpandFollowedBy(c_, m, "$nick ($sender) has joined channel ", channel));
@@ -84,8 +87,10 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
                 doc->NickUpdate(kNickAdd, m.nick, 0);
             return;
         }
-        if (ChannelRecord* record =
-                c_.registry.NewWindow(channel, kWindowChannel, in.socket, true)) {
+        if (kept) {
+            c_.registry.MarkRejoined(*kept);
+        } else if (ChannelRecord* record =
+                       c_.registry.NewWindow(channel, kWindowChannel, in.socket, true)) {
             if (CZorlDoc* doc = c_.registry.DocOf(record->frame))
                 doc->NickUpdate(kNickClearAll, "", 0);
         }
@@ -97,11 +102,19 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
 }
 
 // :alice!a@host PART #a,#b :reason
-// Own only when the nick matches exactly; the event scripts see the own part
-// while the window still exists.
+// Own only when the nick matches exactly. A part the user asked for closes
+// the window, and the event scripts see it while the window still exists;
+// one the server made (or a raw PART) leaves the window open with its text.
 void CIncomingDispatcher::OnPart(const Incoming& in) {
     const IrcMessage& m = in.message;
     ForEachChannel(m.params[0], [&](const std::string& channel) {
+        ChannelRecord* record = c_.registry.FindCR(channel, in.socket);
+        if (m.nick == c_.settings.m_user_mynick && record &&
+            record->presence != Presence::Leaving) {
+            ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
+            c_.registry.MarkLeft(*record, false);
+            return;
+        }
         if (m.nick != c_.settings.m_user_mynick) {
             ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
             if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
@@ -147,12 +160,13 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
     if (channel.empty() || !c_.registry.GetDocByNameSocket(channel, in.socket)) return;
 
     if (EqualsNoCase(victim, c_.settings.m_user_mynick)) {
-        ShowExpanded(c_, nullptr, "", Cls::Info, m,
-                     noReason ? "you were kicked from channel $1 by $nick"
-                              : "you were kicked from channel $1 by $nick ($3)");
-        c_.listener.MatchEvents(in.socket, m, in.ignored);
-        CloseChannel(channel, in.socket);
-        // The server's JOIN answer opens a new window.
+        const char* text = noReason ? "you were kicked from channel $1 by $nick"
+                                    : "you were kicked from channel $1 by $nick ($3)";
+        ShowExpanded(c_, nullptr, "", Cls::Info, m, text);
+        ShowExpanded(c_, in.socket, channel, Cls::Info, m, text);
+        if (ChannelRecord* record = c_.registry.FindCR(channel, in.socket))
+            c_.registry.MarkLeft(*record, false);
+        // The server's JOIN answer comes back to the same window.
         if (c_.settings.AutoRejoin)
             c_.connection.SendLine(in.socket, c_.listener.ExpandVariables(m, "JOIN $1"), false);
         return;

@@ -6,6 +6,7 @@
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -44,10 +45,39 @@ bool CNumericReplies::JoinListedChannel(FrameId frame, const std::string& row) {
     return true;
 }
 
+namespace {
+
+// "+lk 50 secret" -> "secret": the parameters follow the letters in order,
+// and only k and l of a 324 reply take one.
+std::string KeyOf(const IrcMessage& message) {
+    std::size_t param = 3;
+    for (char letter : message.params[2]) {
+        if (letter != 'k' && letter != 'l') continue;
+        if (param >= message.params.size()) break;
+        if (letter == 'k') return message.params[param];
+        ++param;
+    }
+    return "";
+}
+
+}  // namespace
+
 // :irc.example.net 324 me #a +ntl 50
 void CNumericReplies::ChannelModes(CIrcSocket* socket, const IrcMessage& message) {
     c_.registry.UpdateCR(c_.registry.GetFrmByNameSocket(message.params[1], socket),
                          message.params[2], kUpdateFlags);
+    if (ChannelRecord* record = c_.registry.FindCR(message.params[1], socket))
+        record->key = KeyOf(message);
+}
+
+void CNumericReplies::RejoinKeptChannels(CIrcSocket* socket) {
+    for (const ChannelRecord& record : c_.registry.Records()) {
+        if (record.socket != socket || !record.rejoin) continue;
+        c_.connection.SendLine(
+            socket,
+            record.key.empty() ? "JOIN " + record.name : "JOIN " + record.name + " " + record.key,
+            false);
+    }
 }
 
 // :irc.example.net 329 me #a 1700000000

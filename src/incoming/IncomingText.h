@@ -28,18 +28,4 @@ std::string ExpandFollowedBy(const IncomingContext& c, const IrcMessage& message
 // "Fri Aug  3 12:00:00 2001".
 std::string TimeText(long seconds);
 
-// Calls visit(channel) for each entry of a JOIN or PART list: "#a,#b, #c".
-// Leading blanks of an entry are dropped; empty entries are skipped, because
-// the empty name is the status window's.
-template <class Visit>
-void ForEachChannel(std::string_view list, Visit visit) {
-    while (!list.empty()) {
-        std::size_t comma = list.find(',');
-        std::string_view channel = list.substr(0, comma);
-        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-        while (!list.empty() && list.front() == ' ') list.remove_prefix(1);
-        if (!channel.empty()) visit(std::string(channel));
-    }
-}
-
 }  // namespace zorl

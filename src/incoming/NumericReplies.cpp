@@ -107,10 +107,12 @@ void CNumericReplies::Welcome(CIrcSocket* socket, const IrcMessage& message) {
 void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { c_.connection.Ident().Close(); }
 
 // :irc.example.net 376 me :End of MOTD command   (422: no MOTD)
-// The start-up list runs, then the notify list is checked at once and every
+// The start-up list runs, the channels of the last connection are joined
+// again into their windows, then the notify list is checked at once and every
 // 40 seconds after.
-void CNumericReplies::MotdEnd(CIrcSocket*, const IrcMessage&) {
+void CNumericReplies::MotdEnd(CIrcSocket* socket, const IrcMessage&) {
     c_.listener.RunStartupList();
+    RejoinKeptChannels(socket);
     c_.connection.OnGreeted();
     if (c_.settings.Notify == 0) return;
     c_.connection.StartNotifyTimer();

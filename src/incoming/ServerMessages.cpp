@@ -52,6 +52,7 @@ void CIncomingDispatcher::OnPing(const Incoming& in) {
 // Followed by a line holding one blank, which sets it apart.
 void CIncomingDispatcher::OnError(const Incoming& in) {
     ShowExpanded(c_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
+    if (!in.message.params.empty()) c_.connection.OnServerError(in.message.params.back());
 }
 
 // :irc.example CAP * LS :multi-prefix sasl

@@ -1,25 +1,55 @@
 // Commands about the session: channels, the own nick, the server.
 #include "common/Format.h"
 #include "common/Text.h"
+#include "common/TextSplit.h"
 #include "config/Settings.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/ScriptContext.h"
 #include "session/ServerConnection.h"
+#include "windows/ChannelRecord.h"
 #include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 
+namespace {
+
+// A channel window kept open after the user left its channel.
+ChannelRecord* KeptWindow(const CommandLine& line, const std::string& name) {
+    ChannelRecord* record = line.ctx.registry.FindCR(name, line.socket);
+    return record && record->type == kWindowChannel && record->presence == Presence::Out ? record
+                                                                                         : nullptr;
+}
+
+}  // namespace
+
 // JOIN #x [key]  ->  "JOIN #x :key". Joining the channel of the current
-// window (in any letter case) sends nothing.
+// window (in any letter case) sends nothing, unless the user has left it.
 void JoinCommand(CommandLine& line) {
-    if (EqualsNoCase(line.Target(), line.Channel())) return;
+    if (EqualsNoCase(line.Target(), line.Channel()) && !KeptWindow(line, line.Channel())) return;
     line.Send("JOIN $nick :$3");
 }
 
-// PART [#x]: the current window's channel when none is given.
+// PART [#x[,#y]]: the current window's channel when none is given. A channel
+// the user is in is left, and its window closes when the server confirms; a
+// window kept after the user left (a kick, a lost connection) closes at once.
 void PartCommand(CommandLine& line) {
     if (line.Target().empty()) line.message.nick = line.Channel();
+    const std::string targets = line.Target();
+    std::string leave;
+    ForEachChannel(targets, [&](const std::string& name) {
+        if (ChannelRecord* kept = KeptWindow(line, name)) {
+            line.ctx.registry.DeleteChannel(kept->frame);
+            return;
+        }
+        if (ChannelRecord* record = line.ctx.registry.FindCR(name, line.socket))
+            record->presence = Presence::Leaving;
+        if (!leave.empty()) leave += ',';
+        leave += name;
+    });
+    if (leave.empty() && !targets.empty()) return;
+    line.message.nick = leave;
     line.Send("PART $nick");
 }
 

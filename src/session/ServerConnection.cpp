@@ -36,7 +36,6 @@
 namespace zorl {
 namespace {
 
-constexpr int kMaxReconnects = 3;
 constexpr int kMaxPort = 65535;
 
 // Lines that must never wait behind the send queue: the answer to the
@@ -50,6 +49,14 @@ bool AlwaysStraightOut(std::string_view word) {
 bool IsRegistration(std::string_view word) {
     return EqualsNoCase(word, "PASS") || EqualsNoCase(word, "NICK") || EqualsNoCase(word, "USER") ||
            EqualsNoCase(word, "CAP") || EqualsNoCase(word, "AUTHENTICATE");
+}
+
+// Words of an ERROR line that mean the server will not have us back.
+bool SaysBanned(std::string_view text) {
+    const std::string lower = ToLower(text);
+    for (const char* word : {"k-line", "g-line", "z-line", "klined", "glined", "zlined", "banned"})
+        if (lower.find(word) != std::string::npos) return true;
+    return false;
 }
 
 }  // namespace
@@ -66,9 +73,16 @@ CServerConnection::~CServerConnection() = default;
 
 std::size_t CServerConnection::LinesWaiting() const { return parts_->queue.Waiting(); }
 
-// The Connect command of the menu and the toolbar; also the server command
-// and the automatic reconnect.
+// The Connect command of the menu and the toolbar; also the server command.
 void CServerConnection::OnButtonConnect() {
+    if (state_ == IDLE) {
+        reconnect_.Reset();
+        banned_because_.clear();
+    }
+    Connect();
+}
+
+void CServerConnection::Connect() {
     if (state_ != IDLE) {
         s_.listener.Status(Cls::Error, "(OnButtonConnect) Wrong state " + StateName());
         return;
@@ -91,6 +105,24 @@ void CServerConnection::OnButtonConnect() {
     const std::string address = settings.m_server_address;
     ConnectTo(address, KeepTls(address, ChoosePort(settings.m_server_ports)));
     reconnect_after_close_ = false;
+    quit_sent_ = false;
+}
+
+void CServerConnection::OnServerError(const std::string& text) {
+    if (SaysBanned(text)) banned_because_ = text;
+}
+
+void CServerConnection::RetryLater(bool welcomed) {
+    if (!s_.settings.AutoReconnect || s_.listener.Leaving() || quit_sent_) return;
+    if (!banned_because_.empty()) {
+        s_.listener.Status(Cls::UError,
+                           "** Not reconnecting: the server refused us (" + banned_because_ + ")");
+        return;
+    }
+    if (welcomed) reconnect_.Reset();
+    const int seconds = reconnect_.Schedule(Now());
+    s_.listener.PrintF(nullptr, "", Cls::Flow, "** Reconnecting in %d s (try %d)", seconds,
+                       reconnect_.Tries());
 }
 
 void CServerConnection::ConnectTo(const std::string& address, PortChoice port) {
@@ -222,14 +254,16 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
                                                            ? "TLS handshake: " + tls->failure
                                                            : WsaErrorText(error)));
         Disconnect();
+        // A try of a reconnect round failed: the next one comes later.
+        if (reconnect_.Tries() > 0) RetryLater(false);
         return;
     }
     if (socket.Tls() && !CertificateAccepted(socket)) return;
     SetState(CONNECTED);
     parts_->queue.Reset(Now());
-    // NOTE: reconnect_count is not reset here but when a welcomed session
-    // ends (see OnClose): a server that accepts and drops every connection
-    // at once must not be reconnected to for ever.
+    // NOTE: the reconnect round is not reset here but when a welcomed
+    // session ends (RetryLater): a server that accepts and drops every
+    // connection at once is tried ever less often.
     const CSettings& settings = s_.settings;
     // A nick an earlier retry picked was never the user's choice.
     if (!parts_->nickRetry.Candidate().empty() &&
@@ -261,20 +295,20 @@ void CServerConnection::OnClose(WsaError error, CIrcSocket& socket) {
         Lost("** Closing: " + WsaErrorText(error));
         return;
     }
+    // A server that restarts closes cleanly: that, too, is retried.
+    const bool welcomed = registered_;
     Disconnect();
-    if (reconnect_after_close_) OnButtonConnect();
+    if (reconnect_after_close_)
+        OnButtonConnect();
+    else
+        RetryLater(welcomed);
 }
 
 void CServerConnection::Lost(const std::string& why) {
-    // A session the server had welcomed starts a fresh round of attempts.
-    if (registered_) reconnect_count_ = 0;
+    const bool welcomed = registered_;
     s_.listener.Status(Cls::UError, why);
     Disconnect();
-    // Nor when the user is leaving: the QUIT was already sent.
-    if (s_.settings.AutoReconnect && !s_.listener.Leaving()) {
-        ++reconnect_count_;
-        if (reconnect_count_ < kMaxReconnects) OnButtonConnect();
-    }
+    RetryLater(welcomed);
 }
 
 // :irc.example 433 * joe :Nickname already in use   (before the welcome)
@@ -305,6 +339,11 @@ void CServerConnection::OnGreeted() {
 void CServerConnection::OnButtonDisconnect() {
     switch (state_) {
         case IDLE:
+            if (reconnect_.Pending()) {
+                reconnect_.Reset();
+                s_.listener.Status(Cls::Flow, "** Reconnecting cancelled");
+                return;
+            }
             s_.listener.Status(Cls::Error, "(OnButtonDisconnect) Wrong state " + StateName());
             return;
         case CONNECTED:
@@ -335,7 +374,7 @@ void CServerConnection::Disconnect() {
 void CServerConnection::ResetState() {
     state_ = IDLE;
     reconnect_after_close_ = false;
-    reconnect_count_ = 0;
+    reconnect_.Reset();
     socket_->type = kSocketNone;
 }
 
@@ -447,6 +486,7 @@ void CServerConnection::PresentClientCertificate(CIrcSocket& socket) {
 }
 
 void CServerConnection::OnTick() {
+    if (reconnect_.TakeDue(Now()) && state_ == IDLE) Connect();
     caps_->OnTick(Now());
     if (parts_->queue.Waiting() == 0) return;
     for (const std::string& line : parts_->queue.Due(Now())) Transmit(socket_.get(), line + "\r\n");
@@ -480,6 +520,10 @@ void CServerConnection::Transmit(CIrcSocket* socket, const std::string& data) {
                                static_cast<unsigned>(socket->Id()));
             break;
         case kSocketNormal:
+            if (socket == socket_.get() && EqualsNoCase(SplitWord(line).head, "QUIT"))
+                quit_sent_ = true;
+            SendAll(*socket, data);
+            break;
         case kSocketDccChat:
         case kSocketIdent: SendAll(*socket, data); break;
         case kSocketDccSendIn:

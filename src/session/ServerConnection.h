@@ -16,6 +16,7 @@
 
 #include "common/SharedTypes.h"
 #include "platform/SocketErrors.h"
+#include "session/ReconnectPlan.h"
 
 namespace zorl {
 
@@ -80,7 +81,9 @@ public:
     const std::string& LastAddress() const { return last_address_; }
     int LastPort() const { return last_port_; }
     bool LastTls() const { return last_tls_; }  // the last port was a "+port"
-    int ReconnectCount() const { return reconnect_count_; }
+    // The tries of the reconnect round under way (0: none).
+    int ReconnectCount() const { return reconnect_.Tries(); }
+    bool ReconnectPending() const { return reconnect_.Pending(); }
     // Connect again once the server has closed the connection (a server
     // switch); the user quitting clears it.
     bool ReconnectAfterClose() const { return reconnect_after_close_; }
@@ -101,8 +104,12 @@ public:
     void SetLastSendTimeForTest(std::time_t when) { last_send_time_ = when; }
     void SetReconnectAfterCloseForTest(bool again) { reconnect_after_close_ = again; }
 
+    // The user's Connect and Disconnect: either ends a reconnect round.
     void OnButtonConnect();
     void OnButtonDisconnect();
+    // The server's ERROR line: one that says the client is banned (a
+    // K-line and the like) stops the automatic reconnect.
+    void OnServerError(const std::string& text);
     void StartSocket(const std::string& address, int port, const std::string& password,
                      bool tls = false);
     void Disconnect();
@@ -184,6 +191,10 @@ private:
     // The connection failed: one status line, the disconnect, and a new
     // attempt when AutoReconnect is on.
     void Lost(const std::string& why);
+    // The connection ended (`welcomed`: after the server's welcome): a try
+    // is scheduled when AutoReconnect is on and the user did not end it.
+    void RetryLater(bool welcomed);
+    void Connect();  // one attempt, to the chosen server
     uint64_t Now() const;
 
     void DumpMessage(const IrcMessage& message);
@@ -196,7 +207,9 @@ private:
     std::string last_address_;
     int last_port_ = 0;
     bool last_tls_ = false;
-    int reconnect_count_ = 0;
+    CReconnectPlan reconnect_;
+    bool quit_sent_ = false;      // this session ends because we said QUIT
+    std::string banned_because_;  // the server's ERROR text of a ban
     bool reconnect_after_close_ = false;
     std::time_t last_send_time_ = 0;
     // The parts below hold by value what only this file needs to see.

@@ -127,7 +127,8 @@ CChannelChildFrame::CChannelChildFrame(CZorlApp* app, QtWindowSurface* surface, 
     : CChildFrameBase(app, surface, doc, id, kWindowChannel, true, true) {}
 
 // A joined channel is left first while connected; the window goes when the
-// server confirms the part.
+// server confirms the part. A window kept after the user left goes at once
+// (the PART command closes it).
 void CChannelChildFrame::OnCloseRequest() {
     CZorlApp* app = Context().app;
     if (!app) return;

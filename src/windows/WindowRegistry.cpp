@@ -273,6 +273,20 @@ void CWindowRegistry::SetActiveWindow(FrameId frame) {
     if (DocOf(frame) && !record->BackScroll) HighlightButton(*record, false);
 }
 
+void CWindowRegistry::MarkLeft(ChannelRecord& record, bool rejoin) {
+    record.presence = Presence::Out;
+    record.rejoin = rejoin;
+    record.joined = false;  // the names of the next join fill the list again
+    if (CZorlDoc* doc = DocOf(record.frame)) doc->NickUpdate(kNickClearAll, "", 0);
+}
+
+void CWindowRegistry::MarkRejoined(ChannelRecord& record) {
+    record.presence = Presence::In;
+    record.rejoin = false;
+    record.joined = false;
+    if (CZorlDoc* doc = DocOf(record.frame)) doc->NickUpdate(kNickClearAll, "", 0);
+}
+
 void CWindowRegistry::DeleteChannel(FrameId frame) {
     const int index = IndexOf(frame);
     if (index < 0) {

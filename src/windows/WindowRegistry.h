@@ -78,6 +78,12 @@ public:
     bool ShouldMaximize();
     // Status caption and the like after a state change.
     void UpdateAllTitles();
+    // The user is no longer in the channel of `record`: its nick list is
+    // emptied and its next JOIN comes back to it. `rejoin`: join it again
+    // when the server next welcomes the user.
+    void MarkLeft(ChannelRecord& record, bool rejoin);
+    // The user is in it again (an own JOIN of a kept window).
+    void MarkRejoined(ChannelRecord& record);
 
     // Button bar. A button keeps its highlight across caption changes,
     // renumbering and rebuilding.

@@ -153,35 +153,85 @@ TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {
 
     // Own only when the nick matches exactly.
     Recv(":ME!u@client PART #a");
-    EXPECT_TRUE(HasWindow("#a")) << Transcript();
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}})) << Transcript();
 
+    // The part the user asked for closes the window when the server confirms.
+    app.SendString(FrameOf("#a"), "/part");
+    ExpectSent({"PART #a"});
     Recv(":me!u@client PART #a");
     EXPECT_FALSE(HasWindow("#a")) << Transcript();
     EXPECT_TRUE(HasWindow("")) << Transcript();
 }
 
-TEST_F(DispatcherTest, OwnKickWithAutoRejoinAndNoReason) {
-    app.settings.AutoRejoin = 1;
-    Join("#a", "me op");
-    Clear();
-    Recv(":op!o@host KICK #a me");
-    EXPECT_FALSE(HasWindow("#a")) << Transcript();
-    ExpectLines("", {"you were kicked from channel #a by op"});
-    ExpectShown("", Cls::Info, "you were kicked from channel #a by op");
-    ExpectSent({"JOIN #a"});
+// A kick, or a part the server made, leaves the window open with its text
+// and an empty nick list; the next join of the channel comes back to it.
+TEST_F(DispatcherTest, WindowsOutliveAKickOrAForcedPart) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> status;
+        std::vector<std::string> shown;
+        std::vector<std::string> sent;
+    } cases[] = {
+        {":op!o@host KICK #a ME :out",
+         {"you were kicked from channel #a by op (out)"},
+         {"you were kicked from channel #a by op (out)"},
+         {}},
+        {":op!o@host KICK #a me",
+         {"you were kicked from channel #a by op"},
+         {"you were kicked from channel #a by op"},
+         {"JOIN #a"}},  // AutoRejoin
+        {":me!u@client PART #a :services", {}, {"me has left channel"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        app.settings.AutoRejoin = !c.sent.empty();
+        host.Elapse(kFreshBurst);
+        Join("#a", "me @op");
+        const FrameId frame = FrameOf("#a");
+        Clear();
+        Recv(c.line);
+        EXPECT_EQ(FrameOf("#a"), frame) << Transcript();
+        ExpectLines("", c.status);
+        ExpectLines("#a", c.shown);
+        ExpectSent(c.sent);
+        EXPECT_EQ(Nicks("#a"), NickMap{});
 
-    // The server's answer opens a fresh window.
-    Recv(":me!u@client JOIN #a");
-    EXPECT_TRUE(HasWindow("#a")) << Transcript();
+        Join("#a", "me @op");
+        EXPECT_EQ(FrameOf("#a"), frame) << Transcript();
+        EXPECT_EQ(Lines("#a").back(), "now talking in channel #a");
+        EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"op", kNickOp}}));
+        ExpectSent(c.sent.empty() ? std::vector<std::string>{"MODE #a"}
+                                  : std::vector<std::string>{"JOIN #a", "MODE #a"});
+
+        // A kept window the user closes goes at once: there is nothing to part.
+        Recv(c.line);
+        Clear();
+        app.SendString(frame, "/part");
+        EXPECT_FALSE(HasWindow("#a")) << Transcript();
+        ExpectNothingSent();
+    }
 }
 
-TEST_F(DispatcherTest, KickNamingTheUserInAnotherLetterCaseIsAnOwnKick) {
-    Join("#a", "me op");
+// The channels the user was in when the connection ended are joined again,
+// with their keys, once the next server has greeted us.
+TEST_F(DispatcherTest, ChannelsOfALostConnectionAreJoinedAgainAfterTheMotd) {
+    Join("#a", "me");
+    Join("#b", "me");
+    Recv(":irc.test 324 me #b +lk 10 sesame");
+    Join("#gone", "me");
+    Recv(":op!o@host KICK #gone me");
+    app.connection.Disconnect();
+    EXPECT_EQ(Nicks("#a"), NickMap{});
+    ASSERT_TRUE(HasWindow("#b"));
+
+    // The next connection, on the same socket.
+    server->Create(kEventRead | kEventConnect | kEventClose);
+    wire = host.sockets.Last();
+    app.connection.ForceStateForTest(CONNECTED, true);
+    host.Elapse(kFreshBurst);
     Clear();
-    Recv(":op!o@host KICK #a ME :out");
-    EXPECT_FALSE(HasWindow("#a")) << Transcript();
-    ExpectLines("", {"you were kicked from channel #a by op (out)"});
-    ExpectNothingSent();  // AutoRejoin is off
+    Recv(":irc.test 376 me :End of MOTD command");
+    ExpectSent({"JOIN #a", "JOIN #b sesame"});
 }
 
 TEST_F(DispatcherTest, KickOfAnotherUser) {

@@ -124,6 +124,7 @@ TEST_F(Events, OnlyTheFirstLineWhoseMaskMatchesFiresAndIgnoredTextNever) {
     EXPECT_EQ(SentToOut(), Texts{"part bob #chan"});
     // The own part fires once per window, while the window is still there.
     OpenChannel("#two");
+    Type(FrameOf("#chan"), "/part #chan,#two");
     Recv(":me!u@h PART #chan,#two");
     EXPECT_EQ(SentToOut(), (Texts{"part me #chan", "part me #two"}));
 }

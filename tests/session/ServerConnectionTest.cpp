@@ -229,46 +229,82 @@ TEST_F(ConnectionTest, FullSendQueueClosesTheConnection) {
     server->Receive("PING :1\r\nPING :2\r\n");
     EXPECT_EQ(StatusSince(from),
               (Texts{"PING? PONG!", "** Closing: the server stopped reading (send queue full)",
-                     "** Disconnected", "** Connecting to irc.example (6667)"}))
+                     "** Disconnected", "** Reconnecting in 10 s (try 1)"}))
         << Transcript();
     EXPECT_TRUE(server->closed);
+    host.clock.ticks += 10'000;
+    app.OnTick();
     EXPECT_NE(host.sockets.Last(), server);
 }
 
-// A welcomed session that is reset starts up to two new attempts; attempts
-// reset before the welcome count on, so the third reset in a row is final.
-TEST_F(ConnectionTest, ResetReconnectsWithAutoReconnectAtMostTwice) {
+// A session that ends without the user asking is tried again 10 s later,
+// then twice as long after each failed try, at most five minutes apart; a
+// welcomed session starts the round again.
+TEST_F(ConnectionTest, LostConnectionsAreTriedAgainLaterAndLater) {
     app.settings.AutoReconnect = 1;
     auto server = ConnectServer();
     app.connection.MarkRegistered();  // the welcome arrived
     std::size_t from = Lines("").size();
     server->Closed(kWsaConnectionReset);
     EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
-                                        "** Connecting to irc.example (6667)"}))
+                                        "** Reconnecting in 10 s (try 1)"}))
         << Transcript();
     ExpectShown("", Cls::UError, "** Closing: Connection reset by peer");
-    EXPECT_TRUE(server->closed);
-    EXPECT_EQ(app.connection.ReconnectCount(), 1);
-
-    for (int failure = 2; failure <= 3; ++failure) {
-        SCOPED_TRACE(failure);
-        auto next = host.sockets.Last();
-        ASSERT_NE(next, server);
-        server = next;
-        server->Connected();
-        EXPECT_EQ(app.connection.State(), CONNECTED);
-        server->Closed(kWsaConnectionReset);
-        EXPECT_EQ(app.connection.ReconnectCount(), failure);
-    }
-    EXPECT_EQ(host.sockets.Last(), server) << "a fourth attempt was made";
     EXPECT_EQ(app.connection.State(), IDLE);
 
-    // The user connects again; once welcomed, a reset reconnects again.
-    server = ConnectServer();
-    app.connection.MarkRegistered();
-    server->Closed(kWsaConnectionReset);
-    EXPECT_EQ(app.connection.ReconnectCount(), 1);
-    EXPECT_EQ(app.connection.State(), CONNECTING);
+    for (int delay : {10, 20, 40, 80, 160, 300, 300}) {
+        SCOPED_TRACE(delay);
+        host.clock.ticks += delay * 1000 - 1;
+        app.OnTick();
+        ASSERT_EQ(host.sockets.Last(), server) << "tried early";
+        host.clock.ticks += 1;
+        app.OnTick();
+        ASSERT_NE(host.sockets.Last(), server);
+        server = host.sockets.Last();
+        server->Connected();
+        server->Closed(kWsaConnectionReset);  // dropped before the welcome
+    }
+    EXPECT_EQ(app.connection.ReconnectCount(), 8);
+    EXPECT_EQ(Lines("").back(), "** Reconnecting in 300 s (try 8)");
+
+    // Disconnect ends the round.
+    app.connection.OnButtonDisconnect();
+    ExpectShown("", Cls::Flow, "** Reconnecting cancelled");
+    host.clock.ticks += 300'000;
+    app.OnTick();
+    EXPECT_EQ(host.sockets.Last(), server);
+    EXPECT_EQ(app.connection.ReconnectCount(), 0);
+}
+
+// A server that restarts closes cleanly: that is retried as well, but not a
+// session the user ended with QUIT, nor one the server banned us from.
+TEST_F(ConnectionTest, CleanCloseIsRetriedUnlessWeQuitOrWereBanned) {
+    app.settings.AutoReconnect = 1;
+    struct Case {
+        const char* before;  // what the user sent, or the server's ERROR
+        bool fromServer;
+        const char* last;
+    } cases[] = {
+        {"", false, "** Reconnecting in 10 s (try 1)"},
+        {"QUIT :bye", false, "** Disconnected"},
+        {"ERROR :Closing Link: joe (K-Lined: spam)", true,
+         "** Not reconnecting: the server refused us (Closing Link: joe (K-Lined: spam))"},
+        {"ERROR :Closing Link: joe (Server shutting down)", true,
+         "** Reconnecting in 10 s (try 1)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        auto server = ConnectServer();
+        app.connection.MarkRegistered();
+        if (c.fromServer)
+            server->Receive(std::string(c.before) + "\r\n");
+        else if (*c.before)
+            app.connection.SendLine(app.connection.Socket(), c.before, false);
+        server->Closed();
+        EXPECT_EQ(Lines("").back(), c.last) << Transcript();
+        EXPECT_EQ(app.connection.ReconnectPending(), std::string(c.last).starts_with("** Rec"));
+        app.connection.OnButtonDisconnect();
+    }
 }
 
 TEST_F(ConnectionTest, ResetWithoutAutoReconnectStaysIdle) {
@@ -363,7 +399,7 @@ TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     EXPECT_NE(lines.back().text.find(">> NOTICE bob :"), std::string::npos) << Transcript();
 }
 
-TEST_F(ConnectionTest, StateChangesCloseTheConnectionsWindows) {
+TEST_F(ConnectionTest, ANewAttemptKeepsEveryWindow) {
     CIrcSocket dcc(app.SocketHost());
     app.registry.NewWindow("#zorl", kWindowChannel, app.connection.Socket(), false);
     app.registry.NewWindow("bob", kWindowQuery, app.connection.Socket(), false);
@@ -374,7 +410,7 @@ TEST_F(ConnectionTest, StateChangesCloseTheConnectionsWindows) {
     PressConnect();
     Texts left;
     for (const ChannelRecord& record : app.registry.Records()) left.push_back(record.name);
-    EXPECT_EQ(left, (Texts{"", "carol", "~debug"}));
+    EXPECT_EQ(left, (Texts{"", "#zorl", "bob", "carol", "~debug"}));
     EXPECT_NE(host.surface.Frame(app.registry.pStatusFrm), nullptr);
 }
 
