@@ -14,6 +14,7 @@
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl::test {
 namespace {
@@ -123,6 +124,33 @@ TEST_F(ConnectionIntegrationTest, AServerKilledMidSessionGivesTheClosingLines) {
     // Nothing more arrives for the dead connection.
     PumpFor(100);
     EXPECT_EQ(Status().size(), from + lines.size()) << Transcript();
+}
+
+// A server restart ends the session cleanly. With Auto reconnect the client
+// tries again 10 s later and joins its channel again into the window it had,
+// whose text is still there.
+TEST_F(ConnectionIntegrationTest, ARestartedServerIsJoinedAgainIntoTheSameWindow) {
+    ASSERT_TRUE(StartServer()) << server->Failure();
+    app.settings.AutoReconnect = 1;
+    ASSERT_TRUE(zorl.Connect(*server)) << Transcript();
+    ASSERT_TRUE(zorl.Type("", "/join #keep"));
+    ASSERT_TRUE(zorl.WaitForPane("#keep", "now talking in channel #keep")) << Transcript();
+    const FrameId frame = zorl.FrameOf("#keep");
+    ASSERT_TRUE(zorl.Type("#keep", "said before the restart"));
+
+    ASSERT_TRUE(server->Restart()) << server->Failure();
+    ASSERT_TRUE(zorl.WaitForPane("", "** Reconnecting in 10 s (try 1)")) << Transcript();
+    EXPECT_EQ(zorl.FrameOf("#keep"), frame);
+    EXPECT_TRUE(zorl.Nicks("#keep").empty()) << Transcript();
+
+    auto joins = [&] {
+        std::vector<std::string> lines = zorl.Lines("#keep");
+        return std::ranges::count(lines, "now talking in channel #keep");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return joins() == 2; }, 20000)) << Transcript();
+    EXPECT_EQ(zorl.FrameOf("#keep"), frame);
+    EXPECT_NE(zorl.Pane("#keep").find("said before the restart"), std::string::npos);
+    EXPECT_TRUE(zorl.WaitForNicks("#keep", {{"zorltest", kNickOp}})) << Transcript();
 }
 
 TEST_F(ConnectionIntegrationTest, IdentAnswersOneQueryWithTheUserName) {

@@ -71,6 +71,16 @@ bool NgircdServer::StartOnce() {
     tls_port_ = tls_ ? FreeLoopbackPort() : 0;
     const std::string config = (dir_.Path() / "ngircd.conf").string();
     dir_.WriteFile("ngircd.conf", Configuration(port_, dir_.Path().string(), tls_port_));
+    return Launch();
+}
+
+bool NgircdServer::Restart() {
+    process_.Stop();
+    return Launch();
+}
+
+bool NgircdServer::Launch() {
+    const std::string config = (dir_.Path() / "ngircd.conf").string();
     // Started as root, ngircd drops to "nobody" by itself.
     if (!process_.Start({"ngircd", "--nodaemon", "--passive", "--config", config}, dir_.Path(),
                         dir_.Path() / "ngircd.log", false, failure_))

@@ -34,6 +34,9 @@ public:
     std::string Log() const;
     // Kills the server at once (SIGKILL), as a crash would, and reaps it.
     void Kill();
+    // Stops the server as an administrator does (SIGTERM: it closes every
+    // connection cleanly) and starts it again on the same port.
+    bool Restart();
 
     static constexpr const char* kServerName = "irc.zorl.test";
     // The connection password: ngircd refuses a PASS that does not match.
@@ -41,6 +44,7 @@ public:
 
 private:
     bool StartOnce();
+    bool Launch();
 
     TempDir dir_{"zorl-ngircd"};
     ChildProcess process_;
