@@ -49,4 +49,9 @@ std::vector<FirstRunList> FirstRunLists(const std::string& file) {
     return {};
 }
 
+std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
+    if (file == "zorl.ini") return {{"OPTIONS", "Tabs", 1}};
+    return {};
+}
+
 }  // namespace zorl

@@ -16,4 +16,13 @@ struct FirstRunList {
 // which start empty.
 std::vector<FirstRunList> FirstRunLists(const std::string& file);
 
+// The settings a new folder starts with where they differ from what a
+// folder without them has always meant (zorl.ini only).
+struct FirstRunValue {
+    const char* section;
+    const char* key;
+    int value;
+};
+std::vector<FirstRunValue> FirstRunValues(const std::string& file);
+
 }  // namespace zorl

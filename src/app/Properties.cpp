@@ -119,6 +119,7 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     FollowNotifyOption(app);
 
     app.registry.RebuildButtons();
+    app.platform.surface.SetTabbedView(app.settings.Tabs != 0);
     ApplyOptions(app, values, true);
 }
 

@@ -70,6 +70,8 @@ void CZorlApp::LoadSettings() {
         if (!CreatePrivateFile(config_dir + file)) continue;
         for (const FirstRunList& list : FirstRunLists(file))
             ini.WriteList(file, list.section, list.values);
+        for (const FirstRunValue& value : FirstRunValues(file))
+            ini.WriteInt(file, value.section, value.key, value.value);
     }
 
     // 4, 5.
@@ -88,6 +90,7 @@ void CZorlApp::LoadSettings() {
 
     // 7, 8.
     platform.surface.SetMainTitle("ZORL");
+    platform.surface.SetTabbedView(settings.Tabs != 0);
     if (const ChannelRecord* status =
             registry.NewWindow("", kWindowStatus, connection.Socket(), true)) {
         registry.pStatusFrm = status->frame;

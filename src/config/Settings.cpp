@@ -126,6 +126,7 @@ std::span<const OptionKey> OptionKeys() {
         {"DebugLog", &CSettings::DebugLog, true},
         {"DebugWindow", &CSettings::DebugWindow, true},
         {"WindowFlood", &CSettings::WindowFlood},
+        {"Tabs", &CSettings::Tabs},
     };
     return kKeys;
 }

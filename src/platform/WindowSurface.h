@@ -48,6 +48,8 @@ public:
     virtual void SetConnectCommands(bool connectEnabled) = 0;
     // Debug On / Debug Off toolbar buttons.
     virtual void SetDebugCommands(bool debugOn) = 0;
+    // The windows as tabs (true) or as frames that overlap in the main window.
+    virtual void SetTabbedView(bool tabs) = 0;
 };
 
 }  // namespace zorl

@@ -166,6 +166,7 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Extended mode messages", &CSettings::ExtMode);
     AddCheck(display, "Extended /who output", &CSettings::ExtWho);
     AddCheck(display, "Blink Taskbar button", &CSettings::TaskbarBlink);
+    AddCheck(display, "Windows as tabs", &CSettings::Tabs);
     auto* sizes = new QFormLayout;
     AddNumber(sizes, "Button width", &CSettings::ButtonSize);
     AddNumber(sizes, "Edit window heigth", &CSettings::EditSize);

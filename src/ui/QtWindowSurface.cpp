@@ -128,6 +128,8 @@ void QtWindowSurface::Activate(FrameId id) {
     if (!frame) return;
     if (frame->isMinimized()) frame->showNormal();
     main_.Mdi()->setActiveSubWindow(frame);
+    // A tab brought to the front does not take the focus by itself.
+    frame->widget()->setFocus(Qt::OtherFocusReason);
 }
 
 bool QtWindowSurface::IsMaximized(FrameId id) const {
@@ -218,6 +220,14 @@ void QtWindowSurface::SetConnectCommands(bool connectEnabled) {
 }
 
 void QtWindowSurface::SetDebugCommands(bool debugOn) { main_.SetDebugState(debugOn); }
+
+void QtWindowSurface::SetTabbedView(bool tabs) {
+    QMdiArea* mdi = main_.Mdi();
+    mdi->setViewMode(tabs ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    mdi->setDocumentMode(tabs);
+    mdi->setTabsClosable(tabs);
+    mdi->setTabsMovable(tabs);
+}
 
 CChildFrameBase* QtWindowSurface::BuiltFrame(FrameId id) const {
     auto it = slots_.find(id);

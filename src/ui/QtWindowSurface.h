@@ -76,6 +76,7 @@ public:
     void CloseMainWindow() override;
     void SetConnectCommands(bool connectEnabled) override;
     void SetDebugCommands(bool debugOn) override;
+    void SetTabbedView(bool tabs) override;
 
     // The frame's widgets, built now if they were not yet.
     CChildFrameBase* Frame(FrameId frame);

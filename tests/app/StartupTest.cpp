@@ -28,7 +28,7 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(std::filesystem::is_regular_file(dir.Path() / file));
     }
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "zorl.ini"), 0u);
+    EXPECT_EQ(dir.ReadFile("zorl.ini"), "[OPTIONS]\nTabs=1\n");
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / "script.ini"), 0u);
     EXPECT_EQ(app.config_dir, dir.Path().string() + "/");
     EXPECT_EQ(app.ini.Directory(), app.config_dir);
@@ -60,6 +60,9 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
 // A new user finds public networks to pick from and the short commands
 // every IRC user types.
 TEST_F(Startup, FirstRunFilesHoldNetworksAndEverydayAliases) {
+    // A new folder shows its windows as tabs.
+    EXPECT_EQ(app.ini.ReadInt("OPTIONS", "Tabs", 0), 1);
+    EXPECT_TRUE(host.surface.tabs);
     const std::vector<std::string> networks = app.ini.ReadList("servers.ini", "Servers");
     EXPECT_GE(networks.size(), 5u);
     for (const std::string& value : networks) {
@@ -233,6 +236,7 @@ TEST_F(StartupWithFiles, ExistingFilesAreKept) {
 TEST_F(StartupWithFiles, SettingsAndTheIgnoreListAreRead) {
     EXPECT_EQ(app.settings.m_user_mynick, "joe");
     EXPECT_EQ(app.IgnoreList, (std::vector<std::string>{"*!*@spam", "*!*@b"}));
+    EXPECT_FALSE(host.surface.tabs);  // a folder of before keeps its frames
 }
 
 TEST_F(StartupWithFiles, TheFirstWindowOpensMaximisedWhenTheMainWindowWas) {

@@ -287,6 +287,7 @@ public:
     void CloseMainWindow() override { ++mainCloses; }
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
+    void SetTabbedView(bool on) override { tabs = on; }
 
     RecordedFrame* Frame(FrameId id);  // null when not open
     // What the frame recorded; an empty recording when it is not open.
@@ -299,6 +300,7 @@ public:
     int mainCloses = 0;
     bool connectCommand = true;
     bool debugCommands = false;
+    bool tabs = false;
     bool failDestroy = false;
     // Runs inside every append, after the piece is recorded: stands in for a
     // handler that acts in the middle of whatever produced the output.
