@@ -80,7 +80,9 @@ CChildFrameBase* QtWindowSurface::Build(FrameId id, Slot& slot, bool activate) {
     QMdiArea* mdi = main_.Mdi();
     if (activate) {
         mdi->addSubWindow(frame);
-        if (slot.maximize)
+        // A tab fills the area: the tab bar maximises it, and showNormal
+        // would undo that.
+        if (slot.maximize || mdi->viewMode() == QMdiArea::TabbedView)
             frame->showMaximized();
         else
             frame->showNormal();
@@ -94,7 +96,10 @@ CChildFrameBase* QtWindowSurface::Build(FrameId id, Slot& slot, bool activate) {
     creating_hidden_ = true;
     frame->setAttribute(Qt::WA_ShowWithoutActivating);
     mdi->addSubWindow(frame);
-    frame->show();
+    if (mdi->viewMode() == QMdiArea::TabbedView)
+        frame->showMaximized();
+    else
+        frame->show();
     if (previous) mdi->setActiveSubWindow(previous);
     creating_hidden_ = false;
     return frame;
@@ -126,7 +131,8 @@ void QtWindowSurface::SetCaption(FrameId id, const std::string& caption) {
 void QtWindowSurface::Activate(FrameId id) {
     CChildFrameBase* frame = Frame(id);
     if (!frame) return;
-    if (frame->isMinimized()) frame->showNormal();
+    if (frame->isMinimized() && main_.Mdi()->viewMode() != QMdiArea::TabbedView)
+        frame->showNormal();
     main_.Mdi()->setActiveSubWindow(frame);
     // A tab brought to the front does not take the focus by itself.
     frame->widget()->setFocus(Qt::OtherFocusReason);
@@ -227,6 +233,8 @@ void QtWindowSurface::SetTabbedView(bool tabs) {
     mdi->setDocumentMode(tabs);
     mdi->setTabsClosable(tabs);
     mdi->setTabsMovable(tabs);
+    if (tabs)
+        for (QMdiSubWindow* window : mdi->subWindowList()) window->showMaximized();
 }
 
 CChildFrameBase* QtWindowSurface::BuiltFrame(FrameId id) const {
