@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorl {
@@ -20,8 +21,16 @@ enum MessageFlags : int {
     kGeneralVariables = 512,  // time, date, random values, ...
 };
 
+// "@time=2026-12-09T10:00:00.000Z;+draft/reply=abc" gives two tags, their
+// values unescaped; a tag without "=" has an empty value.
+struct MessageTag {
+    std::string key;  // with its "+" (client-only) or vendor prefix
+    std::string value;
+};
+
 struct IrcMessage {
     int flags = 0;
+    std::vector<MessageTag> tags;
     std::string channel;
     std::string me;
     std::string nick;
@@ -33,6 +42,8 @@ struct IrcMessage {
 
     // Parameter i, or "" when the line had fewer parameters.
     const std::string& Param(std::size_t i) const;
+    // The value of a tag; null when the line does not carry it.
+    const std::string* Tag(std::string_view key) const;
 };
 
 }  // namespace zorl

@@ -142,6 +142,23 @@ TEST_F(DispatcherTest, JoinOfAnotherUserIsShownAndListed) {
     ExpectLines("#a", {"a%sb (x%n@host) has joined channel #a"});
 }
 
+// ---- Message tags -----------------------------------------------------------
+
+// Servers and bouncers that tag every line are followed as if they did not.
+TEST_F(DispatcherTest, TaggedLinesAreHandledAsUntaggedOnes) {
+    Join("#a", "me bob");
+    Clear();
+    Recv("@time=2026-12-09T10:00:00.000Z;msgid=1 PING :irc.test");
+    ExpectSent({"PONG irc.test"});
+    Recv("@msgid=2;+typing=done :bob!b@h PRIVMSG #a :hi");
+    ExpectLines("#a", {"<bob> hi"});
+
+    Clear();
+    Recv("@a=" + std::string(9000, 'x') + " :bob!b@h PRIVMSG #a :lost");
+    ExpectLines("#a", {});
+    ExpectLines("", {"** A line from the server was dropped: its tags are longer than 8191 bytes"});
+}
+
 // ---- PART and KICK ----------------------------------------------------------
 
 TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {

@@ -70,6 +70,55 @@ TEST(ParseMessage, TrailingParameterKeepsLeadingBlanksAndInnerColons) {
     EXPECT_EQ(empty.params, (Params{"#x", ""}));
 }
 
+// The tag section is read and unescaped; the rest of the line parses as a
+// line without tags does.
+TEST(ParseMessage, MessageTags) {
+    using Tags = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        const char* line;
+        Tags tags;
+        const char* command;
+        const char* nick;
+    } rows[] = {
+        {"@time=2026-12-09T10:00:00.000Z;msgid=abc :bob!b@h PRIVMSG #c :hi",
+         {{"time", "2026-12-09T10:00:00.000Z"}, {"msgid", "abc"}},
+         "PRIVMSG",
+         "bob"},
+        {"@a=x\\sy\\:z\\\\w\\r\\n PING :1", {{"a", "x y;z\\w\r\n"}}, "PING", ""},
+        {"@a=\\q\\ PING :1", {{"a", "q"}}, "PING", ""},  // unknown escape, lone backslash
+        {"@+draft/reply=1;flag;empty= PING :1",
+         {{"+draft/reply", "1"}, {"flag", ""}, {"empty", ""}},
+         "PING",
+         ""},
+        {"@a=1;;a=2;=v   :s 001 me :hi", {{"a", "2"}}, "001", "s"},  // last value wins
+        {"@vendor.example/x=1 :s NOTICE me :t", {{"vendor.example/x", "1"}}, "NOTICE", "s"},
+        {"@only-tags", {{"only-tags", ""}}, "", ""},
+        {":s PING :1", {}, "PING", "s"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        IrcMessage m = Parse(row.line);
+        Tags tags;
+        for (const MessageTag& tag : m.tags) tags.emplace_back(tag.key, tag.value);
+        EXPECT_EQ(tags, row.tags);
+        EXPECT_EQ(m.command, row.command);
+        EXPECT_EQ(m.nick, row.nick);
+    }
+    EXPECT_EQ(*Parse("@msgid=7 PING :1").Tag("msgid"), "7");
+    EXPECT_EQ(Parse("@msgid=7 PING :1").Tag("time"), nullptr);
+
+    // The limit counts the "@" and the blank after the section.
+    for (std::size_t section : {kMaxTagSection, kMaxTagSection + 1}) {
+        SCOPED_TRACE(section);
+        const std::string line = "@a=" + std::string(section - 4, 'x') + " PING :1";
+        IrcMessage m;
+        bool ignored = false;
+        const bool parsed = ParseMessageInto(m, line, "me", {}, ignored);
+        EXPECT_EQ(parsed, section == kMaxTagSection);
+        EXPECT_EQ(m.command, parsed ? "PING" : "");
+    }
+}
+
 TEST(ParseMessage, CtcpFraming) {
     IrcMessage action = Parse(
         ":joe!~j@dialup PRIVMSG #chat :\x01"
