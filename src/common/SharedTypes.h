@@ -59,6 +59,18 @@ enum SocketType : int {
 };
 
 // The server connection's state.
+// A nick's status in a channel, one bit per prefix mode: the two every
+// server has, then the ones a server's PREFIX may add (~ owner, & admin,
+// % half-op).
+enum NickBits : int {
+    kNickOp = 1,
+    kNickVoice = 2,
+    kNickOwner = 4,
+    kNickAdmin = 8,
+    kNickHalfop = 16,
+    kNickAbsent = 0x8000
+};
+
 enum ConnectionState : int { IDLE = 0, STARTING = 1, CONNECTING = 2, CONNECTED = 3 };
 
 // What ShowOwn and ShowIncoming show.

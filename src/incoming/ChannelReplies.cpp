@@ -7,6 +7,7 @@
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -121,8 +122,13 @@ void CNumericReplies::Names(CIrcSocket* socket, const IrcMessage& message) {
     CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, socket);
     const ChannelRecord* record = c_.registry.FindCR(channel, socket);
     if (!doc || !record || record->joined) return;
-    ForEachWord(message.params[3],
-                [doc](std::string_view nick) { doc->NickUpdate(kNickAdd, std::string(nick), 0); });
+    const CServerSupport& support = c_.connection.Support();
+    ForEachWord(message.params[3], [&](std::string_view entry) {
+        int bits = 0;
+        const std::string_view nick = support.StripPrefixes(entry, bits);
+        // userhost-in-names: "nick!user@host"
+        doc->NickUpdate(kNickAdd, std::string(nick.substr(0, nick.find('!'))), bits);
+    });
 }
 
 // :irc.example.net 366 me #a :End of NAMES list

@@ -4,6 +4,7 @@
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -50,15 +51,23 @@ const ModeLetter* FindLetter(const ModeLetter (&table)[N], char letter) {
     return nullptr;
 }
 
-bool IsChannelName(const std::string& name) {
-    return !name.empty() && (name[0] == '#' || name[0] == '&');
+// The line shown with ExtMode for a change of a member's status.
+const char* StatusText(char letter, bool plus) {
+    switch (letter) {
+        case 'o': return plus ? "  op rights given to " : "  op rights removed from ";
+        case 'v': return plus ? "  voice given to " : "  voice removed from ";
+        case 'h': return plus ? "  half-op rights given to " : "  half-op rights removed from ";
+        case 'a': return plus ? "  admin rights given to " : "  admin rights removed from ";
+        case 'q': return plus ? "  owner rights given to " : "  owner rights removed from ";
+        default: return nullptr;
+    }
 }
 
 }  // namespace
 
 void CModeChanges::HandleMode(CIrcSocket* socket, const IrcMessage& message) {
     if (message.params.size() < 2) return;
-    if (IsChannelName(message.params[0]))
+    if (c_.connection.Support().IsChannel(message.params[0]))
         ChannelModes(socket, message);
     else
         UserModes(message);
@@ -83,9 +92,11 @@ void CModeChanges::UserModes(const IrcMessage& m) {
 }
 
 // :alice!a@host MODE #a +ob-l bob *!*@spam
-// o and v take their nicks from params[2] on, in turn; a letter with no
-// parameter left is skipped. The nick-list steps need the message to name
-// its setter: a MODE without prefix changes no nick list.
+// The prefix modes (o and v, and those of the server's PREFIX) take their
+// nicks from params[2] on, in turn, and so do the modes CHANMODES gives a
+// parameter; a letter with no parameter left is skipped. The nick-list
+// steps need the message to name its setter: a MODE without prefix changes
+// no nick list.
 void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
     const std::string& channel = m.params[0];
     FrameId frame = 0;
@@ -94,6 +105,7 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
 
     ShowExpanded(c_, socket, channel, Cls::Info, m, "$nick sets mode: $2-");
     const bool explain = c_.settings.ExtMode != 0;
+    const CServerSupport& support = c_.connection.Support();
     bool plus = true;
     bool changed = false;
     std::size_t next = 2;
@@ -102,21 +114,18 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
             plus = c == '+';
             continue;
         }
-        if (c == 'o' || c == 'v') {
+        if (support.IsPrefixMode(c)) {
             if (next >= m.params.size()) continue;
             const std::string& nick = m.params[next++];
-            if (explain) {
-                const char* what =
-                    c == 'o' ? (plus ? "  op rights given to " : "  op rights removed from ")
-                             : (plus ? "  voice given to " : "  voice removed from ");
+            if (const char* what = explain ? StatusText(c, plus) : nullptr)
                 c_.output.Print(socket, channel, Cls::Info, what + nick);
-            }
             // Looked up again: output or a dialog underneath may have closed it.
-            if (CZorlDoc* doc = frame ? c_.registry.DocOf(frame) : nullptr)
-                doc->NickUpdate(plus ? kNickSet : kNickClear, nick,
-                                c == 'o' ? kNickOp : kNickVoice);
+            CZorlDoc* doc = frame ? c_.registry.DocOf(frame) : nullptr;
+            if (doc && support.ModeBits(c))
+                doc->NickUpdate(plus ? kNickSet : kNickClear, nick, support.ModeBits(c));
             continue;
         }
+        if (support.TakesParameter(c, plus) && next < m.params.size()) ++next;
         const ModeLetter* row = FindLetter(kChannelModes, c);
         if (!row) continue;
         if (explain) ShowExpanded(c_, socket, channel, Cls::Info, m, plus ? row->plus : row->minus);

@@ -11,6 +11,7 @@
 #include "session/CapNegotiation.h"
 #include "session/IdentResponder.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 
 namespace zorl {
@@ -33,6 +34,7 @@ struct CNumericReplies::Row {
 const CNumericReplies::Row CNumericReplies::kRows[] = {
     {1, 0, "$2-", Cls::Status, &CNumericReplies::Welcome, nullptr},
     {4, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {5, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::Isupport},
     {219, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {221, 0, "$1-", Cls::Status, nullptr, nullptr},
     {255, 0, kEndOfList, Cls::Status, nullptr, nullptr},
@@ -95,6 +97,11 @@ void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& messag
     if (row->before) (this->*row->before)(socket, message);
     if (row->text) ShowExpanded(c_, nullptr, "", row->cls, message, row->text);
     if (row->after) (this->*row->after)(socket, message);
+}
+
+// :irc.example.net 005 me PREFIX=(qaohv)~&@%+ CHANTYPES=# :are supported by this server
+void CNumericReplies::Isupport(CIrcSocket*, const IrcMessage& message) {
+    c_.connection.Support().Apply(message.params);
 }
 
 // :irc.example.net 001 me :Welcome to the network

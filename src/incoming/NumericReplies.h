@@ -51,6 +51,7 @@ private:
     void ListStart(CIrcSocket* socket, const IrcMessage& message);
     void ListEntry(CIrcSocket* socket, const IrcMessage& message);
     void ChannelModes(CIrcSocket* socket, const IrcMessage& message);
+    void Isupport(CIrcSocket* socket, const IrcMessage& message);
     // The channels the user was in when the last connection ended.
     void RejoinKeptChannels(CIrcSocket* socket);
     void ChannelCreated(CIrcSocket* socket, const IrcMessage& message);

@@ -31,6 +31,7 @@
 #include "session/SaslLogin.h"
 #include "session/SecretMask.h"
 #include "session/SendQueue.h"
+#include "session/ServerSupport.h"
 #include "session/SessionListener.h"
 
 namespace zorl {
@@ -67,7 +68,8 @@ CServerConnection::CServerConnection(const SessionServices& services)
       parts_(std::make_unique<Parts>()),
       caps_(std::make_unique<CCapNegotiation>(s_, *this)),
       ident_(std::make_unique<CIdentResponder>(s_, *this)),
-      notify_(std::make_unique<CNotifyTimer>()) {}
+      notify_(std::make_unique<CNotifyTimer>()),
+      support_(std::make_unique<CServerSupport>()) {}
 
 CServerConnection::~CServerConnection() = default;
 
@@ -261,6 +263,7 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     if (socket.Tls() && !CertificateAccepted(socket)) return;
     SetState(CONNECTED);
     parts_->queue.Reset(Now());
+    support_->Reset();  // each server tells its own rules
     // NOTE: the reconnect round is not reset here but when a welcomed
     // session ends (RetryLater): a server that accepts and drops every
     // connection at once is tried ever less often.

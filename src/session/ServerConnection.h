@@ -31,6 +31,7 @@ class ISessionListener;
 class CCapNegotiation;
 class CIdentResponder;
 class CNotifyTimer;
+class CServerSupport;
 struct ServerEntry;
 struct TlsSession;
 struct IrcMessage;
@@ -91,6 +92,10 @@ public:
     std::time_t LastSendTime() const { return last_send_time_; }
     CIdentResponder& Ident() { return *ident_; }
     CCapNegotiation& Caps() { return *caps_; }
+    // The server's ISUPPORT rules (session/ServerSupport.h), read anew at
+    // every connection.
+    CServerSupport& Support() { return *support_; }
+    const CServerSupport& Support() const { return *support_; }
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
     void StartNotifyTimer();
     void StopNotifyTimer();
@@ -218,6 +223,7 @@ private:
     std::unique_ptr<CCapNegotiation> caps_;
     std::unique_ptr<CIdentResponder> ident_;
     std::unique_ptr<CNotifyTimer> notify_;
+    std::unique_ptr<CServerSupport> support_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.
     bool under_sts_policy_ = false;

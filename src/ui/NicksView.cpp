@@ -29,6 +29,21 @@ int CompareNoCase(const std::string& a, const std::string& b) {
     return 0;
 }
 
+// Members by rank, the highest first, each shown with its symbol.
+struct Rank {
+    int bit;
+    char symbol;
+};
+constexpr Rank kRanks[] = {
+    {kNickOwner, '~'}, {kNickAdmin, '&'}, {kNickOp, '@'}, {kNickHalfop, '%'}, {kNickVoice, '+'}};
+constexpr int kPlainRank = static_cast<int>(std::size(kRanks));
+
+int RankOf(int bits) {
+    for (int i = 0; i < kPlainRank; ++i)
+        if (bits & kRanks[i].bit) return i;
+    return kPlainRank;
+}
+
 }  // namespace
 
 void CNickListModel::Refresh(const std::map<std::string, int>& nicks) {
@@ -36,10 +51,9 @@ void CNickListModel::Refresh(const std::map<std::string, int>& nicks) {
     entries_.clear();
     entries_.reserve(nicks.size());
     for (const auto& [nick, bits] : nicks) {
-        const int rank = (bits & kNickOp) ? 0 : (bits & kNickVoice) ? 1 : 2;
+        const int rank = RankOf(bits);
         QString shown = qt::DecodeText(nick);
-        if (rank == 0) shown.prepend(QLatin1Char('@'));
-        if (rank == 1) shown.prepend(QLatin1Char('+'));
+        if (rank < kPlainRank) shown.prepend(QLatin1Char(kRanks[rank].symbol));
         entries_.push_back({nick, rank, std::move(shown)});
     }
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {

@@ -86,7 +86,7 @@ int CZorlDoc::NickUpdate(int operation, const std::string& nickIn, int bits) {
             if (key.empty()) break;  // a stray "@" in a name reply is no nick
             auto found = FindNoCase(key);
             const int old = found == nicks_.end() ? 0 : found->second;
-            write(found, old | prefix);
+            write(found, old | prefix | bits);
             break;
         }
         case kNickSet: {

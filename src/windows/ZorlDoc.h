@@ -16,7 +16,6 @@ namespace zorl {
 
 struct WindowServices;
 
-enum NickBits : int { kNickOp = 1, kNickVoice = 2, kNickAbsent = 0x8000 };
 enum NickOperation : int {
     kNickAdd = 0,
     kNickSet = 1,

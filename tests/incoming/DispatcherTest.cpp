@@ -159,6 +159,28 @@ TEST_F(DispatcherTest, TaggedLinesAreHandledAsUntaggedOnes) {
     ExpectLines("", {"** A line from the server was dropped: its tags are longer than 8191 bytes"});
 }
 
+// A server with more member prefixes than @ and +: every member is stored
+// under the nick alone, so that nick changes, parts and modes find them.
+TEST_F(DispatcherTest, NamesAndModesFollowTheServersPrefixes) {
+    Recv(":irc.test 005 me PREFIX=(qaohv)~&@%+ CHANMODES=beI,k,l,imnpst :are supported");
+    Join("#a", "me ~bob &carol %dave @+erin fay!f@host");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0},
+                                    {"bob", kNickOwner},
+                                    {"carol", kNickAdmin},
+                                    {"dave", kNickHalfop},
+                                    {"erin", kNickOp | kNickVoice},
+                                    {"fay", 0}}));
+    Recv(":bob!b@host NICK :robert");
+    Recv(":carol!c@host PART #a");
+    Recv(":robert!b@host MODE #a +bh-q *!*@spam fay robert");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0},
+                                    {"robert", 0},
+                                    {"dave", kNickHalfop},
+                                    {"erin", kNickOp | kNickVoice},
+                                    {"fay", kNickHalfop}}))
+        << Transcript();
+}
+
 // ---- PART and KICK ----------------------------------------------------------
 
 TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {

@@ -44,6 +44,14 @@ TEST_F(NickList, SortedWithPrefixes) {
     doc->NickUpdate(kNickClear, "bob", kNickOp);
     h.Pump();
     EXPECT_EQ(Shown(), QStringList({"@Zed", "+carol", "+eve", "Alice", "bob", "dave"}));
+
+    // The ranks a server's PREFIX adds, above and between the two.
+    doc->NickUpdate(kNickAdd, "fay", kNickHalfop);
+    doc->NickUpdate(kNickAdd, "gus", kNickOwner | kNickOp);
+    doc->NickUpdate(kNickAdd, "hal", kNickAdmin);
+    h.Pump();
+    EXPECT_EQ(Shown(), QStringList({"~gus", "&hal", "@Zed", "%fay", "+carol", "+eve", "Alice",
+                                    "bob", "dave"}));
 }
 
 TEST_F(NickList, TenThousandChangesRefreshOnce) {

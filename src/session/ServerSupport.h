@@ -1,0 +1,47 @@
+// What a server tells of its rules in ISUPPORT (005): the nick prefixes of
+// channel members and their modes, the channel types, which channel modes
+// take a parameter, the network's name. Until a server says otherwise the
+// rules are those every server has: @ for o, + for v, channels of # and &.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorl {
+
+class CServerSupport {
+public:
+    // Reads the tokens of one 005 line: its parameters between the own nick
+    // and the closing text, such as "PREFIX=(qaohv)~&@%+" or "-NETWORK".
+    void Apply(const std::vector<std::string>& params);
+    void Reset() { *this = CServerSupport(); }
+
+    // "@+alice" -> "alice", its NickBits in `bits` (several with
+    // multi-prefix).
+    std::string_view StripPrefixes(std::string_view nick, int& bits) const;
+    // The NickBits of a prefix mode letter ('o' -> kNickOp); 0 when the
+    // letter is no prefix mode here.
+    int ModeBits(char letter) const;
+    bool IsPrefixMode(char letter) const { return prefix_modes_.find(letter) != std::string::npos; }
+    // Whether a channel mode letter takes a parameter when set (`plus`) or
+    // removed; prefix modes always do. Without CHANMODES no other letter
+    // does.
+    bool TakesParameter(char letter, bool plus) const;
+    bool IsChannel(std::string_view name) const;
+    const std::string& Network() const { return network_; }
+    const std::string& StatusPrefixes() const { return statusmsg_; }
+
+private:
+    void SetPrefix(std::string_view value);
+
+    std::string prefix_modes_ = "ov";
+    std::string prefix_symbols_ = "@+";
+    std::string chantypes_ = "#&";
+    std::string statusmsg_;
+    std::string network_;
+    // CHANMODES: lists (always a parameter), always, only when set.
+    std::string list_modes_, always_modes_, set_modes_;
+};
+
+}  // namespace zorl
