@@ -143,8 +143,16 @@ void CIncomingDispatcher::OnTopic(const Incoming& in) {
 }
 
 // :alice!a@host INVITE me :#a   ->   "alice invites you to me #a"
+// With invite-notify the server also tells of others invited to a channel
+// of ours: ":alice!a@host INVITE bob #a" -> "alice invites bob to #a" there.
 void CIncomingDispatcher::OnInvite(const Incoming& in) {
-    ShowExpanded(c_, nullptr, "", Cls::Info, in.message, "$nick invites you to $1-");
+    const IrcMessage& m = in.message;
+    if (m.params.size() >= 2 && !EqualsNoCase(m.params[0], c_.settings.m_user_mynick) &&
+        c_.registry.FindCR(m.params[1], in.socket)) {
+        ShowExpanded(c_, in.socket, m.params[1], Cls::Info, m, "$nick invites $1 to $2");
+        return;
+    }
+    ShowExpanded(c_, nullptr, "", Cls::Info, m, "$nick invites you to $1-");
 }
 
 // :op!o@host KICK #a alice :reason

@@ -31,6 +31,16 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"ERROR", kExact, 0, kAlways, &CIncomingDispatcher::OnError},
     {"CAP", kExact, 2, kAlways, &CIncomingDispatcher::OnCap},
     {"AUTHENTICATE", kExact, 1, kAlways, &CIncomingDispatcher::OnAuthenticate},
+    // What the capabilities we ask for add: taken in without a line.
+    {"AWAY", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"ACCOUNT", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"CHGHOST", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"BATCH", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"TAGMSG", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"FAIL", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},
+    {"WARN", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},
+    {"NOTE", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},
 };
 
 void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {

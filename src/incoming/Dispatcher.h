@@ -68,6 +68,8 @@ private:
     // The account login while registering; outside it, unknown lines.
     void OnCap(const Incoming& in);
     void OnAuthenticate(const Incoming& in);
+    void OnQuiet(const Incoming&) {}
+    void OnStandardReply(const Incoming& in);
 
     // A snapshot of the windows of one connection, taken before a loop that
     // prints: output may open windows, which moves registry records.

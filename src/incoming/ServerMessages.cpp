@@ -66,6 +66,20 @@ void CIncomingDispatcher::OnAuthenticate(const Incoming& in) {
 }
 
 // :server FOO a b   ->   "FOO a b"
+// :irc FAIL JOIN CHANNEL_FULL #c :Cannot join, the channel is full
+//   ->  "** JOIN failed: Cannot join, the channel is full"
+// WARN and NOTE say how a command went without failing it.
+void CIncomingDispatcher::OnStandardReply(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    const std::string& text = m.params.back();
+    if (m.command == "FAIL")
+        c_.output.Print(nullptr, "", Cls::UError, "** " + m.params[0] + " failed: " + text);
+    else if (m.command == "WARN")
+        c_.output.Print(nullptr, "", Cls::UError, "** " + m.params[0] + ": " + text);
+    else
+        c_.output.Print(nullptr, "", Cls::Status, m.params[0] + ": " + text);
+}
+
 void CIncomingDispatcher::OnUnknown(const Incoming& in) {
     ShowExpanded(c_, nullptr, "", Cls::Status, in.message, "$command $1-");
 }

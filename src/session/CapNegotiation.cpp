@@ -26,6 +26,26 @@ std::map<std::string, std::string> CapabilityValues(std::string_view listed) {
     return values;
 }
 
+// What we ask for whenever a server offers it: each changes only lines the
+// client reads correctly (tags, prefixes, extra JOIN fields) or adds lines
+// it takes in quietly (AWAY, ACCOUNT, CHGHOST, SETNAME, BATCH, TAGMSG).
+constexpr const char* kWanted[] = {
+    "multi-prefix", "userhost-in-names", "message-tags",   "server-time", "extended-join",
+    "cap-notify",   "away-notify",       "account-notify", "chghost",     "setname",
+    "batch",        "standard-replies",  "invite-notify",
+};
+
+// The wanted ones of `offered`, in the order of kWanted.
+std::string WantedOf(const std::map<std::string, std::string>& offered) {
+    std::string wanted;
+    for (const char* name : kWanted) {
+        if (!offered.count(name)) continue;
+        if (!wanted.empty()) wanted += ' ';
+        wanted += name;
+    }
+    return wanted;
+}
+
 // The text of a reply: its last parameter.
 std::string TextOf(const IrcMessage& message) {
     return message.params.empty() ? std::string() : message.params.back();
@@ -58,12 +78,26 @@ bool CCapNegotiation::OnCap(const IrcMessage& message) {
         OnDel(TextOf(message));
         return true;
     }
-    if (EqualsNoCase(sub, "NEW")) return true;
+    if (EqualsNoCase(sub, "NEW")) {
+        OnNew(TextOf(message));
+        return true;
+    }
+    // cap-notify: what a later NEW asked for comes after registration.
+    if (step_ == Step::Off && EqualsNoCase(sub, "ACK")) {
+        TakeAck(TextOf(message));
+        return true;
+    }
     if (step_ == Step::Listing && EqualsNoCase(sub, "LS")) {
         TakeListing(message);
     } else if (step_ == Step::Requesting && EqualsNoCase(sub, "ACK")) {
         OnAck(TextOf(message));
     } else if (step_ == Step::Requesting && EqualsNoCase(sub, "NAK")) {
+        // One refused capability refuses the whole request: the login
+        // is asked for again on its own.
+        if (asked_.count("sasl") && asked_.size() > 1) {
+            Request("sasl");
+            return true;
+        }
         if (asked_.count("sasl") && login_.Any())
             LoginFailed("** The server refused SASL; registering without login");
         if (step_ != Step::Off) End();
@@ -91,7 +125,7 @@ void CCapNegotiation::OnListed() {
     listed_.clear();
     if (const auto sts = offered.find("sts"); sts != offered.end() && FollowSts(sts->second))
         return;
-    std::string wanted;
+    std::string wanted = WantedOf(offered);
     if (login_.Any()) {
         const auto sasl = offered.find("sasl");
         if (!over_tls_ && !login_.withoutTls)
@@ -103,7 +137,7 @@ void CCapNegotiation::OnListed() {
                         "); registering without login");
         else {
             mechanisms_ = sasl->second;
-            wanted = "sasl";
+            wanted += wanted.empty() ? "sasl" : " sasl";
         }
     }
     if (step_ == Step::Off) return;
@@ -142,6 +176,14 @@ void CCapNegotiation::Request(const std::string& capabilities) {
 // Only what we asked for is taken: a server cannot switch on what we did
 // not request.
 void CCapNegotiation::OnAck(std::string_view capabilities) {
+    TakeAck(capabilities);
+    if (enabled_.count("sasl") && login_.Any())
+        StartLogin();
+    else
+        End();
+}
+
+void CCapNegotiation::TakeAck(std::string_view capabilities) {
     std::string_view rest = capabilities;
     while (!rest.empty()) {
         const Split word = SplitWord(rest);
@@ -159,10 +201,21 @@ void CCapNegotiation::OnAck(std::string_view capabilities) {
         else
             enabled_.insert(name);
     }
-    if (enabled_.count("sasl") && login_.Any())
-        StartLogin();
-    else
-        End();
+}
+
+// :irc.example CAP joe NEW :away-notify     (cap-notify, any time)
+void CCapNegotiation::OnNew(std::string_view capabilities) {
+    std::map<std::string, std::string> offered = CapabilityValues(capabilities);
+    for (const std::string& name : enabled_) offered.erase(name);
+    const std::string wanted = WantedOf(offered);
+    if (wanted.empty()) return;
+    std::string_view rest = wanted;
+    while (!rest.empty()) {
+        const Split word = SplitWord(rest);
+        asked_.insert(std::string(word.head));
+        rest = word.tail;
+    }
+    connection_.SendLine(connection_.Socket(), "CAP REQ :" + wanted, false);
 }
 
 void CCapNegotiation::OnDel(std::string_view capabilities) {

@@ -3,7 +3,7 @@
 //   >> CAP LS 302                 (before NICK and USER, on every connection)
 //   << CAP * LS * :multi-prefix sts=duration=86400
 //   << CAP * LS :sasl=PLAIN,EXTERNAL,SCRAM-SHA-256
-//   >> CAP REQ :sasl              (only what we use)
+//   >> CAP REQ :multi-prefix sasl (what we use of what is offered)
 //   << CAP joe ACK :sasl
 //      ... the AUTHENTICATE exchange (session/SaslLogin.h) ...
 //   << 903 joe :SASL authentication successful
@@ -66,6 +66,9 @@ private:
     bool FollowSts(std::string_view value);
     void Request(const std::string& capabilities);
     void OnAck(std::string_view capabilities);
+    // Records what the server acknowledged of what we asked for.
+    void TakeAck(std::string_view capabilities);
+    void OnNew(std::string_view capabilities);
     void OnDel(std::string_view capabilities);
     void StartLogin();
     // The login did not happen: one line, then CAP END, or the disconnect

@@ -181,6 +181,40 @@ TEST_F(DispatcherTest, NamesAndModesFollowTheServersPrefixes) {
         << Transcript();
 }
 
+// What the capabilities we ask for add to a session: taken in quietly, or
+// shown where they belong.
+TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
+    Join("#a", "me bob");
+    const struct {
+        const char* line;
+        const char* window;
+        const char* shown;  // nullptr: nothing anywhere
+    } rows[] = {
+        {":bob!b@h AWAY :lunch", nullptr, nullptr},
+        {":bob!b@h ACCOUNT bobby", nullptr, nullptr},
+        {":bob!b@h CHGHOST b new.host", nullptr, nullptr},
+        {":bob!b@h SETNAME :Bob B", nullptr, nullptr},
+        {":irc BATCH +1 netsplit a b", nullptr, nullptr},
+        {"@+typing=active :bob!b@h TAGMSG #a", nullptr, nullptr},
+        {":irc FAIL JOIN CHANNEL_FULL #c :Cannot join, the channel is full", "",
+         "** JOIN failed: Cannot join, the channel is full"},
+        {":irc WARN REHASH CERTS_EXPIRED :Certificate expired", "",
+         "** REHASH: Certificate expired"},
+        {":irc NOTE * OPER_MESSAGE :hello", "", "*: hello"},
+        {":bob!b@h INVITE carol #a", "#a", "bob invites carol to #a"},
+        {":bob!b@h INVITE me :#b", "", "bob invites you to me #b"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        Clear();
+        Recv(row.line);
+        if (row.shown)
+            ExpectLines(row.window, {row.shown});
+        else
+            ExpectNothingShown();
+    }
+}
+
 // ---- PART and KICK ----------------------------------------------------------
 
 TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {
