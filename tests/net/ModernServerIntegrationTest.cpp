@@ -1,0 +1,64 @@
+// A modern network end to end: InspIRCd with its IRCv3 modules and member
+// prefixes beyond @ and +, every line it sends tagged.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "InspircdServer.h"
+#include "LiveClient.h"
+#include "config/Settings.h"
+#include "session/CapNegotiation.h"
+#include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
+#include "windows/ZorlDoc.h"
+
+namespace zorl::test {
+
+TEST(ModernServerIntegrationTest, CapabilitiesTagsAndPrefixesOfInspircd) {
+    InspircdServer server(InspircdOptions{.sts = false});
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    LiveClient zorl;
+    CSettings& s = zorl.app.settings;
+    s.m_server_address = "127.0.0.1";
+    s.m_server_ports = std::to_string(server.Port());
+    s.Password = "";
+    zorl.app.connection.OnButtonConnect();
+    ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript() << server.Log();
+
+    const std::set<std::string>& enabled = zorl.app.connection.Caps().Enabled();
+    for (const char* cap : {"multi-prefix", "userhost-in-names", "message-tags", "server-time",
+                            "extended-join", "cap-notify", "away-notify", "account-notify",
+                            "chghost", "setname", "batch", "invite-notify"})
+        EXPECT_TRUE(enabled.count(cap)) << cap << zorl.Transcript();
+    EXPECT_FALSE(enabled.count("echo-message"));  // the own echo would show twice
+
+    ASSERT_TRUE(zorl.Type("", "/join #v3"));
+    ASSERT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", kNickOp}})) << zorl.Transcript();
+    IrcTestClient bob;
+    ASSERT_TRUE(bob.Connect(server.Port(), "bob")) << bob.Transcript();
+    ASSERT_TRUE(bob.Join("#v3")) << bob.Transcript();
+    ASSERT_TRUE(bob.Send("PRIVMSG #v3 :tagged hello"));
+    EXPECT_TRUE(zorl.WaitForPane("#v3", "<bob> tagged hello")) << zorl.Transcript();
+
+    // Half-op and voice at once; after a new join the names list gives both.
+    ASSERT_TRUE(zorl.Type("#v3", "/mode #v3 +hv bob bob"));
+    EXPECT_TRUE(
+        zorl.WaitForNicks("#v3", {{"zorltest", kNickOp}, {"bob", kNickHalfop | kNickVoice}}))
+        << zorl.Transcript();
+    ASSERT_TRUE(zorl.Type("#v3", "/part"));
+    ASSERT_TRUE(WaitUntil([&] { return zorl.FrameOf("#v3") == 0; })) << zorl.Transcript();
+    ASSERT_TRUE(zorl.Type("", "/join #v3"));
+    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}, {"bob", kNickHalfop | kNickVoice}}))
+        << zorl.Transcript();
+
+    ASSERT_TRUE(bob.Send("NICK robert"));
+    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}, {"robert", kNickHalfop | kNickVoice}}))
+        << zorl.Transcript();
+    ASSERT_TRUE(bob.Send("PART #v3"));
+    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}})) << zorl.Transcript();
+    // Nothing of it was shown raw.
+    for (const std::string& line : zorl.Lines(""))
+        EXPECT_EQ(line.find("@time="), std::string::npos) << line;
+}
+
+}  // namespace zorl::test
