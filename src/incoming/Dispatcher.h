@@ -70,6 +70,7 @@ private:
     void OnAuthenticate(const Incoming& in);
     void OnQuiet(const Incoming&) {}
     void OnStandardReply(const Incoming& in);
+    void ShowAddressed(const Incoming& in, MessageKind kind);
 
     // A snapshot of the windows of one connection, taken before a loop that
     // prints: output may open windows, which moves registry records.

@@ -7,6 +7,7 @@
 #include "incoming/IncomingText.h"
 #include "session/CapNegotiation.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -22,8 +23,7 @@ void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
         c_.ctcp.HandleCtcpRequest(in.socket, m);
         return;
     }
-    c_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindMessage,
-                           c_.listener.ExpandVariables(m, "$2-"));
+    ShowAddressed(in, kKindMessage);
     if (m.sender.empty() || m.nick.empty()) return;
     const ChannelRecord* record = c_.registry.FindCR(ToLower(m.nick), in.socket);
     if (record && record->sender.empty())
@@ -38,8 +38,24 @@ void CIncomingDispatcher::OnNotice(const Incoming& in) {
         c_.ctcp.HandleCtcpReply(in.socket, in.message);
         return;
     }
-    c_.output.ShowIncoming(in.socket, m.nick, m.params[0], kKindNotice,
-                           c_.listener.ExpandVariables(m, "$2-"));
+    ShowAddressed(in, kKindNotice);
+}
+
+// A message to some members of a channel (STATUSMSG: "PRIVMSG @#c :text")
+// is shown in the channel's window, marked with the members it was for.
+void CIncomingDispatcher::ShowAddressed(const Incoming& in, MessageKind kind) {
+    const IrcMessage& m = in.message;
+    const std::string& target = m.params[0];
+    std::string text = c_.listener.ExpandVariables(m, "$2-");
+    const CServerSupport& support = c_.connection.Support();
+    if (target.size() > 1 && support.StatusPrefixes().find(target[0]) != std::string::npos &&
+        support.IsChannel(std::string_view(target).substr(1)) &&
+        c_.registry.FindCR(target.substr(1), in.socket)) {
+        c_.output.ShowIncoming(in.socket, m.nick, target.substr(1), kind,
+                               "(" + target.substr(0, 1) + ") " + text);
+        return;
+    }
+    c_.output.ShowIncoming(in.socket, m.nick, target, kind, text);
 }
 
 // PING :irc.example.net   ->   PONG irc.example.net

@@ -215,6 +215,16 @@ TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
     }
 }
 
+// STATUSMSG: a message for the channel's ops reaches the channel's window.
+TEST_F(DispatcherTest, MessagesToSomeMembersOfAChannelShowInIt) {
+    Recv(":irc.test 005 me STATUSMSG=@+ :are supported");
+    Join("#a", "@me bob");
+    Clear();
+    Recv(":bob!b@h PRIVMSG @#a :ops only");
+    Recv(":bob!b@h NOTICE +#a :voiced too");
+    ExpectLines("#a", {"<bob> (@) ops only", "#-bob- (+) voiced too"});
+}
+
 // ---- PART and KICK ----------------------------------------------------------
 
 TEST_F(DispatcherTest, PartOfAnotherUserAndOwnPart) {
