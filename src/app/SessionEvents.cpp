@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/CZorlApp.h"
+#include "common/TimeText.h"
 #include "config/Settings.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
@@ -37,8 +38,12 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
         const ChannelRecord* record = registry.FindCR(message.channel, socket);
         if (record && record->frame == timers.IdleTimerWindow()) timers.ResetTimer(CTimers::kIdle);
     }
+    // With server-time every line it leads to shows the server's time.
+    const std::string* time = message.Tag("time");
+    output.SetLineTime(time ? ParseServerTime(*time) : std::nullopt);
     dispatcher.DispatchIncoming(socket, message, ignored);
     events.MatchEvents(socket, message, ignored);
+    output.SetLineTime(std::nullopt);
 }
 
 // The windows of a connection outlive it: a new attempt keeps them.

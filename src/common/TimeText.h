@@ -4,10 +4,16 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zorl {
 
 std::string FormatLocalTime(const char* format, std::time_t when);
+
+// The time of a server-time tag, "2026-12-09T10:00:00.000Z" (UTC; the
+// fraction is optional and dropped); nothing for any other text.
+std::optional<std::time_t> ParseServerTime(std::string_view text);
 
 }  // namespace zorl

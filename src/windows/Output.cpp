@@ -115,7 +115,8 @@ void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colo
     // One time for the whole call.
     const bool stamped = s_.settings.TimeStamp != 0;
     const std::string stamp =
-        stamped ? FormatLocalTime("[%#H:%M] ", s_.platform.clock.Now()) : std::string();
+        stamped ? FormatLocalTime("[%#H:%M] ", line_time_ ? *line_time_ : s_.platform.clock.Now())
+                : std::string();
     const std::size_t firstEnd = text.find("\r\n");
     if (firstEnd == std::string::npos || firstEnd + 2 == text.size()) {
         // One line, by far the most common: it is shown as it stands.

@@ -3,7 +3,9 @@
 // splitting, logging and the button highlight.
 #pragma once
 
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/SharedTypes.h"
@@ -26,6 +28,9 @@ public:
     // The debug output switch (Debug On / Off).
     bool DebugOn() const { return debug_; }
     void SetDebug(bool on) { debug_ = on; }
+    // The time printed lines are stamped with while one server line is
+    // handled: its server-time tag. Unset, the clock's.
+    void SetLineTime(std::optional<std::time_t> when) { line_time_ = when; }
 
     Colour ColourOf(Cls cls) const;
 
@@ -80,6 +85,7 @@ private:
     // Set while ShowIncoming shows a line that mentions the user: DoOutput
     // marks its pieces and the window's button.
     bool mention_ = false;
+    std::optional<std::time_t> line_time_;
     std::unique_ptr<CWindowBurst> burst_;
 };
 

@@ -1,5 +1,6 @@
 // Server commands as transcripts: a raw line in, what each window shows, what
 // the nick lists hold and what was sent back.
+#include "common/TimeText.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "incoming/IncomingFixture.h"
@@ -152,6 +153,15 @@ TEST_F(DispatcherTest, TaggedLinesAreHandledAsUntaggedOnes) {
     ExpectSent({"PONG irc.test"});
     Recv("@msgid=2;+typing=done :bob!b@h PRIVMSG #a :hi");
     ExpectLines("#a", {"<bob> hi"});
+
+    // server-time: the line is stamped with the server's time, not the clock's.
+    app.settings.TimeStamp = 1;
+    Clear();
+    Recv("@time=2023-11-14T20:13:20.000Z :bob!b@h PRIVMSG #a :earlier");
+    Recv(":bob!b@h PRIVMSG #a :now");
+    ExpectLines("#a", {FormatLocalTime("[%#H:%M] ", 1700000000 - 7200), "<bob> earlier",
+                       FormatLocalTime("[%#H:%M] ", host.clock.now), "<bob> now"});
+    app.settings.TimeStamp = 0;
 
     Clear();
     Recv("@a=" + std::string(9000, 'x') + " :bob!b@h PRIVMSG #a :lost");
