@@ -14,6 +14,7 @@
 #include "script/Timers.h"
 #include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
@@ -90,14 +91,15 @@ void ApplyOptions(CZorlApp& app, const CSettings& values, bool debugFlags) {
     }
 }
 
-// The notify list is checked at once when switched on, then every 40 s.
-void FollowNotifyOption(CZorlApp& app) {
+// The notify list is checked at once when switched on, then every 40 s (or
+// watched by the server's MONITOR, the list given anew).
+void FollowNotifyOption(CZorlApp& app, bool wasOn) {
     const bool running = app.connection.NotifyTimer().Running();
-    if (app.settings.Notify && !running) {
-        app.connection.StartNotifyTimer();
-        app.ignoreNotify.RequestIson(true);
-    } else if (!app.settings.Notify && running) {
-        app.connection.StopNotifyTimer();
+    const bool monitor = app.connection.Support().MonitorLimit() >= 0;
+    if (app.settings.Notify && (monitor || !running)) {
+        app.ignoreNotify.StartWatching();
+    } else if (!app.settings.Notify && (running || (monitor && wasOn))) {
+        app.ignoreNotify.StopWatching();
     }
 }
 
@@ -115,8 +117,9 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     app.events.LoadScript();
     app.ignoreNotify.LoadIgnoreList();
 
+    const bool notifyWasOn = app.settings.Notify != 0;
     ApplyOptions(app, values, false);
-    FollowNotifyOption(app);
+    FollowNotifyOption(app, notifyWasOn);
 
     app.registry.RebuildButtons();
     app.platform.surface.SetTabbedView(app.settings.Tabs != 0);

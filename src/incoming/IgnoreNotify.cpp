@@ -1,11 +1,15 @@
 #include "incoming/IgnoreNotify.h"
 
+#include <algorithm>
+
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "incoming/IncomingContext.h"
+#include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -115,6 +119,71 @@ void CIgnoreNotify::ProcessIsonReply(bool full) {
         c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s is on IRC", reply[i].c_str());
         RunNotifyCommand(reply[i]);
         printed = true;
+    }
+    if (printed) c_.output.Print(nullptr, "", Cls::Status, "-");
+}
+
+bool CIgnoreNotify::Monitoring() const { return c_.connection.Support().MonitorLimit() >= 0; }
+
+void CIgnoreNotify::StartWatching() {
+    if (c_.connection.State() != CONNECTED) return;
+    if (!Monitoring()) {
+        if (!c_.connection.NotifyTimer().Running()) c_.connection.StartNotifyTimer();
+        RequestIson(true);
+        return;
+    }
+    // A list edited since is watched anew, whole.
+    c_.connection.SendLine(c_.connection.Socket(), "MONITOR C", false);
+    OnlineList.clear();
+    const int limit = c_.connection.Support().MonitorLimit();
+    std::vector<std::string> lines;
+    int watched = 0;
+    for (const auto& [nick, command] : NotifyList) {
+        if (limit > 0 && watched == limit) {
+            c_.output.PrintF(nullptr, "", Cls::UError,
+                             "** The server watches at most %d nicks: the rest of the notify "
+                             "list is not watched",
+                             limit);
+            break;
+        }
+        if (lines.empty() || lines.back().size() + 1 + nick.size() > kMaxIsonLine)
+            lines.emplace_back("MONITOR + " + nick);
+        else
+            lines.back() += "," + nick;
+        ++watched;
+    }
+    for (const std::string& line : lines)
+        c_.connection.SendLine(c_.connection.Socket(), line, false);
+}
+
+void CIgnoreNotify::StopWatching() {
+    c_.connection.StopNotifyTimer();
+    if (Monitoring() && c_.connection.State() == CONNECTED)
+        c_.connection.SendLine(c_.connection.Socket(), "MONITOR C", false);
+}
+
+// The server's own report: the nicks before any "!user@host", with the
+// same lines as the ISON check.
+void CIgnoreNotify::HandleMonitorReply(const IrcMessage& message, bool online) {
+    std::vector<std::string> nicks;
+    ForEachChannel(message.params.back(), [&](const std::string& target) {
+        nicks.push_back(target.substr(0, target.find('!')));
+    });
+    bool printed = false;
+    for (const std::string& nick : nicks) {
+        const auto seen =
+            std::find_if(OnlineList.begin(), OnlineList.end(),
+                         [&](const std::string& on) { return EqualsNoCase(on, nick); });
+        if (online && seen == OnlineList.end()) {
+            OnlineList.push_back(nick);
+            c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s is on IRC", nick.c_str());
+            RunNotifyCommand(nick);
+            printed = true;
+        } else if (!online && seen != OnlineList.end()) {
+            OnlineList.erase(seen);
+            c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s has left IRC", nick.c_str());
+            printed = true;
+        }
     }
     if (printed) c_.output.Print(nullptr, "", Cls::Status, "-");
 }

@@ -36,6 +36,13 @@ public:
     // "*** dave is on IRC" (and dave's command), then a "-" line.
     void ProcessIsonReply(bool full);
     void RunNotifyCommand(const std::string& nick);
+    // Starts watching the notify list: with the server's MONITOR (it then
+    // reports comings and goings itself), else the ISON check at once and
+    // every 40 s. StopWatching ends either.
+    void StartWatching();
+    void StopWatching();
+    // Replies 730 and 731: «:irc 730 me :alice!a@host,bob!b@host».
+    void HandleMonitorReply(const IrcMessage& message, bool online);
 
     std::map<std::string, std::string> NotifyList;  // lower-case nick -> command
     std::vector<std::string> IsonReply;             // the last reply
@@ -46,6 +53,7 @@ public:
 
 private:
     void FinishNotifyReply();
+    bool Monitoring() const;
 
     const IncomingContext& c_;
     int awaited_ = 0;                     // replies still due for the notify check

@@ -72,6 +72,8 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {432, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickErroneous},
     {433, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::NickTaken},
     {451, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::UnknownCommand},
+    {730, 2, nullptr, Cls::Notify, &CNumericReplies::MonitorOnline, nullptr},
+    {731, 2, nullptr, Cls::Notify, &CNumericReplies::MonitorOffline, nullptr},
     {902, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
     {903, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
     {904, 0, nullptr, Cls::Status, &CNumericReplies::SaslResult, nullptr},
@@ -121,9 +123,16 @@ void CNumericReplies::MotdEnd(CIrcSocket* socket, const IrcMessage&) {
     c_.listener.RunStartupList();
     RejoinKeptChannels(socket);
     c_.connection.OnGreeted();
-    if (c_.settings.Notify == 0) return;
-    c_.connection.StartNotifyTimer();
-    c_.ignoreNotify.RequestIson(true);
+    if (c_.settings.Notify != 0) c_.ignoreNotify.StartWatching();
+}
+
+// :irc.example.net 730 me :alice!a@host,bob!b@host   (731: gone, nicks only)
+void CNumericReplies::MonitorOnline(CIrcSocket*, const IrcMessage& message) {
+    c_.ignoreNotify.HandleMonitorReply(message, true);
+}
+
+void CNumericReplies::MonitorOffline(CIrcSocket*, const IrcMessage& message) {
+    c_.ignoreNotify.HandleMonitorReply(message, false);
 }
 
 // :irc.example.net 303 me :alice carol

@@ -52,6 +52,8 @@ private:
     void ListEntry(CIrcSocket* socket, const IrcMessage& message);
     void ChannelModes(CIrcSocket* socket, const IrcMessage& message);
     void Isupport(CIrcSocket* socket, const IrcMessage& message);
+    void MonitorOnline(CIrcSocket* socket, const IrcMessage& message);
+    void MonitorOffline(CIrcSocket* socket, const IrcMessage& message);
     // The channels the user was in when the last connection ended.
     void RejoinKeptChannels(CIrcSocket* socket);
     void ChannelCreated(CIrcSocket* socket, const IrcMessage& message);

@@ -1,5 +1,8 @@
 #include "session/ServerSupport.h"
 
+#include <algorithm>
+
+#include "common/Numbers.h"
 #include "common/SharedTypes.h"
 #include "common/TextSplit.h"
 
@@ -56,6 +59,8 @@ void CServerSupport::Apply(const std::vector<std::string>& params) {
             SplitChanModes(negated ? std::string_view() : pair.tail, groups);
         } else if (pair.head == "STATUSMSG") {
             statusmsg_ = negated ? "" : std::string(pair.tail);
+        } else if (pair.head == "MONITOR") {
+            monitor_ = negated ? -1 : std::max(0, Atoi(pair.tail));
         } else if (pair.head == "NETWORK") {
             network_ = negated ? "" : std::string(pair.tail);
         }

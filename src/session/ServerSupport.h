@@ -31,6 +31,9 @@ public:
     bool IsChannel(std::string_view name) const;
     const std::string& Network() const { return network_; }
     const std::string& StatusPrefixes() const { return statusmsg_; }
+    // MONITOR: how many nicks the server watches for us (0: no limit
+    // given); -1 when it does not offer MONITOR.
+    int MonitorLimit() const { return monitor_; }
 
 private:
     void SetPrefix(std::string_view value);
@@ -40,6 +43,7 @@ private:
     std::string chantypes_ = "#&";
     std::string statusmsg_;
     std::string network_;
+    int monitor_ = -1;
     // CHANMODES: lists (always a parameter), always, only when set.
     std::string list_modes_, always_modes_, set_modes_;
 };

@@ -99,5 +99,27 @@ TEST_F(Notify, EndOfMotdStartsTheNotifyTimer) {
     ExpectSent({"ISON alice", "ISON alice"});
 }
 
+// A server with MONITOR reports comings and goings itself: no ISON and no
+// timer, the same lines.
+TEST_F(Notify, MonitorTakesThePlaceOfIson) {
+    app.settings.Notify = 1;
+    LoadNotify("n0=alice /PRIVMSG $nick hi\nn1=bob\nn2=carol\n");
+    Recv(":irc.test 005 me MONITOR=2 :are supported");
+    Recv(":irc.test 376 me :End of MOTD command");
+    ExpectSent({"MONITOR C", "MONITOR + alice,bob"});
+    ExpectShown("", Cls::UError,
+                "** The server watches at most 2 nicks: the rest of the notify list is not "
+                "watched");
+    Clear();
+    Recv(":irc.test 730 me :alice!a@host,bob!b@host");
+    ExpectLines("", {"*** alice is on IRC", "-> *alice* hi", "*** bob is on IRC", "-"});
+    Clear();
+    Recv(":irc.test 730 me :alice!a@host");  // already known: nothing
+    Recv(":irc.test 731 me :bob,dave");
+    ExpectLines("", {"*** bob has left IRC", "-"});
+    host.ticker.Tick(400);
+    ExpectNothingSent();  // no ISON
+}
+
 }  // namespace
 }  // namespace zorl
