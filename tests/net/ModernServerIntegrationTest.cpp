@@ -6,7 +6,9 @@
 
 #include "InspircdServer.h"
 #include "LiveClient.h"
+#include "config/IniStore.h"
 #include "config/Settings.h"
+#include "incoming/IgnoreNotify.h"
 #include "session/CapNegotiation.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
@@ -22,6 +24,9 @@ TEST(ModernServerIntegrationTest, CapabilitiesTagsAndPrefixesOfInspircd) {
     s.m_server_address = "127.0.0.1";
     s.m_server_ports = std::to_string(server.Port());
     s.Password = "";
+    s.Notify = 1;
+    zorl.app.ini.WriteList("zorl.ini", "NOTIFY", {"carol"});
+    zorl.app.ignoreNotify.LoadNotifyList();
     zorl.app.connection.OnButtonConnect();
     ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript() << server.Log();
 
@@ -56,6 +61,15 @@ TEST(ModernServerIntegrationTest, CapabilitiesTagsAndPrefixesOfInspircd) {
         << zorl.Transcript();
     ASSERT_TRUE(bob.Send("PART #v3"));
     EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}})) << zorl.Transcript();
+    // MONITOR, not ISON, tells of carol coming and going.
+    IrcTestClient carol;
+    ASSERT_TRUE(carol.Connect(server.Port(), "carol")) << carol.Transcript();
+    EXPECT_TRUE(zorl.WaitForPane("", "*** carol is on IRC")) << zorl.Transcript();
+    carol.Send("QUIT :bye");
+    EXPECT_TRUE(zorl.WaitForPane("", "*** carol has left IRC")) << zorl.Transcript();
+    for (const std::string& line : zorl.Lines("", true))
+        EXPECT_EQ(line.find(">> ISON"), std::string::npos) << line;
+
     // Nothing of it was shown raw.
     for (const std::string& line : zorl.Lines(""))
         EXPECT_EQ(line.find("@time="), std::string::npos) << line;
