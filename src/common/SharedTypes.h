@@ -68,6 +68,7 @@ enum NickBits : int {
     kNickOwner = 4,
     kNickAdmin = 8,
     kNickHalfop = 16,
+    kNickAway = 32,  // not a rank: the server said the nick is away
     kNickAbsent = 0x8000
 };
 

@@ -70,6 +70,18 @@ void CIncomingDispatcher::OnQuit(const Incoming& in) {
     }
 }
 
+// :bob!b@host AWAY :lunch      (away-notify; "AWAY" alone: back again)
+// Marks the nick in every channel list it is in; the list greys it.
+void CIncomingDispatcher::OnAway(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    const bool away = !m.params.empty() && !m.params[0].empty();
+    for (const WindowRef& window : WindowsOf(in.socket, kWindowChannel)) {
+        CZorlDoc* doc = c_.registry.DocOf(window.frame);
+        if (!doc || doc->NickFlags(m.nick) == kNickAbsent) continue;
+        doc->NickUpdate(away ? kNickSet : kNickClear, m.nick, kNickAway);
+    }
+}
+
 // :alice!a@host JOIN :#a,#b
 // A channel whose window is open on this connection, with the user in it, is
 // somebody else's join; a channel without one, or with a window kept after

@@ -32,7 +32,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"CAP", kExact, 2, kAlways, &CIncomingDispatcher::OnCap},
     {"AUTHENTICATE", kExact, 1, kAlways, &CIncomingDispatcher::OnAuthenticate},
     // What the capabilities we ask for add: taken in without a line.
-    {"AWAY", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"AWAY", kExact, 0, kAlways, &CIncomingDispatcher::OnAway},
     {"ACCOUNT", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"CHGHOST", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},

@@ -69,6 +69,7 @@ private:
     void OnCap(const Incoming& in);
     void OnAuthenticate(const Incoming& in);
     void OnQuiet(const Incoming&) {}
+    void OnAway(const Incoming& in);
     void OnStandardReply(const Incoming& in);
     void ShowAddressed(const Incoming& in, MessageKind kind);
 

@@ -1,7 +1,9 @@
 #include "ui/NicksView.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPointer>
 #include <algorithm>
 
@@ -54,7 +56,7 @@ void CNickListModel::Refresh(const std::map<std::string, int>& nicks) {
         const int rank = RankOf(bits);
         QString shown = qt::DecodeText(nick);
         if (rank < kPlainRank) shown.prepend(QLatin1Char(kRanks[rank].symbol));
-        entries_.push_back({nick, rank, std::move(shown)});
+        entries_.push_back({nick, rank, std::move(shown), (bits & kNickAway) != 0});
     }
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         if (a.rank != b.rank) return a.rank < b.rank;
@@ -69,8 +71,13 @@ int CNickListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant CNickListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-    return entries_[static_cast<std::size_t>(index.row())].shown;
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole) return entry.shown;
+    // Away nicks are greyed, in whatever palette the list has.
+    if (role == Qt::ForegroundRole && entry.away)
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    return {};
 }
 
 std::string CNickListModel::NickAt(int row) const {

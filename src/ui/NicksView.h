@@ -35,8 +35,9 @@ public:
 private:
     struct Entry {
         std::string nick;
-        int rank;  // 0 "@", 1 "+", 2 none
+        int rank;  // the index of its symbol (~ & @ % +); past them, none
         QString shown;
+        bool away;
     };
     std::vector<Entry> entries_;
 };

@@ -200,7 +200,7 @@ TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
         const char* window;
         const char* shown;  // nullptr: nothing anywhere
     } rows[] = {
-        {":bob!b@h AWAY :lunch", nullptr, nullptr},
+        {":bob!b@h AWAY :lunch", nullptr, nullptr},  // the nick list greys bob
         {":bob!b@h ACCOUNT bobby", nullptr, nullptr},
         {":bob!b@h CHGHOST b new.host", nullptr, nullptr},
         {":bob!b@h SETNAME :Bob B", nullptr, nullptr},
@@ -223,6 +223,10 @@ TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
         else
             ExpectNothingShown();
     }
+    Recv(":bob!b@h AWAY :lunch");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", kNickAway}}));
+    Recv(":bob!b@h AWAY");
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", 0}}));
 }
 
 // STATUSMSG: a message for the channel's ops reaches the channel's window.

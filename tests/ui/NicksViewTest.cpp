@@ -52,6 +52,13 @@ TEST_F(NickList, SortedWithPrefixes) {
     h.Pump();
     EXPECT_EQ(Shown(), QStringList({"~gus", "&hal", "@Zed", "%fay", "+carol", "+eve", "Alice",
                                     "bob", "dave"}));
+
+    // Away is no rank: the nick keeps its place, greyed.
+    doc->NickUpdate(kNickSet, "dave", kNickAway);
+    h.Pump();
+    const QModelIndex dave = Nicks()->Model().index(static_cast<int>(Shown().indexOf("dave")));
+    EXPECT_TRUE(dave.data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(Nicks()->Model().index(0).data(Qt::ForegroundRole).isValid());
 }
 
 TEST_F(NickList, TenThousandChangesRefreshOnce) {
