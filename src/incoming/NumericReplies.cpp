@@ -59,7 +59,8 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {352, 0, nullptr, Cls::Status, &CNumericReplies::WhoEntry, nullptr},
     {353, 0, "$3-", Cls::Status, nullptr, &CNumericReplies::Names},
     {365, 0, kEndOfList, Cls::Status, nullptr, nullptr},
-    {366, 2, kEndOfList, Cls::Status, &CNumericReplies::NamesEnd, nullptr},
+    // No blank line after it: each channel of a join would leave one.
+    {366, 2, "$2-", Cls::Status, &CNumericReplies::NamesEnd, nullptr},
     {368, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {369, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {374, 0, kEndOfList, Cls::Status, nullptr, nullptr},
