@@ -48,12 +48,13 @@ void CIncomingDispatcher::ShowAddressed(const Incoming& in, MessageKind kind) {
     const std::string& target = m.params[0];
     std::string text = c_.listener.ExpandVariables(m, "$2-");
     const CServerSupport& support = c_.connection.Support();
-    if (target.size() > 1 && support.StatusPrefixes().find(target[0]) != std::string::npos &&
-        support.IsChannel(std::string_view(target).substr(1)) &&
-        c_.registry.FindCR(target.substr(1), in.socket)) {
-        c_.output.ShowIncoming(in.socket, m.nick, target.substr(1), kind,
-                               "(" + target.substr(0, 1) + ") " + text);
-        return;
+    if (target.size() > 1 && support.StatusPrefixes().find(target[0]) != std::string::npos) {
+        const std::string channel = target.substr(1);
+        if (support.IsChannel(channel) && c_.registry.FindCR(channel, in.socket)) {
+            c_.output.ShowIncoming(in.socket, m.nick, channel, kind,
+                                   "(" + target.substr(0, 1) + ") " + text);
+            return;
+        }
     }
     c_.output.ShowIncoming(in.socket, m.nick, target, kind, text);
 }

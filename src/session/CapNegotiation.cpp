@@ -163,13 +163,17 @@ bool CCapNegotiation::FollowSts(std::string_view value) {
 
 void CCapNegotiation::Request(const std::string& capabilities) {
     asked_.clear();
+    step_ = Step::Requesting;
+    Ask(capabilities);
+}
+
+void CCapNegotiation::Ask(const std::string& capabilities) {
     std::string_view rest = capabilities;
     while (!rest.empty()) {
         const Split word = SplitWord(rest);
         asked_.insert(ToLower(word.head));
         rest = word.tail;
     }
-    step_ = Step::Requesting;
     connection_.SendLine(connection_.Socket(), "CAP REQ :" + capabilities, false);
 }
 
@@ -208,14 +212,7 @@ void CCapNegotiation::OnNew(std::string_view capabilities) {
     std::map<std::string, std::string> offered = CapabilityValues(capabilities);
     for (const std::string& name : enabled_) offered.erase(name);
     const std::string wanted = WantedOf(offered);
-    if (wanted.empty()) return;
-    std::string_view rest = wanted;
-    while (!rest.empty()) {
-        const Split word = SplitWord(rest);
-        asked_.insert(std::string(word.head));
-        rest = word.tail;
-    }
-    connection_.SendLine(connection_.Socket(), "CAP REQ :" + wanted, false);
+    if (!wanted.empty()) Ask(wanted);
 }
 
 void CCapNegotiation::OnDel(std::string_view capabilities) {

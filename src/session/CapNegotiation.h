@@ -64,7 +64,10 @@ private:
     void OnListed();
     // True when the policy moved the connection elsewhere.
     bool FollowSts(std::string_view value);
+    // A new request: what was asked before no longer counts.
     void Request(const std::string& capabilities);
+    // CAP REQ, and what it asks for remembered (also after registration).
+    void Ask(const std::string& capabilities);
     void OnAck(std::string_view capabilities);
     // Records what the server acknowledged of what we asked for.
     void TakeAck(std::string_view capabilities);

@@ -38,13 +38,13 @@ void SplitChanModes(std::string_view value, std::string* groups[3]) {
 }  // namespace
 
 void CServerSupport::Apply(const std::vector<std::string>& params) {
+    const CServerSupport defaults;
     // params[0] is the own nick, the last one the "are supported" text.
     for (std::size_t i = 1; i + 1 < params.size(); ++i) {
         std::string_view token = params[i];
         const bool negated = !token.empty() && token.front() == '-';
         if (negated) token.remove_prefix(1);
         const Split pair = SplitAt(token, "=");
-        const CServerSupport defaults;
         if (pair.head == "PREFIX") {
             if (negated || pair.tail.empty()) {
                 prefix_modes_ = defaults.prefix_modes_;

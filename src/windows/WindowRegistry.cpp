@@ -274,15 +274,18 @@ void CWindowRegistry::SetActiveWindow(FrameId frame) {
 }
 
 void CWindowRegistry::MarkLeft(ChannelRecord& record, bool rejoin) {
-    record.presence = Presence::Out;
-    record.rejoin = rejoin;
-    record.joined = false;  // the names of the next join fill the list again
-    if (CZorlDoc* doc = DocOf(record.frame)) doc->NickUpdate(kNickClearAll, "", 0);
+    SetPresence(record, Presence::Out, rejoin);
 }
 
 void CWindowRegistry::MarkRejoined(ChannelRecord& record) {
-    record.presence = Presence::In;
-    record.rejoin = false;
+    SetPresence(record, Presence::In, false);
+}
+
+// Either way the nick list starts empty, and the names of the next join
+// fill it again.
+void CWindowRegistry::SetPresence(ChannelRecord& record, Presence presence, bool rejoin) {
+    record.presence = presence;
+    record.rejoin = rejoin;
     record.joined = false;
     if (CZorlDoc* doc = DocOf(record.frame)) doc->NickUpdate(kNickClearAll, "", 0);
 }

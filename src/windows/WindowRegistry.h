@@ -103,6 +103,7 @@ public:
 
 private:
     int IndexOf(FrameId frame) const;  // -1 when not registered
+    void SetPresence(ChannelRecord& record, Presence presence, bool rejoin);
     static std::string NameKey(const std::string& lowerName, const CIrcSocket* socket);
     void IndexName(const ChannelRecord& record);
     void UnindexName(const ChannelRecord& record);
