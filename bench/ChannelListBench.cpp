@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     client.Start();
     zorl::CZorlApp& app = client.App();
     zorl::ui::QtWindowSurface& surface = client.Surface();
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     zorl::bench::RunUntilDone(server);
 
     if (!server.Answered()) {

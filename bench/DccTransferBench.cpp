@@ -192,8 +192,8 @@ public:
     CZorlApp& App() { return app_; }
 
     bool Join(const std::string& channel) {
-        app_.connection.OnButtonConnect();
-        return RunUntil([&] { return app_.connection.Registered(); }, 10000) &&
+        app_.Connection().OnButtonConnect();
+        return RunUntil([&] { return app_.Connection().Registered(); }, 10000) &&
                Type("", "/join " + channel) &&
                RunUntil([&] { return test::FrameOf(app_, channel) != 0; }, 10000);
     }

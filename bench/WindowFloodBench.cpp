@@ -83,7 +83,7 @@ Result Run(const std::string& kind, int count) {
     });
     clock.start();
     watch.start(5);
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     zorl::bench::RunUntilDone(server, 900000);
     watch.stop();
     result.answered = server.Answered();

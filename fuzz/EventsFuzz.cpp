@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     client.server->sent.clear();
     client.Receive(bytes);
     // The send queue paces what the events send; let it all out.
-    for (int i = 0; client.app.connection.LinesWaiting() > 0 && i < 2000; ++i)
+    for (int i = 0; client.app.Connection().LinesWaiting() > 0 && i < 2000; ++i)
         client.host.Elapse(CSendQueue::kInterval);
     client.CheckInvariants();
     if (script.empty()) CheckDataStayedData(client, bytes);

@@ -23,6 +23,7 @@
 #include "script/VariableExpander.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/Logger.h"
 #include "windows/Output.h"
@@ -39,20 +40,20 @@ struct CZorlApp::Parts {
           output(windowServices, registry, logger),
           passwords(host.secrets,
                     [&app](const std::string& line) { app.output.Status(Cls::UError, line); }),
-          connection(SessionServices{host, settings, ini, random, passwords, app.config_dir, ls, ls,
-                                     app.IgnoreList}),
+          networks(SessionServices{host, settings, ini, random, passwords, app.config_dir, ls, ls,
+                                   app.IgnoreList}),
           dccServices{host, settings, app.config_dir, ls, registry, output},
           dcc(dccServices),
-          incoming{host,           settings,       ini, registry, output, connection, dcc,
-                   app.config_dir, app.IgnoreList, ls,  numerics, modes,  ctcp,       ignoreNotify},
+          incoming{host,           settings,       ini, registry, output, networks, dcc,
+                   app.config_dir, app.IgnoreList, ls,  numerics, modes,  ctcp,     ignoreNotify},
           dispatcher(incoming),
           numerics(incoming),
           modes(incoming),
           ctcp(incoming),
           ignoreNotify(incoming),
-          script{host,   settings,   colours,     ini,          random,         registry,
-                 output, connection, dcc,         ignoreNotify, app.config_dir, app.IgnoreList,
-                 ls,     expander,   interpreter, aliases,      events,         timers},
+          script{host,   settings, colours,     ini,          random,         registry,
+                 output, networks, dcc,         ignoreNotify, app.config_dir, app.IgnoreList,
+                 ls,     expander, interpreter, aliases,      events,         timers},
           expander(host, ini, random, registry, output),
           interpreter(script),
           aliases(ini),
@@ -68,7 +69,7 @@ struct CZorlApp::Parts {
     CLogger logger;
     COutput output;
     CPasswords passwords;
-    CServerConnection connection;
+    CNetworks networks;
     DccServices dccServices;
     CDcc dcc;
     // The handlers keep a reference to it; it names them before they exist.
@@ -98,8 +99,8 @@ CZorlApp::CZorlApp(Platform& host)
       registry(parts_->registry),
       logger(parts_->logger),
       output(parts_->output),
-      connection(parts_->connection),
-      ident(parts_->connection.Ident()),
+      networks(parts_->networks),
+      ident(parts_->networks.First().Ident()),
       dcc(parts_->dcc),
       timers(parts_->timers),
       dispatcher(parts_->dispatcher),
@@ -113,6 +114,8 @@ CZorlApp::CZorlApp(Platform& host)
       events(parts_->events),
       scriptContext(parts_->script),
       passwords(parts_->passwords) {}
+
+CServerConnection& CZorlApp::Connection() const { return networks.Current(); }
 
 CZorlApp::~CZorlApp() {
     // The sockets retire into retired_sockets_ as they close.
@@ -131,8 +134,11 @@ void CZorlApp::OnTick() {
     ident.OnTick();
     dcc.ReleaseOrphans();
     timers.OnTick();
-    connection.OnTimerTick();
-    connection.OnTick();
+    for (const auto& network : networks.All()) {
+        const auto serving = networks.Serve(network.get());
+        network->OnTimerTick();
+        network->OnTick();
+    }
     CheckExit();
 }
 

@@ -29,6 +29,7 @@ class CWindowRegistry;
 class CLogger;
 class COutput;
 class CServerConnection;
+class CNetworks;
 class CIdentResponder;
 class CTimers;
 class CIncomingDispatcher;
@@ -46,6 +47,7 @@ struct ScriptContext;
 
 class ISocketHost;
 class CAppListeners;
+struct NetworkInfo;
 
 class CZorlApp {
 public:
@@ -132,7 +134,10 @@ public:
     bool Leaving() const { return exit_state != Exit::Running; }
 
     // ---- What the windows ask (WindowEvents.cpp)
-    ConnectionState ConnectionStateNow() const;
+    NetworkInfo NetworkOf(const CIrcSocket* socket) const;
+    const std::string& OwnNick(const CIrcSocket* socket) const;
+    void OnWindowActivated(const CIrcSocket* socket);
+    const CIrcSocket* CurrentSocket() const;
     void OnWindowClosing(FrameId frame);
     void OnTypedLine(FrameId frame, const std::string& line);
     // Every window closes: the connection first, then the timers.
@@ -171,7 +176,10 @@ public:
     CWindowRegistry& registry;
     CLogger& logger;
     COutput& output;
-    CServerConnection& connection;
+    // Every network (session/Networks.h); commands and handlers work on the
+    // current one.
+    CNetworks& networks;
+    CServerConnection& Connection() const;
     CIdentResponder& ident;
     CDcc& dcc;
     CTimers& timers;

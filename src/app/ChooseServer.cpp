@@ -13,12 +13,12 @@ namespace zorl {
 // only leaves the chosen server as it was.
 void CZorlApp::ChooseServer() {
     CServerList list(ini, platform.dialogs, &passwords);
-    list.result.name = settings.m_server_name;
+    list.result.name = Connection().Server().m_server_name;
     list.LoadList();
     if (!platform.dialogs.Servers(list)) return;
     list.TakeSelection();
     passwords.RevealEntry(list.result);
-    connection.UseServer(list.result);
+    Connection().UseServer(list.result);
     ChooseServerExtras(ini, passwords, settings, list.result.extras);
     // A file written before by hand may be open to others.
     MakeSecretFilesPrivate(ini, output);

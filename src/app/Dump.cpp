@@ -35,17 +35,17 @@ public:
 
     void Vars() {
         Line("Vars:");
-        Var("ircstatus", app_.connection.StateName());
-        Var("m_user_mynick", app_.settings.m_user_mynick);
-        Var("m_server_address", app_.settings.m_server_address);
-        Var("m_server_name", app_.settings.m_server_name);
-        Var("m_server_ports", app_.settings.m_server_ports);
-        Var("last_server_address", app_.connection.LastAddress());
-        Var("last_server_port", app_.connection.LastPort());
+        Var("ircstatus", app_.Connection().StateName());
+        Var("m_user_mynick", app_.Connection().Server().m_user_mynick);
+        Var("m_server_address", app_.Connection().Server().m_server_address);
+        Var("m_server_name", app_.Connection().Server().m_server_name);
+        Var("m_server_ports", app_.Connection().Server().m_server_ports);
+        Var("last_server_address", app_.Connection().LastAddress());
+        Var("last_server_port", app_.Connection().LastPort());
         Var("buttoncount", app_.registry.buttoncount);
         Var("TimerHandle", app_.TimerHandle);
         Var("m_debug_window", app_.output.DebugOn() ? 1 : 0);
-        Ref("pMainSocket", app_.connection.Socket() ? app_.connection.Socket()->Id() : 0);
+        Ref("pMainSocket", app_.Connection().Socket() ? app_.Connection().Socket()->Id() : 0);
         Ref("pIdentSocket", app_.ident.Socket() ? app_.ident.Socket()->Id() : 0);
         Ref("pStatusFrm", app_.registry.pStatusFrm);
         Ref("pLastFrm", app_.registry.pLastFrm);
@@ -56,7 +56,7 @@ public:
         Line("Timers:");
         for (TimerId id : {TimerId::Script, TimerId::Idle, TimerId::Notify}) {
             const bool notify = id == TimerId::Notify;
-            const SoftTimer& t = notify ? app_.connection.NotifyTimer().State()
+            const SoftTimer& t = notify ? app_.Connection().NotifyTimer().State()
                                         : app_.timers.Period(static_cast<int>(id));
             const std::string command = notify ? "" : app_.timers.CommandText(static_cast<int>(id));
             Line(

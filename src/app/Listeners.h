@@ -56,7 +56,14 @@ public:
     void AskForServer() override { app_.ChooseServer(); }
     bool Leaving() const override { return app_.exit_state != CZorlApp::Exit::Running; }
 
-    ConnectionState ConnectionStateNow() const override { return app_.ConnectionStateNow(); }
+    NetworkInfo NetworkOf(const CIrcSocket* socket) const override {
+        return app_.NetworkOf(socket);
+    }
+    const std::string& OwnNick(const CIrcSocket* socket) const override {
+        return app_.OwnNick(socket);
+    }
+    const CIrcSocket* CurrentSocket() const override { return app_.CurrentSocket(); }
+    void OnWindowActivated(const CIrcSocket* socket) override { app_.OnWindowActivated(socket); }
     void OnWindowClosing(FrameId frame) override { app_.OnWindowClosing(frame); }
     void OnTypedLine(FrameId frame, const std::string& line) override {
         app_.OnTypedLine(frame, line);

@@ -25,15 +25,15 @@ namespace {
 // NICK (the dispatcher knows the reply by the old nick); before that, and
 // offline, at once. zorl.ini keeps the nick the user chose either way.
 void ChangeNick(CZorlApp& app, const std::string& nick) {
-    const bool connected = app.connection.State() == CONNECTED;
+    const bool connected = app.Connection().State() == CONNECTED;
     if (connected && !nick.empty())
-        app.connection.SendLine(app.connection.Socket(), "NICK " + nick, false);
-    if (connected && app.connection.Registered() && !nick.empty()) {
+        app.Connection().SendLine(app.Connection().Socket(), "NICK " + nick, false);
+    if (connected && app.Connection().Registered() && !nick.empty()) {
         // Not ours yet: the setting changes when the server confirms it.
         app.ini.WriteString("USER", "Nick", nick);
         return;
     }
-    app.connection.SetOwnNick(nick);
+    app.Connection().SetOwnNick(nick);
 }
 
 void ApplyUser(CZorlApp& app, const std::string& shownNick, const CSettings& values) {
@@ -94,8 +94,8 @@ void ApplyOptions(CZorlApp& app, const CSettings& values, bool debugFlags) {
 // The notify list is checked at once when switched on, then every 40 s (or
 // watched by the server's MONITOR, the list given anew).
 void FollowNotifyOption(CZorlApp& app, bool wasOn) {
-    const bool running = app.connection.NotifyTimer().Running();
-    const bool monitor = app.connection.Support().MonitorLimit() >= 0;
+    const bool running = app.Connection().NotifyTimer().Running();
+    const bool monitor = app.Connection().Support().MonitorLimit() >= 0;
     if (app.settings.Notify && (monitor || !running)) {
         app.ignoreNotify.StartWatching();
     } else if (!app.settings.Notify && (running || (monitor && wasOn))) {

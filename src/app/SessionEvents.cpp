@@ -7,9 +7,11 @@
 #include "config/Settings.h"
 #include "incoming/Dispatcher.h"
 #include "incoming/IgnoreNotify.h"
+#include "platform/Platform.h"
 #include "script/EventScripts.h"
 #include "script/Timers.h"
 #include "session/IrcMessage.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -48,7 +50,9 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
 
 // The windows of a connection outlive it: a new attempt keeps them.
 void CZorlApp::OnStateChanged(ConnectionState) {
-    if (registry.pStatusFrm != 0) registry.UpdateWindowTitle(registry.pStatusFrm);
+    if (const ChannelRecord* status = registry.StatusOf(Connection().Socket()))
+        registry.UpdateWindowTitle(status->frame);
+    platform.surface.SetConnectCommands(networks.Focused().State() == IDLE);
 }
 
 // Every channel window of the connection stays with its text; the ones the
@@ -67,7 +71,10 @@ void CZorlApp::OnDisconnecting(CIrcSocket& socket) {
         output.Print(&socket, name, Cls::Flow, "** Disconnected\r\n");
 }
 
-void CZorlApp::OnOwnNickChanged() { registry.UpdateWindowTitle(registry.pStatusFrm); }
+void CZorlApp::OnOwnNickChanged() {
+    if (const ChannelRecord* status = registry.StatusOf(Connection().Socket()))
+        registry.UpdateWindowTitle(status->frame);
+}
 
 void CZorlApp::OnNotifyDue() { ignoreNotify.RequestIson(false); }
 

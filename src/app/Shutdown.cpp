@@ -12,16 +12,16 @@ namespace zorl {
 bool CZorlApp::OnMainClose() {
     switch (exit_state) {
         case Exit::Running:
-            if (connection.State() != CONNECTED) return true;
+            if (Connection().State() != CONNECTED) return true;
             exit_state = Exit::WaitingForServer;
             exit_deadline = platform.clock.TickCount() + kExitWait;
-            connection.Leave();
-            connection.SendLine(connection.Socket(), "QUIT :" + settings.Quit, false);
+            Connection().Leave();
+            Connection().SendLine(Connection().Socket(), "QUIT :" + settings.Quit, false);
             return false;
         case Exit::WaitingForServer:
             // Asked again while waiting: the user does not want to wait.
             exit_state = Exit::Closing;
-            if (connection.State() != IDLE) connection.Disconnect();
+            if (Connection().State() != IDLE) Connection().Disconnect();
             return true;
         case Exit::Closing: break;
     }
@@ -32,10 +32,10 @@ bool CZorlApp::OnMainClose() {
 // took too long to.
 void CZorlApp::CheckExit() {
     if (exit_state != Exit::WaitingForServer) return;
-    const bool closed = connection.State() != CONNECTED;
+    const bool closed = Connection().State() != CONNECTED;
     if (!closed && platform.clock.TickCount() < exit_deadline) return;
     exit_state = Exit::Closing;
-    if (!closed) connection.Disconnect();
+    if (!closed) Connection().Disconnect();
     platform.surface.CloseMainWindow();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 
@@ -14,12 +15,27 @@ ISocketFactory& CZorlApp::SocketFactory() { return platform.sockets; }
 
 ISocketHost& CZorlApp::SocketHost() { return *listeners_; }
 
+namespace {
+
+// The network a server socket belongs to, the first for the ident socket.
+CServerConnection& ServerOwnerOf(const CNetworks& networks, const CIrcSocket& socket) {
+    CServerConnection* network = networks.Of(&socket);
+    return network ? *network : networks.First();
+}
+
+}  // namespace
+
 void CZorlApp::OnConnect(WsaError error, CIrcSocket& socket) {
     socket.pending.clear();
     socket.dropping_line = false;
     switch (socket.type) {
         case kSocketNormal:
-        case kSocketNone: connection.OnConnect(error, socket); break;
+        case kSocketNone: {
+            CServerConnection& network = ServerOwnerOf(networks, socket);
+            const auto serving = networks.Serve(&network);
+            network.OnConnect(error, socket);
+            break;
+        }
         case kSocketIdent: ident.OnConnect(error, socket); break;
         case kSocketDccChat:
         case kSocketDccSendIn:
@@ -36,14 +52,24 @@ void CZorlApp::OnReceive(WsaError error, CIrcSocket& socket) {
         case kSocketDccSendOut: dcc.OnReceive(error, socket); break;
         case kSocketNone:
         case kSocketNormal:
-        case kSocketIdent: connection.OnReceive(error, socket); break;
+        case kSocketIdent: {
+            CServerConnection& network = ServerOwnerOf(networks, socket);
+            const auto serving = networks.Serve(&network);
+            network.OnReceive(error, socket);
+            break;
+        }
     }
 }
 
 void CZorlApp::OnClose(WsaError error, CIrcSocket& socket) {
     switch (socket.type) {
         case kSocketNormal:
-        case kSocketNone: connection.OnClose(error, socket); break;
+        case kSocketNone: {
+            CServerConnection& network = ServerOwnerOf(networks, socket);
+            const auto serving = networks.Serve(&network);
+            network.OnClose(error, socket);
+            break;
+        }
         case kSocketIdent: ident.OnClose(error, socket); break;
         case kSocketDccChat:
         case kSocketDccSendIn:

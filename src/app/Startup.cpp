@@ -57,7 +57,7 @@ void CZorlApp::LoadSettings() {
     output.SetDebug(false);
     TimerHandle = 0;
     registry.pLastFrm = 0;
-    connection.ResetState();
+    Connection().ResetState();
     random.Seed(platform.clock.TickCount());
 
     // 2, 3. Folders and files, private to the user when made here (logs,
@@ -92,7 +92,7 @@ void CZorlApp::LoadSettings() {
     platform.surface.SetMainTitle("ZORL");
     platform.surface.SetTabbedView(settings.Tabs != 0);
     if (const ChannelRecord* status =
-            registry.NewWindow("", kWindowStatus, connection.Socket(), true)) {
+            registry.NewWindow("", kWindowStatus, Connection().Socket(), true)) {
         registry.pStatusFrm = status->frame;
         registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
     }
@@ -100,7 +100,7 @@ void CZorlApp::LoadSettings() {
     passwords.MoveToKeyring(ini);
 
     // 9, 10.
-    connection.SetState(IDLE);
+    Connection().SetState(IDLE);
     TimerHandle = platform.ticker.Start(100, [this] { OnTick(); });
 }
 
@@ -138,8 +138,8 @@ void CZorlApp::ConnectToLink(const std::string& text) {
         output.Print(nullptr, "", Cls::UError, "Not an irc:// link: " + text);
         return;
     }
-    connection.JoinWhenGreeted(link->channel);
-    connection.SwitchServer(link->host, (link->tls ? "+" : "") + std::to_string(link->port));
+    Connection().JoinWhenGreeted(link->channel);
+    Connection().SwitchServer(link->host, (link->tls ? "+" : "") + std::to_string(link->port));
 }
 
 }  // namespace zorl

@@ -1,16 +1,47 @@
 // What the windows ask of the rest of the client.
 #include "app/CZorlApp.h"
+#include "config/Settings.h"
+#include "platform/Platform.h"
 #include "script/CommandInterpreter.h"
 #include "script/Timers.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
+#include "windows/WindowServices.h"
 
 namespace zorl {
 
 bool CZorlApp::WantsDebug() const { return output.DebugOn(); }
 
-ConnectionState CZorlApp::ConnectionStateNow() const { return connection.State(); }
+namespace {
+
+CServerConnection& NetworkOrCurrent(const CNetworks& networks, const CIrcSocket* socket) {
+    CServerConnection* network = networks.Of(socket);
+    return network ? *network : networks.Current();
+}
+
+}  // namespace
+
+NetworkInfo CZorlApp::NetworkOf(const CIrcSocket* socket) const {
+    const CServerConnection& network = NetworkOrCurrent(networks, socket);
+    return {network.State(), network.Nick(), network.Server().m_server_name,
+            networks.Count() > 1 ? network.DisplayName() : std::string()};
+}
+
+const std::string& CZorlApp::OwnNick(const CIrcSocket* socket) const {
+    return NetworkOrCurrent(networks, socket).Nick();
+}
+
+const CIrcSocket* CZorlApp::CurrentSocket() const { return networks.Current().Socket(); }
+
+// The connect commands and the dump follow the network in view.
+void CZorlApp::OnWindowActivated(const CIrcSocket* socket) {
+    CServerConnection* network = networks.Of(socket);
+    if (!network || network == &networks.Focused()) return;
+    networks.Focus(*network);
+    platform.surface.SetConnectCommands(network->State() == IDLE);
+}
 
 void CZorlApp::OnWindowClosing(FrameId frame) { timers.StopTimersOf(frame); }
 
@@ -19,7 +50,7 @@ void CZorlApp::OnTypedLine(FrameId frame, const std::string& line) {
 }
 
 void CZorlApp::CloseAllWindows() {
-    connection.Disconnect();
+    Connection().Disconnect();
     timers.StopTimer(CTimers::kScript);
     timers.StopTimer(CTimers::kIdle);
     registry.CloseAllWindows();

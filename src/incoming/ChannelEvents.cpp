@@ -25,8 +25,8 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
     // would address the status window.
     if (oldNick.empty() || newNick.empty()) return;
 
-    if (oldNick == c_.settings.m_user_mynick) {
-        c_.connection.SetOwnNick(newNick);
+    if (oldNick == c_.Connection().Nick()) {
+        c_.Connection().SetOwnNick(newNick);
         c_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
     }
 
@@ -107,7 +107,7 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
                 doc->NickUpdate(kNickClearAll, "", 0);
         }
         // The 324 answer fills the window's mode flags.
-        c_.connection.SendLine(in.socket, "MODE " + channel, false);
+        c_.Connection().SendLine(in.socket, "MODE " + channel, false);
         c_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
                          channel.c_str());
     });
@@ -121,13 +121,12 @@ void CIncomingDispatcher::OnPart(const Incoming& in) {
     const IrcMessage& m = in.message;
     ForEachChannel(m.params[0], [&](const std::string& channel) {
         ChannelRecord* record = c_.registry.FindCR(channel, in.socket);
-        if (m.nick == c_.settings.m_user_mynick && record &&
-            record->presence != Presence::Leaving) {
+        if (m.nick == c_.Connection().Nick() && record && record->presence != Presence::Leaving) {
             ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
             c_.registry.MarkLeft(*record, false);
             return;
         }
-        if (m.nick != c_.settings.m_user_mynick) {
+        if (m.nick != c_.Connection().Nick()) {
             ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
             if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
                 doc->NickUpdate(kNickRemove, m.nick, 0);
@@ -159,7 +158,7 @@ void CIncomingDispatcher::OnTopic(const Incoming& in) {
 // of ours: ":alice!a@host INVITE bob #a" -> "alice invites bob to #a" there.
 void CIncomingDispatcher::OnInvite(const Incoming& in) {
     const IrcMessage& m = in.message;
-    if (m.params.size() >= 2 && !EqualsNoCase(m.params[0], c_.settings.m_user_mynick) &&
+    if (m.params.size() >= 2 && !EqualsNoCase(m.params[0], c_.Connection().Nick()) &&
         c_.registry.FindCR(m.params[1], in.socket)) {
         ShowExpanded(c_, in.socket, m.params[1], Cls::Info, m, "$nick invites $1 to $2");
         return;
@@ -179,7 +178,7 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
     // The empty name is the status window's, which is no channel.
     if (channel.empty() || !c_.registry.GetDocByNameSocket(channel, in.socket)) return;
 
-    if (EqualsNoCase(victim, c_.settings.m_user_mynick)) {
+    if (EqualsNoCase(victim, c_.Connection().Nick())) {
         const char* text = noReason ? "you were kicked from channel $1 by $nick"
                                     : "you were kicked from channel $1 by $nick ($3)";
         ShowExpanded(c_, nullptr, "", Cls::Info, m, text);
@@ -188,7 +187,7 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
             c_.registry.MarkLeft(*record, false);
         // The server's JOIN answer comes back to the same window.
         if (c_.settings.AutoRejoin)
-            c_.connection.SendLine(in.socket, c_.listener.ExpandVariables(m, "JOIN $1"), false);
+            c_.Connection().SendLine(in.socket, c_.listener.ExpandVariables(m, "JOIN $1"), false);
         return;
     }
     ShowExpanded(c_, in.socket, channel, Cls::Info, m,

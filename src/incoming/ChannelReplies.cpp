@@ -42,7 +42,7 @@ bool CNumericReplies::JoinListedChannel(FrameId frame, const std::string& row) {
     const std::string channel(SplitWord(row).head);
     if (channel.empty() || std::string_view("#&+!").find(channel[0]) == std::string_view::npos)
         return true;
-    c_.listener.SendString(c_.registry.pStatusFrm, "/join " + channel);
+    c_.listener.SendString(c_.registry.StatusFrameOf(record->socket), "/join " + channel);
     return true;
 }
 
@@ -74,7 +74,7 @@ void CNumericReplies::ChannelModes(CIrcSocket* socket, const IrcMessage& message
 void CNumericReplies::RejoinKeptChannels(CIrcSocket* socket) {
     for (const ChannelRecord& record : c_.registry.Records()) {
         if (record.socket != socket || !record.rejoin) continue;
-        c_.connection.SendLine(
+        c_.Connection().SendLine(
             socket,
             record.key.empty() ? "JOIN " + record.name : "JOIN " + record.name + " " + record.key,
             false);
@@ -122,7 +122,7 @@ void CNumericReplies::Names(CIrcSocket* socket, const IrcMessage& message) {
     CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, socket);
     const ChannelRecord* record = c_.registry.FindCR(channel, socket);
     if (!doc || !record || record->joined) return;
-    const CServerSupport& support = c_.connection.Support();
+    const CServerSupport& support = c_.Connection().Support();
     ForEachWord(message.params[3], [&](std::string_view entry) {
         int bits = 0;
         const std::string_view nick = support.StripPrefixes(entry, bits);

@@ -96,7 +96,7 @@ bool CCtcp::MayAnswer() {
 }
 
 void CCtcp::Reply(CIrcSocket* socket, const IrcMessage& message, const std::string& text) {
-    c_.connection.SendLine(socket, c_.listener.ExpandVariables(message, text), false);
+    c_.Connection().SendLine(socket, c_.listener.ExpandVariables(message, text), false);
 }
 
 // The same argument goes back: the asker measures the round trip with it.
@@ -109,7 +109,7 @@ void CCtcp::AnswerPing(CIrcSocket* socket, const IrcMessage& message) {
 void CCtcp::AnswerFinger(CIrcSocket* socket, const IrcMessage& message) {
     const CSettings& s = c_.settings;
     const std::string idle = IdleText(static_cast<long long>(c_.platform.clock.Now()) -
-                                      static_cast<long long>(c_.connection.LastSendTime()));
+                                      static_cast<long long>(c_.Connection().LastSendTime()));
     if (s.Finger.empty())
         Reply(socket, message,
               Format("NOTICE $nick :$!FINGER %s (%s) Idle %s$!", s.RealName.c_str(),

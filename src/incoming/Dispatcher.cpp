@@ -80,7 +80,7 @@ CZorlDoc* CIncomingDispatcher::QuietDoc(const std::string& name, const CIrcSocke
 
 void CIncomingDispatcher::CloseChannel(const std::string& channel, CIrcSocket* socket) {
     FrameId frame = c_.registry.GetFrmByNameSocket(channel, socket);
-    if (frame == 0 || frame == c_.registry.pStatusFrm) return;
+    if (frame == 0 || frame == c_.registry.StatusFrameOf(socket)) return;
     c_.registry.DeleteChannel(frame);
 }
 

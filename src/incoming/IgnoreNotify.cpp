@@ -47,7 +47,7 @@ void CIgnoreNotify::LoadNotifyList() {
 
 // «ISON alice carol dave»; a list too long for one line is asked in parts.
 void CIgnoreNotify::RequestIson(bool full) {
-    if (c_.connection.State() != CONNECTED || NotifyList.empty()) return;
+    if (c_.Connection().State() != CONNECTED || NotifyList.empty()) return;
     isonmode = full ? 2 : 1;
     std::vector<std::string> lines{"ISON"};
     for (const auto& [nick, command] : NotifyList) {
@@ -58,7 +58,7 @@ void CIgnoreNotify::RequestIson(bool full) {
     awaited_ = static_cast<int>(lines.size());
     collected_.clear();
     for (const std::string& line : lines)
-        c_.connection.SendLine(c_.connection.Socket(), line, false);
+        c_.Connection().SendLine(c_.Connection().Socket(), line, false);
 }
 
 void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {
@@ -123,19 +123,19 @@ void CIgnoreNotify::ProcessIsonReply(bool full) {
     if (printed) c_.output.Print(nullptr, "", Cls::Status, "-");
 }
 
-bool CIgnoreNotify::Monitoring() const { return c_.connection.Support().MonitorLimit() >= 0; }
+bool CIgnoreNotify::Monitoring() const { return c_.Connection().Support().MonitorLimit() >= 0; }
 
 void CIgnoreNotify::StartWatching() {
-    if (c_.connection.State() != CONNECTED) return;
+    if (c_.Connection().State() != CONNECTED) return;
     if (!Monitoring()) {
-        if (!c_.connection.NotifyTimer().Running()) c_.connection.StartNotifyTimer();
+        if (!c_.Connection().NotifyTimer().Running()) c_.Connection().StartNotifyTimer();
         RequestIson(true);
         return;
     }
     // A list edited since is watched anew, whole.
-    c_.connection.SendLine(c_.connection.Socket(), "MONITOR C", false);
+    c_.Connection().SendLine(c_.Connection().Socket(), "MONITOR C", false);
     OnlineList.clear();
-    const int limit = c_.connection.Support().MonitorLimit();
+    const int limit = c_.Connection().Support().MonitorLimit();
     std::vector<std::string> lines;
     int watched = 0;
     for (const auto& [nick, command] : NotifyList) {
@@ -153,13 +153,13 @@ void CIgnoreNotify::StartWatching() {
         ++watched;
     }
     for (const std::string& line : lines)
-        c_.connection.SendLine(c_.connection.Socket(), line, false);
+        c_.Connection().SendLine(c_.Connection().Socket(), line, false);
 }
 
 void CIgnoreNotify::StopWatching() {
-    c_.connection.StopNotifyTimer();
-    if (Monitoring() && c_.connection.State() == CONNECTED)
-        c_.connection.SendLine(c_.connection.Socket(), "MONITOR C", false);
+    c_.Connection().StopNotifyTimer();
+    if (Monitoring() && c_.Connection().State() == CONNECTED)
+        c_.Connection().SendLine(c_.Connection().Socket(), "MONITOR C", false);
 }
 
 // The server's own report: the nicks before any "!user@host", with the

@@ -18,6 +18,7 @@ class CIrcSocket;
 class CWindowRegistry;
 class COutput;
 class CServerConnection;
+class CNetworks;
 class CDcc;
 class CNumericReplies;
 class CModeChanges;
@@ -49,7 +50,8 @@ struct IncomingContext {
     CIniStore& ini;
     CWindowRegistry& registry;
     COutput& output;
-    CServerConnection& connection;
+    // The networks; the handlers and commands work on the current one.
+    CNetworks& networks;
     CDcc& dcc;
     const std::string& configDir;  // ends in "/"
     // Masks whose senders are ignored (ignore.ini and /IGNORE).
@@ -60,6 +62,8 @@ struct IncomingContext {
     CModeChanges& modes;
     CCtcp& ctcp;
     CIgnoreNotify& ignoreNotify;
+
+    CServerConnection& Connection() const;
 };
 
 }  // namespace zorl

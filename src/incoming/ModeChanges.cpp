@@ -67,7 +67,7 @@ const char* StatusText(char letter, bool plus) {
 
 void CModeChanges::HandleMode(CIrcSocket* socket, const IrcMessage& message) {
     if (message.params.size() < 2) return;
-    if (c_.connection.Support().IsChannel(message.params[0]))
+    if (c_.Connection().Support().IsChannel(message.params[0]))
         ChannelModes(socket, message);
     else
         UserModes(message);
@@ -105,7 +105,7 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
 
     ShowExpanded(c_, socket, channel, Cls::Info, m, "$nick sets mode: $2-");
     const bool explain = c_.settings.ExtMode != 0;
-    const CServerSupport& support = c_.connection.Support();
+    const CServerSupport& support = c_.Connection().Support();
     bool plus = true;
     bool changed = false;
     std::size_t next = 2;
@@ -133,7 +133,7 @@ void CModeChanges::ChannelModes(CIrcSocket* socket, const IrcMessage& m) {
     }
     // One request per line: the answer holds every change, and one request
     // per letter lets a "+bbbb..." line make us flood the server.
-    if (changed) c_.connection.SendLine(socket, "MODE " + channel, false);
+    if (changed) c_.Connection().SendLine(socket, "MODE " + channel, false);
 }
 
 }  // namespace zorl

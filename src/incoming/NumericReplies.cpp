@@ -104,17 +104,19 @@ void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& messag
 
 // :irc.example.net 005 me PREFIX=(qaohv)~&@%+ CHANTYPES=# :are supported by this server
 void CNumericReplies::Isupport(CIrcSocket*, const IrcMessage& message) {
-    c_.connection.Support().Apply(message.params);
+    c_.Connection().Support().Apply(message.params);
 }
 
 // :irc.example.net 001 me :Welcome to the network
 void CNumericReplies::Welcome(CIrcSocket* socket, const IrcMessage& message) {
-    c_.connection.MarkRegistered();
+    c_.Connection().MarkRegistered();
     CloseIdent(socket, message);
 }
 
 // The server has the answer it wanted from the ident responder (001, 375).
-void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { c_.connection.Ident().Close(); }
+void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) {
+    c_.Connection().Ident().Close();
+}
 
 // :irc.example.net 376 me :End of MOTD command   (422: no MOTD)
 // The start-up list runs, the channels of the last connection are joined
@@ -123,7 +125,7 @@ void CNumericReplies::CloseIdent(CIrcSocket*, const IrcMessage&) { c_.connection
 void CNumericReplies::MotdEnd(CIrcSocket* socket, const IrcMessage&) {
     c_.listener.RunStartupList();
     RejoinKeptChannels(socket);
-    c_.connection.OnGreeted();
+    c_.Connection().OnGreeted();
     if (c_.settings.Notify != 0) c_.ignoreNotify.StartWatching();
 }
 
@@ -161,22 +163,22 @@ void CNumericReplies::WhoEntry(CIrcSocket*, const IrcMessage& message) {
 
 // :irc.example.net 432 * joe_longname :Erroneous nickname
 void CNumericReplies::NickErroneous(CIrcSocket*, const IrcMessage& message) {
-    if (message.params.size() >= 2) c_.connection.OnNickRefused(message.params[1], false);
+    if (message.params.size() >= 2) c_.Connection().OnNickRefused(message.params[1], false);
 }
 
 // :irc.example.net 433 * joe :Nickname already in use
 void CNumericReplies::NickTaken(CIrcSocket*, const IrcMessage& message) {
-    if (message.params.size() >= 2) c_.connection.OnNickRefused(message.params[1], true);
+    if (message.params.size() >= 2) c_.Connection().OnNickRefused(message.params[1], true);
 }
 
 // :irc.example 421 joe CAP :Unknown command   (451 "not registered" alike)
 void CNumericReplies::UnknownCommand(CIrcSocket*, const IrcMessage& message) {
-    if (message.Param(1) == "CAP") c_.connection.Caps().OnCapUnknown();
+    if (message.Param(1) == "CAP") c_.Connection().Caps().OnCapUnknown();
 }
 
 // :irc.example 903 joe :SASL authentication successful   (902-907 alike)
 void CNumericReplies::SaslResult(CIrcSocket*, const IrcMessage& message) {
-    c_.connection.Caps().OnLoginReply(Atoi(message.command), message);
+    c_.Connection().Caps().OnLoginReply(Atoi(message.command), message);
 }
 
 }  // namespace zorl

@@ -47,7 +47,7 @@ void CIncomingDispatcher::ShowAddressed(const Incoming& in, MessageKind kind) {
     const IrcMessage& m = in.message;
     const std::string& target = m.params[0];
     std::string text = c_.listener.ExpandVariables(m, "$2-");
-    const CServerSupport& support = c_.connection.Support();
+    const CServerSupport& support = c_.Connection().Support();
     if (target.size() > 1 && support.StatusPrefixes().find(target[0]) != std::string::npos) {
         const std::string channel = target.substr(1);
         if (support.IsChannel(channel) && c_.registry.FindCR(channel, in.socket)) {
@@ -62,24 +62,24 @@ void CIncomingDispatcher::ShowAddressed(const Incoming& in, MessageKind kind) {
 // PING :irc.example.net   ->   PONG irc.example.net
 void CIncomingDispatcher::OnPing(const Incoming& in) {
     if (c_.settings.NoPing == 0) c_.output.Print(nullptr, "", Cls::Info, "PING? PONG!");
-    c_.connection.SendLine(in.socket, c_.listener.ExpandVariables(in.message, "PONG $1-"), false);
+    c_.Connection().SendLine(in.socket, c_.listener.ExpandVariables(in.message, "PONG $1-"), false);
 }
 
 // ERROR :Closing link (bye)
 // Followed by a line holding one blank, which sets it apart.
 void CIncomingDispatcher::OnError(const Incoming& in) {
     ShowExpanded(c_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
-    if (!in.message.params.empty()) c_.connection.OnServerError(in.message.params.back());
+    if (!in.message.params.empty()) c_.Connection().OnServerError(in.message.params.back());
 }
 
 // :irc.example CAP * LS :multi-prefix sasl
 void CIncomingDispatcher::OnCap(const Incoming& in) {
-    if (!c_.connection.Caps().OnCap(in.message)) OnUnknown(in);
+    if (!c_.Connection().Caps().OnCap(in.message)) OnUnknown(in);
 }
 
 // AUTHENTICATE +
 void CIncomingDispatcher::OnAuthenticate(const Incoming& in) {
-    if (!c_.connection.Caps().OnAuthenticate(in.message)) OnUnknown(in);
+    if (!c_.Connection().Caps().OnAuthenticate(in.message)) OnUnknown(in);
 }
 
 // :server FOO a b   ->   "FOO a b"

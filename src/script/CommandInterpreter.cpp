@@ -10,6 +10,7 @@
 #include "script/ScriptContext.h"
 #include "script/VariableExpander.h"
 #include "session/IrcSocket.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -53,7 +54,9 @@ std::string CommandLine::Expand(const std::string& text) {
 
 void CommandLine::Send(const std::string& text) { SendRaw(Expand(text)); }
 
-void CommandLine::SendRaw(const std::string& line) { ctx.connection.SendLine(socket, line, true); }
+void CommandLine::SendRaw(const std::string& line) {
+    ctx.Connection().SendLine(socket, line, true);
+}
 
 void CommandLine::Echo(MessageKind kind, const std::string& text) {
     ctx.output.ShowOwn(socket, Channel(), Target(), kind, Expand(text));
@@ -66,7 +69,7 @@ void CommandLine::SendText(MessageKind kind, const std::string& target, const st
                                       "ACTION "
                                     : "";
     const std::string close = action ? "\x01" : "";
-    const std::size_t room = MessageTextRoom(ctx.settings.m_user_mynick, ctx.settings.User, command,
+    const std::size_t room = MessageTextRoom(ctx.Connection().Nick(), ctx.settings.User, command,
                                              target, open.size() + close.size());
     for (const std::string& piece : SplitMessageText(text, room)) {
         ctx.output.ShowOwn(socket, Channel(), target, kind, piece);
@@ -85,11 +88,13 @@ void CCommandInterpreter::SendScript(FrameId frame, const ScriptText& line) {
     }
     const ChannelRecord* record = ctx_.registry.GetCRbyFrm(frame);
     if (!record || !CanCarryLines(record->socket)) return;
+    // A command works on the network of the window it runs in.
+    const auto serving = ctx_.networks.Serve(ctx_.networks.Of(record->socket));
 
     CommandLine command{ctx_, frame, record->type, record->socket, {}, {}};
     command.message.flags = kCommandFlags;
     command.message.channel = record->name;
-    command.message.me = ctx_.settings.m_user_mynick;
+    command.message.me = ctx_.Connection().Nick();
     if (!ApplyAliases(command, line)) return;
 
     IrcMessage& message = command.message;

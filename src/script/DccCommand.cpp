@@ -52,10 +52,10 @@ bool SendOffer(CommandLine& line, const std::string& offer) {
     line.Echo(kKindNotice, "$3");
     if (line.Expand("$3").empty()) return false;
     const ScriptContext& ctx = line.ctx;
-    CIrcSocket* server = ctx.connection.Socket();
-    ctx.connection.SendLine(server, line.Expand("NOTICE $nick :$3"), true);
+    CIrcSocket* server = ctx.Connection().Socket();
+    ctx.Connection().SendLine(server, line.Expand("NOTICE $nick :$3"), true);
     // Only the template is expanded: a "$" in a file name stays a "$".
-    ctx.connection.SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
+    ctx.Connection().SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
     return true;
 }
 
@@ -63,7 +63,7 @@ void OfferChat(CommandLine& line) {
     const ScriptContext& ctx = line.ctx;
     const int port = ctx.dcc.port_counter;
     const std::string offer =
-        Format("DCC CHAT chat %u %d", LocalAddressNumber(ctx.connection.Socket()), port);
+        Format("DCC CHAT chat %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
     if (!SendOffer(line, offer)) return;
     CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
     ++ctx.dcc.port_counter;
@@ -85,7 +85,7 @@ void OfferFile(CommandLine& line) {
     if (error) size = 0;
     const int port = ctx.dcc.port_counter;
     std::string offer = "DCC SEND " + OfferedName(path) +
-                        Format(" %u %d", LocalAddressNumber(ctx.connection.Socket()), port);
+                        Format(" %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
     if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
     if (!SendOffer(line, offer)) return;
     CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);

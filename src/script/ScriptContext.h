@@ -20,6 +20,7 @@ class CRandom;
 class CWindowRegistry;
 class COutput;
 class CServerConnection;
+class CNetworks;
 class CDcc;
 class CIgnoreNotify;
 class CVariableExpander;
@@ -37,7 +38,8 @@ struct ScriptContext {
     CRandom& random;
     CWindowRegistry& registry;
     COutput& output;
-    CServerConnection& connection;
+    // The networks; the handlers and commands work on the current one.
+    CNetworks& networks;
     CDcc& dcc;
     CIgnoreNotify& ignoreNotify;   // NOTIFY asks the notify list at once
     const std::string& configDir;  // ends in "/"; SYSTEM looks up names there
@@ -50,6 +52,8 @@ struct ScriptContext {
     CAliasTable& aliases;
     CEventScripts& events;
     CTimers& timers;
+
+    CServerConnection& Connection() const;
 };
 
 }  // namespace zorl

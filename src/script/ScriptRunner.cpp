@@ -9,6 +9,7 @@
 #include "script/ScriptContext.h"
 #include "script/ScriptText.h"
 #include "script/VariableExpander.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -112,7 +113,7 @@ void CEventScripts::RunScriptLine(FrameId frame, const std::string& line) {
 void CEventScripts::RunScriptLine(FrameId frame, const ScriptText& line) {
     IrcMessage message;
     message.flags = kHasChannel | kHasMe | kHasParams | kGeneralVariables;
-    message.me = ctx_.settings.m_user_mynick;
+    message.me = ctx_.Connection().Nick();
     if (const ChannelRecord* record = ctx_.registry.FindByFrame(frame))
         message.channel = record->name;
 
@@ -145,12 +146,12 @@ void CEventScripts::RunNotifyCommand(const std::string& nick, const std::string&
     const ScriptText command = ScriptText::Own(commandText);
     IrcMessage message;
     message.flags = kGeneralVariables | kHasNick | kHasMe | kHasParams;
-    message.me = ctx_.settings.m_user_mynick;
+    message.me = ctx_.Connection().Nick();
     message.nick = nick;
     OwnedFields fields;
     fields.nick = ScriptText::Data(nick);
     TakeWords(message, fields, command);
-    RunCommandText(ctx_.registry.pStatusFrm, command, message, &fields);
+    RunCommandText(ctx_.registry.StatusFrameOf(nullptr), command, message, &fields);
 }
 
 // [STARTUP]
@@ -160,7 +161,7 @@ void CEventScripts::RunStartup() {
     for (const std::string& entry : ctx_.ini.ReadList(CIniStore::kMainFile, kStartupSection)) {
         if (entry.starts_with(';')) continue;
         // Looked up again each time: a command may close windows.
-        RunScriptLine(ctx_.registry.pStatusFrm, entry);
+        RunScriptLine(ctx_.registry.StatusFrameOf(nullptr), entry);
     }
 }
 

@@ -65,11 +65,11 @@ void NickCommand(CommandLine& line) {
     // "/nick : x" has arguments but no nick: it would store an empty one.
     if (line.Target().empty()) return;
     const ScriptContext& ctx = line.ctx;
-    const bool connected = ctx.connection.State() == CONNECTED;
+    const bool connected = ctx.Connection().State() == CONNECTED;
     if (connected) line.Send("NICK $2");
-    if (connected && ctx.connection.Registered()) return;
+    if (connected && ctx.Connection().Registered()) return;
     const std::string nick = line.Target();
-    ctx.connection.SetOwnNick(nick);
+    ctx.Connection().SetOwnNick(nick);
     ctx.output.PrintF(nullptr, "", Cls::Info, "Your nick is now %s", nick.c_str());
 }
 
@@ -83,12 +83,12 @@ void TopicCommand(CommandLine& line) {
 // tried is used again; without ports, the last port, over TLS when that was.
 void ServerCommand(CommandLine& line) {
     const ScriptContext& ctx = line.ctx;
-    std::string address = line.Target().empty() ? ctx.connection.LastAddress() : line.Target();
+    std::string address = line.Target().empty() ? ctx.Connection().LastAddress() : line.Target();
     std::string ports =
         line.ArgsAfterTarget().empty()
-            ? Format("%s%d", ctx.connection.LastTls() ? "+" : "", ctx.connection.LastPort())
+            ? Format("%s%d", ctx.Connection().LastTls() ? "+" : "", ctx.Connection().LastPort())
             : line.ArgsAfterTarget();
-    ctx.connection.SwitchServer(address, ports);
+    ctx.Connection().SwitchServer(address, ports);
 }
 
 }  // namespace zorl

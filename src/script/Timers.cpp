@@ -46,7 +46,7 @@ void CTimers::Trace(const std::string& text) {
 
 void CTimers::StartTimer(int id, int fixed, int random, FrameId window, const ScriptText& command,
                          bool cont) {
-    if (ctx_.connection.State() != CONNECTED) return;
+    if (ctx_.Connection().State() != CONNECTED) return;
     if (!Valid(id)) {
         Trace("Unknown Timer-ID (start)\n");
         return;

@@ -119,7 +119,7 @@ void CServerConnection::ParseLine(CIrcSocket* socket, std::string_view line) {
     const ScopedFlag inUse(parts_->parsing);
     IrcMessage& message = inUse.WasRaised() ? nested : parts_->record;
     bool ignored = false;
-    if (!ParseMessageInto(message, line, s_.settings.m_user_mynick, s_.ignoreList, ignored)) {
+    if (!ParseMessageInto(message, line, Nick(), s_.ignoreList, ignored)) {
         s_.listener.PrintF(nullptr, "", Cls::UError,
                            "** A line from the server was dropped: its tags are longer than %zu "
                            "bytes",

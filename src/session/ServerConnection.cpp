@@ -71,6 +71,20 @@ CServerConnection::CServerConnection(const SessionServices& services)
       notify_(std::make_unique<CNotifyTimer>()),
       support_(std::make_unique<CServerSupport>()) {}
 
+CServerConnection::CServerConnection(const SessionServices& services, const CSettings& model)
+    : CServerConnection(services) {
+    own_server_ = std::make_unique<CSettings>(model);
+    // No server's password, pin or login comes along: SwitchServer gives
+    // the network those of its own host.
+    CSettings& server = *own_server_;
+    for (std::string* field :
+         {&server.m_server_address, &server.m_server_name, &server.m_server_ports, &server.Password,
+          &server.Fingerprint, &server.SaslAccount, &server.SaslPassword, &server.ClientCert})
+        field->clear();
+    server.SaslWithoutTls = 0;
+    server.RequireLogin = 0;
+}
+
 CServerConnection::~CServerConnection() = default;
 
 std::size_t CServerConnection::LinesWaiting() const { return parts_->queue.Waiting(); }
@@ -89,7 +103,7 @@ void CServerConnection::Connect() {
         s_.listener.Status(Cls::Error, "(OnButtonConnect) Wrong state " + StateName());
         return;
     }
-    const CSettings& settings = s_.settings;
+    const CSettings& settings = Server();
     if (settings.m_user_mynick.empty() || settings.User.empty()) {
         s_.platform.dialogs.MessageBox("Please choose a valid nickname and username",
                                        BoxIcon::Exclamation);
@@ -101,8 +115,12 @@ void CServerConnection::Connect() {
         s_.listener.AskForServer();
         return;
     }
-    ident_->StartIdent("0.0.0.0", 113);
-    s_.platform.clock.Sleep(200);
+    // One ident responder answers for the client: port 113 takes one
+    // listener, and every network asks about the same user.
+    if (IsFirst()) {
+        ident_->StartIdent("0.0.0.0", 113);
+        s_.platform.clock.Sleep(200);
+    }
 
     const std::string address = settings.m_server_address;
     ConnectTo(address, KeepTls(address, ChoosePort(settings.m_server_ports)));
@@ -129,7 +147,7 @@ void CServerConnection::RetryLater(bool welcomed) {
 
 void CServerConnection::ConnectTo(const std::string& address, PortChoice port) {
     under_sts_policy_ = FindStsPolicy(s_.ini, address, s_.platform.clock.Now()).has_value();
-    StartSocket(address, port.port, s_.settings.Password, port.tls);
+    StartSocket(address, port.port, Server().Password, port.tls);
     last_address_ = address;
     last_port_ = port.port;
     last_tls_ = port.tls;
@@ -267,7 +285,7 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     // NOTE: the reconnect round is not reset here but when a welcomed
     // session ends (RetryLater): a server that accepts and drops every
     // connection at once is tried ever less often.
-    const CSettings& settings = s_.settings;
+    const CSettings& settings = Server();
     // A nick an earlier retry picked was never the user's choice.
     if (!parts_->nickRetry.Candidate().empty() &&
         settings.m_user_mynick == parts_->nickRetry.Candidate())
@@ -388,16 +406,24 @@ void CServerConnection::MarkRegistered() {
 
 void CServerConnection::SetOwnNick(const std::string& nick) {
     UseNick(nick);
-    SaveSetting(s_.ini, s_.settings, &CSettings::m_user_mynick);
+    if (IsFirst()) SaveSetting(s_.ini, s_.settings, &CSettings::m_user_mynick);
+}
+
+const std::string& CServerConnection::Nick() const { return Server().m_user_mynick; }
+
+std::string CServerConnection::DisplayName() const {
+    if (!support_->Network().empty()) return support_->Network();
+    const CSettings& server = Server();
+    return server.m_server_name.empty() ? server.m_server_address : server.m_server_name;
 }
 
 void CServerConnection::UseNick(const std::string& nick) {
-    s_.settings.m_user_mynick = nick;
+    Server().m_user_mynick = nick;
     s_.listener.OnOwnNickChanged();
 }
 
 void CServerConnection::SwitchServer(const std::string& address, const std::string& ports) {
-    CSettings& settings = s_.settings;
+    CSettings& settings = Server();
     // A password, a pinned certificate and a login belong to the host they
     // were set for: another host is neither trusted nor told them.
     ChooseHostForThisRun(s_.ini, s_.passwords, settings, address, ports);
@@ -405,15 +431,16 @@ void CServerConnection::SwitchServer(const std::string& address, const std::stri
     if (state_ == IDLE)
         OnButtonConnect();
     else if (state_ == CONNECTED)
-        SendLine(socket_.get(), "QUIT :" + settings.Quit, false);
+        SendLine(socket_.get(), "QUIT :" + s_.settings.Quit, false);
 }
 
 void CServerConnection::UseServer(const ServerEntry& server) {
-    CSettings& settings = s_.settings;
+    CSettings& settings = Server();
     settings.m_server_address = server.address;
     settings.m_server_name = server.name;
     settings.m_server_ports = server.ports;
     settings.Password = server.password;
+    if (!IsFirst()) return;
     for (std::string CSettings::*field :
          {&CSettings::m_server_address, &CSettings::m_server_name, &CSettings::m_server_ports})
         SaveSetting(s_.ini, settings, field);
@@ -426,7 +453,6 @@ void CServerConnection::SetState(ConnectionState state) {
     state_ = state;
     s_.listener.Trace(">> " + StateName());
     registered_ = false;
-    s_.platform.surface.SetConnectCommands(state == IDLE);
     s_.listener.OnStateChanged(state);
 }
 
@@ -480,7 +506,7 @@ void CServerConnection::Hold(const std::string& text) {
 // The entry's certificate logs in with SASL EXTERNAL; a relative file name
 // is in the configuration folder.
 void CServerConnection::PresentClientCertificate(CIrcSocket& socket) {
-    const std::string& file = s_.settings.ClientCert;
+    const std::string& file = Server().ClientCert;
     if (file.empty() || !socket.Platform()) return;
     const std::string path = file.front() == '/' ? file : s_.configDir + file;
     const std::string problem = socket.Platform()->UseClientCertificate(path);

@@ -67,12 +67,26 @@ public:
     static constexpr std::size_t kReceiveBudget = 2 * kReadSize;
     static constexpr uint64_t kReceiveBudgetMs = 50;
 
+    // The first network's connection: its server and nick are those of the
+    // settings (zorl.ini).
     explicit CServerConnection(const SessionServices& services);
+    // Another network's: server, nick, password, pin and login of its own,
+    // starting as a copy of `model`'s; every other setting is the shared one.
+    CServerConnection(const SessionServices& services, const CSettings& model);
     ~CServerConnection();
     CServerConnection(const CServerConnection&) = delete;
     CServerConnection& operator=(const CServerConnection&) = delete;
 
     // ---- The state (the debug dump prints it)
+    bool IsFirst() const { return !own_server_; }
+    // The server fields (SERVER, and the nick of USER) this network uses:
+    // the shared settings for the first network, its own for the others.
+    CSettings& Server() { return own_server_ ? *own_server_ : s_.settings; }
+    const CSettings& Server() const { return own_server_ ? *own_server_ : s_.settings; }
+    const std::string& Nick() const;
+    // The network's name as the server calls it (ISUPPORT NETWORK), else
+    // the server's entry name, else its address.
+    std::string DisplayName() const;
     ConnectionState State() const { return state_; }
     bool Registered() const { return registered_; }
     // The socket the status window and the windows of the connection are
@@ -129,14 +143,15 @@ public:
     void ResetState();
     // The server's welcome (001): the session is registered.
     void MarkRegistered();
-    // The own nick, kept in zorl.ini and shown in the status caption.
+    // The own nick, shown in the status caption; the first network's is
+    // kept in zorl.ini.
     void SetOwnNick(const std::string& nick);
     // Makes `address` with `ports` the chosen server and connects to it. A
     // connected session quits first and connects again when the server
     // closes it.
     void SwitchServer(const std::string& address, const std::string& ports);
-    // The server chosen in the Servers dialog, kept in section SERVER of
-    // zorl.ini for the next Connect.
+    // The server chosen in the Servers dialog, for the next Connect; the
+    // first network keeps it in section SERVER of zorl.ini.
     void UseServer(const ServerEntry& server);
     static std::string WsaErrorText(WsaError code);
     // The 100 ms tick: sends the waiting lines whose turn has come.
@@ -206,6 +221,7 @@ private:
     void TimerTrace(const std::string& text);
 
     SessionServices s_;
+    std::unique_ptr<CSettings> own_server_;  // null: the first network
     std::unique_ptr<CIrcSocket> socket_;
     ConnectionState state_ = IDLE;
     bool registered_ = false;

@@ -45,7 +45,7 @@ std::string SessionKey(const std::string& host, const std::string& fingerprint) 
 bool CServerConnection::CertificateAccepted(CIrcSocket& socket) {
     const TlsSession session = *socket.Tls();
     const std::string address = last_address_;
-    const std::string pinned = NormalFingerprint(s_.settings.Fingerprint);
+    const std::string pinned = NormalFingerprint(Server().Fingerprint);
     const std::string presented = NormalFingerprint(session.fingerprint);
     const bool pinMatches = !pinned.empty() && pinned == presented;
     const bool trustedNow =
@@ -101,7 +101,7 @@ void CServerConnection::WarnOfExpiry(const TlsSession& session, const std::strin
 // Runs a nested event loop: the state is looked at again afterwards.
 void CServerConnection::OfferTrust(const TlsSession& session, const std::string& address) {
     const std::string presented = NormalFingerprint(session.fingerprint);
-    const std::string pinned = NormalFingerprint(s_.settings.Fingerprint);
+    const std::string pinned = NormalFingerprint(Server().Fingerprint);
     const std::string reason = ReasonOf(session, address);
     const std::string question =
         pinned.empty()
@@ -117,9 +117,9 @@ void CServerConnection::OfferTrust(const TlsSession& session, const std::string&
     const TrustAnswer answer = s_.platform.dialogs.AskCertificateTrust(question);
     if (answer == TrustAnswer::Refuse) return;
     // The user may have chosen another server while the question was open.
-    if (!EqualsNoCase(s_.settings.m_server_address, address)) return;
+    if (!EqualsNoCase(Server().m_server_address, address)) return;
     if (answer == TrustAnswer::Always) {
-        PinFingerprint(s_.ini, s_.settings, presented);
+        PinFingerprint(s_.ini, Server(), presented);
         s_.listener.PrintF(nullptr, "", Cls::Flow, "** Certificate pinned for %s: SHA-256 %s",
                            address.c_str(), presented.c_str());
     } else {

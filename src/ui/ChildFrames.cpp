@@ -137,7 +137,7 @@ void CChannelChildFrame::OnCloseRequest() {
         app->platform.dialogs.MessageBox("channelchildfrm: Frame not found!");
         return;
     }
-    if (app->connection.State() != IDLE)
+    if (app->Connection().State() != IDLE)
         app->SendString(frame, "/PART");
     else
         app->registry.DeleteChannel(frame);

@@ -199,8 +199,8 @@ void CMainFrame::RunCommand(Command command) {
     }
     if (!app_) return;
     switch (command) {
-        case Command::Connect: app_->connection.OnButtonConnect(); break;
-        case Command::Disconnect: app_->connection.OnButtonDisconnect(); break;
+        case Command::Connect: app_->Connection().OnButtonConnect(); break;
+        case Command::Disconnect: app_->Connection().OnButtonDisconnect(); break;
         case Command::Properties: app_->Properties(0); break;
         case Command::Scripts: app_->EditScripts(); break;
         case Command::LaunchWebPage: {

@@ -157,8 +157,9 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
                        const std::string& text) {
     CWindowRegistry& registry = registry_;
     FrameId frame = 0;
-    if (name.empty() && registry.IsFrameRegistered(registry.pStatusFrm)) {
-        frame = registry.pStatusFrm;
+    const ChannelRecord* status = name.empty() ? registry.StatusOf(socket) : nullptr;
+    if (status) {
+        frame = status->frame;
     } else if (const ChannelRecord* record = registry.FindCR(name, socket)) {
         frame = record->frame;
     } else if (const ChannelRecord* created =
@@ -176,9 +177,10 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     if (CZorlDoc* doc = registry.DocOf(frame)) {
         doc->AppendString(text, colour, debug);
         if (mention) s_.platform.surface.MarkMention(frame);
-    } else if (CZorlDoc* status = registry.DocOf(registry.pStatusFrm)) {
-        shownIn = registry.pStatusFrm;
-        status->AppendString("?? [" + name + "]" + text, ColourOf(Cls::Normal), debug);
+    } else if (const ChannelRecord* fallback = registry.StatusOf(socket);
+               CZorlDoc* statusDoc = fallback ? registry.DocOf(fallback->frame) : nullptr) {
+        shownIn = fallback->frame;
+        statusDoc->AppendString("?? [" + name + "]" + text, ColourOf(Cls::Normal), debug);
     } else {
         s_.platform.dialogs.MessageBox(
             "[" + HexId(socket ? socket->Id() : 0) + "][" + name + "] " + text, BoxIcon::Error);
@@ -211,7 +213,7 @@ void COutput::DebugOut(Colour colour, const std::string& text, bool withTime) {
 
 void COutput::ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
                       MessageKind kind, const std::string& text) {
-    const std::string& me = s_.settings.m_user_mynick;
+    const std::string& me = s_.host.OwnNick(socket);
     switch (kind) {
         case kKindMessage:
             if (registry_.CRExists(target, socket)) {
@@ -247,7 +249,7 @@ void COutput::ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls
 }
 
 bool COutput::MentionsMe(const std::string& text) const {
-    const std::string& me = s_.settings.m_user_mynick;
+    const std::string& me = s_.host.OwnNick(nullptr);
     if (me.empty()) return false;
     const std::string shown = ToLower(VisibleText(text));
     const std::string nick = ToLower(me);
@@ -280,7 +282,7 @@ void COutput::ShowIncomingLine(CIrcSocket* socket, const std::string& from,
     const IncomingRow* row = IncomingRowOf(kind);
     if (!row) return;
     CWindowRegistry& registry = registry_;
-    if (target != s_.settings.m_user_mynick) {
+    if (target != s_.host.OwnNick(socket)) {
         if (registry.CRExists(target, socket)) {
             Print(socket, target, row->cls, row->inTarget.open + from + row->inTarget.close + text);
             if (row->notesSpeaker) {

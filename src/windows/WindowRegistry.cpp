@@ -229,10 +229,13 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
                        HexId(frame).c_str());
         return;
     }
-    std::string caption = record->title;
+    const NetworkInfo network = s_.host.NetworkOf(record->socket);
+    // With several networks open, each caption begins with its network's.
+    std::string caption =
+        network.network.empty() ? record->title : network.network + " / " + record->title;
     switch (record->type) {
         case kWindowStatus:
-            if (!AddConnectionTo(caption)) return;  // an unknown state leaves it alone
+            if (!AddConnectionTo(caption, network)) return;  // an unknown state leaves it alone
             break;
         case kWindowChannel:
             // "#x [+nt] : hi", "#x: hi", "#x"
@@ -251,15 +254,25 @@ void CWindowRegistry::UpdateWindowTitle(FrameId frame) {
 
 // "Status", "Status: joe", "Status: joe on irc.example"; false for a state
 // it does not know.
-bool CWindowRegistry::AddConnectionTo(std::string& caption) const {
-    const std::string& nick = s_.settings.m_user_mynick;
-    switch (s_.host.ConnectionStateNow()) {
+bool CWindowRegistry::AddConnectionTo(std::string& caption, const NetworkInfo& network) const {
+    switch (network.state) {
         case IDLE: return true;
         case STARTING:
-        case CONNECTING: caption += ": " + nick; return true;
-        case CONNECTED: caption += ": " + nick + " on " + s_.settings.m_server_name; return true;
+        case CONNECTING: caption += ": " + network.nick; return true;
+        case CONNECTED: caption += ": " + network.nick + " on " + network.server; return true;
     }
     return false;
+}
+
+// Status windows are registered under the empty name, so this is a lookup
+// of the name index, not a walk through every window.
+ChannelRecord* CWindowRegistry::StatusOf(const CIrcSocket* socket) {
+    for (const CIrcSocket* each : {socket, s_.host.CurrentSocket()}) {
+        ChannelRecord* record = each ? FindCR("", each) : nullptr;
+        if (record && record->type == kWindowStatus) return record;
+    }
+    ChannelRecord* first = FindByFrame(pStatusFrm);
+    return first && first->type == kWindowStatus ? first : nullptr;
 }
 
 void CWindowRegistry::UpdateAllTitles() {
@@ -270,6 +283,7 @@ void CWindowRegistry::SetActiveWindow(FrameId frame) {
     ChannelRecord* record = FindByFrame(frame);
     if (!record) return;
     pLastFrm = frame;
+    s_.host.OnWindowActivated(record->socket);
     if (DocOf(frame) && !record->BackScroll) HighlightButton(*record, false);
 }
 

@@ -19,6 +19,7 @@ class COutput;
 class CLogger;
 struct WindowServices;
 class CZorlDoc;
+struct NetworkInfo;
 
 enum UpdateCode : int {
     kUpdateName = 1,
@@ -51,6 +52,13 @@ public:
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
     ChannelRecord* FindByFrame(FrameId frame);
     CZorlDoc* DocOf(FrameId frame);  // null when the frame has none
+    // The status window of the network of `socket`; for null or a socket of
+    // no network (DCC), the current network's.
+    ChannelRecord* StatusOf(const CIrcSocket* socket);
+    FrameId StatusFrameOf(const CIrcSocket* socket) {
+        const ChannelRecord* status = StatusOf(socket);
+        return status ? status->frame : 0;
+    }
     // The last channel window of that name, on any socket.
     CZorlDoc* GetChannelDoc(const std::string& name);
 
@@ -112,7 +120,7 @@ private:
     void SetButtonCaption(FrameId frame);
     void SetButtonColour(const ChannelRecord& record, Colour colour);
     // The status caption's connection part.
-    bool AddConnectionTo(std::string& caption) const;
+    bool AddConnectionTo(std::string& caption, const NetworkInfo& network) const;
 
     const WindowServices& s_;
     COutput& output_;

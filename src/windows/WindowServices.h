@@ -13,10 +13,26 @@ struct CSettings;
 class CIniStore;
 class CRandom;
 
+class CIrcSocket;
+
+// What the captions say of the network a window belongs to.
+struct NetworkInfo {
+    ConnectionState state = IDLE;
+    std::string nick;
+    std::string server;   // the server entry's name
+    std::string network;  // the network's own name; empty while only one is open
+};
+
 class IWindowsHost {
 public:
-    // The server connection's state, for the status window's caption.
-    virtual ConnectionState ConnectionStateNow() const = 0;
+    // The network of `socket`; for null or a socket of no network (DCC),
+    // the current network.
+    virtual NetworkInfo NetworkOf(const CIrcSocket* socket) const = 0;
+    virtual const std::string& OwnNick(const CIrcSocket* socket) const = 0;
+    // The socket the current network's windows are registered under.
+    virtual const CIrcSocket* CurrentSocket() const = 0;
+    // The user brought the window of `socket` to the front.
+    virtual void OnWindowActivated(const CIrcSocket* socket) = 0;
     // A window is about to close: the timers that would run in it stop.
     virtual void OnWindowClosing(FrameId frame) = 0;
     // A line typed in a window, or a command of its nick list.

@@ -25,7 +25,7 @@ void CZorlDoc::RememberSpeaker(const std::string& text) {
     const std::size_t close = text.find('>');
     if (close == std::string::npos) return;
     std::string speaker = text.substr(1, close - 1);
-    if (EqualsNoCase(speaker, s_.settings.m_user_mynick)) return;
+    if (EqualsNoCase(speaker, s_.host.OwnNick(nullptr))) return;
     last_speaker_ = std::move(speaker);
     NoteSpeaker(last_speaker_);
 }
@@ -127,7 +127,7 @@ std::string CZorlDoc::RandomNick() const {
     std::vector<const std::string*> candidates;
     candidates.reserve(nicks_.size());
     for (const auto& [nick, bits] : nicks_) {
-        if (!nick.empty() && !EqualsNoCase(nick, s_.settings.m_user_mynick)) {
+        if (!nick.empty() && !EqualsNoCase(nick, s_.host.OwnNick(nullptr))) {
             candidates.push_back(&nick);
         }
     }
@@ -137,7 +137,7 @@ std::string CZorlDoc::RandomNick() const {
 }
 
 std::vector<std::string> CZorlDoc::NickCompletions(std::string_view prefix) const {
-    const std::string& me = s_.settings.m_user_mynick;
+    const std::string& me = s_.host.OwnNick(nullptr);
     auto wanted = [&](const std::string& nick) {
         return !nick.empty() && StartsWithNoCase(nick, prefix) && !EqualsNoCase(nick, me);
     };

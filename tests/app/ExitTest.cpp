@@ -28,9 +28,9 @@ TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
         app.exit_state = CZorlApp::Exit::Running;
         host.surface.mainCloses = 0;
         auto server = ConnectServer();
-        app.connection.ForceStateForTest(app.connection.State(), true);
-        app.connection.SendLine(Server(), "PRIVMSG #x :queued", true);
-        for (int i = 0; i < 6; ++i) app.connection.SendLine(Server(), "PRIVMSG #x :more", true);
+        app.Connection().ForceStateForTest(app.Connection().State(), true);
+        app.Connection().SendLine(Server(), "PRIVMSG #x :queued", true);
+        for (int i = 0; i < 6; ++i) app.Connection().SendLine(Server(), "PRIVMSG #x :more", true);
 
         EXPECT_FALSE(app.OnMainClose());
         EXPECT_EQ(server->SentLines().back(), "QUIT :bye");  // ahead of the waiting lines
@@ -39,7 +39,7 @@ TEST_F(ExitTest, QuitGoesOutAndTheWindowWaitsForTheServer) {
         EXPECT_EQ(host.surface.mainCloses, 0);
         host.Elapse(100);
         EXPECT_EQ(host.surface.mainCloses, 1);
-        EXPECT_EQ(app.connection.State(), IDLE);
+        EXPECT_EQ(app.Connection().State(), IDLE);
         EXPECT_EQ(host.sockets.Last(), server) << "no reconnect while leaving";
         EXPECT_TRUE(app.OnMainClose());
         host.Elapse(1000);
@@ -56,7 +56,7 @@ TEST_F(ExitTest, NotConnectedOrAskedTwiceClosesAtOnce) {
     EXPECT_TRUE(app.OnMainClose());
     EXPECT_EQ(server->SentLines(), std::vector<std::string>{"QUIT :bye"});
     EXPECT_TRUE(server->closed);
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
 }
 
 }  // namespace

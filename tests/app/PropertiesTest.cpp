@@ -167,7 +167,7 @@ TEST_F(PropertiesConnected, NickChangeSendsOneNickAndTheServerConfirmsIt) {
     host.dialogs.propertiesAnswers.push_back([](CSettings&, const Edit&) { return true; });
     app.Properties(0);
     ExpectNothingSent();
-    EXPECT_TRUE(app.connection.NotifyTimer().Running());
+    EXPECT_TRUE(app.Connection().NotifyTimer().Running());
 }
 
 }  // namespace

@@ -40,15 +40,15 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
     EXPECT_EQ(status.type, kWindowStatus);
     EXPECT_EQ(status.name, "");
     EXPECT_EQ(status.title, "Status");
-    EXPECT_EQ(status.socket, app.connection.Socket());
+    EXPECT_EQ(status.socket, app.Connection().Socket());
     EXPECT_EQ(host.surface.Frame(status.frame)->caption, "Status");
     EXPECT_TRUE(host.surface.Frame(status.frame)->shown);
     EXPECT_EQ(host.surface.buttons[0].caption, "Status");
     EXPECT_EQ(app.registry.pLastFrm, status.frame);
 
-    EXPECT_EQ(app.connection.State(), IDLE);
-    ASSERT_NE(app.connection.Socket(), nullptr);
-    EXPECT_EQ(app.connection.Socket()->type, kSocketNone);
+    EXPECT_EQ(app.Connection().State(), IDLE);
+    ASSERT_NE(app.Connection().Socket(), nullptr);
+    EXPECT_EQ(app.Connection().Socket()->type, kSocketNone);
     EXPECT_FALSE(app.output.DebugOn());
     EXPECT_TRUE(host.ticker.running);
     EXPECT_EQ(host.ticker.period, 100);

@@ -54,7 +54,7 @@ TEST_F(IrcLinkConnect, ConnectsThereAndJoinsOnceGreeted) {
     app.ConnectToLink("ircs://irc.link.example/#zorl");
     EXPECT_TRUE(host.sockets.Last()->tls);
     EXPECT_EQ(host.sockets.Last()->connectPort, 6697);
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
 
     app.ConnectToLink("irc://irc.link.example:7000/#zorl");
     auto server = host.sockets.Last();

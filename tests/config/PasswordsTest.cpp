@@ -31,7 +31,7 @@ protected:
     }
     // The registration a connection to `address` sends first.
     std::string FirstLineTo(const std::string& address) {
-        if (app.connection.State() != IDLE) app.connection.Disconnect();
+        if (app.Connection().State() != IDLE) app.Connection().Disconnect();
         app.ConnectToLink("irc://" + address);
         auto server = host.sockets.Last();
         server->Connected();

@@ -178,10 +178,10 @@ TEST_F(ServerListTest, ConnectWithoutAServerOpensTheList) {
     app.settings.m_user_mynick = "me";
     app.settings.User = "me";
     app.settings.m_server_address = "";
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     EXPECT_EQ(host.dialogs.boxes, std::vector<std::string>{"Please choose a valid server"});
     EXPECT_EQ(host.dialogs.serversShown, 1);
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
 }
 
 }  // namespace

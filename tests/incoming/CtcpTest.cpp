@@ -47,7 +47,7 @@ TEST_F(CtcpTest, RequestsAreShownAndAnswered) {
 }
 
 TEST_F(CtcpTest, FingerReportsTheIdleTimeOfTheLastDay) {
-    app.connection.SetLastSendTimeForTest(host.clock.now - 25 * 60 * 60);
+    app.Connection().SetLastSendTimeForTest(host.clock.now - 25 * 60 * 60);
     Recv(
         ":alice!a@host PRIVMSG me :\x01"
         "FINGER\x01");

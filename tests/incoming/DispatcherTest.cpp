@@ -317,14 +317,14 @@ TEST_F(DispatcherTest, ChannelsOfALostConnectionAreJoinedAgainAfterTheMotd) {
     Recv(":irc.test 324 me #b +lk 10 sesame");
     Join("#gone", "me");
     Recv(":op!o@host KICK #gone me");
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
     EXPECT_EQ(Nicks("#a"), NickMap{});
     ASSERT_TRUE(HasWindow("#b"));
 
     // The next connection, on the same socket.
     server->Create(kEventRead | kEventConnect | kEventClose);
     wire = host.sockets.Last();
-    app.connection.ForceStateForTest(CONNECTED, true);
+    app.Connection().ForceStateForTest(CONNECTED, true);
     host.Elapse(kFreshBurst);
     Clear();
     Recv(":irc.test 376 me :End of MOTD command");

@@ -29,13 +29,13 @@ protected:
         server->Create(kEventRead | kEventConnect | kEventClose);
         wire = host.sockets.Last();
         server->connected = true;
-        app.connection.ForceStateForTest(CONNECTED, app.connection.Registered());
-        app.connection.ForceStateForTest(app.connection.State(), true);
+        app.Connection().ForceStateForTest(CONNECTED, app.Connection().Registered());
+        app.Connection().ForceStateForTest(app.Connection().State(), true);
         Clear();
     }
 
     // One line from the server, as the connection hands it to the parser.
-    void Recv(const std::string& line) { app.connection.ParseLine(server, line); }
+    void Recv(const std::string& line) { app.Connection().ParseLine(server, line); }
 
     // The user's own join as the server reports it, with the names that follow.
     void Join(const std::string& channel, const std::string& names) {

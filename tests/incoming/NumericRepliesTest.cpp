@@ -61,11 +61,11 @@ protected:
 };
 
 TEST_F(IdentClosingTest, WelcomeRegistersAndClosesTheIdentResponder) {
-    app.connection.ForceStateForTest(app.connection.State(), false);
+    app.Connection().ForceStateForTest(app.Connection().State(), false);
     app.settings.ExtConnect = 1;
     OpenIdent();
     Recv(":irc.test 001 me :Welcome to the test net");
-    EXPECT_TRUE(app.connection.Registered());
+    EXPECT_TRUE(app.Connection().Registered());
     EXPECT_EQ(app.ident.Socket(), nullptr);
     ExpectLines("", {"-- Ident socket Close", "Welcome to the test net"});
     ExpectShown("", Cls::Flow, "-- Ident socket Close");
@@ -89,7 +89,7 @@ TEST_F(NumericRepliesTest, EndOfMotdWithNotifyOffStartsNoNotifyCheck) {
         Clear();
         Recv(std::string(":irc.test ") + end + " me :End of MOTD");
         ExpectLines("", {"End of MOTD", " "});
-        EXPECT_FALSE(app.connection.NotifyTimer().Running());
+        EXPECT_FALSE(app.Connection().NotifyTimer().Running());
         ExpectNothingSent();
     }
 }

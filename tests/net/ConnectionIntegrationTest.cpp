@@ -48,13 +48,13 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
     zorl.PressConnect(*server);
     EXPECT_TRUE(Shown("** Connecting to 127.0.0.1 (" + std::to_string(server->Port()) + ")"))
         << Transcript();
-    EXPECT_EQ(app.connection.State(), CONNECTING);
+    EXPECT_EQ(app.Connection().State(), CONNECTING);
 
     ASSERT_TRUE(zorl.WaitForWelcome()) << Transcript();
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
     EXPECT_TRUE(Received(" 376 zorltest ") || Received(" 422 zorltest ")) << Transcript();
 
-    app.connection.SendLine(app.connection.Socket(), "PRIVMSG watcher :hello from zorl", true);
+    app.Connection().SendLine(app.Connection().Socket(), "PRIVMSG watcher :hello from zorl", true);
     auto line = watcher.WaitForCommand("PRIVMSG");
     ASSERT_TRUE(line) << watcher.Transcript() << Transcript();
     EXPECT_EQ(line->rfind(":zorltest!", 0), 0u) << *line;
@@ -62,10 +62,10 @@ TEST_F(ConnectionIntegrationTest, RegistersAndSendsThroughTheRealSocketLayer) {
 
     // Disconnect closes at once; the QUIT still reaches the server.
     ASSERT_TRUE(watcher.Join("#zorl"));
-    app.connection.SendLine(app.connection.Socket(), "JOIN #zorl", false);
+    app.Connection().SendLine(app.Connection().Socket(), "JOIN #zorl", false);
     ASSERT_TRUE(watcher.WaitForCommand("JOIN")) << watcher.Transcript();
-    app.connection.OnButtonDisconnect();
-    EXPECT_EQ(app.connection.State(), IDLE);
+    app.Connection().OnButtonDisconnect();
+    EXPECT_EQ(app.Connection().State(), IDLE);
     EXPECT_TRUE(Shown("** Disconnected")) << Transcript();
     auto quit = watcher.WaitForCommand("QUIT");
     ASSERT_TRUE(quit) << watcher.Transcript();
@@ -87,8 +87,8 @@ TEST_F(ConnectionIntegrationTest, AFailedConnectIsReportedAndEndsIdle) {
         app.settings.m_server_address = c.address;
         app.settings.m_server_ports = std::to_string(FreeLoopbackPort());
         std::size_t from = Status().size();
-        app.connection.OnButtonConnect();
-        ASSERT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; }, 20000))
+        app.Connection().OnButtonConnect();
+        ASSERT_TRUE(WaitUntil([&] { return app.Connection().State() == IDLE; }, 20000))
             << Transcript();
         std::vector<std::string> lines = Status();
         lines.erase(lines.begin(), lines.begin() + static_cast<long>(from));
@@ -111,7 +111,7 @@ TEST_F(ConnectionIntegrationTest, AServerKilledMidSessionGivesTheClosingLines) {
     std::size_t from = Status().size();
 
     server->Kill();
-    ASSERT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; })) << Transcript();
+    ASSERT_TRUE(WaitUntil([&] { return app.Connection().State() == IDLE; })) << Transcript();
     std::vector<std::string> lines = Status();
     lines.erase(lines.begin(), lines.begin() + static_cast<long>(from));
     // The kernel ends a killed process's connections with FIN, or with RST

@@ -144,7 +144,7 @@ TEST_F(ConversationIntegrationTest, ALongLineArrivesWholeAndInOrder) {
     EXPECT_TRUE(
         bob.WaitForLine([](const std::string& l) { return l.ends_with(":still here"); }, 10000))
         << bob.Transcript() << zorl.Transcript(&server);
-    EXPECT_EQ(zorl.app.connection.State(), CONNECTED);
+    EXPECT_EQ(zorl.app.Connection().State(), CONNECTED);
 }
 
 TEST_F(ConversationIntegrationTest, ClosingTheMainWindowQuitsWithTheQuitText) {
@@ -161,7 +161,7 @@ TEST_F(ConversationIntegrationTest, ClosingTheMainWindowQuitsWithTheQuitText) {
     EXPECT_NE(quit->find("test over"), std::string::npos) << *quit;
     EXPECT_TRUE(WaitUntil([&] { return zorl.host.surface.mainCloses == 1; }))
         << zorl.Transcript(&server);
-    EXPECT_EQ(zorl.app.connection.State(), IDLE);
+    EXPECT_EQ(zorl.app.Connection().State(), IDLE);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ TEST(FirstRunIntegrationTest, NewUserAddsAServerJoinsAndActs) {
         values.m_user_mynick = values.User = "newbie";
         return true;
     }};
-    zorl.app.connection.OnButtonConnect();
+    zorl.app.Connection().OnButtonConnect();
 
     const ServerEntry local{"Local", "127.0.0.1", std::to_string(server.Port()),
                             NgircdServer::kPassword, "Home"};
@@ -36,13 +36,13 @@ TEST(FirstRunIntegrationTest, NewUserAddsAServerJoinsAndActs) {
         list.Add();
         return true;
     }};
-    zorl.app.connection.OnButtonConnect();
+    zorl.app.Connection().OnButtonConnect();
     EXPECT_EQ(zorl.host.dialogs.boxes,
               (std::vector<std::string>{"Please choose a valid nickname and username",
                                         "Please choose a valid server"}));
     EXPECT_EQ(zorl.app.ini.ReadString("SERVER", "Address", ""), "127.0.0.1");
 
-    zorl.app.connection.OnButtonConnect();
+    zorl.app.Connection().OnButtonConnect();
     ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript(&server);
     ASSERT_TRUE(zorl.Type("", "/j #newbie"));
     ASSERT_TRUE(zorl.WaitForNicks("#newbie", {{"irssi", kNickOp}, {"newbie", 0}}))

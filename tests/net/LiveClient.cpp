@@ -23,7 +23,7 @@ LiveClient::LiveClient(const std::string& nick) {
     s.DebugWindow = 0;  // debug lines land in the status window
     app.output.SetDebug(true);
     if (ChannelRecord* status =
-            app.registry.NewWindow("", kWindowStatus, app.connection.Socket(), true)) {
+            app.registry.NewWindow("", kWindowStatus, app.Connection().Socket(), true)) {
         app.registry.pStatusFrm = status->frame;
     }
     // The real 100 ms tick: the send queue and the exit wait run on it.
@@ -38,18 +38,18 @@ LiveClient::LiveClient(const InFolder& folder)
 
 LiveClient::~LiveClient() {
     platform.ticker.Stop();
-    if (app.connection.State() != IDLE) app.connection.OnButtonDisconnect();
+    if (app.Connection().State() != IDLE) app.Connection().OnButtonDisconnect();
     app.OnTick();  // frees the closed socket outside any notification
 }
 
 void LiveClient::PressConnect(const NgircdServer& server) {
     app.settings.m_server_ports = std::to_string(server.Port());
     app.settings.Password = NgircdServer::kPassword;
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
 }
 
 bool LiveClient::WaitForWelcome(int timeoutMs) {
-    return WaitUntil([&] { return app.connection.Registered(); }, timeoutMs);
+    return WaitUntil([&] { return app.Connection().Registered(); }, timeoutMs);
 }
 
 bool LiveClient::Connect(const NgircdServer& server, int timeoutMs) {

@@ -27,10 +27,10 @@ TEST(ModernServerIntegrationTest, CapabilitiesTagsAndPrefixesOfInspircd) {
     s.Notify = 1;
     zorl.app.ini.WriteList("zorl.ini", "NOTIFY", {"carol"});
     zorl.app.ignoreNotify.LoadNotifyList();
-    zorl.app.connection.OnButtonConnect();
+    zorl.app.Connection().OnButtonConnect();
     ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript() << server.Log();
 
-    const std::set<std::string>& enabled = zorl.app.connection.Caps().Enabled();
+    const std::set<std::string>& enabled = zorl.app.Connection().Caps().Enabled();
     for (const char* cap : {"multi-prefix", "userhost-in-names", "message-tags", "server-time",
                             "extended-join", "cap-notify", "away-notify", "account-notify",
                             "chghost", "setname", "batch", "invite-notify"})

@@ -86,7 +86,7 @@ TEST_F(ScramLoginTest, TheServersProofIsCheckedBeforeTheLoginEnds) {
                   "AUTHENTICATE " + Base64Encode(std::string("n,,n=user,r=") + kNonce),
                   "AUTHENTICATE " + Base64Encode(kClientFinal), "AUTHENTICATE +", "CAP END"}))
         << Transcript(host);
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
 
     // A server without the password cannot make the proof: refused.
     auto impostor = LogIn(Base64Encode("v=AAAATRBi23WpRR/wtup+mMhUZUn/dB5nLTJRsjl95G4="));

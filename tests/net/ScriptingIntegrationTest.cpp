@@ -74,7 +74,7 @@ TEST(ScriptingIntegrationTest, StartupListJoinsAndAnEventAnswersInTheChannel) {
     ASSERT_TRUE(irssi.Type("hello | /quit"));
     EXPECT_TRUE(irssi.WaitForLog("hi irssi")) << irssi.Transcript() << zorl.Transcript(&server);
     EXPECT_TRUE(irssi.WaitForLog("you said hello | /quit")) << irssi.Transcript();
-    EXPECT_EQ(zorl.app.connection.State(), CONNECTED);
+    EXPECT_EQ(zorl.app.Connection().State(), CONNECTED);
 }
 
 // The notify list watches a second client: the first check finds nobody,

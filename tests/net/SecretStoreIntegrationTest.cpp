@@ -108,7 +108,7 @@ TEST_F(SecretStoreIntegrationTest, AClientKeepsItsServerPasswordThereAndConnects
     EXPECT_EQ(ini.find(NgircdServer::kPassword), std::string::npos) << ini;
 
     LiveClient second{start};
-    second.app.connection.OnButtonConnect();
+    second.app.Connection().OnButtonConnect();
     EXPECT_TRUE(second.WaitForWelcome()) << second.Transcript(&server);
 }
 

@@ -88,7 +88,7 @@ protected:
         ini.WriteString("SERVER", "Fingerprint", fingerprint);
     }
     bool WaitForIdle() {
-        return WaitUntil([&] { return zorl.app.connection.State() == IDLE; });
+        return WaitUntil([&] { return zorl.app.Connection().State() == IDLE; });
     }
     // Status lines from the `from`th on that hold `text`.
     std::vector<std::string> StatusLines(const std::string& text, std::size_t from = 0) const {
@@ -99,7 +99,7 @@ protected:
         return found;
     }
     bool OverTls() const {
-        return zorl.app.connection.Socket() && zorl.app.connection.Socket()->Tls() != nullptr;
+        return zorl.app.Connection().Socket() && zorl.app.Connection().Socket()->Tls() != nullptr;
     }
 
     LiveClient zorl;
@@ -151,7 +151,7 @@ TEST_F(SecureConnectionIntegrationTest, ServerWithoutPortStaysOnTls) {
 
     zorl.Type("", "/server");
     ASSERT_TRUE(WaitUntil([&] {
-        return StatusLines("** Connecting to ").size() == 2 && zorl.app.connection.Registered();
+        return StatusLines("** Connecting to ").size() == 2 && zorl.app.Connection().Registered();
     })) << zorl.Transcript(&server);
     EXPECT_EQ(StatusLines("** Connecting to ").back(), "** Connecting to localhost (" + tls + ")");
     EXPECT_TRUE(OverTls());
@@ -166,7 +166,7 @@ TEST_F(SecureConnectionIntegrationTest, StsMovesToTlsAndKeepsThePolicy) {
     const std::string tls = std::to_string(server.TlsPort());
     s.m_server_ports = plain;
     s.Fingerprint = server.Fingerprint();  // in memory only: no entry makes it TLS-only
-    zorl.app.connection.OnButtonConnect();
+    zorl.app.Connection().OnButtonConnect();
     ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript() << server.Log();
     EXPECT_EQ(StatusLines("** localhost asks for TLS only (STS): connecting on +" + tls).size(), 1u)
         << zorl.Transcript();
@@ -174,9 +174,9 @@ TEST_F(SecureConnectionIntegrationTest, StsMovesToTlsAndKeepsThePolicy) {
     const std::string policy = zorl.app.ini.ReadString("sts.ini", "Policies", "localhost", "");
     EXPECT_EQ(policy.rfind(tls + " ", 0), 0u) << policy;
 
-    zorl.app.connection.OnButtonDisconnect();
+    zorl.app.Connection().OnButtonDisconnect();
     const std::size_t before = zorl.Lines("").size();
-    zorl.app.connection.OnButtonConnect();
+    zorl.app.Connection().OnButtonConnect();
     ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript();
     const std::vector<std::string> upgraded =
         StatusLines("** localhost takes only TLS until ", before);
@@ -229,7 +229,7 @@ TEST_F(SecureConnectionIntegrationTest, SaslLogsInOrFailsAsTheServerSays) {
         s.ClientCert = row.clientCert;
         s.RequireLogin = row.required ? 1 : 0;
         const std::size_t before = zorl.Lines("").size();
-        zorl.app.connection.OnButtonConnect();
+        zorl.app.Connection().OnButtonConnect();
         const bool welcomed = !row.required;
         if (welcomed)
             ASSERT_TRUE(zorl.WaitForWelcome()) << zorl.Transcript();
@@ -241,9 +241,9 @@ TEST_F(SecureConnectionIntegrationTest, SaslLogsInOrFailsAsTheServerSays) {
             for (const std::string& text : row.shown)
                 if (line.find(text) != std::string::npos) shown.push_back(text);
         EXPECT_EQ(shown, row.shown) << zorl.Transcript();
-        if (welcomed) zorl.app.connection.OnButtonDisconnect();
+        if (welcomed) zorl.app.Connection().OnButtonDisconnect();
         ASSERT_TRUE(WaitForIdle());
-        EXPECT_FALSE(zorl.app.connection.Registered());
+        EXPECT_FALSE(zorl.app.Connection().Registered());
     }
 }
 

@@ -23,7 +23,7 @@ protected:
         s.m_server_address = host;
         s.m_server_ports = "+" + std::to_string(to.TlsPort());
         s.Password = NgircdServer::kPassword;
-        zorl.app.connection.OnButtonConnect();
+        zorl.app.Connection().OnButtonConnect();
     }
     // A status line that begins with `start`, or "" when none came in time.
     std::string WaitForLine(const std::string& start) {
@@ -76,7 +76,7 @@ TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
     const std::string refused = WaitForLine("** Certificate refused (");
     EXPECT_NE(refused.find("host name"), std::string::npos) << Transcript();
     EXPECT_NE(refused.find("SHA-256 " + server.Fingerprint()), std::string::npos) << refused;
-    EXPECT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; }));
+    EXPECT_TRUE(WaitUntil([&] { return app.Connection().State() == IDLE; }));
     EXPECT_TRUE(app.settings.Fingerprint.empty());
 
     // Pinned, the same server is taken, and the trace names the TLS session.
@@ -85,7 +85,7 @@ TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
     ASSERT_TRUE(zorl.WaitForWelcome()) << Transcript();
     const std::string trace = WaitForLine("-- TLS ");
     EXPECT_EQ(trace.rfind("-- TLS TLSv1.3, cipher TLS_", 0), 0u) << Transcript();
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
 
     // Another server on the same host, with a certificate of its own.
     NgircdServer other{true};
@@ -96,7 +96,7 @@ TEST_F(TlsIntegrationTest, WrongHostNameAndChangedCertificateAreRefused) {
         changed.find("SHA-256 " + other.Fingerprint() + ", pinned SHA-256 " + server.Fingerprint()),
         std::string::npos)
         << Transcript();
-    EXPECT_TRUE(WaitUntil([&] { return app.connection.State() == IDLE; }));
+    EXPECT_TRUE(WaitUntil([&] { return app.Connection().State() == IDLE; }));
     EXPECT_EQ(app.settings.Fingerprint, server.Fingerprint());
     EXPECT_EQ(zorl.host.dialogs.trustQuestions.size(), 2u);
 }

@@ -179,7 +179,7 @@ TEST_F(Interpreter, NickChangesLocallyUntilTheServerWelcomesUs) {
     ClearPanes();
 
     // After the welcome (001 sets the flag) the server's confirmation decides.
-    app.connection.ForceStateForTest(app.connection.State(), true);
+    app.Connection().ForceStateForTest(app.Connection().State(), true);
     Type(StatusFrame(), "/nick third");
     EXPECT_EQ(TakeSent(), "NICK third\r\n");
     EXPECT_EQ(app.settings.m_user_mynick, "second");
@@ -202,20 +202,20 @@ TEST_F(Interpreter, ServerWhileIdleConnectsToTheNamedServer) {
     auto socket = SocketTo("irc.other");
     ASSERT_TRUE(socket) << Transcript();
     EXPECT_EQ(socket->connectPort, 7000);
-    EXPECT_EQ(app.connection.State(), CONNECTING);
+    EXPECT_EQ(app.Connection().State(), CONNECTING);
 }
 
 TEST_F(Interpreter, ServerWhileConnectedQuitsAndConnectsAgainAfterTheClose) {
     Online();
     host.clock.now += 60;
     Type(chan_, "/join #x");
-    EXPECT_EQ(app.connection.LastSendTime(), host.clock.now);  // typed commands are activity
+    EXPECT_EQ(app.Connection().LastSendTime(), host.clock.now);  // typed commands are activity
     TakeSent();
 
     host.clock.now += 60;
     Type(StatusFrame(), "/server irc.other 7000");
     EXPECT_EQ(TakeSent(), "QUIT :gone fishing\r\n");
-    EXPECT_NE(app.connection.LastSendTime(), host.clock.now);  // ...but this QUIT is not
+    EXPECT_NE(app.Connection().LastSendTime(), host.clock.now);  // ...but this QUIT is not
     EXPECT_FALSE(SocketTo("irc.other"));
 
     server_->Closed();

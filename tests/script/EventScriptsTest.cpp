@@ -164,7 +164,7 @@ TEST_F(Events, TextFromOthersIsNeverScript) {
     }
     EXPECT_EQ(host.dialogs.inputTitles.size(), 2u);
     EXPECT_TRUE(host.shell.executed.empty());
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
     // The same alias typed by the user runs its arguments as a command.
     Type(chan_, "/do /join #x");
     EXPECT_EQ(TakeSent(), "JOIN #x :\r\n");
@@ -216,7 +216,7 @@ TEST_F(Events, OneRunIsBounded) {
     for (int i = 0; i < CEventScripts::kMaxCommandsPerRun + 10; ++i) many += "/msg #out x | ";
     app.events.RunScriptLine(chan_, many);
     // Most of them wait in the send queue; they are let out before the next run.
-    EXPECT_EQ(SentToOut().size() + app.connection.LinesWaiting(),
+    EXPECT_EQ(SentToOut().size() + app.Connection().LinesWaiting(),
               static_cast<std::size_t>(CEventScripts::kMaxCommandsPerRun));
     ExpectOneError("ERROR: RunCommandText: more than 256 commands in one run, rest dropped");
     host.Elapse(CSendQueue::kInterval * CEventScripts::kMaxCommandsPerRun);
@@ -265,7 +265,7 @@ TEST_F(Events, ADialogDuringALineDoesNotReorderOrLoseLines) {
     EXPECT_EQ(SentLines(), (Texts{"PRIVMSG #out :first", "PONG after", "PONG nested1",
                                   "PRIVMSG #out :second", "PONG nested2", "PONG deep"}))
         << Transcript();
-    EXPECT_EQ(app.connection.Socket()->pending, "");
+    EXPECT_EQ(app.Connection().Socket()->pending, "");
 }
 
 }  // namespace

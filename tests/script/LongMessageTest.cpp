@@ -114,7 +114,7 @@ TEST_F(LongMessage, TypedLinesGoOutInPiecesThatServersRelay) {
         EXPECT_TRUE(Shows("#chan", ColourOf(row.cls), echoes.back()));
         ClearPanes();
     }
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
 }
 
 TEST(MessageSplit, CutsAtABlankNearTheEndAndNeverInsideACharacterOrColourCode) {

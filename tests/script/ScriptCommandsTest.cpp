@@ -257,7 +257,7 @@ TEST_F(ScriptCommands, XlatKeepsAStrangersTextData) {
         EXPECT_EQ(TakeSent(), sent) << Transcript();
     }
     EXPECT_TRUE(host.shell.executed.empty());
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
 }
 
 TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {
@@ -266,7 +266,7 @@ TEST_F(ScriptCommands, IgnoreNotifyBoxAndBeep) {
     EXPECT_EQ(app.IgnoreList, std::vector<std::string>{"*!*@spam.example"});
     EXPECT_EQ(app.ini.ReadList(CIniStore::kMainFile, "IGNORE"),
               std::vector<std::string>{"*!*@spam.example"});
-    app.connection.ParseLine(Server(), ":bot!b@spam.example PRIVMSG me :buy now");
+    app.Connection().ParseLine(Server(), ":bot!b@spam.example PRIVMSG me :buy now");
     EXPECT_EQ(FrameOf("bot"), 0u);
 
     dir.WriteFile("zorl.ini", "[NOTIFY]\nn0=alice\n");

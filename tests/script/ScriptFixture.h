@@ -37,7 +37,7 @@ protected:
     // its welcome yet.
     void Connect() {
         server_ = ConnectServer();
-        ASSERT_EQ(app.connection.State(), CONNECTED) << Transcript();
+        ASSERT_EQ(app.Connection().State(), CONNECTED) << Transcript();
         ClearPanes();
     }
     // Connected, with the channel #chan and a query window for joe open.

@@ -120,7 +120,7 @@ TEST_F(Timers, PeriodsStartsAndStops) {
 
 TEST_F(Timers, IdleTimerWaitsForQuietAndFiresOnceUntilTrafficReturns) {
     Online();
-    auto recv = [&](const std::string& line) { app.connection.ParseLine(Server(), line); };
+    auto recv = [&](const std::string& line) { app.Connection().ParseLine(Server(), line); };
     Type(chan_, "/IDLETIMER 0.5 0 C /PRIVMSG #chan still there?");
 
     // Traffic in the watched window restarts the count; other windows do not.
@@ -163,7 +163,7 @@ TEST_F(Timers, RepeatingTimersCannotFloodTheServer) {
         Tick();
         if (SentCount() == 0) continue;
         ++fired;
-        app.connection.ParseLine(Server(), ":bot!b@h PRIVMSG #chan :again?");
+        app.Connection().ParseLine(Server(), ":bot!b@h PRIVMSG #chan :again?");
     }
     EXPECT_LE(fired, 11);
 }

@@ -129,8 +129,8 @@ TEST_F(IdentTest, FailuresAreReportedAndTheConnectionGoesOn) {
         ExpectShown("", Cls::UError, c.line);
         ASSERT_TRUE(server);
         server->Connected();
-        EXPECT_EQ(app.connection.State(), CONNECTED);
-        app.connection.OnButtonDisconnect();
+        EXPECT_EQ(app.Connection().State(), CONNECTED);
+        app.Connection().OnButtonDisconnect();
         host.sockets.pendingAccepts.clear();
     }
 }
@@ -140,7 +140,7 @@ TEST_F(IdentTest, EveryConnectOpensAFreshListenerAndDisconnectClosesIt) {
     PressConnect();
     auto first = IdentListener();
     EXPECT_TRUE(listener->closed) << "the earlier listener was not replaced";
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     EXPECT_TRUE(first->closed);
     EXPECT_FALSE(app.ident.Socket());
     ExpectShown("", Cls::Flow, "-- Ident socket Close");

@@ -42,7 +42,7 @@ TEST_F(NickRetryTest, RefusedNicksAreRetriedUntilTheWelcome) {
     EXPECT_EQ(app.ini.ReadString("USER", "Nick", ""), "");
 
     // The next connection asks for the user's nick again.
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     server = PressConnect();
     server->Connected();
     EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos) << server->sent;

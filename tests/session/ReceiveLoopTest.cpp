@@ -21,7 +21,7 @@ protected:
         app.output.SetDebug(true);
     }
     void Recv(const std::string& bytes) { server->Receive(bytes); }
-    std::string& Pending() { return app.connection.Socket()->pending; }
+    std::string& Pending() { return app.Connection().Socket()->pending; }
     std::string LastParsed() {
         Texts parsed = Parsed();
         return parsed.empty() ? "(nothing parsed)" : parsed.back();
@@ -70,7 +70,7 @@ TEST_F(ReceiveTest, OneNotificationTakesABoundedShareAndTheNextGoesOn) {
     server->inbound.push_back("PING :last\r\n");
     Texts parsed;
     auto pass = [&] {
-        app.OnReceive(kWsaOk, *app.connection.Socket());
+        app.OnReceive(kWsaOk, *app.Connection().Socket());
         Texts lengths;
         for (const Piece& shown : Pieces(""))
             if (shown.text.find("**receive [") != std::string::npos)
@@ -96,7 +96,7 @@ TEST_F(ReceiveTest, RawDebugShowsEachReadsText) {
         if (shown.colour == 0x404040u && shown.text.find("PING :1") != std::string::npos)
             found = true;
     EXPECT_TRUE(found) << Transcript();
-    std::string id = Format("%08X", app.connection.Socket()->Id());
+    std::string id = Format("%08X", app.Connection().Socket()->Id());
     EXPECT_NE(Transcript().find("**receive [" + id + "]: len=9"), std::string::npos)
         << Transcript();
 }
@@ -116,7 +116,7 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
     for (const std::string& text : Lines("")) diagnostics += text == diagnostic;
     EXPECT_EQ(diagnostics, 1) << Transcript();
     ExpectShown("", Cls::Error, diagnostic);
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
 
     // A line exactly at the limit still passes.
     std::string longest = ":x PRIVMSG joe :" + std::string(limit - 16, 'b');
@@ -129,16 +129,16 @@ TEST_F(ReceiveTest, OverlongLineIsDroppedOnceAndTheConnectionGoesOn) {
 
 TEST_F(ReceiveTest, ReceiveErrorIsReportedAndNothingRead) {
     server->inbound.push_back("PING :1\r\n");
-    app.OnReceive(kWsaConnectionReset, *app.connection.Socket());
-    ExpectShown(
-        "", Cls::UError,
-        Format("** Receive error [%08X]: Connection reset by peer", app.connection.Socket()->Id()));
+    app.OnReceive(kWsaConnectionReset, *app.Connection().Socket());
+    ExpectShown("", Cls::UError,
+                Format("** Receive error [%08X]: Connection reset by peer",
+                       app.Connection().Socket()->Id()));
     EXPECT_TRUE(Parsed().empty());
 }
 
 TEST_F(ReceiveTest, NewConnectionStartsWithoutTheOldRest) {
     Recv("PING :half");
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     auto next = PressConnect();
     next->Connected();
     next->Receive("PING :fresh\r\n");
@@ -154,8 +154,8 @@ TEST_F(ReceiveTest, LineThatReplacesTheConnectionStopsTheRead) {
         host.surface.onAppend = [&](const std::string& text) {
             if (text.find("<< ERROR :bye") == std::string::npos) return;
             host.surface.onAppend = nullptr;
-            app.connection.Disconnect();
-            if (reconnect) app.connection.OnButtonConnect();
+            app.Connection().Disconnect();
+            if (reconnect) app.Connection().OnButtonConnect();
         };
         std::size_t before = Parsed().size();
         Recv("PING :1\r\nERROR :bye\r\nPING :2\r\nPRIVMSG");
@@ -163,7 +163,7 @@ TEST_F(ReceiveTest, LineThatReplacesTheConnectionStopsTheRead) {
         EXPECT_EQ(Texts(parsed.begin() + static_cast<long>(before), parsed.end()),
                   (Texts{"PING :1", "ERROR :bye"}));
         EXPECT_EQ(Pending(), "");
-        ASSERT_EQ(app.connection.State(), reconnect ? CONNECTING : IDLE);
+        ASSERT_EQ(app.Connection().State(), reconnect ? CONNECTING : IDLE);
         if (reconnect) {
             server = host.sockets.Last();
             server->Connected();

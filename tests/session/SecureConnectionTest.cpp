@@ -106,13 +106,13 @@ TEST_F(SecureConnectionTest, CertificateIsUsedOnlyWhenTrustedOrPinned) {
         const Texts lines = StatusSince(from);
         EXPECT_TRUE(Has(lines, "** Connecting to irc.example (+6697)")) << Transcript();
         EXPECT_TRUE(Has(lines, c.line)) << Transcript();
-        EXPECT_EQ(app.connection.State() == CONNECTED, c.registers);
+        EXPECT_EQ(app.Connection().State() == CONNECTED, c.registers);
         EXPECT_EQ(server->closed, !c.registers);
         EXPECT_EQ(server->SentLines(), c.registers ? kRegistration : Texts{});
         // A refusal asks (unanswered: refused); it trusts nothing by itself.
         EXPECT_EQ(host.dialogs.trustQuestions.size(), c.registers ? 0u : 1u);
         EXPECT_EQ(app.settings.Fingerprint, c.pinned);
-        if (app.connection.State() != IDLE) app.connection.Disconnect();
+        if (app.Connection().State() != IDLE) app.Connection().Disconnect();
     }
 }
 
@@ -155,13 +155,13 @@ TEST_F(SecureConnectionTest, TheThreeAnswersToAnUntrustedCertificate) {
         // The same certificate is taken without a question from now on.
         again->tlsSession = first->tlsSession;
         again->Connected();
-        EXPECT_EQ(app.connection.State(), CONNECTED) << Transcript();
+        EXPECT_EQ(app.Connection().State(), CONNECTED) << Transcript();
         EXPECT_EQ(host.dialogs.trustQuestions.size(), 1u);
-        app.connection.Disconnect();
+        app.Connection().Disconnect();
     }
 
     // Pinned for a host without an entry: the pin gets an entry of its own.
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
     host.dialogs.trustAnswers = {TrustAnswer::Always};
     app.ConnectToLink("ircs://irc.elsewhere");
     host.sockets.Last()->tlsSession = Untrusted(kOther);
@@ -189,7 +189,7 @@ TEST_F(SecureConnectionTest, ATrustedCertificateNearItsEndSaysSo) {
         TlsSession session = Untrusted();
         session.expires = host.clock.now + c.left;
         ConnectWith(session);
-        EXPECT_EQ(app.connection.State(), CONNECTED);
+        EXPECT_EQ(app.Connection().State(), CONNECTED);
         const Texts lines = Lines("");
         const auto found = std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
             return l.find("that you trusted") != std::string::npos;
@@ -198,7 +198,7 @@ TEST_F(SecureConnectionTest, ATrustedCertificateNearItsEndSaysSo) {
         if (*c.start) {
             EXPECT_TRUE(Shows(c.start + FormatLocalTime("%d-%b-%Y", session.expires)));
         }
-        app.connection.Disconnect();
+        app.Connection().Disconnect();
     }
 }
 
@@ -225,7 +225,7 @@ TEST_F(SecureConnectionTest, StsMovesToTlsAndKeepsItUntilThePolicyExpires) {
     ASSERT_TRUE(policy);
     EXPECT_EQ(policy->port, 6697);
     EXPECT_EQ(policy->expires, host.clock.now + 300);
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
 
     // A plain /server to the host goes over TLS, and its certificate must be
     // one the system trusts: the user is not asked.
@@ -273,7 +273,7 @@ TEST_F(SecureConnectionTest, CredentialsStayWithTheirHostAndTlsIsNeverDowngraded
     EXPECT_EQ(app.settings.m_server_name, "irc.other");
 
     // Back to the saved host by a plain link: TLS, and its secrets again.
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
     app.ConnectToLink("irc://irc.example");
     auto saved = host.sockets.Last();
     EXPECT_TRUE(
@@ -284,7 +284,7 @@ TEST_F(SecureConnectionTest, CredentialsStayWithTheirHostAndTlsIsNeverDowngraded
     EXPECT_EQ(saved->connectPort, 6697);
     saved->tlsSession = Untrusted();
     saved->Connected();
-    EXPECT_EQ(app.connection.State(), CONNECTED) << Transcript();
+    EXPECT_EQ(app.Connection().State(), CONNECTED) << Transcript();
     EXPECT_EQ(saved->SentLines().front(), "PASS secret");
 
     // /server without a port reconnects where it was, over TLS.
@@ -431,13 +431,13 @@ TEST_F(SecureConnectionTest, SaslLoginTranscripts) {
         Texts sent = kRegistration;
         sent.insert(sent.end(), c.sent.begin(), c.sent.end());
         EXPECT_EQ(server->SentLines(), sent) << Transcript();
-        EXPECT_TRUE(app.connection.Registered());
+        EXPECT_TRUE(app.Connection().Registered());
         EXPECT_TRUE(Has(StatusSince(from), c.line)) << Transcript();
         EXPECT_EQ(server->clientCertificate,
                   *c.clientCert ? app.config_dir + c.clientCert : std::string());
         // The credentials never reach the debug output.
         EXPECT_EQ(Shown("").find("am9lAGpvZQBodW50ZXIy"), std::string::npos);
-        app.connection.Disconnect();
+        app.Connection().Disconnect();
     }
 }
 
@@ -451,7 +451,7 @@ TEST_F(SecureConnectionTest, ARequiredLoginThatFailsDisconnects) {
     EXPECT_TRUE(Shows("** The server offers no SASL login"));
     EXPECT_TRUE(Shows("** The login is required for this server: disconnecting"));
     EXPECT_EQ(server->SentLines().back(), "QUIT :bye");
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
     EXPECT_EQ(host.sockets.Last(), server);  // and no new attempt
 }
 
@@ -468,7 +468,7 @@ TEST_F(SecureConnectionTest, NegotiationIsBoundedInTimeAndSize) {
     EXPECT_TRUE(
         Shows("** The server did not finish capability negotiation within 30 s; "
               "registering without it"));
-    app.connection.Disconnect();
+    app.Connection().Disconnect();
 
     app.settings.SaslAccount = "joe";
     app.settings.SaslWithoutTls = 1;

@@ -15,7 +15,7 @@ class SendQueueTest : public SessionTest {
 protected:
     void Say(int from, int to) {
         for (int i = from; i <= to; ++i)
-            app.connection.SendLine(Server(), "PRIVMSG #x :" + Num(i), true);
+            app.Connection().SendLine(Server(), "PRIVMSG #x :" + Num(i), true);
     }
     static std::string Num(int i) { return "line " + std::to_string(i); }
     // The PRIVMSG numbers that went out, in order.
@@ -29,7 +29,7 @@ protected:
 
 TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
     auto server = ConnectServer();  // registration does not count
-    app.connection.ForceStateForTest(app.connection.State(), true);
+    app.Connection().ForceStateForTest(app.Connection().State(), true);
     Say(1, 12);
     EXPECT_EQ(Said(*server), (Texts{Num(1), Num(2), Num(3), Num(4), Num(5)}));
     EXPECT_EQ(host.surface.mainTitle, "ZORL (7 lines waiting)");
@@ -43,7 +43,7 @@ TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
     // The server's PING is answered at once, and a QUIT is not held either.
     server->Receive("PING :irc.example\r\n");
     EXPECT_EQ(Said(*server).back(), "PONG irc.example");
-    app.connection.SendLine(Server(), "QUIT :later", false);
+    app.Connection().SendLine(Server(), "QUIT :later", false);
     EXPECT_EQ(Said(*server).back(), "QUIT :later");
 
     // A new line waits behind the others; the queue empties at the pace.
@@ -62,7 +62,7 @@ TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
     EXPECT_EQ(host.surface.mainTitle, "ZORL (1 line waiting)");
 
     // The waiting lines end with the connection, and the user hears of it.
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     ExpectShown("", Cls::UError, "** 1 waiting line was not sent");
     EXPECT_EQ(host.surface.mainTitle, "ZORL");
     host.Elapse(10000);
@@ -72,19 +72,19 @@ TEST_F(SendQueueTest, BurstThenOneLineEveryTwoSeconds) {
 TEST_F(SendQueueTest, NickRetriesBeforeTheWelcomeNeverWait) {
     auto server = ConnectServer();
     Say(1, 5);
-    app.connection.SendLine(Server(), "NICK joe_", false);
+    app.Connection().SendLine(Server(), "NICK joe_", false);
     EXPECT_EQ(Said(*server).back(), "NICK joe_");
-    app.connection.ForceStateForTest(app.connection.State(), true);
-    app.connection.SendLine(Server(), "NICK joe2", false);
+    app.Connection().ForceStateForTest(app.Connection().State(), true);
+    app.Connection().SendLine(Server(), "NICK joe2", false);
     EXPECT_EQ(Said(*server).back(), "NICK joe_");
-    EXPECT_EQ(app.connection.LinesWaiting(), 1u);
+    EXPECT_EQ(app.Connection().LinesWaiting(), 1u);
 }
 
 TEST_F(SendQueueTest, AFullQueueRefusesLinesWithOneMessage) {
     auto server = ConnectServer();
-    app.connection.ForceStateForTest(app.connection.State(), true);
+    app.Connection().ForceStateForTest(app.Connection().State(), true);
     Say(1, static_cast<int>(CSendQueue::kBurst + CSendQueue::kLimit + 3));
-    EXPECT_EQ(app.connection.LinesWaiting(), CSendQueue::kLimit);
+    EXPECT_EQ(app.Connection().LinesWaiting(), CSendQueue::kLimit);
     int refusals = 0;
     for (const std::string& line : Lines(""))
         if (line.find("further lines are dropped") != std::string::npos) ++refusals;

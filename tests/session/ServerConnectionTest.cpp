@@ -34,11 +34,11 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
     EXPECT_EQ(server->connectHost, "irc.example");
     EXPECT_EQ(server->connectPort, 6667);
     EXPECT_EQ(server->events, kEventRead | kEventOutOfBand | kEventConnect | kEventClose);
-    EXPECT_EQ(app.connection.State(), CONNECTING);
-    EXPECT_EQ(app.connection.LastAddress(), "irc.example");
-    EXPECT_EQ(app.connection.LastPort(), 6667);
-    EXPECT_FALSE(app.connection.State() == IDLE);
-    EXPECT_TRUE(app.connection.State() != IDLE);
+    EXPECT_EQ(app.Connection().State(), CONNECTING);
+    EXPECT_EQ(app.Connection().LastAddress(), "irc.example");
+    EXPECT_EQ(app.Connection().LastPort(), 6667);
+    EXPECT_FALSE(app.Connection().State() == IDLE);
+    EXPECT_TRUE(app.Connection().State() != IDLE);
     EXPECT_FALSE(host.surface.connectCommand);
     EXPECT_EQ(Lines(""),
               (Texts{"-- Ident socket Create", ">> STARTING", "-- (StartSocket) Create",
@@ -50,13 +50,13 @@ TEST_F(ConnectionTest, ConnectOpensIdentThenServerAndRegisters) {
 
     host.clock.now += 60;
     server->Connected();
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
     EXPECT_EQ(server->sent,
               "PASS secret\r\n"
               "CAP LS 302\r\n"
               "NICK joe\r\n"
               "USER joe localhost localhost : Joe Bloggs\r\n");
-    EXPECT_EQ(app.connection.LastSendTime(), host.clock.now);
+    EXPECT_EQ(app.Connection().LastSendTime(), host.clock.now);
 }
 
 TEST_F(ConnectionTest, EmptyPasswordSendsNoPassLine) {
@@ -86,44 +86,44 @@ TEST_F(ConnectionTest, MissingSettingsShowABoxAndOpenNothing) {
         app.settings.User = c.user;
         app.settings.m_server_address = c.server;
         host.dialogs.boxes.clear();
-        app.connection.OnButtonConnect();
+        app.Connection().OnButtonConnect();
         EXPECT_EQ(host.dialogs.boxes, Texts{c.box});
         EXPECT_TRUE(host.sockets.all.empty());
-        EXPECT_EQ(app.connection.State(), IDLE);
+        EXPECT_EQ(app.Connection().State(), IDLE);
     }
 }
 
 TEST_F(ConnectionTest, WrongStatesChangeNothing) {
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     ExpectShown("", Cls::Error, "(OnButtonDisconnect) Wrong state IDLE");
 
     auto server = PressConnect();
     std::size_t sockets = host.sockets.all.size();
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     ExpectShown("", Cls::Error, "(OnButtonConnect) Wrong state CONNECTING");
-    app.connection.StartSocket("other.example", 7000, "");
+    app.Connection().StartSocket("other.example", 7000, "");
     ExpectShown("", Cls::Error, "** (StartSocket) Wrong state CONNECTING");
     EXPECT_EQ(host.sockets.all.size(), sockets);
-    EXPECT_EQ(app.connection.LastAddress(), "irc.example");
+    EXPECT_EQ(app.Connection().LastAddress(), "irc.example");
 
     server->Connected();
     server->sent.clear();
-    app.OnConnect(kWsaOk, *app.connection.Socket());
+    app.OnConnect(kWsaOk, *app.Connection().Socket());
     ExpectShown("", Cls::Error, "** (OnConnect) Wrong state CONNECTED");
     EXPECT_EQ(server->sent, "");
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
 
-    app.connection.Disconnect();
-    app.OnClose(kWsaOk, *app.connection.Socket());
+    app.Connection().Disconnect();
+    app.OnClose(kWsaOk, *app.Connection().Socket());
     ExpectShown("", Cls::Error, "** (OnClose) Wrong state IDLE");
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
 }
 
 TEST_F(ConnectionTest, PortIsOneEntryOfTheListChosenAtRandom) {
     std::set<int> seen;
     for (int seed = 1; seed <= 60; ++seed) {
         app.random.Seed(static_cast<uint64_t>(seed));
-        seen.insert(app.connection.ChoosePort("6667, 6668,7000").port);
+        seen.insert(app.Connection().ChoosePort("6667, 6668,7000").port);
     }
     EXPECT_EQ(seen, (std::set<int>{6667, 6668, 7000}));
 
@@ -136,7 +136,7 @@ TEST_F(ConnectionTest, PortIsOneEntryOfTheListChosenAtRandom) {
         {"7000,", 7000, false},     {"+6697", 6697, true}, {" +6697", 6697, true},  {"+", 0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ports);
-        const PortChoice choice = app.connection.ChoosePort(c.ports);
+        const PortChoice choice = app.Connection().ChoosePort(c.ports);
         EXPECT_EQ(choice.port, c.port);
         EXPECT_EQ(choice.tls, c.tls);
     }
@@ -144,19 +144,19 @@ TEST_F(ConnectionTest, PortIsOneEntryOfTheListChosenAtRandom) {
 
 TEST_F(ConnectionTest, PortZeroAndOutOfRangePortsAreTriedAndReported) {
     app.settings.m_server_ports = "";
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     EXPECT_EQ(host.sockets.Last()->connectPort, 0);
-    EXPECT_EQ(app.connection.LastPort(), 0);
-    app.connection.Disconnect();
+    EXPECT_EQ(app.Connection().LastPort(), 0);
+    app.Connection().Disconnect();
 
     // Would wrap around to port 4464 if passed on.
     app.settings.m_server_ports = "70000";
     std::size_t sockets = host.sockets.all.size();
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     for (std::size_t i = sockets; i < host.sockets.all.size(); ++i)
         EXPECT_EQ(host.sockets.all[i]->connectHost, "");
     ExpectShown("", Cls::UError, "** Unable to connect (Can't assign requested address)");
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
 }
 
 TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
@@ -194,8 +194,8 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
         auto server = PressConnect();
         if (c.connectError != kWsaOk) server->Connected(c.connectError);
         EXPECT_EQ(StatusSince(from), c.lines) << Transcript();
-        EXPECT_EQ(app.connection.State(), IDLE);
-        EXPECT_TRUE(app.connection.State() == IDLE);
+        EXPECT_EQ(app.Connection().State(), IDLE);
+        EXPECT_TRUE(app.Connection().State() == IDLE);
         EXPECT_TRUE(host.surface.connectCommand);
         // Disconnect closes the ident socket; a creation failure leaves it.
         EXPECT_EQ(app.ident.Socket() != nullptr, c.createError != kWsaOk);
@@ -203,8 +203,8 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
         EXPECT_EQ(host.sockets.all.back()->connectHost.empty(), c.createError != kWsaOk);
         auto again = PressConnect();
         EXPECT_EQ(again->connectHost, "irc.example");
-        EXPECT_EQ(app.connection.State(), CONNECTING);
-        app.connection.OnButtonDisconnect();
+        EXPECT_EQ(app.Connection().State(), CONNECTING);
+        app.Connection().OnButtonDisconnect();
     }
     ExpectShown("", Cls::UError, "** Unable to create socket (Too many open files)");
     ExpectShown("", Cls::UError, "** Connection failed: Connection refused");
@@ -214,7 +214,7 @@ TEST_F(ConnectionTest, FailuresBeforeTheConnectionIsUp) {
 TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
     host.sockets.connectResults = {kWsaOk};
     auto server = PressConnect();
-    EXPECT_EQ(app.connection.State(), CONNECTED);
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
     EXPECT_NE(server->sent.find("NICK joe\r\n"), std::string::npos);
 }
 
@@ -223,7 +223,7 @@ TEST_F(ConnectionTest, ConnectionUpAtOnceRegistersWithoutANotification) {
 TEST_F(ConnectionTest, FullSendQueueClosesTheConnection) {
     app.settings.AutoReconnect = 1;
     auto server = ConnectServer();
-    app.connection.MarkRegistered();
+    app.Connection().MarkRegistered();
     server->sendQueueFull = true;
     std::size_t from = Lines("").size();
     server->Receive("PING :1\r\nPING :2\r\n");
@@ -243,14 +243,14 @@ TEST_F(ConnectionTest, FullSendQueueClosesTheConnection) {
 TEST_F(ConnectionTest, LostConnectionsAreTriedAgainLaterAndLater) {
     app.settings.AutoReconnect = 1;
     auto server = ConnectServer();
-    app.connection.MarkRegistered();  // the welcome arrived
+    app.Connection().MarkRegistered();  // the welcome arrived
     std::size_t from = Lines("").size();
     server->Closed(kWsaConnectionReset);
     EXPECT_EQ(StatusSince(from), (Texts{"** Closing: Connection reset by peer", "** Disconnected",
                                         "** Reconnecting in 10 s (try 1)"}))
         << Transcript();
     ExpectShown("", Cls::UError, "** Closing: Connection reset by peer");
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
 
     for (int delay : {10, 20, 40, 80, 160, 300, 300}) {
         SCOPED_TRACE(delay);
@@ -264,16 +264,16 @@ TEST_F(ConnectionTest, LostConnectionsAreTriedAgainLaterAndLater) {
         server->Connected();
         server->Closed(kWsaConnectionReset);  // dropped before the welcome
     }
-    EXPECT_EQ(app.connection.ReconnectCount(), 8);
+    EXPECT_EQ(app.Connection().ReconnectCount(), 8);
     EXPECT_EQ(Lines("").back(), "** Reconnecting in 300 s (try 8)");
 
     // Disconnect ends the round.
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     ExpectShown("", Cls::Flow, "** Reconnecting cancelled");
     host.clock.ticks += 300'000;
     app.OnTick();
     EXPECT_EQ(host.sockets.Last(), server);
-    EXPECT_EQ(app.connection.ReconnectCount(), 0);
+    EXPECT_EQ(app.Connection().ReconnectCount(), 0);
 }
 
 // A server that restarts closes cleanly: that is retried as well, but not a
@@ -295,15 +295,15 @@ TEST_F(ConnectionTest, CleanCloseIsRetriedUnlessWeQuitOrWereBanned) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before);
         auto server = ConnectServer();
-        app.connection.MarkRegistered();
+        app.Connection().MarkRegistered();
         if (c.fromServer)
             server->Receive(std::string(c.before) + "\r\n");
         else if (*c.before)
-            app.connection.SendLine(app.connection.Socket(), c.before, false);
+            app.Connection().SendLine(app.Connection().Socket(), c.before, false);
         server->Closed();
         EXPECT_EQ(Lines("").back(), c.last) << Transcript();
-        EXPECT_EQ(app.connection.ReconnectPending(), std::string(c.last).starts_with("** Rec"));
-        app.connection.OnButtonDisconnect();
+        EXPECT_EQ(app.Connection().ReconnectPending(), std::string(c.last).starts_with("** Rec"));
+        app.Connection().OnButtonDisconnect();
     }
 }
 
@@ -311,24 +311,24 @@ TEST_F(ConnectionTest, ResetWithoutAutoReconnectStaysIdle) {
     auto server = ConnectServer();
     std::size_t sockets = host.sockets.all.size();
     server->Closed(kWsaConnectionReset);
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
     EXPECT_EQ(host.sockets.all.size(), sockets);
-    EXPECT_EQ(app.connection.ReconnectCount(), 0);
+    EXPECT_EQ(app.Connection().ReconnectCount(), 0);
 }
 
 TEST_F(ConnectionTest, CleanCloseReconnectsOnlyWhenAsked) {
     for (bool again : {false, true}) {
         SCOPED_TRACE(again);
         auto server = ConnectServer();
-        app.connection.SetReconnectAfterCloseForTest(again);
+        app.Connection().SetReconnectAfterCloseForTest(again);
         std::size_t from = Lines("").size();
         server->Closed();
         Texts expected{"** Disconnected"};
         if (again) expected.push_back("** Connecting to irc.example (6667)");
         EXPECT_EQ(StatusSince(from), expected) << Transcript();
-        EXPECT_EQ(app.connection.State(), again ? CONNECTING : IDLE);
-        EXPECT_FALSE(app.connection.ReconnectAfterClose());
-        if (again) app.connection.OnButtonDisconnect();
+        EXPECT_EQ(app.Connection().State(), again ? CONNECTING : IDLE);
+        EXPECT_FALSE(app.Connection().ReconnectAfterClose());
+        if (again) app.Connection().OnButtonDisconnect();
     }
 }
 
@@ -336,34 +336,34 @@ TEST_F(ConnectionTest, DisconnectCommand) {
     // Connected: QUIT goes out and the socket is closed at once.
     auto server = ConnectServer();
     auto ident = IdentListener();
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     EXPECT_EQ(server->sent, "QUIT :bye\r\n");
     EXPECT_TRUE(server->closed);
     EXPECT_TRUE(ident->closed);
     EXPECT_FALSE(app.ident.Socket());
-    EXPECT_EQ(app.connection.State(), IDLE);
-    EXPECT_TRUE(app.connection.State() == IDLE);
-    EXPECT_FALSE(app.connection.State() != IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
+    EXPECT_TRUE(app.Connection().State() == IDLE);
+    EXPECT_FALSE(app.Connection().State() != IDLE);
     ExpectShown("", Cls::Flow, "** Disconnected");
 
     // Still connecting: nothing is sent.
     server = PressConnect();
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     EXPECT_EQ(server->sent, "");
     EXPECT_TRUE(server->closed);
-    EXPECT_EQ(app.connection.State(), IDLE);
+    EXPECT_EQ(app.Connection().State(), IDLE);
 }
 
 TEST_F(ConnectionTest, DisconnectStopsTheNotifyTimer) {
     ConnectServer();
-    app.connection.StartNotifyTimer();
-    app.connection.Disconnect();
-    EXPECT_FALSE(app.connection.NotifyTimer().Running());
+    app.Connection().StartNotifyTimer();
+    app.Connection().Disconnect();
+    EXPECT_FALSE(app.Connection().NotifyTimer().Running());
 }
 
 TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     auto server = PressConnect();
-    app.connection.SendLine(app.connection.Socket(), "PRIVMSG #x :early", false);
+    app.Connection().SendLine(app.Connection().Socket(), "PRIVMSG #x :early", false);
     ExpectShown("", Cls::UError, "No active connection");
     EXPECT_EQ(server->sent, "");
 
@@ -371,26 +371,27 @@ TEST_F(ConnectionTest, SendLineChecksStateAndSocketType) {
     file.type = kSocketDccSendIn;
     ASSERT_EQ(file.Create(kEventRead | kEventConnect | kEventClose), 0);
     auto fileState = host.sockets.Last();
-    app.connection.SendLine(&file, "hello", false);
+    app.Connection().SendLine(&file, "hello", false);
     EXPECT_EQ(fileState->sent, "");
     ExpectShown("", Cls::Error, Format("ERROR: Send to wrong socket type: 3 (%08X)", file.Id()));
 
     CIrcSocket unused(app.SocketHost());
-    app.connection.SendLine(&unused, "hello", false);
+    app.Connection().SendLine(&unused, "hello", false);
     ExpectShown("", Cls::Error, Format("ERROR: Send to NONE socket (%08X)", unused.Id()));
-    app.connection.SendLine(nullptr, "hello", false);
+    app.Connection().SendLine(nullptr, "hello", false);
     ExpectShown("", Cls::Error, "ERROR: Send to NULL-socket");
 
     // Activity is marked even when nothing could be sent.
     host.clock.now += 5;
-    app.connection.SendLine(&file, "x", true);
-    EXPECT_EQ(app.connection.LastSendTime(), host.clock.now);
+    app.Connection().SendLine(&file, "x", true);
+    EXPECT_EQ(app.Connection().LastSendTime(), host.clock.now);
 }
 
 TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
     auto server = ConnectServer();
     app.output.SetDebug(true);
-    app.connection.SendLine(app.connection.Socket(), "NOTICE bob :\x01PING 1\nQUIT\r\x01", false);
+    app.Connection().SendLine(app.Connection().Socket(), "NOTICE bob :\x01PING 1\nQUIT\r\x01",
+                              false);
     EXPECT_EQ(server->sent, "NOTICE bob :\x01PING 1 QUIT \x01\r\n");
     auto lines = Pieces("");
     ASSERT_FALSE(lines.empty());
@@ -401,8 +402,8 @@ TEST_F(ConnectionTest, SentLinesAreOneLineAndShownWithDebugOn) {
 
 TEST_F(ConnectionTest, ANewAttemptKeepsEveryWindow) {
     CIrcSocket dcc(app.SocketHost());
-    app.registry.NewWindow("#zorl", kWindowChannel, app.connection.Socket(), false);
-    app.registry.NewWindow("bob", kWindowQuery, app.connection.Socket(), false);
+    app.registry.NewWindow("#zorl", kWindowChannel, app.Connection().Socket(), false);
+    app.registry.NewWindow("bob", kWindowQuery, app.Connection().Socket(), false);
     app.registry.NewWindow("carol", kWindowDccQuery, &dcc, false);
     app.registry.NewWindow("~debug", kWindowDefault, nullptr, false);
     ASSERT_EQ(app.registry.Records().size(), 5u);
@@ -420,7 +421,7 @@ TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
         app.settings.ChanConnect = chanConnect;
         auto server = ConnectServer();
         ChannelRecord* channel =
-            app.registry.NewWindow("#zorl", kWindowChannel, app.connection.Socket(), false);
+            app.registry.NewWindow("#zorl", kWindowChannel, app.Connection().Socket(), false);
         ASSERT_TRUE(channel);
         FrameId frame = channel->frame;
         server->Closed();
@@ -440,7 +441,7 @@ TEST_F(ConnectionTest, StatusCaptionFollowsTheState) {
     EXPECT_EQ(status->caption, "Status: joe");
     server->Connected();
     EXPECT_EQ(status->caption, "Status: joe on Example");
-    app.connection.OnButtonDisconnect();
+    app.Connection().OnButtonDisconnect();
     EXPECT_EQ(status->caption, "Status");
 }
 
@@ -455,8 +456,8 @@ TEST_F(ConnectionTest, StateNamesAndErrorTexts) {
                   {static_cast<ConnectionState>(4), "unknown state"},
                   {static_cast<ConnectionState>(-1), "unknown state"}};
     for (const auto& s : states) {
-        app.connection.ForceStateForTest(s.state, app.connection.Registered());
-        EXPECT_EQ(app.connection.StateName(), s.name);
+        app.Connection().ForceStateForTest(s.state, app.Connection().Registered());
+        EXPECT_EQ(app.Connection().StateName(), s.name);
     }
     struct {
         WsaError code;

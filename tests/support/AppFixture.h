@@ -41,7 +41,7 @@ protected:
     // Rewrites zorl.ini and reads the settings again (nothing else).
     void ReloadSettings(const std::string& zorlIni);
 
-    CIrcSocket* Server() { return app.connection.Socket(); }
+    CIrcSocket* Server() { return app.Connection().Socket(); }
     // Time for the send queue to allow a whole burst again (host.Elapse).
     static constexpr int kFreshBurst = CSendQueue::kBurst * CSendQueue::kInterval;
     Colour ColourOf(Cls cls) const;

@@ -547,7 +547,7 @@ FrameId FrameOf(const CZorlApp& app, const std::string& window) {
 
 std::shared_ptr<ScriptedSocketState> PressConnect(CZorlApp& app, ScriptedSocketFactory& sockets) {
     const std::size_t before = sockets.all.size();
-    app.connection.OnButtonConnect();
+    app.Connection().OnButtonConnect();
     for (std::size_t i = sockets.all.size(); i > before; --i)
         if (!sockets.all[i - 1]->connectHost.empty()) return sockets.all[i - 1];
     return std::make_shared<ScriptedSocketState>();

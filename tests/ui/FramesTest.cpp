@@ -31,7 +31,7 @@ protected:
 
     FrameId OpenWindow(const std::string& name, WindowType type) {
         ChannelRecord* record =
-            h.app.registry.NewWindow(name, type, h.app.connection.Socket(), true);
+            h.app.registry.NewWindow(name, type, h.app.Connection().Socket(), true);
         EXPECT_NE(record, nullptr);
         h.Pump();
         return record ? record->frame : 0;
@@ -65,7 +65,7 @@ TEST_F(Shell, ChannelWindowClosesAtOnceWhileIdle) {
 
 TEST_F(Shell, ChannelWindowPartsFirstWhileConnected) {
     auto server = h.Connect();
-    ASSERT_EQ(h.app.connection.State(), CONNECTED);
+    ASSERT_EQ(h.app.Connection().State(), CONNECTED);
     const FrameId channel = OpenWindow("#chan", kWindowChannel);
     server->sent.clear();
 
@@ -131,7 +131,7 @@ TEST_F(Shell, ActivatingAWindowMakesItTheLastActiveOne) {
 TEST_F(Shell, WindowOpenedInTheBackgroundLeavesTheActiveOne) {
     const FrameId channel = OpenWindow("#chan", kWindowChannel);
     ChannelRecord* query =
-        h.app.registry.NewWindow("alice", kWindowQuery, h.app.connection.Socket(), false);
+        h.app.registry.NewWindow("alice", kWindowQuery, h.app.Connection().Socket(), false);
     ASSERT_NE(query, nullptr);
     h.Pump();
     const FrameId queryFrame = query->frame;
@@ -180,7 +180,7 @@ TEST_F(Shell, ConnectAndDisconnectFollowTheConnection) {
     EXPECT_TRUE(h.main.MenuAction(Command::Disconnect)->isEnabled());
 
     h.main.ToolbarAction(Command::Disconnect)->trigger();
-    EXPECT_EQ(h.app.connection.State(), IDLE);
+    EXPECT_EQ(h.app.Connection().State(), IDLE);
     EXPECT_TRUE(h.main.ToolbarAction(Command::Connect)->isVisible());
     EXPECT_FALSE(h.main.MenuAction(Command::Disconnect)->isEnabled());
 }
@@ -206,7 +206,7 @@ TEST_F(Shell, PaneSizesFollowTheSettings) {
 
 TEST_F(Shell, LaunchWebPageOpensTheSelectedLink) {
     const FrameId channel = OpenWindow("#chan", kWindowChannel);
-    h.app.output.Print(h.app.connection.Socket(), "#chan", Cls::Normal,
+    h.app.output.Print(h.app.Connection().Socket(), "#chan", Cls::Normal,
                        "see  www.example.org  now");
     h.Pump();
     ui::CZorlView* view = h.Frame(channel)->Output();
@@ -273,10 +273,10 @@ TEST_F(Shell, WindowsAreBuiltWhenFirstSeen) {
     for (int i = 0; i < 200; ++i) {
         const std::string name = "q" + std::to_string(i);
         ChannelRecord* record =
-            h.app.registry.NewWindow(name, kWindowQuery, h.app.connection.Socket(), false);
+            h.app.registry.NewWindow(name, kWindowQuery, h.app.Connection().Socket(), false);
         ASSERT_NE(record, nullptr);
         queries.push_back(record->frame);
-        h.app.output.Print(h.app.connection.Socket(), name, Cls::Normal, "hello " + name);
+        h.app.output.Print(h.app.Connection().Socket(), name, Cls::Normal, "hello " + name);
     }
     h.Pump();
     EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit);
@@ -302,7 +302,7 @@ TEST_F(Shell, WindowsAreBuiltWhenFirstSeen) {
     for (int i = 0; i < 50; ++i)
         channels.push_back(h.app.registry
                                .NewWindow("#c" + std::to_string(i), kWindowChannel,
-                                          h.app.connection.Socket(), true)
+                                          h.app.Connection().Socket(), true)
                                ->frame);
     h.Pump();
     EXPECT_EQ(h.surface.BuiltCount(), Surface::kEagerBuildLimit + 4);

@@ -18,7 +18,7 @@ class NickList : public ::testing::Test {
 protected:
     UiHarness h;
     FrameId frame =
-        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.connection.Socket(), true)->frame;
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.Connection().Socket(), true)->frame;
     CZorlDoc* doc = h.app.registry.DocOf(frame);
     CNicksView* Nicks() { return h.Frame(frame)->Nicks(); }
     QStringList Shown() {

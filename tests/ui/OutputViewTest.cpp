@@ -268,18 +268,18 @@ TEST(OutputViewEngine, ReturnToTheEndClearsTheButtonHighlight) {
     UiHarness h;
     h.app.InitInstance();
     ChannelRecord* record =
-        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.connection.Socket(), true);
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.Connection().Socket(), true);
     ASSERT_NE(record, nullptr);
     const FrameId frame = record->frame;
     const int button = record->buttonnr;
     for (int i = 0; i < 300; ++i)
-        h.app.output.Print(h.app.connection.Socket(), "#chan", Cls::Normal, "line");
+        h.app.output.Print(h.app.Connection().Socket(), "#chan", Cls::Normal, "line");
     h.Pump();
     CZorlView* view = h.Frame(frame)->Output();
 
     view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_TRUE(h.app.registry.GetCRbyFrm(frame)->BackScroll);
-    h.app.output.Print(h.app.connection.Socket(), "#chan", Cls::Normal, "while away");
+    h.app.output.Print(h.app.Connection().Socket(), "#chan", Cls::Normal, "while away");
     h.Pump();
     ui::CWindowButton* light = h.main.Buttons()->Button(button);
     ASSERT_NE(light, nullptr);

@@ -112,11 +112,11 @@ TEST_F(Logging, HostileNamesStayInsideTheLogFolder) {
                     Row{"#e", "..", "...log"}, Row{"#f", "a\r\nb", "a%0D%0Ab.log"}}) {
         SCOPED_TRACE(row.channel);
         const ChannelRecord* record =
-            app2.registry.NewWindow(row.channel, kWindowChannel, app2.connection.Socket(), false);
+            app2.registry.NewWindow(row.channel, kWindowChannel, app2.Connection().Socket(), false);
         ASSERT_NE(record, nullptr);
         FrameId frame = record->frame;
         if (row.logfile) app2.registry.UpdateCR(frame, row.logfile, kUpdateLogfile);
-        app2.output.Print(app2.connection.Socket(), row.channel, Cls::Normal, "hi");
+        app2.output.Print(app2.Connection().Socket(), row.channel, Cls::Normal, "hi");
         const std::filesystem::path expected = dir.Path() / "a" / "b" / "log" / row.file;
         EXPECT_TRUE(std::filesystem::exists(expected)) << expected;
     }

@@ -167,7 +167,7 @@ TEST_F(WindowRegistry, CaptionsByTypeAndState) {
           StatusCase{CONNECTED, "Status: joe on irc.example"},
           StatusCase{static_cast<ConnectionState>(7), "Status: joe on irc.example"}}) {
         SCOPED_TRACE(c.state);
-        app.connection.ForceStateForTest(c.state, app.connection.Registered());
+        app.Connection().ForceStateForTest(c.state, app.Connection().Registered());
         reg().UpdateWindowTitle(status);
         EXPECT_EQ(Caption(status), c.caption);  // an unknown state leaves it as it was
     }
