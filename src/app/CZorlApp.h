@@ -138,6 +138,11 @@ public:
     const std::string& OwnNick(const CIrcSocket* socket) const;
     void OnWindowActivated(const CIrcSocket* socket);
     const CIrcSocket* CurrentSocket() const;
+    // The network a window belongs to; the current one for a DCC window.
+    CServerConnection& NetworkOfFrame(FrameId frame) const;
+    // The close box of a status window: a network other than the first
+    // ends with its windows; the first network's status window stays.
+    void CloseStatusWindow(FrameId frame);
     void OnWindowClosing(FrameId frame);
     void OnTypedLine(FrameId frame, const std::string& line);
     // Every window closes: the connection first, then the timers.

@@ -6,6 +6,7 @@
 #include "script/Timers.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
+#include "windows/NetworkWindows.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/WindowServices.h"
@@ -35,6 +36,17 @@ const std::string& CZorlApp::OwnNick(const CIrcSocket* socket) const {
 
 const CIrcSocket* CZorlApp::CurrentSocket() const { return networks.Current().Socket(); }
 
+CServerConnection& CZorlApp::NetworkOfFrame(FrameId frame) const {
+    const ChannelRecord* record = registry.FindByFrame(frame);
+    return NetworkOrCurrent(networks, record ? record->socket : nullptr);
+}
+
+void CZorlApp::CloseStatusWindow(FrameId frame) {
+    CServerConnection& network = NetworkOfFrame(frame);
+    CloseNetwork(networks, registry, network, settings.Quit);
+    platform.surface.SetConnectCommands(networks.Focused().State() == IDLE);
+}
+
 // The connect commands and the dump follow the network in view.
 void CZorlApp::OnWindowActivated(const CIrcSocket* socket) {
     CServerConnection* network = networks.Of(socket);
@@ -50,7 +62,10 @@ void CZorlApp::OnTypedLine(FrameId frame, const std::string& line) {
 }
 
 void CZorlApp::CloseAllWindows() {
-    Connection().Disconnect();
+    for (const auto& network : networks.All()) {
+        const auto serving = networks.Serve(network.get());
+        network->Disconnect();
+    }
     timers.StopTimer(CTimers::kScript);
     timers.StopTimer(CTimers::kIdle);
     registry.CloseAllWindows();

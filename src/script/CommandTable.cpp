@@ -19,6 +19,7 @@ const CommandRow kCommands[] = {
     {"TIME", kNeedsNothing, &TimeCommand},
     {"TOPIC", kNeedsNothing, &TopicCommand},
     {"SERVER", kNeedsNothing, &ServerCommand},
+    {"NEWSERVER", kNeedsArguments, &NewserverCommand},
     // Script commands and DCC offers.
     {"NOTIFY", kNeedsNothing, &NotifyCommand},
     {"PLAY", kNeedsNothing, &PlayCommand},

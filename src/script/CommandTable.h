@@ -48,6 +48,7 @@ void VersionCommand(CommandLine& line);
 void TimeCommand(CommandLine& line);
 void TopicCommand(CommandLine& line);
 void ServerCommand(CommandLine& line);
+void NewserverCommand(CommandLine& line);
 // DccCommand.cpp
 void DccCommand(CommandLine& line);
 

@@ -8,6 +8,7 @@
 #include "script/ScriptContext.h"
 #include "session/ServerConnection.h"
 #include "windows/ChannelRecord.h"
+#include "windows/NetworkWindows.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -89,6 +90,13 @@ void ServerCommand(CommandLine& line) {
             ? Format("%s%d", ctx.Connection().LastTls() ? "+" : "", ctx.Connection().LastPort())
             : line.ArgsAfterTarget();
     ctx.Connection().SwitchServer(address, ports);
+}
+
+// NEWSERVER address [port]: another network beside the open ones, with a
+// status window of its own; "+6697" is TLS. Without a port, 6667.
+void NewserverCommand(CommandLine& line) {
+    const std::string ports = line.ArgsAfterTarget().empty() ? "6667" : line.ArgsAfterTarget();
+    OpenNetwork(line.ctx.networks, line.ctx.registry, line.Target(), ports);
 }
 
 }  // namespace zorl

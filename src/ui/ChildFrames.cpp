@@ -122,6 +122,10 @@ CStatusChildFrame::CStatusChildFrame(CZorlApp* app, QtWindowSurface* surface, CZ
                                      FrameId id)
     : CChildFrameBase(app, surface, doc, id, kWindowStatus, true, false) {}
 
+void CStatusChildFrame::OnCloseRequest() {
+    if (CZorlApp* app = Context().app) app->CloseStatusWindow(Id());
+}
+
 CChannelChildFrame::CChannelChildFrame(CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc,
                                        FrameId id)
     : CChildFrameBase(app, surface, doc, id, kWindowChannel, true, true) {}
@@ -137,7 +141,7 @@ void CChannelChildFrame::OnCloseRequest() {
         app->platform.dialogs.MessageBox("channelchildfrm: Frame not found!");
         return;
     }
-    if (app->Connection().State() != IDLE)
+    if (app->NetworkOfFrame(frame).State() != IDLE)
         app->SendString(frame, "/PART");
     else
         app->registry.DeleteChannel(frame);

@@ -93,7 +93,7 @@ public:
     CStatusChildFrame(CZorlApp* app, QtWindowSurface* surface, CZorlDoc& doc, FrameId id);
 
 protected:
-    void OnCloseRequest() override {}
+    void OnCloseRequest() override;
 };
 
 class CChannelChildFrame final : public CChildFrameBase {

@@ -66,7 +66,8 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     records_.push_back(std::move(record));
     IndexName(records_.back());
 
-    s_.platform.surface.SetCaption(frame, name);
+    const std::string network = s_.host.NetworkOf(socket).network;
+    s_.platform.surface.SetCaption(frame, network.empty() ? name : network + " / " + name);
     if (show) SetActiveWindow(frame);
     logger_.WriteLog(frame, CLogger::SessionStartLine(s_.platform.clock.Now()));
     return FindByFrame(frame);

@@ -1,0 +1,87 @@
+// Two networks side by side on scripted sockets: each keeps its own server,
+// secrets, nick and windows, and a command goes to the network of the window
+// it was typed in.
+#include "config/Settings.h"
+#include "session/IrcSocket.h"
+#include "session/Networks.h"
+#include "session/SessionFixture.h"
+#include "windows/WindowRegistry.h"
+
+namespace zorl::test {
+namespace {
+
+class NetworksTest : public SessionTest {
+protected:
+    // The window `name` of the network of `socket`.
+    FrameId FrameOn(const std::string& name, const CIrcSocket* socket) {
+        return app.registry.GetFrmByNameSocket(name, socket);
+    }
+    std::shared_ptr<ScriptedSocketState> LastConnecting() { return host.sockets.all.back(); }
+};
+
+TEST_F(NetworksTest, TwoNetworksKeepTheirOwnServerNickAndWindows) {
+    auto first = ConnectServer();
+    first->Receive(":irc.example 001 joe :Welcome\r\n:joe!j@h JOIN #zorl\r\n");
+    app.SendString(app.registry.pStatusFrm, "/newserver irc.other +7000");
+
+    ASSERT_EQ(app.networks.Count(), 2u);
+    CServerConnection& other = *app.networks.All()[1];
+    auto second = LastConnecting();
+    EXPECT_EQ(second->connectHost, "irc.other");
+    EXPECT_EQ(second->connectPort, 7000);
+    EXPECT_TRUE(second->tls);
+    EXPECT_EQ(&app.networks.Focused(), &other);  // its status window is in view
+    const FrameId otherStatus = FrameOn("", other.Socket());
+    ASSERT_NE(otherStatus, app.registry.pStatusFrm);
+
+    second->tlsSession.verified = true;
+    second->Connected();
+    second->Receive(
+        ":irc.other CAP * LS :\r\n:irc.other 001 joe :Hi\r\n:joe!j@h JOIN #zorl\r\n"
+        ":joe!j@h NICK joey\r\n");
+    // The first server's password is not told to another host.
+    EXPECT_EQ(second->sent.find("PASS"), std::string::npos) << second->sent;
+    EXPECT_EQ(other.Nick(), "joey");
+    EXPECT_EQ(app.networks.First().Nick(), "joe");
+    EXPECT_EQ(app.settings.m_user_mynick, "joe");
+
+    const FrameId firstChannel = FrameOn("#zorl", app.networks.First().Socket());
+    const FrameId otherChannel = FrameOn("#zorl", other.Socket());
+    ASSERT_NE(firstChannel, 0u) << Transcript();
+    ASSERT_NE(otherChannel, 0u);
+    ASSERT_NE(firstChannel, otherChannel) << Transcript();
+
+    first->sent.clear();
+    second->sent.clear();
+    app.SendString(otherChannel, "hello there");
+    app.SendString(firstChannel, "/me waves");
+    host.Elapse(kFreshBurst);
+    EXPECT_EQ(second->sent, "PRIVMSG #zorl :hello there\r\n");
+    EXPECT_EQ(first->sent,
+              "PRIVMSG #zorl :\x01"
+              "ACTION waves\x01\r\n");
+    EXPECT_EQ(host.surface.Frame(otherChannel)->Lines().back(), "<joey> hello there");
+
+    // Every caption names its network once there are two.
+    EXPECT_EQ(host.surface.Frame(otherStatus)->caption, "irc.other / Status: joey on irc.other");
+    EXPECT_EQ(host.surface.Frame(otherChannel)->caption, "irc.other / #zorl");
+    EXPECT_EQ(host.surface.Frame(app.registry.pStatusFrm)->caption,
+              "irc.example / Status: joe on ");
+
+    // Lines of the other network's server land in its own windows.
+    second->Receive(":irc.other 372 joey :- motd line\r\n");
+    EXPECT_EQ(host.surface.Frame(otherStatus)->Lines().back(), "- motd line");
+
+    // Closing its status window ends the network and its windows only.
+    app.CloseStatusWindow(otherStatus);
+    EXPECT_NE(second->sent.find("QUIT :bye\r\n"), std::string::npos);
+    EXPECT_TRUE(second->closed);
+    EXPECT_EQ(app.networks.Count(), 1u);
+    EXPECT_FALSE(app.registry.IsFrameRegistered(otherChannel));
+    EXPECT_TRUE(app.registry.IsFrameRegistered(firstChannel));
+    EXPECT_EQ(host.surface.Frame(app.registry.pStatusFrm)->caption, "Status: joe on ");
+    EXPECT_EQ(app.Connection().State(), CONNECTED);
+}
+
+}  // namespace
+}  // namespace zorl::test
