@@ -47,27 +47,29 @@ void CIgnoreNotify::LoadNotifyList() {
 
 // «ISON alice carol dave»; a list too long for one line is asked in parts.
 void CIgnoreNotify::RequestIson(bool full) {
+    NotifyWatch& watch = Watch();
     if (c_.Connection().State() != CONNECTED || NotifyList.empty()) return;
-    isonmode = full ? 2 : 1;
+    watch.isonMode = full ? 2 : 1;
     std::vector<std::string> lines{"ISON"};
     for (const auto& [nick, command] : NotifyList) {
         if (lines.back().size() > 4 && lines.back().size() + 1 + nick.size() > kMaxIsonLine)
             lines.emplace_back("ISON");
         lines.back() += " " + nick;
     }
-    awaited_ = static_cast<int>(lines.size());
-    collected_.clear();
+    watch.awaited = static_cast<int>(lines.size());
+    watch.collected.clear();
     for (const std::string& line : lines)
         c_.Connection().SendLine(c_.Connection().Socket(), line, false);
 }
 
 void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {
+    NotifyWatch& watch = Watch();
     const bool someone = message.params.size() >= 2 && !message.params[1].empty();
-    if (isonmode != 0) {
+    if (watch.isonMode != 0) {
         if (someone)
             for (std::string& nick : Words(message.params[1]))
-                collected_.push_back(std::move(nick));
-        if (--awaited_ > 0) return;
+                watch.collected.push_back(std::move(nick));
+        if (--watch.awaited > 0) return;
         FinishNotifyReply();
         return;
     }
@@ -76,19 +78,20 @@ void CIgnoreNotify::HandleIsonReply(const IrcMessage& message) {
         c_.output.Print(nullptr, "", Cls::Status, ": no such user");
         return;
     }
-    IsonReply = Words(message.params[1]);
+    watch.isonReply = Words(message.params[1]);
     c_.output.Print(nullptr, "", Cls::Status, c_.listener.ExpandVariables(message, "ison: $2"));
 }
 
 void CIgnoreNotify::FinishNotifyReply() {
-    const bool full = isonmode == 2;
-    isonmode = 0;
-    awaited_ = 0;
+    NotifyWatch& watch = Watch();
+    const bool full = watch.isonMode == 2;
+    watch.isonMode = 0;
+    watch.awaited = 0;
     // Nobody online is a reply like any other: whoever was on has left now,
     // or the last notify nick going away would never be reported.
-    const bool nobody = collected_.empty();
-    IsonReply = std::move(collected_);
-    collected_.clear();
+    const bool nobody = watch.collected.empty();
+    watch.isonReply = std::move(watch.collected);
+    watch.collected.clear();
     ProcessIsonReply(full);
     if (nobody && full)
         c_.output.Print(nullptr, "", Cls::Notify, "*** No one in your notify list is on IRC");
@@ -97,10 +100,11 @@ void CIgnoreNotify::FinishNotifyReply() {
 // The lists are settled before any notify command runs: a command may open
 // a dialog, in whose event loop the next reply can arrive.
 void CIgnoreNotify::ProcessIsonReply(bool full) {
-    const std::vector<std::string> reply = IsonReply;
+    NotifyWatch& watch = Watch();
+    const std::vector<std::string> reply = watch.isonReply;
     std::vector<bool> known(reply.size(), false);
     std::vector<std::string> left;
-    for (const std::string& nick : OnlineList) {
+    for (const std::string& nick : watch.onlineList) {
         bool found = false;
         for (std::size_t i = 0; i < reply.size(); ++i) {
             if (!EqualsNoCase(nick, reply[i])) continue;
@@ -109,7 +113,7 @@ void CIgnoreNotify::ProcessIsonReply(bool full) {
         }
         if (!found) left.push_back(nick);
     }
-    OnlineList = reply;
+    watch.onlineList = reply;
 
     bool printed = !left.empty();
     for (const std::string& nick : left)
@@ -123,6 +127,8 @@ void CIgnoreNotify::ProcessIsonReply(bool full) {
     if (printed) c_.output.Print(nullptr, "", Cls::Status, "-");
 }
 
+NotifyWatch& CIgnoreNotify::Watch() const { return c_.Connection().Watch(); }
+
 bool CIgnoreNotify::Monitoring() const { return c_.Connection().Support().MonitorLimit() >= 0; }
 
 void CIgnoreNotify::StartWatching() {
@@ -134,7 +140,7 @@ void CIgnoreNotify::StartWatching() {
     }
     // A list edited since is watched anew, whole.
     c_.Connection().SendLine(c_.Connection().Socket(), "MONITOR C", false);
-    OnlineList.clear();
+    Watch().onlineList.clear();
     const int limit = c_.Connection().Support().MonitorLimit();
     std::vector<std::string> lines;
     int watched = 0;
@@ -165,6 +171,7 @@ void CIgnoreNotify::StopWatching() {
 // The server's own report: the nicks before any "!user@host", with the
 // same lines as the ISON check.
 void CIgnoreNotify::HandleMonitorReply(const IrcMessage& message, bool online) {
+    NotifyWatch& watch = Watch();
     std::vector<std::string> nicks;
     ForEachChannel(message.params.back(), [&](const std::string& target) {
         nicks.push_back(target.substr(0, target.find('!')));
@@ -172,15 +179,15 @@ void CIgnoreNotify::HandleMonitorReply(const IrcMessage& message, bool online) {
     bool printed = false;
     for (const std::string& nick : nicks) {
         const auto seen =
-            std::find_if(OnlineList.begin(), OnlineList.end(),
+            std::find_if(watch.onlineList.begin(), watch.onlineList.end(),
                          [&](const std::string& on) { return EqualsNoCase(on, nick); });
-        if (online && seen == OnlineList.end()) {
-            OnlineList.push_back(nick);
+        if (online && seen == watch.onlineList.end()) {
+            watch.onlineList.push_back(nick);
             c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s is on IRC", nick.c_str());
             RunNotifyCommand(nick);
             printed = true;
-        } else if (!online && seen != OnlineList.end()) {
-            OnlineList.erase(seen);
+        } else if (!online && seen != watch.onlineList.end()) {
+            watch.onlineList.erase(seen);
             c_.output.PrintF(nullptr, "", Cls::Notify, "*** %s has left IRC", nick.c_str());
             printed = true;
         }

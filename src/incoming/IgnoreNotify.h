@@ -10,6 +10,8 @@
 
 namespace zorl {
 
+struct NotifyWatch;
+
 struct IncomingContext;
 class CIrcSocket;
 
@@ -45,19 +47,15 @@ public:
     void HandleMonitorReply(const IrcMessage& message, bool online);
 
     std::map<std::string, std::string> NotifyList;  // lower-case nick -> command
-    std::vector<std::string> IsonReply;             // the last reply
-    std::vector<std::string> OnlineList;            // notify nicks seen online
-    // 0: no notify check outstanding (a reply answers a typed ISON),
-    // 1: a changes-only check, 2: a full report.
-    int isonmode = 0;
 
 private:
     void FinishNotifyReply();
     bool Monitoring() const;
 
+    // The current network's replies (session/NotifyTimer.h).
+    NotifyWatch& Watch() const;
+
     const IncomingContext& c_;
-    int awaited_ = 0;                     // replies still due for the notify check
-    std::vector<std::string> collected_;  // their nicks so far
 };
 
 }  // namespace zorl

@@ -69,6 +69,7 @@ CServerConnection::CServerConnection(const SessionServices& services)
       caps_(std::make_unique<CCapNegotiation>(s_, *this)),
       ident_(std::make_unique<CIdentResponder>(s_, *this)),
       notify_(std::make_unique<CNotifyTimer>()),
+      watch_(std::make_unique<NotifyWatch>()),
       support_(std::make_unique<CServerSupport>()) {}
 
 CServerConnection::CServerConnection(const SessionServices& services, const CSettings& model)

@@ -31,6 +31,7 @@ class ISessionListener;
 class CCapNegotiation;
 class CIdentResponder;
 class CNotifyTimer;
+struct NotifyWatch;
 class CServerSupport;
 struct ServerEntry;
 struct TlsSession;
@@ -111,6 +112,7 @@ public:
     CServerSupport& Support() { return *support_; }
     const CServerSupport& Support() const { return *support_; }
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
+    NotifyWatch& Watch() { return *watch_; }
     void StartNotifyTimer();
     void StopNotifyTimer();
     // One tick of the notify timer (from the timer tick).
@@ -239,6 +241,7 @@ private:
     std::unique_ptr<CCapNegotiation> caps_;
     std::unique_ptr<CIdentResponder> ident_;
     std::unique_ptr<CNotifyTimer> notify_;
+    std::unique_ptr<NotifyWatch> watch_;
     std::unique_ptr<CServerSupport> support_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.
