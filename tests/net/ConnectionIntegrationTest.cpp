@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "LiveClient.h"
+#include "config/IniStore.h"
 #include "config/Settings.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -34,6 +36,8 @@ protected:
         });
     }
     std::string Transcript() { return zorl.Transcript(server ? &*server : nullptr); }
+
+    HeadlessHost& host() { return zorl.host; }
 
     std::optional<NgircdServer> server;
     LiveClient zorl;
@@ -151,6 +155,66 @@ TEST_F(ConnectionIntegrationTest, ARestartedServerIsJoinedAgainIntoTheSameWindow
     EXPECT_EQ(zorl.FrameOf("#keep"), frame);
     EXPECT_NE(zorl.Pane("#keep").find("said before the restart"), std::string::npos);
     EXPECT_TRUE(zorl.WaitForNicks("#keep", {{"zorltest", kNickOp}})) << Transcript();
+}
+
+// Two private servers, two networks in one client: each line goes to its own
+// network, "#both" is a window on each, and a restart of one server is
+// reconnected and rejoined into the same window while the other stays up.
+TEST_F(ConnectionIntegrationTest, TwoNetworksStayApartAndOneRestartLeavesTheOtherUp) {
+    ASSERT_TRUE(StartServer()) << server->Failure();
+    NgircdServer other;
+    ASSERT_TRUE(other.Running()) << other.Failure();
+    IrcTestClient here, there;
+    ASSERT_TRUE(here.Connect(*server, "here") && here.Join("#both")) << here.Transcript();
+    ASSERT_TRUE(there.Connect(other, "there") && there.Join("#both")) << there.Transcript();
+
+    app.settings.AutoReconnect = 1;
+    // The saved server's password is that of 127.0.0.1, whatever its port.
+    app.ini.WriteString("SERVER", "Address", "127.0.0.1");
+    app.ini.WriteString("SERVER", "Password", NgircdServer::kPassword);
+    ASSERT_TRUE(zorl.Connect(*server)) << Transcript();
+    CServerConnection& first = app.networks.First();
+    ASSERT_TRUE(zorl.Type("", "/newserver 127.0.0.1 " + std::to_string(other.Port())));
+    ASSERT_EQ(app.networks.Count(), 2u);
+    CServerConnection& second = *app.networks.All()[1];
+    ASSERT_TRUE(WaitUntil([&] { return second.Registered(); }, 10000)) << Transcript();
+
+    const FrameId firstStatus = app.registry.StatusFrameOf(first.Socket());
+    const FrameId secondStatus = app.registry.StatusFrameOf(second.Socket());
+    app.SendString(firstStatus, "/join #both");
+    app.SendString(secondStatus, "/join #both");
+    auto frameOn = [&](CServerConnection& network) {
+        return app.registry.GetFrmByNameSocket("#both", network.Socket());
+    };
+    auto pane = [&](FrameId frame) { return host().surface.Recording(frame).Text(); };
+    ASSERT_TRUE(WaitUntil([&] {
+        return frameOn(first) && frameOn(second) &&
+               pane(frameOn(second)).find("now talking in channel") != std::string::npos;
+    })) << Transcript();
+    const FrameId onFirst = frameOn(first);
+    const FrameId onSecond = frameOn(second);
+    ASSERT_NE(onFirst, onSecond);
+
+    app.SendString(onSecond, "only for there");
+    app.SendString(onFirst, "only for here");
+    auto heard = here.WaitForCommand("PRIVMSG");
+    ASSERT_TRUE(heard) << here.Transcript();
+    EXPECT_NE(heard->find("only for here"), std::string::npos) << *heard;
+    heard = there.WaitForCommand("PRIVMSG");
+    ASSERT_TRUE(heard) << there.Transcript();
+    EXPECT_NE(heard->find("only for there"), std::string::npos) << *heard;
+
+    ASSERT_TRUE(other.Restart()) << other.Failure();
+    auto joinsOnSecond = [&] {
+        std::vector<std::string> lines = host().surface.Recording(onSecond).Lines();
+        return std::ranges::count(lines, "now talking in channel #both");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return joinsOnSecond() == 2; }, 20000)) << Transcript();
+    EXPECT_EQ(frameOn(second), onSecond);
+    EXPECT_NE(pane(onSecond).find("only for there"), std::string::npos);
+    EXPECT_EQ(first.State(), CONNECTED);
+    EXPECT_EQ(pane(firstStatus).find("Reconnecting"), std::string::npos) << Transcript();
+    EXPECT_NE(pane(secondStatus).find("** Reconnecting in 10 s (try 1)"), std::string::npos);
 }
 
 TEST_F(ConnectionIntegrationTest, IdentAnswersOneQueryWithTheUserName) {
