@@ -31,10 +31,14 @@ void CopyLogin(ServerExtras& to, const ServerExtras& login) {
 
 }  // namespace
 
-void ChooseServerExtras(CIniStore& ini, CPasswords& passwords, CSettings& settings,
-                        const ServerExtras& extras) {
+void TakeServerExtras(CSettings& settings, const ServerExtras& extras) {
     settings.Fingerprint = extras.fingerprint;
     TakeLogin(settings, extras);
+}
+
+void ChooseServerExtras(CIniStore& ini, CPasswords& passwords, CSettings& settings,
+                        const ServerExtras& extras) {
+    TakeServerExtras(settings, extras);
     ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
     ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
     ini.WriteString(

@@ -15,6 +15,8 @@ struct ServerExtras;
 
 // The chosen entry's extras become the chosen server's (settings and
 // section SERVER of zorl.ini), as its address, ports and password do.
+// TakeServerExtras: in `settings` only.
+void TakeServerExtras(CSettings& settings, const ServerExtras& extras);
 void ChooseServerExtras(CIniStore& ini, CPasswords& passwords, CSettings& settings,
                         const ServerExtras& extras);
 

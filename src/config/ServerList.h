@@ -75,6 +75,9 @@ public:
     void TakeSelection();
 
     ServerEntry result;
+    // Connect rather than OK: `result` opens a network beside the others
+    // instead of becoming the active network's server.
+    bool openAsNetwork = false;
 
 private:
     // Opens the Edit server dialog until its fields can be stored or it is

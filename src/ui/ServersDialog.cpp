@@ -28,6 +28,9 @@ CServersDialog::CServersDialog(CServerList& list, QWidget* parent)
     auto* remove = new QPushButton(QStringLiteral("&Delete"), this);
     for (QPushButton* button : {add, edit, remove}) button->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* connectNew =
+        buttons->addButton(QStringLiteral("&Connect"), QDialogButtonBox::ActionRole);
+    connectNew->setToolTip(QStringLiteral("Connect to this server beside the open networks"));
 
     auto* row = new QHBoxLayout;
     row->addWidget(label);
@@ -46,6 +49,10 @@ CServersDialog::CServersDialog(CServerList& list, QWidget* parent)
     connect(add, &QPushButton::clicked, this, [this] { Run(&CServerList::Add); });
     connect(edit, &QPushButton::clicked, this, [this] { Run(&CServerList::Edit); });
     connect(remove, &QPushButton::clicked, this, [this] { Run(&CServerList::Delete); });
+    connect(connectNew, &QPushButton::clicked, this, [this] {
+        list_.openAsNetwork = true;
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     ShowList();

@@ -1,6 +1,8 @@
 // Two networks side by side on scripted sockets: each keeps its own server,
 // secrets, nick and windows, and a command goes to the network of the window
 // it was typed in.
+#include "config/IniStore.h"
+#include "config/ServerList.h"
 #include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/Networks.h"
@@ -81,6 +83,28 @@ TEST_F(NetworksTest, TwoNetworksKeepTheirOwnServerNickAndWindows) {
     EXPECT_TRUE(app.registry.IsFrameRegistered(firstChannel));
     EXPECT_EQ(host.surface.Frame(app.registry.pStatusFrm)->caption, "Status: joe on ");
     EXPECT_EQ(app.Connection().State(), CONNECTED);
+}
+
+// Connect in the Servers dialog: the entry opens a network of its own with
+// its own password; the active network and zorl.ini keep their server.
+TEST_F(NetworksTest, ConnectInTheServersDialogOpensTheEntryBesideTheOthers) {
+    dir.WriteFile("servers.ini", "[Servers]\nn0=OtherSERVER:irc.other:7000:pw2\n");
+    auto first = ConnectServer();
+    host.dialogs.serversAnswers = {[](CServerList& list) {
+        list.openAsNetwork = true;
+        return true;
+    }};
+    app.ChooseServer();
+
+    ASSERT_EQ(app.networks.Count(), 2u);
+    auto second = LastConnecting();
+    EXPECT_EQ(second->connectHost, "irc.other");
+    second->Connected();
+    EXPECT_EQ(second->SentLines().front(), "PASS pw2");
+    EXPECT_EQ(app.networks.All()[1]->Server().m_server_name, "Other");
+    EXPECT_EQ(app.settings.m_server_address, "irc.example");
+    EXPECT_EQ(app.settings.Password, "secret");
+    EXPECT_EQ(app.ini.ReadString("SERVER", "Address", ""), "");
 }
 
 }  // namespace
