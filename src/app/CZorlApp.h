@@ -96,6 +96,9 @@ public:
     // An irc:// link from the command line: connects there (the normal
     // Connect path) and joins its channel once the server has greeted us.
     void ConnectToLink(const std::string& link);
+    // The servers.ini entries marked to connect at start; false: none.
+    // `firstTaken`: a link has the first network already.
+    bool ConnectMarkedServers(bool firstTaken);
     // The main window asks to close (its close box, File > Exit). True: it
     // may close now. False while connected: the QUIT is out, and the engine
     // closes the main window itself (IWindowSurface::CloseMainWindow) once

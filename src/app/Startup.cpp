@@ -11,6 +11,7 @@
 #include "common/Random.h"
 #include "common/Text.h"
 #include "config/IniStore.h"
+#include "config/KnownServers.h"
 #include "config/Passwords.h"
 #include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
@@ -18,6 +19,7 @@
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
+#include "windows/NetworkWindows.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -42,9 +44,10 @@ std::string ConfigDirectory(const std::string& given) {
 
 void CZorlApp::InitInstance(bool serverGiven) {
     LoadSettings();
+    const bool marked = ConnectMarkedServers(serverGiven);
     // Until a server and a nick are chosen, the one window a new user sees
     // says where to go.
-    const bool noServer = settings.m_server_address.empty() && !serverGiven;
+    const bool noServer = settings.m_server_address.empty() && !serverGiven && !marked;
     if (noServer || settings.m_user_mynick.empty()) {
         output.Status(Cls::Info,
                       "To begin, choose a server in Tools > Servers and your nick in Tools > "
@@ -127,6 +130,24 @@ void CZorlApp::LogFiles() {
     if (platform.dialogs.OpenFile("Log Files (*.log) | *.log||", "log", path)) {
         platform.shell.Open(path);
     }
+}
+
+// The entries marked "connect when zorl starts": the first goes out on the
+// first network (unless a link on the command line takes it), the others
+// open networks of their own; each joins its channels once greeted.
+bool CZorlApp::ConnectMarkedServers(bool firstTaken) {
+    const std::vector<ServerEntry> marked = ServersToConnectAtStart(ini);
+    for (const ServerEntry& entry : marked) {
+        if (!firstTaken) {
+            firstTaken = true;
+            Connection().JoinWhenGreeted(entry.extras.startChannels);
+            Connection().SwitchServer(entry.address, entry.ports);
+            continue;
+        }
+        CServerConnection& network = OpenNetwork(networks, registry, entry.address, entry.ports);
+        network.JoinWhenGreeted(entry.extras.startChannels);
+    }
+    return !marked.empty();
 }
 
 // "irc://irc.example.net:6668/#zorl": the server becomes the chosen one for

@@ -60,6 +60,16 @@ std::optional<ServerEntry> KnownServer(const CIniStore& ini, const std::string& 
     return std::nullopt;
 }
 
+std::vector<ServerEntry> ServersToConnectAtStart(const CIniStore& ini) {
+    std::vector<ServerEntry> marked;
+    if (!HasServerList(ini)) return marked;
+    for (const std::string& value : ini.ReadList(CServerList::kFile, CServerList::kSection)) {
+        ServerEntry entry = ParseServerEntry(value);
+        if (entry.extras.connectAtStart && !entry.address.empty()) marked.push_back(entry);
+    }
+    return marked;
+}
+
 bool WantsTls(const ServerEntry& entry) {
     return !entry.extras.fingerprint.empty() || TlsPortOf(entry, 0) != 0;
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/ServerList.h"
 
@@ -26,6 +27,8 @@ std::optional<ServerEntry> KnownServer(const CIniStore& ini, const std::string& 
 // certificate (which only a TLS connection can show). Its first TLS port,
 // else `fallback`.
 bool WantsTls(const ServerEntry& entry);
+// The entries of servers.ini marked to connect at start, in file order.
+std::vector<ServerEntry> ServersToConnectAtStart(const CIniStore& ini);
 int TlsPortOf(const ServerEntry& entry, int fallback);
 
 // Changes the credentials of the host's entries: section SERVER of zorl.ini

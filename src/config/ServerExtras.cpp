@@ -66,6 +66,8 @@ std::string ServerExtrasProblem(const ServerExtras& extras) {
     if (extras.saslPassword.find("GROUP:") != std::string::npos ||
         extras.clientCert.find("GROUP:") != std::string::npos)
         return "No field may contain \"GROUP:\".";
+    if (extras.startChannels.find_first_of(": ") != std::string::npos)
+        return "The channels to join must be separated by commas, without blanks or \":\".";
     for (const char* marker : kServerExtrasMarkers)
         if (extras.clientCert.find(marker) != std::string::npos)
             return std::string("The certificate file name must not contain \"") + marker + "\".";
@@ -86,12 +88,14 @@ ServerExtras TakeServerExtras(std::string& value) {
     extras.requireLogin = TakeTail(rest, "REQLOGIN:", flag);
     TakeTail(rest, "CERT:", extras.clientCert);
     TakeTail(rest, "PIN:", extras.fingerprint);
+    extras.connectAtStart = TakeTail(rest, "AUTO:", extras.startChannels);
     value = value.substr(0, from) + rest + value.substr(to);
     return extras;
 }
 
 std::string WithServerExtras(const std::string& value, const ServerExtras& extras) {
     std::string added;
+    if (extras.connectAtStart) added += "AUTO:" + extras.startChannels;
     if (!extras.fingerprint.empty()) added += "PIN:" + extras.fingerprint;
     if (!extras.clientCert.empty()) added += "CERT:" + extras.clientCert;
     if (extras.requireLogin) added += "REQLOGIN:";

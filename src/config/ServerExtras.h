@@ -5,6 +5,7 @@
 //
 //   NetASERVER:irc.example.net:+6697:secretPIN:AB:CD:...CERT:certs/neta.pemREQLOGIN:NOTLS:SASL:joe:pwGROUP:Europe
 //
+// "AUTO:" connect at start, then the channels to join ("AUTO:#a,#b"),
 // "PIN:" the fingerprint, "CERT:" the PEM file (certificate and key) that
 // logs in with SASL EXTERNAL, "REQLOGIN:" (disconnect when the login fails),
 // "NOTLS:" (the login may go over plain TCP), "SASL:" account ":" login
@@ -25,6 +26,10 @@ struct ServerExtras {
     bool saslWithoutTls = false;
     std::string clientCert{};  // PEM file: SASL EXTERNAL with this certificate
     bool requireLogin = false;
+    // Connected when the client starts, these channels joined once the
+    // server has greeted us ("#a,#b"; may be empty).
+    bool connectAtStart = false;
+    std::string startChannels{};
 
     bool operator==(const ServerExtras&) const = default;
 };
@@ -34,7 +39,7 @@ std::string NormalFingerprint(std::string_view text);
 
 // The markers, in the order they are written.
 inline constexpr const char* kServerExtrasMarkers[] = {
-    "PIN:", "CERT:", "REQLOGIN:", "NOTLS:", "SASL:"};
+    "AUTO:", "PIN:", "CERT:", "REQLOGIN:", "NOTLS:", "SASL:"};
 
 // Why `extras` would not read back as written; "" when they would.
 std::string ServerExtrasProblem(const ServerExtras& extras);

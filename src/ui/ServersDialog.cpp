@@ -77,11 +77,19 @@ void CServersDialog::Run(void (CServerList::*operation)()) {
 CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     : QDialog(parent),
       without_tls_(new QCheckBox(QStringLiteral("Allow the login &without TLS"), this)),
-      require_login_(new QCheckBox(QStringLiteral("&Disconnect when the login fails"), this)) {
+      require_login_(new QCheckBox(QStringLiteral("&Disconnect when the login fails"), this)),
+      connect_at_start_(new QCheckBox(QStringLiteral("Connect when zorl &starts"), this)) {
     setWindowTitle(QStringLiteral("Edit server"));
-    const char* labels[kFieldCount] = {
-        "&Name:",        "&Address:",       "&Ports:",          "Pass&word:",          "&Group:",
-        "&Fingerprint:", "Login a&ccount:", "Login pa&ssword:", "Client c&ertificate:"};
+    const char* labels[kFieldCount] = {"&Name:",
+                                       "&Address:",
+                                       "&Ports:",
+                                       "Pass&word:",
+                                       "&Group:",
+                                       "&Fingerprint:",
+                                       "Login a&ccount:",
+                                       "Login pa&ssword:",
+                                       "Client c&ertificate:",
+                                       "C&hannels to join:"};
     const std::string* values[kFieldCount] = {&entry.name,
                                               &entry.address,
                                               &entry.ports,
@@ -90,7 +98,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
                                               &entry.extras.fingerprint,
                                               &entry.extras.saslAccount,
                                               &entry.extras.saslPassword,
-                                              &entry.extras.clientCert};
+                                              &entry.extras.clientCert,
+                                              &entry.extras.startChannels};
     auto* form = new QFormLayout;
     for (int i = 0; i < kFieldCount; ++i) {
         auto* edit = new QLineEdit(qt::DecodeText(*values[i]), this);
@@ -107,10 +116,13 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     edits_[kSaslPassword]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     edits_[kClientCert]->setPlaceholderText(
         QStringLiteral("PEM file with certificate and key (Tools > New client certificate)"));
+    edits_[kStartChannels]->setPlaceholderText(QStringLiteral("#a,#b after connecting at start"));
     without_tls_->setChecked(entry.extras.saslWithoutTls);
+    connect_at_start_->setChecked(entry.extras.connectAtStart);
     require_login_->setChecked(entry.extras.requireLogin);
     form->addRow(without_tls_);
     form->addRow(require_login_);
+    form->addRow(connect_at_start_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -122,8 +134,14 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
 ServerEntry CEditServerDialog::Entry() const {
     auto text = [this](Field field) { return qt::EncodeText(edits_[field]->text()); };
     ServerEntry entry{text(kName), text(kAddress), text(kPorts), text(kPassword), text(kGroup)};
-    entry.extras = {text(kFingerprint),        text(kSaslAccount), text(kSaslPassword),
-                    without_tls_->isChecked(), text(kClientCert),  require_login_->isChecked()};
+    entry.extras = {text(kFingerprint),
+                    text(kSaslAccount),
+                    text(kSaslPassword),
+                    without_tls_->isChecked(),
+                    text(kClientCert),
+                    require_login_->isChecked(),
+                    connect_at_start_->isChecked(),
+                    text(kStartChannels)};
     return entry;
 }
 

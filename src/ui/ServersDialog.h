@@ -43,6 +43,7 @@ public:
         kSaslAccount,
         kSaslPassword,
         kClientCert,
+        kStartChannels,
         kFieldCount
     };
 
@@ -51,11 +52,13 @@ public:
     QLineEdit* Edit(Field field) const { return edits_[field]; }
     QCheckBox* WithoutTls() const { return without_tls_; }
     QCheckBox* RequireLogin() const { return require_login_; }
+    QCheckBox* ConnectAtStart() const { return connect_at_start_; }
 
 private:
     std::array<QLineEdit*, kFieldCount> edits_{};
     QCheckBox* without_tls_;
     QCheckBox* require_login_;
+    QCheckBox* connect_at_start_;
 };
 
 // Modal runs for the platform's dialogs; true on OK.

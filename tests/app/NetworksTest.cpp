@@ -107,5 +107,30 @@ TEST_F(NetworksTest, ConnectInTheServersDialogOpensTheEntryBesideTheOthers) {
     EXPECT_EQ(app.ini.ReadString("SERVER", "Address", ""), "");
 }
 
+// Entries marked to connect at start: the first on the first network, the
+// next on a network of its own, each joining its channels after the MOTD;
+// unmarked entries wait for the user.
+TEST_F(NetworksTest, MarkedEntriesConnectAtStartAndJoinTheirChannels) {
+    dir.WriteFile("servers.ini",
+                  "[Servers]\nn0=ASERVER:irc.a:6667AUTO:#a,#b\nn1=CSERVER:irc.c:6667\n"
+                  "n2=BSERVER:irc.b:6668AUTO:\n");
+    const std::size_t before = host.sockets.all.size();
+    EXPECT_TRUE(app.ConnectMarkedServers(false));
+    ASSERT_EQ(app.networks.Count(), 2u);
+    std::vector<std::string> hosts;
+    for (std::size_t i = before; i < host.sockets.all.size(); ++i)
+        if (!host.sockets.all[i]->connectHost.empty())
+            hosts.push_back(host.sockets.all[i]->connectHost);
+    EXPECT_EQ(hosts, (std::vector<std::string>{"irc.a", "irc.b"}));
+    EXPECT_EQ(app.networks.First().Server().m_server_address, "irc.a");
+
+    auto a = host.sockets.all[before + 1];
+    ASSERT_EQ(a->connectHost, "irc.a");
+    a->Connected();
+    a->Receive(":irc.a CAP * LS :\r\n:irc.a 001 joe :Hi\r\n:irc.a 376 joe :End\r\n");
+    host.Elapse(kFreshBurst);
+    EXPECT_EQ(a->SentLines().back(), "JOIN #a,#b");
+}
+
 }  // namespace
 }  // namespace zorl::test

@@ -28,6 +28,15 @@ TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
          {"NetA", "irc.a", "6667,+6697", "pw:x", "Europe", {SHA256, "joe", "se:cret", true}}},
         {"NetBSERVER:irc.b:+6697SASL:joe:",
          {"NetB", "irc.b", "+6697", "", "", {"", "joe", "", false}}},
+        {"NetCSERVER:irc.c:6667:pwAUTO:#a,#bPIN:" SHA256 "GROUP:Home",
+         {"NetC",
+          "irc.c",
+          "6667",
+          "pw",
+          "Home",
+          {SHA256, "", "", false, "", false, true, "#a,#b"}}},
+        {"NetDSERVER:irc.d:6667AUTO:",
+         {"NetD", "irc.d", "6667", "", "", {"", "", "", false, "", false, true, ""}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value);
@@ -57,6 +66,8 @@ TEST(ServerEntryTest, ExtrasThatWouldNotReadBackAreRefused) {
         {{"n", "h", "1", "", "", {print + "SASL:", "", "", false}},
          "The fingerprint must be hex digits (SHA-256), in pairs or not."},
         {{"n", "h", "1", "", "", {print, "joe", "", true}}, ""},
+        {{"n", "h", "1", "", "", {"", "", "", false, "", false, true, "#a #b"}},
+         "The channels to join must be separated by commas, without blanks or \":\"."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.problem);

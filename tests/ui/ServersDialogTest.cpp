@@ -54,12 +54,13 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
             fieldLabels << label->text().remove(QLatin1Char('&'));
         }
         const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", "",
-                                   "",           "joe",       "pw",   "joe.pem"};
+                                   "",           "joe",       "pw",   "joe.pem", "#a,#b"};
         auto* dialog = static_cast<ui::CEditServerDialog*>(edit);
         for (int i = 0; i < ui::CEditServerDialog::kFieldCount; ++i)
             dialog->Edit(static_cast<ui::CEditServerDialog::Field>(i))->setText(typed[i]);
         dialog->WithoutTls()->setChecked(true);
         dialog->RequireLogin()->setChecked(true);
+        dialog->ConnectAtStart()->setChecked(true);
         edit->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     QStringList shown;
@@ -74,9 +75,9 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
     });
     ASSERT_TRUE(dialogs.Servers(list));
 
-    EXPECT_EQ(fieldLabels,
-              QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:", "Fingerprint:",
-                           "Login account:", "Login password:", "Client certificate:"}));
+    EXPECT_EQ(fieldLabels, QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:",
+                                        "Fingerprint:", "Login account:", "Login password:",
+                                        "Client certificate:", "Channels to join:"}));
     EXPECT_EQ(shown, QStringList({"OFTC", "Local test"}));
     list.TakeSelection();
     EXPECT_EQ(list.result, (ServerEntry{"Local test",
@@ -84,11 +85,13 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
                                         "6667",
                                         "letmein",
                                         "",
-                                        {"", "joe", "pw", true, "joe.pem", true}}));
-    EXPECT_EQ(ini.ReadList("servers.ini", "Servers"),
-              (std::vector<std::string>{
-                  "Local testSERVER:127.0.0.1:6667:letmeinCERT:joe.pemREQLOGIN:NOTLS:SASL:joe:pw",
-                  "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
+                                        {"", "joe", "pw", true, "joe.pem", true, true, "#a,#b"}}));
+    EXPECT_EQ(
+        ini.ReadList("servers.ini", "Servers"),
+        (std::vector<std::string>{
+            "Local testSERVER:127.0.0.1:6667:letmeinAUTO:#a,#bCERT:joe.pemREQLOGIN:NOTLS:SASL:joe:"
+            "pw",
+            "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
 }
 
 }  // namespace
