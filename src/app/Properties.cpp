@@ -123,6 +123,7 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
 
     app.registry.RebuildButtons();
     app.platform.surface.SetTabbedView(app.settings.Tabs != 0);
+    app.platform.surface.SetWindowTree(app.settings.WindowTree != 0);
     ApplyOptions(app, values, true);
 }
 

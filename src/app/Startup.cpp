@@ -94,6 +94,7 @@ void CZorlApp::LoadSettings() {
     // 7, 8.
     platform.surface.SetMainTitle("ZORL");
     platform.surface.SetTabbedView(settings.Tabs != 0);
+    platform.surface.SetWindowTree(settings.WindowTree != 0);
     if (const ChannelRecord* status =
             registry.NewWindow("", kWindowStatus, Connection().Socket(), true)) {
         registry.pStatusFrm = status->frame;

@@ -26,8 +26,13 @@ CServerConnection& NetworkOrCurrent(const CNetworks& networks, const CIrcSocket*
 
 NetworkInfo CZorlApp::NetworkOf(const CIrcSocket* socket) const {
     const CServerConnection& network = NetworkOrCurrent(networks, socket);
-    return {network.State(), network.Nick(), network.Server().m_server_name,
-            networks.Count() > 1 ? network.DisplayName() : std::string()};
+    const std::string name = network.DisplayName();
+    return {network.State(),
+            network.Nick(),
+            network.Server().m_server_name,
+            networks.Count() > 1 ? name : std::string(),
+            name,
+            network.Id()};
 }
 
 const std::string& CZorlApp::OwnNick(const CIrcSocket* socket) const {

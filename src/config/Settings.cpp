@@ -127,6 +127,7 @@ std::span<const OptionKey> OptionKeys() {
         {"DebugWindow", &CSettings::DebugWindow, true},
         {"WindowFlood", &CSettings::WindowFlood},
         {"Tabs", &CSettings::Tabs},
+        {"WindowTree", &CSettings::WindowTree},
     };
     return kKeys;
 }

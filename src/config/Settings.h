@@ -87,7 +87,8 @@ struct CSettings {
     // More new windows than this opened by others within 10 seconds is a
     // flood: further new nicks are shown in the status window. 0: no limit.
     int WindowFlood = 20;
-    int Tabs = 0;  // windows as tabs; a new folder starts with 1
+    int Tabs = 0;        // windows as tabs; a new folder starts with 1
+    int WindowTree = 0;  // the tree of windows by network; a new folder starts with 1
 
     // Reads every key in table order, with the defaults above.
     void Load(const CIniStore& ini);

@@ -13,6 +13,7 @@
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
 #include "windows/Output.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl {
 
@@ -104,7 +105,14 @@ void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& messag
 
 // :irc.example.net 005 me PREFIX=(qaohv)~&@%+ CHANTYPES=# :are supported by this server
 void CNumericReplies::Isupport(CIrcSocket*, const IrcMessage& message) {
-    c_.Connection().Support().Apply(message.params);
+    CServerSupport& support = c_.Connection().Support();
+    const std::string network = support.Network();
+    support.Apply(message.params);
+    // The network's own name now stands in the tree and the captions.
+    if (support.Network() != network) {
+        c_.registry.UpdateAllTitles();
+        c_.registry.PlaceAllWindows();
+    }
 }
 
 // :irc.example.net 001 me :Welcome to the network

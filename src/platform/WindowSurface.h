@@ -31,10 +31,19 @@ public:
     virtual void MarkMention(FrameId frame) = 0;
     virtual void UpdateViews(FrameId frame, int hints) = 0;
 
-    // The window-button bar (buttons 0 … 49).
-    virtual void SetButton(int index, const std::string& caption) = 0;
+    // The window-button bar (buttons 0 … 49); buttons stand together by
+    // `network` (a network's id: the first is 0).
+    virtual void SetButton(int index, const std::string& caption, int network) = 0;
     virtual void RemoveButton(int index) = 0;
     virtual void SetButtonHighlight(int index, Colour colour) = 0;
+
+    // The tree of windows by network: the frame is `name` under the network
+    // `network` called `networkName` (a later call renames it).
+    virtual void PlaceWindow(FrameId frame, int network, const std::string& networkName,
+                             const std::string& name) = 0;
+    // Unseen output (the highlight colour), a mention (its colour), or none (0).
+    virtual void SetWindowMark(FrameId frame, Colour colour) = 0;
+    virtual void SetWindowTree(bool shown) = 0;
 
     // The main window.
     virtual void SetMainTitle(const std::string& title) = 0;

@@ -22,6 +22,7 @@ CServerConnection* CNetworks::Of(const CIrcSocket* socket) const {
 
 CServerConnection& CNetworks::Add() {
     networks_.push_back(std::make_unique<CServerConnection>(s_, s_.settings));
+    networks_.back()->SetId(next_id_++);
     return *networks_.back();
 }
 

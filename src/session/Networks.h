@@ -62,6 +62,7 @@ private:
     std::vector<std::unique_ptr<CServerConnection>> networks_;
     CServerConnection* served_ = nullptr;
     CServerConnection* focused_ = nullptr;
+    int next_id_ = 1;
 };
 
 }  // namespace zorl

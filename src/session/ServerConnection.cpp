@@ -415,7 +415,8 @@ const std::string& CServerConnection::Nick() const { return Server().m_user_myni
 std::string CServerConnection::DisplayName() const {
     if (!support_->Network().empty()) return support_->Network();
     const CSettings& server = Server();
-    return server.m_server_name.empty() ? server.m_server_address : server.m_server_name;
+    if (!server.m_server_name.empty()) return server.m_server_name;
+    return server.m_server_address.empty() ? "(no server)" : server.m_server_address;
 }
 
 void CServerConnection::UseNick(const std::string& nick) {

@@ -80,6 +80,9 @@ public:
 
     // ---- The state (the debug dump prints it)
     bool IsFirst() const { return !own_server_; }
+    // Given by CNetworks: never reused while the client runs.
+    int Id() const { return id_; }
+    void SetId(int id) { id_ = id; }
     // The server fields (SERVER, and the nick of USER) this network uses:
     // the shared settings for the first network, its own for the others.
     CSettings& Server() { return own_server_ ? *own_server_ : s_.settings; }
@@ -224,6 +227,7 @@ private:
 
     SessionServices s_;
     std::unique_ptr<CSettings> own_server_;  // null: the first network
+    int id_ = 0;
     std::unique_ptr<CIrcSocket> socket_;
     ConnectionState state_ = IDLE;
     bool registered_ = false;

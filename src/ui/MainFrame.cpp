@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWhatsThis>
@@ -21,6 +22,7 @@
 #include "ui/QtWindowSurface.h"
 #include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
+#include "ui/WindowTree.h"
 #include "ui/ZorlView.h"
 #include "windows/WindowRegistry.h"
 
@@ -59,7 +61,10 @@ constexpr ToolbarEntry kToolbar[] = {
 }  // namespace
 
 CMainFrame::CMainFrame(QWidget* parent)
-    : QMainWindow(parent), mdi_(new QMdiArea), buttons_(new CWindowButtonBar(nullptr)) {
+    : QMainWindow(parent),
+      mdi_(new QMdiArea),
+      buttons_(new CWindowButtonBar(nullptr)),
+      tree_(new CWindowTree(nullptr)) {
     setWindowTitle(QStringLiteral("ZORL"));
     setWindowIcon(AppIcon());
 
@@ -67,10 +72,20 @@ CMainFrame::CMainFrame(QWidget* parent)
     auto* layout = new QVBoxLayout(centre);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    mdi_->setParent(centre);
+    // The tree of windows beside the frames; hidden unless the option is on.
+    auto* split = new QSplitter(Qt::Horizontal, centre);
+    split->setChildrenCollapsible(false);
+    tree_->setParent(split);
+    tree_->setMinimumWidth(100);
+    tree_->hide();
+    mdi_->setParent(split);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    layout->addWidget(mdi_, 1);
+    split->addWidget(tree_);
+    split->addWidget(mdi_);
+    split->setStretchFactor(1, 1);
+    split->setSizes({160, 840});
+    layout->addWidget(split, 1);
     buttons_->setParent(centre);
     layout->addWidget(buttons_);
     setCentralWidget(centre);
@@ -86,6 +101,9 @@ void CMainFrame::Attach(CZorlApp* app, QtWindowSurface* surface) {
     surface_ = surface;
     buttons_->onClicked = [this](int n) {
         if (app_) app_->registry.ActivateButton(n);
+    };
+    tree_->onChosen = [this](FrameId frame) {
+        if (surface_) surface_->Activate(frame);
     };
 }
 

@@ -17,6 +17,7 @@ class CZorlApp;
 namespace zorl::ui {
 
 class CWindowButtonBar;
+class CWindowTree;
 class QtWindowSurface;
 
 class CMainFrame : public QMainWindow {
@@ -51,6 +52,7 @@ public:
 
     QMdiArea* Mdi() const { return mdi_; }
     CWindowButtonBar* Buttons() const { return buttons_; }
+    CWindowTree* Tree() const { return tree_; }
     QToolBar* Toolbar() const { return toolbar_; }
     QAction* ToolbarAction(Command command) const;
     QAction* MenuAction(Command command) const;
@@ -85,6 +87,7 @@ private:
 
     QMdiArea* mdi_;
     CWindowButtonBar* buttons_;
+    CWindowTree* tree_;
     QToolBar* toolbar_ = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::kCount)> toolbar_actions_{};
     std::array<QAction*, static_cast<std::size_t>(Command::kCount)> menu_actions_{};

@@ -167,6 +167,7 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Extended /who output", &CSettings::ExtWho);
     AddCheck(display, "Blink Taskbar button", &CSettings::TaskbarBlink);
     AddCheck(display, "Windows as tabs", &CSettings::Tabs);
+    AddCheck(display, "Tree of windows by network", &CSettings::WindowTree);
     auto* sizes = new QFormLayout;
     AddNumber(sizes, "Button width", &CSettings::ButtonSize);
     AddNumber(sizes, "Edit window heigth", &CSettings::EditSize);

@@ -13,6 +13,7 @@
 #include "ui/NicksView.h"
 #include "ui/TextRuns.h"
 #include "ui/WindowButtonBar.h"
+#include "ui/WindowTree.h"
 #include "ui/ZorlView.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -111,6 +112,7 @@ bool QtWindowSurface::DestroyFrame(FrameId id) {
     QPointer<CChildFrameBase> frame = it->second.frame;
     const bool built = it->second.built;
     slots_.erase(it);
+    main_.Tree()->Remove(id);
     if (show_next_ == id) show_next_ = 0;
     buttons_changed_ = true;
     ScheduleFlush();
@@ -190,9 +192,9 @@ void QtWindowSurface::UpdateViews(FrameId id, int hints) {
     }
 }
 
-void QtWindowSurface::SetButton(int index, const std::string& caption) {
+void QtWindowSurface::SetButton(int index, const std::string& caption, int network) {
     const int width = app_ ? app_->settings.ButtonSize : 80;
-    main_.Buttons()->SetButton(index, qt::DecodeText(caption), width);
+    main_.Buttons()->SetButton(index, qt::DecodeText(caption), width, network);
     buttons_changed_ = true;
     ScheduleFlush();
 }
@@ -206,6 +208,17 @@ void QtWindowSurface::RemoveButton(int index) {
 void QtWindowSurface::SetButtonHighlight(int index, Colour colour) {
     main_.Buttons()->SetHighlight(index, colour);
 }
+
+void QtWindowSurface::PlaceWindow(FrameId frame, int network, const std::string& networkName,
+                                  const std::string& name) {
+    main_.Tree()->Place(frame, network, qt::DecodeText(networkName), qt::DecodeText(name));
+}
+
+void QtWindowSurface::SetWindowMark(FrameId frame, Colour colour) {
+    main_.Tree()->SetMark(frame, colour);
+}
+
+void QtWindowSurface::SetWindowTree(bool shown) { main_.Tree()->setVisible(shown); }
 
 void QtWindowSurface::SetMainTitle(const std::string& title) {
     main_.setWindowTitle(qt::DecodeText(title));
@@ -320,6 +333,7 @@ void QtWindowSurface::MarkCurrentButton(FrameId id) {
     for (const ChannelRecord& record : app_->registry.Records())
         if (record.frame == id) button = record.buttonnr;
     main_.Buttons()->SetCurrent(button);
+    main_.Tree()->SetCurrent(id);
 }
 
 }  // namespace zorl::ui

@@ -67,7 +67,11 @@ public:
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
     void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
-    void SetButton(int index, const std::string& caption) override;
+    void SetButton(int index, const std::string& caption, int network) override;
+    void PlaceWindow(FrameId frame, int network, const std::string& networkName,
+                     const std::string& name) override;
+    void SetWindowMark(FrameId frame, Colour colour) override;
+    void SetWindowTree(bool shown) override;
     void RemoveButton(int index) override;
     void SetButtonHighlight(int index, Colour colour) override;
     void SetMainTitle(const std::string& title) override;

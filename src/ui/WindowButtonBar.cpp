@@ -2,6 +2,7 @@
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 #include "ui/ViewStyle.h"
 
@@ -57,7 +58,7 @@ CWindowButtonBar::CWindowButtonBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
-void CWindowButtonBar::SetButton(int index, const QString& caption, int width) {
+void CWindowButtonBar::SetButton(int index, const QString& caption, int width, int network) {
     if (index < 0 || index >= kButtons) return;
     CWindowButton*& button = buttons_[static_cast<std::size_t>(index)];
     if (!button) {
@@ -68,6 +69,7 @@ void CWindowButtonBar::SetButton(int index, const QString& caption, int width) {
     }
     button->setText(caption);
     button->setToolTip(caption);
+    button->SetNetwork(network);
     button->SetHighlight(0);
     button->SetCurrent(index == current_);
     button->resize(std::max(width, 1), kHeight);
@@ -108,19 +110,35 @@ int CWindowButtonBar::Count() const {
     return count;
 }
 
-int CWindowButtonBar::Rows(int width) const {
+std::vector<CWindowButton*> CWindowButtonBar::InOrder() const {
+    std::vector<CWindowButton*> order;
+    for (CWindowButton* button : buttons_)
+        if (button) order.push_back(button);
+    std::stable_sort(
+        order.begin(), order.end(),
+        [](const CWindowButton* a, const CWindowButton* b) { return a->Network() < b->Network(); });
+    return order;
+}
+
+int CWindowButtonBar::Place(int width,
+                            const std::function<void(CWindowButton*, int, int)>& put) const {
     int rows = 1;
     int x = 0;
-    for (CWindowButton* button : buttons_) {
-        if (!button) continue;
+    const CWindowButton* last = nullptr;
+    for (CWindowButton* button : InOrder()) {
+        if (last && last->Network() != button->Network() && x > 0) x += kNetworkGap;
         if (x > 0 && x + button->width() > width) {
             ++rows;
             x = 0;
         }
+        if (put) put(button, x, (rows - 1) * kHeight);
         x += button->width();
+        last = button;
     }
     return rows;
 }
+
+int CWindowButtonBar::Rows(int width) const { return Place(width, nullptr); }
 
 int CWindowButtonBar::heightForWidth(int width) const { return Rows(width) * kHeight; }
 
@@ -134,17 +152,7 @@ void CWindowButtonBar::resizeEvent(QResizeEvent*) {
 }
 
 void CWindowButtonBar::Layout() {
-    int x = 0;
-    int y = 0;
-    for (CWindowButton* button : buttons_) {
-        if (!button) continue;
-        if (x > 0 && x + button->width() > width()) {
-            x = 0;
-            y += kHeight;
-        }
-        button->move(x, y);
-        x += button->width();
-    }
+    Place(width(), [](CWindowButton* button, int x, int y) { button->move(x, y); });
 }
 
 }  // namespace zorl::ui

@@ -1,6 +1,7 @@
 // The bar of window buttons along the bottom of the main window: up to 50
 // buttons, 20 pixels high and ButtonSize wide, left to right in button
-// order (continuing on a further row when the window is too narrow). A
+// order (continuing on a further row when the window is too narrow), the
+// buttons of one network together and a small gap before the next. A
 // button's caption is red while its window has unseen output.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "common/SharedTypes.h"
 
@@ -19,6 +21,8 @@ public:
     CWindowButton(int index, QWidget* parent);
 
     int Index() const { return index_; }
+    int Network() const { return network_; }
+    void SetNetwork(int network) { network_ = network; }
     void SetHighlight(Colour colour);
     Colour Highlight() const { return highlight_; }
     void SetCurrent(bool current);
@@ -29,6 +33,7 @@ protected:
 
 private:
     int index_;
+    int network_ = 0;
     Colour highlight_ = 0;
     bool current_ = false;
 };
@@ -41,8 +46,10 @@ public:
 
     explicit CWindowButtonBar(QWidget* parent);
 
+    static constexpr int kNetworkGap = 6;
+
     // Creates or recreates button `index` (highlight cleared).
-    void SetButton(int index, const QString& caption, int width);
+    void SetButton(int index, const QString& caption, int width, int network = 0);
     void RemoveButton(int index);
     void SetHighlight(int index, Colour colour);
     // Marks the button of the window the user works in (-1: none).
@@ -65,6 +72,10 @@ protected:
 private:
     void Layout();
     int Rows(int width) const;
+    // The buttons by network, then by number.
+    std::vector<CWindowButton*> InOrder() const;
+    // Where each button goes in a bar `width` wide; the number of rows.
+    int Place(int width, const std::function<void(CWindowButton*, int, int)>& put) const;
 
     std::array<CWindowButton*, kButtons> buttons_{};
     int current_ = -1;

@@ -17,6 +17,7 @@ CServerConnection& OpenNetwork(CNetworks& networks, CWindowRegistry& registry,
         registry.UpdateCR(status->frame, "Status", kUpdateTitle);
     // From two networks on, every caption names its own.
     registry.UpdateAllTitles();
+    registry.PlaceAllWindows();
     const auto serving = networks.Serve(&network);
     network.SwitchServer(address, ports);
     return network;
@@ -38,6 +39,7 @@ bool CloseNetwork(CNetworks& networks, CWindowRegistry& registry, CServerConnect
     for (const FrameId frame : frames) registry.DeleteChannel(frame);
     networks.Remove(network);
     registry.UpdateAllTitles();
+    registry.PlaceAllWindows();
     return true;
 }
 

@@ -60,14 +60,16 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     if (buttoncount < kMaxButtons) {
         record.buttonnr = buttoncount++;
         highlighted_[static_cast<std::size_t>(record.buttonnr)] = 0;
-        s_.platform.surface.SetButton(record.buttonnr, name);
+        s_.platform.surface.SetButton(record.buttonnr, name, s_.host.NetworkOf(socket).id);
     }
     by_frame_[frame] = records_.size();
     records_.push_back(std::move(record));
     IndexName(records_.back());
 
-    const std::string network = s_.host.NetworkOf(socket).network;
-    s_.platform.surface.SetCaption(frame, network.empty() ? name : network + " / " + name);
+    const NetworkInfo network = s_.host.NetworkOf(socket);
+    s_.platform.surface.SetCaption(frame,
+                                   network.network.empty() ? name : network.network + " / " + name);
+    s_.platform.surface.PlaceWindow(frame, network.id, network.name, name);
     if (show) SetActiveWindow(frame);
     logger_.WriteLog(frame, CLogger::SessionStartLine(s_.platform.clock.Now()));
     return FindByFrame(frame);
@@ -197,11 +199,14 @@ void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCo
             UpdateWindowTitle(frame);
             SetButtonCaption(frame);
             break;
-        case kUpdateTitle:
+        case kUpdateTitle: {
             record->title = value;
             UpdateWindowTitle(frame);
             SetButtonCaption(frame);
+            const NetworkInfo network = s_.host.NetworkOf(record->socket);
+            s_.platform.surface.PlaceWindow(frame, network.id, network.name, value);
             break;
+        }
         case kUpdateLogfile: record->logfile = value; break;
         case kUpdateSender:
             record->sender = value;
@@ -278,6 +283,14 @@ ChannelRecord* CWindowRegistry::StatusOf(const CIrcSocket* socket) {
 
 void CWindowRegistry::UpdateAllTitles() {
     for (std::size_t i = 0; i < records_.size(); ++i) UpdateWindowTitle(records_[i].frame);
+}
+
+// A network's name can change (the server tells its own in ISUPPORT).
+void CWindowRegistry::PlaceAllWindows() {
+    for (const ChannelRecord& record : records_) {
+        const NetworkInfo network = s_.host.NetworkOf(record.socket);
+        s_.platform.surface.PlaceWindow(record.frame, network.id, network.name, record.title);
+    }
 }
 
 void CWindowRegistry::SetActiveWindow(FrameId frame) {
@@ -381,7 +394,8 @@ void CWindowRegistry::RenumberButtons(int from) {
         }
         const Colour lit = later ? previous[static_cast<std::size_t>(record.buttonnr)] : 0;
         record.buttonnr = buttoncount++;
-        s_.platform.surface.SetButton(record.buttonnr, record.title);
+        s_.platform.surface.SetButton(record.buttonnr, record.title,
+                                      s_.host.NetworkOf(record.socket).id);
         if (lit) SetButtonColour(record, lit);
     }
 }
@@ -395,7 +409,7 @@ void CWindowRegistry::CloseAllWindows() {
 void CWindowRegistry::RebuildButtons() {
     for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
         if (it->buttonnr < 0) continue;
-        s_.platform.surface.SetButton(it->buttonnr, it->title);
+        s_.platform.surface.SetButton(it->buttonnr, it->title, s_.host.NetworkOf(it->socket).id);
         if (const Colour lit = highlighted_[static_cast<std::size_t>(it->buttonnr)]) {
             s_.platform.surface.SetButtonHighlight(it->buttonnr, lit);
         }
@@ -420,6 +434,7 @@ void CWindowRegistry::MentionButton(const ChannelRecord& record) {
 }
 
 void CWindowRegistry::SetButtonColour(const ChannelRecord& record, Colour colour) {
+    s_.platform.surface.SetWindowMark(record.frame, colour);
     if (record.buttonnr < 0 || record.buttonnr >= kMaxButtons) return;
     highlighted_[static_cast<std::size_t>(record.buttonnr)] = colour;
     s_.platform.surface.SetButtonHighlight(record.buttonnr, colour);
@@ -443,7 +458,8 @@ void CWindowRegistry::ActivateButton(int n) {
 void CWindowRegistry::SetButtonCaption(FrameId frame) {
     const ChannelRecord* record = FindByFrame(frame);
     if (!record || record->buttonnr < 0) return;
-    s_.platform.surface.SetButton(record->buttonnr, record->title);
+    s_.platform.surface.SetButton(record->buttonnr, record->title,
+                                  s_.host.NetworkOf(record->socket).id);
     // Replacing the caption keeps the button lit.
     if (IsHighlighted(*record)) {
         s_.platform.surface.SetButtonHighlight(record->buttonnr, kHighlight);

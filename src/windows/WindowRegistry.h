@@ -86,6 +86,8 @@ public:
     bool ShouldMaximize();
     // Status caption and the like after a state change.
     void UpdateAllTitles();
+    // Every window in the tree again under its network's present name.
+    void PlaceAllWindows();
     // The user is no longer in the channel of `record`: its nick list is
     // emptied and its next JOIN comes back to it. `rejoin`: join it again
     // when the server next welcomes the user.

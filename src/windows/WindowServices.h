@@ -21,6 +21,8 @@ struct NetworkInfo {
     std::string nick;
     std::string server;   // the server entry's name
     std::string network;  // the network's own name; empty while only one is open
+    std::string name;     // the same, also while only one is open
+    int id = 0;           // stable while the network lives; the first network's is 0
 };
 
 class IWindowsHost {

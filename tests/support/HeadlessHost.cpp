@@ -510,9 +510,22 @@ void RecordingSurface::UpdateViews(FrameId id, int hints) {
     if (RecordedFrame* frame = Frame(id)) frame->hints.push_back(hints);
 }
 
-void RecordingSurface::SetButton(int index, const std::string& caption) {
+void RecordingSurface::SetButton(int index, const std::string& caption, int network) {
     if (index < 0 || index >= 50) return;
-    buttons[index] = {true, caption, 0};
+    buttons[index] = {true, caption, 0, network};
+}
+
+void RecordingSurface::PlaceWindow(FrameId frame, int network, const std::string& networkName,
+                                   const std::string& name) {
+    if (RecordedFrame* shown = Frame(frame)) {
+        shown->network = network;
+        shown->networkName = networkName;
+        shown->treeName = name;
+    }
+}
+
+void RecordingSurface::SetWindowMark(FrameId frame, Colour colour) {
+    if (RecordedFrame* shown = Frame(frame)) shown->mark = colour;
 }
 
 void RecordingSurface::RemoveButton(int index) {

@@ -251,6 +251,11 @@ struct RecordedFrame {
     bool maximized = false;
     bool destroyed = false;
     int activations = 0;
+    // Its place in the tree of windows, and its mark there.
+    int network = 0;
+    std::string networkName;
+    std::string treeName;
+    Colour mark = 0;
     std::vector<Piece> pieces;
     std::vector<int> hints;
     // The pane's text: all pieces joined.
@@ -266,6 +271,7 @@ struct RecordedButton {
     bool exists = false;
     std::string caption;
     Colour highlight = 0;
+    int network = 0;
 };
 
 class RecordingSurface : public IWindowSurface {
@@ -278,7 +284,10 @@ public:
     void AppendPiece(FrameId frame, const std::string& text, Colour colour, bool debug) override;
     void MarkMention(FrameId frame) override;
     void UpdateViews(FrameId frame, int hints) override;
-    void SetButton(int index, const std::string& caption) override;
+    void SetButton(int index, const std::string& caption, int network) override;
+    void PlaceWindow(FrameId frame, int network, const std::string& networkName,
+                     const std::string& name) override;
+    void SetWindowMark(FrameId frame, Colour colour) override;
     void RemoveButton(int index) override;
     void SetButtonHighlight(int index, Colour colour) override;
     void SetMainTitle(const std::string& title) override { mainTitle = title; }
@@ -288,6 +297,7 @@ public:
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
     void SetTabbedView(bool on) override { tabs = on; }
+    void SetWindowTree(bool on) override { tree = on; }
 
     RecordedFrame* Frame(FrameId id);  // null when not open
     // What the frame recorded; an empty recording when it is not open.
@@ -301,6 +311,7 @@ public:
     bool connectCommand = true;
     bool debugCommands = false;
     bool tabs = false;
+    bool tree = false;
     bool failDestroy = false;
     // Runs inside every append, after the piece is recorded: stands in for a
     // handler that acts in the middle of whatever produced the output.

@@ -9,11 +9,14 @@
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "session/IrcSocket.h"
+#include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
+#include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
+#include "ui/WindowTree.h"
 #include "ui/ZorlView.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -118,6 +121,45 @@ TEST_F(Shell, ButtonBarAfterClosingTheMiddleOfThreeWindows) {
     h.Pump();
     EXPECT_EQ(h.main.Mdi()->activeSubWindow(), h.Frame(last));
     EXPECT_EQ(h.app.registry.pLastFrm, last);
+}
+
+// Windows of two networks: the buttons of each stand together, the tree
+// holds each under its network, marks unseen output and leads to the window.
+TEST_F(Shell, TreeAndButtonBarGroupWindowsByNetwork) {
+    const FrameId alice = OpenWindow("alice", kWindowQuery);
+    h.app.SendString(h.app.registry.pStatusFrm, "/newserver irc.other");
+    ASSERT_EQ(h.app.networks.Count(), 2u);
+    CIrcSocket* other = h.app.networks.All()[1]->Socket();
+    h.app.registry.NewWindow("#x", kWindowChannel, other, true);
+    const FrameId bob =
+        h.app.registry.NewWindow("bob", kWindowQuery, h.app.networks.First().Socket(), true)->frame;
+    h.Pump();
+
+    auto leftOf = [&](const QString& a, const QString& b) {
+        ui::CWindowButton *first = nullptr, *second = nullptr;
+        for (int i = 0; i < ui::CWindowButtonBar::kButtons; ++i) {
+            ui::CWindowButton* button = h.main.Buttons()->Button(i);
+            if (button && button->text() == a) first = button;
+            if (button && button->text() == b) second = button;
+        }
+        return first && second && first->y() == second->y() && first->x() < second->x();
+    };
+    EXPECT_TRUE(leftOf("bob", "#x"));
+    EXPECT_TRUE(leftOf("alice", "bob"));
+
+    ui::CWindowTree* tree = h.main.Tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 3);  // Status, alice, bob
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("irc.other"));
+    EXPECT_EQ(tree->topLevelItem(1)->child(1)->text(0), QStringLiteral("#x"));
+
+    h.app.output.Print(h.app.networks.First().Socket(), "alice", Cls::Normal, "<alice> hi\r\n");
+    EXPECT_EQ(tree->ItemOf(alice)->foreground(0).color(),
+              ui::ToQColor(CWindowRegistry::kHighlight));
+    tree->setCurrentItem(tree->ItemOf(alice));
+    h.Pump();
+    EXPECT_EQ(h.app.registry.pLastFrm, alice);
+    EXPECT_NE(h.app.registry.pLastFrm, bob);
 }
 
 TEST_F(Shell, ActivatingAWindowMakesItTheLastActiveOne) {
