@@ -2,6 +2,24 @@
 
 namespace zorl::ui {
 
+QueuedPiece MakePiece(std::string_view text, Colour colour, bool debug, const ColourTables& tables,
+                      std::string storage) {
+    QueuedPiece piece;
+    if (debug || IsPlainPiece(text)) {
+        // What ParsePiece would make of it, without the runs.
+        piece.plain = std::move(storage);
+        piece.breaks = AppendNormalisedBreaks(piece.plain, text);
+        piece.colour = colour;
+        return piece;
+    }
+    piece.runs = ParsePiece(text, colour, debug, tables);
+    for (const TextRun& run : piece.runs)
+        for (std::size_t at = run.text.find('\n'); at != std::string::npos;
+             at = run.text.find('\n', at + 1))
+            ++piece.breaks;
+    return piece;
+}
+
 // Once the pieces before the last one carry `limit` line breaks, the pane
 // holds exactly limit + (breaks of the last piece) lines after the last
 // piece, all of them from the queue: whatever came before those pieces is

@@ -30,6 +30,11 @@ struct QueuedPiece {
     Colour colour = 0;
 };
 
+// `text` as the pane will add it: plain text without runs when it has no
+// formatting code or web address (most lines), in `storage`'s buffer.
+QueuedPiece MakePiece(std::string_view text, Colour colour, bool debug, const ColourTables& tables,
+                      std::string storage);
+
 struct FlushPlan {
     bool clearPane = false;     // the pane's present text all goes
     long long removeLines = 0;  // else: lines to delete at the top of the pane

@@ -155,11 +155,9 @@ void QtWindowSurface::AppendPiece(FrameId id, const std::string& text, Colour co
     CChildFrameBase* frame = it->second.frame;
     if (!frame) {
         if (!app_) return;
-        QueuedPiece piece;
-        piece.runs = ParsePiece(text, colour, debug, app_->colours);
-        for (const TextRun& run : piece.runs)
-            for (char c : run.text) piece.breaks += c == '\n';
-        it->second.output.Push(std::move(piece), app_->settings.MaxLines);
+        PieceQueue& waiting = it->second.output;
+        waiting.Push(MakePiece(text, colour, debug, app_->colours, waiting.SpareText()),
+                     app_->settings.MaxLines);
         return;
     }
     frame->Output()->Enqueue(text, colour, debug);

@@ -78,20 +78,7 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
 
 void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
     if (!context_.app) return;
-    QueuedPiece piece;
-    if (debug || IsPlainPiece(text)) {
-        // What ParsePiece would make of it, without the runs.
-        piece.plain = queue_.SpareText();
-        piece.breaks = AppendNormalisedBreaks(piece.plain, text);
-        piece.colour = colour;
-    } else {
-        piece.runs = ParsePiece(text, colour, debug, context_.app->colours);
-        for (const TextRun& run : piece.runs)
-            for (std::size_t at = run.text.find('\n'); at != std::string::npos;
-                 at = run.text.find('\n', at + 1))
-                ++piece.breaks;
-    }
-    queue_.Push(std::move(piece), limit_);
+    queue_.Push(MakePiece(text, colour, debug, context_.app->colours, queue_.SpareText()), limit_);
 }
 
 void CZorlView::Adopt(PieceQueue&& pieces) {
