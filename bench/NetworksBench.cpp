@@ -222,8 +222,10 @@ int FillAndPing(int networks, int channels, int lines) {
         std::printf("NetworksBench ping: no answer\n");
         return 1;
     }
-    std::printf("NetworksBench ping: network %d answered its PING in %.3f s while the other %d were flooded\n",
-                networks, quiet.Seconds(2), networks - 1);
+    std::printf(
+        "NetworksBench ping: network %d answered its PING in %.3f s while the other %d were "
+        "flooded\n",
+        networks, quiet.Seconds(2), networks - 1);
     RunUntil([&] { return all(2); }, 600000);
     return 0;
 }
