@@ -27,7 +27,7 @@ QueuedPiece MakePiece(std::string_view text, Colour colour, bool debug, const Co
 void PieceQueue::Push(QueuedPiece piece, int limit) {
     const long long max = EffectiveLimit(limit);
     breaks_ += piece.breaks;
-    pieces_.push_back(std::move(piece));
+    if (!Packed(piece)) pieces_.push_back(std::move(piece));
     while (pieces_.size() >= 2) {
         long long beforeLast = breaks_ - pieces_.back().breaks;
         if (beforeLast - pieces_.front().breaks < max) break;
@@ -38,6 +38,46 @@ void PieceQueue::Push(QueuedPiece piece, int limit) {
     }
 }
 
+namespace {
+
+bool IsOneLine(const QueuedPiece& piece) {
+    return piece.runs.empty() && !piece.mention && piece.breaks == 1 && !piece.plain.empty() &&
+           piece.plain.back() == '\n';
+}
+
+}  // namespace
+
+bool PieceQueue::Packed(QueuedPiece& piece) {
+    if (pieces_.empty() || !IsOneLine(piece)) return false;
+    QueuedPiece& last = pieces_.back();
+    const bool joins = last.packed ? last.breaks < kPackLines && !last.mention : IsOneLine(last);
+    if (!joins || last.colour != piece.colour) return false;
+    last.packed = true;
+    last.plain += piece.plain;
+    last.breaks += 1;
+    if (last.breaks == kPackLines) last.plain.shrink_to_fit();
+    Recycle(piece);
+    return true;
+}
+
+void PieceQueue::MarkLastMention() {
+    if (pieces_.empty()) return;
+    QueuedPiece& last = pieces_.back();
+    if (last.packed) {
+        // The pack's last line stands on its own again.
+        const std::size_t from = last.plain.rfind('\n', last.plain.size() - 2);
+        QueuedPiece line;
+        line.plain = last.plain.substr(from + 1);
+        line.breaks = 1;
+        line.colour = last.colour;
+        last.plain.erase(from + 1);
+        last.breaks -= 1;
+        last.packed = last.breaks > 1;
+        pieces_.push_back(std::move(line));
+    }
+    pieces_.back().mention = true;
+}
+
 FlushPlan PieceQueue::Plan(long long paneLines, int limit) const {
     const long long max = EffectiveLimit(limit);
     const long long start = clears_pane_ ? 1 : (paneLines < 1 ? 1 : paneLines);
@@ -45,6 +85,8 @@ FlushPlan PieceQueue::Plan(long long paneLines, int limit) const {
     for (const QueuedPiece& piece : pieces_) {
         if (lines > max) lines = max;
         lines += piece.breaks;
+        // Trimmed before each of its lines: never above the limit and one.
+        if (piece.packed && lines > max + 1) lines = max + 1;
     }
     // Trimming only ever takes lines from the top, so the result is the
     // last `lines` lines of the pane's text followed by the queue's.

@@ -28,6 +28,11 @@ struct QueuedPiece {
     // text here, every line break a single '\n', all of it in `colour`.
     std::string plain;
     Colour colour = 0;
+    // Plain one-line pieces in a row of one colour are kept as one: `breaks`
+    // whole lines, each ending in its break, each trimmed for as if it came
+    // on its own. An idle window's thousand lines then cost little more
+    // than their text.
+    bool packed = false;
 };
 
 // `text` as the pane will add it: plain text without runs when it has no
@@ -43,6 +48,9 @@ struct FlushPlan {
 
 class PieceQueue {
 public:
+    // Lines in one packed piece at most; its buffer is fitted when full.
+    static constexpr int kPackLines = 32;
+
     void Push(QueuedPiece piece, int limit);
     // `paneLines`: lines in the pane now (at least 1: an empty pane has one).
     FlushPlan Plan(long long paneLines, int limit) const;
@@ -55,10 +63,8 @@ public:
     // text out: the pane is cleared when the queue is added.
     bool ClearsPane() const { return clears_pane_; }
     const std::deque<QueuedPiece>& Pieces() const { return pieces_; }
-    // The last piece pushed, if it is still queued.
-    void MarkLastMention() {
-        if (!pieces_.empty()) pieces_.back().mention = true;
-    }
+    // The last piece pushed, if it is still queued (taken out of its pack).
+    void MarkLastMention();
 
     static int EffectiveLimit(int limit) { return limit < 1 ? 1 : limit; }
 
@@ -67,6 +73,9 @@ public:
     std::string SpareText();
 
 private:
+    // Appends `piece` to the last one when both are plain single lines of
+    // one colour that call nobody; true when it did.
+    bool Packed(QueuedPiece& piece);
     void Recycle(QueuedPiece& piece);
 
     std::deque<QueuedPiece> pieces_;

@@ -35,25 +35,31 @@ void AddQueued(Pane& pane, const PieceQueue& queue, int limit) {
         pane.erase(pane.begin(), pane.begin() + plan.removeLines);
     }
     long long skip = plan.skipBreaks;
-    for (const QueuedPiece& piece : queue.Pieces()) {
-        for (const TextRun& run : piece.runs) {
-            for (char c : run.text) {
-                if (skip > 0) {
-                    if (c == '\n') --skip;
-                    continue;
-                }
-                if (c == '\n')
-                    pane.emplace_back();
-                else
-                    pane.back().push_back(c);
+    auto add = [&](const std::string& text) {
+        for (char c : text) {
+            if (skip > 0) {
+                if (c == '\n') --skip;
+                continue;
             }
+            if (c == '\n')
+                pane.emplace_back();
+            else
+                pane.back().push_back(c);
         }
+    };
+    for (const QueuedPiece& piece : queue.Pieces()) {
+        add(piece.plain);
+        for (const TextRun& run : piece.runs) add(run.text);
     }
 }
 
-QueuedPiece Piece(const std::string& text) {
+// `plain`: the way most lines come, without runs (one-line ones are packed).
+QueuedPiece Piece(const std::string& text, bool plain = false) {
     QueuedPiece piece;
-    piece.runs.push_back({text, {}});
+    if (plain)
+        piece.plain = text;
+    else
+        piece.runs.push_back({text, {}});
     for (char c : text) piece.breaks += c == '\n';
     return piece;
 }
@@ -96,11 +102,18 @@ TEST(PieceQueue, BatchesMatchOneByOneAddingForAnySequence) {
             const std::string text = texts[random() % 8];
             trace += "[" + text + "]";
             AddLiterally(literal, text, limit);
-            QueuedPiece piece = Piece(text);
+            QueuedPiece piece = Piece(text, random() % 2 == 0);
             largest = std::max<long long>(largest, piece.breaks);
             queue.Push(std::move(piece), limit);
-            // Bounded: never more than the limit plus two pieces' worth.
-            ASSERT_LE(queue.Breaks(), PieceQueue::EffectiveLimit(limit) + 2 * largest) << trace;
+            // A mention takes its line out of a pack, whole.
+            if (random() % 8 == 0) {
+                queue.MarkLastMention();
+                ASSERT_EQ(queue.Pieces().back().breaks, Piece(text).breaks) << trace;
+            }
+            // Bounded: never more than the limit plus two pieces' (or packs') worth.
+            ASSERT_LE(queue.Breaks(),
+                      PieceQueue::EffectiveLimit(limit) + 2 * largest + PieceQueue::kPackLines)
+                << trace;
         }
         AddQueued(queued, queue, limit);
         ASSERT_EQ(Show(queued), Show(literal))
