@@ -1,6 +1,8 @@
-// The DCC command: offers a chat or a file to a nick.
-//   /DCC joe CHAT   ->  PRIVMSG joe :\1DCC CHAT chat 3232235521 2000\1
-//   /DCC joe SEND   ->  PRIVMSG joe :\1DCC SEND notes.txt 3232235521 2001 1000\1
+// The DCC command: offers a chat or a file to a nick, in the form other
+// clients have and in the older one with the nick first.
+//   /DCC CHAT joe           ->  PRIVMSG joe :\1DCC CHAT chat 3232235521 2000\1
+//   /DCC SEND joe notes.txt ->  PRIVMSG joe :\1DCC SEND notes.txt 3232235521 2001 1000\1
+//   /DCC joe CHAT, /DCC joe SEND (the file chosen in a dialog)
 // The offer goes over the server connection and names its own end of it:
 // that is the address the peer can reach.
 #include <filesystem>
@@ -47,51 +49,48 @@ std::string OfferedName(const std::string& path) {
     return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
 }
 
-// Echo, the notice of $3 and the offer itself; false when $3 is empty.
-bool SendOffer(CommandLine& line, const std::string& offer) {
-    line.Echo(kKindNotice, "$3");
-    if (line.Expand("$3").empty()) return false;
-    const ScriptContext& ctx = line.ctx;
-    CIrcSocket* server = ctx.Connection().Socket();
-    ctx.Connection().SendLine(server, line.Expand("NOTICE $nick :$3"), true);
-    // Only the template is expanded: a "$" in a file name stays a "$".
-    ctx.Connection().SendLine(server, line.Expand("PRIVMSG $nick :$!") + offer + "\x01", true);
-    return true;
+// The offer alone: no notice of the command's words goes to the peer.
+void SendOffer(CommandLine& line, const std::string& nick, const std::string& offer) {
+    CServerConnection& server = line.ctx.Connection();
+    server.SendLine(server.Socket(), "PRIVMSG " + nick + " :\x01" + offer + "\x01", true);
 }
 
-void OfferChat(CommandLine& line) {
+void OfferChat(CommandLine& line, const std::string& nick) {
     const ScriptContext& ctx = line.ctx;
     const int port = ctx.dcc.port_counter;
     const std::string offer =
         Format("DCC CHAT chat %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
-    if (!SendOffer(line, offer)) return;
+    SendOffer(line, nick, offer);
     CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
     ++ctx.dcc.port_counter;
     if (!socket) return;
-    const std::string nick = line.Target();
     ctx.registry.NewWindow(nick, kWindowDccQuery, socket, true);
     ctx.output.PrintF(socket, nick, Cls::CTCP, "DCC chat with %s, waiting for acknowledgement",
                       nick.c_str());
 }
 
-void OfferFile(CommandLine& line) {
+// `path` empty: the user picks the file.
+void OfferFile(CommandLine& line, const std::string& nick, std::string path) {
     const ScriptContext& ctx = line.ctx;
-    std::string path;
-    if (!ctx.platform.dialogs.OpenFile("All Files (*)|*||", "", path)) return;
-    // The dialog ran the event loop: the window may have gone meanwhile.
-    if (!ctx.registry.IsFrameRegistered(line.frame)) return;
     std::error_code error;
+    if (path.empty()) {
+        if (!ctx.platform.dialogs.OpenFile("All Files (*)|*||", "", path)) return;
+        // The dialog ran the event loop: the window may have gone meanwhile.
+        if (!ctx.registry.IsFrameRegistered(line.frame)) return;
+    } else if (!std::filesystem::is_regular_file(path, error)) {
+        ctx.output.PrintF(nullptr, "", Cls::UError, "DCC SEND: no such file: %s", path.c_str());
+        return;
+    }
     uintmax_t size = std::filesystem::file_size(path, error);
     if (error) size = 0;
     const int port = ctx.dcc.port_counter;
     std::string offer = "DCC SEND " + OfferedName(path) +
                         Format(" %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
     if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
-    if (!SendOffer(line, offer)) return;
+    SendOffer(line, nick, offer);
     CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);
     ++ctx.dcc.port_counter;
     if (!socket) return;
-    const std::string nick = line.Target();
     ctx.registry.NewWindow(nick, kWindowDccSend, socket, true);
     // » and the nick: the window of a file going out.
     if (FrameId frame = ctx.registry.GetFrmByNameSocket(nick, socket))
@@ -104,13 +103,30 @@ void OfferFile(CommandLine& line) {
 
 }  // namespace
 
-// DCC joe CHAT, DCC joe SEND (any letter case); any other word does nothing.
+// DCC CHAT joe, DCC SEND joe [file], DCC joe CHAT, DCC joe SEND (any
+// letter case); a first word CHAT or SEND is always the kind, so the nick
+// comes after it. Any other word does nothing.
 void DccCommand(CommandLine& line) {
-    const Split kind = SplitWord(line.ArgsAfterTarget());
-    if (EqualsNoCase(kind.head, "CHAT"))
-        OfferChat(line);
-    else if (EqualsNoCase(kind.head, "SEND"))
-        OfferFile(line);
+    const std::string first = line.Target();
+    const Split rest = SplitWord(line.ArgsAfterTarget());
+    const bool chat = EqualsNoCase(first, "CHAT");
+    if (chat || EqualsNoCase(first, "SEND")) {
+        const std::string nick(rest.head);
+        if (nick.empty()) {
+            line.ctx.output.PrintF(nullptr, "", Cls::UError, "Usage: /dcc %s nick%s",
+                                   chat ? "chat" : "send", chat ? "" : " [file]");
+            return;
+        }
+        if (chat)
+            OfferChat(line, nick);
+        else
+            OfferFile(line, nick, std::string(Trim(rest.tail)));
+        return;
+    }
+    if (EqualsNoCase(rest.head, "CHAT"))
+        OfferChat(line, first);
+    else if (EqualsNoCase(rest.head, "SEND"))
+        OfferFile(line, first, "");
 }
 
 }  // namespace zorl

@@ -68,19 +68,20 @@ protected:
 TEST_F(DccTest, EachOfferListensOnTheNextPortAndNamesTheLocalAddress) {
     wire->localAddress = "192.168.0.1";
     host.sockets.createErrors = {kWsaOk, kWsaAddressInUse};  // the second port is taken
+    // Both forms; only the offer goes to joe, never a notice of the words.
     Type("", "/DCC joe CHAT");
-    Type("", "/dcc joe chat");
+    Type("", "/dcc chat joe");
     Type("", "/DCC joe CHAT");
-    host.Elapse(kFreshBurst);  // six lines: the last waits its turn
-    ExpectSent({"NOTICE joe :CHAT",
-                "PRIVMSG joe :\x01"
-                "DCC CHAT chat 3232235521 2000\x01",
-                "NOTICE joe :chat",
-                "PRIVMSG joe :\x01"
-                "DCC CHAT chat 3232235521 2001\x01",
-                "NOTICE joe :CHAT",
-                "PRIVMSG joe :\x01"
-                "DCC CHAT chat 3232235521 2002\x01"});
+    Type("", "/dcc chat");
+    host.Elapse(kFreshBurst);
+    ExpectSent(
+        {"PRIVMSG joe :\x01"
+         "DCC CHAT chat 3232235521 2000\x01",
+         "PRIVMSG joe :\x01"
+         "DCC CHAT chat 3232235521 2001\x01",
+         "PRIVMSG joe :\x01"
+         "DCC CHAT chat 3232235521 2002\x01"});
+    ExpectShown("", Cls::UError, "Usage: /dcc chat nick");
     ExpectShown("", Cls::UError, "** DCC: Unable to create socket (Address already in use)");
     ASSERT_NE(Listener(2000), nullptr);
     EXPECT_EQ(Listener(2001), nullptr);
@@ -149,9 +150,9 @@ TEST_F(DccTest, FileIsSentAndFinishedOnTheLastAcknowledgement) {
     const std::string content(1000, 'x');
     auto peer = SendFile("notes.txt", content);
     const std::string path = (dir.Path() / "notes.txt").string();
-    ExpectSent({"NOTICE joe :SEND",
-                "PRIVMSG joe :\x01"
-                "DCC SEND notes.txt 2130706433 2000 1000\x01"});
+    ExpectSent(
+        {"PRIVMSG joe :\x01"
+         "DCC SEND notes.txt 2130706433 2000 1000\x01"});
     EXPECT_EQ(Window("joe").caption, "\xBB joe");
     ExpectShown("joe", Cls::CTCP, "DCC sending " + path + " to joe, waiting for acknowledgement");
     ExpectShown("joe", Cls::Info, "DCC file transfer started: " + path + " (size=1000)");
@@ -164,11 +165,17 @@ TEST_F(DccTest, FileIsSentAndFinishedOnTheLastAcknowledgement) {
     EXPECT_TRUE(peer->closed);
 }
 
+// Named on the command line, the file needs no dialog; a missing one is said.
 TEST_F(DccTest, EmptyFileIsOfferedWithoutSizeAndFinishesAtOnce) {
-    auto peer = SendFile("empty", "");
-    ExpectSent({"NOTICE joe :SEND",
-                "PRIVMSG joe :\x01"
-                "DCC SEND empty 2130706433 2000\x01"});
+    Type("", "/dcc send joe " + (dir.Path() / "missing").string());
+    ExpectShown("", Cls::UError, "DCC SEND: no such file: " + (dir.Path() / "missing").string());
+    dir.WriteFile("empty", "");
+    Type("", "/dcc send joe " + (dir.Path() / "empty").string());
+    auto peer = AcceptOn(2000);
+    EXPECT_EQ(host.dialogs.fileAnswers.size(), 0u);
+    ExpectSent(
+        {"PRIVMSG joe :\x01"
+         "DCC SEND empty 2130706433 2000\x01"});
     ExpectShown("joe", Cls::Info, "file transfer finished");
     EXPECT_TRUE(peer->closed);
 }
