@@ -12,6 +12,7 @@
 #include "session/IrcSocket.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -69,8 +70,10 @@ void CommandLine::SendText(MessageKind kind, const std::string& target, const st
                                       "ACTION "
                                     : "";
     const std::string close = action ? "\x01" : "";
-    const std::size_t room = MessageTextRoom(ctx.Connection().Nick(), ctx.settings.User, command,
-                                             target, open.size() + close.size());
+    const CServerConnection& server = ctx.Connection();
+    const std::size_t room =
+        MessageTextRoom(server.Nick(), ctx.settings.User, command, target,
+                        open.size() + close.size(), server.Support().LineLength());
     for (const std::string& piece : SplitMessageText(text, room)) {
         ctx.output.ShowOwn(socket, Channel(), target, kind, piece);
         SendRaw(std::string(command) + " " + target + " :" + open + piece + close);

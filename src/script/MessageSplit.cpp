@@ -69,12 +69,12 @@ std::size_t CutPoint(std::string_view text, const std::vector<bool>& allowed, st
 
 std::size_t MessageTextRoom(const std::string& nick, const std::string& user,
                             std::string_view command, const std::string& target,
-                            std::size_t framing) {
+                            std::size_t framing, std::size_t lineLimit) {
     // ":" nick "!~" user "@" host " "  and  command " " target " :"  and  CR LF
     const std::size_t prefix = 1 + nick.size() + 2 + user.size() + 1 + kLongestHost + 1;
     const std::size_t head = command.size() + 1 + target.size() + 2;
     const std::size_t used = prefix + head + framing + 2;
-    return used + kSmallestRoom < kRelayedLineLimit ? kRelayedLineLimit - used : kSmallestRoom;
+    return used + kSmallestRoom < lineLimit ? lineLimit - used : kSmallestRoom;
 }
 
 std::vector<std::string> SplitMessageText(std::string_view text, std::size_t room) {

@@ -12,7 +12,7 @@
 namespace zorl {
 
 // A line as the server relays it, CR LF included.
-constexpr std::size_t kRelayedLineLimit = 512;
+constexpr std::size_t kRelayedLineLimit = 512;  // unless the server's LINELEN says more
 // Room kept for the host name the server puts in our prefix; we cannot know
 // it, and 63 bytes covers the names and cloaks servers hand out.
 constexpr std::size_t kLongestHost = 63;
@@ -21,10 +21,10 @@ constexpr std::size_t kLongestHost = 63;
 //   ":nick!~user@host COMMAND target :" + framing + text + CR LF
 // where `framing` counts the bytes around the text (9 for an action's
 // "\1ACTION " and "\1"). Never below a small floor, so even a silly
-// target still makes progress.
+// target still makes progress. `lineLimit`: the longest relayed line.
 std::size_t MessageTextRoom(const std::string& nick, const std::string& user,
                             std::string_view command, const std::string& target,
-                            std::size_t framing);
+                            std::size_t framing, std::size_t lineLimit = kRelayedLineLimit);
 
 // Cuts `text` into pieces of at most `room` bytes. A piece ends at its last
 // blank when that blank lies in its back half (the blank itself is dropped);

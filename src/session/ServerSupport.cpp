@@ -61,6 +61,10 @@ void CServerSupport::Apply(const std::vector<std::string>& params) {
             statusmsg_ = negated ? "" : std::string(pair.tail);
         } else if (pair.head == "MONITOR") {
             monitor_ = negated ? -1 : std::max(0, Atoi(pair.tail));
+        } else if (pair.head == "LINELEN") {
+            const int length = negated ? 0 : Atoi(pair.tail);
+            line_length_ = std::clamp<std::size_t>(
+                length > 0 ? static_cast<std::size_t>(length) : 0, kLineLength, kLongestLineLength);
         } else if (pair.head == "NETWORK") {
             network_ = negated ? "" : std::string(pair.tail);
         }

@@ -34,6 +34,11 @@ public:
     // MONITOR: how many nicks the server watches for us (0: no limit
     // given); -1 when it does not offer MONITOR.
     int MonitorLimit() const { return monitor_; }
+    // LINELEN: the longest line the network relays, CR LF included; the
+    // 512 of every server unless it says more (kept under 16 KiB).
+    std::size_t LineLength() const { return line_length_; }
+    static constexpr std::size_t kLineLength = 512;
+    static constexpr std::size_t kLongestLineLength = 16384;
 
 private:
     void SetPrefix(std::string_view value);
@@ -44,6 +49,7 @@ private:
     std::string statusmsg_;
     std::string network_;
     int monitor_ = -1;
+    std::size_t line_length_ = kLineLength;
     // CHANMODES: lists (always a parameter), always, only when set.
     std::string list_modes_, always_modes_, set_modes_;
 };

@@ -114,6 +114,12 @@ TEST_F(LongMessage, TypedLinesGoOutInPiecesThatServersRelay) {
         EXPECT_TRUE(Shows("#chan", ColourOf(row.cls), echoes.back()));
         ClearPanes();
     }
+    // A network that relays longer lines (LINELEN) takes the text whole.
+    server_->Receive(":irc.example 005 me LINELEN=4096 :are supported\r\n");
+    TakeSent();
+    Type(chan_, std::string(2000, 'x'));
+    EXPECT_EQ(server_->SentLines(),
+              std::vector<std::string>{"PRIVMSG #chan :" + std::string(2000, 'x')});
     EXPECT_EQ(app.Connection().State(), CONNECTED);
 }
 

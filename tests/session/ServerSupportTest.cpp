@@ -56,7 +56,8 @@ TEST(ServerSupport, ChannelTypesModesAndName) {
     EXPECT_TRUE(support.TakesParameter('o', false));
 
     support.Apply({"me", "CHANTYPES=#+", "CHANMODES=beI,k,l,imnpst", "NETWORK=Example Net",
-                   "STATUSMSG=@+", "SOMETHING=else", "are supported"});
+                   "STATUSMSG=@+", "SOMETHING=else", "LINELEN=2048", "are supported"});
+    EXPECT_EQ(support.LineLength(), 2048u);
     EXPECT_TRUE(support.IsChannel("+modeless"));
     EXPECT_FALSE(support.IsChannel("&local"));
     EXPECT_EQ(support.Network(), "Example Net");
@@ -69,6 +70,8 @@ TEST(ServerSupport, ChannelTypesModesAndName) {
     EXPECT_FALSE(support.TakesParameter('l', false));
     EXPECT_FALSE(support.TakesParameter('n', true));
 
+    support.Apply({"me", "LINELEN=100", "are supported"});  // never below what all relay
+    EXPECT_EQ(support.LineLength(), CServerSupport::kLineLength);
     support.Apply({"me", "CHANMODES=b", "-NETWORK", "are supported"});  // short and negated
     EXPECT_TRUE(support.TakesParameter('b', true));
     EXPECT_FALSE(support.TakesParameter('k', true));
