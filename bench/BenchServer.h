@@ -20,24 +20,28 @@
 
 namespace zorl::bench {
 
+// A socket listening on a free loopback port, which goes into `port`.
+inline int ListenOnLoopback(int backlog, int& port) {
+    const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    ::setsockopt(listening, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listening, backlog);
+    socklen_t length = sizeof address;
+    ::getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return listening;
+}
+
 class BenchServer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Listens on a free loopback port.
-    BenchServer() {
-        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int one = 1;
-        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listen_, 1);
-        socklen_t length = sizeof address;
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-    }
+    // In the body: port_ is set after the members are.
+    BenchServer() { listen_ = ListenOnLoopback(1, port_); }
     ~BenchServer() {
         // Unblocks the thread when the client never answered.
         ::shutdown(listen_, SHUT_RDWR);

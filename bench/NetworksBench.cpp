@@ -43,18 +43,7 @@ class StepServer {
 public:
     static constexpr const char* kClose = "close";
 
-    StepServer() : listen_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        int one = 1;
-        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listen_, 2);
-        socklen_t length = sizeof address;
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-    }
+    StepServer() { listen_ = zorl::bench::ListenOnLoopback(2, port_); }
     ~StepServer() {
         stop_ = true;
         ::shutdown(listen_, SHUT_RDWR);
@@ -119,7 +108,7 @@ private:
         return true;
     }
 
-    int listen_;
+    int listen_ = -1;
     std::atomic<int> client_{-1};
     int port_ = 0;
     std::thread thread_;
