@@ -12,6 +12,7 @@
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
 #include "script/Timers.h"
+#include "session/Networks.h"
 #include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
@@ -92,14 +93,17 @@ void ApplyOptions(CZorlApp& app, const CSettings& values, bool debugFlags) {
 }
 
 // The notify list is checked at once when switched on, then every 40 s (or
-// watched by the server's MONITOR, the list given anew).
+// watched by the server's MONITOR, the list given anew), on every network.
 void FollowNotifyOption(CZorlApp& app, bool wasOn) {
-    const bool running = app.Connection().NotifyTimer().Running();
-    const bool monitor = app.Connection().Support().MonitorLimit() >= 0;
-    if (app.settings.Notify && (monitor || !running)) {
-        app.ignoreNotify.StartWatching();
-    } else if (!app.settings.Notify && (running || (monitor && wasOn))) {
-        app.ignoreNotify.StopWatching();
+    for (const auto& network : app.networks.All()) {
+        const auto serving = app.networks.Serve(network.get());
+        const bool running = network->NotifyTimer().Running();
+        const bool monitor = network->Support().MonitorLimit() >= 0;
+        if (app.settings.Notify && (monitor || !running)) {
+            app.ignoreNotify.StartWatching();
+        } else if (!app.settings.Notify && (running || (monitor && wasOn))) {
+            app.ignoreNotify.StopWatching();
+        }
     }
 }
 
