@@ -43,8 +43,9 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     // With server-time every line it leads to shows the server's time.
     const std::string* time = message.Tag("time");
     output.SetLineTime(time ? ParseServerTime(*time) : std::nullopt);
+    const bool ownEcho = dispatcher.IsOwnEcho(message);
     dispatcher.DispatchIncoming(socket, message, ignored);
-    events.MatchEvents(socket, message, ignored);
+    if (!ownEcho) events.MatchEvents(socket, message, ignored);
     output.SetLineTime(std::nullopt);
 }
 

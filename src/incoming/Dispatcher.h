@@ -31,6 +31,9 @@ public:
     // INVITE, PRIVMSG, NOTICE and PING only; every other branch runs, so the
     // nick lists stay right for ignored users.
     void DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored);
+    // With echo-message the server sends the user's own messages back: they
+    // are shown as the user's (and only then), and no event script sees them.
+    bool IsOwnEcho(const IrcMessage& message) const;
 
 private:
     // One message on its way through a handler.
@@ -72,6 +75,7 @@ private:
     void OnAway(const Incoming& in);
     void OnStandardReply(const Incoming& in);
     void ShowAddressed(const Incoming& in, MessageKind kind);
+    void ShowOwnEcho(const Incoming& in, MessageKind kind);
 
     // A snapshot of the windows of one connection, taken before a loop that
     // prints: output may open windows, which moves registry records.

@@ -19,6 +19,10 @@ namespace zorl {
 // peer's address yet learns it from here.
 void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
     const IrcMessage& m = in.message;
+    if (IsOwnEcho(m)) {
+        ShowOwnEcho(in, m.c_command.empty() ? kKindMessage : kKindAction);
+        return;
+    }
     if (!m.c_command.empty()) {
         c_.ctcp.HandleCtcpRequest(in.socket, m);
         return;
@@ -34,11 +38,34 @@ void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
 // :alice!a@host NOTICE me :\x01PING 123\x01   (CTCP reply)
 void CIncomingDispatcher::OnNotice(const Incoming& in) {
     const IrcMessage& m = in.message;
+    if (IsOwnEcho(m)) {
+        ShowOwnEcho(in, kKindNotice);
+        return;
+    }
     if (!m.c_command.empty()) {
         c_.ctcp.HandleCtcpReply(in.socket, in.message);
         return;
     }
     ShowAddressed(in, kKindNotice);
+}
+
+bool CIncomingDispatcher::IsOwnEcho(const IrcMessage& message) const {
+    const CServerConnection& network = c_.Connection();
+    return (message.command == "PRIVMSG" || message.command == "NOTICE") &&
+           network.Caps().Has("echo-message") && !message.nick.empty() &&
+           EqualsNoCase(message.nick, network.Nick());
+}
+
+// Where the user's line would have been echoed: the target's window when it
+// is open, else the status window. A CTCP other than ACTION was echoed when
+// it was sent.
+void CIncomingDispatcher::ShowOwnEcho(const Incoming& in, MessageKind kind) {
+    const IrcMessage& m = in.message;
+    if (kind == kKindAction && m.c_command != "ACTION") return;
+    const std::string& target = m.params[0];
+    const std::string window = c_.registry.FindCR(target, in.socket) ? target : "";
+    std::string text = c_.listener.ExpandVariables(m, kind == kKindAction ? "$c_params" : "$2-");
+    c_.output.ShowOwn(in.socket, window, target, kind, text);
 }
 
 // A message to some members of a channel (STATUSMSG: "PRIVMSG @#c :text")

@@ -9,6 +9,7 @@
 #include "script/MessageSplit.h"
 #include "script/ScriptContext.h"
 #include "script/VariableExpander.h"
+#include "session/CapNegotiation.h"
 #include "session/IrcSocket.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
@@ -74,8 +75,10 @@ void CommandLine::SendText(MessageKind kind, const std::string& target, const st
     const std::size_t room =
         MessageTextRoom(server.Nick(), ctx.settings.User, command, target,
                         open.size() + close.size(), server.Support().LineLength());
+    // With echo-message the server's echo shows each piece, as it was relayed.
+    const bool echoed = socket == server.Socket() && server.Caps().Has("echo-message");
     for (const std::string& piece : SplitMessageText(text, room)) {
-        ctx.output.ShowOwn(socket, Channel(), target, kind, piece);
+        if (!echoed) ctx.output.ShowOwn(socket, Channel(), target, kind, piece);
         SendRaw(std::string(command) + " " + target + " :" + open + piece + close);
     }
 }

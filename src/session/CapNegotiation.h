@@ -56,6 +56,7 @@ public:
     bool Negotiating() const { return step_ != Step::Off; }
     // The capabilities the server acknowledged in this session.
     const std::set<std::string>& Enabled() const { return enabled_; }
+    bool Has(const std::string& capability) const { return enabled_.count(capability) != 0; }
 
 private:
     enum class Step { Off, Listing, Requesting, Authenticating };

@@ -110,6 +110,7 @@ public:
     std::time_t LastSendTime() const { return last_send_time_; }
     CIdentResponder& Ident() { return *ident_; }
     CCapNegotiation& Caps() { return *caps_; }
+    const CCapNegotiation& Caps() const { return *caps_; }
     // The server's ISUPPORT rules (session/ServerSupport.h), read anew at
     // every connection.
     CServerSupport& Support() { return *support_; }

@@ -229,6 +229,28 @@ TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
     EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", 0}}));
 }
 
+// echo-message: the user's lines are shown when the server relays them back,
+// once, where they went; CTCP requests were shown when they were sent.
+TEST_F(DispatcherTest, OwnLinesAreShownOnceWhenTheServerEchoesThem) {
+    Join("#a", "me bob");
+    Recv(":irc CAP me NEW :echo-message");
+    Recv(":irc CAP me ACK :echo-message");
+    Clear();
+    app.SendString(FrameOf("#a"), "hello");
+    ExpectSent({"PRIVMSG #a :hello"});
+    ExpectNothingShown();
+    Recv(":me!u@h PRIVMSG #a :hello");
+    Recv(
+        ":me!u@h PRIVMSG #a :\x01"
+        "ACTION waves\x01");
+    Recv(
+        ":me!u@h PRIVMSG bob :\x01"
+        "VERSION\x01");
+    Recv(":me!u@h NOTICE carol :psst");
+    ExpectLines("#a", {"<me> hello", "* me waves"});
+    ExpectLines("", {"-> -carol- psst"});
+}
+
 // STATUSMSG: a message for the channel's ops reaches the channel's window.
 TEST_F(DispatcherTest, MessagesToSomeMembersOfAChannelShowInIt) {
     Recv(":irc.test 005 me STATUSMSG=@+ :are supported");
