@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "script/EventScripts.h"
 #include "script/Timers.h"
+#include "session/Batches.h"
 #include "session/IrcMessage.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
@@ -43,10 +44,13 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     // With server-time every line it leads to shows the server's time.
     const std::string* time = message.Tag("time");
     output.SetLineTime(time ? ParseServerTime(*time) : std::nullopt);
+    const Batch* batch = Connection().Batches().Of(message);
+    output.SetHistory(batch && batch->IsHistory());
     const bool ownEcho = dispatcher.IsOwnEcho(message);
     dispatcher.DispatchIncoming(socket, message, ignored);
     if (!ownEcho) events.MatchEvents(socket, message, ignored);
     output.SetLineTime(std::nullopt);
+    output.SetHistory(false);
 }
 
 // The windows of a connection outlive it: a new attempt keeps them.

@@ -7,6 +7,7 @@
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "incoming/ModeChanges.h"
+#include "session/Batches.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -58,11 +59,16 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
 void CIncomingDispatcher::OnQuit(const Incoming& in) {
     const IrcMessage& m = in.message;
     if (m.nick.empty()) return;
+    Batch* split = GatheringBatch(m, "netsplit");
     std::string line;
     for (const WindowRef& window : WindowsOf(in.socket, std::nullopt)) {
         CZorlDoc* doc = c_.registry.DocOf(window.frame);
         if (!doc || doc->NickFlags(m.nick) == kNickAbsent) continue;
         doc->NickUpdate(kNickRemove, m.nick, 0);
+        if (split) {
+            split->Gather(window.name, m.nick);
+            continue;
+        }
         if (line.empty())
             line = c_.listener.ExpandVariables(
                 m, m.params.empty() ? "$nick has quit channel" : "$nick has quit channel ($1)");
@@ -91,9 +97,12 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
     ForEachChannel(m.params[0], [&](const std::string& channel) {
         ChannelRecord* kept = c_.registry.FindCR(channel, in.socket);
         if (kept && kept->presence != Presence::Out) {
-            c_.output.Print(
-                in.socket, channel, Cls::Info,
-                ExpandFollowedBy(c_, m, "$nick ($sender) has joined channel ", channel));
+            if (Batch* netjoin = GatheringBatch(m, "netjoin"); netjoin && !m.nick.empty())
+                netjoin->Gather(channel, m.nick);
+            else
+                c_.output.Print(
+                    in.socket, channel, Cls::Info,
+                    ExpandFollowedBy(c_, m, "$nick ($sender) has joined channel ", channel));
             if (m.nick.empty()) return;
             if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
                 doc->NickUpdate(kNickAdd, m.nick, 0);

@@ -36,7 +36,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"ACCOUNT", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"CHGHOST", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
-    {"BATCH", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"BATCH", kExact, 1, kAlways, &CIncomingDispatcher::OnBatch},
     {"TAGMSG", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"FAIL", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},
     {"WARN", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},

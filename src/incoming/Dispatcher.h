@@ -19,6 +19,8 @@
 
 namespace zorl {
 
+struct Batch;
+
 struct IncomingContext;
 class CIrcSocket;
 class CZorlDoc;
@@ -72,6 +74,9 @@ private:
     void OnCap(const Incoming& in);
     void OnAuthenticate(const Incoming& in);
     void OnQuiet(const Incoming&) {}
+    void OnBatch(const Incoming& in);
+    // The netsplit or netjoin batch `message` belongs to, if it is one.
+    Batch* GatheringBatch(const IrcMessage& message, const char* type) const;
     void OnAway(const Incoming& in);
     void OnStandardReply(const Incoming& in);
     void ShowAddressed(const Incoming& in, MessageKind kind);

@@ -5,6 +5,7 @@
 #include "incoming/Dispatcher.h"
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
+#include "session/Batches.h"
 #include "session/CapNegotiation.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
@@ -97,6 +98,38 @@ void CIncomingDispatcher::OnPing(const Incoming& in) {
 void CIncomingDispatcher::OnError(const Incoming& in) {
     ShowExpanded(c_, nullptr, "", Cls::Info, in.message, "$1-$nl ");
     if (!in.message.params.empty()) c_.Connection().OnServerError(in.message.params.back());
+}
+
+// :irc BATCH +1 netsplit irc.a irc.b     ...     :irc BATCH -1
+// A netsplit's quits and a netjoin's joins were gathered while it was open:
+// each window they concern gets one line of them now.
+void CIncomingDispatcher::OnBatch(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    const std::string& reference = m.params[0];
+    if (reference.size() < 2) return;
+    CBatches& batches = c_.Connection().Batches();
+    const std::string id = reference.substr(1);
+    if (reference[0] == '+') {
+        if (m.params.size() < 2) return;
+        batches.Open(id, m.params[1], {m.params.begin() + 2, m.params.end()});
+        return;
+    }
+    if (reference[0] != '-') return;
+    const std::optional<Batch> batch = batches.Close(id);
+    if (!batch || !batch->Gathers()) return;
+    const std::string servers =
+        batch->params.size() >= 2 ? " " + batch->params[0] + " <-> " + batch->params[1] : "";
+    const char* what = batch->type == "netsplit" ? "*** Netsplit" : "*** Netjoin";
+    for (const auto& [window, nicks] : batch->nicks) {
+        std::string line = what + servers + ":";
+        for (std::size_t i = 0; i < nicks.size(); ++i) line += (i ? ", " : " ") + nicks[i];
+        c_.output.Print(in.socket, window, Cls::Info, line);
+    }
+}
+
+Batch* CIncomingDispatcher::GatheringBatch(const IrcMessage& message, const char* type) const {
+    Batch* batch = c_.Connection().Batches().Of(message);
+    return batch && batch->type == type ? batch : nullptr;
 }
 
 // :irc.example CAP * LS :multi-prefix sasl

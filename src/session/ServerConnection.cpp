@@ -21,6 +21,7 @@
 #include "config/Settings.h"
 #include "config/StsPolicies.h"
 #include "platform/Platform.h"
+#include "session/Batches.h"
 #include "session/CapNegotiation.h"
 #include "session/ConnectionParts.h"
 #include "session/IdentResponder.h"
@@ -70,7 +71,8 @@ CServerConnection::CServerConnection(const SessionServices& services)
       ident_(std::make_unique<CIdentResponder>(s_, *this)),
       notify_(std::make_unique<CNotifyTimer>()),
       watch_(std::make_unique<NotifyWatch>()),
-      support_(std::make_unique<CServerSupport>()) {}
+      support_(std::make_unique<CServerSupport>()),
+      batches_(std::make_unique<CBatches>()) {}
 
 CServerConnection::CServerConnection(const SessionServices& services, const CSettings& model)
     : CServerConnection(services) {
@@ -283,6 +285,7 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     SetState(CONNECTED);
     parts_->queue.Reset(Now());
     support_->Reset();  // each server tells its own rules
+    batches_->Reset();
     // NOTE: the reconnect round is not reset here but when a welcomed
     // session ends (RetryLater): a server that accepts and drops every
     // connection at once is tried ever less often.

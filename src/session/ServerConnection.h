@@ -33,6 +33,7 @@ class CIdentResponder;
 class CNotifyTimer;
 struct NotifyWatch;
 class CServerSupport;
+class CBatches;
 struct ServerEntry;
 struct TlsSession;
 struct IrcMessage;
@@ -115,6 +116,8 @@ public:
     // every connection.
     CServerSupport& Support() { return *support_; }
     const CServerSupport& Support() const { return *support_; }
+    // The server's open batches (session/Batches.h), none at a new connection.
+    CBatches& Batches() { return *batches_; }
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
     NotifyWatch& Watch() { return *watch_; }
     void StartNotifyTimer();
@@ -248,6 +251,7 @@ private:
     std::unique_ptr<CNotifyTimer> notify_;
     std::unique_ptr<NotifyWatch> watch_;
     std::unique_ptr<CServerSupport> support_;
+    std::unique_ptr<CBatches> batches_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.
     bool under_sts_policy_ = false;

@@ -190,7 +190,7 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     logger_.WriteLog(shownIn, text);
 
     // WriteLog may have shown an error and so opened windows: look again.
-    if (const ChannelRecord* record = registry.FindByFrame(shownIn)) {
+    if (const ChannelRecord* record = history_ ? nullptr : registry.FindByFrame(shownIn)) {
         if (shownIn != registry.pLastFrm || record->BackScroll) {
             if (mention)
                 registry.MentionButton(*record);
@@ -198,7 +198,7 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
                 registry.HighlightButton(*record, true);
         }
     }
-    if (s_.settings.TaskbarBlink && s_.platform.surface.IsMainMinimized()) {
+    if (!history_ && s_.settings.TaskbarBlink && s_.platform.surface.IsMainMinimized()) {
         s_.platform.surface.FlashTaskbar();
     }
 }
@@ -266,7 +266,7 @@ bool COutput::MentionsMe(const std::string& text) const {
 void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const std::string& target,
                            MessageKind kind, const std::string& text) {
     // CTCP requests carry no conversation; the others may call the user.
-    const bool mention = kind < kKindCtcp && MentionsMe(text);
+    const bool mention = !history_ && kind < kKindCtcp && MentionsMe(text);
     struct MentionScope {
         bool& flag;
         explicit MentionScope(bool& f, bool on) : flag(f) { flag = on; }

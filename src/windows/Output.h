@@ -31,6 +31,9 @@ public:
     // The time printed lines are stamped with while one server line is
     // handled: its server-time tag. Unset, the clock's.
     void SetLineTime(std::optional<std::time_t> when) { line_time_ = when; }
+    // While set, lines are history (a server's playback): shown, logged and
+    // stamped, but no window is marked as having news and nobody is called.
+    void SetHistory(bool history) { history_ = history; }
 
     Colour ColourOf(Cls cls) const;
 
@@ -85,6 +88,7 @@ private:
     // Set while ShowIncoming shows a line that mentions the user: DoOutput
     // marks its pieces and the window's button.
     bool mention_ = false;
+    bool history_ = false;
     std::optional<std::time_t> line_time_;
     std::unique_ptr<CWindowBurst> burst_;
 };

@@ -251,6 +251,36 @@ TEST_F(DispatcherTest, OwnLinesAreShownOnceWhenTheServerEchoesThem) {
     ExpectLines("", {"-> -carol- psst"});
 }
 
+// batch: a netsplit's quits and a netjoin's joins are one line per channel
+// when the batch ends; lines of a history batch mark no window and call
+// nobody.
+TEST_F(DispatcherTest, BatchesGroupNetsplitsAndKeepHistoryQuiet) {
+    Join("#a", "me bob carol dave");
+    Clear();
+    Recv(":irc BATCH +s1 netsplit irc.a irc.b");
+    Recv("@batch=s1 :bob!b@h QUIT :irc.a irc.b");
+    Recv("@batch=s1 :carol!c@h QUIT :irc.a irc.b");
+    ExpectNothingShown();
+    Recv(":irc BATCH -s1");
+    Recv(":irc BATCH +j1 netjoin irc.a irc.b");
+    Recv("@batch=j1 :bob!b@h JOIN #a");
+    Recv(":irc BATCH -j1");
+    ExpectLines("#a",
+                {"*** Netsplit irc.a <-> irc.b: bob, carol", "*** Netjoin irc.a <-> irc.b: bob"});
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", 0}, {"dave", 0}}));
+
+    Open("#z", kWindowChannel, true);  // #a is in the background
+    const ChannelRecord& a = *app.registry.FindCR("#a", Server());
+    Recv(":irc BATCH +h1 chathistory #a");
+    Recv("@batch=h1 :dave!d@h PRIVMSG #a :me: old news");
+    Recv(":irc BATCH -h1");
+    EXPECT_FALSE(app.registry.IsHighlighted(a));
+    EXPECT_FALSE(Pieces("#a").back().mention);
+    Recv(":dave!d@h PRIVMSG #a :me: news");
+    EXPECT_TRUE(app.registry.IsHighlighted(a));
+    EXPECT_TRUE(Pieces("#a").back().mention);
+}
+
 // STATUSMSG: a message for the channel's ops reaches the channel's window.
 TEST_F(DispatcherTest, MessagesToSomeMembersOfAChannelShowInIt) {
     Recv(":irc.test 005 me STATUSMSG=@+ :are supported");
