@@ -76,6 +76,26 @@ TEST(ModernServerIntegrationTest, CapabilitiesTagsAndPrefixesOfInspircd) {
     for (const std::string& line : zorl.Lines("", true))
         EXPECT_EQ(line.find(">> ISON"), std::string::npos) << line;
 
+    // The channel's history on join comes with the server's times, in a
+    // chathistory batch: it calls nobody, though it names the user.
+    ASSERT_TRUE(carol.Connect(server.Port(), "carol2")) << carol.Transcript();
+    ASSERT_TRUE(carol.Join("#hist") && carol.Send("MODE #hist +H 10:1d") &&
+                carol.Send("PRIVMSG #hist :zorltest: said before"));
+    ASSERT_TRUE(zorl.Type("", "/join #hist"));
+    ASSERT_TRUE(zorl.WaitForPane("#hist", "zorltest: said before")) << zorl.Transcript();
+    EXPECT_TRUE(std::ranges::any_of(zorl.Lines("", true), [](const std::string& line) {
+        return line.find("BATCH +") != std::string::npos &&
+               line.find("chathistory") != std::string::npos;
+    })) << zorl.Transcript();
+    for (const Piece& piece : zorl.Window("#hist").pieces) {
+        if (piece.text.find("said before") != std::string::npos) {
+            EXPECT_FALSE(piece.mention) << zorl.Transcript();
+        }
+    }
+    ASSERT_TRUE(carol.Send("PRIVMSG #hist :zorltest: said now"));
+    ASSERT_TRUE(zorl.WaitForPane("#hist", "zorltest: said now")) << zorl.Transcript();
+    EXPECT_TRUE(zorl.Window("#hist").pieces.back().mention) << zorl.Transcript();
+
     // Nothing of it was shown raw.
     for (const std::string& line : zorl.Lines(""))
         EXPECT_EQ(line.find("@time="), std::string::npos) << line;
