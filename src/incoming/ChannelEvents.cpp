@@ -88,6 +88,15 @@ void CIncomingDispatcher::OnAway(const Incoming& in) {
     }
 }
 
+// :bob!b@old.host CHGHOST newuser new.host   (chghost)
+// A query window with bob shows his address in its caption: the new one.
+void CIncomingDispatcher::OnChghost(const Incoming& in) {
+    const IrcMessage& m = in.message;
+    const ChannelRecord* record = c_.registry.FindCR(m.nick, in.socket);
+    if (record && record->type == kWindowQuery)
+        c_.registry.UpdateCR(record->frame, m.params[0] + "@" + m.params[1], kUpdateSender);
+}
+
 // :alice!a@host JOIN :#a,#b
 // A channel whose window is open on this connection, with the user in it, is
 // somebody else's join; a channel without one, or with a window kept after

@@ -34,7 +34,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     // What the capabilities we ask for add: taken in without a line.
     {"AWAY", kExact, 0, kAlways, &CIncomingDispatcher::OnAway},
     {"ACCOUNT", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
-    {"CHGHOST", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"CHGHOST", kExact, 2, kAlways, &CIncomingDispatcher::OnChghost},
     {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"BATCH", kExact, 1, kAlways, &CIncomingDispatcher::OnBatch},
     {"TAGMSG", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},

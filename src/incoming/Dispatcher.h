@@ -75,6 +75,7 @@ private:
     void OnAuthenticate(const Incoming& in);
     void OnQuiet(const Incoming&) {}
     void OnBatch(const Incoming& in);
+    void OnChghost(const Incoming& in);
     // The netsplit or netjoin batch `message` belongs to, if it is one.
     Batch* GatheringBatch(const IrcMessage& message, const char* type) const;
     void OnAway(const Incoming& in);

@@ -7,6 +7,7 @@
 #include "script/CommandTable.h"
 #include "script/ScriptContext.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/ChannelRecord.h"
 #include "windows/NetworkWindows.h"
 #include "windows/Output.h"
@@ -66,6 +67,13 @@ void NickCommand(CommandLine& line) {
     // "/nick : x" has arguments but no nick: it would store an empty one.
     if (line.Target().empty()) return;
     const ScriptContext& ctx = line.ctx;
+    // The server would cut it or refuse it: the user hears why at once.
+    const std::size_t longest = ctx.Connection().Support().NickLength();
+    if (longest != 0 && line.Target().size() > longest) {
+        ctx.output.PrintF(nullptr, "", Cls::UError,
+                          "This network allows nicks of at most %zu characters", longest);
+        return;
+    }
     const bool connected = ctx.Connection().State() == CONNECTED;
     if (connected) line.Send("NICK $2");
     if (connected && ctx.Connection().Registered()) return;
@@ -76,6 +84,11 @@ void NickCommand(CommandLine& line) {
 
 // TOPIC #x shows the topic; TOPIC #x text sets it.
 void TopicCommand(CommandLine& line) {
+    const std::size_t longest = line.ctx.Connection().Support().TopicLength();
+    if (longest != 0 && line.ArgsAfterTarget().size() > longest)
+        line.ctx.output.PrintF(nullptr, "", Cls::UError,
+                               "The server keeps only the first %zu characters of a topic",
+                               longest);
     line.Send(line.ArgsAfterTarget().empty() ? "TOPIC $nick" : "TOPIC $nick :$3");
 }
 

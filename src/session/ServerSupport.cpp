@@ -65,6 +65,10 @@ void CServerSupport::Apply(const std::vector<std::string>& params) {
             const int length = negated ? 0 : Atoi(pair.tail);
             line_length_ = std::clamp<std::size_t>(
                 length > 0 ? static_cast<std::size_t>(length) : 0, kLineLength, kLongestLineLength);
+        } else if (pair.head == "NICKLEN" || pair.head == "TOPICLEN") {
+            const int length = negated ? 0 : std::max(0, Atoi(pair.tail));
+            (pair.head == "NICKLEN" ? nick_length_ : topic_length_) =
+                static_cast<std::size_t>(length);
         } else if (pair.head == "NETWORK") {
             network_ = negated ? "" : std::string(pair.tail);
         }

@@ -37,6 +37,9 @@ public:
     // LINELEN: the longest line the network relays, CR LF included; the
     // 512 of every server unless it says more (kept under 16 KiB).
     std::size_t LineLength() const { return line_length_; }
+    // NICKLEN and TOPICLEN; 0 while the server has not said.
+    std::size_t NickLength() const { return nick_length_; }
+    std::size_t TopicLength() const { return topic_length_; }
     static constexpr std::size_t kLineLength = 512;
     static constexpr std::size_t kLongestLineLength = 16384;
 
@@ -50,6 +53,8 @@ private:
     std::string network_;
     int monitor_ = -1;
     std::size_t line_length_ = kLineLength;
+    std::size_t nick_length_ = 0;
+    std::size_t topic_length_ = 0;
     // CHANMODES: lists (always a parameter), always, only when set.
     std::string list_modes_, always_modes_, set_modes_;
 };

@@ -227,6 +227,10 @@ TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
     EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", kNickAway}}));
     Recv(":bob!b@h AWAY");
     EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", 0}}));
+    // chghost: a query's caption follows bob's new address.
+    Recv(":bob!b@h PRIVMSG me :hi");
+    Recv(":bob!b@h CHGHOST b2 new.host");
+    EXPECT_EQ(Window("bob").caption, "bob (b2@new.host)");
 }
 
 // echo-message: the user's lines are shown when the server relays them back,

@@ -8,6 +8,7 @@
 #include "script/CommandTable.h"
 #include "script/ScriptFixture.h"
 #include "session/IrcSocket.h"
+#include "session/ServerSupport.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl {
@@ -185,6 +186,12 @@ TEST_F(Interpreter, NickChangesLocallyUntilTheServerWelcomesUs) {
     EXPECT_EQ(app.settings.m_user_mynick, "second");
     EXPECT_EQ(app.ini.ReadString("USER", "Nick", ""), "second");
     EXPECT_EQ(AllShown(), Panes{});
+
+    // Longer than the network's NICKLEN: refused here, with the reason.
+    app.Connection().Support().Apply({"second", "NICKLEN=9", "are supported"});
+    Type(StatusFrame(), "/nick muchtoolong");
+    EXPECT_EQ(TakeSent(), "");
+    ExpectShown("", Cls::UError, "This network allows nicks of at most 9 characters");
 
     // No new nick, or an empty first argument: nothing at all.
     for (const char* typed : {"/nick", "/nick : x"}) {

@@ -56,8 +56,11 @@ TEST(ServerSupport, ChannelTypesModesAndName) {
     EXPECT_TRUE(support.TakesParameter('o', false));
 
     support.Apply({"me", "CHANTYPES=#+", "CHANMODES=beI,k,l,imnpst", "NETWORK=Example Net",
-                   "STATUSMSG=@+", "SOMETHING=else", "LINELEN=2048", "are supported"});
+                   "STATUSMSG=@+", "SOMETHING=else", "LINELEN=2048", "NICKLEN=9", "TOPICLEN=x",
+                   "are supported"});
     EXPECT_EQ(support.LineLength(), 2048u);
+    EXPECT_EQ(support.NickLength(), 9u);
+    EXPECT_EQ(support.TopicLength(), 0u);  // not a number: as if unsaid
     EXPECT_TRUE(support.IsChannel("+modeless"));
     EXPECT_FALSE(support.IsChannel("&local"));
     EXPECT_EQ(support.Network(), "Example Net");
