@@ -7,8 +7,12 @@
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "incoming/ModeChanges.h"
+#include "incoming/NumericReplies.h"
+#include "session/Accounts.h"
 #include "session/Batches.h"
+#include "session/CapNegotiation.h"
 #include "session/ServerConnection.h"
+#include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -26,6 +30,7 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
     // would address the status window.
     if (oldNick.empty() || newNick.empty()) return;
 
+    c_.Connection().Accounts().Rename(oldNick, newNick);
     if (oldNick == c_.Connection().Nick()) {
         c_.Connection().SetOwnNick(newNick);
         c_.output.PrintF(nullptr, "", Cls::Info, "Your nick is changed to %s", newNick.c_str());
@@ -59,6 +64,7 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
 void CIncomingDispatcher::OnQuit(const Incoming& in) {
     const IrcMessage& m = in.message;
     if (m.nick.empty()) return;
+    c_.Connection().Accounts().Forget(m.nick);
     Batch* split = GatheringBatch(m, "netsplit");
     std::string line;
     for (const WindowRef& window : WindowsOf(in.socket, std::nullopt)) {
@@ -97,12 +103,21 @@ void CIncomingDispatcher::OnChghost(const Incoming& in) {
         c_.registry.UpdateCR(record->frame, m.params[0] + "@" + m.params[1], kUpdateSender);
 }
 
+// :bob!b@host ACCOUNT bobby   (account-notify; "*": logged out)
+void CIncomingDispatcher::OnAccount(const Incoming& in) {
+    c_.Connection().Accounts().Set(in.message.nick, in.message.params[0]);
+}
+
 // :alice!a@host JOIN :#a,#b
 // A channel whose window is open on this connection, with the user in it, is
 // somebody else's join; a channel without one, or with a window kept after
 // the user left, is the user's own, whoever the nick is.
 void CIncomingDispatcher::OnJoin(const Incoming& in) {
     const IrcMessage& m = in.message;
+    CServerConnection& network = c_.Connection();
+    // extended-join: ":alice!a@host JOIN #a account :Real Name".
+    if (m.params.size() >= 2 && network.Caps().Has("extended-join"))
+        network.Accounts().Set(m.nick, m.params[1]);
     ForEachChannel(m.params[0], [&](const std::string& channel) {
         ChannelRecord* kept = c_.registry.FindCR(channel, in.socket);
         if (kept && kept->presence != Presence::Out) {
@@ -124,8 +139,14 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
             if (CZorlDoc* doc = c_.registry.DocOf(record->frame))
                 doc->NickUpdate(kNickClearAll, "", 0);
         }
-        // The 324 answer fills the window's mode flags.
-        c_.Connection().SendLine(in.socket, "MODE " + channel, false);
+        // The 324 answer fills the window's mode flags; WHOX, where the
+        // server has it, who is away and who is logged in.
+        network.SendLine(in.socket, "MODE " + channel, false);
+        if (network.Support().Whox()) {
+            network.QuietWho().insert(ToLower(channel));
+            network.SendLine(in.socket,
+                             "WHO " + channel + " %tcuhnfa," + CNumericReplies::kWhoxToken, false);
+        }
         c_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
                          channel.c_str());
     });

@@ -4,6 +4,9 @@
 #include "common/Text.h"
 #include "incoming/IncomingContext.h"
 #include "incoming/NumericReplies.h"
+#include "session/Accounts.h"
+#include "session/IrcMessage.h"
+#include "session/ServerConnection.h"
 #include "windows/WindowRegistry.h"
 
 namespace zorl {
@@ -33,7 +36,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"AUTHENTICATE", kExact, 1, kAlways, &CIncomingDispatcher::OnAuthenticate},
     // What the capabilities we ask for add: taken in without a line.
     {"AWAY", kExact, 0, kAlways, &CIncomingDispatcher::OnAway},
-    {"ACCOUNT", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"ACCOUNT", kExact, 1, kAlways, &CIncomingDispatcher::OnAccount},
     {"CHGHOST", kExact, 2, kAlways, &CIncomingDispatcher::OnChghost},
     {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"BATCH", kExact, 1, kAlways, &CIncomingDispatcher::OnBatch},
@@ -45,6 +48,9 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
 
 void CIncomingDispatcher::DispatchIncoming(CIrcSocket* socket, IrcMessage& message, bool ignored) {
     const Incoming in{socket, message, ignored};
+    // account-tag: any line tells the account of its sender.
+    if (const std::string* account = message.Tag("account"); account && !message.nick.empty())
+        c_.Connection().Accounts().Set(message.nick, *account);
     for (const CommandRow& row : kCommands) {
         bool match =
             row.anyCase ? EqualsNoCase(message.command, row.word) : message.command == row.word;

@@ -2,18 +2,22 @@
 
 #include <algorithm>
 #include <iterator>
+#include <set>
 
 #include "common/Numbers.h"
+#include "common/Text.h"
 #include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
+#include "session/Accounts.h"
 #include "session/CapNegotiation.h"
 #include "session/IdentResponder.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -32,7 +36,7 @@ struct CNumericReplies::Row {
 };
 
 // Sorted by number.
-const CNumericReplies::Row CNumericReplies::kRows[] = {
+constexpr CNumericReplies::Row CNumericReplies::kRows[] = {
     {1, 0, "$2-", Cls::Status, &CNumericReplies::Welcome, nullptr},
     {4, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {5, 0, "$2-", Cls::Status, nullptr, &CNumericReplies::Isupport},
@@ -45,7 +49,7 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {311, 0, "$2 is $3@$4-", Cls::Status, nullptr, nullptr},
     {312, 0, "$2 using $3-", Cls::Status, nullptr, nullptr},
     {314, 0, "$2 was $3@$4-", Cls::Status, nullptr, nullptr},
-    {315, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {315, 0, nullptr, Cls::Status, &CNumericReplies::WhoEnd, nullptr},
     {317, 4, nullptr, Cls::Status, &CNumericReplies::IdleTime, nullptr},
     {318, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {319, 0, "$2 on $3-", Cls::Status, nullptr, nullptr},
@@ -54,11 +58,13 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
     {323, 0, nullptr, Cls::Status, nullptr, nullptr},
     {324, 3, "$2-", Cls::Status, nullptr, &CNumericReplies::ChannelModes},
     {329, 3, nullptr, Cls::Status, &CNumericReplies::ChannelCreated, nullptr},
+    {330, 3, "$2 is logged in as $3", Cls::Status, nullptr, nullptr},
     {332, 3, nullptr, Cls::Info, &CNumericReplies::Topic, nullptr},
     {333, 3, nullptr, Cls::Info, &CNumericReplies::TopicSetter, nullptr},
     {341, 0, "$2 has been invited to channel $3", Cls::Info, nullptr, nullptr},
     {352, 0, nullptr, Cls::Status, &CNumericReplies::WhoEntry, nullptr},
     {353, 0, "$3-", Cls::Status, nullptr, &CNumericReplies::Names},
+    {354, 0, nullptr, Cls::Status, &CNumericReplies::WhoxEntry, nullptr},
     {365, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     // No blank line after it: each channel of a join would leave one.
     {366, 2, "$2-", Cls::Status, &CNumericReplies::NamesEnd, nullptr},
@@ -85,6 +91,9 @@ const CNumericReplies::Row CNumericReplies::kRows[] = {
 };
 
 const CNumericReplies::Row* CNumericReplies::FindRow(int number) {
+    // The search goes by halves: a row out of order would never be found.
+    static_assert(std::is_sorted(std::begin(kRows), std::end(kRows),
+                                 [](const Row& a, const Row& b) { return a.number < b.number; }));
     const Row* end = std::end(kRows);
     const Row* row = std::lower_bound(std::begin(kRows), end, number,
                                       [](const Row& r, int n) { return r.number < n; });
@@ -167,6 +176,31 @@ void CNumericReplies::IdleTime(CIrcSocket*, const IrcMessage& message) {
 void CNumericReplies::WhoEntry(CIrcSocket*, const IrcMessage& message) {
     ShowExpanded(c_, nullptr, "", Cls::Status, message,
                  c_.settings.ExtWho == 1 ? "$2 $6 $7 $3@$4 $8-" : "$2 $6 $8-");
+}
+
+// :irc 354 me 152 #a user host bob G bobby   (the WHOX we sent on joining #a)
+// Marks bob away (G) or here (H) in #a's list and keeps his account ("0":
+// none). Another WHOX is shown as it came.
+void CNumericReplies::WhoxEntry(CIrcSocket* socket, const IrcMessage& message) {
+    std::set<std::string>& quiet = c_.Connection().QuietWho();
+    if (message.params.size() < 8 || message.params[1] != kWhoxToken ||
+        !quiet.count(ToLower(message.params[2]))) {
+        ShowExpanded(c_, nullptr, "", Cls::Status, message, "$2-");
+        return;
+    }
+    const std::string& nick = message.params[5];
+    c_.Connection().Accounts().Set(nick, message.params[7]);
+    CZorlDoc* doc = c_.registry.GetDocByNameSocket(message.params[2], socket);
+    if (!doc || doc->NickFlags(nick) == kNickAbsent) return;
+    const bool away = message.params[6].find('G') != std::string::npos;
+    doc->NickUpdate(away ? kNickSet : kNickClear, nick, kNickAway);
+}
+
+// :irc 315 me #a :End of /WHO list.   Quiet for the WHOX of a join.
+void CNumericReplies::WhoEnd(CIrcSocket*, const IrcMessage& message) {
+    if (message.params.size() >= 2 && c_.Connection().QuietWho().erase(ToLower(message.params[1])))
+        return;
+    ShowExpanded(c_, nullptr, "", Cls::Status, message, kEndOfList);
 }
 
 // :irc.example.net 432 * joe_longname :Erroneous nickname

@@ -20,6 +20,8 @@ class CIrcSocket;
 
 class CNumericReplies {
 public:
+    // The token of the WHOX query sent on joining a channel.
+    static constexpr const char* kWhoxToken = "152";
     explicit CNumericReplies(const IncomingContext& context) : c_(context) {}
 
     // `message.command` reads as a non-zero number ("001", "433", "12x").
@@ -40,6 +42,9 @@ private:
     void CloseIdent(CIrcSocket* socket, const IrcMessage& message);
     void MotdEnd(CIrcSocket* socket, const IrcMessage& message);
     void IsonReply(CIrcSocket* socket, const IrcMessage& message);
+    void WhoxEntry(CIrcSocket* socket, const IrcMessage& message);
+    void WhoEnd(CIrcSocket* socket, const IrcMessage& message);
+
     void IdleTime(CIrcSocket* socket, const IrcMessage& message);
     void WhoEntry(CIrcSocket* socket, const IrcMessage& message);
     void NickErroneous(CIrcSocket* socket, const IrcMessage& message);

@@ -21,6 +21,7 @@
 #include "config/Settings.h"
 #include "config/StsPolicies.h"
 #include "platform/Platform.h"
+#include "session/Accounts.h"
 #include "session/Batches.h"
 #include "session/CapNegotiation.h"
 #include "session/ConnectionParts.h"
@@ -72,7 +73,8 @@ CServerConnection::CServerConnection(const SessionServices& services)
       notify_(std::make_unique<CNotifyTimer>()),
       watch_(std::make_unique<NotifyWatch>()),
       support_(std::make_unique<CServerSupport>()),
-      batches_(std::make_unique<CBatches>()) {}
+      batches_(std::make_unique<CBatches>()),
+      accounts_(std::make_unique<CAccounts>()) {}
 
 CServerConnection::CServerConnection(const SessionServices& services, const CSettings& model)
     : CServerConnection(services) {
@@ -286,6 +288,8 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     parts_->queue.Reset(Now());
     support_->Reset();  // each server tells its own rules
     batches_->Reset();
+    accounts_->Reset();
+    quiet_who_.clear();
     // NOTE: the reconnect round is not reset here but when a welcomed
     // session ends (RetryLater): a server that accepts and drops every
     // connection at once is tried ever less often.

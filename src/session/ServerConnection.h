@@ -34,6 +34,7 @@ class CNotifyTimer;
 struct NotifyWatch;
 class CServerSupport;
 class CBatches;
+class CAccounts;
 struct ServerEntry;
 struct TlsSession;
 struct IrcMessage;
@@ -118,6 +119,12 @@ public:
     const CServerSupport& Support() const { return *support_; }
     // The server's open batches (session/Batches.h), none at a new connection.
     CBatches& Batches() { return *batches_; }
+    // The accounts of the nicks the server told of (session/Accounts.h).
+    CAccounts& Accounts() { return *accounts_; }
+    const CAccounts& Accounts() const { return *accounts_; }
+    // Channels whose WHOX query we sent ourselves on joining: its replies
+    // fill the nick list quietly.
+    std::set<std::string>& QuietWho() { return quiet_who_; }
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
     NotifyWatch& Watch() { return *watch_; }
     void StartNotifyTimer();
@@ -252,6 +259,8 @@ private:
     std::unique_ptr<NotifyWatch> watch_;
     std::unique_ptr<CServerSupport> support_;
     std::unique_ptr<CBatches> batches_;
+    std::unique_ptr<CAccounts> accounts_;
+    std::set<std::string> quiet_who_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.
     bool under_sts_policy_ = false;

@@ -69,6 +69,8 @@ void CServerSupport::Apply(const std::vector<std::string>& params) {
             const int length = negated ? 0 : std::max(0, Atoi(pair.tail));
             (pair.head == "NICKLEN" ? nick_length_ : topic_length_) =
                 static_cast<std::size_t>(length);
+        } else if (pair.head == "WHOX") {
+            whox_ = !negated;
         } else if (pair.head == "NETWORK") {
             network_ = negated ? "" : std::string(pair.tail);
         }

@@ -40,6 +40,8 @@ public:
     // NICKLEN and TOPICLEN; 0 while the server has not said.
     std::size_t NickLength() const { return nick_length_; }
     std::size_t TopicLength() const { return topic_length_; }
+    // WHOX: WHO takes the fields it is to answer with ("%tcuhnfa").
+    bool Whox() const { return whox_; }
     static constexpr std::size_t kLineLength = 512;
     static constexpr std::size_t kLongestLineLength = 16384;
 
@@ -55,6 +57,7 @@ private:
     std::size_t line_length_ = kLineLength;
     std::size_t nick_length_ = 0;
     std::size_t topic_length_ = 0;
+    bool whox_ = false;
     // CHANMODES: lists (always a parameter), always, only when set.
     std::string list_modes_, always_modes_, set_modes_;
 };

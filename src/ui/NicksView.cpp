@@ -11,6 +11,8 @@
 #include "config/Settings.h"
 #include "platform/qt/QtText.h"
 #include "script/PopupMenus.h"
+#include "session/Accounts.h"
+#include "session/ServerConnection.h"
 #include "ui/PopupMenuView.h"
 #include "windows/ZorlDoc.h"
 
@@ -77,6 +79,12 @@ QVariant CNickListModel::data(const QModelIndex& index, int role) const {
     // Away nicks are greyed, in whatever palette the list has.
     if (role == Qt::ForegroundRole && entry.away)
         return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    if (role == Qt::ToolTipRole && accountOf) {
+        const std::string* account = accountOf(entry.nick);
+        if (!account) return {};
+        return QStringLiteral("%1 is logged in as %2")
+            .arg(qt::DecodeText(entry.nick), qt::DecodeText(*account));
+    }
     return {};
 }
 
@@ -98,6 +106,10 @@ CNicksView::CNicksView(FrameContext& context, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);  // a 10 000-nick list lays out in no time
     setFrameShape(QFrame::StyledPanel);
+    model_.accountOf = [this](const std::string& nick) -> const std::string* {
+        if (!context_.Live()) return nullptr;
+        return context_.app->NetworkOfFrame(context_.frame).Accounts().Of(nick);
+    };
 }
 
 void CNicksView::Refresh() {

@@ -8,6 +8,7 @@
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ public:
     // The nick of a row without its prefix; "" outside the list.
     std::string NickAt(int row) const;
     int RowOf(const std::string& nick) const;
+
+    // The account a nick is logged in as (null: none known), for its tip.
+    std::function<const std::string*(const std::string&)> accountOf;
 
 private:
     struct Entry {

@@ -4,6 +4,7 @@
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "incoming/IncomingFixture.h"
+#include "session/Accounts.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
@@ -283,6 +284,43 @@ TEST_F(DispatcherTest, BatchesGroupNetsplitsAndKeepHistoryQuiet) {
     Recv(":dave!d@h PRIVMSG #a :me: news");
     EXPECT_TRUE(app.registry.IsHighlighted(a));
     EXPECT_TRUE(Pieces("#a").back().mention);
+}
+
+// Accounts from WHOX on joining, extended-join, account-notify and
+// account-tag, following nicks; the WHOX also tells who is away, quietly.
+TEST_F(DispatcherTest, AccountsAndAwayStateFromEverySourceTheServerHas) {
+    Recv(":irc.test 005 me WHOX :are supported");
+    Recv(":irc CAP me NEW :extended-join");
+    Recv(":irc CAP me ACK :extended-join");
+    Clear();
+    Join("#a", "me bob carol");
+    ExpectSent({"MODE #a", "WHO #a %tcuhnfa,152"});
+    Clear();
+    Recv(":irc 354 me 152 #a b h bob G bobby");
+    Recv(":irc 354 me 152 #a c h carol H 0");
+    Recv(":irc 315 me #a :End of /WHO list.");
+    ExpectNothingShown();
+    EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"bob", kNickAway}, {"carol", 0}}));
+
+    Recv(":dave!d@h JOIN #a dave_acct :Dave D");
+    Recv(":carol!c@h ACCOUNT carol_acct");
+    Recv("@account=eve_acct :eve!e@h PRIVMSG #a :hi");
+    Recv(":bob!b@h NICK robert");
+    const CAccounts& accounts = app.Connection().Accounts();
+    auto account = [&](const char* nick) {
+        const std::string* found = accounts.Of(nick);
+        return found ? *found : std::string("-");
+    };
+    EXPECT_EQ(
+        account("robert") + account("bob") + account("carol") + account("dave") + account("eve"),
+        "bobby-carol_acctdave_accteve_acct");
+    Recv(":carol!c@h ACCOUNT *");
+    Recv(":robert!b@h QUIT :bye");
+    EXPECT_EQ(account("carol") + account("robert"), "--");
+
+    Clear();
+    Recv(":irc 330 me dave dave_acct :is logged in as");
+    ExpectLines("", {"dave is logged in as dave_acct"});
 }
 
 // STATUSMSG: a message for the channel's ops reaches the channel's window.

@@ -3,6 +3,7 @@
 
 #include "UiHarness.h"
 #include "config/Settings.h"
+#include "session/Accounts.h"
 #include "session/ServerConnection.h"
 #include "ui/NicksView.h"
 #include "windows/WindowRegistry.h"
@@ -59,6 +60,12 @@ TEST_F(NickList, SortedWithPrefixes) {
     const QModelIndex dave = Nicks()->Model().index(static_cast<int>(Shown().indexOf("dave")));
     EXPECT_TRUE(dave.data(Qt::ForegroundRole).isValid());
     EXPECT_FALSE(Nicks()->Model().index(0).data(Qt::ForegroundRole).isValid());
+
+    // A nick known to be logged in tells its account when pointed at.
+    h.app.Connection().Accounts().Set("dave", "dave_acct");
+    EXPECT_EQ(dave.data(Qt::ToolTipRole).toString(),
+              QStringLiteral("dave is logged in as dave_acct"));
+    EXPECT_FALSE(Nicks()->Model().index(0).data(Qt::ToolTipRole).isValid());
 }
 
 TEST_F(NickList, TenThousandChangesRefreshOnce) {
