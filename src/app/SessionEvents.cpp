@@ -12,6 +12,7 @@
 #include "script/Timers.h"
 #include "session/Batches.h"
 #include "session/IrcMessage.h"
+#include "session/Labels.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "windows/Output.h"
@@ -44,13 +45,22 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     // With server-time every line it leads to shows the server's time.
     const std::string* time = message.Tag("time");
     output.SetLineTime(time ? ParseServerTime(*time) : std::nullopt);
-    const Batch* batch = Connection().Batches().Of(message);
+    CServerConnection& network = Connection();
+    const Batch* batch = network.Batches().Of(message);
     output.SetHistory(batch && batch->IsHistory());
+    // labeled-response: the answer to a command goes to the window it came from.
+    const std::string* label = message.Tag("label");
+    const std::string batchLabel = batch ? batch->label : std::string();
+    const std::string answers = label ? *label : batchLabel;
+    output.SetStatusRedirect(answers.empty() ? 0 : network.Labels().FrameOf(answers));
     const bool ownEcho = dispatcher.IsOwnEcho(message);
     dispatcher.DispatchIncoming(socket, message, ignored);
     if (!ownEcho) events.MatchEvents(socket, message, ignored);
+    // A labeled line on its own is the whole answer; a batch ends with BATCH -.
+    if (label && message.command != "BATCH") network.Labels().Forget(*label);
     output.SetLineTime(std::nullopt);
     output.SetHistory(false);
+    output.SetStatusRedirect(0);
 }
 
 // The windows of a connection outlive it: a new attempt keeps them.

@@ -41,6 +41,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"BATCH", kExact, 1, kAlways, &CIncomingDispatcher::OnBatch},
     {"TAGMSG", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"ACK", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},  // a labeled command without answer
     {"FAIL", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},
     {"WARN", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},
     {"NOTE", kExact, 3, kAlways, &CIncomingDispatcher::OnStandardReply},

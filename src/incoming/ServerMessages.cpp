@@ -7,6 +7,7 @@
 #include "incoming/IncomingText.h"
 #include "session/Batches.h"
 #include "session/CapNegotiation.h"
+#include "session/Labels.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
 #include "windows/Output.h"
@@ -111,11 +112,14 @@ void CIncomingDispatcher::OnBatch(const Incoming& in) {
     const std::string id = reference.substr(1);
     if (reference[0] == '+') {
         if (m.params.size() < 2) return;
-        batches.Open(id, m.params[1], {m.params.begin() + 2, m.params.end()});
+        const std::string* label = m.Tag("label");
+        batches.Open(id, m.params[1], {m.params.begin() + 2, m.params.end()},
+                     label ? *label : std::string());
         return;
     }
     if (reference[0] != '-') return;
     const std::optional<Batch> batch = batches.Close(id);
+    if (batch && !batch->label.empty()) c_.Connection().Labels().Forget(batch->label);
     if (!batch || !batch->Gathers()) return;
     const std::string servers =
         batch->params.size() >= 2 ? " " + batch->params[0] + " <-> " + batch->params[1] : "";

@@ -11,6 +11,7 @@
 #include "script/VariableExpander.h"
 #include "session/CapNegotiation.h"
 #include "session/IrcSocket.h"
+#include "session/Labels.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
@@ -166,10 +167,25 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
     }
 }
 
+// A question the server answers with lines of the status window (WHOIS and
+// the like) carries a label where the server offers labeled-response: its
+// answer is shown in the window it was typed in.
+std::string CCommandInterpreter::LabelFor(const CommandLine& command) const {
+    static constexpr const char* kQuestions[] = {"whois", "whowas", "who", "names", "mode", "motd"};
+    CServerConnection& server = ctx_.Connection();
+    if (command.socket != server.Socket() || !server.Caps().Has("labeled-response") ||
+        !server.Caps().Has("message-tags"))
+        return {};
+    for (const char* question : kQuestions)
+        if (command.message.command == question)
+            return "@label=" + server.Labels().Attach(command.frame) + " ";
+    return {};
+}
+
 void CCommandInterpreter::Dispatch(CommandLine& command) {
     const CommandRow* row = FindCommand(command.message.command);
     if (!row) {
-        command.SendRaw(command.message.command + " " + command.Args());
+        command.SendRaw(LabelFor(command) + command.message.command + " " + command.Args());
         return;
     }
     if (!row->run) return;

@@ -35,6 +35,9 @@ private:
     bool ApplyAliases(CommandLine& command, ScriptText text);
     void SendPlainText(CommandLine& command);
     void Dispatch(CommandLine& command);
+    // "@label=z7 " for a question whose answer should come back to its
+    // window (labeled-response); "" otherwise.
+    std::string LabelFor(const CommandLine& command) const;
     static bool CommandWordIsData(const CommandLine& command);
 
     const ScriptContext& ctx_;  // the application's, which outlives this

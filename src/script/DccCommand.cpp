@@ -60,10 +60,12 @@ void OfferChat(CommandLine& line, const std::string& nick) {
     const int port = ctx.dcc.port_counter;
     const std::string offer =
         Format("DCC CHAT chat %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
-    SendOffer(line, nick, offer);
+    // Listening before the offer goes out: a peer that accepts at once must
+    // find the port open, and none is offered that could not be opened.
     CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
     ++ctx.dcc.port_counter;
     if (!socket) return;
+    SendOffer(line, nick, offer);
     ctx.registry.NewWindow(nick, kWindowDccQuery, socket, true);
     ctx.output.PrintF(socket, nick, Cls::CTCP, "DCC chat with %s, waiting for acknowledgement",
                       nick.c_str());
@@ -87,10 +89,10 @@ void OfferFile(CommandLine& line, const std::string& nick, std::string path) {
     std::string offer = "DCC SEND " + OfferedName(path) +
                         Format(" %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
     if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
-    SendOffer(line, nick, offer);
     CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);
     ++ctx.dcc.port_counter;
     if (!socket) return;
+    SendOffer(line, nick, offer);
     ctx.registry.NewWindow(nick, kWindowDccSend, socket, true);
     // » and the nick: the window of a file going out.
     if (FrameId frame = ctx.registry.GetFrmByNameSocket(nick, socket))

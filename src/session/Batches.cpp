@@ -9,10 +9,10 @@ void Batch::Gather(const std::string& window, const std::string& nick) {
     if (list.size() < CBatches::kMaxNicks) list.push_back(nick);
 }
 
-void CBatches::Open(const std::string& id, const std::string& type,
-                    std::vector<std::string> params) {
+void CBatches::Open(const std::string& id, const std::string& type, std::vector<std::string> params,
+                    const std::string& label) {
     if (id.empty() || (open_.size() >= kMaxOpen && !open_.count(id))) return;
-    open_[id] = Batch{type, std::move(params), {}};
+    open_[id] = Batch{type, std::move(params), label, {}};
 }
 
 std::optional<Batch> CBatches::Close(const std::string& id) {

@@ -17,6 +17,7 @@ struct IrcMessage;
 struct Batch {
     std::string type;  // "netsplit", "netjoin", "chathistory", ...
     std::vector<std::string> params;
+    std::string label;  // labeled-response: the label of the command it answers
     // Window name -> the nicks gathered for it, in order.
     std::map<std::string, std::vector<std::string>> nicks;
 
@@ -31,7 +32,8 @@ public:
     static constexpr std::size_t kMaxOpen = 32;
     static constexpr std::size_t kMaxNicks = 2000;  // per window of a batch
 
-    void Open(const std::string& id, const std::string& type, std::vector<std::string> params);
+    void Open(const std::string& id, const std::string& type, std::vector<std::string> params,
+              const std::string& label = "");
     std::optional<Batch> Close(const std::string& id);
     // The open batch `message` belongs to, or null.
     Batch* Of(const IrcMessage& message);

@@ -27,6 +27,7 @@
 #include "session/ConnectionParts.h"
 #include "session/IdentResponder.h"
 #include "session/IrcSocket.h"
+#include "session/Labels.h"
 #include "session/LineParser.h"
 #include "session/NickRetry.h"
 #include "session/NotifyTimer.h"
@@ -74,7 +75,8 @@ CServerConnection::CServerConnection(const SessionServices& services)
       watch_(std::make_unique<NotifyWatch>()),
       support_(std::make_unique<CServerSupport>()),
       batches_(std::make_unique<CBatches>()),
-      accounts_(std::make_unique<CAccounts>()) {}
+      accounts_(std::make_unique<CAccounts>()),
+      labels_(std::make_unique<CLabels>()) {}
 
 CServerConnection::CServerConnection(const SessionServices& services, const CSettings& model)
     : CServerConnection(services) {
@@ -289,6 +291,7 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     support_->Reset();  // each server tells its own rules
     batches_->Reset();
     accounts_->Reset();
+    labels_->Reset();
     quiet_who_.clear();
     // NOTE: the reconnect round is not reset here but when a welcomed
     // session ends (RetryLater): a server that accepts and drops every

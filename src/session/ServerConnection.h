@@ -35,6 +35,7 @@ struct NotifyWatch;
 class CServerSupport;
 class CBatches;
 class CAccounts;
+class CLabels;
 struct ServerEntry;
 struct TlsSession;
 struct IrcMessage;
@@ -125,6 +126,8 @@ public:
     // Channels whose WHOX query we sent ourselves on joining: its replies
     // fill the nick list quietly.
     std::set<std::string>& QuietWho() { return quiet_who_; }
+    // The labels of typed commands whose replies are due (session/Labels.h).
+    CLabels& Labels() { return *labels_; }
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
     NotifyWatch& Watch() { return *watch_; }
     void StartNotifyTimer();
@@ -260,6 +263,7 @@ private:
     std::unique_ptr<CServerSupport> support_;
     std::unique_ptr<CBatches> batches_;
     std::unique_ptr<CAccounts> accounts_;
+    std::unique_ptr<CLabels> labels_;
     std::set<std::string> quiet_who_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.

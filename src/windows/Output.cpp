@@ -158,7 +158,9 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     CWindowRegistry& registry = registry_;
     FrameId frame = 0;
     const ChannelRecord* status = name.empty() ? registry.StatusOf(socket) : nullptr;
-    if (status) {
+    if (status && status_redirect_ != 0 && registry.IsFrameRegistered(status_redirect_)) {
+        frame = status_redirect_;
+    } else if (status) {
         frame = status->frame;
     } else if (const ChannelRecord* record = registry.FindCR(name, socket)) {
         frame = record->frame;

@@ -34,6 +34,9 @@ public:
     // While set, lines are history (a server's playback): shown, logged and
     // stamped, but no window is marked as having news and nobody is called.
     void SetHistory(bool history) { history_ = history; }
+    // While set, lines for the status window go to this window instead (the
+    // answer to a command typed there); 0: none.
+    void SetStatusRedirect(FrameId frame) { status_redirect_ = frame; }
 
     Colour ColourOf(Cls cls) const;
 
@@ -89,6 +92,7 @@ private:
     // marks its pieces and the window's button.
     bool mention_ = false;
     bool history_ = false;
+    FrameId status_redirect_ = 0;
     std::optional<std::time_t> line_time_;
     std::unique_ptr<CWindowBurst> burst_;
 };

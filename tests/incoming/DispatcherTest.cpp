@@ -323,6 +323,28 @@ TEST_F(DispatcherTest, AccountsAndAwayStateFromEverySourceTheServerHas) {
     ExpectLines("", {"dave is logged in as dave_acct"});
 }
 
+// labeled-response: a WHOIS typed in a channel is answered there, in a
+// batch or in one line; the status window keeps the rest.
+TEST_F(DispatcherTest, AnswersToALabeledCommandGoToItsWindow) {
+    Join("#a", "me bob");
+    Recv(":irc CAP me NEW :message-tags batch labeled-response");
+    Recv(":irc CAP me ACK :message-tags batch labeled-response");
+    Clear();
+    app.SendString(FrameOf("#a"), "/whois bob");
+    app.SendString(FrameOf("#a"), "/whois nobody");
+    ExpectSent({"@label=z1 whois bob", "@label=z2 whois nobody"});
+    Recv("@label=z1 :irc BATCH +w labeled-response");
+    Recv("@batch=w :irc 311 me bob b h * :Bob");
+    Recv("@batch=w :irc 318 me bob :End of /WHOIS list.");
+    Recv(":irc BATCH -w");
+    Recv("@label=z2 :irc 401 me nobody :No such nick");
+    Recv("@label=z1 :irc 401 me late :No such nick");  // z1 was answered already
+    EXPECT_EQ(Lines("#a"), (std::vector<std::string>{"bob is b@h * Bob", "bob End of /WHOIS list.",
+                                                     " ", "nobody No such nick"}))
+        << Transcript();
+    ExpectLines("", {"late No such nick"});
+}
+
 // STATUSMSG: a message for the channel's ops reaches the channel's window.
 TEST_F(DispatcherTest, MessagesToSomeMembersOfAChannelShowInIt) {
     Recv(":irc.test 005 me STATUSMSG=@+ :are supported");
