@@ -8,6 +8,7 @@
 #include "session/Batches.h"
 #include "session/CapNegotiation.h"
 #include "session/Labels.h"
+#include "session/SeenLines.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
 #include "windows/Output.h"
@@ -21,6 +22,7 @@ namespace zorl {
 // peer's address yet learns it from here.
 void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
     const IrcMessage& m = in.message;
+    if (!NoteSeen(m)) return;
     if (IsOwnEcho(m)) {
         ShowOwnEcho(in, m.c_command.empty() ? kKindMessage : kKindAction);
         return;
@@ -40,6 +42,7 @@ void CIncomingDispatcher::OnPrivmsg(const Incoming& in) {
 // :alice!a@host NOTICE me :\x01PING 123\x01   (CTCP reply)
 void CIncomingDispatcher::OnNotice(const Incoming& in) {
     const IrcMessage& m = in.message;
+    if (!NoteSeen(m)) return;
     if (IsOwnEcho(m)) {
         ShowOwnEcho(in, kKindNotice);
         return;
@@ -49,6 +52,24 @@ void CIncomingDispatcher::OnNotice(const Incoming& in) {
         return;
     }
     ShowAddressed(in, kKindNotice);
+}
+
+// A line with a msgid or a server time is remembered for its window; one of
+// a history batch that was seen already is not shown again (false).
+bool CIncomingDispatcher::NoteSeen(const IrcMessage& message) {
+    const std::string* id = message.Tag("msgid");
+    const std::string* time = message.Tag("time");
+    if (!id && !time) return true;
+    CServerConnection& network = c_.Connection();
+    // A private line belongs to the peer's window, whichever way it went.
+    const std::string& target = message.params[0];
+    const bool toChannel = network.Support().IsChannel(target);
+    const std::string window =
+        toChannel || EqualsNoCase(message.nick, network.Nick()) ? target : message.nick;
+    const std::string key = id ? *id : *time + "\n" + message.nick + "\n" + message.params.back();
+    const bool fresh = network.Seen().Note(window, key, time ? *time : std::string());
+    const Batch* batch = network.Batches().Of(message);
+    return fresh || !batch || !batch->IsHistory();
 }
 
 bool CIncomingDispatcher::IsOwnEcho(const IrcMessage& message) const {

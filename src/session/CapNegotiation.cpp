@@ -30,10 +30,11 @@ std::map<std::string, std::string> CapabilityValues(std::string_view listed) {
 // client reads correctly (tags, prefixes, extra JOIN fields) or adds lines
 // it takes in quietly (AWAY, ACCOUNT, CHGHOST, SETNAME, BATCH, TAGMSG).
 constexpr const char* kWanted[] = {
-    "multi-prefix",  "userhost-in-names", "message-tags", "server-time",
-    "extended-join", "cap-notify",        "away-notify",  "account-notify",
-    "chghost",       "setname",           "batch",        "standard-replies",
-    "invite-notify", "echo-message",      "account-tag",  "labeled-response",
+    "multi-prefix",      "userhost-in-names", "message-tags", "server-time",
+    "extended-join",     "cap-notify",        "away-notify",  "account-notify",
+    "chghost",           "setname",           "batch",        "standard-replies",
+    "invite-notify",     "echo-message",      "account-tag",  "labeled-response",
+    "draft/chathistory",
 };
 
 // The wanted ones of `offered`, in the order of kWanted.

@@ -33,6 +33,7 @@
 #include "session/NotifyTimer.h"
 #include "session/SaslLogin.h"
 #include "session/SecretMask.h"
+#include "session/SeenLines.h"
 #include "session/SendQueue.h"
 #include "session/ServerSupport.h"
 #include "session/SessionListener.h"
@@ -76,7 +77,8 @@ CServerConnection::CServerConnection(const SessionServices& services)
       support_(std::make_unique<CServerSupport>()),
       batches_(std::make_unique<CBatches>()),
       accounts_(std::make_unique<CAccounts>()),
-      labels_(std::make_unique<CLabels>()) {}
+      labels_(std::make_unique<CLabels>()),
+      seen_(std::make_unique<CSeenLines>()) {}
 
 CServerConnection::CServerConnection(const SessionServices& services, const CSettings& model)
     : CServerConnection(services) {

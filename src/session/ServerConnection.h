@@ -36,6 +36,7 @@ class CServerSupport;
 class CBatches;
 class CAccounts;
 class CLabels;
+class CSeenLines;
 struct ServerEntry;
 struct TlsSession;
 struct IrcMessage;
@@ -128,6 +129,9 @@ public:
     std::set<std::string>& QuietWho() { return quiet_who_; }
     // The labels of typed commands whose replies are due (session/Labels.h).
     CLabels& Labels() { return *labels_; }
+    // What each channel and query was last sent (session/SeenLines.h); kept
+    // across reconnects, so that history fetched later is not shown twice.
+    CSeenLines& Seen() { return *seen_; }
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
     NotifyWatch& Watch() { return *watch_; }
     void StartNotifyTimer();
@@ -264,6 +268,7 @@ private:
     std::unique_ptr<CBatches> batches_;
     std::unique_ptr<CAccounts> accounts_;
     std::unique_ptr<CLabels> labels_;
+    std::unique_ptr<CSeenLines> seen_;
     std::set<std::string> quiet_who_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.

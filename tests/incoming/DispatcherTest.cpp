@@ -345,6 +345,32 @@ TEST_F(DispatcherTest, AnswersToALabeledCommandGoToItsWindow) {
     ExpectLines("", {"late No such nick"});
 }
 
+// draft/chathistory: a join asks for the channel's last lines, a later join
+// for what came after the newest one seen; none is shown twice.
+TEST_F(DispatcherTest, JoinsFetchHistoryOnceOverWithoutShowingALineTwice) {
+    Recv(":irc CAP me NEW :batch server-time message-tags draft/chathistory");
+    Recv(":irc CAP me ACK :batch server-time message-tags draft/chathistory");
+    Clear();
+    Join("#a", "me bob");
+    ExpectSent({"MODE #a", "CHATHISTORY LATEST #a * 100"});
+    Recv(":irc BATCH +h chathistory #a");
+    Recv("@batch=h;msgid=m1;time=2026-12-09T10:00:00.000Z :bob!b@h PRIVMSG #a :one");
+    Recv("@batch=h;msgid=m2;time=2026-12-09T10:01:00.000Z :bob!b@h PRIVMSG #a :two");
+    Recv(":irc BATCH -h");
+    Recv(":bob!b@h KICK #a me :out");  // the window stays, with its lines
+    wire->sent.clear();
+    Join("#a", "me bob");
+    ExpectSent({"MODE #a", "CHATHISTORY AFTER #a timestamp=2026-12-09T10:01:00.000Z 100"});
+    Recv(":irc BATCH +i chathistory #a");
+    Recv("@batch=i;msgid=m2;time=2026-12-09T10:01:00.000Z :bob!b@h PRIVMSG #a :two");
+    Recv("@batch=i;msgid=m3;time=2026-12-09T10:02:00.000Z :bob!b@h PRIVMSG #a :three");
+    Recv(":irc BATCH -i");
+    std::vector<std::string> said;
+    for (const std::string& line : Lines("#a"))
+        if (line.starts_with("<bob>")) said.push_back(line);
+    EXPECT_EQ(said, (std::vector<std::string>{"<bob> one", "<bob> two", "<bob> three"}));
+}
+
 // STATUSMSG: a message for the channel's ops reaches the channel's window.
 TEST_F(DispatcherTest, MessagesToSomeMembersOfAChannelShowInIt) {
     Recv(":irc.test 005 me STATUSMSG=@+ :are supported");
