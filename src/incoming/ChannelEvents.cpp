@@ -11,7 +11,6 @@
 #include "session/Accounts.h"
 #include "session/Batches.h"
 #include "session/CapNegotiation.h"
-#include "session/SeenLines.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
 #include "windows/Output.h"
@@ -104,19 +103,6 @@ void CIncomingDispatcher::OnChghost(const Incoming& in) {
         c_.registry.UpdateCR(record->frame, m.params[0] + "@" + m.params[1], kUpdateSender);
 }
 
-// After the newest line seen, or the last 100; the answer is a chathistory
-// batch, shown as history.
-void CIncomingDispatcher::FetchHistory(CIrcSocket* socket, const std::string& target) {
-    CServerConnection& network = c_.Connection();
-    if (!network.Caps().Has("draft/chathistory")) return;
-    const std::string* last = network.Seen().LastTime(target);
-    network.SendLine(
-        socket,
-        "CHATHISTORY " +
-            (last ? "AFTER " + target + " timestamp=" + *last : "LATEST " + target + " *") + " 100",
-        false);
-}
-
 // :bob!b@host ACCOUNT bobby   (account-notify; "*": logged out)
 void CIncomingDispatcher::OnAccount(const Incoming& in) {
     c_.Connection().Accounts().Set(in.message.nick, in.message.params[0]);
@@ -161,7 +147,7 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
             network.SendLine(in.socket,
                              "WHO " + channel + " %tcuhnfa," + CNumericReplies::kWhoxToken, false);
         }
-        FetchHistory(in.socket, channel);
+        network.FetchHistory(channel);
         c_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
                          channel.c_str());
     });

@@ -84,8 +84,6 @@ private:
     void ShowAddressed(const Incoming& in, MessageKind kind);
     void ShowOwnEcho(const Incoming& in, MessageKind kind);
     bool NoteSeen(const IrcMessage& message);
-    // draft/chathistory: what `target` was sent while we were not there.
-    void FetchHistory(CIrcSocket* socket, const std::string& target);
 
     // A snapshot of the windows of one connection, taken before a loop that
     // prints: output may open windows, which moves registry records.

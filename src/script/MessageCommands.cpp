@@ -6,6 +6,7 @@
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/ScriptContext.h"
+#include "session/ServerConnection.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -30,7 +31,11 @@ void QueryCommand(CommandLine& line) {
         CloseQuery(line);
         return;
     }
+    const bool opened = !line.ctx.registry.FindCR(line.Target(), line.socket);
     line.ctx.registry.NewWindow(line.Target(), kWindowQuery, line.socket, true);
+    // A query opened here shows what the peer said while we were away.
+    if (opened && line.socket == line.ctx.Connection().Socket())
+        line.ctx.Connection().FetchHistory(line.Target());
     if (line.ArgsAfterTarget().empty()) return;
     line.SendText(kKindMessage, line.Target(), line.Expand("$3"));
 }

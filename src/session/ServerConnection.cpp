@@ -422,6 +422,14 @@ void CServerConnection::SetOwnNick(const std::string& nick) {
     if (IsFirst()) SaveSetting(s_.ini, s_.settings, &CSettings::m_user_mynick);
 }
 
+void CServerConnection::FetchHistory(const std::string& target) {
+    if (!caps_->Has("draft/chathistory") || target.empty()) return;
+    const std::string* last = seen_->LastTime(target);
+    const std::string since =
+        last ? "AFTER " + target + " timestamp=" + *last : "LATEST " + target + " *";
+    SendLine(socket_.get(), "CHATHISTORY " + since + " 100", false);
+}
+
 const std::string& CServerConnection::Nick() const { return Server().m_user_mynick; }
 
 std::string CServerConnection::DisplayName() const {

@@ -132,6 +132,9 @@ public:
     // What each channel and query was last sent (session/SeenLines.h); kept
     // across reconnects, so that history fetched later is not shown twice.
     CSeenLines& Seen() { return *seen_; }
+    // draft/chathistory: what the channel or query `target` was sent since
+    // its newest line seen, else its last 100 lines (a chathistory batch).
+    void FetchHistory(const std::string& target);
     const CNotifyTimer& NotifyTimer() const { return *notify_; }
     NotifyWatch& Watch() { return *watch_; }
     void StartNotifyTimer();

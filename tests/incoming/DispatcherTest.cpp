@@ -369,6 +369,13 @@ TEST_F(DispatcherTest, JoinsFetchHistoryOnceOverWithoutShowingALineTwice) {
     for (const std::string& line : Lines("#a"))
         if (line.starts_with("<bob>")) said.push_back(line);
     EXPECT_EQ(said, (std::vector<std::string>{"<bob> one", "<bob> two", "<bob> three"}));
+
+    // A query opened by the user asks too, once.
+    wire->sent.clear();
+    app.SendString(FrameOf("#a"), "/query carol");
+    app.SendString(FrameOf("#a"), "/query carol");
+    host.Elapse(kFreshBurst);
+    ExpectSent({"CHATHISTORY LATEST carol * 100"});
 }
 
 // STATUSMSG: a message for the channel's ops reaches the channel's window.
