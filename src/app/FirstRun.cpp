@@ -50,7 +50,10 @@ std::vector<FirstRunList> FirstRunLists(const std::string& file) {
 }
 
 std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
-    if (file == "zorl.ini") return {{"OPTIONS", "Tabs", 1}, {"OPTIONS", "WindowTree", 1}};
+    if (file == "zorl.ini")
+        return {{"OPTIONS", "Tabs", 1},
+                {"OPTIONS", "WindowTree", 1},
+                {"OPTIONS", "RepliesInWindow", 1}};
     return {};
 }
 

@@ -128,6 +128,7 @@ std::span<const OptionKey> OptionKeys() {
         {"WindowFlood", &CSettings::WindowFlood},
         {"Tabs", &CSettings::Tabs},
         {"WindowTree", &CSettings::WindowTree},
+        {"RepliesInWindow", &CSettings::RepliesInWindow},
     };
     return kKeys;
 }

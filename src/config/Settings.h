@@ -89,6 +89,9 @@ struct CSettings {
     int WindowFlood = 20;
     int Tabs = 0;        // windows as tabs; a new folder starts with 1
     int WindowTree = 0;  // the tree of windows by network; a new folder starts with 1
+    // Answers to WHOIS and the like in the window that asked (where the
+    // server labels them); 0: the status window. A new folder starts with 1.
+    int RepliesInWindow = 0;
 
     // Reads every key in table order, with the defaults above.
     void Load(const CIniStore& ini);

@@ -173,8 +173,8 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
 std::string CCommandInterpreter::LabelFor(const CommandLine& command) const {
     static constexpr const char* kQuestions[] = {"whois", "whowas", "who", "names", "mode", "motd"};
     CServerConnection& server = ctx_.Connection();
-    if (command.socket != server.Socket() || !server.Caps().Has("labeled-response") ||
-        !server.Caps().Has("message-tags"))
+    if (!ctx_.settings.RepliesInWindow || command.socket != server.Socket() ||
+        !server.Caps().Has("labeled-response") || !server.Caps().Has("message-tags"))
         return {};
     for (const char* question : kQuestions)
         if (command.message.command == question)

@@ -168,6 +168,7 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Blink Taskbar button", &CSettings::TaskbarBlink);
     AddCheck(display, "Windows as tabs", &CSettings::Tabs);
     AddCheck(display, "Tree of windows by network", &CSettings::WindowTree);
+    AddCheck(display, "Replies in the window that asked", &CSettings::RepliesInWindow);
     auto* sizes = new QFormLayout;
     AddNumber(sizes, "Button width", &CSettings::ButtonSize);
     AddNumber(sizes, "Edit window heigth", &CSettings::EditSize);

@@ -330,9 +330,12 @@ TEST_F(DispatcherTest, AnswersToALabeledCommandGoToItsWindow) {
     Recv(":irc CAP me NEW :message-tags batch labeled-response");
     Recv(":irc CAP me ACK :message-tags batch labeled-response");
     Clear();
+    app.settings.RepliesInWindow = 0;  // a folder from before the option
+    app.SendString(FrameOf("#a"), "/whois carol");
+    app.settings.RepliesInWindow = 1;
     app.SendString(FrameOf("#a"), "/whois bob");
     app.SendString(FrameOf("#a"), "/whois nobody");
-    ExpectSent({"@label=z1 whois bob", "@label=z2 whois nobody"});
+    ExpectSent({"whois carol", "@label=z1 whois bob", "@label=z2 whois nobody"});
     Recv("@label=z1 :irc BATCH +w labeled-response");
     Recv("@batch=w :irc 311 me bob b h * :Bob");
     Recv("@batch=w :irc 318 me bob :End of /WHOIS list.");
