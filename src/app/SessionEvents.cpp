@@ -50,9 +50,8 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     output.SetHistory(batch && batch->IsHistory());
     // labeled-response: the answer to a command goes to the window it came from.
     const std::string* label = message.Tag("label");
-    const std::string batchLabel = batch ? batch->label : std::string();
-    const std::string answers = label ? *label : batchLabel;
-    output.SetStatusRedirect(answers.empty() ? 0 : network.Labels().FrameOf(answers));
+    const std::string* answers = label ? label : batch ? &batch->label : nullptr;
+    output.SetStatusRedirect(answers && !answers->empty() ? network.Labels().FrameOf(*answers) : 0);
     const bool ownEcho = dispatcher.IsOwnEcho(message);
     dispatcher.DispatchIncoming(socket, message, ignored);
     if (!ownEcho) events.MatchEvents(socket, message, ignored);

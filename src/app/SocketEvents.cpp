@@ -17,10 +17,13 @@ ISocketHost& CZorlApp::SocketHost() { return *listeners_; }
 
 namespace {
 
-// The network a server socket belongs to, the first for the ident socket.
-CServerConnection& ServerOwnerOf(const CNetworks& networks, const CIrcSocket& socket) {
-    CServerConnection* network = networks.Of(&socket);
-    return network ? *network : networks.First();
+// The event goes to the network the socket belongs to (the first for the
+// ident socket), served for its length.
+void ToNetwork(CNetworks& networks, CIrcSocket& socket, WsaError error,
+               void (CServerConnection::*handler)(WsaError, CIrcSocket&)) {
+    CServerConnection& network = networks.OfOr(&socket, networks.First());
+    const auto serving = networks.Serve(&network);
+    (network.*handler)(error, socket);
 }
 
 }  // namespace
@@ -30,12 +33,7 @@ void CZorlApp::OnConnect(WsaError error, CIrcSocket& socket) {
     socket.dropping_line = false;
     switch (socket.type) {
         case kSocketNormal:
-        case kSocketNone: {
-            CServerConnection& network = ServerOwnerOf(networks, socket);
-            const auto serving = networks.Serve(&network);
-            network.OnConnect(error, socket);
-            break;
-        }
+        case kSocketNone: ToNetwork(networks, socket, error, &CServerConnection::OnConnect); break;
         case kSocketIdent: ident.OnConnect(error, socket); break;
         case kSocketDccChat:
         case kSocketDccSendIn:
@@ -52,24 +50,14 @@ void CZorlApp::OnReceive(WsaError error, CIrcSocket& socket) {
         case kSocketDccSendOut: dcc.OnReceive(error, socket); break;
         case kSocketNone:
         case kSocketNormal:
-        case kSocketIdent: {
-            CServerConnection& network = ServerOwnerOf(networks, socket);
-            const auto serving = networks.Serve(&network);
-            network.OnReceive(error, socket);
-            break;
-        }
+        case kSocketIdent: ToNetwork(networks, socket, error, &CServerConnection::OnReceive); break;
     }
 }
 
 void CZorlApp::OnClose(WsaError error, CIrcSocket& socket) {
     switch (socket.type) {
         case kSocketNormal:
-        case kSocketNone: {
-            CServerConnection& network = ServerOwnerOf(networks, socket);
-            const auto serving = networks.Serve(&network);
-            network.OnClose(error, socket);
-            break;
-        }
+        case kSocketNone: ToNetwork(networks, socket, error, &CServerConnection::OnClose); break;
         case kSocketIdent: ident.OnClose(error, socket); break;
         case kSocketDccChat:
         case kSocketDccSendIn:

@@ -15,17 +15,8 @@ namespace zorl {
 
 bool CZorlApp::WantsDebug() const { return output.DebugOn(); }
 
-namespace {
-
-CServerConnection& NetworkOrCurrent(const CNetworks& networks, const CIrcSocket* socket) {
-    CServerConnection* network = networks.Of(socket);
-    return network ? *network : networks.Current();
-}
-
-}  // namespace
-
 NetworkInfo CZorlApp::NetworkOf(const CIrcSocket* socket) const {
-    const CServerConnection& network = NetworkOrCurrent(networks, socket);
+    const CServerConnection& network = networks.OfOr(socket, networks.Current());
     const std::string name = network.DisplayName();
     return {network.State(),
             network.Nick(),
@@ -36,14 +27,14 @@ NetworkInfo CZorlApp::NetworkOf(const CIrcSocket* socket) const {
 }
 
 const std::string& CZorlApp::OwnNick(const CIrcSocket* socket) const {
-    return NetworkOrCurrent(networks, socket).Nick();
+    return networks.OfOr(socket, networks.Current()).Nick();
 }
 
 const CIrcSocket* CZorlApp::CurrentSocket() const { return networks.Current().Socket(); }
 
 CServerConnection& CZorlApp::NetworkOfFrame(FrameId frame) const {
     const ChannelRecord* record = registry.FindByFrame(frame);
-    return NetworkOrCurrent(networks, record ? record->socket : nullptr);
+    return networks.OfOr(record ? record->socket : nullptr, networks.Current());
 }
 
 void CZorlApp::CloseStatusWindow(FrameId frame) {

@@ -28,6 +28,10 @@ public:
     // The network whose status and channel windows are registered under
     // `socket`; null for a DCC or ident socket and for none.
     CServerConnection* Of(const CIrcSocket* socket) const;
+    CServerConnection& OfOr(const CIrcSocket* socket, CServerConnection& fallback) const {
+        CServerConnection* network = Of(socket);
+        return network ? *network : fallback;
+    }
     // A network of its own: own socket, state, nick, server and timers. Its
     // server is chosen with SwitchServer.
     CServerConnection& Add();

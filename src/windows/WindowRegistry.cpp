@@ -48,6 +48,7 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     doc->UpdateAllViews(kHintLineLimit | kHintFont | kHintBackground);
     docs_[frame] = std::move(doc);
 
+    const NetworkInfo network = s_.host.NetworkOf(socket);
     ChannelRecord record;
     record.frame = frame;
     record.socket = socket;
@@ -60,13 +61,12 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     if (buttoncount < kMaxButtons) {
         record.buttonnr = buttoncount++;
         highlighted_[static_cast<std::size_t>(record.buttonnr)] = 0;
-        s_.platform.surface.SetButton(record.buttonnr, name, s_.host.NetworkOf(socket).id);
+        s_.platform.surface.SetButton(record.buttonnr, name, network.id);
     }
     by_frame_[frame] = records_.size();
     records_.push_back(std::move(record));
     IndexName(records_.back());
 
-    const NetworkInfo network = s_.host.NetworkOf(socket);
     s_.platform.surface.SetCaption(frame,
                                    network.network.empty() ? name : network.network + " / " + name);
     s_.platform.surface.PlaceWindow(frame, network.id, network.name, name);
