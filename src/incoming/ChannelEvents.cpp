@@ -103,6 +103,11 @@ void CIncomingDispatcher::OnChghost(const Incoming& in) {
         c_.registry.UpdateCR(record->frame, m.params[0] + "@" + m.params[1], kUpdateSender);
 }
 
+// :bob!b@host SETNAME :Robert B.   (setname)
+void CIncomingDispatcher::OnSetname(const Incoming& in) {
+    c_.Connection().Accounts().SetRealName(in.message.nick, in.message.params[0]);
+}
+
 // :bob!b@host ACCOUNT bobby   (account-notify; "*": logged out)
 void CIncomingDispatcher::OnAccount(const Incoming& in) {
     c_.Connection().Accounts().Set(in.message.nick, in.message.params[0]);
@@ -116,8 +121,10 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
     const IrcMessage& m = in.message;
     CServerConnection& network = c_.Connection();
     // extended-join: ":alice!a@host JOIN #a account :Real Name".
-    if (m.params.size() >= 2 && network.Caps().Has("extended-join"))
+    if (m.params.size() >= 3 && network.Caps().Has("extended-join")) {
         network.Accounts().Set(m.nick, m.params[1]);
+        network.Accounts().SetRealName(m.nick, m.params[2]);
+    }
     ForEachChannel(m.params[0], [&](const std::string& channel) {
         ChannelRecord* kept = c_.registry.FindCR(channel, in.socket);
         if (kept && kept->presence != Presence::Out) {
@@ -145,7 +152,7 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
         if (network.Support().Whox()) {
             network.QuietWho().insert(ToLower(channel));
             network.SendLine(in.socket,
-                             "WHO " + channel + " %tcuhnfa," + CNumericReplies::kWhoxToken, false);
+                             "WHO " + channel + " %tcuhnfar," + CNumericReplies::kWhoxToken, false);
         }
         network.FetchHistory(channel);
         c_.output.PrintF(in.socket, channel, Cls::Info, "now talking in channel %s",
@@ -198,7 +205,8 @@ void CIncomingDispatcher::OnTopic(const Incoming& in) {
 // of ours: ":alice!a@host INVITE bob #a" -> "alice invites bob to #a" there.
 void CIncomingDispatcher::OnInvite(const Incoming& in) {
     const IrcMessage& m = in.message;
-    if (m.params.size() >= 2 && !EqualsNoCase(m.params[0], c_.Connection().Nick()) &&
+    if (m.params.size() >= 2 &&
+        !c_.Connection().Support().SameName(m.params[0], c_.Connection().Nick()) &&
         c_.registry.FindCR(m.params[1], in.socket)) {
         ShowExpanded(c_, in.socket, m.params[1], Cls::Info, m, "$nick invites $1 to $2");
         return;
@@ -218,7 +226,7 @@ void CIncomingDispatcher::OnKick(const Incoming& in) {
     // The empty name is the status window's, which is no channel.
     if (channel.empty() || !c_.registry.GetDocByNameSocket(channel, in.socket)) return;
 
-    if (EqualsNoCase(victim, c_.Connection().Nick())) {
+    if (c_.Connection().Support().SameName(victim, c_.Connection().Nick())) {
         const char* text = noReason ? "you were kicked from channel $1 by $nick"
                                     : "you were kicked from channel $1 by $nick ($3)";
         ShowExpanded(c_, nullptr, "", Cls::Info, m, text);

@@ -38,7 +38,7 @@ const CIncomingDispatcher::CommandRow CIncomingDispatcher::kCommands[] = {
     {"AWAY", kExact, 0, kAlways, &CIncomingDispatcher::OnAway},
     {"ACCOUNT", kExact, 1, kAlways, &CIncomingDispatcher::OnAccount},
     {"CHGHOST", kExact, 2, kAlways, &CIncomingDispatcher::OnChghost},
-    {"SETNAME", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
+    {"SETNAME", kExact, 1, kAlways, &CIncomingDispatcher::OnSetname},
     {"BATCH", kExact, 1, kAlways, &CIncomingDispatcher::OnBatch},
     {"TAGMSG", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},
     {"ACK", kExact, 0, kAlways, &CIncomingDispatcher::OnQuiet},  // a labeled command without answer

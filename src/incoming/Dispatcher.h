@@ -76,6 +76,7 @@ private:
     void OnQuiet(const Incoming&) {}
     void OnBatch(const Incoming& in);
     void OnChghost(const Incoming& in);
+    void OnSetname(const Incoming& in);
     void OnAccount(const Incoming& in);
     // The netsplit or netjoin batch `message` belongs to, if it is one.
     Batch* GatheringBatch(const IrcMessage& message, const char* type) const;

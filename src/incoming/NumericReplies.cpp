@@ -113,10 +113,11 @@ void CNumericReplies::HandleNumeric(CIrcSocket* socket, const IrcMessage& messag
 }
 
 // :irc.example.net 005 me PREFIX=(qaohv)~&@%+ CHANTYPES=# :are supported by this server
-void CNumericReplies::Isupport(CIrcSocket*, const IrcMessage& message) {
+void CNumericReplies::Isupport(CIrcSocket* socket, const IrcMessage& message) {
     CServerSupport& support = c_.Connection().Support();
     const std::string network = support.Network();
     support.Apply(message.params);
+    c_.registry.SetCaseMapping(socket, support.Mapping());
     // The network's own name now stands in the tree and the captions.
     if (support.Network() != network) {
         c_.registry.UpdateAllTitles();
@@ -178,9 +179,9 @@ void CNumericReplies::WhoEntry(CIrcSocket*, const IrcMessage& message) {
                  c_.settings.ExtWho == 1 ? "$2 $6 $7 $3@$4 $8-" : "$2 $6 $8-");
 }
 
-// :irc 354 me 152 #a user host bob G bobby   (the WHOX we sent on joining #a)
-// Marks bob away (G) or here (H) in #a's list and keeps his account ("0":
-// none). Another WHOX is shown as it came.
+// :irc 354 me 152 #a user host bob G bobby :Bob B.   (the WHOX we sent on
+// joining #a) Marks bob away (G) or here (H) in #a's list and keeps his
+// account ("0": none) and real name. Another WHOX is shown as it came.
 void CNumericReplies::WhoxEntry(CIrcSocket* socket, const IrcMessage& message) {
     std::set<std::string>& quiet = c_.Connection().QuietWho();
     if (message.params.size() < 8 || message.params[1] != kWhoxToken ||
@@ -190,6 +191,7 @@ void CNumericReplies::WhoxEntry(CIrcSocket* socket, const IrcMessage& message) {
     }
     const std::string& nick = message.params[5];
     c_.Connection().Accounts().Set(nick, message.params[7]);
+    if (message.params.size() >= 9) c_.Connection().Accounts().SetRealName(nick, message.params[8]);
     CZorlDoc* doc = c_.registry.GetDocByNameSocket(message.params[2], socket);
     if (!doc || doc->NickFlags(nick) == kNickAbsent) return;
     const bool away = message.params[6].find('G') != std::string::npos;

@@ -64,8 +64,9 @@ bool CIncomingDispatcher::NoteSeen(const IrcMessage& message) {
     // A private line belongs to the peer's window, whichever way it went.
     const std::string& target = message.params[0];
     const bool toChannel = network.Support().IsChannel(target);
-    const std::string window =
-        toChannel || EqualsNoCase(message.nick, network.Nick()) ? target : message.nick;
+    const std::string window = toChannel || network.Support().SameName(message.nick, network.Nick())
+                                   ? target
+                                   : message.nick;
     const std::string key = id ? *id : *time + "\n" + message.nick + "\n" + message.params.back();
     const bool fresh = network.Seen().Note(window, key, time ? *time : std::string());
     const Batch* batch = network.Batches().Of(message);
@@ -76,7 +77,7 @@ bool CIncomingDispatcher::IsOwnEcho(const IrcMessage& message) const {
     const CServerConnection& network = c_.Connection();
     return (message.command == "PRIVMSG" || message.command == "NOTICE") &&
            network.Caps().Has("echo-message") && !message.nick.empty() &&
-           EqualsNoCase(message.nick, network.Nick());
+           network.Support().SameName(message.nick, network.Nick());
 }
 
 // Where the user's line would have been echoed: the target's window when it

@@ -35,6 +35,14 @@ void SplitChanModes(std::string_view value, std::string* groups[3]) {
     }
 }
 
+// A mapping this client does not know (rfc7613, utf8) folds at least the
+// ASCII letters, as every one of them does.
+CaseMapping MappingNamed(std::string_view name) {
+    if (name == "rfc1459") return CaseMapping::Rfc1459;
+    if (name == "strict-rfc1459") return CaseMapping::StrictRfc1459;
+    return CaseMapping::Ascii;
+}
+
 }  // namespace
 
 void CServerSupport::Apply(const std::vector<std::string>& params) {
@@ -71,6 +79,8 @@ void CServerSupport::Apply(const std::vector<std::string>& params) {
                 static_cast<std::size_t>(length);
         } else if (pair.head == "WHOX") {
             whox_ = !negated;
+        } else if (pair.head == "CASEMAPPING") {
+            case_mapping_ = negated ? CaseMapping::Ascii : MappingNamed(pair.tail);
         } else if (pair.head == "NETWORK") {
             network_ = negated ? "" : std::string(pair.tail);
         }

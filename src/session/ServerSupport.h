@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/CaseMapping.h"
+
 namespace zorl {
 
 class CServerSupport {
@@ -40,7 +42,12 @@ public:
     // NICKLEN and TOPICLEN; 0 while the server has not said.
     std::size_t NickLength() const { return nick_length_; }
     std::size_t TopicLength() const { return topic_length_; }
-    // WHOX: WHO takes the fields it is to answer with ("%tcuhnfa").
+    // CASEMAPPING: whether two nicks or channel names are one.
+    CaseMapping Mapping() const { return case_mapping_; }
+    bool SameName(std::string_view a, std::string_view b) const {
+        return SameFolded(a, b, case_mapping_);
+    }
+    // WHOX: WHO takes the fields it is to answer with ("%tcuhnfar").
     bool Whox() const { return whox_; }
     static constexpr std::size_t kLineLength = 512;
     static constexpr std::size_t kLongestLineLength = 16384;
@@ -58,6 +65,7 @@ private:
     std::size_t nick_length_ = 0;
     std::size_t topic_length_ = 0;
     bool whox_ = false;
+    CaseMapping case_mapping_ = CaseMapping::Ascii;
     // CHANMODES: lists (always a parameter), always, only when set.
     std::string list_modes_, always_modes_, set_modes_;
 };

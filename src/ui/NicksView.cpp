@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QStringList>
 #include <algorithm>
 
 #include "app/CZorlApp.h"
@@ -79,11 +80,17 @@ QVariant CNickListModel::data(const QModelIndex& index, int role) const {
     // Away nicks are greyed, in whatever palette the list has.
     if (role == Qt::ForegroundRole && entry.away)
         return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
-    if (role == Qt::ToolTipRole && accountOf) {
-        const std::string* account = accountOf(entry.nick);
-        if (!account) return {};
-        return QStringLiteral("%1 is logged in as %2")
-            .arg(qt::DecodeText(entry.nick), qt::DecodeText(*account));
+    if (role == Qt::ToolTipRole && known) {
+        const CAccounts* accounts = known();
+        if (!accounts) return {};
+        QStringList lines;
+        if (const std::string* realName = accounts->RealNameOf(entry.nick))
+            lines << qt::DecodeText(*realName);
+        if (const std::string* account = accounts->Of(entry.nick))
+            lines << QStringLiteral("%1 is logged in as %2")
+                         .arg(qt::DecodeText(entry.nick), qt::DecodeText(*account));
+        if (lines.isEmpty()) return {};
+        return lines.join(QLatin1Char('\n'));
     }
     return {};
 }
@@ -106,9 +113,8 @@ CNicksView::CNicksView(FrameContext& context, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);  // a 10 000-nick list lays out in no time
     setFrameShape(QFrame::StyledPanel);
-    model_.accountOf = [this](const std::string& nick) -> const std::string* {
-        if (!context_.Live()) return nullptr;
-        return context_.app->NetworkOfFrame(context_.frame).Accounts().Of(nick);
+    model_.known = [this]() -> const CAccounts* {
+        return context_.Live() ? &context_.app->NetworkOfFrame(context_.frame).Accounts() : nullptr;
     };
 }
 

@@ -15,6 +15,10 @@
 
 #include "ui/ViewStyle.h"
 
+namespace zorl {
+class CAccounts;
+}
+
 namespace zorl::ui {
 
 class CNickListModel : public QAbstractListModel {
@@ -33,8 +37,8 @@ public:
     std::string NickAt(int row) const;
     int RowOf(const std::string& nick) const;
 
-    // The account a nick is logged in as (null: none known), for its tip.
-    std::function<const std::string*(const std::string&)> accountOf;
+    // What the network told of its nicks (null: nothing), for their tips.
+    std::function<const CAccounts*()> known;
 
 private:
     struct Entry {

@@ -41,6 +41,7 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     if (ChannelRecord* existing = FindCR(name, socket)) return existing;
 
     auto doc = std::make_unique<CZorlDoc>(s_, name, type);
+    doc->SetCaseMapping(MappingOf(socket));
     const bool maximize = show && ShouldMaximize();
     const FrameId frame = s_.platform.surface.CreateFrame(type, *doc, show, maximize);
     if (frame == 0 || docs_.count(frame) != 0) return nullptr;  // the surface refused
@@ -75,8 +76,26 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     return FindByFrame(frame);
 }
 
-std::string CWindowRegistry::NameKey(const std::string& lowerName, const CIrcSocket* socket) {
-    std::string key = lowerName;
+CaseMapping CWindowRegistry::MappingOf(const CIrcSocket* socket) const {
+    auto it = mappings_.find(socket);
+    return it == mappings_.end() ? CaseMapping::Ascii : it->second;
+}
+
+// The names of a network's windows are keyed anew under its mapping, and
+// each of its nick tables folds by it.
+void CWindowRegistry::SetCaseMapping(const CIrcSocket* socket, CaseMapping mapping) {
+    if (MappingOf(socket) == mapping) return;
+    mappings_[socket] = mapping;
+    by_name_.clear();
+    for (const ChannelRecord& record : records_) {
+        IndexName(record);
+        if (record.socket != socket) continue;
+        if (CZorlDoc* doc = DocOf(record.frame)) doc->SetCaseMapping(mapping);
+    }
+}
+
+std::string CWindowRegistry::NameKey(std::string_view name, const CIrcSocket* socket) const {
+    std::string key = FoldCase(name, MappingOf(socket));
     key += '\0';
     key += std::to_string(reinterpret_cast<std::uintptr_t>(socket));
     return key;
@@ -95,14 +114,14 @@ void CWindowRegistry::UnindexName(const ChannelRecord& record) {
     by_name_.erase(it);
     for (const ChannelRecord& other : records_)
         if (other.frame != record.frame && other.socket == record.socket &&
-            other.name == record.name) {
+            NameKey(other.name, other.socket) == key) {
             by_name_.emplace(key, other.frame);
             return;
         }
 }
 
 ChannelRecord* CWindowRegistry::FindCR(const std::string& name, const CIrcSocket* socket) {
-    auto it = by_name_.find(NameKey(ToLower(name), socket));
+    auto it = by_name_.find(NameKey(name, socket));
     return it == by_name_.end() ? nullptr : FindByFrame(it->second);
 }
 
@@ -143,7 +162,8 @@ CZorlDoc* CWindowRegistry::GetDocByNameSocket(const std::string& name, const CIr
 
 CZorlDoc* CWindowRegistry::GetChannelDoc(const std::string& name) {
     for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
-        if (it->type == kWindowChannel && EqualsNoCase(it->name, name)) return DocOf(it->frame);
+        if (it->type == kWindowChannel && SameFolded(it->name, name, MappingOf(it->socket)))
+            return DocOf(it->frame);
     }
     return nullptr;
 }

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/CaseMapping.h"
 #include "windows/ChannelRecord.h"
 
 namespace zorl {
@@ -48,6 +49,7 @@ public:
                              bool show);
     // The lookups, all silent: by name and socket (any letter case of the
     // name), by socket (a DCC window), by frame.
+    // By name in any letter case, as the socket's network folds it.
     ChannelRecord* FindCR(const std::string& name, const CIrcSocket* socket);
     ChannelRecord* FindCRBySocket(const CIrcSocket* socket);
     ChannelRecord* FindByFrame(FrameId frame);
@@ -104,6 +106,10 @@ public:
     // Activates the window of button n (the main window's button command).
     void ActivateButton(int n);
 
+    // The network's CASEMAPPING, for window names and nick tables alike.
+    void SetCaseMapping(const CIrcSocket* socket, CaseMapping mapping);
+    CaseMapping MappingOf(const CIrcSocket* socket) const;
+
     std::vector<ChannelRecord>& Records() { return records_; }
     const std::vector<ChannelRecord>& Records() const { return records_; }
 
@@ -114,7 +120,7 @@ public:
 private:
     int IndexOf(FrameId frame) const;  // -1 when not registered
     void SetPresence(ChannelRecord& record, Presence presence, bool rejoin);
-    static std::string NameKey(const std::string& lowerName, const CIrcSocket* socket);
+    std::string NameKey(std::string_view name, const CIrcSocket* socket) const;
     void IndexName(const ChannelRecord& record);
     void UnindexName(const ChannelRecord& record);
     void RenumberButtons(int from);
@@ -132,6 +138,7 @@ private:
     std::unordered_map<FrameId, std::size_t> by_frame_;  // index into records_
     std::unordered_map<std::string, FrameId> by_name_;   // NameKey → the first such window
     std::array<Colour, kMaxButtons> highlighted_{};      // by button number; 0: off
+    std::unordered_map<const CIrcSocket*, CaseMapping> mappings_;  // Ascii unless told
 };
 
 }  // namespace zorl

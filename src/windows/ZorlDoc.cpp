@@ -1,5 +1,7 @@
 #include "windows/ZorlDoc.h"
 
+#include "common/CaseMapping.h"
+
 #include <algorithm>
 
 #include "common/Random.h"
@@ -46,8 +48,15 @@ void CZorlDoc::UpdateAllViews(int hints) { s_.platform.surface.UpdateViews(frame
 
 // ---- Nick table ----------------------------------------------------------
 
+void CZorlDoc::SetCaseMapping(CaseMapping mapping) {
+    if (mapping == mapping_) return;
+    mapping_ = mapping;
+    lower_to_key_.clear();
+    for (const auto& entry : nicks_) lower_to_key_[FoldCase(entry.first, mapping_)] = entry.first;
+}
+
 std::map<std::string, int>::iterator CZorlDoc::FindNoCase(const std::string& nick) {
-    auto folded = lower_to_key_.find(ToLower(nick));
+    auto folded = lower_to_key_.find(FoldCase(nick, mapping_));
     return folded == lower_to_key_.end() ? nicks_.end() : nicks_.find(folded->second);
 }
 
@@ -75,7 +84,7 @@ int CZorlDoc::NickUpdate(int operation, const std::string& nickIn, int bits) {
         }
         if (found == nicks_.end()) {
             nicks_[key] = value;
-            lower_to_key_[ToLower(key)] = key;
+            lower_to_key_[FoldCase(key, mapping_)] = key;
         } else {
             found->second = value;
         }
@@ -102,7 +111,7 @@ int CZorlDoc::NickUpdate(int operation, const std::string& nickIn, int bits) {
         case kNickRemove: {
             auto exact = nicks_.find(key);
             if (exact != nicks_.end()) {
-                lower_to_key_.erase(ToLower(key));
+                lower_to_key_.erase(FoldCase(key, mapping_));
                 nicks_.erase(exact);
             }
             break;

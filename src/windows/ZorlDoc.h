@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/CaseMapping.h"
 #include "common/SharedTypes.h"
 
 namespace zorl {
@@ -44,6 +45,10 @@ public:
     const std::deque<std::string>& RecentSpeakers() const { return speakers_; }
     void NoteSpeaker(const std::string& nick);
 
+    // How the table folds the letter case of nicks; the network's, told by
+    // its server.
+    void SetCaseMapping(CaseMapping mapping);
+
     // Nick table (see NickOperation). Returns 1.
     int NickUpdate(int operation, const std::string& nick, int bits);
     int NickFlags(const std::string& nick) const;
@@ -72,6 +77,7 @@ private:
     FrameId frame_ = 0;
     std::map<std::string, int> nicks_;
     std::unordered_map<std::string, std::string> lower_to_key_;  // folded nick -> key
+    CaseMapping mapping_ = CaseMapping::Ascii;
     std::vector<std::string> history_;
     std::size_t history_pos_ = 0;
     std::string last_speaker_;

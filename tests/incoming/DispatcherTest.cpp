@@ -192,6 +192,18 @@ TEST_F(DispatcherTest, NamesAndModesFollowTheServersPrefixes) {
         << Transcript();
 }
 
+// Under rfc1459 "[" is the capital of "{": a window opened before the server
+// said so is found under either spelling, and so is a member of its list.
+TEST_F(DispatcherTest, CaseMappingOfTheServerJoinsBracketsAndBraces) {
+    Join("#a[1]", "me nick[m]");
+    Recv(":irc.test 005 me CASEMAPPING=rfc1459 :are supported");
+    Clear();
+    Recv(":x!x@host PRIVMSG #A{1} :hello");
+    Recv(":op!o@host MODE #a{1} +o NICK{M}");
+    EXPECT_EQ(Nicks("#a[1]"), (NickMap{{"me", 0}, {"NICK{M}", kNickOp}})) << Transcript();
+    EXPECT_EQ(Lines("#a[1]").front(), "<x> hello") << Transcript();
+}
+
 // What the capabilities we ask for add to a session: taken in quietly, or
 // shown where they belong.
 TEST_F(DispatcherTest, LinesOfTheRequestedCapabilities) {
@@ -286,17 +298,18 @@ TEST_F(DispatcherTest, BatchesGroupNetsplitsAndKeepHistoryQuiet) {
     EXPECT_TRUE(Pieces("#a").back().mention);
 }
 
-// Accounts from WHOX on joining, extended-join, account-notify and
-// account-tag, following nicks; the WHOX also tells who is away, quietly.
+// Accounts and real names from WHOX on joining, extended-join,
+// account-notify, account-tag and SETNAME, following nicks; the WHOX also
+// tells who is away, quietly.
 TEST_F(DispatcherTest, AccountsAndAwayStateFromEverySourceTheServerHas) {
     Recv(":irc.test 005 me WHOX :are supported");
     Recv(":irc CAP me NEW :extended-join");
     Recv(":irc CAP me ACK :extended-join");
     Clear();
     Join("#a", "me bob carol");
-    ExpectSent({"MODE #a", "WHO #a %tcuhnfa,152"});
+    ExpectSent({"MODE #a", "WHO #a %tcuhnfar,152"});
     Clear();
-    Recv(":irc 354 me 152 #a b h bob G bobby");
+    Recv(":irc 354 me 152 #a b h bob G bobby :Bob B");
     Recv(":irc 354 me 152 #a c h carol H 0");
     Recv(":irc 315 me #a :End of /WHO list.");
     ExpectNothingShown();
@@ -306,7 +319,9 @@ TEST_F(DispatcherTest, AccountsAndAwayStateFromEverySourceTheServerHas) {
     Recv(":carol!c@h ACCOUNT carol_acct");
     Recv("@account=eve_acct :eve!e@h PRIVMSG #a :hi");
     Recv(":bob!b@h NICK robert");
+    Recv(":dave!d@h SETNAME :David D");
     const CAccounts& accounts = app.Connection().Accounts();
+    EXPECT_EQ(*accounts.RealNameOf("robert") + *accounts.RealNameOf("dave"), "Bob BDavid D");
     auto account = [&](const char* nick) {
         const std::string* found = accounts.Of(nick);
         return found ? *found : std::string("-");

@@ -74,7 +74,8 @@ constexpr const char* kFeatureModules =
 
 // IRCv3 and the features the client is tested against; Anope needs
 // services_account and hidechans. founder, admin and halfop complete
-// PREFIX=(qaohv)~&@%+.
+// PREFIX=(qaohv)~&@%+; a channel operator may give all of them, so that a
+// test can.
 void WriteIrcdFeatures(std::ostream& text, uint16_t tlsPort, const InspircdOptions& options) {
     std::istringstream modules(kFeatureModules);
     for (std::string module; modules >> module;) text << "<module name=\"" << module << "\">\n";
@@ -82,9 +83,9 @@ void WriteIrcdFeatures(std::ostream& text, uint16_t tlsPort, const InspircdOptio
          << "<chanhistory maxlines=\"50\" prefixmsg=\"yes\" bots=\"yes\">\n"
          << "<monitor maxentries=\"30\">\n"
          << "<customprefix name=\"founder\" letter=\"q\" prefix=\"~\" rank=\"50000\""
-            " ranktoset=\"50000\">\n"
+            " ranktoset=\"30000\">\n"
          << "<customprefix name=\"admin\" letter=\"a\" prefix=\"&amp;\" rank=\"40000\""
-            " ranktoset=\"50000\">\n"
+            " ranktoset=\"30000\">\n"
          << "<customprefix name=\"halfop\" letter=\"h\" prefix=\"%\" rank=\"20000\""
             " ranktoset=\"30000\">\n";
     if (options.sts)

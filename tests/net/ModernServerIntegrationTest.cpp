@@ -51,19 +51,24 @@ TEST(ModernServerIntegrationTest, CapabilitiesTagsAndPrefixesOfInspircd) {
     EXPECT_TRUE(zorl.WaitForPane("#v3", "<zorltest> said once")) << zorl.Transcript();
     EXPECT_EQ(std::ranges::count(zorl.Lines("#v3"), "<zorltest> said once"), 1);
 
-    // Half-op and voice at once; after a new join the names list gives both.
-    ASSERT_TRUE(zorl.Type("#v3", "/mode #v3 +hv bob bob"));
-    EXPECT_TRUE(
-        zorl.WaitForNicks("#v3", {{"zorltest", kNickOp}, {"bob", kNickHalfop | kNickVoice}}))
+    // A message to the channel's operators shows in the channel, marked.
+    ASSERT_TRUE(bob.Send("PRIVMSG @#v3 :ops only"));
+    EXPECT_TRUE(zorl.WaitForPane("#v3", "<bob> (@) ops only")) << zorl.Transcript();
+
+    // Founder, admin, half-op and voice at once; after a new join the names
+    // list gives all of them, and the founder's nick change and part apply.
+    constexpr int kBobsRanks = kNickOwner | kNickAdmin | kNickHalfop | kNickVoice;
+    ASSERT_TRUE(zorl.Type("#v3", "/mode #v3 +qahv bob bob bob bob"));
+    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", kNickOp}, {"bob", kBobsRanks}}))
         << zorl.Transcript();
     ASSERT_TRUE(zorl.Type("#v3", "/part"));
     ASSERT_TRUE(WaitUntil([&] { return zorl.FrameOf("#v3") == 0; })) << zorl.Transcript();
     ASSERT_TRUE(zorl.Type("", "/join #v3"));
-    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}, {"bob", kNickHalfop | kNickVoice}}))
+    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}, {"bob", kBobsRanks}}))
         << zorl.Transcript();
 
     ASSERT_TRUE(bob.Send("NICK robert"));
-    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}, {"robert", kNickHalfop | kNickVoice}}))
+    EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}, {"robert", kBobsRanks}}))
         << zorl.Transcript();
     ASSERT_TRUE(bob.Send("PART #v3"));
     EXPECT_TRUE(zorl.WaitForNicks("#v3", {{"zorltest", 0}})) << zorl.Transcript();

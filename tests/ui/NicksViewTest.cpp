@@ -61,10 +61,12 @@ TEST_F(NickList, SortedWithPrefixes) {
     EXPECT_TRUE(dave.data(Qt::ForegroundRole).isValid());
     EXPECT_FALSE(Nicks()->Model().index(0).data(Qt::ForegroundRole).isValid());
 
-    // A nick known to be logged in tells its account when pointed at.
+    // A nick known to be logged in tells its real name and account when
+    // pointed at.
     h.app.Connection().Accounts().Set("dave", "dave_acct");
+    h.app.Connection().Accounts().SetRealName("dave", "Dave D");
     EXPECT_EQ(dave.data(Qt::ToolTipRole).toString(),
-              QStringLiteral("dave is logged in as dave_acct"));
+              QStringLiteral("Dave D\ndave is logged in as dave_acct"));
     EXPECT_FALSE(Nicks()->Model().index(0).data(Qt::ToolTipRole).isValid());
 }
 
