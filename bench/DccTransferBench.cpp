@@ -252,7 +252,8 @@ private:
                        dialogs_,
                        surface_,
                        services_.Crypto(),
-                       secrets_};
+                       secrets_,
+                       services_.History()};
     CZorlApp app_{platform_};
     QTimer answerer_;
 };

@@ -25,6 +25,7 @@
 #include "session/IrcSocket.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
+#include "windows/LastingHistory.h"
 #include "windows/Logger.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -139,6 +140,8 @@ void CZorlApp::OnTick() {
         network->OnTimerTick();
         network->OnTick();
     }
+    if (const std::string problem = output.Lasting().TakeProblem(); !problem.empty())
+        output.Status(Cls::Error, problem);
     CheckExit();
 }
 

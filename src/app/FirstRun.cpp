@@ -53,7 +53,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
     if (file == "zorl.ini")
         return {{"OPTIONS", "Tabs", 1},
                 {"OPTIONS", "WindowTree", 1},
-                {"OPTIONS", "RepliesInWindow", 1}};
+                {"OPTIONS", "RepliesInWindow", 1},
+                {"OPTIONS", "History", 1}};
     return {};
 }
 

@@ -16,6 +16,8 @@
 #include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
+#include "windows/LastingHistory.h"
+#include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
 
@@ -128,6 +130,8 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     app.registry.RebuildButtons();
     app.platform.surface.SetTabbedView(app.settings.Tabs != 0);
     app.platform.surface.SetWindowTree(app.settings.WindowTree != 0);
+    if (const std::string notice = app.output.Lasting().Start(); !notice.empty())
+        app.output.Status(Cls::Error, notice);
     ApplyOptions(app, values, true);
 }
 

@@ -15,6 +15,7 @@
 #include "session/Labels.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
+#include "windows/LastingHistory.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -48,6 +49,9 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     CServerConnection& network = Connection();
     const Batch* batch = network.Batches().Of(message);
     output.SetHistory(batch && batch->IsHistory());
+    const std::string* msgid = message.Tag("msgid");
+    output.Lasting().SetOrigin(
+        {HistoryKindOf(message.command, message.c_command), message.nick, msgid ? *msgid : ""});
     // labeled-response: the answer to a command goes to the window it came from.
     const std::string* label = message.Tag("label");
     const std::string* answers = label ? label : batch ? &batch->label : nullptr;
@@ -60,6 +64,7 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     output.SetLineTime(std::nullopt);
     output.SetHistory(false);
     output.SetStatusRedirect(0);
+    output.Lasting().ClearOrigin();
 }
 
 // The windows of a connection outlive it: a new attempt keeps them.

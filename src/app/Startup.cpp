@@ -19,6 +19,7 @@
 #include "script/Aliases.h"
 #include "script/EventScripts.h"
 #include "session/ServerConnection.h"
+#include "windows/LastingHistory.h"
 #include "windows/NetworkWindows.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -95,11 +96,13 @@ void CZorlApp::LoadSettings() {
     platform.surface.SetMainTitle("ZORL");
     platform.surface.SetTabbedView(settings.Tabs != 0);
     platform.surface.SetWindowTree(settings.WindowTree != 0);
+    const std::string historyNotice = output.Lasting().Start();
     if (const ChannelRecord* status =
             registry.NewWindow("", kWindowStatus, Connection().Socket(), true)) {
         registry.pStatusFrm = status->frame;
         registry.UpdateCR(registry.pStatusFrm, "Status", kUpdateTitle);
     }
+    if (!historyNotice.empty()) output.Status(Cls::Error, historyNotice);
     MakeSecretFilesPrivate(ini, output);
     passwords.MoveToKeyring(ini);
 

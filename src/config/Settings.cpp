@@ -129,6 +129,11 @@ std::span<const OptionKey> OptionKeys() {
         {"Tabs", &CSettings::Tabs},
         {"WindowTree", &CSettings::WindowTree},
         {"RepliesInWindow", &CSettings::RepliesInWindow},
+        {"History", &CSettings::History},
+        {"HistoryLines", &CSettings::HistoryLines},
+        {"HistoryDays", &CSettings::HistoryDays},
+        {"HistoryMegabytes", &CSettings::HistoryMegabytes},
+        {"HistoryStatus", &CSettings::HistoryStatus},
     };
     return kKeys;
 }

@@ -92,6 +92,15 @@ struct CSettings {
     // Answers to WHOIS and the like in the window that asked (where the
     // server labels them); 0: the status window. A new folder starts with 1.
     int RepliesInWindow = 0;
+    // Conversation lines kept in history.db and shown again when a window
+    // opens (a new folder starts with 1): how many are shown, the days and
+    // megabytes kept (0: no bound), and whether the status windows' lines
+    // are kept too.
+    int History = 0;
+    int HistoryLines = 500;
+    int HistoryDays = 0;
+    int HistoryMegabytes = 0;
+    int HistoryStatus = 0;
 
     // Reads every key in table order, with the defaults above.
     void Load(const CIniStore& ini);

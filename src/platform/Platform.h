@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Crypto.h"
 #include "platform/Dialogs.h"
+#include "platform/History.h"
 #include "platform/Secrets.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
@@ -22,6 +23,7 @@ struct Platform {
     IWindowSurface& surface;
     ICrypto& crypto;
     ISecretStore& secrets;
+    IHistoryStore& history;
 };
 
 }  // namespace zorl

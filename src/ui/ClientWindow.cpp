@@ -7,9 +7,9 @@ namespace zorl::ui {
 
 ClientWindow::ClientWindow()
     : surface_(main_frame_),
-      platform_{services_.Sockets(), services_.Clock(), services_.Ticker(), services_.Sound(),
-                services_.Shell(),   dialogs_,          surface_,           services_.Crypto(),
-                services_.Secrets()},
+      platform_{services_.Sockets(), services_.Clock(),  services_.Ticker(), services_.Sound(),
+                services_.Shell(),   dialogs_,           surface_,           services_.Crypto(),
+                services_.Secrets(), services_.History()},
       app_(platform_) {
     surface_.Attach(app_);
     surface_.closeDccSocket = [this](FrameId frame) { app_.dcc.CloseWindowSocket(frame); };

@@ -179,6 +179,13 @@ QWidget* CPropsSheet::OptionsPage() {
     auto* logging = new QVBoxLayout;
     AddCheck(logging, "Log channels", &CSettings::LogChannels);
     AddCheck(logging, "Log queries", &CSettings::LogQuery);
+    AddCheck(logging, "Keep history", &CSettings::History);
+    AddCheck(logging, "Keep history of status windows", &CSettings::HistoryStatus);
+    auto* historySizes = new QFormLayout;
+    AddNumber(historySizes, "Lines shown again", &CSettings::HistoryLines);
+    AddNumber(historySizes, "Days kept (0: all)", &CSettings::HistoryDays);
+    AddNumber(historySizes, "MiB kept (0: all)", &CSettings::HistoryMegabytes);
+    logging->addLayout(historySizes);
     auto* functions = new QVBoxLayout;
     AddCheck(functions, "Notify", &CSettings::Notify);
     AddCheck(functions, "Auto rejoin", &CSettings::AutoRejoin);

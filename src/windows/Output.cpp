@@ -12,6 +12,7 @@
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
+#include "windows/LastingHistory.h"
 #include "windows/Logger.h"
 #include "windows/WindowBurst.h"
 #include "windows/WindowRegistry.h"
@@ -24,7 +25,8 @@ COutput::COutput(const WindowServices& services, CWindowRegistry& registry, CLog
     : s_(services),
       registry_(registry),
       logger_(logger),
-      burst_(std::make_unique<CWindowBurst>()) {}
+      burst_(std::make_unique<CWindowBurst>()),
+      lasting_(std::make_unique<CLastingHistory>(services)) {}
 
 COutput::~COutput() = default;
 namespace {
@@ -113,17 +115,15 @@ void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colo
                         std::string& text) {
     const std::string window = ToLower(name);
     // One time for the whole call.
-    const bool stamped = s_.settings.TimeStamp != 0;
+    const std::time_t when = line_time_ ? *line_time_ : s_.platform.clock.Now();
     const std::string stamp =
-        stamped ? FormatLocalTime("[%#H:%M] ", line_time_ ? *line_time_ : s_.platform.clock.Now())
-                : std::string();
+        s_.settings.TimeStamp != 0 ? FormatLocalTime("[%#H:%M] ", when) : std::string();
     const std::size_t firstEnd = text.find("\r\n");
     if (firstEnd == std::string::npos || firstEnd + 2 == text.size()) {
         // One line, by far the most common: it is shown as it stands.
         if (text.empty()) return;
         if (firstEnd == std::string::npos) text += "\r\n";
-        if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
-        DoOutput(socket, window, colour, false, text);
+        PrintLine(socket, window, colour, stamp, text, when);
         return;
     }
     std::string line;
@@ -132,11 +132,25 @@ void COutput::PrintText(CIrcSocket* socket, const std::string& name, Colour colo
         std::size_t end = text.find("\r\n", pos);
         std::size_t next = end == std::string::npos ? text.size() : end + 2;
         if (end == std::string::npos) end = text.size();
-        if (stamped) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
         line.assign(text, pos, end - pos).append("\r\n");
-        DoOutput(socket, window, colour, false, line);
+        PrintLine(socket, window, colour, stamp, line, when);
         pos = next;
     }
+}
+
+// A line of a server's playback that history holds already was shown when
+// its window opened.
+void COutput::PrintLine(CIrcSocket* socket, const std::string& window, Colour colour,
+                        const std::string& stamp, const std::string& line, std::time_t when) {
+    if (history_) {
+        const ChannelRecord* record =
+            window.empty() ? registry_.StatusOf(socket) : registry_.FindCR(window, socket);
+        if (record && lasting_->Holds(*record, line, when)) return;
+    }
+    if (!stamp.empty()) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
+    const FrameId shown = DoOutput(socket, window, colour, false, line);
+    if (const ChannelRecord* record = shown ? registry_.FindByFrame(shown) : nullptr)
+        lasting_->Keep(*record, colour, line, when);
 }
 
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
@@ -153,8 +167,8 @@ void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const
     PrintText(socket, name, ColourOf(cls), text);
 }
 
-void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
-                       const std::string& text) {
+FrameId COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
+                          const std::string& text) {
     CWindowRegistry& registry = registry_;
     FrameId frame = 0;
     const ChannelRecord* status = name.empty() ? registry.StatusOf(socket) : nullptr;
@@ -171,7 +185,7 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     }
     if (!registry.IsFrameRegistered(frame)) {
         s_.platform.dialogs.MessageBox("DoOutout: Frame not found!", BoxIcon::Error);
-        return;
+        return 0;
     }
 
     FrameId shownIn = frame;
@@ -186,7 +200,7 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     } else {
         s_.platform.dialogs.MessageBox(
             "[" + HexId(socket ? socket->Id() : 0) + "][" + name + "] " + text, BoxIcon::Error);
-        return;
+        return 0;
     }
 
     logger_.WriteLog(shownIn, text);
@@ -203,6 +217,7 @@ void COutput::DoOutput(CIrcSocket* socket, const std::string& name, Colour colou
     if (!history_ && s_.settings.TaskbarBlink && s_.platform.surface.IsMainMinimized()) {
         s_.platform.surface.FlashTaskbar();
     }
+    return shownIn;
 }
 
 void COutput::DebugOut(Colour colour, const std::string& text, bool withTime) {
@@ -216,6 +231,11 @@ void COutput::DebugOut(Colour colour, const std::string& text, bool withTime) {
 void COutput::ShowOwn(CIrcSocket* socket, const std::string& current, const std::string& target,
                       MessageKind kind, const std::string& text) {
     const std::string& me = s_.host.OwnNick(socket);
+    lasting_->SetOwn(true);
+    struct NoLongerOwn {
+        CLastingHistory& lasting;
+        ~NoLongerOwn() { lasting.SetOwn(false); }
+    } noLongerOwn{*lasting_};
     switch (kind) {
         case kKindMessage:
             if (registry_.CRExists(target, socket)) {

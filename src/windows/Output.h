@@ -17,6 +17,7 @@ class CLogger;
 struct WindowServices;
 class CIrcSocket;
 class CWindowBurst;
+class CLastingHistory;
 
 class COutput {
 public:
@@ -39,6 +40,8 @@ public:
     void SetStatusRedirect(FrameId frame) { status_redirect_ = frame; }
 
     Colour ColourOf(Cls cls) const;
+    // What conversation windows show is kept here.
+    CLastingHistory& Lasting() { return *lasting_; }
 
     // `text` is taken by value: the lines are cut from this copy.
     void Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text);
@@ -48,8 +51,9 @@ public:
     // Formats at most 1023 characters; the format is always a literal.
     void PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format, ...)
         __attribute__((format(printf, 5, 6)));
-    void DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
-                  const std::string& text);
+    // The frame the text was shown in; 0: none.
+    FrameId DoOutput(CIrcSocket* socket, const std::string& name, Colour colour, bool debug,
+                     const std::string& text);
     void DebugOut(Colour colour, const std::string& text, bool withTime);
     void DebugOut(Cls cls, const std::string& text, bool withTime) {
         DebugOut(ColourOf(cls), text, withTime);
@@ -74,6 +78,9 @@ private:
     // Print's work on a text the caller owns and keeps alive; it may append
     // the line end to it.
     void PrintText(CIrcSocket* socket, const std::string& name, Colour colour, std::string& text);
+    // One line of it, CR LF at its end: stamped, shown and kept.
+    void PrintLine(CIrcSocket* socket, const std::string& window, Colour colour,
+                   const std::string& stamp, const std::string& line, std::time_t when);
     void ShowInNickWindows(CIrcSocket* socket, const std::string& from, Cls cls,
                            const std::string& line);
     // Opens the query window of someone who wrote first, unless a burst of
@@ -95,6 +102,7 @@ private:
     FrameId status_redirect_ = 0;
     std::optional<std::time_t> line_time_;
     std::unique_ptr<CWindowBurst> burst_;
+    std::unique_ptr<CLastingHistory> lasting_;
 };
 
 }  // namespace zorl

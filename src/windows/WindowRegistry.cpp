@@ -10,6 +10,7 @@
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
+#include "windows/LastingHistory.h"
 #include "windows/Logger.h"
 #include "windows/Output.h"
 #include "windows/WindowServices.h"
@@ -67,6 +68,7 @@ ChannelRecord* CWindowRegistry::NewWindow(const std::string& name, WindowType ty
     by_frame_[frame] = records_.size();
     records_.push_back(std::move(record));
     IndexName(records_.back());
+    output_.Lasting().Restore(records_.back(), *docs_[frame]);
 
     s_.platform.surface.SetCaption(frame,
                                    network.network.empty() ? name : network.network + " / " + name);

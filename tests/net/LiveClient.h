@@ -78,9 +78,9 @@ public:
     HeadlessHost host;
     // The host's, unless InFolder asks for the desktop's keyring.
     ISecretStore& secrets = host.secrets;
-    Platform platform{services.Sockets(), services.Clock(),  services.Ticker(),
-                      host.sound,         host.shell,        host.dialogs,
-                      host.surface,       services.Crypto(), secrets};
+    Platform platform{
+        services.Sockets(), services.Clock(), services.Ticker(), host.sound, host.shell,
+        host.dialogs,       host.surface,     services.Crypto(), secrets,    host.history};
     CZorlApp app{platform};
 };
 

@@ -72,8 +72,8 @@ protected:
     TempDir dir;
     HeadlessHost host;
     ExampleCrypto crypto;
-    Platform platform{host.sockets, host.clock,   host.ticker, host.sound,  host.shell,
-                      host.dialogs, host.surface, crypto,      host.secrets};
+    Platform platform{host.sockets, host.clock,   host.ticker, host.sound,   host.shell,
+                      host.dialogs, host.surface, crypto,      host.secrets, host.history};
     CZorlApp app{platform};
 };
 

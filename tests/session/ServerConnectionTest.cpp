@@ -10,6 +10,7 @@
 #include "session/NotifyTimer.h"
 #include "session/ServerConnection.h"
 #include "session/SessionFixture.h"
+#include "windows/LastingHistory.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -428,6 +429,7 @@ TEST_F(ConnectionTest, ChannelWindowsHearOfTheDisconnectWithChanConnect) {
         RecordedFrame* shown = host.surface.Frame(frame);
         ASSERT_TRUE(shown);
         EXPECT_EQ(shown->Text(), chanConnect ? "** Disconnected\r\n" : "");
+        app.output.Lasting().Forget(*channel);  // the next row's window starts empty
         app.registry.DeleteChannel(frame);
     }
 }

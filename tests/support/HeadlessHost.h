@@ -14,6 +14,7 @@
 
 #include "config/ServerList.h"
 #include "platform/Platform.h"
+#include "storage/SqliteHistory.h"
 
 namespace zorl {
 class CZorlApp;
@@ -333,7 +334,11 @@ struct HeadlessHost {
     RecordingSurface surface;
     FakeCrypto crypto;
     MemorySecrets secrets;
-    Platform platform{sockets, clock, ticker, sound, shell, dialogs, surface, crypto, secrets};
+    // A real database in the client's folder, written when it is read from,
+    // full or closed (the host has no event loop to wait for).
+    CSqliteHistory history;
+    Platform platform{sockets, clock,   ticker, sound,   shell,
+                      dialogs, surface, crypto, secrets, history};
 
     // Lets `milliseconds` pass: the tick count moves on, and the 100 ms tick
     // fires once for every full period.

@@ -29,8 +29,8 @@ struct UiHarness {
     HeadlessHost host;
     ui::CMainFrame main;
     ui::QtWindowSurface surface{main};
-    Platform platform{host.sockets, host.clock, host.ticker, host.sound,  host.shell,
-                      host.dialogs, surface,    host.crypto, host.secrets};
+    Platform platform{host.sockets, host.clock, host.ticker, host.sound,   host.shell,
+                      host.dialogs, surface,    host.crypto, host.secrets, host.history};
     CZorlApp app{platform};
 
     UiHarness() {

@@ -16,6 +16,7 @@
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtTlsSocket.h"
+#include "storage/SqliteHistory.h"
 
 namespace zorl::qt {
 namespace {
@@ -112,6 +113,9 @@ struct QtPlatformServices::Impl {
     QtShell shell;
     QtCrypto crypto;
     QtSecretStore secrets;
+    // What one pass of the event loop stored goes to disk in one
+    // transaction, once the loop is idle.
+    CSqliteHistory history{[this] { QTimer::singleShot(0, [this] { history.Flush(); }); }};
 };
 
 QtPlatformServices::QtPlatformServices() : impl_(std::make_unique<Impl>()) {}
@@ -124,5 +128,6 @@ ISound& QtPlatformServices::Sound() { return impl_->sound; }
 IShell& QtPlatformServices::Shell() { return impl_->shell; }
 ICrypto& QtPlatformServices::Crypto() { return impl_->crypto; }
 ISecretStore& QtPlatformServices::Secrets() { return impl_->secrets; }
+IHistoryStore& QtPlatformServices::History() { return impl_->history; }
 
 }  // namespace zorl::qt

@@ -7,6 +7,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Crypto.h"
+#include "platform/History.h"
 #include "platform/Secrets.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
@@ -25,6 +26,7 @@ public:
     IShell& Shell();
     ICrypto& Crypto();
     ISecretStore& Secrets();
+    IHistoryStore& History();
 
 private:
     struct Impl;

@@ -1,0 +1,441 @@
+#include "storage/SqliteHistory.h"
+
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+#include <cstdio>
+
+#include "common/FormatCodes.h"
+#include "common/PrivateFiles.h"
+#include "common/TimeText.h"
+
+namespace zorl {
+namespace {
+
+// Another client of the same folder may hold the write lock for a moment.
+constexpr int kBusyMilliseconds = 2000;
+
+// One prepared statement, finalized when it goes out of scope. Text is bound
+// by copy, so the caller's strings may go first.
+class Statement {
+public:
+    Statement(sqlite3* db, const std::string& sql) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+            SQLITE_OK)
+            stmt_ = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool Ok() const { return stmt_ != nullptr; }
+    Statement& Bind(int index, const std::string& text) {
+        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& Bind(int index, std::int64_t value) {
+        sqlite3_bind_int64(stmt_, index, value);
+        return *this;
+    }
+    Statement& BindNull(int index) {
+        sqlite3_bind_null(stmt_, index);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+    void Reset() {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
+    std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+    std::string Text(int column) const {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        return text ? std::string(text,
+                                  static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+                    : std::string();
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+constexpr const char* kColumns = "id, network, window, time, kind, sender, text, colour, msgid";
+
+HistoryLine LineOf(const Statement& row) {
+    HistoryLine line;
+    line.id = row.Int(0);
+    line.network = row.Text(1);
+    line.window = row.Text(2);
+    line.time = static_cast<std::time_t>(row.Int(3));
+    line.kind = static_cast<HistoryKind>(row.Int(4));
+    line.sender = row.Text(5);
+    line.text = row.Text(6);
+    line.colour = static_cast<std::uint32_t>(row.Int(7));
+    line.msgid = row.Text(8);
+    return line;
+}
+
+std::vector<HistoryLine> Rows(Statement& statement) {
+    std::vector<HistoryLine> lines;
+    while (statement.Step() == SQLITE_ROW) lines.push_back(LineOf(statement));
+    return lines;
+}
+
+// Each step brings a database of the version before it to its own. Step 1
+// is the lines; step 2 the word index over what they show, filled from
+// the lines already there.
+constexpr const char* kMigrations[] = {
+    "CREATE TABLE lines(id INTEGER PRIMARY KEY, network TEXT NOT NULL, window TEXT NOT NULL,"
+    " time INTEGER NOT NULL, kind INTEGER NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL,"
+    " colour INTEGER NOT NULL, msgid TEXT);"
+    "CREATE INDEX lines_by_window ON lines(network, window, time);"
+    "CREATE UNIQUE INDEX lines_by_msgid ON lines(network, window, msgid)"
+    " WHERE msgid IS NOT NULL;",
+    "CREATE VIRTUAL TABLE words USING fts5(plain, content='', tokenize='unicode61');",
+};
+
+}  // namespace
+
+CSqliteHistory::CSqliteHistory(std::function<void()> scheduleFlush)
+    : schedule_flush_(std::move(scheduleFlush)) {}
+
+CSqliteHistory::~CSqliteHistory() { Close(); }
+
+bool CSqliteHistory::Exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+CSqliteHistory::Opened CSqliteHistory::OpenFile(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 && !CreatePrivateFile(path)) return Opened::Failed;
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
+        Close();
+        return Opened::Failed;
+    }
+    sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    sqlite3_extended_result_codes(db_, 0);
+    // Each read below is done with before the next: a statement still on a
+    // row holds a read transaction, in which the journal mode cannot change.
+    int found = 0;
+    {
+        Statement version(db_, "PRAGMA user_version");
+        const int step = version.Step();
+        if (step == SQLITE_BUSY || step == SQLITE_LOCKED) return Opened::Busy;
+        if (step != SQLITE_ROW) return Opened::NotOurs;
+        found = static_cast<int>(version.Int(0));
+    }
+    if (found > kSchemaVersion) return Opened::Newer;
+    {
+        // A database of something else has tables but no version of ours.
+        Statement tables(db_,
+                         "SELECT count(*) FROM sqlite_master WHERE name NOT IN ('lines',"
+                         " 'lines_by_window', 'lines_by_msgid') AND name NOT LIKE 'words%'");
+        if (tables.Step() != SQLITE_ROW || tables.Int(0) != 0) return Opened::NotOurs;
+    }
+    {
+        Statement mode(db_, "PRAGMA journal_mode=WAL");
+        const int modeStep = mode.Step();
+        if (modeStep == SQLITE_BUSY) return Opened::Busy;
+        if (modeStep != SQLITE_ROW) return Opened::NotOurs;
+    }
+    Exec("PRAGMA synchronous=NORMAL");
+    if (found < kSchemaVersion && !Migrate(found)) return Opened::NotOurs;
+    Statement check(db_, "SELECT count(*) FROM lines WHERE 0");
+    return check.Step() == SQLITE_ROW ? Opened::Ok : Opened::NotOurs;
+}
+
+bool CSqliteHistory::Migrate(int from) {
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    for (int version = from; version < kSchemaVersion; ++version) {
+        if (!Exec(kMigrations[version])) {
+            Exec("ROLLBACK");
+            return false;
+        }
+    }
+    if (from < 2) {
+        // An index made later covers the lines from before it too.
+        Statement lines(db_, "SELECT id, text FROM lines");
+        Statement insert(db_, "INSERT INTO words(rowid, plain) VALUES(?, ?)");
+        while (lines.Step() == SQLITE_ROW) {
+            insert.Bind(1, lines.Int(0)).Bind(2, VisibleText(lines.Text(1)));
+            insert.Step();
+            insert.Reset();
+        }
+    }
+    const std::string version = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
+    if (!Exec(version.c_str()) || !Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+bool CSqliteHistory::Open(const std::string& path, std::string& notice) {
+    Close();
+    notice.clear();
+    problem_.clear();
+    writing_stopped_ = false;
+    switch (OpenFile(path)) {
+        case Opened::Ok: return true;
+        case Opened::Busy:
+            Close();
+            notice = "History is off: its database is in use by another program";
+            return false;
+        case Opened::Newer:
+            Close();
+            notice = "History is off: its database was written by a newer zorl";
+            return false;
+        case Opened::Failed:
+            Close();
+            notice = "History is off: " + path + " cannot be opened";
+            return false;
+        case Opened::NotOurs: break;
+    }
+    // Unreadable: kept for whoever wants to look at it, and a new one made.
+    Close();
+    const std::string aside =
+        path + ".broken-" + FormatLocalTime("%Y%m%d-%H%M%S", std::time(nullptr));
+    if (std::rename(path.c_str(), aside.c_str()) != 0) {
+        notice = "History is off: " + path + " cannot be read";
+        return false;
+    }
+    std::remove((path + "-wal").c_str());
+    std::remove((path + "-shm").c_str());
+    if (OpenFile(path) != Opened::Ok) {
+        Close();
+        notice = "History is off: " + path + " cannot be read";
+        return false;
+    }
+    notice = "History: the database could not be read and was set aside as " + aside +
+             "; a new one was made";
+    return true;
+}
+
+void CSqliteHistory::Close() {
+    if (!db_) return;
+    Flush();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void CSqliteHistory::Add(const HistoryLine& line) {
+    if (!db_ || writing_stopped_) return;
+    queue_.push_back(line);
+    if (queue_.size() >= kMaxQueued) {
+        Flush();
+    } else if (queue_.size() == 1 && schedule_flush_) {
+        schedule_flush_();
+    }
+}
+
+void CSqliteHistory::WriteFailed(int code) {
+    writing_stopped_ = true;
+    queue_.clear();
+    problem_ = code == SQLITE_FULL ? "History: the disk is full; lines are no longer stored"
+                                   : std::string("History: lines are no longer stored (") +
+                                         sqlite3_errstr(code) + ")";
+}
+
+// A line of a server's playback may come again: its msgid keeps the index
+// from taking it twice, and then it goes into no word index either.
+void CSqliteHistory::Flush() {
+    if (!db_ || queue_.empty()) return;
+    std::vector<HistoryLine> lines;
+    lines.swap(queue_);
+    if (!Exec("BEGIN IMMEDIATE")) {
+        WriteFailed(sqlite3_errcode(db_));
+        return;
+    }
+    Statement insert(db_,
+                     "INSERT OR IGNORE INTO lines(network, window, time, kind, sender, text,"
+                     " colour, msgid) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement words(db_, "INSERT INTO words(rowid, plain) VALUES(?, ?)");
+    for (const HistoryLine& line : lines) {
+        insert.Bind(1, line.network).Bind(2, line.window).Bind(3, std::int64_t{line.time});
+        insert.Bind(4, static_cast<std::int64_t>(line.kind))
+            .Bind(5, line.sender)
+            .Bind(6, line.text);
+        insert.Bind(7, std::int64_t{line.colour});
+        if (line.msgid.empty())
+            insert.BindNull(8);
+        else
+            insert.Bind(8, line.msgid);
+        const int done = insert.Step();
+        insert.Reset();
+        if (done != SQLITE_DONE) {
+            Exec("ROLLBACK");
+            WriteFailed(done);
+            return;
+        }
+        if (sqlite3_changes(db_) == 0) continue;
+        words.Bind(1, std::int64_t{sqlite3_last_insert_rowid(db_)}).Bind(2, VisibleText(line.text));
+        const int indexed = words.Step();
+        words.Reset();
+        if (indexed != SQLITE_DONE) {
+            Exec("ROLLBACK");
+            WriteFailed(indexed);
+            return;
+        }
+    }
+    if (!Exec("COMMIT")) {
+        const int code = sqlite3_errcode(db_);
+        Exec("ROLLBACK");
+        WriteFailed(code);
+    }
+}
+
+std::vector<HistoryLine> CSqliteHistory::Recent(const std::string& network,
+                                                const std::string& window, std::size_t limit) {
+    if (!db_) return {};
+    Flush();
+    Statement select(db_, std::string("SELECT * FROM (SELECT ") + kColumns +
+                              " FROM lines WHERE network = ? AND window = ?"
+                              " ORDER BY time DESC, id DESC LIMIT ?) ORDER BY time, id");
+    select.Bind(1, network).Bind(2, window).Bind(3, static_cast<std::int64_t>(limit));
+    return Rows(select);
+}
+
+std::vector<HistoryLine> CSqliteHistory::Around(std::int64_t id, std::size_t before,
+                                                std::size_t after) {
+    if (!db_) return {};
+    Flush();
+    Statement centre(db_, std::string("SELECT ") + kColumns + " FROM lines WHERE id = ?");
+    centre.Bind(1, id);
+    if (centre.Step() != SQLITE_ROW) return {};
+    const HistoryLine line = LineOf(centre);
+    // Ordered as Recent orders: by time, then by the order they came in.
+    const std::string same =
+        std::string("SELECT ") + kColumns + " FROM lines WHERE network = ? AND window = ? AND ";
+    Statement older(db_, "SELECT * FROM (" + same +
+                             "(time < ? OR (time = ? AND id < ?)) ORDER BY time DESC, id DESC"
+                             " LIMIT ?) ORDER BY time, id");
+    Statement newer(db_, same + "(time > ? OR (time = ? AND id > ?)) ORDER BY time, id LIMIT ?");
+    std::vector<HistoryLine> lines;
+    for (auto [statement, count] : {std::pair{&older, before}, std::pair{&newer, after}}) {
+        statement->Bind(1, line.network).Bind(2, line.window).Bind(3, std::int64_t{line.time});
+        statement->Bind(4, std::int64_t{line.time}).Bind(5, id);
+        statement->Bind(6, static_cast<std::int64_t>(count));
+        std::vector<HistoryLine> part = Rows(*statement);
+        if (statement == &newer) lines.push_back(line);
+        lines.insert(lines.end(), part.begin(), part.end());
+    }
+    return lines;
+}
+
+bool CSqliteHistory::Contains(const HistoryLine& line) {
+    if (!db_) return false;
+    Flush();
+    if (!line.msgid.empty()) {
+        Statement select(db_, "SELECT 1 FROM lines WHERE network = ? AND window = ? AND msgid = ?");
+        select.Bind(1, line.network).Bind(2, line.window).Bind(3, line.msgid);
+        return select.Step() == SQLITE_ROW;
+    }
+    Statement select(db_,
+                     "SELECT 1 FROM lines WHERE network = ? AND window = ? AND time = ? AND"
+                     " sender = ? AND text = ?");
+    select.Bind(1, line.network).Bind(2, line.window).Bind(3, std::int64_t{line.time});
+    select.Bind(4, line.sender).Bind(5, line.text);
+    return select.Step() == SQLITE_ROW;
+}
+
+std::string CSqliteHistory::MatchExpression(const std::string& text) {
+    std::string expression;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+        const std::size_t end = text.find_first_of(" \t", pos);
+        const std::string word = text.substr(pos, end == std::string::npos ? end : end - pos);
+        pos = end == std::string::npos ? text.size() : end;
+        if (word.empty()) continue;
+        if (!expression.empty()) expression += ' ';
+        expression += '"';
+        for (char c : word) {
+            if (c == '"') expression += '"';
+            expression += c;
+        }
+        expression += '"';
+    }
+    // Only a word of letters or digits at its end can be a prefix: the
+    // index splits at anything else.
+    if (!expression.empty() && static_cast<unsigned char>(text.back()) > ' ') expression += '*';
+    return expression;
+}
+
+std::vector<HistoryLine> CSqliteHistory::Search(const HistoryQuery& query) {
+    if (!db_) return {};
+    Flush();
+    const std::string match = MatchExpression(query.text);
+    // With words, the index is walked from its newest entry down and stops
+    // at the limit; a common word costs no more than a rare one.
+    std::string sql = std::string("SELECT ") + kColumns;
+    std::vector<std::string> texts;
+    if (match.empty()) {
+        sql += " FROM lines WHERE 1";
+    } else {
+        sql += " FROM words JOIN lines ON lines.id = words.rowid WHERE words MATCH ?";
+        texts.push_back(match);
+    }
+    for (auto [value, column] : {std::pair{&query.network, " AND network = ?"},
+                                 std::pair{&query.window, " AND window = ?"},
+                                 std::pair{&query.sender, " AND sender = ? COLLATE NOCASE"}}) {
+        if (value->empty()) continue;
+        sql += column;
+        texts.push_back(*value);
+    }
+    if (query.from) sql += " AND time >= " + std::to_string(query.from);
+    if (query.to) sql += " AND time <= " + std::to_string(query.to);
+    sql += match.empty() ? " ORDER BY id DESC" : " ORDER BY words.rowid DESC";
+    sql += " LIMIT " + std::to_string(query.limit);
+    Statement select(db_, sql);
+    for (std::size_t i = 0; i < texts.size(); ++i) select.Bind(static_cast<int>(i + 1), texts[i]);
+    std::vector<HistoryLine> lines;
+    while (select.Step() == SQLITE_ROW) lines.push_back(LineOf(select));
+    return lines;
+}
+
+void CSqliteHistory::DeleteWhere(const std::string& where, const std::vector<std::string>& bind) {
+    if (!db_ || !Exec("BEGIN IMMEDIATE")) return;
+    Statement lines(db_, "SELECT id, text FROM lines WHERE " + where);
+    Statement forget(db_, "INSERT INTO words(words, rowid, plain) VALUES('delete', ?, ?)");
+    for (std::size_t i = 0; i < bind.size(); ++i) lines.Bind(static_cast<int>(i + 1), bind[i]);
+    while (lines.Step() == SQLITE_ROW) {
+        forget.Bind(1, lines.Int(0)).Bind(2, VisibleText(lines.Text(1)));
+        forget.Step();
+        forget.Reset();
+    }
+    Statement remove(db_, "DELETE FROM lines WHERE " + where);
+    for (std::size_t i = 0; i < bind.size(); ++i) remove.Bind(static_cast<int>(i + 1), bind[i]);
+    if (remove.Step() != SQLITE_DONE || !Exec("COMMIT")) Exec("ROLLBACK");
+}
+
+void CSqliteHistory::Clear(const std::string& network, const std::string& window) {
+    Flush();
+    if (window.empty())
+        DeleteWhere("network = ?", {network});
+    else
+        DeleteWhere("network = ? AND window = ?", {network, window});
+}
+
+void CSqliteHistory::Prune(int days, int megabytes, std::time_t now) {
+    if (!db_) return;
+    Flush();
+    if (days > 0)
+        DeleteWhere("time < " + std::to_string(now - static_cast<std::time_t>(days) * 86400), {});
+    if (megabytes <= 0) return;
+    // The newest lines whose text adds up to the limit stay.
+    Statement cut(db_,
+                  "SELECT id FROM (SELECT id, sum(length(text)) OVER (ORDER BY id DESC) AS total"
+                  " FROM lines) WHERE total > ? ORDER BY id DESC LIMIT 1");
+    cut.Bind(1, static_cast<std::int64_t>(megabytes) * 1024 * 1024);
+    if (cut.Step() == SQLITE_ROW) DeleteWhere("id <= " + std::to_string(cut.Int(0)), {});
+}
+
+std::string CSqliteHistory::TakeProblem() {
+    std::string problem;
+    problem.swap(problem_);
+    return problem;
+}
+
+}  // namespace zorl

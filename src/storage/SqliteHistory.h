@@ -1,0 +1,70 @@
+// The history store on SQLite: one database file, made for the user alone,
+// in WAL mode so that reading never waits for the writer. Lines are queued
+// and written in one transaction per pass of the event loop; whoever owns
+// the store says how the flush is scheduled. Every value from the user or a
+// server goes in as a bound parameter, never as SQL.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/History.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zorl {
+
+class CSqliteHistory : public IHistoryStore {
+public:
+    // The schema this build writes; older databases are brought up to it.
+    static constexpr int kSchemaVersion = 2;
+    // Beyond this many queued lines the queue is written at once.
+    static constexpr std::size_t kMaxQueued = 2000;
+
+    // `scheduleFlush` is called when the first line of a batch is queued, so
+    // that Flush runs once the event loop is idle; without one the queue is
+    // written when it is full, read from or closed.
+    explicit CSqliteHistory(std::function<void()> scheduleFlush = {});
+    ~CSqliteHistory() override;
+    CSqliteHistory(const CSqliteHistory&) = delete;
+    CSqliteHistory& operator=(const CSqliteHistory&) = delete;
+
+    bool Open(const std::string& path, std::string& notice) override;
+    bool IsOpen() const override { return db_ != nullptr; }
+    void Close() override;
+    void Add(const HistoryLine& line) override;
+    void Flush() override;
+    std::vector<HistoryLine> Recent(const std::string& network, const std::string& window,
+                                    std::size_t limit) override;
+    std::vector<HistoryLine> Around(std::int64_t id, std::size_t before,
+                                    std::size_t after) override;
+    bool Contains(const HistoryLine& line) override;
+    std::vector<HistoryLine> Search(const HistoryQuery& query) override;
+    void Clear(const std::string& network, const std::string& window) override;
+    void Prune(int days, int megabytes, std::time_t now) override;
+    std::string TakeProblem() override;
+
+    // The words of a search as an FTS5 query: each a quoted string, the last
+    // also as a prefix, so that results come while a word is typed.
+    static std::string MatchExpression(const std::string& text);
+
+private:
+    enum class Opened { Ok, NotOurs, Busy, Newer, Failed };
+    Opened OpenFile(const std::string& path);
+    bool Migrate(int from);
+    bool Exec(const char* sql);
+    // Deletes the lines `where` selects (bound to `bind`) with their index
+    // entries; the text is needed to take a line out of the index.
+    void DeleteWhere(const std::string& where, const std::vector<std::string>& bind);
+    void WriteFailed(int code);
+
+    std::function<void()> schedule_flush_;
+    sqlite3* db_ = nullptr;
+    std::vector<HistoryLine> queue_;
+    std::string problem_;
+    bool writing_stopped_ = false;
+};
+
+}  // namespace zorl
