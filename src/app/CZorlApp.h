@@ -150,6 +150,11 @@ public:
     void OnTypedLine(FrameId frame, const std::string& line);
     // Every window closes: the connection first, then the timers.
     void CloseAllWindows();
+    // The open window of a stored line's network and window; 0: not open.
+    FrameId WindowOfHistory(const std::string& network, const std::string& window) const;
+    // Forgets what the window's history holds; for a status window, all of
+    // its network's.
+    void ForgetHistoryOf(FrameId frame);
 
     // ---- What the handlers of server lines ask (IncomingEvents.cpp)
     std::string ExpandVariables(const IrcMessage& message, const std::string& text);

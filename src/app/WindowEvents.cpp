@@ -6,6 +6,7 @@
 #include "script/Timers.h"
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
+#include "windows/LastingHistory.h"
 #include "windows/NetworkWindows.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
@@ -52,6 +53,21 @@ void CZorlApp::OnWindowActivated(const CIrcSocket* socket) {
 }
 
 void CZorlApp::OnWindowClosing(FrameId frame) { timers.StopTimersOf(frame); }
+
+FrameId CZorlApp::WindowOfHistory(const std::string& network, const std::string& window) const {
+    for (const ChannelRecord& record : registry.Records())
+        if (record.name == window && NetworkOf(record.socket).name == network) return record.frame;
+    return 0;
+}
+
+void CZorlApp::ForgetHistoryOf(FrameId frame) {
+    const ChannelRecord* record = registry.FindByFrame(frame);
+    if (!record) return;
+    if (record->type == kWindowStatus)
+        platform.history.Clear(NetworkOf(record->socket).name, "");
+    else
+        output.Lasting().Forget(*record);
+}
 
 void CZorlApp::OnTypedLine(FrameId frame, const std::string& line) {
     interpreter.SendString(frame, line);

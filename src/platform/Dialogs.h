@@ -100,6 +100,9 @@ public:
     // The "Edit" dialog: one multi-line text field whose lines end in CR LF
     // both ways. False on cancel.
     virtual bool EditText(std::string& text) = 0;
+    // The history search window, opened (or brought forward) with `text`
+    // searched for; it stays open beside the windows.
+    virtual void SearchHistory(const std::string& text) = 0;
 };
 
 }  // namespace zorl

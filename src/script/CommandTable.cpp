@@ -20,6 +20,7 @@ const CommandRow kCommands[] = {
     {"TOPIC", kNeedsNothing, &TopicCommand},
     {"SERVER", kNeedsNothing, &ServerCommand},
     {"NEWSERVER", kNeedsArguments, &NewserverCommand},
+    {"SEARCH", kNeedsNothing, &SearchCommand},
     // Script commands and DCC offers.
     {"NOTIFY", kNeedsNothing, &NotifyCommand},
     {"PLAY", kNeedsNothing, &PlayCommand},

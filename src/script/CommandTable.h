@@ -49,6 +49,7 @@ void TimeCommand(CommandLine& line);
 void TopicCommand(CommandLine& line);
 void ServerCommand(CommandLine& line);
 void NewserverCommand(CommandLine& line);
+void SearchCommand(CommandLine& line);
 // DccCommand.cpp
 void DccCommand(CommandLine& line);
 

@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/Settings.h"
+#include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/ScriptContext.h"
@@ -111,5 +112,8 @@ void NewserverCommand(CommandLine& line) {
     const std::string ports = line.ArgsAfterTarget().empty() ? "6667" : line.ArgsAfterTarget();
     OpenNetwork(line.ctx.networks, line.ctx.registry, line.Target(), ports);
 }
+
+// SEARCH [text]: the history of every window, searched in a window of its own.
+void SearchCommand(CommandLine& line) { line.ctx.platform.dialogs.SearchHistory(line.Args()); }
 
 }  // namespace zorl

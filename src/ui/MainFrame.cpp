@@ -19,6 +19,7 @@
 #include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
 #include "ui/ChildFrames.h"
+#include "ui/HistorySearch.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
@@ -130,6 +131,10 @@ void CMainFrame::BuildMenu() {
     add(tools, Command::Properties, QStringLiteral("Properties"));
     add(tools, Command::Servers, QStringLiteral("Servers"));
     add(tools, Command::NewCertificate, QStringLiteral("New client certificate..."));
+    tools->addSeparator();
+    add(tools, Command::SearchHistory, QStringLiteral("Search history..."));
+    menu_actions_[Slot(Command::SearchHistory)]->setShortcut(
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, Command::HelpTopics, QStringLiteral("&Help Topics"));
     help->addSeparator();
@@ -229,6 +234,7 @@ void CMainFrame::RunCommand(Command command) {
         case Command::LogFiles: app_->LogFiles(); break;
         case Command::Servers: app_->ChooseServer(); break;
         case Command::NewCertificate: app_->NewClientCertificate(); break;
+        case Command::SearchHistory: ShowHistorySearch(QString()); break;
         case Command::DebugOn:
             app_->DebugOn();
             SetDebugState(true);
@@ -244,6 +250,21 @@ void CMainFrame::RunCommand(Command command) {
     }
 }
 
+void CMainFrame::ShowHistorySearch(const QString& text) {
+    if (!app_) return;
+    if (!search_) search_ = new CHistorySearch(*app_, this);
+    search_->Search(text);
+}
+
+CHistorySearch* CMainFrame::HistorySearch() const { return search_.data(); }
+
+void CMainFrame::ShowLineIn(FrameId frame, const QString& text) {
+    if (!surface_) return;
+    surface_->Activate(frame);
+    surface_->Flush();  // the line may still wait in the pane's queue
+    if (CChildFrameBase* child = surface_->Frame(frame)) child->Output()->Find(text, true);
+}
+
 void CMainFrame::ShowHelp() {
     const char* text =
         "Type a line in a window's input line and press Enter to send it to the channel or "
@@ -251,7 +272,7 @@ void CMainFrame::ShowHelp() {
         "/join #channel or /msg nick text.\n\n"
         "Ctrl+B, Ctrl+U, Ctrl+R and Ctrl+O insert bold, underline, reverse and plain; Ctrl+K "
         "picks a colour. Up and Down recall earlier lines. Tab completes the nick you began to "
-        "type; Ctrl+F finds text in the window.";
+        "type; Ctrl+F finds text in the window, Ctrl+Shift+F in the history of every window.";
     if (app_) app_->platform.dialogs.MessageBox(text, BoxIcon::Information);
 }
 

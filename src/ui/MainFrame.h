@@ -4,7 +4,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QString>
 #include <array>
+
+#include "common/SharedTypes.h"
 
 class QAction;
 class QMdiArea;
@@ -18,6 +22,7 @@ namespace zorl::ui {
 
 class CWindowButtonBar;
 class CWindowTree;
+class CHistorySearch;
 class QtWindowSurface;
 
 class CMainFrame : public QMainWindow {
@@ -42,6 +47,7 @@ public:
         Test2,
         Exit,
         HelpTopics,
+        SearchHistory,
         kCount
     };
 
@@ -65,6 +71,12 @@ public:
     void ShowMasterButtons(bool master);
 
     void RunCommand(Command command);
+
+    // The history search window, made at first use and kept.
+    void ShowHistorySearch(const QString& text);
+    CHistorySearch* HistorySearch() const;
+    // A stored line's window brought forward, with the line found in it.
+    void ShowLineIn(FrameId frame, const QString& text);
 
     void SavePlacement();
     // Applied only when Left, Top, Right and Bottom are all non-zero.
@@ -93,6 +105,7 @@ private:
     std::array<QAction*, static_cast<std::size_t>(Command::kCount)> menu_actions_{};
     CZorlApp* app_ = nullptr;
     QtWindowSurface* surface_ = nullptr;
+    QPointer<CHistorySearch> search_;
     bool master_ = false;
     bool debug_on_ = false;
     bool placement_restored_ = false;

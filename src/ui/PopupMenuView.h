@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -15,5 +17,15 @@ namespace zorl::ui {
 // The chosen entry's number, or -1 when the menu was closed without a
 // choice. Runs an event loop of its own: `parent` may be gone afterwards.
 int ExecPopupMenu(const PopupMenu& menu, const QPoint& globalPos, QWidget* parent);
+
+// The client's own entry below the script's: `run` is called when it is
+// chosen (kBuiltIn is returned then).
+struct BuiltInEntry {
+    QString caption;
+    std::function<void()> run;
+};
+constexpr int kBuiltIn = -2;
+int ExecPopupMenu(const PopupMenu& menu, const QPoint& globalPos, QWidget* parent,
+                  const BuiltInEntry& builtIn);
 
 }  // namespace zorl::ui

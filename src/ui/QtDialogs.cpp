@@ -10,6 +10,7 @@
 #include "platform/qt/QtText.h"
 #include "ui/DccDialogs.h"
 #include "ui/EditDialog.h"
+#include "ui/MainFrame.h"
 #include "ui/PropsSheet.h"
 #include "ui/ServersDialog.h"
 
@@ -118,6 +119,11 @@ bool QtDialogs::EditText(std::string& text) {
     if (dialog.exec() != QDialog::Accepted) return false;
     text = dialog.Text();
     return true;
+}
+
+void QtDialogs::SearchHistory(const std::string& text) {
+    if (auto* main = qobject_cast<CMainFrame*>(parent_.data()))
+        main->ShowHistorySearch(qt::DecodeText(text));
 }
 
 QWidget* QtDialogs::TopParent() const {

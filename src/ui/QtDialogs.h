@@ -28,6 +28,7 @@ public:
     bool Properties(CSettings& values, int page,
                     const std::function<void(FilesEditor)>& edit) override;
     bool EditText(std::string& text) override;
+    void SearchHistory(const std::string& text) override;
 
     // Dialogs are parented to this widget once the main window exists.
     void SetParent(QWidget* parent) { parent_ = parent; }

@@ -352,13 +352,21 @@ void CZorlView::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
 }
 
+// The script's entries for the window, then the client's own: forgetting
+// what history keeps of the window (of the network, in a status window).
 void CZorlView::contextMenuEvent(QContextMenuEvent* event) {
-    const char* section = context_.Live() ? PopupSection(context_.type) : nullptr;
-    if (!section) return;
+    if (!context_.Live()) return;
+    const char* section = PopupSection(context_.type);
     CZorlApp& app = *context_.app;
     const FrameId frame = context_.frame;
-    const PopupMenu menu = BuildPopupMenu(app.ini, section);
-    const int entry = ExecPopupMenu(menu, event->globalPos(), this);
+    const PopupMenu menu = section ? BuildPopupMenu(app.ini, section) : PopupMenu{};
+    BuiltInEntry forget;
+    if (app.settings.History != 0 && app.platform.history.IsOpen()) {
+        forget.caption = context_.type == kWindowStatus ? QStringLiteral("Clear network's history")
+                                                        : QStringLiteral("Clear history");
+        forget.run = [&app, frame] { app.ForgetHistoryOf(frame); };
+    }
+    const int entry = ExecPopupMenu(menu, event->globalPos(), this, forget);
     // The frame may have closed while the menu was open; the engine finds
     // the window by its frame, or not at all.
     if (entry >= 0) RunPopupEntry(app.scriptContext, frame, menu, entry);

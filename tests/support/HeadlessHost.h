@@ -138,8 +138,10 @@ public:
     bool Properties(CSettings& values, int page,
                     const std::function<void(FilesEditor)>& edit) override;
     bool EditText(std::string& text) override;
+    void SearchHistory(const std::string& text) override { searches.push_back(text); }
 
-    std::vector<std::string> boxes;  // texts of the message boxes shown
+    std::vector<std::string> searches;  // what the history search was opened with
+    std::vector<std::string> boxes;     // texts of the message boxes shown
     std::vector<bool> boxesNoByDefault;
     std::deque<BoxAnswer> boxAnswers;
     // Certificate questions shown, and their answers (none queued: Refuse).
