@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <algorithm>
 #include <cstdio>
 
 #include "common/FormatCodes.h"
@@ -60,7 +61,11 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-constexpr const char* kColumns = "id, network, window, time, kind, sender, text, colour, msgid";
+constexpr const char* kJoin = " FROM lines JOIN conversations c ON c.id = lines.conversation";
+// A line with the network and window of its conversation; the columns are
+// those LineOf reads.
+const std::string kColumns =
+    std::string("lines.id, c.network, c.window, time, kind, sender, text, colour, msgid") + kJoin;
 
 HistoryLine LineOf(const Statement& row) {
     HistoryLine line;
@@ -86,12 +91,13 @@ std::vector<HistoryLine> Rows(Statement& statement) {
 // is the lines; step 2 the word index over what they show, filled from
 // the lines already there.
 constexpr const char* kMigrations[] = {
-    "CREATE TABLE lines(id INTEGER PRIMARY KEY, network TEXT NOT NULL, window TEXT NOT NULL,"
+    "CREATE TABLE conversations(id INTEGER PRIMARY KEY, network TEXT NOT NULL,"
+    " window TEXT NOT NULL, UNIQUE(network, window));"
+    "CREATE TABLE lines(id INTEGER PRIMARY KEY, conversation INTEGER NOT NULL,"
     " time INTEGER NOT NULL, kind INTEGER NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL,"
     " colour INTEGER NOT NULL, msgid TEXT);"
-    "CREATE INDEX lines_by_window ON lines(network, window, time);"
-    "CREATE UNIQUE INDEX lines_by_msgid ON lines(network, window, msgid)"
-    " WHERE msgid IS NOT NULL;",
+    "CREATE INDEX lines_by_conversation ON lines(conversation, time);"
+    "CREATE UNIQUE INDEX lines_by_msgid ON lines(conversation, msgid) WHERE msgid IS NOT NULL;",
     "CREATE VIRTUAL TABLE words USING fts5(plain, content='', tokenize='unicode61');",
 };
 
@@ -128,11 +134,11 @@ CSqliteHistory::Opened CSqliteHistory::OpenFile(const std::string& path) {
     }
     if (found > kSchemaVersion) return Opened::Newer;
     {
-        // A database of something else has tables but no version of ours.
-        Statement tables(db_,
-                         "SELECT count(*) FROM sqlite_master WHERE name NOT IN ('lines',"
-                         " 'lines_by_window', 'lines_by_msgid') AND name NOT LIKE 'words%'");
-        if (tables.Step() != SQLITE_ROW || tables.Int(0) != 0) return Opened::NotOurs;
+        // A database without a version of ours is used only when it is
+        // empty: one with tables is another program's.
+        Statement tables(db_, "SELECT count(*) FROM sqlite_master");
+        if (tables.Step() != SQLITE_ROW || (found == 0 && tables.Int(0) != 0))
+            return Opened::NotOurs;
     }
     {
         Statement mode(db_, "PRAGMA journal_mode=WAL");
@@ -141,6 +147,8 @@ CSqliteHistory::Opened CSqliteHistory::OpenFile(const std::string& path) {
         if (modeStep != SQLITE_ROW) return Opened::NotOurs;
     }
     Exec("PRAGMA synchronous=NORMAL");
+    Exec("PRAGMA cache_size=-16384");
+    Exec("PRAGMA wal_autocheckpoint=8192");
     if (found < kSchemaVersion && !Migrate(found)) return Opened::NotOurs;
     Statement check(db_, "SELECT count(*) FROM lines WHERE 0");
     return check.Step() == SQLITE_ROW ? Opened::Ok : Opened::NotOurs;
@@ -214,6 +222,7 @@ bool CSqliteHistory::Open(const std::string& path, std::string& notice) {
 }
 
 void CSqliteHistory::Close() {
+    conversations_.clear();
     if (!db_) return;
     Flush();
     sqlite3_close_v2(db_);
@@ -224,7 +233,7 @@ void CSqliteHistory::Add(const HistoryLine& line) {
     if (!db_ || writing_stopped_) return;
     queue_.push_back(line);
     if (queue_.size() >= kMaxQueued) {
-        Flush();
+        FlushSome(kSlice);
     } else if (queue_.size() == 1 && schedule_flush_) {
         schedule_flush_();
     }
@@ -233,6 +242,7 @@ void CSqliteHistory::Add(const HistoryLine& line) {
 void CSqliteHistory::WriteFailed(int code) {
     writing_stopped_ = true;
     queue_.clear();
+    conversations_.clear();  // rows made in a rolled back transaction are gone
     problem_ = code == SQLITE_FULL ? "History: the disk is full; lines are no longer stored"
                                    : std::string("History: lines are no longer stored (") +
                                          sqlite3_errstr(code) + ")";
@@ -240,50 +250,63 @@ void CSqliteHistory::WriteFailed(int code) {
 
 // A line of a server's playback may come again: its msgid keeps the index
 // from taking it twice, and then it goes into no word index either.
-void CSqliteHistory::Flush() {
-    if (!db_ || queue_.empty()) return;
-    std::vector<HistoryLine> lines;
-    lines.swap(queue_);
+void CSqliteHistory::Flush() { FlushSome(queue_.size()); }
+
+std::size_t CSqliteHistory::FlushSome(std::size_t most) {
+    if (!db_ || queue_.empty()) return queue_.size();
+    const auto end = queue_.begin() + static_cast<std::ptrdiff_t>(std::min(most, queue_.size()));
     if (!Exec("BEGIN IMMEDIATE")) {
         WriteFailed(sqlite3_errcode(db_));
-        return;
+        return 0;
     }
+    auto fail = [this](int code) {
+        Exec("ROLLBACK");
+        WriteFailed(code);
+        return std::size_t{0};
+    };
     Statement insert(db_,
-                     "INSERT OR IGNORE INTO lines(network, window, time, kind, sender, text,"
-                     " colour, msgid) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+                     "INSERT OR IGNORE INTO lines(conversation, time, kind, sender, text,"
+                     " colour, msgid) VALUES(?, ?, ?, ?, ?, ?, ?)");
     Statement words(db_, "INSERT INTO words(rowid, plain) VALUES(?, ?)");
-    for (const HistoryLine& line : lines) {
-        insert.Bind(1, line.network).Bind(2, line.window).Bind(3, std::int64_t{line.time});
-        insert.Bind(4, static_cast<std::int64_t>(line.kind))
-            .Bind(5, line.sender)
-            .Bind(6, line.text);
-        insert.Bind(7, std::int64_t{line.colour});
+    for (auto it = queue_.begin(); it != end; ++it) {
+        const HistoryLine& line = *it;
+        const std::int64_t conversation = ConversationOf(line.network, line.window);
+        if (conversation == 0) return fail(sqlite3_errcode(db_));
+        insert.Bind(1, conversation).Bind(2, std::int64_t{line.time});
+        insert.Bind(3, static_cast<std::int64_t>(line.kind)).Bind(4, line.sender);
+        insert.Bind(5, line.text).Bind(6, std::int64_t{line.colour});
         if (line.msgid.empty())
-            insert.BindNull(8);
+            insert.BindNull(7);
         else
-            insert.Bind(8, line.msgid);
+            insert.Bind(7, line.msgid);
         const int done = insert.Step();
         insert.Reset();
-        if (done != SQLITE_DONE) {
-            Exec("ROLLBACK");
-            WriteFailed(done);
-            return;
-        }
+        if (done != SQLITE_DONE) return fail(done);
         if (sqlite3_changes(db_) == 0) continue;
         words.Bind(1, std::int64_t{sqlite3_last_insert_rowid(db_)}).Bind(2, VisibleText(line.text));
         const int indexed = words.Step();
         words.Reset();
-        if (indexed != SQLITE_DONE) {
-            Exec("ROLLBACK");
-            WriteFailed(indexed);
-            return;
-        }
+        if (indexed != SQLITE_DONE) return fail(indexed);
     }
-    if (!Exec("COMMIT")) {
-        const int code = sqlite3_errcode(db_);
-        Exec("ROLLBACK");
-        WriteFailed(code);
-    }
+    if (!Exec("COMMIT")) return fail(sqlite3_errcode(db_));
+    queue_.erase(queue_.begin(), end);
+    return queue_.size();
+}
+
+// Kept in memory while the database is open: a flood of one window asks
+// for its row once.
+std::int64_t CSqliteHistory::ConversationOf(const std::string& network, const std::string& window) {
+    std::string key = network;
+    key += '\0';
+    key += window;
+    if (auto it = conversations_.find(key); it != conversations_.end()) return it->second;
+    Statement insert(db_, "INSERT OR IGNORE INTO conversations(network, window) VALUES(?, ?)");
+    insert.Bind(1, network).Bind(2, window);
+    if (insert.Step() != SQLITE_DONE) return 0;
+    Statement select(db_, "SELECT id FROM conversations WHERE network = ? AND window = ?");
+    select.Bind(1, network).Bind(2, window);
+    if (select.Step() != SQLITE_ROW) return 0;
+    return conversations_[key] = select.Int(0);
 }
 
 std::vector<HistoryLine> CSqliteHistory::Recent(const std::string& network,
@@ -291,8 +314,8 @@ std::vector<HistoryLine> CSqliteHistory::Recent(const std::string& network,
     if (!db_) return {};
     Flush();
     Statement select(db_, std::string("SELECT * FROM (SELECT ") + kColumns +
-                              " FROM lines WHERE network = ? AND window = ?"
-                              " ORDER BY time DESC, id DESC LIMIT ?) ORDER BY time, id");
+                              " WHERE c.network = ? AND c.window = ?"
+                              " ORDER BY time DESC, lines.id DESC LIMIT ?) ORDER BY 4, 1");
     select.Bind(1, network).Bind(2, window).Bind(3, static_cast<std::int64_t>(limit));
     return Rows(select);
 }
@@ -301,17 +324,19 @@ std::vector<HistoryLine> CSqliteHistory::Around(std::int64_t id, std::size_t bef
                                                 std::size_t after) {
     if (!db_) return {};
     Flush();
-    Statement centre(db_, std::string("SELECT ") + kColumns + " FROM lines WHERE id = ?");
+    Statement centre(db_, std::string("SELECT ") + kColumns + " WHERE lines.id = ?");
     centre.Bind(1, id);
     if (centre.Step() != SQLITE_ROW) return {};
     const HistoryLine line = LineOf(centre);
     // Ordered as Recent orders: by time, then by the order they came in.
     const std::string same =
-        std::string("SELECT ") + kColumns + " FROM lines WHERE network = ? AND window = ? AND ";
+        std::string("SELECT ") + kColumns + " WHERE c.network = ? AND c.window = ? AND ";
     Statement older(db_, "SELECT * FROM (" + same +
-                             "(time < ? OR (time = ? AND id < ?)) ORDER BY time DESC, id DESC"
-                             " LIMIT ?) ORDER BY time, id");
-    Statement newer(db_, same + "(time > ? OR (time = ? AND id > ?)) ORDER BY time, id LIMIT ?");
+                             "(time < ? OR (time = ? AND lines.id < ?))"
+                             " ORDER BY time DESC, lines.id DESC LIMIT ?) ORDER BY 4, 1");
+    Statement newer(db_, same +
+                             "(time > ? OR (time = ? AND lines.id > ?))"
+                             " ORDER BY time, lines.id LIMIT ?");
     std::vector<HistoryLine> lines;
     for (auto [statement, count] : {std::pair{&older, before}, std::pair{&newer, after}}) {
         statement->Bind(1, line.network).Bind(2, line.window).Bind(3, std::int64_t{line.time});
@@ -328,13 +353,14 @@ bool CSqliteHistory::Contains(const HistoryLine& line) {
     if (!db_) return false;
     Flush();
     if (!line.msgid.empty()) {
-        Statement select(db_, "SELECT 1 FROM lines WHERE network = ? AND window = ? AND msgid = ?");
+        Statement select(db_, std::string("SELECT 1") + kJoin +
+                                  " WHERE c.network = ? AND c.window = ? AND msgid = ?");
         select.Bind(1, line.network).Bind(2, line.window).Bind(3, line.msgid);
         return select.Step() == SQLITE_ROW;
     }
-    Statement select(db_,
-                     "SELECT 1 FROM lines WHERE network = ? AND window = ? AND time = ? AND"
-                     " sender = ? AND text = ?");
+    Statement select(db_, std::string("SELECT 1") + kJoin +
+                              " WHERE c.network = ? AND c.window = ? AND time = ? AND"
+                              " sender = ? AND text = ?");
     select.Bind(1, line.network).Bind(2, line.window).Bind(3, std::int64_t{line.time});
     select.Bind(4, line.sender).Bind(5, line.text);
     return select.Step() == SQLITE_ROW;
@@ -372,13 +398,13 @@ std::vector<HistoryLine> CSqliteHistory::Search(const HistoryQuery& query) {
     std::string sql = std::string("SELECT ") + kColumns;
     std::vector<std::string> texts;
     if (match.empty()) {
-        sql += " FROM lines WHERE 1";
+        sql += " WHERE 1";
     } else {
-        sql += " FROM words JOIN lines ON lines.id = words.rowid WHERE words MATCH ?";
+        sql += " JOIN words ON words.rowid = lines.id WHERE words MATCH ?";
         texts.push_back(match);
     }
-    for (auto [value, column] : {std::pair{&query.network, " AND network = ?"},
-                                 std::pair{&query.window, " AND window = ?"},
+    for (auto [value, column] : {std::pair{&query.network, " AND c.network = ?"},
+                                 std::pair{&query.window, " AND c.window = ?"},
                                  std::pair{&query.sender, " AND sender = ? COLLATE NOCASE"}}) {
         if (value->empty()) continue;
         sql += column;
@@ -386,7 +412,7 @@ std::vector<HistoryLine> CSqliteHistory::Search(const HistoryQuery& query) {
     }
     if (query.from) sql += " AND time >= " + std::to_string(query.from);
     if (query.to) sql += " AND time <= " + std::to_string(query.to);
-    sql += match.empty() ? " ORDER BY id DESC" : " ORDER BY words.rowid DESC";
+    sql += match.empty() ? " ORDER BY lines.id DESC" : " ORDER BY words.rowid DESC";
     sql += " LIMIT " + std::to_string(query.limit);
     Statement select(db_, sql);
     for (std::size_t i = 0; i < texts.size(); ++i) select.Bind(static_cast<int>(i + 1), texts[i]);
@@ -413,9 +439,12 @@ void CSqliteHistory::DeleteWhere(const std::string& where, const std::vector<std
 void CSqliteHistory::Clear(const std::string& network, const std::string& window) {
     Flush();
     if (window.empty())
-        DeleteWhere("network = ?", {network});
+        DeleteWhere("conversation IN (SELECT id FROM conversations WHERE network = ?)", {network});
     else
-        DeleteWhere("network = ? AND window = ?", {network, window});
+        DeleteWhere(
+            "conversation IN (SELECT id FROM conversations WHERE network = ? AND"
+            " window = ?)",
+            {network, window});
 }
 
 void CSqliteHistory::Prune(int days, int megabytes, std::time_t now) {

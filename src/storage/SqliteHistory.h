@@ -1,12 +1,15 @@
 // The history store on SQLite: one database file, made for the user alone,
 // in WAL mode so that reading never waits for the writer. Lines are queued
-// and written in one transaction per pass of the event loop; whoever owns
-// the store says how the flush is scheduled. Every value from the user or a
+// and written in slices of one transaction each, when the owner's event
+// loop has time for them: a flood is shown at full speed and stored in the
+// quiet after it. Whoever owns the store schedules the slices. Every value from the user or a
 // server goes in as a bound parameter, never as SQL.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/History.h"
@@ -20,12 +23,14 @@ class CSqliteHistory : public IHistoryStore {
 public:
     // The schema this build writes; older databases are brought up to it.
     static constexpr int kSchemaVersion = 2;
-    // Beyond this many queued lines the queue is written at once.
-    static constexpr std::size_t kMaxQueued = 2000;
+    // One slice: about 25 ms of writing.
+    static constexpr std::size_t kSlice = 2000;
+    // Beyond this many queued lines a slice is written at once.
+    static constexpr std::size_t kMaxQueued = 100000;
 
-    // `scheduleFlush` is called when the first line of a batch is queued, so
-    // that Flush runs once the event loop is idle; without one the queue is
-    // written when it is full, read from or closed.
+    // `scheduleFlush` is called when a line is queued into an empty queue,
+    // so that slices are written (FlushSome) once the event loop has time;
+    // without one the queue is written when it is full, read from or closed.
     explicit CSqliteHistory(std::function<void()> scheduleFlush = {});
     ~CSqliteHistory() override;
     CSqliteHistory(const CSqliteHistory&) = delete;
@@ -36,6 +41,8 @@ public:
     void Close() override;
     void Add(const HistoryLine& line) override;
     void Flush() override;
+    // Writes up to `most` of the oldest queued lines; returns how many wait.
+    std::size_t FlushSome(std::size_t most);
     std::vector<HistoryLine> Recent(const std::string& network, const std::string& window,
                                     std::size_t limit) override;
     std::vector<HistoryLine> Around(std::int64_t id, std::size_t before,
@@ -59,10 +66,14 @@ private:
     // entries; the text is needed to take a line out of the index.
     void DeleteWhere(const std::string& where, const std::vector<std::string>& bind);
     void WriteFailed(int code);
+    // The conversation row of a network's window, made when it is new; 0 on
+    // a failure to write.
+    std::int64_t ConversationOf(const std::string& network, const std::string& window);
 
     std::function<void()> schedule_flush_;
     sqlite3* db_ = nullptr;
-    std::vector<HistoryLine> queue_;
+    std::deque<HistoryLine> queue_;
+    std::unordered_map<std::string, std::int64_t> conversations_;  // network NUL window -> id
     std::string problem_;
     bool writing_stopped_ = false;
 };

@@ -138,13 +138,16 @@ TEST_F(SqliteHistoryTest, FilesItCannotUseAreLeftOrSetAsideNeverLost) {
 
     std::filesystem::remove(Path());
     MakeDatabase(
-        "CREATE TABLE lines(id INTEGER PRIMARY KEY, network TEXT NOT NULL, window TEXT NOT NULL,"
+        "CREATE TABLE conversations(id INTEGER PRIMARY KEY, network TEXT NOT NULL,"
+        " window TEXT NOT NULL, UNIQUE(network, window));"
+        "CREATE TABLE lines(id INTEGER PRIMARY KEY, conversation INTEGER NOT NULL,"
         " time INTEGER NOT NULL, kind INTEGER NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL,"
         " colour INTEGER NOT NULL, msgid TEXT);"
-        "CREATE INDEX lines_by_window ON lines(network, window, time);"
-        "CREATE UNIQUE INDEX lines_by_msgid ON lines(network, window, msgid)"
+        "CREATE INDEX lines_by_conversation ON lines(conversation, time);"
+        "CREATE UNIQUE INDEX lines_by_msgid ON lines(conversation, msgid)"
         " WHERE msgid IS NOT NULL;"
-        "INSERT INTO lines VALUES(1, 'Net', '#a', 5, 1, 'bob', '<bob> kept before', 0, NULL);"
+        "INSERT INTO conversations VALUES(1, 'Net', '#a');"
+        "INSERT INTO lines VALUES(1, 1, 5, 1, 'bob', '<bob> kept before', 0, NULL);"
         "PRAGMA user_version=1;");
     ASSERT_TRUE(Open()) << notice;
     EXPECT_EQ(Found("before"), (std::vector<std::string>{"<bob> kept before"}));

@@ -113,9 +113,16 @@ struct QtPlatformServices::Impl {
     QtShell shell;
     QtCrypto crypto;
     QtSecretStore secrets;
-    // What one pass of the event loop stored goes to disk in one
-    // transaction, once the loop is idle.
-    CSqliteHistory history{[this] { QTimer::singleShot(0, [this] { history.Flush(); }); }};
+    // Stored lines go to disk a moment after the first of them, in slices,
+    // so that a flood is written after it rather than during it.
+    CSqliteHistory history{[this] { WriteHistoryIn(kHistoryDelayMs); }};
+    static constexpr int kHistoryDelayMs = 250;
+    void WriteHistoryIn(int ms) {
+        QTimer::singleShot(ms, &history_timers, [this] {
+            if (history.FlushSome(CSqliteHistory::kSlice) > 0) WriteHistoryIn(0);
+        });
+    }
+    QObject history_timers;
 };
 
 QtPlatformServices::QtPlatformServices() : impl_(std::make_unique<Impl>()) {}
