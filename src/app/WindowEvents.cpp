@@ -73,10 +73,11 @@ void CZorlApp::OnTypedLine(FrameId frame, const std::string& line) {
     interpreter.SendString(frame, line);
 }
 
+// A network the server has closed already said "** Disconnected" once.
 void CZorlApp::CloseAllWindows() {
     for (const auto& network : networks.All()) {
         const auto serving = networks.Serve(network.get());
-        network->Disconnect();
+        if (network->State() != IDLE) network->Disconnect();
     }
     timers.StopTimer(CTimers::kScript);
     timers.StopTimer(CTimers::kIdle);

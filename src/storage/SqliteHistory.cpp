@@ -366,7 +366,7 @@ bool CSqliteHistory::Contains(const HistoryLine& line) {
     return select.Step() == SQLITE_ROW;
 }
 
-std::string CSqliteHistory::MatchExpression(const std::string& text) {
+std::string CSqliteHistory::MatchExpression(const std::string& text, bool lastAsPrefix) {
     std::string expression;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -385,16 +385,28 @@ std::string CSqliteHistory::MatchExpression(const std::string& text) {
     }
     // Only a word of letters or digits at its end can be a prefix: the
     // index splits at anything else.
-    if (!expression.empty() && static_cast<unsigned char>(text.back()) > ' ') expression += '*';
+    if (lastAsPrefix && !expression.empty() && static_cast<unsigned char>(text.back()) > ' ')
+        expression += '*';
     return expression;
 }
 
+// Whole words first: a common word's newest lines come at once. Only when
+// they are fewer than asked for is the last word also taken as the start of
+// one (a word being typed), which has to gather every word it begins.
 std::vector<HistoryLine> CSqliteHistory::Search(const HistoryQuery& query) {
     if (!db_) return {};
     Flush();
-    const std::string match = MatchExpression(query.text);
-    // With words, the index is walked from its newest entry down and stops
-    // at the limit; a common word costs no more than a rare one.
+    std::vector<HistoryLine> lines = SearchMatching(query, MatchExpression(query.text, false));
+    const std::string prefix = MatchExpression(query.text, true);
+    if (lines.size() < query.limit && prefix != MatchExpression(query.text, false))
+        lines = SearchMatching(query, prefix);
+    return lines;
+}
+
+// With words, the index is walked from its newest entry down and stops at
+// the limit.
+std::vector<HistoryLine> CSqliteHistory::SearchMatching(const HistoryQuery& query,
+                                                        const std::string& match) {
     std::string sql = std::string("SELECT ") + kColumns;
     std::vector<std::string> texts;
     if (match.empty()) {

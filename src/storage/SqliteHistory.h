@@ -53,9 +53,10 @@ public:
     void Prune(int days, int megabytes, std::time_t now) override;
     std::string TakeProblem() override;
 
-    // The words of a search as an FTS5 query: each a quoted string, the last
-    // also as a prefix, so that results come while a word is typed.
-    static std::string MatchExpression(const std::string& text);
+    // The words of a search as an FTS5 query: each a quoted string, with
+    // `lastAsPrefix` the last one also as the start of a word, so that
+    // results come while it is typed.
+    static std::string MatchExpression(const std::string& text, bool lastAsPrefix);
 
 private:
     enum class Opened { Ok, NotOurs, Busy, Newer, Failed };
@@ -64,6 +65,7 @@ private:
     bool Exec(const char* sql);
     // Deletes the lines `where` selects (bound to `bind`) with their index
     // entries; the text is needed to take a line out of the index.
+    std::vector<HistoryLine> SearchMatching(const HistoryQuery& query, const std::string& match);
     void DeleteWhere(const std::string& where, const std::vector<std::string>& bind);
     void WriteFailed(int code);
     // The conversation row of a network's window, made when it is new; 0 on

@@ -57,6 +57,8 @@ CHistorySearch::CHistorySearch(CZorlApp& app, QWidget* parent) : QDialog(parent)
     results_->setRootIsDecorated(false);
     results_->setUniformRowHeights(true);
     results_->header()->setStretchLastSection(true);
+    for (int column : {kTime, kNetwork, kWindow, kSender})
+        results_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     context_ = new QTextEdit(this);
     context_->setReadOnly(true);
     context_->setAccessibleName(QStringLiteral("Lines around the chosen one"));
@@ -187,9 +189,11 @@ void CHistorySearch::Run() {
         items.push_back(item);
     }
     results_->addTopLevelItems(items);
-    status_->setText(items.size() >= kResults
-                         ? QStringLiteral("The newest %1 lines found").arg(kResults)
-                         : QStringLiteral("%1 lines found").arg(items.size()));
+    if (items.size() >= kResults)
+        status_->setText(QStringLiteral("The newest %1 lines found").arg(kResults));
+    else
+        status_->setText(items.size() == 1 ? QStringLiteral("1 line found")
+                                           : QStringLiteral("%1 lines found").arg(items.size()));
     if (!items.isEmpty()) results_->setCurrentItem(items.front());
 }
 
@@ -204,7 +208,8 @@ void CHistorySearch::ShowContext(QTreeWidgetItem* item) {
         if (line.id == id) chosen = QTextCursor(context_->document()->lastBlock());
     }
     if (chosen.isNull()) return;
-    chosen.select(QTextCursor::BlockUnderCursor);
+    // A cursor without a selection marks its whole line with FullWidthSelection.
+    chosen.movePosition(QTextCursor::StartOfBlock);
     QTextEdit::ExtraSelection mark;
     mark.cursor = chosen;
     mark.format.setBackground(palette().highlight());
