@@ -148,6 +148,11 @@ public:
     void CloseStatusWindow(FrameId frame);
     void OnWindowClosing(FrameId frame);
     void OnTypedLine(FrameId frame, const std::string& line);
+    // Lines pasted at once into a window's input line. With the option
+    // PasteGuard the user is asked first whether to send them, send them as
+    // one line or not at all; true then, and they are dealt with. False:
+    // they go into the input line as the paste left them.
+    bool GuardPaste(FrameId frame, const std::vector<std::string>& lines);
     // Every window closes: the connection first, then the timers.
     void CloseAllWindows();
     // The open window of a stored line's network and window; 0: not open.

@@ -54,7 +54,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
         return {{"OPTIONS", "Tabs", 1},
                 {"OPTIONS", "WindowTree", 1},
                 {"OPTIONS", "RepliesInWindow", 1},
-                {"OPTIONS", "History", 1}};
+                {"OPTIONS", "History", 1},
+                {"OPTIONS", "PasteGuard", 1}};
     return {};
 }
 

@@ -1,16 +1,19 @@
 // What the windows ask of the rest of the client.
 #include "app/CZorlApp.h"
+#include "common/Format.h"
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "script/CommandInterpreter.h"
 #include "script/Timers.h"
 #include "session/Networks.h"
+#include "session/SendQueue.h"
 #include "session/ServerConnection.h"
 #include "windows/LastingHistory.h"
 #include "windows/NetworkWindows.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 #include "windows/WindowServices.h"
+#include "windows/ZorlDoc.h"
 
 namespace zorl {
 
@@ -71,6 +74,36 @@ void CZorlApp::ForgetHistoryOf(FrameId frame) {
 
 void CZorlApp::OnTypedLine(FrameId frame, const std::string& line) {
     interpreter.SendString(frame, line);
+}
+
+bool CZorlApp::GuardPaste(FrameId frame, const std::vector<std::string>& lines) {
+    const ChannelRecord* record = registry.FindByFrame(frame);
+    if (settings.PasteGuard == 0 || lines.size() < 2 || !record) return false;
+    std::string question =
+        Format("Send %zu lines to %s?", lines.size(),
+               record->name.empty() ? "the status window" : record->title.c_str());
+    // The flood queue lets a burst go at once, then one line every interval.
+    const std::size_t queued = lines.size() + NetworkOfFrame(frame).LinesWaiting();
+    if (lines.size() > CSendQueue::kBurst && queued > CSendQueue::kBurst) {
+        const uint64_t seconds = (queued - CSendQueue::kBurst) * CSendQueue::kInterval / 1000;
+        question += Format("\nThe flood queue will take about %llu seconds to send them.",
+                           static_cast<unsigned long long>(seconds));
+    }
+    const PasteAnswer answer = platform.dialogs.AskPaste(question);
+    if (answer == PasteAnswer::Cancel) return true;
+    std::vector<std::string> send = lines;
+    if (answer == PasteAnswer::SendAsOneLine) {
+        std::string joined;
+        for (const std::string& line : lines) joined += (joined.empty() ? "" : " ") + line;
+        send = {joined};
+    }
+    // A line may close the window: the rest are dropped then.
+    for (const std::string& line : send) {
+        CZorlDoc* doc = registry.DocOf(frame);
+        if (!doc) break;
+        doc->ExecuteLine(line);
+    }
+    return true;
 }
 
 // A network the server has closed already said "** Disconnected" once.

@@ -129,6 +129,7 @@ std::span<const OptionKey> OptionKeys() {
         {"Tabs", &CSettings::Tabs},
         {"WindowTree", &CSettings::WindowTree},
         {"RepliesInWindow", &CSettings::RepliesInWindow},
+        {"PasteGuard", &CSettings::PasteGuard},
         {"History", &CSettings::History},
         {"HistoryLines", &CSettings::HistoryLines},
         {"HistoryDays", &CSettings::HistoryDays},

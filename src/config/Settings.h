@@ -96,6 +96,9 @@ struct CSettings {
     // opens (a new folder starts with 1): how many are shown, the days and
     // megabytes kept (0: no bound), and whether the status windows' lines
     // are kept too.
+    // Pasting several lines asks before they go out (a new folder starts
+    // with 1).
+    int PasteGuard = 0;
     int History = 0;
     int HistoryLines = 500;
     int HistoryDays = 0;

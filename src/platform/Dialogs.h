@@ -56,6 +56,8 @@ enum class FilesEditor {
     Textfile
 };
 
+enum class PasteAnswer { Send, SendAsOneLine, Cancel };
+
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
@@ -103,6 +105,9 @@ public:
     // The history search window, opened (or brought forward) with `text`
     // searched for; it stays open beside the windows.
     virtual void SearchHistory(const std::string& text) = 0;
+    // A paste of several lines into an input line; `question` says how
+    // many go where.
+    virtual PasteAnswer AskPaste(const std::string& question) = 0;
 };
 
 }  // namespace zorl

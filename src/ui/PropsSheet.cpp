@@ -169,6 +169,7 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Windows as tabs", &CSettings::Tabs);
     AddCheck(display, "Tree of windows by network", &CSettings::WindowTree);
     AddCheck(display, "Replies in the window that asked", &CSettings::RepliesInWindow);
+    AddCheck(display, "Ask before sending pasted lines", &CSettings::PasteGuard);
     auto* sizes = new QFormLayout;
     AddNumber(sizes, "Button width", &CSettings::ButtonSize);
     AddNumber(sizes, "Edit window heigth", &CSettings::EditSize);

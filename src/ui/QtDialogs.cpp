@@ -126,6 +126,20 @@ void QtDialogs::SearchHistory(const std::string& text) {
         main->ShowHistorySearch(qt::DecodeText(text));
 }
 
+PasteAnswer QtDialogs::AskPaste(const std::string& question) {
+    QMessageBox box(QMessageBox::Question, kBoxTitle, DecodeText(question), QMessageBox::NoButton,
+                    parent_);
+    QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
+    QPushButton* one = box.addButton(QStringLiteral("Send as one line"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(send);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == send) return PasteAnswer::Send;
+    if (box.clickedButton() == one) return PasteAnswer::SendAsOneLine;
+    return PasteAnswer::Cancel;
+}
+
 QWidget* QtDialogs::TopParent() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     return parent_;

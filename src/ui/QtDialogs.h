@@ -29,6 +29,7 @@ public:
                     const std::function<void(FilesEditor)>& edit) override;
     bool EditText(std::string& text) override;
     void SearchHistory(const std::string& text) override;
+    PasteAnswer AskPaste(const std::string& question) override;
 
     // Dialogs are parented to this widget once the main window exists.
     void SetParent(QWidget* parent) { parent_ = parent; }

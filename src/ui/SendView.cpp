@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "app/CZorlApp.h"
 #include "common/FormatCodes.h"
@@ -121,13 +123,11 @@ void CSendView::ApplyHints(int hints) {
 
 QString CSendView::Line() const { return HideCodes(toPlainText()); }
 
-void CSendView::ExecuteInput() {
-    const QString text = Line();
-    clear();
-    // NOTE: a pasted text may hold line breaks. Each line is executed on its
-    // own, so no line break ever travels inside one line to the server (a
-    // pasted "hi\nQUIT" would otherwise end the line and send a QUIT).
-    QPointer<CSendView> self(this);
+namespace {
+
+// The non-empty lines of a text, at every kind of line break.
+std::vector<std::string> LinesOf(const QString& text) {
+    std::vector<std::string> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text.at(i) != QLatin1Char('\n') && text.at(i) != QLatin1Char('\r') &&
@@ -135,11 +135,25 @@ void CSendView::ExecuteInput() {
             continue;
         const QString line = text.mid(start, i - start);
         start = i + 1;
-        if (line.isEmpty()) continue;
+        if (!line.isEmpty()) lines.push_back(qt::EncodeText(line));
+    }
+    return lines;
+}
+
+}  // namespace
+
+void CSendView::ExecuteInput() {
+    const QString text = Line();
+    clear();
+    // NOTE: a pasted text may hold line breaks. Each line is executed on its
+    // own, so no line break ever travels inside one line to the server (a
+    // pasted "hi\nQUIT" would otherwise end the line and send a QUIT).
+    QPointer<CSendView> self(this);
+    for (const std::string& line : LinesOf(text)) {
         // The line may close this very window (or open a dialog in which
         // that happens); stop when it did.
         if (!self || !context_.Live()) return;
-        context_.doc->ExecuteLine(qt::EncodeText(line));
+        context_.doc->ExecuteLine(line);
     }
 }
 
@@ -172,11 +186,20 @@ void CSendView::InsertCode(char code) {
     insertPlainText(QString(QChar(static_cast<char16_t>(kPictures + code))));
 }
 
+// Several pasted lines may be asked about before they go (PasteGuard).
 void CSendView::insertFromMimeData(const QMimeData* source) {
-    if (source && source->hasText())
-        insertPlainText(ShowCodes(source->text()));
-    else
+    if (!source || !source->hasText()) {
         QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    const QString text = source->text();
+    const std::vector<std::string> lines = LinesOf(text);
+    if (lines.size() > 1 && context_.Live()) {
+        QPointer<CSendView> self(this);
+        if (context_.app->GuardPaste(context_.frame, lines)) return;
+        if (!self) return;
+    }
+    insertPlainText(ShowCodes(text));
 }
 
 QMimeData* CSendView::createMimeDataFromSelection() const {

@@ -394,6 +394,15 @@ bool PresetDialogs::Properties(CSettings& values, int page,
     return answer(values, edit);
 }
 
+PasteAnswer PresetDialogs::AskPaste(const std::string& question) {
+    pasteQuestions.push_back(question);
+    RunNested();
+    if (pasteAnswers.empty()) return PasteAnswer::Cancel;
+    const PasteAnswer answer = pasteAnswers.front();
+    pasteAnswers.pop_front();
+    return answer;
+}
+
 bool PresetDialogs::EditText(std::string& text) {
     textEditShown.push_back(text);
     RunNested();

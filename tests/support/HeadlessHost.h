@@ -139,6 +139,9 @@ public:
                     const std::function<void(FilesEditor)>& edit) override;
     bool EditText(std::string& text) override;
     void SearchHistory(const std::string& text) override { searches.push_back(text); }
+    PasteAnswer AskPaste(const std::string& question) override;
+    std::vector<std::string> pasteQuestions;
+    std::deque<PasteAnswer> pasteAnswers;  // none queued: Cancel
 
     std::vector<std::string> searches;  // what the history search was opened with
     std::vector<std::string> boxes;     // texts of the message boxes shown

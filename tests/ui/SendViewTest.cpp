@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "UiHarness.h"
+#include "session/ServerConnection.h"
 #include "ui/SendView.h"
 #include "ui/ZorlView.h"
 
@@ -71,6 +72,56 @@ TEST_F(InputLine, PastedLinesAreExecutedOneByOne) {
     Enter("one\ntwo\r\n\nthree");
     const std::vector<std::string> expected{"one", "two", "three"};
     EXPECT_EQ(w.doc->History(), expected);
+}
+
+// With the guard on, a paste of several lines asks first; its answer sends
+// them, sends them as one line or drops them. Without it they wait in the
+// input line as before.
+TEST(PasteGuard, SeveralPastedLinesAreAskedAbout) {
+    UiHarness h;
+    const ChannelRecord* record =
+        h.app.registry.NewWindow("#chan", kWindowChannel, h.app.Connection().Socket(), true);
+    ASSERT_NE(record, nullptr);
+    const FrameId frame = record->frame;
+    CZorlDoc* doc = h.app.registry.DocOf(frame);
+    CSendView* input = h.Frame(frame)->Input();
+    struct Row {
+        int guard;
+        PasteAnswer answer;
+        const char* pasted;
+        std::vector<std::string> sent;
+        const char* left;  // in the input line
+    };
+    const Row rows[] = {
+        {1, PasteAnswer::Send, "a\nb\r\n\nc", {"a", "b", "c"}, ""},
+        {1, PasteAnswer::SendAsOneLine, "a\nb\nc", {"a b c"}, ""},
+        {1, PasteAnswer::Cancel, "a\nb", {}, ""},
+        {1, PasteAnswer::Cancel, "one line", {}, "one line"},
+        {0, PasteAnswer::Send, "a\nb", {}, "a\nb"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pasted);
+        h.app.settings.PasteGuard = row.guard;
+        h.host.dialogs.pasteAnswers = {row.answer};
+        h.host.dialogs.pasteQuestions.clear();
+        const std::size_t before = doc->History().size();
+        input->clear();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(row.pasted));
+        Key(input, Qt::Key_V, Qt::ControlModifier);
+        const std::vector<std::string> sent(doc->History().begin() + static_cast<long>(before),
+                                            doc->History().end());
+        EXPECT_EQ(sent, row.sent);
+        EXPECT_EQ(input->toPlainText(), QString::fromUtf8(row.left));
+        EXPECT_EQ(h.host.dialogs.pasteQuestions.size(),
+                  row.guard && std::string(row.pasted).find('\n') != std::string::npos ? 1u : 0u);
+    }
+    h.app.settings.PasteGuard = 1;
+    h.host.dialogs.pasteQuestions.clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8"));
+    Key(input, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(h.host.dialogs.pasteQuestions.size(), 1u);
+    EXPECT_EQ(h.host.dialogs.pasteQuestions[0],
+              "Send 8 lines to #chan?\nThe flood queue will take about 6 seconds to send them.");
 }
 
 TEST_F(InputLine, TypedTextGoesToTheEngineAsUtf8) {
