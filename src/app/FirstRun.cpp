@@ -55,7 +55,10 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "WindowTree", 1},
                 {"OPTIONS", "RepliesInWindow", 1},
                 {"OPTIONS", "History", 1},
-                {"OPTIONS", "PasteGuard", 1}};
+                {"OPTIONS", "PasteGuard", 1},
+                {"OPTIONS", "AlertMention", 1},
+                {"OPTIONS", "AlertPrivate", 1},
+                {"OPTIONS", "AlertDcc", 1}};
     return {};
 }
 

@@ -99,6 +99,12 @@ struct CSettings {
     // Pasting several lines asks before they go out (a new folder starts
     // with 1).
     int PasteGuard = 0;
+    // Desktop notifications for a line that calls the user, a private
+    // message and a DCC offer, while their window is out of view (a new
+    // folder starts with 1 each).
+    int AlertMention = 0;
+    int AlertPrivate = 0;
+    int AlertDcc = 0;
     int History = 0;
     int HistoryLines = 500;
     int HistoryDays = 0;

@@ -13,6 +13,8 @@
 #include "platform/Platform.h"
 #include "session/IrcMessage.h"
 #include "session/IrcSocket.h"
+#include "session/ServerConnection.h"
+#include "windows/DesktopAlerts.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -88,8 +90,20 @@ void CDccOffers::Receive(const IrcMessage& message) {
                          offer.chat ? "CHAT" : "SEND", offer.nick.c_str(), kMaxPending);
         return;
     }
+    Alert(offer);
     queue_.push_back(std::move(offer));
     AskNext();
+}
+
+// In the sender's query window when there is one, else in the status window.
+void CDccOffers::Alert(const DccOffer& offer) {
+    const CIrcSocket* socket = c_.Connection().Socket();
+    const ChannelRecord* record = c_.registry.FindCR(offer.nick, socket);
+    if (!record) record = c_.registry.StatusOf(socket);
+    if (!record) return;
+    const std::string text = offer.chat ? offer.nick + " offers a DCC chat"
+                                        : offer.nick + " offers the file " + offer.fileName;
+    c_.output.Alerts().Consider(*record, AlertKind::DccOffer, text);
 }
 
 //   CHAT chat 3232235521 2000

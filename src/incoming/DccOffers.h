@@ -57,6 +57,7 @@ private:
     // False, with the reason in the status window, for bad numbers.
     bool Parse(const IrcMessage& message, DccOffer& offer);
     void AskNext();
+    void Alert(const DccOffer& offer);
     void AskFile(const std::string& fileName);
     void Done();
     void OnChatAnswer(DccAnswer answer);

@@ -50,6 +50,11 @@ public:
     virtual bool IsMainMinimized() const = 0;
     // Draws the user's eye to the main window; nothing while it is active.
     virtual void FlashTaskbar() = 0;
+    // Whether the user sees the frame now: the main window is active and
+    // the frame is the one in front.
+    virtual bool IsInView(FrameId frame) const = 0;
+    // A desktop notification; choosing it brings the frame to the front.
+    virtual void Notify(FrameId frame, const std::string& title, const std::string& body) = 0;
     // Closes the main window, and with it the program, outside the engine
     // call that asks for it; the window asks the engine first as always.
     virtual void CloseMainWindow() = 0;

@@ -193,6 +193,9 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(functions, "Auto reconnect", &CSettings::AutoReconnect);
     AddCheck(functions, "Allow sound requests", &CSettings::AllowSound);
     AddCheck(functions, "Allow scripts in queries", &CSettings::ScriptsQuery);
+    AddCheck(functions, "Notify of lines that call me", &CSettings::AlertMention);
+    AddCheck(functions, "Notify of private messages", &CSettings::AlertPrivate);
+    AddCheck(functions, "Notify of DCC offers", &CSettings::AlertDcc);
 
     auto* right = new QVBoxLayout;
     right->addWidget(Group("Logging ", logging));

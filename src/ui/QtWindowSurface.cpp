@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "ui/ChildFrames.h"
+#include "ui/DesktopNotifier.h"
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
 #include "ui/TextRuns.h"
@@ -225,6 +226,25 @@ void QtWindowSurface::SetMainTitle(const std::string& title) {
 bool QtWindowSurface::IsMainMinimized() const { return main_.isMinimized(); }
 
 void QtWindowSurface::FlashTaskbar() { QApplication::alert(&main_, 1000); }
+
+bool QtWindowSurface::IsInView(FrameId frame) const {
+    if (!main_.isActiveWindow() || main_.isMinimized() || !app_) return false;
+    return app_->registry.pLastFrm == frame;
+}
+
+// Choosing the notification shows that window, with the main window raised.
+void QtWindowSurface::Notify(FrameId frame, const std::string& title, const std::string& body) {
+    if (!notifier_) {
+        notifier_ = new CDesktopNotifier(&main_);
+        notifier_->onChosen = [this](FrameId chosen) {
+            main_.showNormal();
+            main_.raise();
+            main_.activateWindow();
+            if (slots_.count(chosen)) Activate(chosen);
+        };
+    }
+    notifier_->Show(frame, qt::DecodeText(title), qt::DecodeText(body));
+}
 
 // Queued: the close runs the main window's close handling, which removes
 // every window, and must not run inside the engine call that asked for it.

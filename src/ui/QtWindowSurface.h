@@ -42,6 +42,7 @@ namespace zorl::ui {
 
 class CMainFrame;
 class CChildFrameBase;
+class CDesktopNotifier;
 
 class QtWindowSurface : public IWindowSurface {
 public:
@@ -77,6 +78,8 @@ public:
     void SetMainTitle(const std::string& title) override;
     bool IsMainMinimized() const override;
     void FlashTaskbar() override;
+    bool IsInView(FrameId frame) const override;
+    void Notify(FrameId frame, const std::string& title, const std::string& body) override;
     void CloseMainWindow() override;
     void SetConnectCommands(bool connectEnabled) override;
     void SetDebugCommands(bool debugOn) override;
@@ -118,7 +121,8 @@ private:
 
     CMainFrame& main_;
     CZorlApp* app_ = nullptr;
-    QObject flush_context_;  // owns the posted flush; gone with the surface
+    CDesktopNotifier* notifier_ = nullptr;  // made at the first notification
+    QObject flush_context_;                 // owns the posted flush; gone with the surface
     std::unordered_map<FrameId, Slot> slots_;
     int built_count_ = 0;
     FrameId show_next_ = 0;  // opened active since the last flush, not built yet

@@ -12,6 +12,7 @@
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/IrcSocket.h"
+#include "windows/DesktopAlerts.h"
 #include "windows/LastingHistory.h"
 #include "windows/Logger.h"
 #include "windows/WindowBurst.h"
@@ -26,7 +27,8 @@ COutput::COutput(const WindowServices& services, CWindowRegistry& registry, CLog
       registry_(registry),
       logger_(logger),
       burst_(std::make_unique<CWindowBurst>()),
-      lasting_(std::make_unique<CLastingHistory>(services)) {}
+      lasting_(std::make_unique<CLastingHistory>(services)),
+      alerts_(std::make_unique<CDesktopAlerts>(services)) {}
 
 COutput::~COutput() = default;
 namespace {
@@ -149,8 +151,10 @@ void COutput::PrintLine(CIrcSocket* socket, const std::string& window, Colour co
     }
     if (!stamp.empty()) DoOutput(socket, window, ColourOf(Cls::Time), false, stamp);
     const FrameId shown = DoOutput(socket, window, colour, false, line);
-    if (const ChannelRecord* record = shown ? registry_.FindByFrame(shown) : nullptr)
+    if (const ChannelRecord* record = shown ? registry_.FindByFrame(shown) : nullptr) {
         lasting_->Keep(*record, colour, line, when);
+        if (alert_) alerts_->Consider(*record, *alert_, line);
+    }
 }
 
 void COutput::PrintF(CIrcSocket* socket, const std::string& name, Cls cls, const char* format,
@@ -294,6 +298,16 @@ void COutput::ShowIncoming(CIrcSocket* socket, const std::string& from, const st
         explicit MentionScope(bool& f, bool on) : flag(f) { flag = on; }
         ~MentionScope() { flag = false; }
     } scope(mention_, mention);
+    const bool toMe =
+        (kind == kKindMessage || kind == kKindAction) && target == s_.host.OwnNick(socket);
+    struct AlertScope {
+        std::optional<AlertKind>& alert;
+        ~AlertScope() { alert.reset(); }
+    } alertScope{alert_};
+    if (mention)
+        alert_ = AlertKind::Mention;
+    else if (toMe && !history_)
+        alert_ = AlertKind::Private;
     ShowIncomingLine(socket, from, target, kind, text);
     if (mention) s_.platform.surface.FlashTaskbar();
 }

@@ -18,6 +18,8 @@ struct WindowServices;
 class CIrcSocket;
 class CWindowBurst;
 class CLastingHistory;
+class CDesktopAlerts;
+enum class AlertKind;
 
 class COutput {
 public:
@@ -42,6 +44,7 @@ public:
     Colour ColourOf(Cls cls) const;
     // What conversation windows show is kept here.
     CLastingHistory& Lasting() { return *lasting_; }
+    CDesktopAlerts& Alerts() { return *alerts_; }
 
     // `text` is taken by value: the lines are cut from this copy.
     void Print(CIrcSocket* socket, const std::string& name, Colour colour, std::string text);
@@ -103,6 +106,9 @@ private:
     std::optional<std::time_t> line_time_;
     std::unique_ptr<CWindowBurst> burst_;
     std::unique_ptr<CLastingHistory> lasting_;
+    std::unique_ptr<CDesktopAlerts> alerts_;
+    // Set while ShowIncoming shows a line the user may want a notification of.
+    std::optional<AlertKind> alert_;
 };
 
 }  // namespace zorl

@@ -299,6 +299,17 @@ public:
     void SetMainTitle(const std::string& title) override { mainTitle = title; }
     bool IsMainMinimized() const override { return minimized; }
     void FlashTaskbar() override { ++flashes; }
+    bool IsInView(FrameId frame) const override { return frame == inView; }
+    void Notify(FrameId frame, const std::string& title, const std::string& body) override {
+        notifications.push_back({frame, title, body});
+    }
+    struct Notification {
+        FrameId frame;
+        std::string title, body;
+        bool operator==(const Notification&) const = default;
+    };
+    std::vector<Notification> notifications;
+    FrameId inView = 0;  // none: the main window is not active
     void CloseMainWindow() override { ++mainCloses; }
     void SetConnectCommands(bool connectEnabled) override { connectCommand = connectEnabled; }
     void SetDebugCommands(bool on) override { debugCommands = on; }
