@@ -58,7 +58,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "PasteGuard", 1},
                 {"OPTIONS", "AlertMention", 1},
                 {"OPTIONS", "AlertPrivate", 1},
-                {"OPTIONS", "AlertDcc", 1}};
+                {"OPTIONS", "AlertDcc", 1},
+                {"OPTIONS", "Tray", 1}};
     return {};
 }
 

@@ -130,6 +130,7 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     app.registry.RebuildButtons();
     app.platform.surface.SetTabbedView(app.settings.Tabs != 0);
     app.platform.surface.SetWindowTree(app.settings.WindowTree != 0);
+    app.platform.surface.SetTrayIcon(app.settings.Tray != 0);
     if (const std::string notice = app.output.Lasting().Start(); !notice.empty())
         app.output.Status(Cls::Error, notice);
     ApplyOptions(app, values, true);

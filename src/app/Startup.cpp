@@ -96,6 +96,7 @@ void CZorlApp::LoadSettings() {
     platform.surface.SetMainTitle("ZORL");
     platform.surface.SetTabbedView(settings.Tabs != 0);
     platform.surface.SetWindowTree(settings.WindowTree != 0);
+    platform.surface.SetTrayIcon(settings.Tray != 0);
     const std::string historyNotice = output.Lasting().Start();
     if (const ChannelRecord* status =
             registry.NewWindow("", kWindowStatus, Connection().Socket(), true)) {

@@ -133,6 +133,8 @@ std::span<const OptionKey> OptionKeys() {
         {"AlertMention", &CSettings::AlertMention},
         {"AlertPrivate", &CSettings::AlertPrivate},
         {"AlertDcc", &CSettings::AlertDcc},
+        {"Tray", &CSettings::Tray},
+        {"TrayOnClose", &CSettings::TrayOnClose},
         {"History", &CSettings::History},
         {"HistoryLines", &CSettings::HistoryLines},
         {"HistoryDays", &CSettings::HistoryDays},

@@ -105,6 +105,10 @@ struct CSettings {
     int AlertMention = 0;
     int AlertPrivate = 0;
     int AlertDcc = 0;
+    // The icon in the desktop's tray (a new folder starts with 1), and
+    // whether closing the main window leaves zorl running there.
+    int Tray = 0;
+    int TrayOnClose = 0;
     int History = 0;
     int HistoryLines = 500;
     int HistoryDays = 0;

@@ -44,6 +44,8 @@ public:
     // Unseen output (the highlight colour), a mention (its colour), or none (0).
     virtual void SetWindowMark(FrameId frame, Colour colour) = 0;
     virtual void SetWindowTree(bool shown) = 0;
+    // The icon in the desktop's tray.
+    virtual void SetTrayIcon(bool shown) = 0;
 
     // The main window.
     virtual void SetMainTitle(const std::string& title) = 0;

@@ -13,6 +13,7 @@
 #include "app/Dump.h"
 #include "common/Format.h"
 #include "config/IniStore.h"
+#include "config/Settings.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "script/Timers.h"
@@ -21,6 +22,7 @@
 #include "ui/ChildFrames.h"
 #include "ui/HistorySearch.h"
 #include "ui/QtWindowSurface.h"
+#include "ui/TrayIcon.h"
 #include "ui/ViewStyle.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/WindowTree.h"
@@ -100,6 +102,7 @@ CMainFrame::CMainFrame(QWidget* parent)
 void CMainFrame::Attach(CZorlApp* app, QtWindowSurface* surface) {
     app_ = app;
     surface_ = surface;
+    if (app_ && !tray_) tray_ = new CTrayIcon(*this, *app_);
     buttons_->onClicked = [this](int n) {
         if (app_) app_->registry.ActivateButton(n);
     };
@@ -208,7 +211,7 @@ void CMainFrame::ShowMasterButtons(bool master) {
 void CMainFrame::RunCommand(Command command) {
     emit commandTriggered(command);
     if (command == Command::Exit) {
-        close();
+        Quit();
         return;
     }
     if (command == Command::About) {
@@ -337,7 +340,20 @@ void CMainFrame::showEvent(QShowEvent* event) {
 
 // While connected the engine first sends the QUIT and has the window wait
 // for the server's close; it closes the window again when that came.
+void CMainFrame::Quit() {
+    quitting_ = true;
+    close();
+    quitting_ = false;  // a close that waits for the server comes back here
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Kept running in the tray: only the window goes.
+    if (!quitting_ && app_ && app_->settings.TrayOnClose && tray_ && tray_->IsShown() &&
+        !app_->Leaving()) {
+        hide();
+        event->ignore();
+        return;
+    }
     if (app_ && !app_->OnMainClose()) {
         event->ignore();
         return;

@@ -23,6 +23,7 @@ namespace zorl::ui {
 class CWindowButtonBar;
 class CWindowTree;
 class CHistorySearch;
+class CTrayIcon;
 class QtWindowSurface;
 
 class CMainFrame : public QMainWindow {
@@ -72,6 +73,12 @@ public:
 
     void RunCommand(Command command);
 
+    // The tray icon, made with the engine (null before).
+    CTrayIcon* Tray() const { return tray_; }
+    // Closes the main window and ends the program even when closing would
+    // only hide it in the tray.
+    void Quit();
+
     // The history search window, made at first use and kept.
     void ShowHistorySearch(const QString& text);
     CHistorySearch* HistorySearch() const;
@@ -106,6 +113,8 @@ private:
     CZorlApp* app_ = nullptr;
     QtWindowSurface* surface_ = nullptr;
     QPointer<CHistorySearch> search_;
+    CTrayIcon* tray_ = nullptr;
+    bool quitting_ = false;
     bool master_ = false;
     bool debug_on_ = false;
     bool placement_restored_ = false;

@@ -13,6 +13,7 @@
 #include "ui/MainFrame.h"
 #include "ui/NicksView.h"
 #include "ui/TextRuns.h"
+#include "ui/TrayIcon.h"
 #include "ui/WindowButtonBar.h"
 #include "ui/WindowTree.h"
 #include "ui/ZorlView.h"
@@ -215,6 +216,11 @@ void QtWindowSurface::PlaceWindow(FrameId frame, int network, const std::string&
 
 void QtWindowSurface::SetWindowMark(FrameId frame, Colour colour) {
     main_.Tree()->SetMark(frame, colour);
+    if (CTrayIcon* tray = main_.Tray()) tray->SetMark(frame, colour);
+}
+
+void QtWindowSurface::SetTrayIcon(bool shown) {
+    if (CTrayIcon* tray = main_.Tray()) tray->SetShown(shown);
 }
 
 void QtWindowSurface::SetWindowTree(bool shown) { main_.Tree()->setVisible(shown); }

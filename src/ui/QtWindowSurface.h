@@ -78,6 +78,7 @@ public:
     void SetMainTitle(const std::string& title) override;
     bool IsMainMinimized() const override;
     void FlashTaskbar() override;
+    void SetTrayIcon(bool shown) override;
     bool IsInView(FrameId frame) const override;
     void Notify(FrameId frame, const std::string& title, const std::string& body) override;
     void CloseMainWindow() override;

@@ -315,6 +315,7 @@ public:
     void SetDebugCommands(bool on) override { debugCommands = on; }
     void SetTabbedView(bool on) override { tabs = on; }
     void SetWindowTree(bool on) override { tree = on; }
+    void SetTrayIcon(bool on) override { trayIcon = on; }
 
     RecordedFrame* Frame(FrameId id);  // null when not open
     // What the frame recorded; an empty recording when it is not open.
@@ -329,6 +330,7 @@ public:
     bool debugCommands = false;
     bool tabs = false;
     bool tree = false;
+    bool trayIcon = false;
     bool failDestroy = false;
     // Runs inside every append, after the piece is recorded: stands in for a
     // handler that acts in the middle of whatever produced the output.
