@@ -59,7 +59,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "AlertMention", 1},
                 {"OPTIONS", "AlertPrivate", 1},
                 {"OPTIONS", "AlertDcc", 1},
-                {"OPTIONS", "Tray", 1}};
+                {"OPTIONS", "Tray", 1},
+                {"OPTIONS", "ChannelHeader", 1}};
     return {};
 }
 

@@ -19,6 +19,7 @@ enum ViewHint : int {
     kHintLineLimit = 1,   // take the line limit from MaxLines
     kHintFont = 2,        // re-apply face, size and character set
     kHintBackground = 4,  // background from BGColor
+    kHintTopic = 8,       // a channel's topic changed
     kHintNicks = 16,      // the nick table changed
 };
 

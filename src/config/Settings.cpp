@@ -133,6 +133,7 @@ std::span<const OptionKey> OptionKeys() {
         {"AlertMention", &CSettings::AlertMention},
         {"AlertPrivate", &CSettings::AlertPrivate},
         {"AlertDcc", &CSettings::AlertDcc},
+        {"ChannelHeader", &CSettings::ChannelHeader},
         {"Tray", &CSettings::Tray},
         {"TrayOnClose", &CSettings::TrayOnClose},
         {"History", &CSettings::History},

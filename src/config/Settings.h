@@ -107,6 +107,9 @@ struct CSettings {
     int AlertDcc = 0;
     // The icon in the desktop's tray (a new folder starts with 1), and
     // whether closing the main window leaves zorl running there.
+    // A bar with the topic and the user count above each channel's panes
+    // (a new folder starts with 1).
+    int ChannelHeader = 0;
     int Tray = 0;
     int TrayOnClose = 0;
     int History = 0;

@@ -7,6 +7,7 @@
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "session/ServerConnection.h"
+#include "ui/ChannelHeader.h"
 #include "ui/NicksView.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/SendView.h"
@@ -24,7 +25,10 @@ CPaneGrid::CPaneGrid(FrameContext& context, bool withInput, bool withNicks, QWid
     // the focus to the first pane in creation order.
     if (withInput) input_ = new CSendView(context, this);
     output_ = new CZorlView(context, this);
-    if (withNicks) nicks_ = new CNicksView(context, this);
+    if (withNicks) {
+        nicks_ = new CNicksView(context, this);
+        header_ = new CChannelHeader(context, this);
+    }
     if (input_) {
         input_->SetOutputPane(output_);
         output_->SetInputLine(input_);
@@ -35,9 +39,11 @@ CPaneGrid::CPaneGrid(FrameContext& context, bool withInput, bool withNicks, QWid
 void CPaneGrid::Relayout() {
     int edit = 0;
     int nicks = 0;
+    bool headed = false;
     if (context_.app) {
         edit = context_.app->settings.EditSize;
         nicks = context_.app->settings.NicksSize;
+        headed = context_.app->settings.ChannelHeader != 0;
     }
     edit_size_ = edit;
     nicks_size_ = nicks;
@@ -50,8 +56,13 @@ void CPaneGrid::Relayout() {
     const int h = height();
     const int top = h - edit > 0 ? h - edit : 0;
     const int left = w - nicks > 0 ? w - nicks : 0;
-    output_->setGeometry(0, 0, nicks_ ? left : w, top);
-    if (nicks_) nicks_->setGeometry(left, 0, w - left, top);
+    const int header = header_ && headed ? std::min(header_->PreferredHeight(), top) : 0;
+    if (header_) {
+        header_->setVisible(headed);
+        header_->setGeometry(0, 0, w, header);
+    }
+    output_->setGeometry(0, header, nicks_ ? left : w, top - header);
+    if (nicks_) nicks_->setGeometry(left, header, w - left, top - header);
     if (input_) input_->setGeometry(0, top, w, h - top);
 }
 
@@ -80,6 +91,7 @@ void CChildFrameBase::ApplyHints(int hints) {
     Output()->ApplyHints(hints);
     if (Input()) Input()->ApplyHints(hints);
     if (Nicks()) Nicks()->ApplyHints(hints & ~kHintNicks);
+    if (Header()) Header()->Refresh();
     panes_->Relayout();
 }
 

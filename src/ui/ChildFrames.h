@@ -24,6 +24,7 @@ namespace zorl::ui {
 class CZorlView;
 class CSendView;
 class CNicksView;
+class CChannelHeader;
 
 // The fixed arrangement of the panes: the input line EditSize pixels high
 // along the bottom, the nick list NicksSize pixels wide at the right of the
@@ -36,6 +37,7 @@ public:
     CZorlView* Output() const { return output_; }
     CSendView* Input() const { return input_; }
     CNicksView* Nicks() const { return nicks_; }
+    CChannelHeader* Header() const { return header_; }
     void Relayout();
 
 protected:
@@ -47,6 +49,7 @@ private:
     CZorlView* output_ = nullptr;
     CSendView* input_ = nullptr;
     CNicksView* nicks_ = nullptr;
+    CChannelHeader* header_ = nullptr;  // channels only
     int edit_size_ = -1;
     int nicks_size_ = -1;
 };
@@ -62,6 +65,7 @@ public:
     CZorlView* Output() const { return panes_->Output(); }
     CSendView* Input() const { return panes_->Input(); }
     CNicksView* Nicks() const { return panes_->Nicks(); }
+    CChannelHeader* Header() const { return panes_->Header(); }
 
     void ApplyHints(int hints);
     // The registry let the window go: the panes stop talking to the engine.

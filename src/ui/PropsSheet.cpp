@@ -170,6 +170,7 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Tree of windows by network", &CSettings::WindowTree);
     AddCheck(display, "Replies in the window that asked", &CSettings::RepliesInWindow);
     AddCheck(display, "Ask before sending pasted lines", &CSettings::PasteGuard);
+    AddCheck(display, "Topic and user count above channels", &CSettings::ChannelHeader);
     AddCheck(display, "Icon in the tray", &CSettings::Tray);
     AddCheck(display, "Keep running in the tray when closed", &CSettings::TrayOnClose);
     auto* sizes = new QFormLayout;

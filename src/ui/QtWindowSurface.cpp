@@ -8,6 +8,7 @@
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
+#include "ui/ChannelHeader.h"
 #include "ui/ChildFrames.h"
 #include "ui/DesktopNotifier.h"
 #include "ui/MainFrame.h"
@@ -185,6 +186,7 @@ void QtWindowSurface::UpdateViews(FrameId id, int hints) {
     if (!frame) return;
     const int now = hints & (kHintLineLimit | kHintFont | kHintBackground);
     if (now) frame->ApplyHints(now);
+    if ((hints & kHintTopic) && frame->Header()) frame->Header()->Refresh();
     if ((hints & kHintNicks) && frame->Nicks() && !frame->nicksQueued) {
         frame->nicksQueued = true;
         queued_.push_back(id);
@@ -329,6 +331,7 @@ void QtWindowSurface::Flush() {
         if (frame->nicksQueued) {
             frame->nicksQueued = false;
             frame->Nicks()->Refresh();
+            if (frame->Header()) frame->Header()->Refresh();
         }
     }
     if (buttons_changed_) {

@@ -237,6 +237,7 @@ void CWindowRegistry::UpdateCR(FrameId frame, const std::string& value, UpdateCo
         case kUpdateTopic:
             record->topic = value;
             UpdateWindowTitle(frame);
+            s_.platform.surface.UpdateViews(frame, kHintTopic);
             break;
         case kUpdateFlags:
             record->flags = value;

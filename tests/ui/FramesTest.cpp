@@ -2,6 +2,8 @@
 // bar, activation, the toolbar and the saved placement.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QToolBar>
 
@@ -12,6 +14,7 @@
 #include "session/Networks.h"
 #include "session/ServerConnection.h"
 #include "ui/AboutBox.h"
+#include "ui/ChannelHeader.h"
 #include "ui/NicksView.h"
 #include "ui/SendView.h"
 #include "ui/ViewStyle.h"
@@ -74,6 +77,31 @@ TEST_F(Shell, ChannelWindowPartsFirstWhileConnected) {
 
     EXPECT_FALSE(Closes(channel));
     EXPECT_NE(server->sent.find("PART #chan"), std::string::npos) << server->sent;
+}
+
+// A channel's header: its topic with the address as a link and markup as
+// text, the count of users and ops, and an edited topic sent as TOPIC.
+TEST_F(Shell, ChannelHeaderShowsTopicAndCountAndSendsAnEditedTopic) {
+    auto server = h.Connect();
+    const FrameId channel = OpenWindow("#chan", kWindowChannel);
+    CZorlDoc* doc = h.app.registry.DocOf(channel);
+    ASSERT_NE(doc, nullptr);
+    for (const char* nick : {"@me", "+bob", "carol"}) doc->NickUpdate(kNickAdd, nick, 0);
+    h.app.registry.UpdateCR(channel, "\x02see\x02 https://example.org/a <b>", kUpdateTopic);
+    h.Pump();
+    ui::CChannelHeader* header = h.Frame(channel)->Header();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->Topic()->text(),
+              QStringLiteral("see <a href=\"https://example.org/a\">https://example.org/a</a> "
+                             "&lt;b&gt;"));
+    EXPECT_EQ(header->Count()->text(), QStringLiteral("3 users, 1 op"));
+
+    server->sent.clear();
+    header->StartEditing();
+    header->Editor()->setText(QStringLiteral("a new topic"));
+    Key(header->Editor(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_NE(server->sent.find("TOPIC #chan :a new topic"), std::string::npos) << server->sent;
+    EXPECT_FALSE(header->Editor()->isVisible());
 }
 
 TEST_F(Shell, MainWindowWaitsForTheServerAfterItsQuitWhileConnected) {
@@ -237,13 +265,18 @@ TEST_F(Shell, PaneSizesFollowTheSettings) {
         EXPECT_EQ(frame->Input()->width(), grid->width());
         EXPECT_EQ(frame->Nicks()->width(), nicks);
         EXPECT_EQ(frame->Output()->width() + nicks, grid->width());
-        EXPECT_EQ(frame->Output()->height() + edit, grid->height());
+        const int header = frame->Header()->isVisible() ? frame->Header()->height() : 0;
+        EXPECT_EQ(header + frame->Output()->height() + edit, grid->height());
     };
     check(25, 110);
     h.app.settings.EditSize = 40;
     h.app.settings.NicksSize = 150;
     h.surface.UpdateViews(frame->Id(), kHintFont | kHintBackground);  // as the properties do
     check(40, 150);
+    h.app.settings.ChannelHeader = 0;  // a folder from before the header
+    h.surface.UpdateViews(frame->Id(), kHintFont);
+    check(40, 150);
+    EXPECT_FALSE(frame->Header()->isVisible());
 }
 
 TEST_F(Shell, LaunchWebPageOpensTheSelectedLink) {
