@@ -6,6 +6,9 @@
 // The offer goes over the server connection and names its own end of it:
 // that is the address the peer can reach.
 #include <filesystem>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 #include "common/Format.h"
 #include "common/Numbers.h"
@@ -18,6 +21,7 @@
 #include "script/ScriptContext.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
+#include "windows/ChannelRecord.h"
 #include "windows/Output.h"
 #include "windows/WindowRegistry.h"
 
@@ -103,14 +107,102 @@ void OfferFile(CommandLine& line, const std::string& nick, std::string path) {
     socket->file_size = size;
 }
 
+// "3.4 MiB": a size as people read it.
+std::string SizeText(uint64_t bytes) {
+    const char* const units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    return unit == 0 ? Format("%llu bytes", static_cast<unsigned long long>(bytes))
+                     : Format("%.1f %s", value, units[unit]);
+}
+
+// "chat", "send" (a file going out) or "get" (one coming in); null for a
+// window of no DCC connection.
+const char* DccKind(const ChannelRecord& record) {
+    if (!record.socket) return nullptr;
+    switch (record.socket->type) {
+        case kSocketDccChat: return "chat";
+        case kSocketDccSendOut: return "send";
+        case kSocketDccSendIn: return "get";
+        default: return nullptr;
+    }
+}
+
+std::string DccState(const CIrcSocket& socket) {
+    if (socket.connected) return "connected";
+    return socket.HasPlatformSocket() ? "waiting for the peer" : "closed";
+}
+
+// DCC LIST: every DCC window, what it carries and how far it is.
+void ListDcc(CommandLine& line) {
+    const ScriptContext& ctx = line.ctx;
+    std::vector<std::string> rows;
+    for (const ChannelRecord& record : ctx.registry.Records()) {
+        const char* kind = DccKind(record);
+        if (!kind) continue;
+        const CIrcSocket& socket = *record.socket;
+        const char* way = socket.type == kSocketDccChat     ? "with"
+                          : socket.type == kSocketDccSendIn ? "from"
+                                                            : "to";
+        std::string row =
+            Format("DCC %s %s %s: %s", kind, way, record.name.c_str(), DccState(socket).c_str());
+        if (socket.type != kSocketDccChat) {
+            const std::string file =
+                socket.file_path.substr(socket.file_path.find_last_of('/') + 1);
+            row += ", " + file + ", " + SizeText(socket.transferred);
+            if (socket.file_size != 0) row += " of " + SizeText(socket.file_size);
+        }
+        rows.push_back(row);
+    }
+    if (rows.empty()) rows.push_back("No DCC connections");
+    for (const std::string& row : rows) ctx.output.Print(nullptr, "", Cls::Info, row);
+}
+
+// DCC CLOSE chat|send|get nick: ends that connection; its window stays.
+void CloseDcc(CommandLine& line, std::string_view kind, const std::string& nick) {
+    const ScriptContext& ctx = line.ctx;
+    for (const ChannelRecord& record : ctx.registry.Records()) {
+        const char* recordKind = DccKind(record);
+        if (!recordKind || !EqualsNoCase(kind, recordKind) || !EqualsNoCase(record.name, nick))
+            continue;
+        if (!record.socket->HasPlatformSocket()) continue;
+        const FrameId frame = record.frame;
+        ctx.dcc.CloseWindowSocket(frame);
+        ctx.output.PrintF(nullptr, "", Cls::Info, "DCC %s with %s closed", recordKind,
+                          nick.c_str());
+        return;
+    }
+    ctx.output.PrintF(nullptr, "", Cls::UError, "No open DCC %s with %s", std::string(kind).c_str(),
+                      nick.c_str());
+}
+
 }  // namespace
 
 // DCC CHAT joe, DCC SEND joe [file], DCC joe CHAT, DCC joe SEND (any
 // letter case); a first word CHAT or SEND is always the kind, so the nick
-// comes after it. Any other word does nothing.
+// comes after it. DCC LIST and DCC CLOSE kind nick look after the
+// connections. Any other word does nothing.
 void DccCommand(CommandLine& line) {
     const std::string first = line.Target();
     const Split rest = SplitWord(line.ArgsAfterTarget());
+    if (EqualsNoCase(first, "LIST")) {
+        ListDcc(line);
+        return;
+    }
+    if (EqualsNoCase(first, "CLOSE")) {
+        const Split nick = SplitWord(rest.tail);
+        if (nick.head.empty() ||
+            !(EqualsNoCase(rest.head, "CHAT") || EqualsNoCase(rest.head, "SEND") ||
+              EqualsNoCase(rest.head, "GET")))
+            line.ctx.output.Print(nullptr, "", Cls::UError, "Usage: /dcc close chat|send|get nick");
+        else
+            CloseDcc(line, rest.head, std::string(nick.head));
+        return;
+    }
     const bool chat = EqualsNoCase(first, "CHAT");
     if (chat || EqualsNoCase(first, "SEND")) {
         const std::string nick(rest.head);

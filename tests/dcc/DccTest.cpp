@@ -113,6 +113,34 @@ TEST_F(DccTest, ChatCarriesLinesBothWaysUntilTheWindowCloses) {
     EXPECT_EQ(app.dcc.SocketCount(), 0u);
 }
 
+// /dcc list tells each connection's state and progress; /dcc close ends
+// one by its kind and nick and leaves its window.
+TEST_F(DccTest, ListAndCloseFindConnectionsByKindAndNick) {
+    Type("", "/dcc list");
+    ExpectShown("", Cls::Info, "No DCC connections");
+    Type("", "/dcc chat joe");
+    auto chat = AcceptOn(2000);
+    auto file = SendFile("notes.txt", std::string(3000, 'x'));
+    ClearPanes();
+    Type("", "/dcc list");
+    EXPECT_EQ(Lines(""), (std::vector<std::string>{
+                             "DCC chat with joe: connected",
+                             "DCC send to joe: connected, notes.txt, 2.9 KiB of 2.9 KiB"}))
+        << Transcript();
+
+    ClearPanes();
+    Type("", "/dcc close chat JOE");
+    Type("", "/dcc close chat joe");
+    Type("", "/dcc close joe");
+    EXPECT_TRUE(chat->closed);
+    EXPECT_FALSE(file->closed);
+    EXPECT_NE(FrameOf("joe"), 0u);
+    EXPECT_EQ(Lines(""),
+              (std::vector<std::string>{"DCC chat with JOE closed", "No open DCC chat with joe",
+                                        "Usage: /dcc close chat|send|get nick"}))
+        << Transcript();
+}
+
 // A peer streaming lines gets the server's share of one notification, so
 // the server's PING is answered while the flood goes on; nothing is lost.
 TEST_F(DccTest, ChatFloodIsReadInTheServersSharesAndThePingAnswered) {
