@@ -465,12 +465,25 @@ void CSqliteHistory::Prune(int days, int megabytes, std::time_t now) {
     if (days > 0)
         DeleteWhere("time < " + std::to_string(now - static_cast<std::time_t>(days) * 86400), {});
     if (megabytes <= 0) return;
-    // The newest lines whose text adds up to the limit stay.
-    Statement cut(db_,
-                  "SELECT id FROM (SELECT id, sum(length(text)) OVER (ORDER BY id DESC) AS total"
-                  " FROM lines) WHERE total > ? ORDER BY id DESC LIMIT 1");
-    cut.Bind(1, static_cast<std::int64_t>(megabytes) * 1024 * 1024);
-    if (cut.Step() == SQLITE_ROW) DeleteWhere("id <= " + std::to_string(cut.Int(0)), {});
+    // The pages in use, not the file: freed pages are reused, not returned.
+    // Over the limit, the oldest share of the lines goes, as much as the
+    // excess is of the whole; reading every line's length would hold up the
+    // start of a large history.
+    Statement pages(db_,
+                    "SELECT (SELECT page_count FROM pragma_page_count()) -"
+                    " (SELECT freelist_count FROM pragma_freelist_count()),"
+                    " (SELECT page_size FROM pragma_page_size())");
+    if (pages.Step() != SQLITE_ROW) return;
+    const double used = static_cast<double>(pages.Int(0)) * static_cast<double>(pages.Int(1));
+    const double limit = static_cast<double>(megabytes) * 1024 * 1024;
+    if (used <= limit) return;
+    Statement ids(db_, "SELECT min(id), max(id) FROM lines");
+    if (ids.Step() != SQLITE_ROW) return;
+    const std::int64_t first = ids.Int(0);
+    const std::int64_t last = ids.Int(1);
+    const auto cut = first + static_cast<std::int64_t>(static_cast<double>(last - first) *
+                                                       (used - limit) / used);
+    DeleteWhere("id <= " + std::to_string(cut), {});
 }
 
 std::string CSqliteHistory::TakeProblem() {

@@ -108,6 +108,17 @@ TEST_F(SqliteHistoryTest, KeepsFindsAndForgetsLinesAcrossAReopen) {
     EXPECT_EQ(Found("isn't").size(), 1u);
     store.Prune(1, 0, 110 + 86400 + 1);
     EXPECT_EQ(Found("isn't").size(), 0u);
+
+    // Over its megabytes: the oldest lines go, the newest stay.
+    constexpr int kLines = 8000;
+    for (int i = 0; i < kLines; ++i)
+        store.Add(Line("#big", 200 + i, "bob", std::string(200, 'x') + " " + std::to_string(i)));
+    store.Prune(0, 1, 0);
+    const std::vector<HistoryLine> left = store.Recent("Net", "#big", kLines);
+    EXPECT_GT(left.size(), 1000u);
+    EXPECT_LT(left.size(), static_cast<std::size_t>(kLines));
+    ASSERT_FALSE(left.empty());
+    EXPECT_EQ(left.back().text, std::string(200, 'x') + " 7999");
 }
 
 // A file that is no database is set aside and a new one made; one that is
