@@ -153,6 +153,7 @@ bool CDccTransfer::OpenForWriting() {
     const std::string name = "download/" + PlainFileName(socket_.file_path);
     file_ = CreatePrivate(s_.configDir + name);
     if (file_) {
+        saved_as_ = s_.configDir + name;
         // Each chunk goes to the file as it comes, before it is acknowledged.
         std::setvbuf(file_, nullptr, _IONBF, 0);
         return true;
@@ -200,6 +201,9 @@ void CDccTransfer::Finish() {
     Progress(verb_, Now(), true);
     if (file_) std::fclose(file_);
     file_ = nullptr;
+    // Where a received file went, so that it can be found.
+    if (!saved_as_.empty() && !failed_)
+        s_.output.Print(&socket_, Window(), Cls::Info, "saved as " + saved_as_);
 }
 
 // What stopped the transfer, then the transfer closes. A file that cannot
@@ -208,6 +212,7 @@ void CDccTransfer::Fail(const std::string& what, int errnoValue) {
     std::string text = "** DCC: " + what;
     if (errnoValue != 0) text += std::string(" (") + std::strerror(errnoValue) + ")";
     s_.output.Print(&socket_, Window(), Cls::UError, text);
+    failed_ = true;
     Finish();
     socket_.Close();
     socket_.connected = false;

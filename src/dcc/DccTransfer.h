@@ -68,6 +68,8 @@ private:
     std::vector<char> block_;
     bool reading_done_ = false;
     bool finished_ = false;
+    bool failed_ = false;   // the file could not be read or written
+    std::string saved_as_;  // a received file's path, once it is open
     uint64_t acknowledged_ = 0;
     std::string ack_bytes_;  // an acknowledgement cut short by TCP
     uint64_t shown_ = 0;     // `transferred` at the last progress line

@@ -295,7 +295,8 @@ TEST_F(DccTest, ReceivingStopsAtTheOfferedSize) {
         EXPECT_EQ(Lines("alice").back(),
                   "file transfer closed: the sender went past the offered 1000 bytes")
             << Transcript();
-        EXPECT_TRUE(Lines("alice").end()[-2].starts_with("received 1000 bytes  (+"));
+        EXPECT_TRUE(Lines("alice").end()[-3].starts_with("received 1000 bytes  (+"));
+        EXPECT_EQ(Lines("alice").end()[-2], "saved as " + (dir.Path() / "download/f.bin").string());
         EXPECT_EQ(dir.ReadFile("download/f.bin"), std::string(1000, 'z'));
         EXPECT_EQ(std::filesystem::status(dir.Path() / "download/f.bin").permissions(),
                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -321,8 +322,10 @@ TEST_F(DccTest, ProgressLinesAreCoalescedKeepingTheLast) {
     peer->Receive("ab");
     peer->Receive("cd");
     peer->Closed();
-    ExpectLines("alice", {"DCC file transfer started: f.bin", "received 2 bytes  (+2)",
-                          "received 4 bytes  (+2)", "file transfer closed"});
+    ExpectLines(
+        "alice",
+        {"DCC file transfer started: f.bin", "received 2 bytes  (+2)", "received 4 bytes  (+2)",
+         "saved as " + (dir.Path() / "download/f.bin").string(), "file transfer closed"});
 }
 
 TEST_F(DccTest, ReceivingPast4GiBAcknowledgesModulo2To32) {
