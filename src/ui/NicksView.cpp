@@ -113,6 +113,7 @@ CNicksView::CNicksView(FrameContext& context, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);  // a 10 000-nick list lays out in no time
     setFrameShape(QFrame::StyledPanel);
+    setAccessibleName(QStringLiteral("Nicks"));
     model_.known = [this]() -> const CAccounts* {
         return context_.Live() ? &context_.app->NetworkOfFrame(context_.frame).Accounts() : nullptr;
     };

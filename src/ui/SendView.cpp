@@ -111,6 +111,7 @@ CSendView::CSendView(FrameContext& context, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setDocumentMargin(2);
+    setAccessibleName(QStringLiteral("Message to send"));
 }
 
 void CSendView::ApplyHints(int hints) {

@@ -56,6 +56,7 @@ void CWindowButton::paintEvent(QPaintEvent*) {
 
 CWindowButtonBar::CWindowButtonBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setAccessibleName(QStringLiteral("Window buttons"));
 }
 
 void CWindowButtonBar::SetButton(int index, const QString& caption, int width, int network) {

@@ -13,6 +13,7 @@ constexpr int kFrameRole = Qt::UserRole + 1;
 
 CWindowTree::CWindowTree(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("WindowTree"));
+    setAccessibleName(QStringLiteral("Windows"));
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);

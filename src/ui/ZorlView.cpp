@@ -1,5 +1,6 @@
 #include "ui/ZorlView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -67,6 +68,7 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // lines wrap
     setFrameShape(QFrame::StyledPanel);
     document()->setDocumentMargin(2);
+    setAccessibleName(QStringLiteral("Messages"));
 
     // Only the user's own scrolling decides back-scroll mode; the pane's
     // scrolling to the end after adding text does not.
@@ -107,6 +109,7 @@ bool CZorlView::Flush() {
         cursor.removeSelectedText();
     }
     cursor.setPosition(doc->characterCount() - 1);
+    const int insertedFrom = cursor.position();
 
     // Neighbouring runs of one style go in with one call: a flood of plain
     // lines becomes a handful of insertions. A line that mentions the user
@@ -163,7 +166,24 @@ bool CZorlView::Flush() {
     cursor.endEditBlock();
     queue_.Clear();
     ScrollToEnd();
+    AnnounceFrom(insertedFrom);
     return true;
+}
+
+// A screen reader hears the new lines of the window the user is in; the
+// others wait until the user goes there.
+void CZorlView::AnnounceFrom(int position) {
+    if (!QAccessible::isActive() || !context_.Live() ||
+        context_.app->registry.pLastFrm != context_.frame)
+        return;
+    QTextCursor added(document());
+    added.setPosition(position);
+    added.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    QString text = added.selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    if (text.trimmed().isEmpty()) return;
+    QAccessibleTextInsertEvent event(this, position, text);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CZorlView::ApplyHints(int hints) {

@@ -66,6 +66,8 @@ public:
     void OpenFind();
     bool Find(const QString& text, bool older);
     void CloseFind();
+    // Tells assistive technology of the text from `position` to the end.
+    void AnnounceFrom(int position);
     CFindBar* FindBar() const { return find_bar_; }
 
 protected:

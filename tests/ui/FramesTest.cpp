@@ -104,6 +104,14 @@ TEST_F(Shell, ChannelHeaderShowsTopicAndCountAndSendsAnEditedTopic) {
     EXPECT_FALSE(header->Editor()->isVisible());
 }
 
+// Assistive technology finds every pane by its name.
+TEST_F(Shell, PanesHaveAccessibleNames) {
+    ui::CChildFrameBase* frame = h.Frame(OpenWindow("#chan", kWindowChannel));
+    for (QWidget* pane : std::initializer_list<QWidget*>{
+             frame->Output(), frame->Input(), frame->Nicks(), h.main.Tree(), h.main.Buttons()})
+        EXPECT_FALSE(pane->accessibleName().isEmpty()) << pane->metaObject()->className();
+}
+
 TEST_F(Shell, MainWindowWaitsForTheServerAfterItsQuitWhileConnected) {
     auto server = h.Connect();
     server->sent.clear();
