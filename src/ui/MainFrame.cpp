@@ -8,6 +8,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWhatsThis>
+#include <algorithm>
+#include <vector>
 
 #include "app/CZorlApp.h"
 #include "app/Dump.h"
@@ -180,6 +182,24 @@ void CMainFrame::BuildAccelerators() {
         if (auto* frame = qobject_cast<CChildFrameBase*>(mdi_->activeSubWindow()))
             frame->Output()->OpenFind();
     });
+    // Through the windows in the tree's order, and to the next with news.
+    auto step = [this](int by) {
+        if (!app_ || !surface_) return;
+        const std::vector<FrameId> order = tree_->Order();
+        if (order.empty()) return;
+        const auto at = std::find(order.begin(), order.end(), app_->registry.pLastFrm);
+        const auto size = static_cast<long>(order.size());
+        const long from = at == order.end() ? 0 : at - order.begin();
+        app_->registry.SetActiveWindow(
+            order[static_cast<std::size_t>(((from + by) % size + size) % size)]);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [step] { step(1); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [step] { step(-1); });
+    add(QKeySequence(Qt::ALT | Qt::Key_A), [this] {
+        if (!app_ || !surface_) return;
+        if (const FrameId news = tree_->NextWithNews(app_->registry.pLastFrm))
+            app_->registry.SetActiveWindow(news);
+    });
     add(QKeySequence(Qt::Key_F1), [this] { RunCommand(Command::HelpTopics); });
     add(QKeySequence(Qt::SHIFT | Qt::Key_F1), [] { QWhatsThis::enterWhatsThisMode(); });
 }
@@ -275,7 +295,9 @@ void CMainFrame::ShowHelp() {
         "/join #channel or /msg nick text.\n\n"
         "Ctrl+B, Ctrl+U, Ctrl+R and Ctrl+O insert bold, underline, reverse and plain; Ctrl+K "
         "picks a colour. Up and Down recall earlier lines. Tab completes the nick you began to "
-        "type; Ctrl+F finds text in the window, Ctrl+Shift+F in the history of every window.";
+        "type; Ctrl+F finds text in the window, Ctrl+Shift+F in the history of every window. "
+        "Ctrl+PageDown and Ctrl+PageUp go to the next and the previous window, Alt+A to the "
+        "next one with news, F6 to the next pane.";
     if (app_) app_->platform.dialogs.MessageBox(text, BoxIcon::Information);
 }
 

@@ -1,8 +1,10 @@
 #include "ui/WindowTree.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 #include "ui/ViewStyle.h"
+#include "windows/WindowRegistry.h"
 
 namespace zorl::ui {
 namespace {
@@ -67,6 +69,7 @@ void CWindowTree::Remove(FrameId frame) {
     if (it == windows_.end()) return;
     delete it->second;
     windows_.erase(it);
+    marks_.erase(frame);
     DropEmptyNetworks();
 }
 
@@ -84,8 +87,37 @@ void CWindowTree::DropEmptyNetworks() {
 void CWindowTree::SetMark(FrameId frame, Colour colour) {
     QTreeWidgetItem* item = ItemOf(frame);
     if (!item) return;
+    if (colour == 0)
+        marks_.erase(frame);
+    else
+        marks_[frame] = colour;
     const QBrush brush = colour == 0 ? QBrush() : QBrush(ToQColor(colour));
     if (item->foreground(0) != brush) item->setForeground(0, brush);
+}
+
+std::vector<FrameId> CWindowTree::Order() const {
+    std::vector<FrameId> order;
+    for (int n = 0; n < topLevelItemCount(); ++n) {
+        const QTreeWidgetItem* network = topLevelItem(n);
+        for (int w = 0; w < network->childCount(); ++w)
+            order.push_back(network->child(w)->data(0, kFrameRole).value<FrameId>());
+    }
+    return order;
+}
+
+FrameId CWindowTree::NextWithNews(FrameId from) const {
+    const std::vector<FrameId> order = Order();
+    const auto at = std::find(order.begin(), order.end(), from);
+    const std::size_t start = at == order.end() ? 0 : static_cast<std::size_t>(at - order.begin());
+    FrameId news = 0;
+    for (std::size_t i = 1; i <= order.size(); ++i) {
+        const FrameId frame = order[(start + i) % order.size()];
+        auto mark = marks_.find(frame);
+        if (mark == marks_.end() || frame == from) continue;
+        if (mark->second == CWindowRegistry::kMention) return frame;
+        if (news == 0) news = frame;
+    }
+    return news;
 }
 
 void CWindowTree::SetCurrent(FrameId frame) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <vector>
 
 #include "common/SharedTypes.h"
 
@@ -25,6 +26,11 @@ public:
     // The window the user works in, selected without being chosen again.
     void SetCurrent(FrameId frame);
     QTreeWidgetItem* ItemOf(FrameId frame) const;
+    // The windows in the tree's order, for the keys that walk through them.
+    std::vector<FrameId> Order() const;
+    // The first window after `from` (in that order, round) with unseen
+    // output, a mention first; 0 when none has.
+    FrameId NextWithNews(FrameId from) const;
 
     std::function<void(FrameId)> onChosen;
 
@@ -34,6 +40,7 @@ private:
 
     std::unordered_map<FrameId, QTreeWidgetItem*> windows_;
     std::map<int, QTreeWidgetItem*> networks_;
+    std::unordered_map<FrameId, Colour> marks_;
     bool selecting_ = false;
 };
 

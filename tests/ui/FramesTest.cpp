@@ -161,6 +161,30 @@ TEST_F(Shell, ButtonBarAfterClosingTheMiddleOfThreeWindows) {
 
 // Windows of two networks: the buttons of each stand together, the tree
 // holds each under its network, marks unseen output and leads to the window.
+// Without a mouse: Alt+A goes to the next window with news, a call first;
+// Ctrl+PageDown and Ctrl+PageUp walk the windows in the tree's order, round.
+TEST_F(Shell, KeysWalkTheWindowsAndFindTheNews) {
+    const FrameId a = OpenWindow("#a", kWindowChannel);
+    const FrameId b = OpenWindow("#b", kWindowChannel);
+    const FrameId bob = OpenWindow("bob", kWindowQuery);
+    auto press = [&](const QKeySequence& keys) {
+        for (QAction* action : h.main.actions())
+            if (action->shortcut() == keys) action->trigger();
+        h.Pump();
+        return h.app.registry.pLastFrm;
+    };
+    h.app.registry.SetActiveWindow(a);
+    h.Pump();
+    h.surface.SetWindowMark(b, CWindowRegistry::kHighlight);
+    h.surface.SetWindowMark(bob, CWindowRegistry::kMention);
+    EXPECT_EQ(press(QKeySequence(Qt::ALT | Qt::Key_A)), bob);
+    h.surface.SetWindowMark(bob, 0);
+    EXPECT_EQ(press(QKeySequence(Qt::ALT | Qt::Key_A)), b);
+    EXPECT_EQ(press(QKeySequence(Qt::CTRL | Qt::Key_PageDown)), bob);
+    EXPECT_EQ(press(QKeySequence(Qt::CTRL | Qt::Key_PageDown)), h.app.registry.pStatusFrm);
+    EXPECT_EQ(press(QKeySequence(Qt::CTRL | Qt::Key_PageUp)), bob);
+}
+
 TEST_F(Shell, TreeAndButtonBarGroupWindowsByNetwork) {
     const FrameId alice = OpenWindow("alice", kWindowQuery);
     h.app.SendString(h.app.registry.pStatusFrm, "/newserver irc.other");
