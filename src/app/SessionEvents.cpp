@@ -49,9 +49,12 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
     CServerConnection& network = Connection();
     const Batch* batch = network.Batches().Of(message);
     output.SetHistory(batch && batch->IsHistory());
-    const std::string* msgid = message.Tag("msgid");
-    output.Lasting().SetOrigin(
-        {HistoryKindOf(message.command, message.c_command), message.nick, msgid ? *msgid : ""});
+    // Who and what the line is, for what history keeps of it.
+    if (platform.history.IsOpen()) {
+        const std::string* msgid = message.Tag("msgid");
+        output.Lasting().SetOrigin(
+            {HistoryKindOf(message.command, message.c_command), message.nick, msgid ? *msgid : ""});
+    }
     // labeled-response: the answer to a command goes to the window it came from.
     const std::string* label = message.Tag("label");
     const std::string* answers = label ? label : batch ? &batch->label : nullptr;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/FileNames.h"
 #include "common/Format.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -151,9 +152,7 @@ void ListDcc(CommandLine& line) {
         std::string row =
             Format("DCC %s %s %s: %s", kind, way, record.name.c_str(), DccState(socket).c_str());
         if (socket.type != kSocketDccChat) {
-            const std::string file =
-                socket.file_path.substr(socket.file_path.find_last_of('/') + 1);
-            row += ", " + file + ", " + SizeText(socket.transferred);
+            row += ", " + PlainFileName(socket.file_path) + ", " + SizeText(socket.transferred);
             if (socket.file_size != 0) row += " of " + SizeText(socket.file_size);
         }
         rows.push_back(row);

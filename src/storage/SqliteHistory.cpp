@@ -396,10 +396,12 @@ std::string CSqliteHistory::MatchExpression(const std::string& text, bool lastAs
 std::vector<HistoryLine> CSqliteHistory::Search(const HistoryQuery& query) {
     if (!db_) return {};
     Flush();
-    std::vector<HistoryLine> lines = SearchMatching(query, MatchExpression(query.text, false));
-    const std::string prefix = MatchExpression(query.text, true);
-    if (lines.size() < query.limit && prefix != MatchExpression(query.text, false))
-        lines = SearchMatching(query, prefix);
+    const std::string words = MatchExpression(query.text, false);
+    std::vector<HistoryLine> lines = SearchMatching(query, words);
+    if (lines.size() < query.limit) {
+        const std::string prefix = MatchExpression(query.text, true);
+        if (prefix != words) lines = SearchMatching(query, prefix);
+    }
     return lines;
 }
 

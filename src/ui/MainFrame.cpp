@@ -8,8 +8,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWhatsThis>
-#include <algorithm>
-#include <vector>
 
 #include "app/CZorlApp.h"
 #include "app/Dump.h"
@@ -184,19 +182,14 @@ void CMainFrame::BuildAccelerators() {
     });
     // Through the windows in the tree's order, and to the next with news.
     auto step = [this](int by) {
-        if (!app_ || !surface_) return;
-        const std::vector<FrameId> order = tree_->Order();
-        if (order.empty()) return;
-        const auto at = std::find(order.begin(), order.end(), app_->registry.pLastFrm);
-        const auto size = static_cast<long>(order.size());
-        const long from = at == order.end() ? 0 : at - order.begin();
-        app_->registry.SetActiveWindow(
-            order[static_cast<std::size_t>(((from + by) % size + size) % size)]);
+        if (!app_) return;
+        if (const FrameId to = tree_->Step(app_->registry.pLastFrm, by))
+            app_->registry.SetActiveWindow(to);
     };
     add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [step] { step(1); });
     add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [step] { step(-1); });
     add(QKeySequence(Qt::ALT | Qt::Key_A), [this] {
-        if (!app_ || !surface_) return;
+        if (!app_) return;
         if (const FrameId news = tree_->NextWithNews(app_->registry.pLastFrm))
             app_->registry.SetActiveWindow(news);
     });

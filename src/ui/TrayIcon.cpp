@@ -66,8 +66,10 @@ void CTrayIcon::Forget(FrameId frame) { SetMark(frame, 0); }
 // A call outweighs any other news.
 void CTrayIcon::Update() {
     Colour strongest = 0;
-    for (const auto& [frame, colour] : marks_)
-        if (strongest != CWindowRegistry::kMention) strongest = colour;
+    for (const auto& [frame, colour] : marks_) {
+        strongest = colour;
+        if (colour == CWindowRegistry::kMention) break;
+    }
     icon_.setToolTip(marks_.empty()
                          ? QStringLiteral("zorl")
                          : QStringLiteral("zorl: news in %1 windows").arg(marks_.size()));

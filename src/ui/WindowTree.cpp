@@ -105,10 +105,27 @@ std::vector<FrameId> CWindowTree::Order() const {
     return order;
 }
 
+namespace {
+
+// Where `frame` stands in `order`; 0 when it is not there.
+std::size_t PlaceIn(const std::vector<FrameId>& order, FrameId frame) {
+    const auto at = std::find(order.begin(), order.end(), frame);
+    return at == order.end() ? 0 : static_cast<std::size_t>(at - order.begin());
+}
+
+}  // namespace
+
+FrameId CWindowTree::Step(FrameId from, int by) const {
+    const std::vector<FrameId> order = Order();
+    if (order.empty()) return 0;
+    const auto size = static_cast<long>(order.size());
+    const long to = (static_cast<long>(PlaceIn(order, from)) + by % size + size) % size;
+    return order[static_cast<std::size_t>(to)];
+}
+
 FrameId CWindowTree::NextWithNews(FrameId from) const {
     const std::vector<FrameId> order = Order();
-    const auto at = std::find(order.begin(), order.end(), from);
-    const std::size_t start = at == order.end() ? 0 : static_cast<std::size_t>(at - order.begin());
+    const std::size_t start = PlaceIn(order, from);
     FrameId news = 0;
     for (std::size_t i = 1; i <= order.size(); ++i) {
         const FrameId frame = order[(start + i) % order.size()];

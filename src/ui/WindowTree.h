@@ -28,6 +28,8 @@ public:
     QTreeWidgetItem* ItemOf(FrameId frame) const;
     // The windows in the tree's order, for the keys that walk through them.
     std::vector<FrameId> Order() const;
+    // The window `by` places after `from` in that order, round; 0: none.
+    FrameId Step(FrameId from, int by) const;
     // The first window after `from` (in that order, round) with unseen
     // output, a mention first; 0 when none has.
     FrameId NextWithNews(FrameId from) const;
