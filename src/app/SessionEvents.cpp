@@ -55,10 +55,8 @@ void CZorlApp::OnMessage(CIrcSocket* socket, IrcMessage& message, bool ignored) 
         output.Lasting().SetOrigin(
             {HistoryKindOf(message.command, message.c_command), message.nick, msgid ? *msgid : ""});
     }
-    // labeled-response: the answer to a command goes to the window it came from.
+    output.SetStatusRedirect(dispatcher.AnswerWindow(socket, message, batch));
     const std::string* label = message.Tag("label");
-    const std::string* answers = label ? label : batch ? &batch->label : nullptr;
-    output.SetStatusRedirect(answers && !answers->empty() ? network.Labels().FrameOf(*answers) : 0);
     const bool ownEcho = dispatcher.IsOwnEcho(message);
     dispatcher.DispatchIncoming(socket, message, ignored);
     if (!ownEcho) events.MatchEvents(socket, message, ignored);

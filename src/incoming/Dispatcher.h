@@ -36,6 +36,12 @@ public:
     // With echo-message the server sends the user's own messages back: they
     // are shown as the user's (and only then), and no event script sees them.
     bool IsOwnEcho(const IrcMessage& message) const;
+    // The window for the status lines `message` leads to; 0 keeps the status
+    // window. With "Replies in the window that asked", in order: a NAMES list
+    // of a channel that has a window goes to it; a labeled answer (on its own
+    // or in its batch) to the window of its label; a WHOIS or WHOWAS line to
+    // the window that asked about its nick, the end line being the last.
+    FrameId AnswerWindow(CIrcSocket* socket, const IrcMessage& message, const Batch* batch) const;
 
 private:
     // One message on its way through a handler.

@@ -1,5 +1,9 @@
 #include "script/CommandInterpreter.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "common/CaseMapping.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "config/Settings.h"
@@ -168,24 +172,42 @@ void CCommandInterpreter::SendPlainText(CommandLine& command) {
 }
 
 // A question the server answers with lines of the status window (WHOIS and
-// the like) carries a label where the server offers labeled-response: its
-// answer is shown in the window it was typed in.
-std::string CCommandInterpreter::LabelFor(const CommandLine& command) const {
+// the like) is answered in the window it was typed in. Where the server
+// offers labeled-response it carries a label; elsewhere a WHOIS or WHOWAS is
+// followed by the nicks it asks about.
+std::string CCommandInterpreter::MarkQuestion(const CommandLine& command) {
     static constexpr const char* kQuestions[] = {"whois", "whowas", "who", "names", "mode", "motd"};
     CServerConnection& server = ctx_.Connection();
+    const std::string& word = command.message.command;
     if (!ctx_.settings.RepliesInWindow || command.socket != server.Socket() ||
-        !server.Caps().Has("labeled-response") || !server.Caps().Has("message-tags"))
+        std::none_of(std::begin(kQuestions), std::end(kQuestions),
+                     [&](const char* question) { return word == question; }))
         return {};
-    for (const char* question : kQuestions)
-        if (command.message.command == question)
-            return "@label=" + server.Labels().Attach(command.frame) + " ";
+    if (server.Caps().Has("labeled-response") && server.Caps().Has("message-tags"))
+        return "@label=" + server.Labels().Attach(command.frame) + " ";
+    // WHOIS [server] nick[,nick]   WHOWAS nick [count [server]]
+    std::string_view args = command.Args();
+    args = args.substr(0, args.find_last_not_of(' ') + 1);
+    std::string_view nicks;
+    if (word == "whois")
+        nicks = args.substr(args.find_last_of(' ') + 1);
+    else if (word == "whowas")
+        nicks = command.Target();
+    for (std::size_t from = 0; from < nicks.size();) {
+        const std::size_t comma = std::min(nicks.find(',', from), nicks.size());
+        if (comma > from)
+            server.Labels().AttachNick(
+                FoldCase(nicks.substr(from, comma - from), server.Support().Mapping()),
+                command.frame);
+        from = comma + 1;
+    }
     return {};
 }
 
 void CCommandInterpreter::Dispatch(CommandLine& command) {
     const CommandRow* row = FindCommand(command.message.command);
     if (!row) {
-        command.SendRaw(LabelFor(command) + command.message.command + " " + command.Args());
+        command.SendRaw(MarkQuestion(command) + command.message.command + " " + command.Args());
         return;
     }
     if (!row->run) return;

@@ -37,7 +37,7 @@ private:
     void Dispatch(CommandLine& command);
     // "@label=z7 " for a question whose answer should come back to its
     // window (labeled-response); "" otherwise.
-    std::string LabelFor(const CommandLine& command) const;
+    std::string MarkQuestion(const CommandLine& command);
     static bool CommandWordIsData(const CommandLine& command);
 
     const ScriptContext& ctx_;  // the application's, which outlives this

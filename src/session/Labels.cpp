@@ -21,4 +21,20 @@ void CLabels::Forget(const std::string& label) {
     std::erase_if(outstanding_, [&](const auto& entry) { return entry.first == label; });
 }
 
+void CLabels::AttachNick(std::string nick, FrameId frame) {
+    ForgetNick(nick);
+    if (nicks_.size() >= kMaxOutstanding) nicks_.pop_front();
+    nicks_.emplace_back(std::move(nick), frame);
+}
+
+FrameId CLabels::FrameOfNick(const std::string& nick) const {
+    for (const auto& [each, frame] : nicks_)
+        if (each == nick) return frame;
+    return 0;
+}
+
+void CLabels::ForgetNick(const std::string& nick) {
+    std::erase_if(nicks_, [&](const auto& entry) { return entry.first == nick; });
+}
+
 }  // namespace zorl

@@ -363,6 +363,29 @@ TEST_F(DispatcherTest, AnswersToALabeledCommandGoToItsWindow) {
     ExpectLines("", {"late No such nick"});
 }
 
+// Without labeled-response a WHOIS is followed by its nick until its end
+// line, and a NAMES list goes to the window of its channel.
+TEST_F(DispatcherTest, AnswersWithoutLabelsGoToTheWindowThatAsked) {
+    Join("#a", "me bob");
+    app.settings.RepliesInWindow = 1;
+    Clear();
+    app.SendString(FrameOf("#a"), "/whois irc.test BOB,carol ");
+    Recv(":irc 311 me bob b h * :Bob");
+    Recv(":irc 311 me dave d h * :Dave");  // nobody asked about dave here
+    Recv(":irc 318 me bob :End of /WHOIS list.");
+    Recv(":irc 401 me carol :No such nick");
+    Recv(":irc 318 me carol :End of /WHOIS list.");
+    Recv(":irc 311 me bob b h * :Bob");  // its WHOIS has ended
+    Recv(":irc 353 me = #a :me bob");
+    Recv(":irc 366 me #a :End of NAMES list");
+    EXPECT_EQ(Lines("#a"),
+              (std::vector<std::string>{"bob is b@h * Bob", "bob End of /WHOIS list.", " ",
+                                        "carol No such nick", "carol End of /WHOIS list.", " ",
+                                        "#a me bob", "#a End of NAMES list"}))
+        << Transcript();
+    ExpectLines("", {"dave is d@h * Dave", "bob is b@h * Bob"});
+}
+
 // draft/chathistory: a join asks for the channel's last lines, a later join
 // for what came after the newest one seen; none is shown twice.
 TEST_F(DispatcherTest, JoinsFetchHistoryOnceOverWithoutShowingALineTwice) {
@@ -462,7 +485,8 @@ TEST_F(DispatcherTest, WindowsOutliveAKickOrAForcedPart) {
 
         Join("#a", "me @op");
         EXPECT_EQ(FrameOf("#a"), frame) << Transcript();
-        EXPECT_EQ(Lines("#a").back(), "now talking in channel #a");
+        const std::vector<std::string> shown = Lines("#a");
+        EXPECT_EQ(shown.end()[-3], "now talking in channel #a");  // then the names
         EXPECT_EQ(Nicks("#a"), (NickMap{{"me", 0}, {"op", kNickOp}}));
         ExpectSent(c.sent.empty() ? std::vector<std::string>{"MODE #a"}
                                   : std::vector<std::string>{"JOIN #a", "MODE #a"});

@@ -200,7 +200,7 @@ TEST_F(NumericRepliesTest, NamesFillTheListOnlyUntilTheEndOfNames) {
     Recv(":irc.test 353 me = #a :me @alice +bob erin");
     Recv(":irc.test 366 me #a :End of NAMES list");
     EXPECT_EQ(Nicks("#a"), filled);
-    ExpectLines("", {"#a me @alice +bob erin", "#a End of NAMES list"});  // and no blank line
+    ExpectLines("#a", {"#a me @alice +bob erin", "#a End of NAMES list"});  // and no blank line
 }
 
 TEST_F(NumericRepliesTest, NamesBurstOfTenThousandNicks) {
