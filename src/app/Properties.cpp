@@ -5,6 +5,7 @@
 #include "app/SecretFiles.h"
 #include "config/HostChoice.h"
 #include "config/IniStore.h"
+#include "config/Passwords.h"
 #include "config/ServerExtras.h"
 #include "config/Settings.h"
 #include "incoming/IgnoreNotify.h"
@@ -66,6 +67,22 @@ void ApplyLogin(CZorlApp& app, const CSettings& values) {
     MakeSecretFilesPrivate(app.ini, app.output);
 }
 
+// Taken for the next connection; one already up keeps its way.
+void ApplyProxy(CZorlApp& app, const CSettings& values) {
+    CSettings& settings = app.settings;
+    for (std::string CSettings::*field :
+         {&CSettings::ProxyType, &CSettings::ProxyHost, &CSettings::ProxyUser}) {
+        settings.*field = values.*field;
+        SaveSetting(app.ini, settings, field);
+    }
+    settings.ProxyPort = values.ProxyPort;
+    SaveSetting(app.ini, settings, &CSettings::ProxyPort);
+    settings.ProxyPassword = values.ProxyPassword;
+    app.ini.WriteString(
+        "PROXY", "Password",
+        app.passwords.Keep(settings.ProxyHost, PasswordKind::Proxy, settings.ProxyPassword));
+}
+
 void ApplyLook(CZorlApp& app, const CSettings& values) {
     CSettings& settings = app.settings;
     for (Colour CSettings::*field : {&CSettings::BGColor, &CSettings::BGColor2}) {
@@ -112,6 +129,7 @@ void FollowNotifyOption(CZorlApp& app, bool wasOn) {
 void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSettings& values) {
     ApplyUser(app, shownNick, values);
     ApplyLogin(app, values);
+    ApplyProxy(app, values);
     ApplyLook(app, values);
 
     app.settings.NickCommand = values.NickCommand;

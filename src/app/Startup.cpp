@@ -85,6 +85,8 @@ void CZorlApp::LoadSettings() {
         passwords.Reveal(settings.m_server_address, PasswordKind::Server, settings.Password);
     settings.SaslPassword =
         passwords.Reveal(settings.m_server_address, PasswordKind::Login, settings.SaslPassword);
+    settings.ProxyPassword =
+        passwords.Reveal(settings.ProxyHost, PasswordKind::Proxy, settings.ProxyPassword);
 
     // 6.
     aliases.LoadAliases();

@@ -13,7 +13,12 @@
 namespace zorl {
 
 std::string CPasswords::KeyOf(const std::string& host, PasswordKind kind) {
-    return ToLower(host) + (kind == PasswordKind::Server ? " password" : " sasl");
+    switch (kind) {
+        case PasswordKind::Server: return ToLower(host) + " password";
+        case PasswordKind::Login: return ToLower(host) + " sasl";
+        case PasswordKind::Proxy: break;
+    }
+    return ToLower(host) + " proxy";
 }
 
 std::string CPasswords::Reveal(const std::string& host, PasswordKind kind,
@@ -23,7 +28,10 @@ std::string CPasswords::Reveal(const std::string& host, PasswordKind kind,
     const SecretResult result = keyring_.Read(KeyOf(host, kind), password);
     if (result == SecretResult::Ok) return password;
     if (!reported_silence_)
-        report_("** The " + std::string(kind == PasswordKind::Server ? "password" : "login") +
+        report_("** The " +
+                std::string(kind == PasswordKind::Server  ? "password"
+                            : kind == PasswordKind::Login ? "login"
+                                                          : "proxy password") +
                 " of " + host + " is in the desktop's keyring, which cannot give it (" +
                 keyring_.LastError() + ")");
     reported_silence_ = true;

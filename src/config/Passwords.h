@@ -20,7 +20,7 @@ class CIniStore;
 class ISecretStore;
 struct ServerEntry;
 
-enum class PasswordKind { Server, Login };
+enum class PasswordKind { Server, Login, Proxy };
 
 inline constexpr const char* kKeyringMark = "{keyring}";
 

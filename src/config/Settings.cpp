@@ -1,5 +1,6 @@
 #include "config/Settings.h"
 
+#include "common/ProxyHandshake.h"
 #include "config/IniStore.h"
 
 namespace zorl {
@@ -60,6 +61,11 @@ std::span<const SettingKey> SettingKeys() {
         {"SERVER", "SaslWithoutTls", nullptr, &S::SaslWithoutTls},
         {"SERVER", "ClientCert", &S::ClientCert},
         {"SERVER", "RequireLogin", nullptr, &S::RequireLogin},
+        {"PROXY", "Type", &S::ProxyType},
+        {"PROXY", "Host", &S::ProxyHost},
+        {"PROXY", "Port", nullptr, &S::ProxyPort},
+        {"PROXY", "User", &S::ProxyUser},
+        {"PROXY", "Password", &S::ProxyPassword},
         {"REPLY", "Finger", &S::Finger},
         {"REPLY", "Quit", &S::Quit},
         {"CUSTOM", "BGColor", nullptr, nullptr, &S::BGColor},
@@ -159,6 +165,18 @@ void ColourTables::Build() {
         {"33", Rgb(128, 64, 0)},  {"34", Rgb(0, 0, 128)},     {"35", Rgb(128, 0, 128)},
         {"36", Rgb(0, 128, 128)}, {"37", Rgb(192, 192, 192)},
     };
+}
+
+ProxyRoute ProxyOf(const CSettings& settings) {
+    ProxyRoute route;
+    if (settings.ProxyHost.empty() || settings.ProxyPort <= 0 || settings.ProxyPort > 65535)
+        return route;
+    route.type = ProxyTypeNamed(settings.ProxyType);
+    route.host = settings.ProxyHost;
+    route.port = static_cast<std::uint16_t>(settings.ProxyPort);
+    route.user = settings.ProxyUser;
+    route.password = settings.ProxyPassword;
+    return route;
 }
 
 }  // namespace zorl

@@ -10,6 +10,8 @@
 
 namespace zorl {
 
+struct ProxyRoute;
+
 class CIniStore;
 
 struct CSettings {
@@ -31,6 +33,12 @@ struct CSettings {
     int SaslWithoutTls = 0;  // 1: the login may go over plain TCP
     std::string ClientCert;  // PEM file of certificate and key: SASL EXTERNAL
     int RequireLogin = 0;    // 1: disconnect when the login fails
+    // PROXY: the way to every server (DCC goes direct, see DccBehindProxy)
+    std::string ProxyType;  // "socks5" or "http"; anything else: no proxy
+    std::string ProxyHost;
+    int ProxyPort = 0;
+    std::string ProxyUser;  // empty: no login
+    std::string ProxyPassword;
     // REPLY
     std::string Finger;
     std::string Quit;
@@ -158,5 +166,9 @@ struct ColourTables {
     std::map<std::string, Colour> ansi;
     void Build();
 };
+
+// The proxy the settings name; ProxyType::None when they name none or it
+// lacks a host or a port that can be.
+ProxyRoute ProxyOf(const CSettings& settings);
 
 }  // namespace zorl

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/Format.h"
+#include "common/ProxyHandshake.h"
 #include "common/ScopedFlag.h"
 #include "config/Settings.h"
 #include "dcc/DccServices.h"
@@ -82,7 +83,16 @@ CDccTransfer& CDcc::TransferOf(Link& link) {
     return *link.transfer;
 }
 
+// A proxy hides the user's address from servers; a DCC peer, which meets
+// the user directly, learns it all the same.
+void CDcc::WarnOfProxy() {
+    if (ProxyOf(s_.settings).type == ProxyType::None) return;
+    s_.output.Status(Cls::UError,
+                     "** DCC goes direct, not through the proxy: the other side sees your address");
+}
+
 CIrcSocket* CDcc::DccListen(const std::string& bindAddress, int port, SocketType type) {
+    WarnOfProxy();
     CIrcSocket& socket = NewSocket();
     s_.output.Trace("-- DCC socket Create");
     WsaError error = port > 0 && port <= kMaxPort
@@ -105,6 +115,7 @@ CIrcSocket* CDcc::DccListen(const std::string& bindAddress, int port, SocketType
 }
 
 CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType type) {
+    WarnOfProxy();
     CIrcSocket& socket = NewSocket();
     s_.output.Trace("-- DCC socket Create");
     WsaError error = socket.Create(kEventRead | kEventConnect | kEventClose);

@@ -45,6 +45,8 @@ public:
     // The port of the next offer; every offer takes one, listening or not.
     int port_counter = kFirstPort;
 
+    // One status line when a proxy is set: DCC does not go through it.
+    void WarnOfProxy();
     // A listening socket of `type` (DCC chat or DCC send out), or null with
     // the reason in the status window.
     CIrcSocket* DccListen(const std::string& bindAddress, int port, SocketType type);

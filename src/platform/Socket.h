@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ProxyHandshake.h"
 #include "platform/SocketErrors.h"
 
 namespace zorl {
@@ -87,6 +88,16 @@ public:
     virtual std::string UseClientCertificate(const std::string& pemPath) {
         return "only a TLS connection can present a certificate (" + pemPath + ")";
     }
+    // Connect() goes through this proxy, which is given the host name to
+    // resolve; the connect notification comes once the proxy has opened the
+    // way (and, on TLS, the handshake is done). Call before Connect().
+    // "" when taken, else why not.
+    virtual std::string UseProxy(const ProxyRoute&) {
+        return "this connection cannot go through a proxy";
+    }
+    // Why the proxy did not open the way, after a failed connect; "" when it
+    // was not the proxy.
+    virtual std::string ProxyFailure() const { return {}; }
 };
 
 class ISocketFactory {

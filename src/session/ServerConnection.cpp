@@ -8,6 +8,7 @@
 
 #include "common/Format.h"
 #include "common/Numbers.h"
+#include "common/ProxyHandshake.h"
 #include "common/Random.h"
 #include "common/ScopedFlag.h"
 #include "common/Text.h"
@@ -241,8 +242,8 @@ void CServerConnection::StartSocket(const std::string& address, int port,
     }
     if (tls) PresentClientCertificate(socket);
 
-    s_.listener.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%s%d)\r\n", address.c_str(),
-                       tls ? "+" : "", port);
+    s_.listener.PrintF(nullptr, "", Cls::Flow, "** Connecting to %s (%s%d)%s\r\n", address.c_str(),
+                       tls ? "+" : "", port, GoThroughProxy(socket).c_str());
     s_.listener.Trace("-- (StartSocket) Connect");
     // NOTE: a port outside 0..65535 would wrap around to some other port.
     WsaError result = port >= 0 && port <= kMaxPort
@@ -278,8 +279,10 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     }
     if (error != kWsaOk) {
         const TlsSession* tls = socket.Tls();
+        const std::string proxy = socket.Platform() ? socket.Platform()->ProxyFailure() : "";
         s_.listener.Status(Cls::UError,
-                           "** Connection failed: " + (tls && !tls->failure.empty()
+                           "** Connection failed: " + (!proxy.empty() ? proxy
+                                                       : tls && !tls->failure.empty()
                                                            ? "TLS handshake: " + tls->failure
                                                            : WsaErrorText(error)));
         Disconnect();
@@ -523,6 +526,19 @@ void CServerConnection::Hold(const std::string& text) {
         return;
     }
     ShowWaiting();
+}
+
+// " through socks5 proxy host:1080" when the settings name a proxy.
+std::string CServerConnection::GoThroughProxy(CIrcSocket& socket) {
+    const ProxyRoute route = ProxyOf(s_.settings);
+    if (route.type == ProxyType::None || !socket.Platform()) return {};
+    const std::string problem = socket.Platform()->UseProxy(route);
+    if (!problem.empty()) {
+        s_.listener.Status(Cls::UError, "** Proxy not used: " + problem);
+        return {};
+    }
+    return std::string(" through ") + ProxyTypeName(route.type) + " proxy " + route.host + ":" +
+           std::to_string(route.port);
 }
 
 // The entry's certificate logs in with SASL EXTERNAL; a relative file name

@@ -213,6 +213,7 @@ private:
     PortChoice KeepTls(const std::string& address, PortChoice port);
     void ConnectTo(const std::string& address, PortChoice port);
     void PresentClientCertificate(CIrcSocket& socket);
+    std::string GoThroughProxy(CIrcSocket& socket);
     // The certificate of a TLS connection: trusted by the system or pinned by
     // the user, else refused (the connection is closed) and the user asked
     // whether to pin it.

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -84,7 +85,7 @@ QWidget* CPropsSheet::NamesPage() {
     AddText(replies, "Finger reply:", values_.Finger);
     AddText(replies, "Quit message:", values_.Quit);
     return Page({Group(" User information ", user), Group(" Replies ", replies), LoginGroup(),
-                 new QLabel(QStringLiteral("* = obligatory field"))});
+                 ProxyGroup(), new QLabel(QStringLiteral("* = obligatory field"))});
 }
 
 // The chosen server's account login; the server list keeps one per server.
@@ -96,6 +97,24 @@ QWidget* CPropsSheet::LoginGroup() {
     box->addLayout(form);
     AddCheck(box, "Allow the login over a connection without TLS", &CSettings::SaslWithoutTls);
     return Group(" Login to the server (SASL) ", box);
+}
+
+// The way to every server; the type's stored names are "socks5" and "http".
+QWidget* CPropsSheet::ProxyGroup() {
+    auto* form = new QFormLayout;
+    auto* type = new QComboBox;
+    type->addItem(QStringLiteral("None"), QString());
+    type->addItem(QStringLiteral("SOCKS5"), QStringLiteral("socks5"));
+    type->addItem(QStringLiteral("HTTP CONNECT"), QStringLiteral("http"));
+    type->setCurrentIndex(std::max(0, type->findData(DecodeText(values_.ProxyType).toLower())));
+    connect(type, &QComboBox::currentIndexChanged, this,
+            [this, type] { values_.ProxyType = EncodeText(type->currentData().toString()); });
+    form->addRow(QStringLiteral("Type:"), type);
+    AddText(form, "Host:", values_.ProxyHost);
+    AddNumber(form, "Port:", &CSettings::ProxyPort);
+    AddText(form, "User:", values_.ProxyUser);
+    AddText(form, "Password:", values_.ProxyPassword)->setEchoMode(QLineEdit::Password);
+    return Group(" Proxy (DCC goes direct, and tells your address) ", form);
 }
 
 QWidget* CPropsSheet::ColoursPage() {

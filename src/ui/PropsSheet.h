@@ -31,6 +31,7 @@ public:
 private:
     QWidget* NamesPage();
     QWidget* LoginGroup();
+    QWidget* ProxyGroup();
     QWidget* ColoursPage();
     QWidget* FilesPage();
     QWidget* OptionsPage();

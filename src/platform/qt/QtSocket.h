@@ -60,6 +60,8 @@ public:
     bool PeerAddress(std::string& address, uint16_t& port) const override;
     bool LocalAddress(std::string& address, uint16_t& port) const override;
     void SetListener(ISocketListener* listener) override;
+    std::string UseProxy(const ProxyRoute& route) override;
+    std::string ProxyFailure() const override { return proxy_failure_; }
 
     // Hands the descriptor of a connected socket, with no bytes queued, to
     // the caller, who closes it; this object is empty afterwards. -1 when
@@ -73,14 +75,31 @@ public:
     static constexpr std::size_t kQueueLimit = 4u << 20;
 
 private:
-    enum class State { Empty, Created, Resolving, Connecting, Connected, Listening, Failed };
+    enum class State {
+        Empty,
+        Created,
+        Resolving,
+        Connecting,
+        Proxying,  // connected to the proxy, which opens the way
+        Connected,
+        Listening,
+        Failed
+    };
 
     QtSocket(int fd, unsigned events);  // an accepted connection
     void StartConnected();
     // Issues the connect to an IPv4 address in network byte order;
     // kWsaWouldBlock or an error code.
     WsaError ConnectTo(uint32_t address);
+    // Connect() to `host` itself, whether the proxy or the server.
+    WsaError ConnectDirect(const std::string& host, uint16_t port);
     void OnReadable();
+    // The TCP connection is up: straight to the listener, or to the proxy.
+    void OnTcpConnected();
+    // Sends the proxy's next bytes; false when they did not go out whole.
+    bool SendToProxy(const std::string& bytes);
+    void ReadFromProxy();
+    void FailProxy(const std::string& why);
     void OnWritable();
     void ArmRead(bool on);
     void ArmWrite(bool on);
@@ -109,6 +128,9 @@ private:
     std::unique_ptr<QObject> context_;
     std::unique_ptr<QSocketNotifier> read_notifier_;
     std::unique_ptr<QSocketNotifier> write_notifier_;
+    ProxyRoute proxy_route_;
+    std::unique_ptr<CProxyHandshake> proxy_;
+    std::string proxy_failure_;
 };
 
 }  // namespace zorl::qt

@@ -46,6 +46,9 @@ public:
     void SetListener(ISocketListener* listener) override;
     const TlsSession* Tls() const override;
     std::string UseClientCertificate(const std::string& pemPath) override;
+    // The TCP connection goes through the proxy; the handshake follows it.
+    std::string UseProxy(const ProxyRoute& route) override { return tcp_.UseProxy(route); }
+    std::string ProxyFailure() const override { return tcp_.ProxyFailure(); }
 
 private:
     enum class State { Empty, Connecting, Handshaking, Connected, Failed };
