@@ -14,7 +14,9 @@ GENERATOR      := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo
 
 PREFIX         ?= /usr/local
 
-.PHONY: run test test-sanitize check deps build build-sanitize bench install fuzz clean
+DIST_DIR       ?= dist
+
+.PHONY: run test test-sanitize check deps build build-sanitize bench install fuzz deb clean
 
 # A new configuration folder is the user's alone (it will hold passwords and
 # logs); an existing one keeps its mode.
@@ -62,6 +64,20 @@ install: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target zorl
 	cmake --install $(BUILD_DIR)
 
+# A Debian package from debian/, without tests, checked by lintian. It lands
+# in DIST_DIR; dpkg-buildpackage writes beside the tree, so only this
+# version's files are taken from there, and the tree is cleaned afterwards.
+deb:
+	@sh scripts/install-deps.sh deb
+	dpkg-buildpackage -us -uc -b -j$(JOBS)
+	@v=$$(dpkg-parsechangelog -S Version); a=$$(dpkg-architecture -qDEB_HOST_ARCH); \
+	    mkdir -p $(DIST_DIR) && for f in ../zorl_$${v}_$${a}.deb ../zorl-dbgsym_$${v}_$${a}.deb \
+	        ../zorl_$${v}_$${a}.changes ../zorl_$${v}_$${a}.buildinfo; do \
+	        [ ! -f "$$f" ] || mv "$$f" $(DIST_DIR)/; done; \
+	    debian/rules clean >/dev/null; \
+	    lintian --info $(DIST_DIR)/zorl_$${v}_$${a}.changes; \
+	    ls $(DIST_DIR)/zorl_$${v}_$${a}.deb
+
 bench: build
 	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done; true
 
@@ -85,4 +101,4 @@ fuzz:
 	    [ $$rc -eq 0 ] || { echo "fuzz_$$t failed, see $$log"; exit 1; }; done
 
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_BUILD_DIR) $(FUZZ_BUILD_DIR) $(DIST_DIR)

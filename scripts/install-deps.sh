@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when missing;
-# with the argument "fuzz", also clang and libFuzzer for `make fuzz`.
+# with the argument "fuzz", also clang and libFuzzer for `make fuzz`; with
+# "deb", also the packaging tools for `make deb`.
 # Quiet and quick when everything is there already.
 set -eu
 
@@ -10,6 +11,8 @@ ca-certificates libssl-dev ccache dbus gnome-keyring libsecret-1-0 libsecret-too
 libglib2.0-dev libsqlite3-dev dunst xvfb microsocks"
 if [ "${1:-}" = fuzz ]; then
     PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+elif [ "${1:-}" = deb ]; then
+    PACKAGES="$PACKAGES dpkg-dev debhelper fakeroot lintian desktop-file-utils appstream"
 fi
 
 missing=""

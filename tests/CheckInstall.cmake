@@ -1,5 +1,5 @@
 # Stages `make install` into a temporary folder and checks what the desktop
-# needs: the client, a launcher, an icon, and an entry that starts the
+# needs: the client, a launcher, an icon, its metainfo, a man page, and an entry that starts the
 # launcher with the link it is handed.
 #   cmake -DBUILD=<build dir> -DSTAGE=<folder> -DPREFIX=<install prefix> -DLIBEXEC=<dir> -P CheckInstall.cmake
 file(REMOVE_RECURSE "${STAGE}")
@@ -10,7 +10,8 @@ if(failed)
 endif()
 set(launcher "${LIBEXEC}/zorl/zorl-launch")
 foreach(file "${PREFIX}/bin/zorl" "${launcher}" "${PREFIX}/share/applications/zorl.desktop"
-        "${PREFIX}/share/icons/hicolor/scalable/apps/zorl.svg")
+        "${PREFIX}/share/icons/hicolor/scalable/apps/zorl.svg"
+        "${PREFIX}/share/metainfo/org.zorl.Zorl.metainfo.xml" "${PREFIX}/share/man/man1/zorl.1")
   if(NOT EXISTS "${STAGE}${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
