@@ -8,7 +8,7 @@ set -eu
 PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev qtkeychain-qt6-dev
 libgtest-dev libgmock-dev ngircd inspircd anope irssi tmux clang-format openssl
 ca-certificates libssl-dev ccache dbus gnome-keyring libsecret-1-0 libsecret-tools
-libglib2.0-dev libsqlite3-dev dunst xvfb microsocks"
+libglib2.0-dev libsqlite3-dev libhunspell-dev hunspell-en-us dunst xvfb microsocks"
 if [ "${1:-}" = fuzz ]; then
     PACKAGES="$PACKAGES clang libclang-rt-14-dev"
 elif [ "${1:-}" = deb ]; then

@@ -60,7 +60,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "AlertPrivate", 1},
                 {"OPTIONS", "AlertDcc", 1},
                 {"OPTIONS", "Tray", 1},
-                {"OPTIONS", "ChannelHeader", 1}};
+                {"OPTIONS", "ChannelHeader", 1},
+                {"OPTIONS", "SpellCheck", 1}};
     return {};
 }
 

@@ -89,8 +89,10 @@ void ApplyLook(CZorlApp& app, const CSettings& values) {
         settings.*field = values.*field;
         SaveSetting(app.ini, settings, field);
     }
-    settings.FontName = values.FontName;
-    SaveSetting(app.ini, settings, &CSettings::FontName);
+    for (std::string CSettings::*field : {&CSettings::FontName, &CSettings::SpellLanguage}) {
+        settings.*field = values.*field;
+        SaveSetting(app.ini, settings, field);
+    }
     for (int CSettings::*field : {&CSettings::FontSize, &CSettings::CharSet}) {
         settings.*field = values.*field;
         SaveSetting(app.ini, settings, field);
@@ -130,7 +132,6 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     ApplyUser(app, shownNick, values);
     ApplyLogin(app, values);
     ApplyProxy(app, values);
-    ApplyLook(app, values);
 
     app.settings.NickCommand = values.NickCommand;
     app.ini.WriteKey("COMMANDS", "NickCommand", app.settings.NickCommand);
@@ -144,6 +145,8 @@ void ApplyProperties(CZorlApp& app, const std::string& shownNick, const CSetting
     const bool notifyWasOn = app.settings.Notify != 0;
     ApplyOptions(app, values, false);
     FollowNotifyOption(app, notifyWasOn);
+    // After the options: the views read the spelling option with the font.
+    ApplyLook(app, values);
 
     app.registry.RebuildButtons();
     app.platform.surface.SetTabbedView(app.settings.Tabs != 0);

@@ -71,6 +71,7 @@ std::span<const SettingKey> SettingKeys() {
         {"CUSTOM", "BGColor", nullptr, nullptr, &S::BGColor},
         {"CUSTOM", "BGColor2", nullptr, nullptr, &S::BGColor2},
         {"CUSTOM", "FontName", &S::FontName},
+        {"CUSTOM", "SpellLanguage", &S::SpellLanguage},
         {"CUSTOM", "FontSize", nullptr, &S::FontSize},
         {"CUSTOM", "CharSet", nullptr, &S::CharSet},
     };
@@ -140,6 +141,7 @@ std::span<const OptionKey> OptionKeys() {
         {"AlertPrivate", &CSettings::AlertPrivate},
         {"AlertDcc", &CSettings::AlertDcc},
         {"ChannelHeader", &CSettings::ChannelHeader},
+        {"SpellCheck", &CSettings::SpellCheck},
         {"Tray", &CSettings::Tray},
         {"TrayOnClose", &CSettings::TrayOnClose},
         {"History", &CSettings::History},

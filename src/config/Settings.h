@@ -46,6 +46,9 @@ struct CSettings {
     Colour BGColor = 16777215;
     Colour BGColor2 = 16777215;
     std::string FontName = "Courier New";
+    // The dictionary of the input line's spelling ("en_US"); empty: the
+    // desktop's language, or the first installed.
+    std::string SpellLanguage;
     int FontSize = 11;
     int CharSet = 1;
     // COLOR: the colour classes
@@ -118,6 +121,8 @@ struct CSettings {
     // A bar with the topic and the user count above each channel's panes
     // (a new folder starts with 1).
     int ChannelHeader = 0;
+    // 1: misspelt words of the input line are underlined.
+    int SpellCheck = 0;
     int Tray = 0;
     int TrayOnClose = 0;
     int History = 0;

@@ -1,5 +1,7 @@
 #include "ui/PropsSheet.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/QtText.h"
+#include "ui/Spelling.h"
 #include "ui/ViewStyle.h"
 
 namespace zorl::ui {
@@ -97,6 +100,19 @@ QWidget* CPropsSheet::LoginGroup() {
     box->addLayout(form);
     AddCheck(box, "Allow the login over a connection without TLS", &CSettings::SaslWithoutTls);
     return Group(" Login to the server (SASL) ", box);
+}
+
+// The installed dictionaries; the stored value stays as it is until one is
+// chosen, so a dictionary installed later is taken when it comes.
+QComboBox* CPropsSheet::SpellingChoice() {
+    auto* choice = new QComboBox;
+    choice->addItem(QStringLiteral("The desktop's language"), QString());
+    for (const QString& language : CSpelling::Languages()) choice->addItem(language, language);
+    choice->setCurrentIndex(std::max(0, choice->findData(DecodeText(values_.SpellLanguage))));
+    connect(choice, &QComboBox::currentIndexChanged, this, [this, choice] {
+        values_.SpellLanguage = EncodeText(choice->currentData().toString());
+    });
+    return choice;
 }
 
 // The way to every server; the type's stored names are "socks5" and "http".
@@ -192,7 +208,9 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Topic and user count above channels", &CSettings::ChannelHeader);
     AddCheck(display, "Icon in the tray", &CSettings::Tray);
     AddCheck(display, "Keep running in the tray when closed", &CSettings::TrayOnClose);
+    AddCheck(display, "Check spelling", &CSettings::SpellCheck);
     auto* sizes = new QFormLayout;
+    sizes->addRow(QStringLiteral("Spelling dictionary"), SpellingChoice());
     AddNumber(sizes, "Button width", &CSettings::ButtonSize);
     AddNumber(sizes, "Edit window heigth", &CSettings::EditSize);
     AddNumber(sizes, "Nicks window width", &CSettings::NicksSize);

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 
 class QBoxLayout;
+class QComboBox;
 class QFormLayout;
 class QGridLayout;
 class QLabel;
@@ -32,6 +33,7 @@ private:
     QWidget* NamesPage();
     QWidget* LoginGroup();
     QWidget* ProxyGroup();
+    QComboBox* SpellingChoice();
     QWidget* ColoursPage();
     QWidget* FilesPage();
     QWidget* OptionsPage();

@@ -1,11 +1,15 @@
 #include "ui/SendView.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "common/FormatCodes.h"
 #include "config/Settings.h"
 #include "platform/qt/QtText.h"
+#include "ui/Spelling.h"
 #include "ui/ZorlView.h"
 #include "windows/ZorlDoc.h"
 
@@ -117,12 +122,74 @@ CSendView::CSendView(FrameContext& context, QWidget* parent)
 void CSendView::ApplyHints(int hints) {
     if (!context_.app) return;
     const CSettings& settings = context_.app->settings;
-    if (hints & kHintFont) setFont(BaseFont(settings));
+    if (hints & kHintFont) {
+        setFont(BaseFont(settings));
+        FollowSpelling(settings);
+    }
     if (hints & (kHintFont | kHintBackground))
         SetPaneColours(this, settings.Color.Normal, settings.BGColor);
 }
 
 QString CSendView::Line() const { return HideCodes(toPlainText()); }
+
+void CSendView::FollowSpelling(const CSettings& settings) {
+    CSpelling& spelling = TheSpelling();
+    if (settings.SpellCheck) {
+        const QString wanted = CSpelling::Choose(qt::DecodeText(settings.SpellLanguage));
+        if (!spelling.Ready() || spelling.Language() != wanted)
+            spelling.Load(wanted, QString::fromStdString(context_.app->config_dir) +
+                                      QStringLiteral("dictionary.txt"));
+    }
+    if (!settings.SpellCheck || !spelling.Ready()) {
+        delete spell_;
+        spell_ = nullptr;
+    } else if (!spell_) {
+        spell_ = new CSpellHighlighter(
+            document(), spelling, [this](const QString& word) { return IsNickOfWindow(word); });
+    } else {
+        spell_->rehighlight();
+    }
+}
+
+bool CSendView::IsNickOfWindow(const QString& word) const {
+    return context_.Live() && context_.doc->HasNick(qt::EncodeText(word));
+}
+
+void CSendView::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    const QTextCursor at = cursorForPosition(event->pos());
+    const QString text = at.block().text();
+    const int column = at.positionInBlock();
+    CSpelling& spelling = TheSpelling();
+    for (const SpelledWord& word :
+         spell_ ? WordsToCheck(text, [this](const QString& w) { return IsNickOfWindow(w); })
+                : std::vector<SpelledWord>{}) {
+        const QString spelt = text.mid(word.start, word.length);
+        if (column < word.start || column > word.start + word.length || spelling.Knows(spelt))
+            continue;
+        QAction* first = menu->actions().value(0);
+        const int blockStart = at.block().position();
+        for (const QString& suggestion : spelling.Suggestions(spelt)) {
+            QAction* put = new QAction(suggestion, menu.get());
+            connect(put, &QAction::triggered, this, [this, blockStart, word, suggestion] {
+                QTextCursor replace(document());
+                replace.setPosition(blockStart + word.start);
+                replace.setPosition(blockStart + word.start + word.length, QTextCursor::KeepAnchor);
+                replace.insertText(suggestion);
+            });
+            menu->insertAction(first, put);
+        }
+        QAction* add = new QAction(QStringLiteral("Add to dictionary"), menu.get());
+        connect(add, &QAction::triggered, this, [this, spelt] {
+            TheSpelling().Add(spelt);
+            if (spell_) spell_->rehighlight();
+        });
+        menu->insertAction(first, add);
+        menu->insertSeparator(first);
+        break;
+    }
+    menu->exec(event->globalPos());
+}
 
 namespace {
 

@@ -25,6 +25,7 @@ struct ColourTables;
 namespace zorl::ui {
 
 class CZorlView;
+class CSpellHighlighter;
 
 // Sixteen colour cells, 16 x 16 pixels, in two rows of eight: row 0 from
 // (5, 5) holds colours 0..7, row 1 from (5, 21) colours 8..15. A click on a
@@ -78,6 +79,9 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Suggestions and "Add to dictionary" above the usual entries, on a
+    // misspelt word.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
 
@@ -95,10 +99,14 @@ private:
     void PaintCodeMarks();
     void InsertCode(char code);
     void PutCompletion(int index);
+    // Spelling on or off, and its dictionary, as the settings say.
+    void FollowSpelling(const CSettings& settings);
+    bool IsNickOfWindow(const QString& word) const;
 
     FrameContext& context_;
     CZorlView* output_ = nullptr;
     std::optional<Completion> completion_;
+    CSpellHighlighter* spell_ = nullptr;  // a child of the document
 };
 
 }  // namespace zorl::ui

@@ -58,6 +58,10 @@ public:
     // most recent first, then the others in alphabetical order. Never the
     // user's own nick.
     std::vector<std::string> NickCompletions(std::string_view prefix) const;
+    // Whether `nick` is in the table, in any letter case of the network.
+    bool HasNick(std::string_view nick) const {
+        return lower_to_key_.contains(FoldCase(nick, mapping_));
+    }
     // Sorted by key; the nick list pane reads it.
     const std::map<std::string, int>& Nicks() const { return nicks_; }
 

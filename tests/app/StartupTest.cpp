@@ -28,9 +28,10 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(std::filesystem::is_regular_file(dir.Path() / file));
     }
-    EXPECT_EQ(dir.ReadFile("zorl.ini"),
-              "[OPTIONS]\nTabs=1\nWindowTree=1\nRepliesInWindow=1\nHistory=1\nPasteGuard="
-              "1\nAlertMention=1\nAlertPrivate=1\nAlertDcc=1\nTray=1\nChannelHeader=1\n");
+    EXPECT_EQ(
+        dir.ReadFile("zorl.ini"),
+        "[OPTIONS]\nTabs=1\nWindowTree=1\nRepliesInWindow=1\nHistory=1\nPasteGuard="
+        "1\nAlertMention=1\nAlertPrivate=1\nAlertDcc=1\nTray=1\nChannelHeader=1\nSpellCheck=1\n");
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / "script.ini"), 0u);
     EXPECT_EQ(app.config_dir, dir.Path().string() + "/");
     EXPECT_EQ(app.ini.Directory(), app.config_dir);

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "UiHarness.h"
 #include "session/ServerConnection.h"
 #include "ui/SendView.h"
+#include "ui/Spelling.h"
 #include "ui/ZorlView.h"
 
 namespace zorl::test {
@@ -224,6 +228,44 @@ TEST_F(InputLine, PageUpScrollsTheOutputPane) {
     Key(Input(), Qt::Key_PageUp);
     EXPECT_LT(output->verticalScrollBar()->value(), end);
     EXPECT_FALSE(output->IsLive());
+}
+
+}  // namespace
+}  // namespace zorl::test
+
+namespace zorl::test {
+namespace {
+
+// With the en_US dictionary: what is underlined, what is never looked at,
+// and the menu's suggestions and "Add to dictionary".
+TEST_F(InputLine, SpellingUnderlinesMisspeltWordsButNotNicksOrAddresses) {
+    if (ui::CSpelling::Choose(QStringLiteral("en_US")) != QStringLiteral("en_US"))
+        GTEST_SKIP() << "no en_US dictionary (Debian: hunspell-en-us)";
+    w.doc->NickUpdate(kNickAdd, "Wrold", 0);
+    h.app.settings.SpellCheck = 1;
+    h.app.settings.SpellLanguage = "en_US";
+    Input()->ApplyHints(kHintFont);
+    Input()->setPlainText(
+        QStringLiteral("/me thinks teh wrold: don't x2y #chanel http://exmple.com, helo!"));
+    auto underlined = [&] {
+        QStringList words;
+        const QTextBlock block = Input()->document()->firstBlock();
+        for (const QTextLayout::FormatRange& range : block.layout()->formats())
+            if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
+                words << block.text().mid(range.start, range.length);
+        return words;
+    };
+    EXPECT_EQ(underlined(), (QStringList{"teh", "helo"}));
+    EXPECT_TRUE(ui::TheSpelling().Suggestions(QStringLiteral("helo")).contains("hello"));
+
+    ui::TheSpelling().Add(QStringLiteral("teh"));
+    Input()->ApplyHints(kHintFont);
+    EXPECT_EQ(underlined(), (QStringList{"helo"}));
+    EXPECT_TRUE(QFile(QStringLiteral("dictionary.txt")).exists());  // kept for the next start
+
+    h.app.settings.SpellCheck = 0;
+    Input()->ApplyHints(kHintFont);
+    EXPECT_EQ(underlined(), QStringList{});
 }
 
 }  // namespace
