@@ -93,6 +93,8 @@ public:
     // entry (certs/ of the configuration folder) and shows its fingerprint,
     // to be registered with the network's services for SASL EXTERNAL.
     void NewClientCertificate();
+    // The desktop's colour scheme changed (light or dark).
+    void FollowDesktopColours();
     // An irc:// link from the command line: connects there (the normal
     // Connect path) and joins its channel once the server has greeted us.
     void ConnectToLink(const std::string& link);

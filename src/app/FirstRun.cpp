@@ -61,7 +61,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "AlertDcc", 1},
                 {"OPTIONS", "Tray", 1},
                 {"OPTIONS", "ChannelHeader", 1},
-                {"OPTIONS", "SpellCheck", 1}};
+                {"OPTIONS", "SpellCheck", 1},
+                {"OPTIONS", "FollowDesktop", 1}};
     return {};
 }
 

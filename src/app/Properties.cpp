@@ -83,9 +83,18 @@ void ApplyProxy(CZorlApp& app, const CSettings& values) {
         app.passwords.Keep(settings.ProxyHost, PasswordKind::Proxy, settings.ProxyPassword));
 }
 
+void RepaintAllPanes(CZorlApp& app) {
+    for (const ChannelRecord& record : app.registry.Records())
+        if (CZorlDoc* doc = app.registry.DocOf(record.frame))
+            doc->UpdateAllViews(kHintFont | kHintBackground);
+}
+
+// Only the colours the user changed are written: the others keep following
+// the desktop's scheme.
 void ApplyLook(CZorlApp& app, const CSettings& values) {
     CSettings& settings = app.settings;
     for (Colour CSettings::*field : {&CSettings::BGColor, &CSettings::BGColor2}) {
+        if (settings.*field == values.*field) continue;
         settings.*field = values.*field;
         SaveSetting(app.ini, settings, field);
     }
@@ -97,12 +106,12 @@ void ApplyLook(CZorlApp& app, const CSettings& values) {
         settings.*field = values.*field;
         SaveSetting(app.ini, settings, field);
     }
-    settings.Color = values.Color;
-    for (const ColourKey& colour : ColourKeys())
+    for (const ColourKey& colour : ColourKeys()) {
+        if (settings.Color.*colour.field == values.Color.*colour.field) continue;
+        settings.Color.*colour.field = values.Color.*colour.field;
         app.ini.WriteInt("COLOR", colour.key, static_cast<int>(settings.Color.*colour.field));
-    for (const ChannelRecord& record : app.registry.Records())
-        if (CZorlDoc* doc = app.registry.DocOf(record.frame))
-            doc->UpdateAllViews(kHintFont | kHintBackground);
+    }
+    RepaintAllPanes(app);
 }
 
 void ApplyOptions(CZorlApp& app, const CSettings& values, bool debugFlags) {
@@ -172,6 +181,14 @@ void CZorlApp::Properties(int page) {
 void CZorlApp::EditScripts() {
     CFileEditors(*this).EditFile("script.ini");
     events.LoadScript();
+}
+
+// The desktop went from light to dark or back: the colours that follow it
+// change; lines already shown keep the colour they were shown in.
+void CZorlApp::FollowDesktopColours() {
+    if (!settings.FollowDesktop) return;
+    settings.FollowColourScheme(ini, platform.surface.PrefersDarkColours());
+    RepaintAllPanes(*this);
 }
 
 }  // namespace zorl

@@ -81,6 +81,7 @@ void CZorlApp::LoadSettings() {
     // 4, 5.
     colours.Build();
     settings.Load(ini);
+    settings.FollowColourScheme(ini, platform.surface.PrefersDarkColours());
     settings.Password =
         passwords.Reveal(settings.m_server_address, PasswordKind::Server, settings.Password);
     settings.SaslPassword =

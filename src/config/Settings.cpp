@@ -16,7 +16,42 @@ Colour ReadColour(const CIniStore& ini, const char* section, const char* key, Co
     return static_cast<Colour>(ini.ReadInt(section, key, static_cast<int>(def))) & 0xFFFFFF;
 }
 
+struct ColourScheme {
+    Colour background;
+    Colour scrollback;
+    CSettings::ColourClasses classes;
+};
+
+// Dark grey on white where the fixed classes are a light grey or a bright
+// red, which read poorly on white.
+constexpr ColourScheme kLightScheme{
+    Rgb(255, 255, 255),
+    Rgb(255, 255, 255),
+    {Rgb(0, 0, 0), Rgb(0, 0, 128), Rgb(128, 0, 128), Rgb(128, 0, 0), Rgb(192, 0, 0),
+     Rgb(89, 89, 89), Rgb(0, 128, 0), Rgb(128, 0, 128), Rgb(0, 128, 128), Rgb(0, 0, 128),
+     Rgb(89, 89, 89), Rgb(0, 0, 128)}};
+
+constexpr ColourScheme kDarkScheme{
+    Rgb(30, 30, 30),
+    Rgb(38, 38, 38),
+    {Rgb(220, 220, 220), Rgb(138, 180, 248), Rgb(215, 166, 255), Rgb(255, 158, 128),
+     Rgb(255, 110, 110), Rgb(168, 168, 168), Rgb(127, 209, 127), Rgb(215, 166, 255),
+     Rgb(95, 215, 215), Rgb(138, 180, 248), Rgb(168, 168, 168), Rgb(138, 180, 248)}};
+
+bool IsSet(const CIniStore& ini, const char* section, const char* key) {
+    return ini.ReadString(section, key, "\x01") != "\x01";
+}
+
 }  // namespace
+
+void CSettings::FollowColourScheme(const CIniStore& ini, bool dark) {
+    if (!FollowDesktop) return;
+    const ColourScheme& scheme = dark ? kDarkScheme : kLightScheme;
+    for (const ColourKey& colour : ColourKeys())
+        if (!IsSet(ini, "COLOR", colour.key)) Color.*colour.field = scheme.classes.*colour.field;
+    if (!IsSet(ini, "CUSTOM", "BGColor")) BGColor = scheme.background;
+    if (!IsSet(ini, "CUSTOM", "BGColor2")) BGColor2 = scheme.scrollback;
+}
 
 void CSettings::Load(const CIniStore& ini) {
     const CSettings defaults;
@@ -142,6 +177,7 @@ std::span<const OptionKey> OptionKeys() {
         {"AlertDcc", &CSettings::AlertDcc},
         {"ChannelHeader", &CSettings::ChannelHeader},
         {"SpellCheck", &CSettings::SpellCheck},
+        {"FollowDesktop", &CSettings::FollowDesktop},
         {"Tray", &CSettings::Tray},
         {"TrayOnClose", &CSettings::TrayOnClose},
         {"History", &CSettings::History},

@@ -121,6 +121,8 @@ struct CSettings {
     // A bar with the topic and the user count above each channel's panes
     // (a new folder starts with 1).
     int ChannelHeader = 0;
+    // 1: colours not set by the user follow the desktop's light or dark scheme.
+    int FollowDesktop = 0;
     // 1: misspelt words of the input line are underlined.
     int SpellCheck = 0;
     int Tray = 0;
@@ -133,6 +135,11 @@ struct CSettings {
 
     // Reads every key in table order, with the defaults above.
     void Load(const CIniStore& ini);
+    // With FollowDesktop on, every colour the user has not set in zorl.ini
+    // (the classes of COLOR, BGColor and BGColor2) takes the light or the
+    // dark scheme's; every colour of both reads at 4.5:1 or more on its
+    // background. Off, nothing changes.
+    void FollowColourScheme(const CIniStore& ini, bool dark);
     bool operator==(const CSettings&) const = default;
 };
 

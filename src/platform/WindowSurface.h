@@ -46,6 +46,8 @@ public:
     virtual void SetWindowTree(bool shown) = 0;
     // The icon in the desktop's tray.
     virtual void SetTrayIcon(bool shown) = 0;
+    // Whether the desktop's colour scheme is dark.
+    virtual bool PrefersDarkColours() const { return false; }
 
     // The main window.
     virtual void SetMainTitle(const std::string& title) = 0;

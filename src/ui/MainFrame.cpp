@@ -361,6 +361,13 @@ void CMainFrame::Quit() {
     quitting_ = false;  // a close that waits for the server comes back here
 }
 
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    const bool palette =
+        event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange;
+    if (palette && app_) app_->FollowDesktopColours();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // Kept running in the tray: only the window goes.
     if (!quitting_ && app_ && app_->settings.TrayOnClose && tray_ && tray_->IsShown() &&

@@ -95,6 +95,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The desktop's palette changed: light or dark colours for the panes.
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

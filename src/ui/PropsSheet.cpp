@@ -209,6 +209,8 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Icon in the tray", &CSettings::Tray);
     AddCheck(display, "Keep running in the tray when closed", &CSettings::TrayOnClose);
     AddCheck(display, "Check spelling", &CSettings::SpellCheck);
+    AddCheck(display, "Colors follow the desktop's light or dark scheme",
+             &CSettings::FollowDesktop);
     auto* sizes = new QFormLayout;
     sizes->addRow(QStringLiteral("Spelling dictionary"), SpellingChoice());
     AddNumber(sizes, "Button width", &CSettings::ButtonSize);

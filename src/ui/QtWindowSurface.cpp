@@ -221,6 +221,10 @@ void QtWindowSurface::SetWindowMark(FrameId frame, Colour colour) {
     if (CTrayIcon* tray = main_.Tray()) tray->SetMark(frame, colour);
 }
 
+bool QtWindowSurface::PrefersDarkColours() const {
+    return QApplication::palette().color(QPalette::Window).lightness() < 128;
+}
+
 void QtWindowSurface::SetTrayIcon(bool shown) {
     if (CTrayIcon* tray = main_.Tray()) tray->SetShown(shown);
 }

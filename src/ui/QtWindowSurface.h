@@ -79,6 +79,8 @@ public:
     bool IsMainMinimized() const override;
     void FlashTaskbar() override;
     void SetTrayIcon(bool shown) override;
+    // The application palette's window colour is dark.
+    bool PrefersDarkColours() const override;
     bool IsInView(FrameId frame) const override;
     void Notify(FrameId frame, const std::string& title, const std::string& body) override;
     void CloseMainWindow() override;

@@ -60,6 +60,7 @@ TEST_F(Properties, ConnectWithoutANickOpensTheFirstPageAndOnlyOkWritesEveryValue
     EXPECT_TRUE(app.settings == chosen);
     CSettings reread;
     reread.Load(app.ini);
+    reread.FollowColourScheme(app.ini, false);  // the colours left alone follow the desktop
     EXPECT_TRUE(reread == chosen) << dir.ReadFile("zorl.ini");
     const std::vector<int>& hints = host.surface.Recording(FrameOf("")).hints;
     EXPECT_NE(std::find(hints.begin(), hints.end(), kHintFont | kHintBackground), hints.end());

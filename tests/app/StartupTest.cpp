@@ -28,10 +28,10 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(std::filesystem::is_regular_file(dir.Path() / file));
     }
-    EXPECT_EQ(
-        dir.ReadFile("zorl.ini"),
-        "[OPTIONS]\nTabs=1\nWindowTree=1\nRepliesInWindow=1\nHistory=1\nPasteGuard="
-        "1\nAlertMention=1\nAlertPrivate=1\nAlertDcc=1\nTray=1\nChannelHeader=1\nSpellCheck=1\n");
+    EXPECT_EQ(dir.ReadFile("zorl.ini"),
+              "[OPTIONS]\nTabs=1\nWindowTree=1\nRepliesInWindow=1\nHistory=1\nPasteGuard="
+              "1\nAlertMention=1\nAlertPrivate=1\nAlertDcc=1\nTray=1\nChannelHeader=1\nSpellCheck="
+              "1\nFollowDesktop=1\n");
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / "script.ini"), 0u);
     EXPECT_EQ(app.config_dir, dir.Path().string() + "/");
     EXPECT_EQ(app.ini.Directory(), app.config_dir);
@@ -261,13 +261,15 @@ TEST_F(Startup, DefaultsOfAnEmptyFile) {
                       {Cls::Own, 0x800000},
                       {Cls::Action, 0x800080},
                       {Cls::Notice, 0x000080},
-                      {Cls::CTCP, 0x0000FF},
-                      {Cls::Status, 0x808080},
+                      // A new folder follows the desktop: its light scheme
+                      // has a darker red and grey, which read on white.
+                      {Cls::CTCP, 0x0000C0},
+                      {Cls::Status, 0x595959},
                       {Cls::Info, 0x008000},
                       {Cls::UError, 0x800080},
                       {Cls::Error, 0x808000},
                       {Cls::Flow, 0x800000},
-                      {Cls::Time, 0x808080},
+                      {Cls::Time, 0x595959},
                       {Cls::Notify, 0x800000}}) {
         SCOPED_TRACE(static_cast<int>(c.cls));
         EXPECT_EQ(ColourOf(c.cls), c.value);

@@ -4,6 +4,7 @@
 #include "UiHarness.h"
 #include "ui/MainFrame.h"
 #include "ui/TrayIcon.h"
+#include "ui/ViewStyle.h"
 #include "windows/WindowRegistry.h"
 
 namespace {
@@ -43,6 +44,22 @@ TEST(TrayIconTest, MarkFollowsTheWindowsWithNews) {
         h.surface.SetWindowMark(step.frame, step.colour);
         EXPECT_EQ(tray->Mark(), step.shown) << step.frame;
     }
+}
+
+// A desktop that turns dark gives the panes the dark scheme, and back.
+TEST(DesktopColoursTest, PanesFollowTheApplicationPalette) {
+    UiHarness h;
+    h.app.settings.FollowDesktop = 1;
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(32, 32, 32));
+    QApplication::setPalette(dark);
+    h.Pump();
+    const Colour darkBackground = h.app.settings.BGColor;
+    QApplication::setPalette(light);
+    h.Pump();
+    EXPECT_LT(ui::ToQColor(darkBackground).lightness(), 64);
+    EXPECT_EQ(h.app.settings.BGColor, 0xFFFFFFu);
 }
 
 }  // namespace
