@@ -40,11 +40,12 @@ std::vector<FirstRunList> FirstRunLists(const std::string& file) {
     }
     if (file == "popups.ini") {
         return {{"Nicks",
-                 {"Query:/query $nick", "Whois:/whois $nick", "-", ">Modes",
-                  ".Op:/mode $channel +o $nick", ".Deop:/mode $channel -o $nick",
-                  ".Voice:/mode $channel +v $nick", ".Devoice:/mode $channel -v $nick",
-                  "Kick:/kick $channel $nick"}},
-                {"Query", {"Whois:/whois $nick"}}};
+                 {"Query:/query $nick", "Whois:/whois $nick", "Send file...:/dcc send $nick",
+                  "Chat:/dcc chat $nick", "-", ">Modes", ".Op:/mode $channel +o $nick",
+                  ".Deop:/mode $channel -o $nick", ".Voice:/mode $channel +v $nick",
+                  ".Devoice:/mode $channel -v $nick", "Kick:/kick $channel $nick"}},
+                {"Query",
+                 {"Whois:/whois $nick", "Send file...:/dcc send $nick", "Chat:/dcc chat $nick"}}};
     }
     return {};
 }
@@ -62,7 +63,8 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "Tray", 1},
                 {"OPTIONS", "ChannelHeader", 1},
                 {"OPTIONS", "SpellCheck", 1},
-                {"OPTIONS", "FollowDesktop", 1}};
+                {"OPTIONS", "FollowDesktop", 1},
+                {"OPTIONS", "ChannelBrowser", 1}};
     return {};
 }
 

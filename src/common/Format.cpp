@@ -197,4 +197,15 @@ std::string Format(const char* format, ...) {
 
 std::string HexId(unsigned long id) { return FormatBounded(32, "%08lX", id); }
 
+std::string SizeText(unsigned long long bytes) {
+    const char* const units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    return unit == 0 ? Format("%llu bytes", bytes) : Format("%.1f %s", value, units[unit]);
+}
+
 }  // namespace zorl

@@ -26,6 +26,9 @@ void FormatIntoV(std::string& out, std::size_t limit, const char* format, va_lis
 // Formats without a practical bound.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// "3.4 MiB": a size as people read it ("512 bytes" below a KiB).
+std::string SizeText(unsigned long long bytes);
+
 // "%08X" of an identity, used by every diagnostic that names a frame or socket.
 std::string HexId(unsigned long id);
 

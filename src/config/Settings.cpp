@@ -178,6 +178,7 @@ std::span<const OptionKey> OptionKeys() {
         {"ChannelHeader", &CSettings::ChannelHeader},
         {"SpellCheck", &CSettings::SpellCheck},
         {"FollowDesktop", &CSettings::FollowDesktop},
+        {"ChannelBrowser", &CSettings::ChannelBrowser},
         {"Tray", &CSettings::Tray},
         {"TrayOnClose", &CSettings::TrayOnClose},
         {"History", &CSettings::History},

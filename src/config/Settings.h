@@ -121,6 +121,9 @@ struct CSettings {
     // A bar with the topic and the user count above each channel's panes
     // (a new folder starts with 1).
     int ChannelHeader = 0;
+    // 1: LIST fills a sortable, filterable table instead of the "Channels"
+    // window.
+    int ChannelBrowser = 0;
     // 1: colours not set by the user follow the desktop's light or dark scheme.
     int FollowDesktop = 0;
     // 1: misspelt words of the input line are underlined.

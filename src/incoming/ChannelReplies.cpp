@@ -1,11 +1,14 @@
 // Replies about channels: the channel list window, modes, topic, names.
 // A reply naming a channel without a window on this connection still runs
 // its registry step, which then reports that it found no window.
+#include "common/FormatCodes.h"
 #include "common/Numbers.h"
 #include "common/TextSplit.h"
+#include "config/Settings.h"
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
 #include "incoming/NumericReplies.h"
+#include "platform/Platform.h"
 #include "session/ServerConnection.h"
 #include "session/ServerSupport.h"
 #include "windows/Output.h"
@@ -21,17 +24,37 @@ constexpr const char* kListWindow = "~list";
 
 // :irc.example.net 321 me Channel :Users  Name
 // Every LIST re-titles the window; rows of a second LIST follow the first.
-void CNumericReplies::ListStart(CIrcSocket*, const IrcMessage&) {
+void CNumericReplies::ListStart(CIrcSocket* socket, const IrcMessage&) {
+    if (c_.settings.ChannelBrowser) {
+        const std::string& network = c_.Connection().Support().Network();
+        c_.platform.surface.ChannelListStart(
+            c_.registry.StatusFrameOf(socket),
+            network.empty() ? c_.Connection().Server().m_server_name : network);
+        return;
+    }
     if (ChannelRecord* record = c_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true))
         c_.registry.UpdateCR(record->frame, "Channels", kUpdateTitle);
 }
 
 // :irc.example.net 322 me #a 12 :the topic   ->   "#a" padded to 20, " 12 the topic"
 void CNumericReplies::ListEntry(CIrcSocket* socket, const IrcMessage& message) {
+    if (c_.settings.ChannelBrowser) {
+        if (message.params.size() < 3) return;
+        c_.platform.surface.ChannelListRow(
+            c_.registry.StatusFrameOf(socket), message.params[1], Atoi(message.params[2]),
+            message.params.size() > 3 ? VisibleText(message.params[3]) : std::string());
+        return;
+    }
     c_.registry.NewWindow(kListWindow, kWindowDefault, nullptr, true);
     std::string channel = c_.listener.ExpandVariables(message, "$2");
     std::string rest = c_.listener.ExpandVariables(message, "$3-");
     c_.output.PrintF(socket, kListWindow, Cls::Status, "%-20s %s", channel.c_str(), rest.c_str());
+}
+
+// :irc.example.net 323 me :End of LIST
+void CNumericReplies::ListEnd(CIrcSocket* socket, const IrcMessage&) {
+    if (c_.settings.ChannelBrowser)
+        c_.platform.surface.ChannelListEnd(c_.registry.StatusFrameOf(socket));
 }
 
 // "#a                   12 the topic" joins #a, as if typed in the status

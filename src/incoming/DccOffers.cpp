@@ -160,7 +160,9 @@ void CDccOffers::AskFile(const std::string& fileName) {
     const DccOffer& offer = queue_.front();
     DccOfferDetails details = DetailsOf(offer);
     details.fileName = fileName;
-    details.size = offer.size == 0 ? "unknown" : offer.sizeWord;
+    details.size = offer.size == 0     ? "unknown"
+                   : offer.size < 1024 ? SizeText(offer.size)
+                                       : SizeText(offer.size) + " (" + offer.sizeWord + " bytes)";
     c_.platform.dialogs.AskDccSend(details, Later<DccAnswer, const std::string&>(
                                                 [this](DccAnswer answer, const std::string& name) {
                                                     OnFileAnswer(answer, name);

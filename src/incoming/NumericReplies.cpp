@@ -55,7 +55,7 @@ constexpr CNumericReplies::Row CNumericReplies::kRows[] = {
     {319, 0, "$2 on $3-", Cls::Status, nullptr, nullptr},
     {321, 0, nullptr, Cls::Status, &CNumericReplies::ListStart, nullptr},
     {322, 0, nullptr, Cls::Status, &CNumericReplies::ListEntry, nullptr},
-    {323, 0, nullptr, Cls::Status, nullptr, nullptr},
+    {323, 0, nullptr, Cls::Status, &CNumericReplies::ListEnd, nullptr},
     {324, 3, "$2-", Cls::Status, nullptr, &CNumericReplies::ChannelModes},
     {329, 3, nullptr, Cls::Status, &CNumericReplies::ChannelCreated, nullptr},
     {330, 3, "$2 is logged in as $3", Cls::Status, nullptr, nullptr},

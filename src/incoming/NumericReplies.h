@@ -54,6 +54,7 @@ private:
 
     // Channels and the channel list (ChannelReplies.cpp).
     void ListStart(CIrcSocket* socket, const IrcMessage& message);
+    void ListEnd(CIrcSocket* socket, const IrcMessage& message);
     void ListEntry(CIrcSocket* socket, const IrcMessage& message);
     void ChannelModes(CIrcSocket* socket, const IrcMessage& message);
     void Isupport(CIrcSocket* socket, const IrcMessage& message);

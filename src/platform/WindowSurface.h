@@ -46,6 +46,13 @@ public:
     virtual void SetWindowTree(bool shown) = 0;
     // The icon in the desktop's tray.
     virtual void SetTrayIcon(bool shown) = 0;
+    // The channel browser of the network whose status window is `status`:
+    // a LIST answer starts it anew, its rows come as they arrive (the topic
+    // without formatting codes), the end says the list is whole.
+    virtual void ChannelListStart(FrameId /*status*/, const std::string& /*network*/) {}
+    virtual void ChannelListRow(FrameId /*status*/, const std::string& /*channel*/, int /*users*/,
+                                const std::string& /*topic*/) {}
+    virtual void ChannelListEnd(FrameId /*status*/) {}
     // Whether the desktop's colour scheme is dark.
     virtual bool PrefersDarkColours() const { return false; }
 

@@ -108,19 +108,6 @@ void OfferFile(CommandLine& line, const std::string& nick, std::string path) {
     socket->file_size = size;
 }
 
-// "3.4 MiB": a size as people read it.
-std::string SizeText(uint64_t bytes) {
-    const char* const units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
-    double value = static_cast<double>(bytes);
-    std::size_t unit = 0;
-    while (value >= 1024 && unit + 1 < std::size(units)) {
-        value /= 1024;
-        ++unit;
-    }
-    return unit == 0 ? Format("%llu bytes", static_cast<unsigned long long>(bytes))
-                     : Format("%.1f %s", value, units[unit]);
-}
-
 // "chat", "send" (a file going out) or "get" (one coming in); null for a
 // window of no DCC connection.
 const char* DccKind(const ChannelRecord& record) {

@@ -15,6 +15,11 @@ namespace {
 
 // Shown beside the main window, without taking the keyboard: a key meant
 // for the input line must never answer an offer.
+// Wide enough for "nick (user@a.long.host.name)" and a long file name.
+void MakeWide(QDialog& dialog) {
+    dialog.setMinimumWidth(dialog.fontMetrics().averageCharWidth() * 64);
+}
+
 void ShowQuietly(QDialog& dialog) {
     dialog.setAttribute(Qt::WA_DeleteOnClose);
     dialog.setAttribute(Qt::WA_ShowWithoutActivating);
@@ -76,6 +81,7 @@ CDccChatDialog::CDccChatDialog(const DccOfferDetails& offer, std::function<void(
     AddDestination(*form, offer, this);
     layout->addLayout(form);
     AddAnswers(*layout, *this, offer);
+    MakeWide(*this);
     connect(this, &QDialog::finished, this, [this](int result) {
         if (auto reply = std::exchange(answer_, nullptr))
             reply(result == QDialog::Accepted ? DccAnswer::Accept : DccAnswer::Refuse);
@@ -98,6 +104,7 @@ CDccSendDialog::CDccSendDialog(const DccOfferDetails& offer,
     AddDestination(*form, offer, this);
     layout->addLayout(form);
     AddAnswers(*layout, *this, offer);
+    MakeWide(*this);
     connect(this, &QDialog::finished, this, [this](int result) {
         if (auto reply = std::exchange(answer_, nullptr))
             reply(result == QDialog::Accepted ? DccAnswer::Accept : DccAnswer::Refuse,

@@ -209,6 +209,7 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Icon in the tray", &CSettings::Tray);
     AddCheck(display, "Keep running in the tray when closed", &CSettings::TrayOnClose);
     AddCheck(display, "Check spelling", &CSettings::SpellCheck);
+    AddCheck(display, "Channel list as a table to sort and filter", &CSettings::ChannelBrowser);
     AddCheck(display, "Colors follow the desktop's light or dark scheme",
              &CSettings::FollowDesktop);
     auto* sizes = new QFormLayout;

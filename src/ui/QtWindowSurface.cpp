@@ -8,6 +8,7 @@
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
+#include "ui/ChannelBrowser.h"
 #include "ui/ChannelHeader.h"
 #include "ui/ChildFrames.h"
 #include "ui/DesktopNotifier.h"
@@ -219,6 +220,43 @@ void QtWindowSurface::PlaceWindow(FrameId frame, int network, const std::string&
 void QtWindowSurface::SetWindowMark(FrameId frame, Colour colour) {
     main_.Tree()->SetMark(frame, colour);
     if (CTrayIcon* tray = main_.Tray()) tray->SetMark(frame, colour);
+}
+
+// A server may skip the start of the list (321): its first row opens the
+// browser then.
+CChannelBrowser* QtWindowSurface::Browser(FrameId status, const std::string& network) {
+    QPointer<CChannelBrowser>& browser = browsers_[status];
+    if (!browser) {
+        browser = new CChannelBrowser(
+            qt::DecodeText(network.empty() ? std::string("the network") : network),
+            [this, status](const QString& channel) {
+                if (app_) app_->OnTypedLine(status, "/join " + qt::EncodeText(channel));
+            },
+            &main_);
+        browser->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (!browser->isVisible()) browser->show();
+    return browser;
+}
+
+void QtWindowSurface::ChannelListStart(FrameId status, const std::string& network) {
+    CChannelBrowser* browser = Browser(status, network);
+    browser->Start();
+    browser->raise();
+}
+
+// A browser the user closed while its list came in stays closed until the
+// next list.
+void QtWindowSurface::ChannelListRow(FrameId status, const std::string& channel, int users,
+                                     const std::string& topic) {
+    auto found = browsers_.find(status);
+    if (found != browsers_.end() && !found->second) return;
+    Browser(status)->Add({qt::DecodeText(channel), users, qt::DecodeText(topic)});
+}
+
+void QtWindowSurface::ChannelListEnd(FrameId status) {
+    auto found = browsers_.find(status);
+    if (found != browsers_.end() && found->second) found->second->End();
 }
 
 bool QtWindowSurface::PrefersDarkColours() const {

@@ -43,6 +43,7 @@ namespace zorl::ui {
 class CMainFrame;
 class CChildFrameBase;
 class CDesktopNotifier;
+class CChannelBrowser;
 
 class QtWindowSurface : public IWindowSurface {
 public:
@@ -79,6 +80,12 @@ public:
     bool IsMainMinimized() const override;
     void FlashTaskbar() override;
     void SetTrayIcon(bool shown) override;
+    void ChannelListStart(FrameId status, const std::string& network) override;
+    void ChannelListRow(FrameId status, const std::string& channel, int users,
+                        const std::string& topic) override;
+    void ChannelListEnd(FrameId status) override;
+    // The browser of the network of `status`, made and shown when needed.
+    CChannelBrowser* Browser(FrameId status, const std::string& network = {});
     // The application palette's window colour is dark.
     bool PrefersDarkColours() const override;
     bool IsInView(FrameId frame) const override;
@@ -127,6 +134,7 @@ private:
     CDesktopNotifier* notifier_ = nullptr;  // made at the first notification
     QObject flush_context_;                 // owns the posted flush; gone with the surface
     std::unordered_map<FrameId, Slot> slots_;
+    std::unordered_map<FrameId, QPointer<CChannelBrowser>> browsers_;
     int built_count_ = 0;
     FrameId show_next_ = 0;  // opened active since the last flush, not built yet
     bool shown_since_flush_ = false;

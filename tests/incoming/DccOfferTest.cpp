@@ -139,9 +139,9 @@ TEST_F(DccOfferTest, FileOfferShowsItsSizeAndStartsWithIt) {
     } cases[] = {
         {"SEND notes.txt 3232235521 2001 0", "notes.txt", "unknown",
          "DCC file transfer started: notes.txt", 0},
-        {"SEND big.iso 3232235521 2001 5368709120", "big.iso", "5368709120",
+        {"SEND big.iso 3232235521 2001 5368709120", "big.iso", "5.0 GiB (5368709120 bytes)",
          "DCC file transfer started: big.iso (size=5368709120)", 5368709120ull},
-        {"send \"my notes.txt\" 3232235521 2001 10", "my notes.txt", "10",
+        {"send \"my notes.txt\" 3232235521 2001 10", "my notes.txt", "10 bytes",
          "DCC file transfer started: my notes.txt (size=10)", 10},
     };
     for (const auto& c : cases) {

@@ -129,6 +129,7 @@ TEST_F(NumericRepliesTest, TimesBeyondTheCalendarShowTheirNumber) {
 }
 
 TEST_F(NumericRepliesTest, ChannelListFillsTheListWindow) {
+    app.settings.ChannelBrowser = 0;  // a folder from before the browser
     // Without 321 the window opens under its own name.
     Recv(":irc.test 322 me #a 12 :the topic");
     ASSERT_TRUE(HasWindow("~list")) << Transcript();

@@ -4,10 +4,12 @@
 // leaving says goodbye. The other users are raw clients.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "LiveClient.h"
 #include "common/Format.h"
+#include "config/Settings.h"
 #include "session/ServerConnection.h"
 #include "windows/WindowRegistry.h"
 #include "windows/ZorlDoc.h"
@@ -111,6 +113,20 @@ TEST_F(ConversationIntegrationTest, TopicShowsInTheCaptionAndListFillsTheChannel
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->title, "Channels");
     EXPECT_EQ(list->type, kWindowDefault);
+
+    // The browser instead: the same rows, the topic without its codes.
+    zorl.app.settings.ChannelBrowser = 1;
+    ASSERT_TRUE(bob.Send("TOPIC #x :\x02news\x02: all  quiet"));
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::string pane = zorl.Pane("#x");
+        return pane.find("bob changes topic to") != pane.rfind("bob changes topic to");
+    }));
+    ASSERT_TRUE(zorl.Type("", "/list"));
+    const std::vector<std::string>& rows = zorl.host.surface.channelList;
+    ASSERT_TRUE(WaitUntil([&] { return !rows.empty() && rows.back() == "end"; }))
+        << zorl.Transcript(&server);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "#x 2 news: all  quiet"), 1);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "#elsewhere 1 "), 1);
 }
 
 // Typed as one line, 2,000 characters go out in pieces the server relays;

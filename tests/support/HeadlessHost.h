@@ -316,6 +316,16 @@ public:
     void SetTabbedView(bool on) override { tabs = on; }
     void SetWindowTree(bool on) override { tree = on; }
     void SetTrayIcon(bool on) override { trayIcon = on; }
+    // The channel browser: "start <network>", "<channel> <users> <topic>", "end".
+    void ChannelListStart(FrameId, const std::string& network) override {
+        channelList.push_back("start " + network);
+    }
+    void ChannelListRow(FrameId, const std::string& channel, int users,
+                        const std::string& topic) override {
+        channelList.push_back(channel + " " + std::to_string(users) + " " + topic);
+    }
+    void ChannelListEnd(FrameId) override { channelList.push_back("end"); }
+    std::vector<std::string> channelList;
 
     RecordedFrame* Frame(FrameId id);  // null when not open
     // What the frame recorded; an empty recording when it is not open.
