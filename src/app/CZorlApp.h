@@ -93,6 +93,13 @@ public:
     // entry (certs/ of the configuration folder) and shows its fingerprint,
     // to be registered with the network's services for SASL EXTERNAL.
     void NewClientCertificate();
+    // The ban (b), exception (e) and invite exception (I) lists of the
+    // channel window `frame` (app/ChannelLists.cpp): the letters its server
+    // has, asking for them for the lists dialog, and changing one.
+    std::string ChannelListModes(FrameId frame);
+    void AskChannelLists(FrameId frame);
+    void ChangeChannelList(FrameId frame, char mode, bool add,
+                           const std::vector<std::string>& masks);
     // The desktop's colour scheme changed (light or dark).
     void FollowDesktopColours();
     // An irc:// link from the command line: connects there (the normal

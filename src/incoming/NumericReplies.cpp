@@ -1,6 +1,7 @@
 #include "incoming/NumericReplies.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <set>
 
@@ -10,6 +11,7 @@
 #include "incoming/IgnoreNotify.h"
 #include "incoming/IncomingContext.h"
 #include "incoming/IncomingText.h"
+#include "platform/Platform.h"
 #include "session/Accounts.h"
 #include "session/CapNegotiation.h"
 #include "session/IdentResponder.h"
@@ -62,13 +64,18 @@ constexpr CNumericReplies::Row CNumericReplies::kRows[] = {
     {332, 3, nullptr, Cls::Info, &CNumericReplies::Topic, nullptr},
     {333, 3, nullptr, Cls::Info, &CNumericReplies::TopicSetter, nullptr},
     {341, 0, "$2 has been invited to channel $3", Cls::Info, nullptr, nullptr},
+    {346, 0, nullptr, Cls::Status, &CNumericReplies::ListModeEntry, nullptr},
+    {347, 0, nullptr, Cls::Status, &CNumericReplies::ListModeEnd, nullptr},
+    {348, 0, nullptr, Cls::Status, &CNumericReplies::ListModeEntry, nullptr},
+    {349, 0, nullptr, Cls::Status, &CNumericReplies::ListModeEnd, nullptr},
     {352, 0, nullptr, Cls::Status, &CNumericReplies::WhoEntry, nullptr},
     {353, 0, "$3-", Cls::Status, nullptr, &CNumericReplies::Names},
     {354, 0, nullptr, Cls::Status, &CNumericReplies::WhoxEntry, nullptr},
     {365, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     // No blank line after it: each channel of a join would leave one.
     {366, 2, "$2-", Cls::Status, &CNumericReplies::NamesEnd, nullptr},
-    {368, 0, kEndOfList, Cls::Status, nullptr, nullptr},
+    {367, 0, nullptr, Cls::Status, &CNumericReplies::ListModeEntry, nullptr},
+    {368, 0, nullptr, Cls::Status, &CNumericReplies::ListModeEnd, nullptr},
     {369, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {374, 0, kEndOfList, Cls::Status, nullptr, nullptr},
     {375, 0, "$2-", Cls::Status, &CNumericReplies::CloseIdent, nullptr},
@@ -203,6 +210,47 @@ void CNumericReplies::WhoEnd(CIrcSocket*, const IrcMessage& message) {
     if (message.params.size() >= 2 && c_.Connection().QuietWho().erase(ToLower(message.params[1])))
         return;
     ShowExpanded(c_, nullptr, "", Cls::Status, message, kEndOfList);
+}
+
+namespace {
+
+// The list mode a reply is of: 367/368 bans, 348/349 ban exceptions,
+// 346/347 invite exceptions.
+char ListModeOf(const std::string& number) {
+    if (number == "367" || number == "368") return 'b';
+    if (number == "348" || number == "349") return 'e';
+    return 'I';
+}
+
+}  // namespace
+
+// :irc 367 me #a *!*@bad.example op!o@h 1700000000   (setter and time optional)
+// The lists the browser of lists asked for go to it alone; others are shown
+// as they were.
+void CNumericReplies::ListModeEntry(CIrcSocket* socket, const IrcMessage& message) {
+    const std::string* channel = message.params.size() >= 3 ? &message.params[1] : nullptr;
+    const char mode = ListModeOf(message.command);
+    if (channel && c_.Connection().QuietLists().contains(ToLower(*channel) + ' ' + mode)) {
+        c_.platform.surface.ChannelModeListEntry(
+            c_.registry.GetFrmByNameSocket(*channel, socket), mode, message.params[2],
+            message.params.size() > 3 ? message.params[3] : std::string(),
+            message.params.size() > 4 ? std::atoll(message.params[4].c_str()) : 0);
+        return;
+    }
+    ShowExpanded(c_, nullptr, "", Cls::Status, message, "$2-");
+}
+
+// :irc 368 me #a :End of Channel Ban List
+void CNumericReplies::ListModeEnd(CIrcSocket* socket, const IrcMessage& message) {
+    const char mode = ListModeOf(message.command);
+    if (message.params.size() >= 2 &&
+        c_.Connection().QuietLists().erase(ToLower(message.params[1]) + ' ' + mode)) {
+        c_.platform.surface.ChannelModeListEnd(
+            c_.registry.GetFrmByNameSocket(message.params[1], socket), mode);
+        return;
+    }
+    ShowExpanded(c_, nullptr, "", Cls::Status, message,
+                 message.command == "368" ? kEndOfList : "$2-");
 }
 
 // :irc.example.net 432 * joe_longname :Erroneous nickname

@@ -44,6 +44,8 @@ private:
     void IsonReply(CIrcSocket* socket, const IrcMessage& message);
     void WhoxEntry(CIrcSocket* socket, const IrcMessage& message);
     void WhoEnd(CIrcSocket* socket, const IrcMessage& message);
+    void ListModeEntry(CIrcSocket* socket, const IrcMessage& message);
+    void ListModeEnd(CIrcSocket* socket, const IrcMessage& message);
 
     void IdleTime(CIrcSocket* socket, const IrcMessage& message);
     void WhoEntry(CIrcSocket* socket, const IrcMessage& message);

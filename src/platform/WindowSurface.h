@@ -53,6 +53,13 @@ public:
     virtual void ChannelListRow(FrameId /*status*/, const std::string& /*channel*/, int /*users*/,
                                 const std::string& /*topic*/) {}
     virtual void ChannelListEnd(FrameId /*status*/) {}
+    // The ban (b), exception (e) and invite exception (I) lists of a channel
+    // window, as the lists dialog asked for them: each entry (setter and
+    // time when the server tells them; time 0: unknown), then the end.
+    virtual void ChannelModeListEntry(FrameId /*channel*/, char /*mode*/,
+                                      const std::string& /*mask*/, const std::string& /*setter*/,
+                                      long long /*when*/) {}
+    virtual void ChannelModeListEnd(FrameId /*channel*/, char /*mode*/) {}
     // Whether the desktop's colour scheme is dark.
     virtual bool PrefersDarkColours() const { return false; }
 

@@ -298,6 +298,7 @@ void CServerConnection::OnConnect(WsaError error, CIrcSocket& socket) {
     accounts_->Reset();
     labels_->Reset();
     quiet_who_.clear();
+    quiet_lists_.clear();
     // NOTE: the reconnect round is not reset here but when a welcomed
     // session ends (RetryLater): a server that accepts and drops every
     // connection at once is tried ever less often.

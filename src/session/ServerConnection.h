@@ -127,6 +127,9 @@ public:
     // Channels whose WHOX query we sent ourselves on joining: its replies
     // fill the nick list quietly.
     std::set<std::string>& QuietWho() { return quiet_who_; }
+    // "#chan b": ban, exception and invite lists asked for by the lists
+    // dialog; their replies go to it instead of the status window.
+    std::set<std::string>& QuietLists() { return quiet_lists_; }
     // The labels of typed commands whose replies are due (session/Labels.h).
     CLabels& Labels() { return *labels_; }
     // What each channel and query was last sent (session/SeenLines.h); kept
@@ -274,6 +277,7 @@ private:
     std::unique_ptr<CLabels> labels_;
     std::unique_ptr<CSeenLines> seen_;
     std::set<std::string> quiet_who_;
+    std::set<std::string> quiet_lists_;
     // This attempt goes to a host under an STS policy: a certificate the
     // system refuses is never offered for trust.
     bool under_sts_policy_ = false;

@@ -67,6 +67,11 @@ void CServerSupport::Apply(const std::vector<std::string>& params) {
             SplitChanModes(negated ? std::string_view() : pair.tail, groups);
         } else if (pair.head == "STATUSMSG") {
             statusmsg_ = negated ? "" : std::string(pair.tail);
+        } else if (pair.head == "MODES") {
+            // Without a value there is no limit; a dozen keeps lines short.
+            modes_per_line_ = negated             ? kModesPerLine
+                              : pair.tail.empty() ? 12
+                                                  : std::clamp(Atoi(pair.tail), 1, 100);
         } else if (pair.head == "MONITOR") {
             monitor_ = negated ? -1 : std::max(0, Atoi(pair.tail));
         } else if (pair.head == "LINELEN") {

@@ -36,6 +36,10 @@ public:
     // MONITOR: how many nicks the server watches for us (0: no limit
     // given); -1 when it does not offer MONITOR.
     int MonitorLimit() const { return monitor_; }
+    // MODES: how many mode changes with a parameter one MODE line may carry.
+    std::size_t ModesPerLine() const { return static_cast<std::size_t>(modes_per_line_); }
+    // The list modes of CHANMODES ("beI"): bans, exceptions, invite exceptions.
+    const std::string& ListModes() const { return list_modes_; }
     // LINELEN: the longest line the network relays, CR LF included; the
     // 512 of every server unless it says more (kept under 16 KiB).
     std::size_t LineLength() const { return line_length_; }
@@ -61,6 +65,8 @@ private:
     std::string statusmsg_;
     std::string network_;
     int monitor_ = -1;
+    static constexpr int kModesPerLine = 3;
+    int modes_per_line_ = kModesPerLine;
     std::size_t line_length_ = kLineLength;
     std::size_t nick_length_ = 0;
     std::size_t topic_length_ = 0;

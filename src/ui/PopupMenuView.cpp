@@ -27,17 +27,17 @@ void AddItems(QMenu& menu, const std::vector<PopupItem>& items) {
 }  // namespace
 
 int ExecPopupMenu(const PopupMenu& popup, const QPoint& globalPos, QWidget* parent) {
-    return ExecPopupMenu(popup, globalPos, parent, BuiltInEntry{});
+    return ExecPopupMenu(popup, globalPos, parent, std::vector<BuiltInEntry>{});
 }
 
 int ExecPopupMenu(const PopupMenu& popup, const QPoint& globalPos, QWidget* parent,
-                  const BuiltInEntry& builtIn) {
+                  const std::vector<BuiltInEntry>& builtIns) {
     QPointer<QMenu> menu = new QMenu(parent);
     AddItems(*menu, popup.items);
-    if (!builtIn.caption.isEmpty()) {
-        if (!popup.items.empty()) menu->addSeparator();
-        menu->addAction(builtIn.caption)->setData(kBuiltIn);
-    }
+    if (!builtIns.empty() && !popup.items.empty()) menu->addSeparator();
+    // The client's own entries count down from kBuiltIn.
+    for (std::size_t i = 0; i < builtIns.size(); ++i)
+        menu->addAction(builtIns[i].caption)->setData(kBuiltIn - static_cast<int>(i));
     if (menu->isEmpty()) {
         delete menu.data();
         return -1;
@@ -45,8 +45,10 @@ int ExecPopupMenu(const PopupMenu& popup, const QPoint& globalPos, QWidget* pare
     QAction* chosen = menu->exec(globalPos);
     const int entry = chosen ? chosen->data().toInt() : -1;
     delete menu.data();
-    if (entry == kBuiltIn && builtIn.run) builtIn.run();
-    return entry;
+    if (entry > kBuiltIn) return entry;
+    const auto builtIn = static_cast<std::size_t>(kBuiltIn - entry);
+    if (builtIn < builtIns.size() && builtIns[builtIn].run) builtIns[builtIn].run();
+    return kBuiltIn;
 }
 
 }  // namespace zorl::ui

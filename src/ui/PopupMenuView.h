@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -26,6 +27,6 @@ struct BuiltInEntry {
 };
 constexpr int kBuiltIn = -2;
 int ExecPopupMenu(const PopupMenu& menu, const QPoint& globalPos, QWidget* parent,
-                  const BuiltInEntry& builtIn);
+                  const std::vector<BuiltInEntry>& builtIns);
 
 }  // namespace zorl::ui

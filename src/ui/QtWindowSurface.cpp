@@ -10,6 +10,7 @@
 #include "platform/qt/QtText.h"
 #include "ui/ChannelBrowser.h"
 #include "ui/ChannelHeader.h"
+#include "ui/ChannelLists.h"
 #include "ui/ChildFrames.h"
 #include "ui/DesktopNotifier.h"
 #include "ui/MainFrame.h"
@@ -257,6 +258,37 @@ void QtWindowSurface::ChannelListRow(FrameId status, const std::string& channel,
 void QtWindowSurface::ChannelListEnd(FrameId status) {
     auto found = browsers_.find(status);
     if (found != browsers_.end() && found->second) found->second->End();
+}
+
+CChannelListsDialog* QtWindowSurface::OpenChannelLists(FrameId channel) {
+    if (!app_) return nullptr;
+    QPointer<CChannelListsDialog>& dialog = lists_[channel];
+    if (!dialog) {
+        const ChannelRecord* record = app_->registry.FindByFrame(channel);
+        if (!record) return nullptr;
+        CZorlApp* app = app_;
+        dialog = new CChannelListsDialog(
+            qt::DecodeText(record->name), QString::fromLatin1(app->ChannelListModes(channel)),
+            [app, channel](char mode, bool add, const QStringList& masks) {
+                std::vector<std::string> encoded;
+                for (const QString& mask : masks) encoded.push_back(qt::EncodeText(mask));
+                app->ChangeChannelList(channel, mode, add, encoded);
+            },
+            [app, channel] { app->AskChannelLists(channel); }, &main_);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    dialog->Clear();
+    dialog->show();
+    dialog->raise();
+    app_->AskChannelLists(channel);
+    return dialog;
+}
+
+void QtWindowSurface::ChannelModeListEntry(FrameId channel, char mode, const std::string& mask,
+                                           const std::string& setter, long long when) {
+    auto found = lists_.find(channel);
+    if (found != lists_.end() && found->second)
+        found->second->Add(mode, qt::DecodeText(mask), qt::DecodeText(setter), when);
 }
 
 bool QtWindowSurface::PrefersDarkColours() const {

@@ -44,6 +44,7 @@ class CMainFrame;
 class CChildFrameBase;
 class CDesktopNotifier;
 class CChannelBrowser;
+class CChannelListsDialog;
 
 class QtWindowSurface : public IWindowSurface {
 public:
@@ -86,6 +87,11 @@ public:
     void ChannelListEnd(FrameId status) override;
     // The browser of the network of `status`, made and shown when needed.
     CChannelBrowser* Browser(FrameId status, const std::string& network = {});
+    void ChannelModeListEntry(FrameId channel, char mode, const std::string& mask,
+                              const std::string& setter, long long when) override;
+    void ChannelModeListEnd(FrameId, char) override {}
+    // The lists dialog of a channel window, shown and filled anew.
+    CChannelListsDialog* OpenChannelLists(FrameId channel);
     // The application palette's window colour is dark.
     bool PrefersDarkColours() const override;
     bool IsInView(FrameId frame) const override;
@@ -135,6 +141,7 @@ private:
     QObject flush_context_;                 // owns the posted flush; gone with the surface
     std::unordered_map<FrameId, Slot> slots_;
     std::unordered_map<FrameId, QPointer<CChannelBrowser>> browsers_;
+    std::unordered_map<FrameId, QPointer<CChannelListsDialog>> lists_;
     int built_count_ = 0;
     FrameId show_next_ = 0;  // opened active since the last flush, not built yet
     bool shown_since_flush_ = false;

@@ -22,6 +22,7 @@
 #include "script/PopupMenus.h"
 #include "ui/FindBar.h"
 #include "ui/PopupMenuView.h"
+#include "ui/QtWindowSurface.h"
 #include "ui/SendView.h"
 #include "windows/WindowRegistry.h"
 
@@ -380,13 +381,18 @@ void CZorlView::contextMenuEvent(QContextMenuEvent* event) {
     CZorlApp& app = *context_.app;
     const FrameId frame = context_.frame;
     const PopupMenu menu = section ? BuildPopupMenu(app.ini, section) : PopupMenu{};
-    BuiltInEntry forget;
-    if (app.settings.History != 0 && app.platform.history.IsOpen()) {
-        forget.caption = context_.type == kWindowStatus ? QStringLiteral("Clear network's history")
-                                                        : QStringLiteral("Clear history");
-        forget.run = [&app, frame] { app.ForgetHistoryOf(frame); };
+    std::vector<BuiltInEntry> own;
+    if (context_.type == kWindowChannel && context_.surface) {
+        QtWindowSurface* surface = context_.surface;
+        own.push_back({QStringLiteral("Bans, exceptions and invites..."),
+                       [surface, frame] { surface->OpenChannelLists(frame); }});
     }
-    const int entry = ExecPopupMenu(menu, event->globalPos(), this, forget);
+    if (app.settings.History != 0 && app.platform.history.IsOpen()) {
+        own.push_back({context_.type == kWindowStatus ? QStringLiteral("Clear network's history")
+                                                      : QStringLiteral("Clear history"),
+                       [&app, frame] { app.ForgetHistoryOf(frame); }});
+    }
+    const int entry = ExecPopupMenu(menu, event->globalPos(), this, own);
     // The frame may have closed while the menu was open; the engine finds
     // the window by its frame, or not at all.
     if (entry >= 0) RunPopupEntry(app.scriptContext, frame, menu, entry);

@@ -386,6 +386,29 @@ TEST_F(DispatcherTest, AnswersWithoutLabelsGoToTheWindowThatAsked) {
     ExpectLines("", {"dave is d@h * Dave", "bob is b@h * Bob"});
 }
 
+// The lists dialog asks for the lists the server has, gets their entries
+// without a line in the status window, and changes them within MODES.
+TEST_F(DispatcherTest, ChannelListsGoToTheDialogAndChangesKeepToModes) {
+    Recv(":irc 005 me CHANMODES=beI,k,l,imnt MODES=2 :are supported");
+    Join("#a", "@me bob");
+    Clear();
+    app.AskChannelLists(FrameOf("#a"));
+    ExpectSent({"MODE #a +b", "MODE #a +e", "MODE #a +I"});
+    Recv(":irc 367 me #A *!*@bad.example op!o@h 1700000000");
+    Recv(":irc 367 me #a spam!*@*");
+    Recv(":irc 368 me #a :End of Channel Ban List");
+    Recv(":irc 349 me #a :End of Channel Exception List");
+    Recv(":irc 367 me #a typed!*@*");  // asked for by the user: shown as before
+    EXPECT_EQ(host.surface.channelList,
+              (std::vector<std::string>{"+b *!*@bad.example op!o@h 1700000000", "+b spam!*@*  0",
+                                        "+b end", "+e end"}));
+    ExpectLines("", {"#a typed!*@*"});
+    wire->sent.clear();
+    app.ChangeChannelList(FrameOf("#a"), 'b', false, {"a!*@*", "b!*@*", "c!*@*"});
+    host.Elapse(kFreshBurst);  // the flood queue lets the second line go
+    ExpectSent({"MODE #a -bb a!*@* b!*@*", "MODE #a -b c!*@*"});
+}
+
 // draft/chathistory: a join asks for the channel's last lines, a later join
 // for what came after the newest one seen; none is shown twice.
 TEST_F(DispatcherTest, JoinsFetchHistoryOnceOverWithoutShowingALineTwice) {

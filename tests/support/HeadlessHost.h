@@ -325,6 +325,15 @@ public:
         channelList.push_back(channel + " " + std::to_string(users) + " " + topic);
     }
     void ChannelListEnd(FrameId) override { channelList.push_back("end"); }
+    // The lists dialog's entries, in the same record: "+b <mask> <setter> <when>", "+b end".
+    void ChannelModeListEntry(FrameId, char mode, const std::string& mask,
+                              const std::string& setter, long long when) override {
+        channelList.push_back(std::string("+") + mode + " " + mask + " " + setter + " " +
+                              std::to_string(when));
+    }
+    void ChannelModeListEnd(FrameId, char mode) override {
+        channelList.push_back(std::string("+") + mode + " end");
+    }
     std::vector<std::string> channelList;
 
     RecordedFrame* Frame(FrameId id);  // null when not open

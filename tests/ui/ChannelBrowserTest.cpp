@@ -1,13 +1,17 @@
 // The channel browser: filtering and sorting while a large list arrives, and
-// Enter joining the channel of the row.
+// Enter joining the channel of the row. The lists dialog: what removing and
+// adding masks asks the engine to send.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 
 #include "UiHarness.h"
 #include "ui/ChannelBrowser.h"
+#include "ui/ChannelLists.h"
 
 namespace zorl::test {
 namespace {
@@ -46,6 +50,35 @@ TEST(ChannelBrowserTest, FiltersFiftyThousandRowsWhileTheyArrive) {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(browser.Table(), &enter);
     EXPECT_EQ(joined, QStringList{"#c12349"});
+}
+
+TEST(ChannelListsTest, RemovingAndAddingMasksAskForTheirChanges) {
+    QStringList changes;
+    int refreshes = 0;
+    ui::CChannelListsDialog dialog(
+        QStringLiteral("#a"), QStringLiteral("beI"),
+        [&](char mode, bool add, const QStringList& masks) {
+            changes << QString(QChar::fromLatin1(mode)) + (add ? "+ " : "- ") + masks.join(u' ');
+        },
+        [&] { ++refreshes; }, nullptr);
+    for (const char* mask : {"a!*@*", "b!*@*", "c!*@*", "d!*@*"})
+        dialog.Add('b', QString::fromLatin1(mask), QStringLiteral("op"), 1700000000);
+    QTableWidget* bans = dialog.Table('b');
+    ASSERT_EQ(bans->rowCount(), 4);
+    EXPECT_FALSE(bans->item(0, 2)->text().isEmpty());  // when it was set
+    for (int row : {0, 1, 3})
+        bans->selectionModel()->select(bans->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    dialog.RemoveSelected();
+    EXPECT_EQ(bans->rowCount(), 1);
+    EXPECT_EQ(bans->item(0, 0)->text(), QStringLiteral("c!*@*"));
+
+    dialog.Tabs()->setCurrentWidget(dialog.Table('e'));
+    dialog.NewMask()->setText(QStringLiteral(" friend!*@* "));
+    dialog.AddNew();
+    EXPECT_EQ(changes, (QStringList{"b- a!*@* b!*@* d!*@*", "e+ friend!*@*"}));
+    EXPECT_EQ(refreshes, 1);  // the server tells who set it: asked again
+    EXPECT_EQ(bans->rowCount(), 0);
 }
 
 }  // namespace
