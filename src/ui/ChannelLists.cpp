@@ -57,6 +57,8 @@ CChannelListsDialog::CChannelListsDialog(const QString& channel, const QString& 
     auto* reload = new QPushButton(QStringLiteral("Re&fresh"), this);
     for (QPushButton* button : {add, remove, reload}) button->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // Enter in the mask field adds it; it must not close the dialog too.
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
 
     auto* row = new QHBoxLayout;
     row->addWidget(new_mask_, 1);
