@@ -51,13 +51,12 @@ FrameId WhoisWindow(const IncomingContext& c, const IrcMessage& message) {
 
 FrameId CIncomingDispatcher::AnswerWindow(CIrcSocket* socket, const IrcMessage& message,
                                           const Batch* batch) const {
-    const IncomingContext& c = c_;
-    if (!c.settings.RepliesInWindow) return 0;
-    if (const FrameId names = NamesWindow(c, socket, message)) return names;
+    if (!c_.settings.RepliesInWindow) return 0;
+    if (const FrameId names = NamesWindow(c_, socket, message)) return names;
     const std::string* label = message.Tag("label");
     if (!label && batch && !batch->label.empty()) label = &batch->label;
-    if (label) return c.Connection().Labels().FrameOf(*label);
-    return WhoisWindow(c, message);
+    if (label) return c_.Connection().Labels().FrameOf(*label);
+    return WhoisWindow(c_, message);
 }
 
 }  // namespace zorl

@@ -134,12 +134,10 @@ QString CSendView::Line() const { return HideCodes(toPlainText()); }
 
 void CSendView::FollowSpelling(const CSettings& settings) {
     CSpelling& spelling = TheSpelling();
-    if (settings.SpellCheck) {
-        const QString wanted = CSpelling::Choose(qt::DecodeText(settings.SpellLanguage));
-        if (!spelling.Ready() || spelling.Language() != wanted)
-            spelling.Load(wanted, QString::fromStdString(context_.app->config_dir) +
-                                      QStringLiteral("dictionary.txt"));
-    }
+    if (settings.SpellCheck)
+        spelling.Follow(
+            qt::DecodeText(settings.SpellLanguage),
+            QString::fromStdString(context_.app->config_dir) + QStringLiteral("dictionary.txt"));
     if (!settings.SpellCheck || !spelling.Ready()) {
         delete spell_;
         spell_ = nullptr;

@@ -81,6 +81,12 @@ bool CSpelling::Load(const QString& language, const QString& personalFile) {
     return true;
 }
 
+void CSpelling::Follow(const QString& language, const QString& personalFile) {
+    if (followed_ == language) return;
+    followed_ = language;
+    Load(language, personalFile);
+}
+
 std::string CSpelling::Encode(const QString& word) const {
     QStringEncoder encoder(encoding_);
     const QByteArray bytes = encoder.encode(word);

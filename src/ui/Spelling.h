@@ -10,6 +10,7 @@
 #include <QSyntaxHighlighter>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Hunspell;
 
@@ -29,6 +30,10 @@ public:
     // Loads the dictionary of `language` (see Choose) and the user's words
     // from `personalFile`; false when no dictionary could be read.
     bool Load(const QString& language, const QString& personalFile);
+    // Load() for the setting `language`, unless it was done for that setting
+    // already: every input line asks at each change of the settings, and
+    // finding the dictionaries reads a folder.
+    void Follow(const QString& language, const QString& personalFile);
     bool Ready() const { return hunspell_ != nullptr; }
     const QString& Language() const { return language_; }
 
@@ -43,6 +48,7 @@ private:
 
     std::unique_ptr<Hunspell> hunspell_;
     QString language_;
+    std::optional<QString> followed_;  // the setting Follow() loaded for
     QString personal_file_;
     QStringConverter::Encoding encoding_ = QStringConverter::Utf8;
 };
