@@ -183,6 +183,8 @@ public:
     bool PlaySoundFile(const std::string& name);
     // DUMP and Dump Variables: the debug dump (app/Dump.h).
     void ShowDump();
+    // DCC GET: takes the waiting file offer of `nick`.
+    bool AcceptDccFile(const std::string& nick, const std::string& fileName);
 
     // ---- State of the application object (the debug dump prints the first two)
     int TimerHandle = 0;

@@ -85,6 +85,9 @@ public:
 
     bool PlaySoundFile(const std::string& name) override { return app_.PlaySoundFile(name); }
     void ShowDump() override { app_.ShowDump(); }
+    bool AcceptDccFile(const std::string& nick, const std::string& fileName) override {
+        return app_.AcceptDccFile(nick, fileName);
+    }
 
 private:
     CZorlApp& app_;

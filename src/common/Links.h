@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,10 +22,22 @@ struct LinkSpan {
     bool operator==(const LinkSpan&) const = default;
 };
 
-std::vector<LinkSpan> FindWebLinks(std::string_view text);
+// `withFiles` also finds local file links, "file:///..." (what zorl prints
+// for a received file), which are opened as their folder.
+std::vector<LinkSpan> FindWebLinks(std::string_view text, bool withFiles = false);
 
 // True when the whole text is one such address: what may be handed to the
 // desktop to open.
 bool IsWebLink(std::string_view text);
+
+// The folder a whole-text file link lies in, as a link ending in "/";
+// "" for anything else. A click on a file link opens its folder, never the
+// file: the text may come from a stranger, and a file can be a program.
+//   "file:///home/u/download/notes.txt" -> "file:///home/u/download/"
+std::string FolderLinkOf(std::string_view text);
+
+// The link of a local file, every byte a link may not hold in %XX form:
+//   "/home/u/my notes.txt" -> "file:///home/u/my%20notes.txt"
+std::string FileLink(std::string_view path);
 
 }  // namespace zorl

@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "common/ProxyHandshake.h"
 #include "common/ScopedFlag.h"
+#include "common/Text.h"
 #include "config/Settings.h"
 #include "dcc/DccServices.h"
 #include "dcc/DccTransfer.h"
@@ -142,6 +143,40 @@ CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType ty
     return &socket;
 }
 
+CIrcSocket* CDcc::OurOffer(const std::string& nick, int port, const std::string& token) {
+    for (auto& link : links_) {
+        CIrcSocket& socket = *link->socket;
+        const bool ours = socket.type == kSocketDccSendOut || socket.type == kSocketDccChat;
+        if (!ours || socket.connected) continue;
+        const bool match = port != 0 ? socket.dcc_port == port && socket.HasPlatformSocket()
+                                     : !socket.dcc_token.empty() && socket.dcc_token == token;
+        if (match && EqualsNoCase(DccWindowName(s_.registry, socket), nick)) return &socket;
+    }
+    return nullptr;
+}
+
+CIrcSocket& CDcc::PassiveOffer(SocketType type) {
+    WarnOfProxy();
+    CIrcSocket& socket = NewSocket();
+    socket.type = type;
+    socket.dcc_token = std::to_string(next_token_++);
+    return socket;
+}
+
+bool CDcc::ConnectPassive(CIrcSocket& offer, const std::string& address, int port) {
+    CIrcSocket* socket = DccConnect(address, port, offer.type);
+    if (!socket) return false;
+    socket->file_path = offer.file_path;
+    socket->file_size = offer.file_size;
+    socket->file_start = offer.file_start;
+    if (ChannelRecord* record = s_.registry.FindCRBySocket(&offer))
+        s_.registry.MoveToSocket(*record, socket);
+    // Without a window the placeholder goes on the next tick.
+    offer.dcc_token.clear();
+    if (socket->connected && socket->type == kSocketDccSendOut) StartSending(*socket);
+    return true;
+}
+
 void CDcc::OnConnect(WsaError error, CIrcSocket& socket) {
     Busy busy(*this);
     s_.output.Trace("-- DCC Connect");
@@ -150,12 +185,14 @@ void CDcc::OnConnect(WsaError error, CIrcSocket& socket) {
         socket.Close();
         return;
     }
-    socket.transferred = 0;
+    socket.transferred = socket.file_start;
     socket.connected = true;
     // The file is made now, so that an empty file arrives as an empty file.
     Link* link = LinkOf(socket);
     if (link && socket.type == kSocketDccSendIn && !socket.file_path.empty())
         TransferOf(*link).OpenForWriting();
+    // Our passive offer's peer listened, and we connected to it.
+    if (socket.type == kSocketDccSendOut) StartSending(socket);
 }
 
 void CDcc::OnAccept(WsaError error, CIrcSocket& listener) {
@@ -169,6 +206,10 @@ void CDcc::OnAccept(WsaError error, CIrcSocket& listener) {
         case kSocketDccSendOut:
             s_.output.Trace(Format("-- Accept [%08X] (DCC send out) ", id));
             AcceptSend(error, listener);
+            break;
+        case kSocketDccSendIn:
+            s_.output.Trace(Format("-- Accept [%08X] (DCC send in) ", id));
+            AcceptReceive(error, listener);
             break;
         default: s_.output.Trace(Format("-- Accept [%08X] (default) ", id)); break;
     }
@@ -187,9 +228,10 @@ CIrcSocket* CDcc::TakeAccepted(WsaError error, CIrcSocket& listener, SocketType 
     peer.Adopt(std::move(accepted));
     peer.type = type;
     peer.connected = true;
-    peer.transferred = 0;
     peer.file_path = listener.file_path;
     peer.file_size = listener.file_size;
+    peer.file_start = listener.file_start;
+    peer.transferred = listener.file_start;
     if (ChannelRecord* record = s_.registry.FindCRBySocket(&listener))
         s_.registry.MoveToSocket(*record, &peer);
     listener.Close();
@@ -203,16 +245,26 @@ void CDcc::AcceptChat(WsaError error, CIrcSocket& listener) {
 }
 
 void CDcc::AcceptSend(WsaError error, CIrcSocket& listener) {
-    CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccSendOut);
+    if (CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccSendOut)) StartSending(*peer);
+}
+
+// The sender of a passive offer we accepted came to our port.
+void CDcc::AcceptReceive(WsaError error, CIrcSocket& listener) {
+    CIrcSocket* peer = TakeAccepted(error, listener, kSocketDccSendIn);
     if (!peer) return;
-    const std::string window = DccWindowName(s_.registry, *peer);
-    if (peer->file_size != 0)
-        s_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s (size=%llu)",
-                         peer->file_path.c_str(), static_cast<unsigned long long>(peer->file_size));
+    if (Link* link = LinkOf(*peer)) TransferOf(*link).OpenForWriting();
+}
+
+void CDcc::StartSending(CIrcSocket& socket) {
+    const std::string window = DccWindowName(s_.registry, socket);
+    if (socket.file_size != 0)
+        s_.output.PrintF(&socket, window, Cls::Info, "DCC file transfer started: %s (size=%llu)",
+                         socket.file_path.c_str(),
+                         static_cast<unsigned long long>(socket.file_size));
     else
-        s_.output.PrintF(peer, window, Cls::Info, "DCC file transfer started: %s",
-                         peer->file_path.c_str());
-    DccSendNext(*peer);
+        s_.output.PrintF(&socket, window, Cls::Info, "DCC file transfer started: %s",
+                         socket.file_path.c_str());
+    DccSendNext(socket);
 }
 
 void CDcc::DccSendNext(CIrcSocket& socket) {
@@ -328,6 +380,7 @@ void CDcc::CloseWindowSocket(FrameId frame) {
     if (link->transfer) link->transfer->Finish();
     link->socket->Close();
     link->socket->connected = false;
+    link->socket->dcc_token.clear();
 }
 
 void CDcc::ReleaseOrphans() {

@@ -54,6 +54,17 @@ public:
     // address, or null with the reason in the status window.
     CIrcSocket* DccConnect(const std::string& address, int port, SocketType type);
 
+    // Our offer to `nick` that nobody has taken yet: the one on `port`, or
+    // the passive one with `token` when the port is 0. Null when none.
+    CIrcSocket* OurOffer(const std::string& nick, int port, const std::string& token);
+    // A passive offer of `type` (chat or send out): a socket with a new
+    // token and no platform socket, which waits for the peer's address.
+    CIrcSocket& PassiveOffer(SocketType type);
+    // The peer answered our passive `offer` with where to connect: a new
+    // socket connects there and takes the offer's window and file. False,
+    // with the reason shown, when it cannot.
+    bool ConnectPassive(CIrcSocket& offer, const std::string& address, int port);
+
     // Notifications of DCC sockets (the application routes them by type).
     void OnConnect(WsaError error, CIrcSocket& socket);
     void OnAccept(WsaError error, CIrcSocket& socket);
@@ -82,6 +93,8 @@ private:
     CIrcSocket* TakeAccepted(WsaError error, CIrcSocket& listener, SocketType type);
     void AcceptChat(WsaError error, CIrcSocket& listener);
     void AcceptSend(WsaError error, CIrcSocket& listener);
+    void AcceptReceive(WsaError error, CIrcSocket& listener);
+    void StartSending(CIrcSocket& socket);
     bool TakeChunk(CIrcSocket& socket, const char* data, std::size_t size);
     void TakeChatText(CIrcSocket& socket, const std::string& chunk);
     void ShowChatLine(CIrcSocket& socket, std::string line);
@@ -89,6 +102,7 @@ private:
     const DccServices& s_;
     std::vector<std::unique_ptr<Link>> links_;
     int busy_ = 0;
+    int next_token_ = 1;
     std::vector<char> read_buffer_;
     bool receiving_ = false;  // read_buffer_ is in use
 };

@@ -10,6 +10,7 @@
 
 #include "common/FileNames.h"
 #include "common/Format.h"
+#include "common/Links.h"
 #include "dcc/Dcc.h"
 #include "dcc/DccServices.h"
 #include "platform/Platform.h"
@@ -49,12 +50,20 @@ bool SendAll(CIrcSocket& socket, const char* data, std::size_t size, WsaError& e
 }
 
 // Only the user may read what a stranger sent: a new file is made 0600 (one
-// that is there already keeps its mode) and truncated.
-std::FILE* CreatePrivate(const std::string& path) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+// that is there already keeps its mode). It is cut to `start` bytes, where a
+// resumed transfer goes on; a file shorter than that now fails with EINVAL
+// rather than get a hole.
+std::FILE* CreatePrivate(const std::string& path, uint64_t start) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | (start == 0 ? O_TRUNC : 0) | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
     if (fd < 0) return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
+    struct stat info {};
+    const auto at = static_cast<off_t>(start);
+    std::FILE* file = nullptr;
+    if (start != 0 && (::fstat(fd, &info) != 0 || info.st_size < at))
+        errno = EINVAL;
+    else if (::ftruncate(fd, at) == 0 && ::lseek(fd, at, SEEK_SET) == at)
+        file = ::fdopen(fd, "wb");
     if (!file) {
         const int error = errno;
         ::close(fd);
@@ -75,8 +84,10 @@ unsigned PercentOf(uint64_t transferred, uint64_t size) {
     return static_cast<unsigned>(static_cast<unsigned __int128>(transferred) * 100 / size);
 }
 
+// A resumed transfer counts, acknowledges and shows progress from the byte
+// it starts at, as peers do.
 CDccTransfer::CDccTransfer(const DccServices& services, CIrcSocket& socket)
-    : s_(services), socket_(socket) {}
+    : s_(services), socket_(socket), acknowledged_(socket.file_start), shown_(socket.file_start) {}
 
 CDccTransfer::~CDccTransfer() {
     if (file_) std::fclose(file_);
@@ -91,6 +102,13 @@ uint64_t CDccTransfer::Now() const { return s_.platform.clock.TickCount(); }
 bool CDccTransfer::OpenForReading() {
     verb_ = "sent";
     file_ = std::fopen(socket_.file_path.c_str(), "rb");
+    if (file_ && socket_.file_start != 0 &&
+        ::fseeko(file_, static_cast<off_t>(socket_.file_start), SEEK_SET) != 0) {
+        const int error = errno;
+        std::fclose(file_);
+        file_ = nullptr;
+        errno = error;
+    }
     if (file_) {
         // Whole blocks are read at once; a stdio buffer would only copy them.
         std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -151,7 +169,7 @@ bool CDccTransfer::OpenForWriting() {
     verb_ = "received";
     if (file_) return true;
     const std::string name = "download/" + PlainFileName(socket_.file_path);
-    file_ = CreatePrivate(s_.configDir + name);
+    file_ = CreatePrivate(s_.configDir + name, socket_.file_start);
     if (file_) {
         saved_as_ = s_.configDir + name;
         // Each chunk goes to the file as it comes, before it is acknowledged.
@@ -203,7 +221,7 @@ void CDccTransfer::Finish() {
     file_ = nullptr;
     // Where a received file went, so that it can be found.
     if (!saved_as_.empty() && !failed_)
-        s_.output.Print(&socket_, Window(), Cls::Info, "saved as " + saved_as_);
+        s_.output.Print(&socket_, Window(), Cls::Info, "saved as " + FileLink(saved_as_));
 }
 
 // What stopped the transfer, then the transfer closes. A file that cannot
@@ -221,8 +239,7 @@ void CDccTransfer::Fail(const std::string& what, int errnoValue) {
 
 void CDccTransfer::Progress(const char* verb, uint64_t now, bool last) {
     const uint64_t total = socket_.transferred;
-    if (shown_once_ && total == shown_) return;
-    if (!shown_once_ && total == 0) return;
+    if (total == shown_) return;
     if (shown_once_ && !last && now - shown_at_ < kProgressInterval) return;
     const auto t = static_cast<unsigned long long>(total);
     const auto step = static_cast<unsigned long long>(total - shown_);

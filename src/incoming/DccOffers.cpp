@@ -1,5 +1,6 @@
 #include "incoming/DccOffers.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/FileNames.h"
@@ -60,7 +61,9 @@ DccOfferDetails DetailsOf(const DccOffer& offer) {
     details.from = Format("%s (%s)", offer.nick.c_str(), offer.sender.c_str());
     details.address = offer.address;
     details.port = offer.port;
-    details.warning = DccDestinationWarning(offer.ipv4, offer.port, offer.nick);
+    // Accepting a passive offer connects nowhere: the sender comes to us.
+    if (!offer.Passive())
+        details.warning = DccDestinationWarning(offer.ipv4, offer.port, offer.nick);
     return details;
 }
 
@@ -74,16 +77,20 @@ template <class... Args, class Handler>
 std::function<void(Args...)> CDccOffers::Later(Handler handler) {
     std::weak_ptr<bool> alive = alive_;
     auto called = std::make_shared<bool>(false);
-    return [alive, called, handler](Args... args) {
-        if (alive.expired() || *called) return;
+    const unsigned question = ++question_;
+    return [this, alive, called, question, handler](Args... args) {
+        if (alive.expired() || *called || question != question_) return;
         *called = true;
         handler(args...);
     };
 }
 
 void CDccOffers::Receive(const IrcMessage& message) {
+    const Split kind = SplitWord(message.c_params);
+    if (EqualsNoCase(kind.head, "RESUME")) return TakeResume(message, kind.tail);
+    if (EqualsNoCase(kind.head, "ACCEPT")) return TakeAccept(message, kind.tail);
     DccOffer offer;
-    if (!Parse(message, offer)) return;
+    if (!Parse(message, offer) || AnswersOurPassiveOffer(offer)) return;
     if (queue_.size() >= kMaxPending) {
         c_.output.PrintF(nullptr, "", Cls::UError,
                          "DCC %s from %s refused: %zu offers are waiting already",
@@ -108,17 +115,20 @@ void CDccOffers::Alert(const DccOffer& offer) {
 
 //   CHAT chat 3232235521 2000
 //   SEND notes.txt 3232235521 2001 1000      (the size may be missing)
+//   SEND notes.txt 3232235521 0 1000 7       (passive, token 7)
 bool CDccOffers::Parse(const IrcMessage& message, DccOffer& offer) {
     const Split type = SplitWord(message.c_params);
     offer.chat = EqualsNoCase(type.head, "CHAT");
-    // Other kinds (RESUME, ACCEPT, ...) are not ours: nothing is shown.
+    // Other kinds are not ours: nothing is shown.
     if (!offer.chat && !EqualsNoCase(type.head, "SEND")) return false;
     offer.nick = message.nick;
     offer.sender = message.sender;
+    offer.server = c_.Connection().Socket();
     const Split argument = offer.chat ? SplitWord(type.tail) : TakeFileName(type.tail);
     const Split address = SplitWord(argument.tail);
     const Split port = SplitWord(address.tail);
-    const Split size = SplitWord(port.tail);
+    const Split size = offer.chat ? Split{} : SplitWord(port.tail);
+    offer.token = Trim(offer.chat ? port.tail : size.tail);
 
     const char* kind = offer.chat ? "CHAT" : "SEND";
     auto refuse = [&](const char* what, std::string_view word) {
@@ -131,7 +141,9 @@ bool CDccOffers::Parse(const IrcMessage& message, DccOffer& offer) {
         return refuse("not an IPv4 address number:", address.head);
     offer.ipv4 = static_cast<uint32_t>(number);
     offer.address = DottedAddress(offer.ipv4);
-    if (!ReadNumber(port.head, 5, number) || number < 1 || number > kMaxPort)
+    // Port 0 is a passive offer, which needs its token.
+    if (!ReadNumber(port.head, 5, number) || number > kMaxPort ||
+        (number == 0 && offer.token.empty()))
         return refuse("not a port (1-65535):", port.head);
     offer.port = static_cast<int>(number);
     if (!offer.chat) {
@@ -182,6 +194,30 @@ void CDccOffers::OnChatAnswer(DccAnswer answer) {
     Done();
 }
 
+bool CDccOffers::AcceptFileFrom(const std::string& nick, const std::string& fileName) {
+    const auto offer = std::find_if(queue_.begin(), queue_.end(), [&](const DccOffer& o) {
+        return !o.chat && EqualsNoCase(o.nick, nick);
+    });
+    if (offer == queue_.end()) return false;
+    // It goes to the front, and the question shown about another is put
+    // again after it.
+    if (offer != queue_.begin()) std::rotate(queue_.begin(), offer, offer + 1);
+    asking_ = true;
+    ++question_;
+    c_.platform.dialogs.WithdrawDccQuestions();
+    OnFileAnswer(DccAnswer::Accept, fileName.empty() ? queue_.front().fileName : fileName);
+    return true;
+}
+
+// The size of download/`fileName` when the offer can resume it: the file is
+// there and shorter than the offer; else 0.
+uint64_t CDccOffers::ResumableSize(const std::string& fileName) const {
+    const DccOffer& offer = queue_.front();
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(c_.configDir + "download/" + fileName, error);
+    return !error && size < offer.size ? size : 0;
+}
+
 void CDccOffers::OnFileAnswer(DccAnswer answer, const std::string& edited) {
     if (!asking_ || queue_.empty()) return;
     if (answer == DccAnswer::Refuse) {
@@ -192,8 +228,13 @@ void CDccOffers::OnFileAnswer(DccAnswer answer, const std::string& edited) {
     const std::string fileName = PlainFileName(edited);
     std::error_code error;
     if (std::filesystem::exists(c_.configDir + "download/" + fileName, error)) {
+        const uint64_t here = ResumableSize(fileName);
+        const std::string resume = here == 0
+                                       ? std::string()
+                                       : "Resume: " + SizeText(here) + " of " +
+                                             SizeText(queue_.front().size) + " are here already";
         c_.platform.dialogs.AskOverwrite(
-            Later<OverwriteAnswer>([this, fileName](OverwriteAnswer overwrite) {
+            resume, Later<OverwriteAnswer>([this, fileName](OverwriteAnswer overwrite) {
                 OnOverwriteAnswer(overwrite, fileName);
             }));
         return;
@@ -207,20 +248,31 @@ void CDccOffers::OnOverwriteAnswer(OverwriteAnswer answer, const std::string& fi
     switch (answer) {
         case OverwriteAnswer::Rename: AskFile(fileName); return;
         case OverwriteAnswer::Ok: StartReceiving(queue_.front(), fileName); break;
+        case OverwriteAnswer::Resume:
+            if (const uint64_t here = ResumableSize(fileName); here != 0)
+                AskResume(queue_.front(), fileName, here);
+            else
+                StartReceiving(queue_.front(), fileName);
+            break;
         case OverwriteAnswer::Cancel: break;
     }
     Done();
 }
 
 void CDccOffers::StartChat(const DccOffer& offer) {
-    CIrcSocket* socket = c_.dcc.DccConnect(offer.address, offer.port, kSocketDccChat);
+    CIrcSocket* socket = offer.Passive()
+                             ? ListenFor(offer, kSocketDccChat)
+                             : c_.dcc.DccConnect(offer.address, offer.port, kSocketDccChat);
     if (!socket) return;
     c_.registry.NewWindow(offer.nick, kWindowDccQuery, socket, true);
     c_.output.PrintF(socket, offer.nick, Cls::CTCP, "DCC chat started with %s", offer.nick.c_str());
 }
 
-void CDccOffers::StartReceiving(const DccOffer& offer, const std::string& fileName) {
-    CIrcSocket* socket = c_.dcc.DccConnect(offer.address, offer.port, kSocketDccSendIn);
+void CDccOffers::StartReceiving(const DccOffer& offer, const std::string& fileName,
+                                uint64_t start) {
+    CIrcSocket* socket = offer.Passive()
+                             ? ListenFor(offer, kSocketDccSendIn)
+                             : c_.dcc.DccConnect(offer.address, offer.port, kSocketDccSendIn);
     if (!socket) return;
     c_.registry.NewWindow(offer.nick, kWindowDccSend, socket, true);
     // « and the nick: the window of a file coming in.
@@ -232,8 +284,12 @@ void CDccOffers::StartReceiving(const DccOffer& offer, const std::string& fileNa
     else
         c_.output.PrintF(socket, offer.nick, Cls::Info, "DCC file transfer started: %s",
                          fileName.c_str());
+    if (start != 0)
+        c_.output.PrintF(socket, offer.nick, Cls::Info, "resuming at %llu bytes",
+                         static_cast<unsigned long long>(start));
     socket->file_path = fileName;
     socket->file_size = offer.size;
+    socket->file_start = start;
 }
 
 }  // namespace zorl

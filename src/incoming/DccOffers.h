@@ -1,8 +1,15 @@
 // DCC offers other users make: checked, then put to the user one at a time
-// while everything else goes on, then acted on.
+// while everything else goes on, then acted on. The other requests of DCC
+// (dcc/DccWords.h) come here too: a peer resuming a file we offer, the
+// sender's answer to our own resume, and the address a peer answers our
+// passive offer with.
 //
 //   :alice!a@host PRIVMSG me :\1DCC CHAT chat 3232235521 2000\1
 //   :alice!a@host PRIVMSG me :\1DCC SEND notes.txt 3232235521 2001 1000\1
+//
+// A file offer whose name is in download/ already, there shorter than the
+// offer, can be resumed from its end: the sender is asked with DCC RESUME,
+// and the transfer starts once it answers DCC ACCEPT.
 //
 // Numbers are checked, never wrapped: an address beyond 32 bits, a port
 // outside 1-65535 or a size that is not a number refuse the offer with one
@@ -17,6 +24,9 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "common/SharedTypes.h"
 
 #include "platform/Dialogs.h"
 
@@ -36,6 +46,13 @@ struct DccOffer {
     int port = 0;
     uint64_t size = 0;     // 0: unknown
     std::string sizeWord;  // as received
+    // A passive offer names port 0 and a token: we listen, and answer with
+    // our address and the token.
+    std::string token;
+    // The server connection it came over, where requests about it go.
+    const CIrcSocket* server = nullptr;
+
+    bool Passive() const { return port == 0; }
 };
 
 class CDccOffers {
@@ -53,6 +70,10 @@ public:
     // Offers waiting, the one the user is asked about included.
     std::size_t Pending() const { return queue_.size(); }
 
+    // /dcc get: accepts the first waiting file offer of `nick`, saved as
+    // `fileName` ("" keeps the offered name). False when there is none.
+    bool AcceptFileFrom(const std::string& nick, const std::string& fileName);
+
 private:
     // False, with the reason in the status window, for bad numbers.
     bool Parse(const IrcMessage& message, DccOffer& offer);
@@ -63,8 +84,25 @@ private:
     void OnChatAnswer(DccAnswer answer);
     void OnFileAnswer(DccAnswer answer, const std::string& fileName);
     void OnOverwriteAnswer(OverwriteAnswer answer, const std::string& fileName);
+    uint64_t ResumableSize(const std::string& fileName) const;
     void StartChat(const DccOffer& offer);
-    void StartReceiving(const DccOffer& offer, const std::string& fileName);
+    void StartReceiving(const DccOffer& offer, const std::string& fileName, uint64_t start = 0);
+
+    // DccRequests.cpp: resuming and passive offers.
+    struct Resume {
+        DccOffer offer;
+        std::string fileName;  // where it goes in download/
+        uint64_t position = 0;
+    };
+    void AskResume(const DccOffer& offer, const std::string& fileName, uint64_t position);
+    void TakeResume(const IrcMessage& message, std::string_view words);
+    void TakeAccept(const IrcMessage& message, std::string_view words);
+    bool AnswersOurPassiveOffer(const DccOffer& offer);
+    // Listens for the sender of a passive offer and tells it where.
+    CIrcSocket* ListenFor(const DccOffer& offer, SocketType type);
+    // A DCC request to the peer of `offer`, over the connection it came by.
+    bool SendRequest(const DccOffer& offer, const std::string& words);
+
     // Wraps an answer so that it is dropped once this object is gone.
     template <class... Args, class Handler>
     std::function<void(Args...)> Later(Handler handler);
@@ -72,6 +110,10 @@ private:
     const IncomingContext& c_;
     std::deque<DccOffer> queue_;  // the front one is being asked about
     bool asking_ = false;
+    // Counts the questions, so that the answer to one settled otherwise
+    // (by /dcc get) is dropped.
+    unsigned question_ = 0;
+    std::deque<Resume> resumes_;  // asked for, waiting for DCC ACCEPT
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

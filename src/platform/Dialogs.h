@@ -22,7 +22,7 @@ struct ServerEntry;
 enum class BoxIcon { None, Information, Exclamation, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
 enum class DccAnswer { Accept, Refuse };
-enum class OverwriteAnswer { Ok, Cancel, Rename };
+enum class OverwriteAnswer { Ok, Cancel, Rename, Resume };
 enum class TrustAnswer { Refuse, ThisSession, Always };
 
 // What a question about a DCC offer shows; every text is the engine's.
@@ -90,8 +90,13 @@ public:
     // edited, and the answer carries it.
     virtual void AskDccSend(const DccOfferDetails& offer,
                             std::function<void(DccAnswer, const std::string& fileName)> answer) = 0;
-    // "Overwrite existing file?" with OK, Cancel and Rename.
-    virtual void AskOverwrite(std::function<void(OverwriteAnswer)> answer) = 0;
+    // "Overwrite existing file?" with OK, Cancel and Rename, and Resume
+    // when `resume` says what is there already ("": the file cannot be
+    // resumed).
+    virtual void AskOverwrite(const std::string& resume,
+                              std::function<void(OverwriteAnswer)> answer) = 0;
+    // Closes the DCC questions on screen: they were settled otherwise.
+    virtual void WithdrawDccQuestions() = 0;
 
     // The properties dialog: shows `values` on its pages, opened on `page`,
     // and writes every control back into them on OK (false: Cancel). The

@@ -2,7 +2,9 @@
 // clients have and in the older one with the nick first.
 //   /DCC CHAT joe           ->  PRIVMSG joe :\1DCC CHAT chat 3232235521 2000\1
 //   /DCC SEND joe notes.txt ->  PRIVMSG joe :\1DCC SEND notes.txt 3232235521 2001 1000\1
+//   /DCC SEND -passive joe notes.txt  (port 0 and a token: joe listens)
 //   /DCC joe CHAT, /DCC joe SEND (the file chosen in a dialog)
+//   /DCC GET joe [name]     accepts joe's waiting file offer
 // The offer goes over the server connection and names its own end of it:
 // that is the address the peer can reach.
 #include <filesystem>
@@ -16,10 +18,12 @@
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "dcc/Dcc.h"
+#include "dcc/DccWords.h"
 #include "platform/Platform.h"
 #include "script/CommandLine.h"
 #include "script/CommandTable.h"
 #include "script/ScriptContext.h"
+#include "script/ScriptHost.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "windows/ChannelRecord.h"
@@ -29,55 +33,44 @@
 namespace zorl {
 namespace {
 
-// "192.168.0.1" -> 3232235521. An unconnected socket gives 0.
-uint32_t LocalAddressNumber(const CIrcSocket* socket) {
-    std::string dotted;
-    uint16_t port = 0;
-    if (!socket || !socket->LocalAddress(dotted, port)) dotted = "0.0.0.0";
-    uint32_t number = 0;
-    std::string_view rest = dotted;
-    for (int part = 0; part < 4; ++part) {
-        const Split piece = SplitAt(rest, ".");
-        number = number * 256 + static_cast<uint32_t>(Atoi(piece.head));
-        rest = piece.tail;
-    }
-    return number;
-}
-
-// The file name as offered: the part after the last "/". Control bytes
-// would break the CTCP line; a name with blanks goes in double quotes, as
-// other clients expect and send it.
-std::string OfferedName(const std::string& path) {
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"') c = '_';
-    return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
-}
-
 // The offer alone: no notice of the command's words goes to the peer.
 void SendOffer(CommandLine& line, const std::string& nick, const std::string& offer) {
     CServerConnection& server = line.ctx.Connection();
-    server.SendLine(server.Socket(), "PRIVMSG " + nick + " :\x01" + offer + "\x01", true);
+    server.SendLine(server.Socket(), DccRequestLine(nick, offer), true);
 }
 
-void OfferChat(CommandLine& line, const std::string& nick) {
+// Listening before the offer goes out: a peer that accepts at once must
+// find the port open, and none is offered that could not be opened. A
+// passive offer listens nowhere; its socket waits for the peer's address.
+CIrcSocket* OfferSocket(const ScriptContext& ctx, SocketType type, bool passive,
+                        std::string& where) {
+    const uint32_t address = LocalAddressNumber(ctx.Connection().Socket());
+    if (passive) {
+        CIrcSocket& socket = ctx.dcc.PassiveOffer(type);
+        where = Format(" %u 0", address);
+        return &socket;
+    }
+    const int port = ctx.dcc.port_counter++;
+    CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, type);
+    if (socket) socket->dcc_port = port;
+    where = Format(" %u %d", address, port);
+    return socket;
+}
+
+void OfferChat(CommandLine& line, const std::string& nick, bool passive) {
     const ScriptContext& ctx = line.ctx;
-    const int port = ctx.dcc.port_counter;
-    const std::string offer =
-        Format("DCC CHAT chat %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
-    // Listening before the offer goes out: a peer that accepts at once must
-    // find the port open, and none is offered that could not be opened.
-    CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccChat);
-    ++ctx.dcc.port_counter;
+    std::string where;
+    CIrcSocket* socket = OfferSocket(ctx, kSocketDccChat, passive, where);
     if (!socket) return;
-    SendOffer(line, nick, offer);
+    SendOffer(line, nick,
+              "DCC CHAT chat" + where + (passive ? " " + socket->dcc_token : std::string()));
     ctx.registry.NewWindow(nick, kWindowDccQuery, socket, true);
     ctx.output.PrintF(socket, nick, Cls::CTCP, "DCC chat with %s, waiting for acknowledgement",
                       nick.c_str());
 }
 
 // `path` empty: the user picks the file.
-void OfferFile(CommandLine& line, const std::string& nick, std::string path) {
+void OfferFile(CommandLine& line, const std::string& nick, std::string path, bool passive) {
     const ScriptContext& ctx = line.ctx;
     std::error_code error;
     if (path.empty()) {
@@ -90,13 +83,13 @@ void OfferFile(CommandLine& line, const std::string& nick, std::string path) {
     }
     uintmax_t size = std::filesystem::file_size(path, error);
     if (error) size = 0;
-    const int port = ctx.dcc.port_counter;
-    std::string offer = "DCC SEND " + OfferedName(path) +
-                        Format(" %u %d", LocalAddressNumber(ctx.Connection().Socket()), port);
-    if (size != 0) offer += Format(" %llu", static_cast<unsigned long long>(size));
-    CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, kSocketDccSendOut);
-    ++ctx.dcc.port_counter;
+    std::string where;
+    CIrcSocket* socket = OfferSocket(ctx, kSocketDccSendOut, passive, where);
     if (!socket) return;
+    std::string offer = "DCC SEND " + DccFileWord(path) + where;
+    // A passive offer's token comes after the size, which it always names.
+    if (size != 0 || passive) offer += Format(" %llu", static_cast<unsigned long long>(size));
+    if (passive) offer += " " + socket->dcc_token;
     SendOffer(line, nick, offer);
     ctx.registry.NewWindow(nick, kWindowDccSend, socket, true);
     // » and the nick: the window of a file going out.
@@ -122,7 +115,8 @@ const char* DccKind(const ChannelRecord& record) {
 
 std::string DccState(const CIrcSocket& socket) {
     if (socket.connected) return "connected";
-    return socket.HasPlatformSocket() ? "waiting for the peer" : "closed";
+    return socket.HasPlatformSocket() || !socket.dcc_token.empty() ? "waiting for the peer"
+                                                                   : "closed";
 }
 
 // DCC LIST: every DCC window, what it carries and how far it is.
@@ -155,7 +149,7 @@ void CloseDcc(CommandLine& line, std::string_view kind, const std::string& nick)
         const char* recordKind = DccKind(record);
         if (!recordKind || !EqualsNoCase(kind, recordKind) || !EqualsNoCase(record.name, nick))
             continue;
-        if (!record.socket->HasPlatformSocket()) continue;
+        if (!record.socket->HasPlatformSocket() && record.socket->dcc_token.empty()) continue;
         const FrameId frame = record.frame;
         ctx.dcc.CloseWindowSocket(frame);
         ctx.output.PrintF(nullptr, "", Cls::Info, "DCC %s with %s closed", recordKind,
@@ -166,15 +160,33 @@ void CloseDcc(CommandLine& line, std::string_view kind, const std::string& nick)
                       nick.c_str());
 }
 
+// DCC GET joe [name]: the file joe offers, without waiting for the question.
+void GetFile(CommandLine& line, std::string_view words) {
+    const Split nick = SplitWord(words);
+    if (nick.head.empty()) {
+        line.ctx.output.Print(nullptr, "", Cls::UError, "Usage: /dcc get nick [file]");
+        return;
+    }
+    const std::string who(nick.head);
+    if (!line.ctx.host.AcceptDccFile(who, std::string(Trim(nick.tail))))
+        line.ctx.output.PrintF(nullptr, "", Cls::UError, "No DCC file offer from %s is waiting",
+                               who.c_str());
+}
+
 }  // namespace
 
 // DCC CHAT joe, DCC SEND joe [file], DCC joe CHAT, DCC joe SEND (any
 // letter case); a first word CHAT or SEND is always the kind, so the nick
-// comes after it. DCC LIST and DCC CLOSE kind nick look after the
-// connections. Any other word does nothing.
+// comes after it, or "-passive" and the nick. DCC GET takes an offer, DCC
+// LIST and DCC CLOSE kind nick look after the connections. Any other word
+// does nothing.
 void DccCommand(CommandLine& line) {
     const std::string first = line.Target();
-    const Split rest = SplitWord(line.ArgsAfterTarget());
+    Split rest = SplitWord(line.ArgsAfterTarget());
+    if (EqualsNoCase(first, "GET")) {
+        GetFile(line, line.ArgsAfterTarget());
+        return;
+    }
     if (EqualsNoCase(first, "LIST")) {
         ListDcc(line);
         return;
@@ -191,22 +203,24 @@ void DccCommand(CommandLine& line) {
     }
     const bool chat = EqualsNoCase(first, "CHAT");
     if (chat || EqualsNoCase(first, "SEND")) {
+        const bool passive = EqualsNoCase(rest.head, "-passive");
+        if (passive) rest = SplitWord(rest.tail);
         const std::string nick(rest.head);
         if (nick.empty()) {
-            line.ctx.output.PrintF(nullptr, "", Cls::UError, "Usage: /dcc %s nick%s",
+            line.ctx.output.PrintF(nullptr, "", Cls::UError, "Usage: /dcc %s [-passive] nick%s",
                                    chat ? "chat" : "send", chat ? "" : " [file]");
             return;
         }
         if (chat)
-            OfferChat(line, nick);
+            OfferChat(line, nick, passive);
         else
-            OfferFile(line, nick, std::string(Trim(rest.tail)));
+            OfferFile(line, nick, std::string(Trim(rest.tail)), passive);
         return;
     }
     if (EqualsNoCase(rest.head, "CHAT"))
-        OfferChat(line, first);
+        OfferChat(line, first, false);
     else if (EqualsNoCase(rest.head, "SEND"))
-        OfferFile(line, first, "");
+        OfferFile(line, first, "", false);
 }
 
 }  // namespace zorl

@@ -13,6 +13,9 @@ public:
     // PLAY ding: a sound of wav/ or the system's sound folder; false (and an
     // error line) when there is none to play.
     virtual bool PlaySoundFile(const std::string& name) = 0;
+    // DCC GET: accepts the waiting file offer of `nick`, saved as
+    // `fileName` ("": as offered). False when none waits.
+    virtual bool AcceptDccFile(const std::string& nick, const std::string& fileName) = 0;
 
 protected:
     ~IScriptHost() = default;

@@ -46,6 +46,13 @@ public:
     // their true size.
     uint64_t file_size = 0;
     uint64_t transferred = 0;
+    // DCC: the byte a resumed transfer starts at (0: the whole file), the
+    // port our offer named, and the token of a passive offer of ours still
+    // waiting for the peer's address (the socket has no platform socket
+    // until then).
+    uint64_t file_start = 0;
+    int dcc_port = 0;
+    std::string dcc_token;
     bool connected = false;
     std::string password;
     SocketType type = kSocketNone;

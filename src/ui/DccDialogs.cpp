@@ -41,7 +41,11 @@ QLineEdit* AddField(QFormLayout& form, const QString& label, const QString& text
 // Where accepting connects to, both questions alike.
 void AddDestination(QFormLayout& form, const DccOfferDetails& offer, QWidget* parent) {
     AddField(form, QStringLiteral("Address:"), qt::DecodeText(offer.address), false, parent);
-    AddField(form, QStringLiteral("Port:"), QString::number(offer.port), false, parent);
+    // A passive offer names no port: its sender connects to us instead.
+    AddField(form, QStringLiteral("Port:"),
+             offer.port != 0 ? QString::number(offer.port)
+                             : QStringLiteral("none (passive: the sender connects to you)"),
+             false, parent);
 }
 
 // The warning, if any, above the buttons; with one, Enter alone refuses.
@@ -113,25 +117,41 @@ CDccSendDialog::CDccSendDialog(const DccOfferDetails& offer,
     ShowQuietly(*this);
 }
 
-COverwriteDialog::COverwriteDialog(std::function<void(OverwriteAnswer)> answer, QWidget* parent)
+COverwriteDialog::COverwriteDialog(const std::string& resume,
+                                   std::function<void(OverwriteAnswer)> answer, QWidget* parent)
     : QDialog(parent), answer_(std::move(answer)) {
     setWindowTitle(QStringLiteral("DCC file transfer request"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Overwrite existing file?"), this));
+    if (!resume.empty()) {
+        auto* here = new QLabel(qt::DecodeText(resume), this);
+        here->setTextFormat(Qt::PlainText);
+        layout->addWidget(here);
+    }
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     QPushButton* rename =
         buttons->addButton(QStringLiteral("&Rename"), QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(rename, &QPushButton::clicked, this, [this] { done(kRename); });
+    if (!resume.empty()) {
+        // Going on from where it stopped is what a user who sees the file
+        // again wants most often.
+        QPushButton* resumeButton =
+            buttons->addButton(QStringLiteral("Re&sume"), QDialogButtonBox::ActionRole);
+        connect(resumeButton, &QPushButton::clicked, this, [this] { done(kResume); });
+        ok->setAutoDefault(false);
+        resumeButton->setDefault(true);
+    }
     layout->addWidget(buttons);
     connect(this, &QDialog::finished, this, [this](int result) {
         auto reply = std::exchange(answer_, nullptr);
         if (!reply) return;
         reply(result == QDialog::Accepted ? OverwriteAnswer::Ok
               : result == kRename         ? OverwriteAnswer::Rename
+              : result == kResume         ? OverwriteAnswer::Resume
                                           : OverwriteAnswer::Cancel);
     });
     ShowQuietly(*this);

@@ -47,8 +47,11 @@ class COverwriteDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kRename = 4;
+    static constexpr int kResume = 5;
 
-    COverwriteDialog(std::function<void(OverwriteAnswer)> answer, QWidget* parent);
+    // With `resume`, a Resume button, the default, and that text above it.
+    COverwriteDialog(const std::string& resume, std::function<void(OverwriteAnswer)> answer,
+                     QWidget* parent);
 
 private:
     std::function<void(OverwriteAnswer)> answer_;

@@ -96,14 +96,19 @@ bool QtDialogs::OpenFile(const std::string& filter, const std::string& defaultEx
 // The DCC questions show and return; each dialog answers when the user
 // gets to it and then deletes itself.
 void QtDialogs::AskDccChat(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer) {
-    new CDccChatDialog(offer, std::move(answer), parent_);
+    dcc_questions_.emplace_back(new CDccChatDialog(offer, std::move(answer), parent_));
 }
 void QtDialogs::AskDccSend(const DccOfferDetails& offer,
                            std::function<void(DccAnswer, const std::string&)> answer) {
-    new CDccSendDialog(offer, std::move(answer), parent_);
+    dcc_questions_.emplace_back(new CDccSendDialog(offer, std::move(answer), parent_));
 }
-void QtDialogs::AskOverwrite(std::function<void(OverwriteAnswer)> answer) {
-    new COverwriteDialog(std::move(answer), parent_);
+void QtDialogs::AskOverwrite(const std::string& resume,
+                             std::function<void(OverwriteAnswer)> answer) {
+    dcc_questions_.emplace_back(new COverwriteDialog(resume, std::move(answer), parent_));
+}
+void QtDialogs::WithdrawDccQuestions() {
+    for (const QPointer<QDialog>& dialog : std::exchange(dcc_questions_, {}))
+        if (dialog) dialog->close();
 }
 
 bool QtDialogs::Properties(CSettings& values, int page,

@@ -3,8 +3,10 @@
 // itself.
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
+#include <vector>
 
 #include "platform/Dialogs.h"
 
@@ -24,7 +26,9 @@ public:
     void AskDccChat(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer) override;
     void AskDccSend(const DccOfferDetails& offer,
                     std::function<void(DccAnswer, const std::string&)> answer) override;
-    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
+    void AskOverwrite(const std::string& resume,
+                      std::function<void(OverwriteAnswer)> answer) override;
+    void WithdrawDccQuestions() override;
     bool Properties(CSettings& values, int page,
                     const std::function<void(FilesEditor)>& edit) override;
     bool EditText(std::string& text) override;
@@ -39,6 +43,7 @@ private:
     QWidget* TopParent() const;
 
     QPointer<QWidget> parent_;
+    std::vector<QPointer<QDialog>> dcc_questions_;  // on screen, or gone
 };
 
 }  // namespace zorl::ui

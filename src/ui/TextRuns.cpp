@@ -90,12 +90,12 @@ private:
     std::vector<TextRun>& runs_;
 };
 
-// Cuts the web addresses out of each run into runs of their own.
+// Cuts the web addresses and file links out of each run into runs of their own.
 std::vector<TextRun> SeparateLinks(std::vector<TextRun> runs) {
     std::vector<TextRun> out;
     out.reserve(runs.size());
     for (TextRun& run : runs) {
-        const std::vector<LinkSpan> links = FindWebLinks(run.text);
+        const std::vector<LinkSpan> links = FindWebLinks(run.text, true);
         if (links.empty()) {
             out.push_back(std::move(run));
             continue;
@@ -130,7 +130,7 @@ uint64_t RunStyle::Key() const {
 // Every web address has a "://"; most text has none.
 bool IsPlainPiece(std::string_view text) {
     return !HasFormatCode(text) &&
-           (text.find("://") == std::string_view::npos || FindWebLinks(text).empty());
+           (text.find("://") == std::string_view::npos || FindWebLinks(text, true).empty());
 }
 
 int AppendNormalisedBreaks(std::string& out, std::string_view text) {

@@ -361,8 +361,12 @@ void CZorlView::mouseReleaseEvent(QMouseEvent* event) {
 void CZorlView::OpenLink(const QString& href) {
     if (!context_.app) return;
     const std::string address = qt::EncodeText(href);
-    // Only what the pane itself marked as a web address goes to the desktop.
-    if (IsWebLink(address)) context_.app->platform.shell.Open(address);
+    // Only what the pane itself marked as a web address goes to the desktop;
+    // a file link opens the folder it is in.
+    if (IsWebLink(address))
+        context_.app->platform.shell.Open(address);
+    else if (const std::string folder = FolderLinkOf(address); !folder.empty())
+        context_.app->platform.shell.Open(folder);
 }
 
 void CZorlView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -89,6 +89,14 @@ TEST(Links, WebAddressesInChatText) {
     EXPECT_TRUE(IsWebLink("https://example.org/"));
     EXPECT_FALSE(IsWebLink("https://example.org/ x"));
     EXPECT_FALSE(IsWebLink("file:///etc/passwd"));
+    // File links are found only when asked for, and open as their folder.
+    const std::string_view saved = "saved as file:///home/u/download/a%20b.txt.";
+    ASSERT_EQ(FindWebLinks(saved, true), (std::vector<LinkSpan>{{9, 33}}));
+    EXPECT_EQ(FolderLinkOf(saved.substr(9, 33)), "file:///home/u/download/");
+    EXPECT_EQ(FolderLinkOf("file:///"), "");
+    EXPECT_EQ(FileLink("/u/a b\xC3\xA9%.txt"), "file:///u/a%20b%C3%A9%25.txt");
+    EXPECT_EQ(FolderLinkOf("file://host/x"), "");
+    EXPECT_EQ(FolderLinkOf("https://example.org/x"), "");
 }
 
 }  // namespace

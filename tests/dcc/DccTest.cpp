@@ -2,6 +2,7 @@
 // connection accepted, bytes each way, what the window shows.
 #include <filesystem>
 
+#include "common/Links.h"
 #include "dcc/Dcc.h"
 #include "dcc/DccTransfer.h"
 #include "incoming/IncomingFixture.h"
@@ -80,7 +81,7 @@ TEST_F(DccTest, EachOfferListensOnTheNextPortAndNamesTheLocalAddress) {
          "DCC CHAT chat 3232235521 2000\x01",
          "PRIVMSG joe :\x01"
          "DCC CHAT chat 3232235521 2002\x01"});
-    ExpectShown("", Cls::UError, "Usage: /dcc chat nick");
+    ExpectShown("", Cls::UError, "Usage: /dcc chat [-passive] nick");
     ExpectShown("", Cls::UError, "** DCC: Unable to create socket (Address already in use)");
     ASSERT_NE(Listener(2000), nullptr);
     EXPECT_EQ(Listener(2001), nullptr);
@@ -192,6 +193,63 @@ TEST_F(DccTest, FileIsSentAndFinishedOnTheLastAcknowledgement) {
     EXPECT_TRUE(peer->closed);
 }
 
+// A peer resuming our offer gets DCC ACCEPT for a position inside the file,
+// then the rest of it; the acknowledgements count the whole file.
+TEST_F(DccTest, ResumedOfferSendsTheRestOfTheFile) {
+    const std::string content = "0123456789";
+    dir.WriteFile("notes.txt", content);
+    Type("", "/dcc send joe " + (dir.Path() / "notes.txt").string());
+    const std::string resume =
+        ":joe!j@host PRIVMSG me :\x01"
+        "DCC RESUME notes.txt ";
+    Recv(resume + "2001 4\x01");   // not the offer's port
+    Recv(resume + "2000 10\x01");  // nothing left
+    Recv(resume + "2000 4\x01");
+    host.Elapse(kFreshBurst);
+    EXPECT_EQ(wire->SentLines().back(),
+              "PRIVMSG joe :\x01"
+              "DCC ACCEPT notes.txt 2000 4\x01");
+    EXPECT_EQ(Lines(""), (std::vector<std::string>{
+                             "DCC RESUME from joe ignored: no file of ours is offered to it there",
+                             "DCC RESUME from joe refused: 10 bytes is not inside the file"}))
+        << Transcript();
+    ExpectShown("joe", Cls::Info, "joe resumes at 4 bytes");
+    auto peer = AcceptOn(2000);
+    EXPECT_EQ(peer->sent, "456789");
+    ExpectShown("joe", Cls::Normal, "sent 10 bytes  (+6)  100%");
+    peer->Receive(Ack(10));
+    ExpectShown("joe", Cls::Info, "file transfer finished");
+}
+
+// A passive offer listens nowhere: it names port 0 and a token, and the
+// peer's answer with that token says where to connect and send.
+TEST_F(DccTest, PassiveOfferConnectsWhereThePeerAnswers) {
+    dir.WriteFile("notes.txt", "abc");
+    Type("", "/dcc send -passive joe " + (dir.Path() / "notes.txt").string());
+    host.Elapse(kFreshBurst);
+    ExpectSent(
+        {"PRIVMSG joe :\x01"
+         "DCC SEND notes.txt 2130706433 0 3 1\x01"});
+    EXPECT_EQ(Listener(2000), nullptr);
+    ClearPanes();
+    Type("", "/dcc list");
+    EXPECT_EQ(Lines("").front(),
+              "DCC send to joe: waiting for the peer, notes.txt, 0 bytes of 3 bytes");
+    const std::string answer = "DCC SEND notes.txt 3232235777 5000 3 ";
+    Recv(":mallory!m@host PRIVMSG me :\x01" + answer + "1\x01");  // not joe: an offer
+    host.dialogs.AnswerFile(DccAnswer::Refuse);
+    Recv(":joe!j@host PRIVMSG me :\x01" + answer + "1\x01");
+    auto peer = host.sockets.Last();
+    EXPECT_EQ(peer->connectHost, "192.168.1.1");
+    EXPECT_EQ(peer->connectPort, 5000);
+    peer->Connected();
+    EXPECT_EQ(peer->sent, "abc");
+    peer->Receive(Ack(3));
+    ExpectShown("joe", Cls::Info, "file transfer finished");
+    app.OnTick();
+    EXPECT_EQ(app.dcc.SocketCount(), 1u);  // the placeholder is gone
+}
+
 // Named on the command line, the file needs no dialog; a missing one is said.
 TEST_F(DccTest, EmptyFileIsOfferedWithoutSizeAndFinishesAtOnce) {
     Type("", "/dcc send joe " + (dir.Path() / "missing").string());
@@ -296,7 +354,8 @@ TEST_F(DccTest, ReceivingStopsAtTheOfferedSize) {
                   "file transfer closed: the sender went past the offered 1000 bytes")
             << Transcript();
         EXPECT_TRUE(Lines("alice").end()[-3].starts_with("received 1000 bytes  (+"));
-        EXPECT_EQ(Lines("alice").end()[-2], "saved as " + (dir.Path() / "download/f.bin").string());
+        EXPECT_EQ(Lines("alice").end()[-2],
+                  "saved as " + FileLink((dir.Path() / "download/f.bin").string()));
         EXPECT_EQ(dir.ReadFile("download/f.bin"), std::string(1000, 'z'));
         EXPECT_EQ(std::filesystem::status(dir.Path() / "download/f.bin").permissions(),
                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -325,7 +384,7 @@ TEST_F(DccTest, ProgressLinesAreCoalescedKeepingTheLast) {
     ExpectLines(
         "alice",
         {"DCC file transfer started: f.bin", "received 2 bytes  (+2)", "received 4 bytes  (+2)",
-         "saved as " + (dir.Path() / "download/f.bin").string(), "file transfer closed"});
+         "saved as " + FileLink((dir.Path() / "download/f.bin").string()), "file transfer closed"});
 }
 
 TEST_F(DccTest, ReceivingPast4GiBAcknowledgesModulo2To32) {

@@ -39,6 +39,7 @@ TEST_F(DccOfferTest, OfferWithBadNumbersIsRefusedWithOneStatusLine) {
          "DCC SEND from alice refused: not an IPv4 address number: \"4294967296\""},
         {"SEND f -1 2001", "DCC SEND from alice refused: not an IPv4 address number: \"-1\""},
         {"CHAT chat 3232235521 0", "DCC CHAT from alice refused: not a port (1-65535): \"0\""},
+        {"SEND f 3232235521 0 10", "DCC SEND from alice refused: not a port (1-65535): \"0\""},
         {"CHAT chat 3232235521 65536",
          "DCC CHAT from alice refused: not a port (1-65535): \"65536\""},
         {"CHAT chat 3232235521", "DCC CHAT from alice refused: not a port (1-65535): \"\""},
@@ -57,7 +58,7 @@ TEST_F(DccOfferTest, OfferWithBadNumbersIsRefusedWithOneStatusLine) {
     }
     // Kinds that are not ours are dropped without a word.
     Clear();
-    Offer("RESUME f 2001 0");
+    Offer("XMIT f 2001 0");
     ExpectNothingShown();
     EXPECT_EQ(Question(), nullptr);
 }
@@ -225,6 +226,82 @@ TEST_F(DccOfferTest, ExistingFileAsksToOverwriteRenameOrCancel) {
     ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept, "notes2.txt"));
     ExpectShown("alice", Cls::Info, "DCC file transfer started: notes2.txt (size=3)");
     EXPECT_EQ(dir.ReadFile("download/notes.txt"), "old");
+}
+
+// A shorter file of the offered name can be resumed: the sender is asked,
+// and its ACCEPT (of that port and position only) starts the transfer at the
+// file's end, acknowledging totals of the whole file.
+TEST_F(DccOfferTest, ShorterFileIsResumedWhereItStopped) {
+    dir.WriteFile("download/notes.txt", "old");
+    Offer("SEND notes.txt 2130706433 2001 10");
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+    ASSERT_NE(Question(), nullptr);
+    EXPECT_EQ(Question()->resume, "Resume: 3 bytes of 10 bytes are here already");
+    ASSERT_TRUE(host.dialogs.AnswerOverwrite(OverwriteAnswer::Resume));
+    host.Elapse(kFreshBurst);
+    ExpectSent(
+        {"PRIVMSG alice :\x01"
+         "DCC RESUME notes.txt 2001 3\x01"});
+    EXPECT_FALSE(HasWindow("alice"));
+
+    Clear();
+    Recv(
+        ":alice!a@host PRIVMSG me :\x01"
+        "DCC ACCEPT notes.txt 2002 3\x01");
+    Recv(
+        ":alice!a@host PRIVMSG me :\x01"
+        "DCC ACCEPT notes.txt 2001 3\x01");
+    ExpectLines("", {"DCC ACCEPT from alice ignored: no resume was asked of it there"});
+    ASSERT_NE(Dcc(), nullptr);
+    auto peer = host.sockets.Last();
+    EXPECT_EQ(peer->connectPort, 2001);
+    peer->Connected();
+    peer->Receive("1234567");
+    ExpectLines("alice", {"DCC file transfer started: notes.txt (size=10)", "resuming at 3 bytes",
+                          "received 10 bytes  (+7)  100%"});
+    EXPECT_EQ(peer->sent, std::string("\0\0\0\x0A", 4));
+    EXPECT_EQ(dir.ReadFile("download/notes.txt"), "old1234567");
+
+    // A file as long as the offer cannot be resumed.
+    Offer("SEND notes.txt 2130706433 2003 10");
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+    ASSERT_NE(Question(), nullptr);
+    EXPECT_EQ(Question()->resume, "");
+}
+
+// A passive offer (port 0 and a token) is answered with our address and a
+// port we listen on; the sender connects there.
+TEST_F(DccOfferTest, PassiveOfferIsAnsweredWithWhereWeListen) {
+    Offer("SEND f.bin 3232235521 0 3 77");
+    ASSERT_NE(Question(), nullptr);
+    EXPECT_EQ(Question()->offer.port, 0);
+    EXPECT_EQ(Question()->offer.warning, "");
+    ASSERT_TRUE(host.dialogs.AnswerFile(DccAnswer::Accept));
+    host.Elapse(kFreshBurst);
+    ExpectSent(
+        {"PRIVMSG alice :\x01"
+         "DCC SEND f.bin 2130706433 2000 3 77\x01"});
+    auto listener = host.sockets.Last();
+    ASSERT_TRUE(listener->listening);
+    auto peer = host.sockets.PrepareAccept();
+    listener->Accept();
+    peer->Receive("abc");
+    EXPECT_EQ(dir.ReadFile("download/f.bin"), "abc");
+    EXPECT_EQ(peer->sent, std::string("\0\0\0\x03", 4));
+}
+
+// /dcc get takes a waiting file offer at once, even one behind another
+// question, which is asked again afterwards.
+TEST_F(DccOfferTest, GetTakesAWaitingOfferWithoutItsQuestion) {
+    Offer("CHAT chat 2130706433 3000", "bob");
+    Offer("SEND notes.txt 2130706433 2001 10");
+    app.SendString(FrameOf(""), "/dcc get carol");
+    app.SendString(FrameOf(""), "/dcc get alice mine.txt");
+    ExpectShown("", Cls::UError, "No DCC file offer from carol is waiting");
+    ExpectShown("alice", Cls::Info, "DCC file transfer started: mine.txt (size=10)");
+    ASSERT_EQ(host.dialogs.dccQuestions.size(), 1u);
+    EXPECT_EQ(Question()->kind, PresetDialogs::DccQuestion::kChat);
+    EXPECT_EQ(Question()->offer.from, "bob (a@host)");
 }
 
 // While offers wait for the user the connection goes on: server lines are

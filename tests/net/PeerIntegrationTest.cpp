@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "IrssiPeer.h"
@@ -115,30 +116,75 @@ std::string Sha256(const std::filesystem::path& path) {
     return hash.result().toHex().toStdString();
 }
 
-TEST_P(PeerDccTest, SendDeliversTwentyMebibytesIntact) {
-    TempDir source("zorl-dcc-source");
-    std::string bytes(kFileSize, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
-    source.WriteFile("payload.bin", bytes);
-    const std::filesystem::path original = source.Path() / "payload.bin";
-
-    std::filesystem::path received;
-    if (GetParam() == Offerer::Zorl) {
-        zorl.host.dialogs.fileAnswers.push_back(original.string());
-        ASSERT_TRUE(zorl.Type("#peer", "/dcc irssi send"));
-        EXPECT_TRUE(irssi.WaitForLog("DCC received file payload.bin", 30000)) << Transcripts();
-        EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer finished")) << Transcripts();
-        received = irssi.Downloads() / "payload.bin";
-    } else {
-        ASSERT_TRUE(irssi.Type("/dcc send zorltest " + original.string()));
-        ASSERT_TRUE(ZorlIsAsked()) << Transcripts();
-        ASSERT_TRUE(zorl.host.dialogs.AnswerFile(DccAnswer::Accept)) << Transcripts();
-        EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer closed", 30000)) << Transcripts();
-        EXPECT_TRUE(irssi.WaitForLog("DCC sent file payload.bin")) << Transcripts();
-        received = zorl.Home() / "download" / "payload.bin";
+// The file of the transfer tests, in a folder of its own; with `half`,
+// what an interrupted transfer leaves of it is written to `partial`.
+class PeerFileTest : public PeerDccTest {
+protected:
+    void SetUp() override {
+        PeerDccTest::SetUp();
+        bytes_.resize(kFileSize);
+        for (std::size_t i = 0; i < bytes_.size(); ++i)
+            bytes_[i] = static_cast<char>((i * 7919) >> 3);
+        source_.WriteFile("payload.bin", bytes_);
     }
-    EXPECT_EQ(Sha256(received), Sha256(original)) << Transcripts();
+    void WriteHalf(const std::filesystem::path& partial) {
+        std::ofstream(partial, std::ios::binary).write(bytes_.data(), kFileSize / 2 + 12345);
+    }
+    // Where the receiver keeps it.
+    std::filesystem::path Received() const {
+        return GetParam() == Offerer::Zorl ? irssi.Downloads() / "payload.bin"
+                                           : zorl.Home() / "download" / "payload.bin";
+    }
+    // The offer made, accepted and carried to its end.
+    void Transfer(const std::string& option, OverwriteAnswer existing = OverwriteAnswer::Ok) {
+        if (GetParam() == Offerer::Zorl) {
+            ASSERT_TRUE(zorl.Type("#peer", "/dcc send " + option + "irssi " + original.string()));
+            // irssi takes a passive offer (port 0) only when told to.
+            if (!option.empty()) {
+                ASSERT_TRUE(irssi.WaitForLog("DCC SEND from zorltest")) << Transcripts();
+                ASSERT_TRUE(irssi.Type("/dcc get zorltest"));
+            }
+            EXPECT_TRUE(irssi.WaitForLog("DCC received file payload.bin", 30000)) << Transcripts();
+            EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer finished")) << Transcripts();
+        } else {
+            ASSERT_TRUE(irssi.Type("/dcc send " + option + "zorltest " + original.string()));
+            ASSERT_TRUE(ZorlIsAsked()) << Transcripts();
+            ASSERT_TRUE(zorl.host.dialogs.AnswerFile(DccAnswer::Accept)) << Transcripts();
+            if (std::filesystem::exists(Received())) {
+                ASSERT_TRUE(zorl.host.dialogs.AnswerOverwrite(existing)) << Transcripts();
+            }
+            EXPECT_TRUE(zorl.WaitForPane("irssi", "file transfer closed", 30000)) << Transcripts();
+            EXPECT_TRUE(irssi.WaitForLog("DCC sent file payload.bin")) << Transcripts();
+        }
+        EXPECT_EQ(Sha256(Received()), Sha256(original)) << Transcripts();
+    }
+
+    TempDir source_{"zorl-dcc-source"};
+    std::string bytes_;
+    const std::filesystem::path original = source_.Path() / "payload.bin";
+};
+
+TEST_P(PeerFileTest, SendDeliversTwentyMebibytesIntact) { Transfer(""); }
+
+// Behind NAT: the offer names port 0, the receiver listens and the sender
+// connects to it.
+TEST_P(PeerFileTest, PassiveSendDeliversTheFile) { Transfer("-passive "); }
+
+// What an interrupted transfer left is resumed from its end: DCC RESUME and
+// ACCEPT, then only the rest goes over the wire.
+TEST_P(PeerFileTest, ResumeCompletesAHalfReceivedFile) {
+    WriteHalf(Received());
+    if (GetParam() == Offerer::Zorl) {
+        ASSERT_TRUE(irssi.Type("/set dcc_autoresume on"));
+    }
+    Transfer("", OverwriteAnswer::Resume);
+    const std::string resumed = GetParam() == Offerer::Zorl ? "irssi resumes at 10498105 bytes"
+                                                            : "resuming at 10498105 bytes";
+    EXPECT_NE(zorl.Transcript().find(resumed), std::string::npos) << Transcripts();
 }
+
+INSTANTIATE_TEST_SUITE_P(BothWays, PeerFileTest, ::testing::Values(Offerer::Zorl, Offerer::Irssi),
+                         OffererName);
 
 INSTANTIATE_TEST_SUITE_P(BothWays, PeerDccTest, ::testing::Values(Offerer::Zorl, Offerer::Irssi),
                          OffererName);

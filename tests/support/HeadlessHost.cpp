@@ -338,16 +338,17 @@ bool PresetDialogs::OpenFile(const std::string&, const std::string&, std::string
 
 void PresetDialogs::AskDccChat(const DccOfferDetails& offer,
                                std::function<void(DccAnswer)> answer) {
-    dccQuestions.push_back({DccQuestion::kChat, offer, std::move(answer), {}, {}});
+    dccQuestions.push_back({DccQuestion::kChat, offer, std::move(answer), {}, {}, {}});
 }
 
 void PresetDialogs::AskDccSend(const DccOfferDetails& offer,
                                std::function<void(DccAnswer, const std::string&)> answer) {
-    dccQuestions.push_back({DccQuestion::kFile, offer, {}, std::move(answer), {}});
+    dccQuestions.push_back({DccQuestion::kFile, offer, {}, std::move(answer), {}, {}});
 }
 
-void PresetDialogs::AskOverwrite(std::function<void(OverwriteAnswer)> answer) {
-    dccQuestions.push_back({DccQuestion::kOverwrite, {}, {}, {}, std::move(answer)});
+void PresetDialogs::AskOverwrite(const std::string& resume,
+                                 std::function<void(OverwriteAnswer)> answer) {
+    dccQuestions.push_back({DccQuestion::kOverwrite, {}, {}, {}, std::move(answer), resume});
 }
 
 namespace {

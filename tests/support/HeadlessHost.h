@@ -134,7 +134,9 @@ public:
     void AskDccChat(const DccOfferDetails& offer, std::function<void(DccAnswer)> answer) override;
     void AskDccSend(const DccOfferDetails& offer,
                     std::function<void(DccAnswer, const std::string&)> answer) override;
-    void AskOverwrite(std::function<void(OverwriteAnswer)> answer) override;
+    void AskOverwrite(const std::string& resume,
+                      std::function<void(OverwriteAnswer)> answer) override;
+    void WithdrawDccQuestions() override { dccQuestions.clear(); }
     bool Properties(CSettings& values, int page,
                     const std::function<void(FilesEditor)>& edit) override;
     bool EditText(std::string& text) override;
@@ -183,6 +185,7 @@ public:
         std::function<void(DccAnswer)> chat;
         std::function<void(DccAnswer, const std::string&)> file;
         std::function<void(OverwriteAnswer)> overwrite;
+        std::string resume;  // kOverwrite: what the Resume answer says
     };
     std::deque<DccQuestion> dccQuestions;
     bool AnswerChat(DccAnswer answer);

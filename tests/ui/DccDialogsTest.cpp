@@ -97,15 +97,17 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
     EXPECT_EQ(file->second, "n\xC3\xB6tes.txt");
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    // Overwrite: three buttons, three answers; closing cancels.
+    // Overwrite: four buttons, four answers; closing cancels.
     const std::pair<const char*, OverwriteAnswer> presses[] = {{"OK", OverwriteAnswer::Ok},
                                                                {"Rename", OverwriteAnswer::Rename},
+                                                               {"Resume", OverwriteAnswer::Resume},
                                                                {"Cancel", OverwriteAnswer::Cancel},
                                                                {"Escape", OverwriteAnswer::Cancel}};
     for (const auto& [press, want] : presses) {
         SCOPED_TRACE(press);
         std::vector<OverwriteAnswer> answers;
-        dialogs.AskOverwrite([&](OverwriteAnswer a) { answers.push_back(a); });
+        dialogs.AskOverwrite("Resume: 1.0 KiB of 2.0 KiB are here already",
+                             [&](OverwriteAnswer a) { answers.push_back(a); });
         QDialog* overwrite = OpenDialog();
         ASSERT_TRUE(overwrite);
         if (QString(press) == "Escape")
@@ -115,6 +117,16 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
         EXPECT_EQ(answers, std::vector<OverwriteAnswer>{want});
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    // A file that cannot be resumed offers no Resume; a question settled
+    // otherwise goes from the screen.
+    std::vector<OverwriteAnswer> answers;
+    dialogs.AskOverwrite("", [&](OverwriteAnswer a) { answers.push_back(a); });
+    ASSERT_TRUE(OpenDialog());
+    EXPECT_EQ(Button(OpenDialog(), "Resume"), nullptr);
+    dialogs.WithdrawDccQuestions();
+    EXPECT_EQ(OpenDialog(), nullptr);
+    EXPECT_EQ(answers, std::vector<OverwriteAnswer>{OverwriteAnswer::Cancel});
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // Both questions show where the offer leads; with the engine's warning
