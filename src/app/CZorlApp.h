@@ -162,6 +162,9 @@ public:
     // one line or not at all; true then, and they are dealt with. False:
     // they go into the input line as the paste left them.
     bool GuardPaste(FrameId frame, const std::vector<std::string>& lines);
+    // Files dropped on a nick or a query window: each is offered to `nick`
+    // as /dcc send would, from the window of `frame`.
+    void OfferFiles(FrameId frame, const std::string& nick, const std::vector<std::string>& paths);
     // Every window closes: the connection first, then the timers.
     void CloseAllWindows();
     // The open window of a stored line's network and window; 0: not open.

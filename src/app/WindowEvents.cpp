@@ -1,5 +1,8 @@
 // What the windows ask of the rest of the client.
 #include "app/CZorlApp.h"
+
+#include <algorithm>
+
 #include "common/Format.h"
 #include "config/Settings.h"
 #include "platform/Platform.h"
@@ -115,6 +118,22 @@ void CZorlApp::CloseAllWindows() {
     timers.StopTimer(CTimers::kScript);
     timers.StopTimer(CTimers::kIdle);
     registry.CloseAllWindows();
+}
+
+// A control byte in a name would end the command line early or break the
+// offer; such a file is said and skipped.
+void CZorlApp::OfferFiles(FrameId frame, const std::string& nick,
+                          const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        const bool plain = std::none_of(path.begin(), path.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        if (plain)
+            interpreter.SendString(frame, "/dcc send " + nick + " " + path);
+        else
+            output.Status(Cls::UError,
+                          "** DCC: a file whose name holds a control character is not offered");
+    }
 }
 
 }  // namespace zorl

@@ -1,6 +1,7 @@
 #include "ui/NicksView.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPalette>
@@ -14,6 +15,7 @@
 #include "script/PopupMenus.h"
 #include "session/Accounts.h"
 #include "session/ServerConnection.h"
+#include "ui/FileDrops.h"
 #include "ui/PopupMenuView.h"
 #include "windows/ZorlDoc.h"
 
@@ -114,6 +116,8 @@ CNicksView::CNicksView(FrameContext& context, QWidget* parent)
     setUniformItemSizes(true);  // a 10 000-nick list lays out in no time
     setFrameShape(QFrame::StyledPanel);
     setAccessibleName(QStringLiteral("Nicks"));
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     model_.known = [this]() -> const CAccounts* {
         return context_.Live() ? &context_.app->NetworkOfFrame(context_.frame).Accounts() : nullptr;
     };
@@ -157,6 +161,27 @@ void CNicksView::contextMenuEvent(QContextMenuEvent* event) {
     const PopupMenu menu = BuildPopupMenu(app.ini, kNicksMenu);
     const int entry = ExecPopupMenu(menu, event->globalPos(), this);
     if (entry >= 0) RunNickPopupEntry(app.scriptContext, frame, menu, entry, nick);
+}
+
+void CNicksView::dragEnterEvent(QDragEnterEvent* event) {
+    if (context_.Live() && !DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+// Only over a nick: the drop must say whom the files are for.
+void CNicksView::dragMoveEvent(QDragMoveEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && !DroppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CNicksView::dropEvent(QDropEvent* event) {
+    const std::string nick = model_.NickAt(indexAt(event->position().toPoint()).row());
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    if (!context_.Live() || nick.empty() || files.empty()) return;
+    event->acceptProposedAction();
+    context_.app->OfferFiles(context_.frame, nick, files);
 }
 
 void CNicksView::mouseDoubleClickEvent(QMouseEvent* event) {

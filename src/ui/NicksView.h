@@ -67,6 +67,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // The "Nicks" menu of popups.ini, for the selected nick only.
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Files dropped on a nick are offered to it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     FrameContext& context_;

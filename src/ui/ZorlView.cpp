@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -20,6 +21,7 @@
 #include "platform/Platform.h"
 #include "platform/qt/QtText.h"
 #include "script/PopupMenus.h"
+#include "ui/FileDrops.h"
 #include "ui/FindBar.h"
 #include "ui/PopupMenuView.h"
 #include "ui/QtWindowSurface.h"
@@ -77,6 +79,9 @@ CZorlView::CZorlView(FrameContext& context, QWidget* parent)
     connect(bar, &QScrollBar::actionTriggered, this, [this](int) { CheckBackScroll(); });
     connect(bar, &QScrollBar::sliderReleased, this, &CZorlView::CheckBackScroll);
     viewport()->setMouseTracking(true);
+    // Read-only text takes no drops of its own; files for a query's peer.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 void CZorlView::Enqueue(std::string_view text, Colour colour, bool debug) {
@@ -328,6 +333,37 @@ void CZorlView::CloseFind() {
         input_->setFocus(Qt::OtherFocusReason);
     else
         setFocus(Qt::OtherFocusReason);
+}
+
+std::string CZorlView::DropNick() const {
+    if (!context_.Live() || context_.type != kWindowQuery) return {};
+    const ChannelRecord* record = context_.app->registry.FindByFrame(context_.frame);
+    return record ? record->name : std::string();
+}
+
+void CZorlView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DropNick().empty() && !DroppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        QPlainTextEdit::dragEnterEvent(event);
+}
+
+void CZorlView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DropNick().empty() && !DroppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        QPlainTextEdit::dragMoveEvent(event);
+}
+
+void CZorlView::dropEvent(QDropEvent* event) {
+    const std::string nick = DropNick();
+    std::vector<std::string> files = DroppedFiles(event->mimeData());
+    if (nick.empty() || files.empty()) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    context_.app->OfferFiles(context_.frame, nick, files);
 }
 
 void CZorlView::resizeEvent(QResizeEvent* event) {

@@ -71,6 +71,8 @@ public:
     CFindBar* FindBar() const { return find_bar_; }
 
 protected:
+    // The nick files dropped here go to: a query's peer; "" elsewhere.
+    std::string DropNick() const;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -80,6 +82,10 @@ protected:
     // The window type's menu of popups.ini, read anew at every click.
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Files dropped on a query window are offered to its nick.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     const QTextCharFormat& FormatFor(const RunStyle& style);

@@ -1,9 +1,14 @@
 // The nick list pane over the document's nick table.
 #include <gtest/gtest.h>
 
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
 #include "UiHarness.h"
 #include "config/Settings.h"
 #include "session/Accounts.h"
+#include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
 #include "ui/NicksView.h"
 #include "windows/WindowRegistry.h"
@@ -112,6 +117,35 @@ TEST_F(NickList, CommandSeesTheChannel) {
     Nicks()->RunNickCommand();
     ASSERT_EQ(doc->History().size(), 1u);
     EXPECT_EQ(doc->History()[0], "/mode #chan +o carol");
+}
+
+// A file dropped on a nick is offered to it, its name taken as it is; a
+// folder, or a drop beside the nicks, offers nothing.
+TEST_F(NickList, FileDroppedOnANickIsOfferedToIt) {
+    doc->NickUpdate(kNickAdd, "@bob", 0);
+    h.Pump();
+    TempDir files("zorl-drop");
+    files.WriteFile("a $me.txt", "abc");
+    QMimeData mime;
+    mime.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString((files.Path() / "a $me.txt").string())),
+         QUrl::fromLocalFile(QString::fromStdString(files.Path().string()))});
+    auto drop = [&](QPoint at) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Nicks()->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Nicks()->viewport(), &move);
+        QDropEvent event(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Nicks()->viewport(), &event);
+    };
+    drop(Nicks()->visualRect(Nicks()->Model().index(0)).center() + QPoint(0, 200));
+    EXPECT_EQ(h.app.registry.FindCR("bob", nullptr), nullptr);
+    drop(Nicks()->visualRect(Nicks()->Model().index(0)).center());
+    std::vector<std::string> offered;
+    for (const ChannelRecord& record : h.app.registry.Records())
+        if (record.type == kWindowDccSend)
+            offered.push_back(record.name + " " + record.socket->file_path);
+    EXPECT_EQ(offered, std::vector<std::string>{"bob " + (files.Path() / "a $me.txt").string()});
 }
 
 }  // namespace
