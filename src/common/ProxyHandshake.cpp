@@ -1,6 +1,7 @@
 #include "common/ProxyHandshake.h"
 
 #include "common/Base64.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 
 namespace zorl {
@@ -43,6 +44,24 @@ ProxyType ProxyTypeNamed(std::string_view name) {
     if (EqualsNoCase(name, "socks5")) return ProxyType::Socks5;
     if (EqualsNoCase(name, "http")) return ProxyType::Http;
     return ProxyType::None;
+}
+
+ProxyRoute ProxyOfEntry(std::string_view text) {
+    ProxyRoute route;
+    const std::size_t type = text.find(':');
+    const std::size_t port = text.rfind(':');
+    if (type == std::string_view::npos || port <= type + 1) return route;
+    std::string_view host = text.substr(type + 1, port - type - 1);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    const std::string_view digits = text.substr(port + 1);
+    if (!IsAllDigits(digits) || digits.size() > 5) return route;
+    const int number = Atoi(digits);
+    route.type = ProxyTypeNamed(text.substr(0, type));
+    if (number < 1 || number > 65535 || route.type == ProxyType::None) return {};
+    route.host = host;
+    route.port = static_cast<std::uint16_t>(number);
+    return route;
 }
 
 const char* ProxyTypeName(ProxyType type) {

@@ -30,6 +30,10 @@ struct ProxyRoute {
 ProxyType ProxyTypeNamed(std::string_view name);
 const char* ProxyTypeName(ProxyType type);
 
+// A proxy written as one word, "socks5:127.0.0.1:9050" or "http:[::1]:3128",
+// without a login; ProxyType::None for anything else.
+ProxyRoute ProxyOfEntry(std::string_view text);
+
 class CProxyHandshake {
 public:
     CProxyHandshake(ProxyRoute route, std::string host, std::uint16_t port);

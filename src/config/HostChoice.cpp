@@ -33,6 +33,7 @@ void CopyLogin(ServerExtras& to, const ServerExtras& login) {
 
 void TakeServerExtras(CSettings& settings, const ServerExtras& extras) {
     settings.Fingerprint = extras.fingerprint;
+    settings.ServerProxy = extras.proxy;
     TakeLogin(settings, extras);
 }
 
@@ -40,6 +41,7 @@ void ChooseServerExtras(CIniStore& ini, CPasswords& passwords, CSettings& settin
                         const ServerExtras& extras) {
     TakeServerExtras(settings, extras);
     ini.WriteString("SERVER", "Fingerprint", settings.Fingerprint);
+    ini.WriteString("SERVER", "Proxy", settings.ServerProxy);
     ini.WriteString("SERVER", "SaslAccount", settings.SaslAccount);
     ini.WriteString(
         "SERVER", "SaslPassword",
@@ -59,6 +61,7 @@ void ChooseHostForThisRun(const CIniStore& ini, CPasswords& passwords, CSettings
     settings.m_server_ports = ports;
     settings.Password = entry.password;
     settings.Fingerprint = entry.extras.fingerprint;
+    settings.ServerProxy = entry.extras.proxy;
     TakeLogin(settings, entry.extras);
 }
 

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/ProxyHandshake.h"
 #include "common/TextSplit.h"
 
 namespace zorl {
@@ -66,6 +67,9 @@ std::string ServerExtrasProblem(const ServerExtras& extras) {
     if (extras.saslPassword.find("GROUP:") != std::string::npos ||
         extras.clientCert.find("GROUP:") != std::string::npos)
         return "No field may contain \"GROUP:\".";
+    if (!extras.proxy.empty() && extras.proxy != "none" &&
+        ProxyOfEntry(extras.proxy).type == ProxyType::None)
+        return "The proxy must be socks5:host:port, http:host:port or none.";
     if (extras.startChannels.find_first_of(": ") != std::string::npos)
         return "The channels to join must be separated by commas, without blanks or \":\".";
     for (const char* marker : kServerExtrasMarkers)
@@ -86,6 +90,7 @@ ServerExtras TakeServerExtras(std::string& value) {
     }
     extras.saslWithoutTls = TakeTail(rest, "NOTLS:", flag);
     extras.requireLogin = TakeTail(rest, "REQLOGIN:", flag);
+    TakeTail(rest, "PROXY:", extras.proxy);
     TakeTail(rest, "CERT:", extras.clientCert);
     TakeTail(rest, "PIN:", extras.fingerprint);
     extras.connectAtStart = TakeTail(rest, "AUTO:", extras.startChannels);
@@ -98,6 +103,7 @@ std::string WithServerExtras(const std::string& value, const ServerExtras& extra
     if (extras.connectAtStart) added += "AUTO:" + extras.startChannels;
     if (!extras.fingerprint.empty()) added += "PIN:" + extras.fingerprint;
     if (!extras.clientCert.empty()) added += "CERT:" + extras.clientCert;
+    if (!extras.proxy.empty()) added += "PROXY:" + extras.proxy;
     if (extras.requireLogin) added += "REQLOGIN:";
     if (extras.saslWithoutTls) added += "NOTLS:";
     if (!extras.saslAccount.empty())

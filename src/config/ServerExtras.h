@@ -7,7 +7,10 @@
 //
 // "AUTO:" connect at start, then the channels to join ("AUTO:#a,#b"),
 // "PIN:" the fingerprint, "CERT:" the PEM file (certificate and key) that
-// logs in with SASL EXTERNAL, "REQLOGIN:" (disconnect when the login fails),
+// logs in with SASL EXTERNAL, "PROXY:" this server's own way there instead
+// of [PROXY] of zorl.ini ("PROXY:socks5:127.0.0.1:9050", "PROXY:http:h:3128",
+// or "PROXY:none" for a direct connection), "REQLOGIN:" (disconnect when
+// the login fails),
 // "NOTLS:" (the login may go over plain TCP), "SASL:" account ":" login
 // password. Taken out of a value, they leave the entry as the server list
 // reads it; a value without them is unchanged. The server password may not
@@ -30,6 +33,8 @@ struct ServerExtras {
     // server has greeted us ("#a,#b"; may be empty).
     bool connectAtStart = false;
     std::string startChannels{};
+    // "": [PROXY] of zorl.ini; "none": direct; else "type:host:port".
+    std::string proxy{};
 
     bool operator==(const ServerExtras&) const = default;
 };
@@ -39,7 +44,7 @@ std::string NormalFingerprint(std::string_view text);
 
 // The markers, in the order they are written.
 inline constexpr const char* kServerExtrasMarkers[] = {
-    "AUTO:", "PIN:", "CERT:", "REQLOGIN:", "NOTLS:", "SASL:"};
+    "AUTO:", "PIN:", "CERT:", "PROXY:", "REQLOGIN:", "NOTLS:", "SASL:"};
 
 // Why `extras` would not read back as written; "" when they would.
 std::string ServerExtrasProblem(const ServerExtras& extras);

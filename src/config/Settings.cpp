@@ -91,6 +91,7 @@ std::span<const SettingKey> SettingKeys() {
         {"SERVER", "Ports", &S::m_server_ports},
         {"SERVER", "Password", &S::Password},
         {"SERVER", "Fingerprint", &S::Fingerprint},
+        {"SERVER", "Proxy", &S::ServerProxy},
         {"SERVER", "SaslAccount", &S::SaslAccount},
         {"SERVER", "SaslPassword", &S::SaslPassword},
         {"SERVER", "SaslWithoutTls", nullptr, &S::SaslWithoutTls},
@@ -206,8 +207,18 @@ void ColourTables::Build() {
     };
 }
 
-ProxyRoute ProxyOf(const CSettings& settings) {
+ProxyRoute ProxyOf(const CSettings& settings) { return ProxyOf(settings, settings.ServerProxy); }
+
+ProxyRoute ProxyOf(const CSettings& settings, std::string_view serverProxy) {
     ProxyRoute route;
+    if (!serverProxy.empty()) {
+        route = ProxyOfEntry(serverProxy);
+        if (route.host == settings.ProxyHost && route.port == settings.ProxyPort) {
+            route.user = settings.ProxyUser;
+            route.password = settings.ProxyPassword;
+        }
+        return route;
+    }
     if (settings.ProxyHost.empty() || settings.ProxyPort <= 0 || settings.ProxyPort > 65535)
         return route;
     route.type = ProxyTypeNamed(settings.ProxyType);

@@ -5,6 +5,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "common/SharedTypes.h"
 
@@ -33,6 +34,9 @@ struct CSettings {
     int SaslWithoutTls = 0;  // 1: the login may go over plain TCP
     std::string ClientCert;  // PEM file of certificate and key: SASL EXTERNAL
     int RequireLogin = 0;    // 1: disconnect when the login fails
+    // The chosen server's own proxy: "" for [PROXY], "none" for a direct
+    // connection, else "socks5:host:port" or "http:host:port".
+    std::string ServerProxy;
     // PROXY: the way to every server (DCC goes direct, see DccBehindProxy)
     std::string ProxyType;  // "socks5" or "http"; anything else: no proxy
     std::string ProxyHost;
@@ -182,8 +186,12 @@ struct ColourTables {
     void Build();
 };
 
-// The proxy the settings name; ProxyType::None when they name none or it
-// lacks a host or a port that can be.
+// The proxy the settings name for the chosen server: its own (ServerProxy),
+// else [PROXY]; ProxyType::None when they name none or it lacks a host or a
+// port that can be. A server's own proxy logs in with [PROXY]'s user and
+// password when it is the same host and port.
+// `serverProxy` stands for ServerProxy, for a network of its own.
+ProxyRoute ProxyOf(const CSettings& settings, std::string_view serverProxy);
 ProxyRoute ProxyOf(const CSettings& settings);
 
 }  // namespace zorl

@@ -89,7 +89,8 @@ CServerConnection::CServerConnection(const SessionServices& services, const CSet
     CSettings& server = *own_server_;
     for (std::string* field :
          {&server.m_server_address, &server.m_server_name, &server.m_server_ports, &server.Password,
-          &server.Fingerprint, &server.SaslAccount, &server.SaslPassword, &server.ClientCert})
+          &server.Fingerprint, &server.SaslAccount, &server.SaslPassword, &server.ClientCert,
+          &server.ServerProxy})
         field->clear();
     server.SaslWithoutTls = 0;
     server.RequireLogin = 0;
@@ -531,7 +532,7 @@ void CServerConnection::Hold(const std::string& text) {
 
 // " through socks5 proxy host:1080" when the settings name a proxy.
 std::string CServerConnection::GoThroughProxy(CIrcSocket& socket) {
-    const ProxyRoute route = ProxyOf(s_.settings);
+    const ProxyRoute route = ProxyOf(s_.settings, Server().ServerProxy);
     if (route.type == ProxyType::None || !socket.Platform()) return {};
     const std::string problem = socket.Platform()->UseProxy(route);
     if (!problem.empty()) {

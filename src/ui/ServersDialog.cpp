@@ -89,7 +89,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
                                        "Login a&ccount:",
                                        "Login pa&ssword:",
                                        "Client c&ertificate:",
-                                       "C&hannels to join:"};
+                                       "C&hannels to join:",
+                                       "Pro&xy:"};
     const std::string* values[kFieldCount] = {&entry.name,
                                               &entry.address,
                                               &entry.ports,
@@ -99,7 +100,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
                                               &entry.extras.saslAccount,
                                               &entry.extras.saslPassword,
                                               &entry.extras.clientCert,
-                                              &entry.extras.startChannels};
+                                              &entry.extras.startChannels,
+                                              &entry.extras.proxy};
     auto* form = new QFormLayout;
     for (int i = 0; i < kFieldCount; ++i) {
         auto* edit = new QLineEdit(qt::DecodeText(*values[i]), this);
@@ -117,6 +119,8 @@ CEditServerDialog::CEditServerDialog(const ServerEntry& entry, QWidget* parent)
     edits_[kClientCert]->setPlaceholderText(
         QStringLiteral("PEM file with certificate and key (Tools > New client certificate)"));
     edits_[kStartChannels]->setPlaceholderText(QStringLiteral("#a,#b after connecting at start"));
+    edits_[kProxy]->setPlaceholderText(
+        QStringLiteral("socks5:host:port, http:host:port or none; empty: the one of Properties"));
     without_tls_->setChecked(entry.extras.saslWithoutTls);
     connect_at_start_->setChecked(entry.extras.connectAtStart);
     require_login_->setChecked(entry.extras.requireLogin);
@@ -141,7 +145,8 @@ ServerEntry CEditServerDialog::Entry() const {
                     text(kClientCert),
                     require_login_->isChecked(),
                     connect_at_start_->isChecked(),
-                    text(kStartChannels)};
+                    text(kStartChannels),
+                    text(kProxy)};
     return entry;
 }
 

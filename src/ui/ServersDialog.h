@@ -44,6 +44,7 @@ public:
         kSaslPassword,
         kClientCert,
         kStartChannels,
+        kProxy,
         kFieldCount
     };
 

@@ -2,6 +2,7 @@
 // the dialog answered as a user would.
 #include <gtest/gtest.h>
 
+#include "common/ProxyHandshake.h"
 #include "config/IniStore.h"
 #include "config/ServerList.h"
 #include "config/Settings.h"
@@ -37,6 +38,13 @@ TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
           {SHA256, "", "", false, "", false, true, "#a,#b"}}},
         {"NetDSERVER:irc.d:6667AUTO:",
          {"NetD", "irc.d", "6667", "", "", {"", "", "", false, "", false, true, ""}}},
+        {"TorSERVER:abc.onion:6667PROXY:socks5:[::1]:9050SASL:joe:pw",
+         {"Tor",
+          "abc.onion",
+          "6667",
+          "",
+          "",
+          {"", "joe", "pw", false, "", false, false, "", "socks5:[::1]:9050"}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value);
@@ -46,6 +54,33 @@ TEST(ServerEntryTest, ValuesAndEntriesRoundTrip) {
     }
     EXPECT_EQ(ParseServerEntry("no marker: here"),
               (ServerEntry{"no marker: here", "", "", "", ""}));
+}
+
+// A server's own proxy stands for the one of all; it logs in with that
+// one's user and password only when it is the same host and port.
+TEST(ServerEntryTest, AServersOwnProxyStandsForTheOneOfAll) {
+    CSettings settings;
+    settings.ProxyType = "socks5";
+    settings.ProxyHost = "127.0.0.1";
+    settings.ProxyPort = 1080;
+    settings.ProxyUser = "u";
+    settings.ProxyPassword = "p";
+    const ProxyRoute all{ProxyType::Socks5, "127.0.0.1", 1080, "u", "p"};
+    const struct {
+        const char* own;
+        ProxyRoute route;
+    } rows[] = {
+        {"", all},
+        {"none", {}},
+        {"http:proxy.lan:3128", {ProxyType::Http, "proxy.lan", 3128, "", ""}},
+        {"socks5:127.0.0.1:1080", all},
+        {"socks5:[::1]:9050", {ProxyType::Socks5, "::1", 9050, "", ""}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.own);
+        settings.ServerProxy = row.own;
+        EXPECT_EQ(ProxyOf(settings), row.route);
+    }
 }
 
 TEST(ServerEntryTest, ExtrasThatWouldNotReadBackAreRefused) {
@@ -68,6 +103,11 @@ TEST(ServerEntryTest, ExtrasThatWouldNotReadBackAreRefused) {
         {{"n", "h", "1", "", "", {print, "joe", "", true}}, ""},
         {{"n", "h", "1", "", "", {"", "", "", false, "", false, true, "#a #b"}},
          "The channels to join must be separated by commas, without blanks or \":\"."},
+        {{"n", "h", "1", "", "", {"", "", "", false, "", false, false, "", "socks4:h:1"}},
+         "The proxy must be socks5:host:port, http:host:port or none."},
+        {{"n", "h", "1", "", "", {"", "", "", false, "", false, false, "", "http:h:0"}},
+         "The proxy must be socks5:host:port, http:host:port or none."},
+        {{"n", "h", "1", "", "", {"", "", "", false, "", false, false, "", "none"}}, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.problem);

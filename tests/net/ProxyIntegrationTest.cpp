@@ -1,6 +1,7 @@
 // The way to the server through a real SOCKS5 proxy (microsocks) on
-// loopback, with and without its login: the client registers and chats
-// through it, and a refused login says so instead of connecting.
+// loopback, with and without its login, as the proxy of all servers and as
+// one server's own: the client registers and chats through it, and a
+// refused login says so instead of connecting.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -72,7 +73,12 @@ TEST(ProxyIntegrationTest, RegistersAndChatsThroughSocks5WithAndWithoutLogin) {
                 << zorl.Transcript();
             ASSERT_TRUE(WaitUntil([&] { return zorl.app.Connection().State() == IDLE; }));
         }
-        UseProxy(zorl, proxy, c.user, "s3cret");
+        if (*c.user) {
+            UseProxy(zorl, proxy, c.user, "s3cret");
+        } else {
+            // Without a login, the server's own proxy (PROXY: of its entry).
+            zorl.app.settings.ServerProxy = "socks5:127.0.0.1:" + std::to_string(proxy.Port());
+        }
         ASSERT_TRUE(zorl.Connect(server)) << zorl.Transcript(&server);
         EXPECT_NE(zorl.Pane("").find(" through socks5 proxy 127.0.0.1:"), std::string::npos);
         ASSERT_TRUE(zorl.Type("", "/privmsg bob :hello through the proxy"));

@@ -53,8 +53,17 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
             ASSERT_TRUE(field) << label->text().toStdString();
             fieldLabels << label->text().remove(QLatin1Char('&'));
         }
-        const QStringList typed = {"Local test", "127.0.0.1", "6667", "letmein", "",
-                                   "",           "joe",       "pw",   "joe.pem", "#a,#b"};
+        const QStringList typed = {"Local test",
+                                   "127.0.0.1",
+                                   "6667",
+                                   "letmein",
+                                   "",
+                                   "",
+                                   "joe",
+                                   "pw",
+                                   "joe.pem",
+                                   "#a,#b",
+                                   "socks5:127.0.0.1:9050"};
         auto* dialog = static_cast<ui::CEditServerDialog*>(edit);
         for (int i = 0; i < ui::CEditServerDialog::kFieldCount; ++i)
             dialog->Edit(static_cast<ui::CEditServerDialog::Field>(i))->setText(typed[i]);
@@ -77,7 +86,7 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
 
     EXPECT_EQ(fieldLabels, QStringList({"Name:", "Address:", "Ports:", "Password:", "Group:",
                                         "Fingerprint:", "Login account:", "Login password:",
-                                        "Client certificate:", "Channels to join:"}));
+                                        "Client certificate:", "Channels to join:", "Proxy:"}));
     EXPECT_EQ(shown, QStringList({"OFTC", "Local test"}));
     list.TakeSelection();
     EXPECT_EQ(list.result, (ServerEntry{"Local test",
@@ -85,12 +94,13 @@ TEST(ServersDialogTest, AddShowsTheEntryAndOkChoosesIt) {
                                         "6667",
                                         "letmein",
                                         "",
-                                        {"", "joe", "pw", true, "joe.pem", true, true, "#a,#b"}}));
+                                        {"", "joe", "pw", true, "joe.pem", true, true, "#a,#b",
+                                         "socks5:127.0.0.1:9050"}}));
     EXPECT_EQ(
         ini.ReadList("servers.ini", "Servers"),
         (std::vector<std::string>{
-            "Local testSERVER:127.0.0.1:6667:letmeinAUTO:#a,#bCERT:joe.pemREQLOGIN:NOTLS:SASL:joe:"
-            "pw",
+            "Local testSERVER:127.0.0.1:6667:letmeinAUTO:#a,#bCERT:joe.pemPROXY:socks5:127.0.0.1:"
+            "9050REQLOGIN:NOTLS:SASL:joe:pw",
             "OFTCSERVER:irc.oftc.net:6667GROUP:Open source"}));
 }
 
