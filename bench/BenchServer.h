@@ -132,11 +132,13 @@ inline double StatusMegabytes(const char* key) {
 inline double PeakMegabytes() { return StatusMegabytes("VmHWM:"); }
 
 // A configuration directory with a zorl.ini that points at the server.
-inline void WriteConfig(int port) {
+// `options`: more lines of [OPTIONS], each ending in CR LF.
+inline void WriteConfig(int port, const std::string& options = "") {
     std::ofstream ini("zorl.ini", std::ios::binary);
     ini << "[USER]\r\nNick=bench\r\nUser=bench\r\nRealName=Bench\r\n"
         << "[SERVER]\r\nAddress=127.0.0.1\r\nName=bench\r\nPorts=" << port << "\r\n"
-        << "[OPTIONS]\r\nMaxLines=1000\r\n";
+        << "[OPTIONS]\r\nMaxLines=1000\r\n"
+        << options;
 }
 
 // Runs the client's event loop until the server has had its answer, or for

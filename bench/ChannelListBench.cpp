@@ -2,7 +2,8 @@
 // engine and the real widgets (offscreen): the time from the list's first
 // byte to the client's answer to a PING sent after it, and the peak memory.
 // Every entry is a numeric reply shown through a template in the "~list"
-// window, so this is the path of the engine's numeric table and formatting.
+// window, so this is the path of the engine's numeric table and formatting;
+// with "--browser" the entries fill the channel browser's table instead.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
 
     constexpr int kEntries = 50000;
     zorl::bench::BenchServer server;
-    zorl::bench::WriteConfig(server.Port());
+    const bool browser = argc > 1 && std::string(argv[1]) == "--browser";
+    zorl::bench::WriteConfig(server.Port(), browser ? "ChannelBrowser=1\r\n" : "");
     std::string list = ":bench 321 bench Channel :Users  Name\r\n";
     list.reserve(kEntries * 80);
     for (int i = 0; i < kEntries; ++i)

@@ -54,6 +54,7 @@ void CEventScripts::LoadScript() {
 }
 
 void CEventScripts::MatchEvents(CIrcSocket* socket, const IrcMessage& message, bool ignored) {
+    if (script_.empty()) return;  // most users have none: no lookup per line
     // A private message fires in the query window of its sender.
     const std::string& name = message.channel != message.me ? message.channel : message.nick;
     const ChannelRecord* record = ctx_.registry.FindCR(name, socket);

@@ -82,6 +82,17 @@ bool CChannelFilter::filterAcceptsRow(int row, const QModelIndex&) const {
     return true;
 }
 
+bool CChannelFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    const auto* table = static_cast<const CChannelTable*>(sourceModel());
+    const ListedChannel& a = table->At(left.row());
+    const ListedChannel& b = table->At(right.row());
+    switch (left.column()) {
+        case CChannelTable::kUsers: return a.users < b.users;
+        case CChannelTable::kName: return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+        default: return a.topic.compare(b.topic, Qt::CaseInsensitive) < 0;
+    }
+}
+
 CChannelBrowser::CChannelBrowser(const QString& network, std::function<void(const QString&)> join,
                                  QWidget* parent)
     : QWidget(parent, Qt::Window), join_(std::move(join)) {
@@ -148,9 +159,11 @@ void CChannelBrowser::Add(ListedChannel row) {
     if (!flush_timer_.isActive()) flush_timer_.start();
 }
 
+// The last rows go in once the read that brought the list's end is over:
+// sorting thousands of them must not hold up the lines after it.
 void CChannelBrowser::End() {
     complete_ = true;
-    Flush();
+    QTimer::singleShot(0, this, &CChannelBrowser::Flush);
 }
 
 void CChannelBrowser::Flush() {

@@ -97,9 +97,11 @@ void CWindowRegistry::SetCaseMapping(const CIrcSocket* socket, CaseMapping mappi
 }
 
 std::string CWindowRegistry::NameKey(std::string_view name, const CIrcSocket* socket) const {
+    // The socket's address as its raw bytes: no number to format on every
+    // lookup, and a server line looks up windows several times.
     std::string key = FoldCase(name, MappingOf(socket));
     key += '\0';
-    key += std::to_string(reinterpret_cast<std::uintptr_t>(socket));
+    key.append(reinterpret_cast<const char*>(&socket), sizeof socket);
     return key;
 }
 
