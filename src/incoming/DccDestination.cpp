@@ -44,7 +44,8 @@ std::string DottedAddress(uint32_t address) {
                   address & 0xFF);
 }
 
-std::string DccDestinationWarning(uint32_t address, int port, const std::string& nick) {
+std::string DccDestinationWarning(uint32_t address, int port, const std::string& nick,
+                                  const char* what) {
     std::string reasons;
     if (const char* kind = KindOf(address)) reasons = DottedAddress(address) + " is " + kind;
     if (port < kFirstUserPort) {
@@ -53,8 +54,7 @@ std::string DccDestinationWarning(uint32_t address, int port, const std::string&
             Format("port %d is below %d, where system services listen", port, kFirstUserPort);
     }
     if (reasons.empty()) return {};
-    return "Warning: " + reasons + "; accepting may connect to a service there rather than to " +
-           nick + ".";
+    return "Warning: " + reasons + "; " + what + " to a service there rather than to " + nick + ".";
 }
 
 }  // namespace zorl

@@ -22,6 +22,9 @@ std::string DottedAddress(uint32_t address);
 
 // The warning line for an offer from `nick` to `address` (host order) and
 // `port`; "" when the address is a public one and the port 1024 or above.
-std::string DccDestinationWarning(uint32_t address, int port, const std::string& nick);
+// `what` says what goes there: "accepting may connect", or for the answer
+// to a passive offer of ours, which connects at once, "it may be sent".
+std::string DccDestinationWarning(uint32_t address, int port, const std::string& nick,
+                                  const char* what = "accepting may connect");
 
 }  // namespace zorl

@@ -141,7 +141,8 @@ bool CDccOffers::AnswersOurPassiveOffer(const DccOffer& offer) {
     CIrcSocket* ours = c_.dcc.OurOffer(offer.nick, 0, offer.token);
     if (!ours || (ours->type == kSocketDccChat) != offer.chat) return false;
     const std::string window = DccWindowName(c_.registry, *ours);
-    if (const std::string warning = DccDestinationWarning(offer.ipv4, offer.port, offer.nick);
+    if (const std::string warning =
+            DccDestinationWarning(offer.ipv4, offer.port, offer.nick, "it may be sent");
         !warning.empty())
         c_.output.Print(ours, window, Cls::UError, warning);
     c_.dcc.ConnectPassive(*ours, offer.address, offer.port);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "platform/qt/QtText.h"
@@ -28,10 +29,17 @@ void ShowQuietly(QDialog& dialog) {
 }
 
 // A read-only field whose label names it for the keyboard and screen readers.
+// It is wide enough for its whole text (up to a long line's worth) and shows
+// its start: a nick cut to "r (~root@host)" tells nothing.
 QLineEdit* AddField(QFormLayout& form, const QString& label, const QString& text, bool editable,
                     QWidget* parent) {
     auto* field = new QLineEdit(text, parent);
     field->setReadOnly(!editable);
+    const QFontMetrics metrics = field->fontMetrics();
+    const int margins = 4 * metrics.averageCharWidth();
+    field->setMinimumWidth(
+        std::min(metrics.horizontalAdvance(text), 80 * metrics.averageCharWidth()) + margins);
+    field->setCursorPosition(0);
     auto* name = new QLabel(label, parent);
     name->setBuddy(field);
     form.addRow(name, field);

@@ -28,9 +28,11 @@ QPushButton* Button(QDialog* dialog, const QString& text) {
     return nullptr;
 }
 
-// Every field has a label that names it.
+// Every field has a label that names it and shows the whole of its text.
 void ExpectLabelled(QDialog* dialog) {
     for (QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+        EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(field->text()))
+            << field->text().toStdString();
         bool named = false;
         for (QLabel* label : dialog->findChildren<QLabel*>()) named |= label->buddy() == field;
         EXPECT_TRUE(named) << field->text().toStdString();
@@ -77,7 +79,8 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
 
     // File: the answer carries the name as the user left it.
     std::optional<std::pair<DccAnswer, std::string>> file;
-    dialogs.AskDccSend({"alice (a@host)", "203.0.113.7", 5000, "notes.txt", "unknown", ""},
+    dialogs.AskDccSend({"a_long_nick_name (~someone@a.long.host.example.net)", "203.0.113.7", 5000,
+                        "notes.txt", "5.0 GiB (5368709120 bytes)", ""},
                        [&](DccAnswer a, const std::string& name) {
                            file = {a, name};
                        });
@@ -89,7 +92,8 @@ TEST(DccDialogsTest, EachQuestionAnswersOnceAsTheUserClosesIt) {
     ASSERT_EQ(fields.size(), 5);
     EXPECT_FALSE(fields[1]->isReadOnly());
     EXPECT_EQ(ReadOnlyTexts(dialog),
-              (QStringList{"alice (a@host)", "unknown", "203.0.113.7", "5000"}));
+              (QStringList{"a_long_nick_name (~someone@a.long.host.example.net)",
+                           "5.0 GiB (5368709120 bytes)", "203.0.113.7", "5000"}));
     fields[1]->setText(QStringLiteral(u"n\u00f6tes.txt"));
     Button(dialog, "Accept")->click();
     ASSERT_TRUE(file);
