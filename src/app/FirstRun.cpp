@@ -64,7 +64,9 @@ std::vector<FirstRunValue> FirstRunValues(const std::string& file) {
                 {"OPTIONS", "ChannelHeader", 1},
                 {"OPTIONS", "SpellCheck", 1},
                 {"OPTIONS", "FollowDesktop", 1},
-                {"OPTIONS", "ChannelBrowser", 1}};
+                {"OPTIONS", "ChannelBrowser", 1},
+                {"OPTIONS", "TimeStamp", 1},
+                {"OPTIONS", "ConversationView", 1}};
     return {};
 }
 

@@ -180,6 +180,7 @@ std::span<const OptionKey> OptionKeys() {
         {"SpellCheck", &CSettings::SpellCheck},
         {"FollowDesktop", &CSettings::FollowDesktop},
         {"ChannelBrowser", &CSettings::ChannelBrowser},
+        {"ConversationView", &CSettings::ConversationView},
         {"Tray", &CSettings::Tray},
         {"TrayOnClose", &CSettings::TrayOnClose},
         {"History", &CSettings::History},

@@ -128,6 +128,11 @@ struct CSettings {
     // 1: LIST fills a sortable, filterable table instead of the "Channels"
     // window.
     int ChannelBrowser = 0;
+    // 1: output panes lay chat out in columns: the time, the speaker right
+    // aligned in a column of its own in a colour of its nick, and the text,
+    // whose wrapped lines stay under it (a new folder starts with 1, and
+    // with TimeStamp=1).
+    int ConversationView = 0;
     // 1: colours not set by the user follow the desktop's light or dark scheme.
     int FollowDesktop = 0;
     // 1: misspelt words of the input line are underlined.

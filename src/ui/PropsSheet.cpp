@@ -210,6 +210,8 @@ QWidget* CPropsSheet::OptionsPage() {
     AddCheck(display, "Keep running in the tray when closed", &CSettings::TrayOnClose);
     AddCheck(display, "Check spelling", &CSettings::SpellCheck);
     AddCheck(display, "Channel list as a table to sort and filter", &CSettings::ChannelBrowser);
+    AddCheck(display, "Conversation view: time, nick and text in columns",
+             &CSettings::ConversationView);
     AddCheck(display, "Colors follow the desktop's light or dark scheme",
              &CSettings::FollowDesktop);
     auto* sizes = new QFormLayout;

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -16,6 +17,7 @@
 
 #include "app/CZorlApp.h"
 #include "common/Links.h"
+#include "common/Speakers.h"
 #include "config/Settings.h"
 #include "incoming/NumericReplies.h"
 #include "platform/Platform.h"
@@ -23,6 +25,7 @@
 #include "script/PopupMenus.h"
 #include "ui/FileDrops.h"
 #include "ui/FindBar.h"
+#include "ui/HangingLayout.h"
 #include "ui/PopupMenuView.h"
 #include "ui/QtWindowSurface.h"
 #include "ui/SendView.h"
@@ -64,6 +67,10 @@ bool BelongsToInputLine(const QKeyEvent* event) {
 
 CZorlView::CZorlView(FrameContext& context, QWidget* parent)
     : QPlainTextEdit(parent), context_(context) {
+    auto* pane = new QTextDocument(this);
+    layout_ = new CHangingLayout(pane, viewport());
+    pane->setDocumentLayout(layout_);
+    setDocument(pane);
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setTabChangesFocus(true);
@@ -128,25 +135,13 @@ bool CZorlView::Flush() {
         if (!batch.isEmpty()) cursor.insertText(batch, FormatFor(batchStyle));
         batch.clear();
     };
+    const bool columns = Columns();
+    PlaceColumns(columns);
+    QTextBlockFormat lineBlock;
     QTextBlockFormat mentionBlock;
     if (context_.app) mentionBlock.setBackground(MentionBackground(context_.app->settings.BGColor));
     bool inMention = false;
-    auto add = [&](const QueuedPiece& piece, std::string_view text, const RunStyle& style) {
-        while (skip > 0 && !text.empty()) {
-            std::size_t at = text.find('\n');
-            if (at == std::string_view::npos) {
-                text = {};
-            } else {
-                text.remove_prefix(at + 1);
-                --skip;
-            }
-        }
-        if (text.empty()) return;
-        if (piece.mention != inMention) {
-            insertBatch();
-            cursor.setBlockFormat(piece.mention ? mentionBlock : QTextBlockFormat());
-            inMention = piece.mention;
-        }
+    auto put = [&](std::string_view text, const RunStyle& style) {
         if (style.link) {
             insertBatch();
             QTextCharFormat format = FormatFor(style);
@@ -159,6 +154,72 @@ bool CZorlView::Flush() {
         batchStyle = style;
         batch += qt::DecodeText(text);
     };
+    // The columns: where the next text goes in its line.
+    bool lineStart = doc->lastBlock().length() <= 1;
+    bool afterStamp = false;
+    const CSettings* settings = context_.app ? &context_.app->settings : nullptr;
+    auto head = [&](const QueuedPiece& piece, std::string_view& text, const RunStyle& style) {
+        const std::size_t speaker = SpeakerLength(text.substr(0, text.find('\n')));
+        batch += QLatin1Char('\t');
+        if (speaker > 0) {
+            RunStyle nick = style;
+            // Chat of others gets its nick's colour; the own nick, a line
+            // that calls the user and every other class keep theirs.
+            if (!piece.mention && style.colour == settings->Color.Normal)
+                nick.colour = NickColour(SpeakerNick(text.substr(0, speaker)), settings->BGColor);
+            put(text.substr(0, speaker), nick);
+            text.remove_prefix(speaker);
+            // The blank after the speaker goes before the text's tab, so
+            // that the text starts at the column its wrapped lines hang at.
+            if (text.starts_with(' ')) {
+                put(text.substr(0, 1), style);
+                text.remove_prefix(1);
+            }
+        }
+        batch += QLatin1Char('\t');
+        lineStart = afterStamp = false;
+    };
+    auto add = [&](const QueuedPiece& piece, std::string_view text, const RunStyle& style) {
+        while (skip > 0 && !text.empty()) {
+            std::size_t at = text.find('\n');
+            if (at == std::string_view::npos) {
+                text = {};
+            } else {
+                text.remove_prefix(at + 1);
+                --skip;
+                lineStart = true;
+            }
+        }
+        if (text.empty()) return;
+        if (piece.mention != inMention) {
+            insertBatch();
+            cursor.setBlockFormat(piece.mention ? mentionBlock : lineBlock);
+            inMention = piece.mention;
+        }
+        if (!columns) {
+            put(text, style);
+            return;
+        }
+        // The time stamp is a piece of its own before its line.
+        if (lineStart && !style.link && style.colour == settings->Color.Time &&
+            text.starts_with('[') && text.ends_with(' ') &&
+            text.find('\n') == std::string_view::npos) {
+            put(text, style);
+            lineStart = false;
+            afterStamp = true;
+            return;
+        }
+        while (!text.empty()) {
+            if (lineStart || afterStamp) {
+                head(piece, text, style);
+                if (text.empty()) break;
+            }
+            const std::size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+            put(text.substr(0, end), style);
+            lineStart = text[end - 1] == '\n';
+            text.remove_prefix(end);
+        }
+    };
     for (const QueuedPiece& piece : queue_.Pieces()) {
         if (!piece.plain.empty()) {
             RunStyle plain;
@@ -168,7 +229,7 @@ bool CZorlView::Flush() {
         for (const TextRun& run : piece.runs) add(piece, run.text, run.style);
     }
     insertBatch();
-    if (inMention) cursor.setBlockFormat(QTextBlockFormat());
+    if (inMention) cursor.setBlockFormat(lineBlock);
     cursor.endEditBlock();
     queue_.Clear();
     ScrollToEnd();
@@ -273,11 +334,50 @@ void CZorlView::ScrollPage(bool up) {
                                           : QAbstractSlider::SliderPageStepAdd);
 }
 
+// Without the columns' tabs: the text as the log has it.
 QString CZorlView::SelectedText() const {
     QString text = textCursor().selectedText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.remove(QLatin1Char('\t'));
     return text;
+}
+
+QMimeData* CZorlView::createMimeDataFromSelection() const {
+    auto* mime = new QMimeData;
+    mime->setText(SelectedText());
+    return mime;
+}
+
+bool CZorlView::Columns() const {
+    return context_.app && context_.app->settings.ConversationView != 0;
+}
+
+// The speaker's column holds "<" a nick of 12 ">"; a longer one pushes its
+// line's text to the right, and its wrapped lines still hang at the column.
+void CZorlView::PlaceColumns(bool columns) {
+    QList<QTextOption::Tab> tabs;
+    qreal indent = 0;
+    if (columns) {
+        constexpr int kNickColumn = 14;
+        const QFontMetricsF metrics(font());
+        const qreal stamp = context_.app->settings.TimeStamp != 0
+                                ? metrics.horizontalAdvance(QStringLiteral("[00:00] "))
+                                : 0;
+        // The speaker and its blank end at one edge, one blank before the
+        // text: a tab at its own position would jump to the next.
+        const qreal blank = metrics.horizontalAdvance(QLatin1Char(' '));
+        const qreal speaker = stamp + metrics.averageCharWidth() * kNickColumn + blank;
+        indent = speaker + blank;
+        tabs = {QTextOption::Tab(speaker, QTextOption::RightTab),
+                QTextOption::Tab(indent, QTextOption::LeftTab)};
+    }
+    QTextOption option = document()->defaultTextOption();
+    if (option.tabs() != tabs) {
+        option.setTabs(tabs);
+        document()->setDefaultTextOption(option);
+    }
+    layout_->SetIndent(indent);
 }
 
 // ---- Find ------------------------------------------------------------------------
@@ -407,7 +507,8 @@ void CZorlView::OpenLink(const QString& href) {
 
 void CZorlView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (context_.Live() && event->button() == Qt::LeftButton) {
-        const QString row = cursorForPosition(event->position().toPoint()).block().text();
+        const QString row =
+            cursorForPosition(event->position().toPoint()).block().text().remove(QLatin1Char('\t'));
         if (context_.app->numerics.JoinListedChannel(context_.frame, qt::EncodeText(row))) return;
     }
     QPlainTextEdit::mouseDoubleClickEvent(event);

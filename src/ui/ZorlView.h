@@ -7,7 +7,13 @@
 // and the queue waits. Returning to the end adds the queue in order.
 //
 // Lines that mention the user have a tinted background; web addresses are
-// underlined and open on a click. Ctrl+F searches the pane: a match far up
+// underlined and open on a click.
+//
+// With the conversation view (ConversationView) each line is laid out in
+// columns by tab stops: the time, the speaker right-aligned and coloured
+// after its nick, then the text, whose wrapped lines hang under the text
+// column. The tabs are the pane's own: copied text is the line as the log
+// has it. Ctrl+F searches the pane: a match far up
 // puts the pane in back-scroll mode as if the user had scrolled there, and
 // returning to the end leaves it, so new text never pulls the view away
 // from a match and never stays held back behind a closed search.
@@ -26,6 +32,7 @@ namespace zorl::ui {
 
 class CSendView;
 class CFindBar;
+class CHangingLayout;
 
 class CZorlView : public QPlainTextEdit {
     Q_OBJECT
@@ -87,13 +94,21 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+    // What a copy or a drag of the selection carries: SelectedText().
+    QMimeData* createMimeDataFromSelection() const override;
+
 private:
     const QTextCharFormat& FormatFor(const RunStyle& style);
+    bool Columns() const;
+    // The columns' tab stops and the hanging indent of wrapped lines, from
+    // the pane's font; none without the columns.
+    void PlaceColumns(bool columns);
     void ScrollToEnd();
     void SetBackground(Colour colour);
     void OpenLink(const QString& href);
 
     FrameContext& context_;
+    CHangingLayout* layout_;
     CSendView* input_ = nullptr;
     PieceQueue queue_;
     int limit_ = 1000;

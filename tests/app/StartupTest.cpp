@@ -31,7 +31,7 @@ TEST_F(Startup, EmptyFolderGetsFoldersFilesAndTheStatusWindow) {
     EXPECT_EQ(dir.ReadFile("zorl.ini"),
               "[OPTIONS]\nTabs=1\nWindowTree=1\nRepliesInWindow=1\nHistory=1\nPasteGuard="
               "1\nAlertMention=1\nAlertPrivate=1\nAlertDcc=1\nTray=1\nChannelHeader=1\nSpellCheck="
-              "1\nFollowDesktop=1\nChannelBrowser=1\n");
+              "1\nFollowDesktop=1\nChannelBrowser=1\nTimeStamp=1\nConversationView=1\n");
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / "script.ini"), 0u);
     EXPECT_EQ(app.config_dir, dir.Path().string() + "/");
     EXPECT_EQ(app.ini.Directory(), app.config_dir);

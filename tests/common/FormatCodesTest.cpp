@@ -5,6 +5,7 @@
 
 #include "common/FormatCodes.h"
 #include "common/Links.h"
+#include "common/Speakers.h"
 
 namespace zorl {
 namespace {
@@ -97,6 +98,31 @@ TEST(Links, WebAddressesInChatText) {
     EXPECT_EQ(FileLink("/u/a b\xC3\xA9%.txt"), "file:///u/a%20b%C3%A9%25.txt");
     EXPECT_EQ(FolderLinkOf("file://host/x"), "");
     EXPECT_EQ(FolderLinkOf("https://example.org/x"), "");
+}
+
+TEST(Speakers, TheSpeakerOfAChatLine) {
+    const struct {
+        const char* line;
+        const char* speaker;
+    } rows[] = {
+        {"<alice> hi", "<alice>"},
+        {"* alice waves", "* alice"},
+        {"-alice- notice", "-alice-"},
+        {"<alice>\r\n", "<alice>"},
+        {"*** alice joined", ""},
+        {"<a b> x", ""},
+        {"<alice>hi", ""},
+        {"- x -", ""},
+        {"<>", ""},
+        {"[9:05] <alice> hi", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        const std::string_view line = row.line;
+        EXPECT_EQ(line.substr(0, SpeakerLength(line)), row.speaker);
+    }
+    EXPECT_EQ(SpeakerNick("* alice"), "alice");
+    EXPECT_EQ(SpeakerNick("<alice>"), "alice");
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The colours that follow the desktop: readable on their background in both
-// schemes, and never over a colour the user set or with the option off.
+// schemes, nick colours too, and never over a colour the user set or with
+// the option off.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
+#include "common/Speakers.h"
 #include "config/IniStore.h"
 #include "config/Settings.h"
 #include "support/HeadlessHost.h"
@@ -11,22 +11,6 @@
 
 namespace zorl {
 namespace {
-
-// WCAG 2 relative luminance of a stored colour (red + 256 green + 65536 blue).
-double Luminance(Colour colour) {
-    double sum = 0;
-    const double weights[] = {0.2126, 0.7152, 0.0722};
-    for (int channel = 0; channel < 3; ++channel) {
-        const double c = ((colour >> (8 * channel)) & 0xFF) / 255.0;
-        sum += weights[channel] * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-    }
-    return sum;
-}
-
-double Contrast(Colour a, Colour b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 TEST(ColourSchemeTest, BothSchemesReadWellAndTheUsersColoursWin) {
     test::TempDir dir{"zorl-scheme"};
@@ -41,8 +25,15 @@ TEST(ColourSchemeTest, BothSchemesReadWellAndTheUsersColoursWin) {
         EXPECT_EQ(Luminance(settings.BGColor) < 0.2, dark);
         for (const ColourKey& colour : ColourKeys())
             for (Colour background : {settings.BGColor, settings.BGColor2})
-                EXPECT_GE(Contrast(settings.Color.*colour.field, background), 4.5) << colour.key;
+                EXPECT_GE(ContrastRatio(settings.Color.*colour.field, background), 4.5)
+                    << colour.key;
+        // So do the conversation view's nick colours.
+        for (Colour nick : NickPalette(settings.BGColor))
+            for (Colour background : {settings.BGColor, settings.BGColor2})
+                EXPECT_GE(ContrastRatio(nick, background), 4.5) << std::hex << nick;
     }
+    // A nick keeps its colour, whatever its letter case.
+    EXPECT_EQ(NickColour("Alice", 0xFFFFFF), NickColour("alice", 0xFFFFFF));
 
     ini.WriteInt("COLOR", "Own", 255);
     CSettings settings;

@@ -33,7 +33,7 @@ class Shell : public ::testing::Test {
 protected:
     UiHarness h;
 
-    void SetUp() override { h.app.InitInstance(); }
+    void SetUp() override { h.Start(); }
 
     FrameId OpenWindow(const std::string& name, WindowType type) {
         ChannelRecord* record =

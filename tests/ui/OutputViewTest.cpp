@@ -4,10 +4,12 @@
 
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <map>
 
 #include "UiHarness.h"
+#include "common/Speakers.h"
 #include "config/Settings.h"
 #include "session/IrcSocket.h"
 #include "session/ServerConnection.h"
@@ -114,6 +116,58 @@ TEST_F(OutputView, MentionLinesAndLinks) {
     Click(View()->viewport(), PointOf("plain"));
     Click(View()->viewport(), PointOf("plain"), QEvent::MouseButtonRelease);
     EXPECT_EQ(h.host.shell.opened.size(), 1u);
+}
+
+// The conversation view: the time, the speaker right-aligned in its column
+// in its nick's colour, the text in a column of its own whose wrapped lines
+// hang under it; a copy is the lines as the log has them.
+TEST_F(OutputView, ConversationColumnsAndHangingIndent) {
+    CSettings& settings = h.app.settings;
+    settings.ConversationView = 1;
+    settings.TimeStamp = 1;
+    std::string chatter = "<alice>";
+    for (int i = 0; i < 80; ++i) chatter += " word";
+    const std::vector<std::string> lines = {"[9:05] ", chatter + "\r\n",
+                                            "[9:06] ", "<bo> short\r\n",
+                                            "[9:07] ", "*** carol joined\r\n"};
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        Show(lines[i], i % 2 == 0 ? settings.Color.Time : settings.Color.Normal);
+    h.Pump();
+    CZorlView* view = View();
+    const QTextDocument* doc = view->document();
+    auto x = [&](int block, int offset) {
+        QTextCursor at(doc->findBlockByNumber(block));
+        at.setPosition(at.position() + offset);
+        return view->cursorRect(at).left();
+    };
+    auto offset = [&](int block, const QString& text) {
+        return static_cast<int>(doc->findBlockByNumber(block).text().indexOf(text));
+    };
+    // Speakers end at one edge; the texts, and the text of a line without
+    // a speaker, start at one edge after it.
+    EXPECT_EQ(x(0, offset(0, " \tword")), x(1, offset(1, " \tshort")));
+    const int text = x(0, offset(0, "word"));
+    EXPECT_GT(text, x(0, offset(0, "<alice>") + 7));
+    EXPECT_EQ(x(1, offset(1, "short")), text);
+    EXPECT_EQ(x(2, offset(2, "*** carol")), text);
+    // The long line wraps, and its next line starts under the text column.
+    const QTextBlock first = doc->findBlockByNumber(0);
+    ASSERT_GT(first.layout()->lineCount(), 1);
+    QTextCursor secondLine(first);
+    secondLine.setPosition(first.position() + first.layout()->lineAt(1).textStart());
+    EXPECT_NEAR(view->cursorRect(secondLine).left(), text, 2);
+    // Others' nicks take their colour; the rest of the line keeps its class.
+    for (const Shown& f : Fragments(view)) {
+        if (f.text == "<alice>") {
+            EXPECT_EQ(f.colour, ui::ToQColor(NickColour("alice", settings.BGColor)));
+        }
+        if (f.text.contains("short")) {
+            EXPECT_EQ(f.colour, ui::ToQColor(settings.Color.Normal));
+        }
+    }
+    view->selectAll();
+    EXPECT_EQ(view->SelectedText().toStdString(),
+              "[9:05] " + chatter + "\n[9:06] <bo> short\n[9:07] *** carol joined\n");
 }
 
 TEST_F(OutputView, FindWalksTheMatchesAndBackScrollFollows) {
@@ -266,7 +320,7 @@ TEST_F(OutputView, HintsApplyFontAndBackground) {
 // button; returning to the end shows the text and clears the light.
 TEST(OutputViewEngine, ReturnToTheEndClearsTheButtonHighlight) {
     UiHarness h;
-    h.app.InitInstance();
+    h.Start();
     ChannelRecord* record =
         h.app.registry.NewWindow("#chan", kWindowChannel, h.app.Connection().Socket(), true);
     ASSERT_NE(record, nullptr);

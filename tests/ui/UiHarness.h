@@ -41,6 +41,14 @@ struct UiHarness {
         main.show();
     }
 
+    // The client started on its fresh folder, its panes showing lines as
+    // they stand: no time stamps, no columns (tests of those turn them on).
+    void Start() {
+        app.InitInstance();
+        app.settings.TimeStamp = 0;
+        app.settings.ConversationView = 0;
+    }
+
     // Everything the event loop would do by now: posted events, deferred
     // deletes, and the output flush (which may wait for its interval).
     void Pump() {

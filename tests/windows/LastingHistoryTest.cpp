@@ -44,6 +44,7 @@ TEST_F(LastingHistoryTest, ConversationsComeBackAfterARestartEachLineOnce) {
     CZorlApp app2(host2.platform);
     app2.UseConfigDirectory(dir.Path().string());
     app2.LoadSettings();
+    app2.settings.TimeStamp = 0;  // as the fixture's client
     const ChannelRecord* again =
         app2.registry.NewWindow("#a", kWindowChannel, app2.Connection().Socket(), false);
     ASSERT_NE(again, nullptr);

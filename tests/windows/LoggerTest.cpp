@@ -99,6 +99,7 @@ TEST_F(Logging, HostileNamesStayInsideTheLogFolder) {
     CZorlApp app2(host2.platform);
     app2.UseConfigDirectory((dir.Path() / "a" / "b").string());
     app2.LoadSettings();
+    app2.settings.TimeStamp = 0;
     app2.settings.LogChannels = 1;
 
     struct Row {
