@@ -1,8 +1,13 @@
 // The properties dialog: the settings it edits are a copy, applied step by
 // step on OK; and the script editor command.
 #include "app/CZorlApp.h"
+
+#include <algorithm>
+#include <span>
+
 #include "app/FileEditors.h"
 #include "app/SecretFiles.h"
+#include "common/Speakers.h"
 #include "config/HostChoice.h"
 #include "config/IniStore.h"
 #include "config/Passwords.h"
@@ -185,9 +190,24 @@ void CZorlApp::EditScripts() {
 
 // The desktop went from light to dark or back: the colours that follow it
 // change; lines already shown keep the colour they were shown in.
+// The text already shown follows too: each class colour and nick colour
+// that changed is given its new value.
 void CZorlApp::FollowDesktopColours() {
     if (!settings.FollowDesktop) return;
+    const CSettings before = settings;
     settings.FollowColourScheme(ini, platform.surface.PrefersDarkColours());
+    std::vector<std::pair<Colour, Colour>> changes;
+    for (const ColourKey& colour : ColourKeys()) {
+        const Colour from = before.Color.*colour.field;
+        const Colour to = settings.Color.*colour.field;
+        if (from != to) changes.emplace_back(from, to);
+    }
+    const std::span<const Colour> oldNicks = NickPalette(before.BGColor);
+    const std::span<const Colour> newNicks = NickPalette(settings.BGColor);
+    for (std::size_t i = 0; i < std::min(oldNicks.size(), newNicks.size()); ++i)
+        if (oldNicks[i] != newNicks[i]) changes.emplace_back(oldNicks[i], newNicks[i]);
+    if (!changes.empty() || before.BGColor != settings.BGColor)
+        platform.surface.RecolourPanes(changes, before.BGColor, settings.BGColor);
     RepaintAllPanes(*this);
 }
 

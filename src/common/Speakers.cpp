@@ -75,6 +75,21 @@ double ContrastRatio(Colour a, Colour b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+Colour ReadableOn(Colour text, Colour background) {
+    const unsigned toward = Luminance(background) < 0.18 ? 255 : 0;
+    Colour mixed = text;
+    for (int step = 1; step <= 10 && ContrastRatio(mixed, background) < 4.5; ++step) {
+        mixed = 0;
+        for (int channel = 0; channel < 3; ++channel) {
+            const unsigned c = (text >> (8 * channel)) & 0xFF;
+            const unsigned m =
+                (c * static_cast<unsigned>(10 - step) + toward * static_cast<unsigned>(step)) / 10;
+            mixed |= m << (8 * channel);
+        }
+    }
+    return mixed;
+}
+
 std::span<const Colour> NickPalette(Colour background) {
     // Where black and white read equally well: below it, light text reads
     // better.

@@ -31,6 +31,11 @@ Colour NickColour(std::string_view nick, Colour background);
 // The palette NickColour picks from on `background`.
 std::span<const Colour> NickPalette(Colour background);
 
+// `text` as it reads on `background`: itself when its contrast is 4.5 or
+// more, else mixed towards white (on a dark background) or black until it
+// is. For formatting-code colours, which senders pick for a white pane.
+Colour ReadableOn(Colour text, Colour background);
+
 // WCAG 2: relative luminance (0 black .. 1 white) and contrast ratio.
 double Luminance(Colour colour);
 double ContrastRatio(Colour a, Colour b);

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/SharedTypes.h"
 
@@ -62,6 +64,11 @@ public:
     virtual void ChannelModeListEnd(FrameId /*channel*/, char /*mode*/) {}
     // Whether the desktop's colour scheme is dark.
     virtual bool PrefersDarkColours() const { return false; }
+    // The colour scheme changed: text already in the panes in a colour of
+    // `changes` (from, to) takes the new one, and lines tinted for the old
+    // background are tinted for the new.
+    virtual void RecolourPanes(const std::vector<std::pair<Colour, Colour>>& /*changes*/,
+                               Colour /*oldBackground*/, Colour /*newBackground*/) {}
 
     // The main window.
     virtual void SetMainTitle(const std::string& title) = 0;

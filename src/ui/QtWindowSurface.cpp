@@ -295,6 +295,13 @@ bool QtWindowSurface::PrefersDarkColours() const {
     return QApplication::palette().color(QPalette::Window).lightness() < 128;
 }
 
+void QtWindowSurface::RecolourPanes(const std::vector<std::pair<Colour, Colour>>& changes,
+                                    Colour oldBackground, Colour newBackground) {
+    for (const auto& [id, slot] : slots_)
+        if (CChildFrameBase* frame = BuiltFrame(id); frame && frame->Output())
+            frame->Output()->Recolour(changes, oldBackground, newBackground);
+}
+
 void QtWindowSurface::SetTrayIcon(bool shown) {
     if (CTrayIcon* tray = main_.Tray()) tray->SetShown(shown);
 }

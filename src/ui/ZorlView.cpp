@@ -226,7 +226,8 @@ bool CZorlView::Flush() {
             plain.colour = piece.colour;
             add(piece, piece.plain, plain);
         }
-        for (const TextRun& run : piece.runs) add(piece, run.text, run.style);
+        for (const TextRun& run : piece.runs)
+            add(piece, run.text, Readable(run.style, piece.colour));
     }
     insertBatch();
     if (inMention) cursor.setBlockFormat(lineBlock);
@@ -334,6 +335,49 @@ void CZorlView::ScrollPage(bool up) {
                                           : QAbstractSlider::SliderPageStepAdd);
 }
 
+void CZorlView::Recolour(const std::vector<std::pair<Colour, Colour>>& changes,
+                         Colour oldBackground, Colour newBackground) {
+    std::unordered_map<QRgb, QColor> to;
+    for (const auto& [from, colour] : changes) to.emplace(ToQColor(from).rgb(), ToQColor(colour));
+    const QRgb oldTint = MentionBackground(oldBackground).rgb();
+    const QBrush newTint(MentionBackground(newBackground));
+    // What to change is found first: a change splits and joins fragments.
+    struct Change {
+        int position, length;
+        QColor colour;
+    };
+    std::vector<Change> texts;
+    std::vector<int> tinted;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QBrush background = block.blockFormat().background();
+        if (background.style() != Qt::NoBrush && background.color().rgb() == oldTint)
+            tinted.push_back(block.position());
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const auto found = to.find(fragment.charFormat().foreground().color().rgb());
+            if (found != to.end())
+                texts.push_back({fragment.position(), fragment.length(), found->second});
+        }
+    }
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (int position : tinted) {
+        cursor.setPosition(position);
+        QTextBlockFormat format = cursor.blockFormat();
+        format.setBackground(newTint);
+        cursor.setBlockFormat(format);
+    }
+    for (const Change& change : texts) {
+        QTextCharFormat format;
+        format.setForeground(change.colour);
+        cursor.setPosition(change.position);
+        cursor.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(format);
+    }
+    cursor.endEditBlock();
+    formats_.clear();
+}
+
 // Without the columns' tabs: the text as the log has it.
 QString CZorlView::SelectedText() const {
     QString text = textCursor().selectedText();
@@ -347,6 +391,17 @@ QMimeData* CZorlView::createMimeDataFromSelection() const {
     auto* mime = new QMimeData;
     mime->setText(SelectedText());
     return mime;
+}
+
+// A formatting code's colour on the pane's own background, with the option
+// to follow the desktop: black text sent for a white pane reads on a dark
+// one. Text on a background of its own keeps what the sender chose.
+RunStyle CZorlView::Readable(RunStyle style, Colour classColour) const {
+    if (!context_.app || !context_.app->settings.FollowDesktop || style.hasBackground ||
+        style.reverse || style.colour == classColour)
+        return style;
+    style.colour = ReadableOn(style.colour, context_.app->settings.BGColor);
+    return style;
 }
 
 bool CZorlView::Columns() const {

@@ -73,6 +73,10 @@ public:
     void OpenFind();
     bool Find(const QString& text, bool older);
     void CloseFind();
+    // Text in a colour of `changes` takes the new one; mention tints follow
+    // the new background.
+    void Recolour(const std::vector<std::pair<Colour, Colour>>& changes, Colour oldBackground,
+                  Colour newBackground);
     // Tells assistive technology of the text from `position` to the end.
     void AnnounceFrom(int position);
     CFindBar* FindBar() const { return find_bar_; }
@@ -99,6 +103,7 @@ protected:
 
 private:
     const QTextCharFormat& FormatFor(const RunStyle& style);
+    RunStyle Readable(RunStyle style, Colour classColour) const;
     bool Columns() const;
     // The columns' tab stops and the hanging indent of wrapped lines, from
     // the pane's font; none without the columns.

@@ -32,6 +32,14 @@ TEST(ColourSchemeTest, BothSchemesReadWellAndTheUsersColoursWin) {
             for (Colour background : {settings.BGColor, settings.BGColor2})
                 EXPECT_GE(ContrastRatio(nick, background), 4.5) << std::hex << nick;
     }
+    // Formatting-code colours are made readable on either background; a
+    // readable one stays as it is.
+    ColourTables tables;
+    tables.Build();
+    for (Colour background : {Colour{0xFFFFFF}, Colour{0x1E1E1E}})
+        for (const auto& [code, colour] : tables.irc)
+            EXPECT_GE(ContrastRatio(ReadableOn(colour, background), background), 4.5) << code;
+    EXPECT_EQ(ReadableOn(0x000080, 0xFFFFFF), 0x000080u);
     // A nick keeps its colour, whatever its letter case.
     EXPECT_EQ(NickColour("Alice", 0xFFFFFF), NickColour("alice", 0xFFFFFF));
 

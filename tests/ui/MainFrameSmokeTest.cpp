@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include "UiHarness.h"
+#include "config/Settings.h"
+#include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/TrayIcon.h"
 #include "ui/ViewStyle.h"
+#include "ui/ZorlView.h"
 #include "windows/WindowRegistry.h"
 
 namespace {
@@ -46,16 +51,24 @@ TEST(TrayIconTest, MarkFollowsTheWindowsWithNews) {
     }
 }
 
-// A desktop that turns dark gives the panes the dark scheme, and back.
+// A desktop that turns dark gives the panes the dark scheme, and back; the
+// text already shown takes the scheme's colours too.
 TEST(DesktopColoursTest, PanesFollowTheApplicationPalette) {
     UiHarness h;
     h.app.settings.FollowDesktop = 1;
+    UiHarness::Window w = h.Open("#chan", kWindowChannel);
+    h.surface.AppendPiece(w.frame, "shown before\r\n", h.app.settings.Color.Normal, false);
+    h.Pump();
     const QPalette light = QApplication::palette();
     QPalette dark = light;
     dark.setColor(QPalette::Window, QColor(32, 32, 32));
     QApplication::setPalette(dark);
     h.Pump();
     const Colour darkBackground = h.app.settings.BGColor;
+    const QTextFragment shown = w.widget->Output()->document()->begin().begin().fragment();
+    EXPECT_EQ(shown.text(), QStringLiteral("shown before"));
+    EXPECT_EQ(shown.charFormat().foreground().color(), ui::ToQColor(h.app.settings.Color.Normal));
+    EXPECT_GT(ui::ToQColor(h.app.settings.Color.Normal).lightness(), 128);
     QApplication::setPalette(light);
     h.Pump();
     EXPECT_LT(ui::ToQColor(darkBackground).lightness(), 64);
