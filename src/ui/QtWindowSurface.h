@@ -94,8 +94,8 @@ public:
     CChannelListsDialog* OpenChannelLists(FrameId channel);
     // The application palette's window colour is dark.
     bool PrefersDarkColours() const override;
-    void RecolourPanes(const std::vector<std::pair<Colour, Colour>>& changes,
-                       Colour oldBackground, Colour newBackground) override;
+    void RecolourPanes(const std::vector<std::pair<Colour, Colour>>& changes, Colour oldBackground,
+                       Colour newBackground) override;
     bool IsInView(FrameId frame) const override;
     void Notify(FrameId frame, const std::string& title, const std::string& body) override;
     void CloseMainWindow() override;
