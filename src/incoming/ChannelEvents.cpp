@@ -18,6 +18,15 @@
 #include "windows/ZorlDoc.h"
 
 namespace zorl {
+namespace {
+
+// Comings and goings read quieter than what people say in the conversation
+// view (new folders): the class of status lines.
+Cls Coming(const IncomingContext& c) {
+    return c.settings.ConversationView ? Cls::Status : Cls::Info;
+}
+
+}  // namespace
 
 // :alice!a@host NICK :alicia
 // NOTE: the old entry is removed before the new one is added, so a change of
@@ -46,7 +55,7 @@ void CIncomingDispatcher::OnNick(const Incoming& in) {
         doc->NickUpdate(kNickAdd, newNick, 0);
         doc->NickUpdate(kNickSet, newNick, bits);
         if (line.empty()) line = c_.listener.ExpandVariables(m, "$nick is now known as $1");
-        c_.output.Print(in.socket, window.name, Cls::Info, line);
+        c_.output.Print(in.socket, window.name, Coming(c_), line);
     }
 
     // A query window follows its peer (or the user) to the new nick, unless
@@ -78,7 +87,7 @@ void CIncomingDispatcher::OnQuit(const Incoming& in) {
         if (line.empty())
             line = c_.listener.ExpandVariables(
                 m, m.params.empty() ? "$nick has quit channel" : "$nick has quit channel ($1)");
-        c_.output.Print(in.socket, window.name, Cls::Info, line);
+        c_.output.Print(in.socket, window.name, Coming(c_), line);
     }
 }
 
@@ -132,7 +141,7 @@ void CIncomingDispatcher::OnJoin(const Incoming& in) {
                 netjoin->Gather(channel, m.nick);
             else
                 c_.output.Print(
-                    in.socket, channel, Cls::Info,
+                    in.socket, channel, Coming(c_),
                     ExpandFollowedBy(c_, m, "$nick ($sender) has joined channel ", channel));
             if (m.nick.empty()) return;
             if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
@@ -169,12 +178,12 @@ void CIncomingDispatcher::OnPart(const Incoming& in) {
     ForEachChannel(m.params[0], [&](const std::string& channel) {
         ChannelRecord* record = c_.registry.FindCR(channel, in.socket);
         if (m.nick == c_.Connection().Nick() && record && record->presence != Presence::Leaving) {
-            ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
+            ShowExpanded(c_, in.socket, channel, Coming(c_), m, "$nick has left channel");
             c_.registry.MarkLeft(*record, false);
             return;
         }
         if (m.nick != c_.Connection().Nick()) {
-            ShowExpanded(c_, in.socket, channel, Cls::Info, m, "$nick has left channel");
+            ShowExpanded(c_, in.socket, channel, Coming(c_), m, "$nick has left channel");
             if (CZorlDoc* doc = c_.registry.GetDocByNameSocket(channel, in.socket))
                 doc->NickUpdate(kNickRemove, m.nick, 0);
             return;

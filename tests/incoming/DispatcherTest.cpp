@@ -94,6 +94,14 @@ TEST_F(DispatcherTest, QuitIsShownOnlyWhereTheNickIsListed) {
     Recv(":alice!a@host QUIT :bye");
     ExpectLines("#a", {"alice has quit channel (bye)"});
     ExpectShown("#a", Cls::Info, "alice has quit channel (bye)");
+    // The conversation view shows comings and goings as quieter status lines.
+    app.settings.ConversationView = 1;
+    Recv(":carol!c@host JOIN #a");
+    Recv(":carol!c@host PART #a");
+    ExpectShown("#a", Cls::Status, "carol (c@host) has joined channel #a");
+    ExpectShown("#a", Cls::Status, "carol has left channel");
+    app.settings.ConversationView = 0;
+    Clear();
     ExpectLines("#b", {});
     ExpectLines("alice", {});
     ExpectLines("", {});

@@ -25,9 +25,11 @@ void AppFixture::SetUp() {
     app.UseConfigDirectory(dir.Path().string());
     BeforeStart();
     app.LoadSettings();
-    // A new folder stamps every line with its time; the tests compare lines
-    // without it, and the tests of time stamps turn them on.
+    // A new folder stamps every line with its time and shows comings and
+    // goings quieter; the tests compare lines without either, and the tests
+    // of those turn them on.
     app.settings.TimeStamp = 0;
+    app.settings.ConversationView = 0;
 }
 
 void AppFixture::ReloadSettings(const std::string& zorlIni) {
