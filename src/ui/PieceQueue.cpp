@@ -13,6 +13,7 @@ QueuedPiece MakePiece(std::string_view text, Colour colour, bool debug, const Co
         return piece;
     }
     piece.runs = ParsePiece(text, colour, debug, tables);
+    piece.colour = colour;  // the class's, which runs without a code keep
     for (const TextRun& run : piece.runs)
         for (std::size_t at = run.text.find('\n'); at != std::string::npos;
              at = run.text.find('\n', at + 1))

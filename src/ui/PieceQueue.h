@@ -27,7 +27,7 @@ struct QueuedPiece {
     // Most pieces have no formatting code: they skip the runs and keep their
     // text here, every line break a single '\n', all of it in `colour`.
     std::string plain;
-    Colour colour = 0;
+    Colour colour = 0;  // of `plain`; for runs, the colour of their class
     // Plain one-line pieces in a row of one colour are kept as one: `breaks`
     // whole lines, each ending in its break, each trimmed for as if it came
     // on its own. An idle window's thousand lines then cost little more

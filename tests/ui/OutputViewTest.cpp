@@ -93,6 +93,24 @@ TEST_F(OutputView, ControlCodesShowAsStyles) {
     EXPECT_EQ(f["rev"].background.color(), own);
     EXPECT_EQ(f["2 apples"].colour, red);
     EXPECT_EQ(f["ansi"].colour, red);
+
+    // Following a dark desktop, black text sent for a white pane reads on
+    // the dark one; white on black stays as sent.
+    h.app.settings.FollowDesktop = 1;
+    h.app.settings.BGColor = 0x1E1E1E;
+    Show(
+        "\x03"
+        "01black\x03 \x03"
+        "00,01white\r\n",
+        0xDCDCDC);
+    h.Pump();
+    f.clear();
+    for (const Shown& shown : Fragments(View())) f.emplace(shown.text, shown);
+    const QColor black = f["black"].colour;
+    const auto shownBlack =
+        static_cast<Colour>(black.red() | black.green() << 8 | black.blue() << 16);
+    EXPECT_GE(ContrastRatio(shownBlack, 0x1E1E1E), 4.5);
+    EXPECT_EQ(f["white"].colour, QColor(255, 255, 255));
 }
 
 TEST_F(OutputView, MentionLinesAndLinks) {
