@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "common/Speakers.h"
 #include "config/Settings.h"
 #include "platform/qt/QtText.h"
 
@@ -13,6 +14,16 @@ namespace zorl::ui {
 QColor ToQColor(Colour colour) {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                   static_cast<int>((colour >> 16) & 0xFF));
+}
+
+Colour FromQColor(const QColor& colour) {
+    return static_cast<Colour>(colour.red()) | static_cast<Colour>(colour.green()) << 8 |
+           static_cast<Colour>(colour.blue()) << 16;
+}
+
+QColor MarkColour(Colour mark, const QColor& background) {
+    const Colour behind = FromQColor(background);
+    return ToQColor(Luminance(behind) < 0.18 ? ReadableOn(mark, behind) : mark);
 }
 
 QColor MentionBackground(Colour paneBackground) {

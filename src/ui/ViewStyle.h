@@ -34,6 +34,11 @@ struct FrameContext {
 
 // 0x00BBGGRR, red in the low byte.
 QColor ToQColor(Colour colour);
+Colour FromQColor(const QColor& colour);
+
+// A window's mark (red for a mention) on a dark desktop's `background`,
+// lightened until it reads there; on a light one, as it is.
+QColor MarkColour(Colour mark, const QColor& background);
 
 // The background of a line that mentions the user: the pane's background
 // tinted towards amber, so it reads on light and dark panes alike.

@@ -42,7 +42,8 @@ void CWindowButton::paintEvent(QPaintEvent*) {
     QFont font = painter.font();
     font.setBold(current_);
     painter.setFont(font);
-    painter.setPen(highlight_ != 0 ? ToQColor(highlight_) : palette().color(QPalette::ButtonText));
+    painter.setPen(highlight_ != 0 ? MarkColour(highlight_, palette().color(QPalette::Button))
+                                   : palette().color(QPalette::ButtonText));
     const QString caption = painter.fontMetrics().elidedText(text(), Qt::ElideRight, box.width());
     painter.drawText(box, Qt::AlignCenter, caption);
 

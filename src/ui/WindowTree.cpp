@@ -91,7 +91,8 @@ void CWindowTree::SetMark(FrameId frame, Colour colour) {
         marks_.erase(frame);
     else
         marks_[frame] = colour;
-    const QBrush brush = colour == 0 ? QBrush() : QBrush(ToQColor(colour));
+    const QBrush brush =
+        colour == 0 ? QBrush() : QBrush(MarkColour(colour, palette().color(QPalette::Base)));
     if (item->foreground(0) != brush) item->setForeground(0, brush);
 }
 

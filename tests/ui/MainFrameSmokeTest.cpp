@@ -4,11 +4,13 @@
 #include <QTextDocument>
 
 #include "UiHarness.h"
+#include "common/Speakers.h"
 #include "config/Settings.h"
 #include "ui/ChildFrames.h"
 #include "ui/MainFrame.h"
 #include "ui/TrayIcon.h"
 #include "ui/ViewStyle.h"
+#include "ui/WindowTree.h"
 #include "ui/ZorlView.h"
 #include "windows/WindowRegistry.h"
 
@@ -62,9 +64,16 @@ TEST(DesktopColoursTest, PanesFollowTheApplicationPalette) {
     const QPalette light = QApplication::palette();
     QPalette dark = light;
     dark.setColor(QPalette::Window, QColor(32, 32, 32));
+    dark.setColor(QPalette::Base, QColor(32, 32, 32));
     QApplication::setPalette(dark);
     h.Pump();
     const Colour darkBackground = h.app.settings.BGColor;
+    // A mention's red mark in the tree reads on the dark tree.
+    h.surface.PlaceWindow(w.frame, 1, "net", "#chan");
+    h.surface.SetWindowMark(w.frame, 255);
+    const QTreeWidgetItem* item = h.main.Tree()->ItemOf(w.frame);
+    ASSERT_NE(item, nullptr);
+    EXPECT_GE(ContrastRatio(ui::FromQColor(item->foreground(0).color()), 0x202020), 4.5);
     const QTextFragment shown = w.widget->Output()->document()->begin().begin().fragment();
     EXPECT_EQ(shown.text(), QStringLiteral("shown before"));
     EXPECT_EQ(shown.charFormat().foreground().color(), ui::ToQColor(h.app.settings.Color.Normal));

@@ -106,10 +106,7 @@ TEST_F(OutputView, ControlCodesShowAsStyles) {
     h.Pump();
     f.clear();
     for (const Shown& shown : Fragments(View())) f.emplace(shown.text, shown);
-    const QColor black = f["black"].colour;
-    const auto shownBlack =
-        static_cast<Colour>(black.red() | black.green() << 8 | black.blue() << 16);
-    EXPECT_GE(ContrastRatio(shownBlack, 0x1E1E1E), 4.5);
+    EXPECT_GE(ContrastRatio(ui::FromQColor(f["black"].colour), 0x1E1E1E), 4.5);
     EXPECT_EQ(f["white"].colour, QColor(255, 255, 255));
 }
 
