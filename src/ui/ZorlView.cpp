@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -452,16 +453,32 @@ void CZorlView::OpenFind() {
     find_bar_->Field()->selectAll();
 }
 
+namespace {
+
+// The columns' tabs are not part of the text the user looks for: "bob> hi"
+// matches "<bob> \thi", any letter case.
+QRegularExpression FindPattern(const QString& text) {
+    QString pattern;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i > 0) pattern += QStringLiteral("\\t*");
+        pattern += QRegularExpression::escape(text.mid(i, 1));
+    }
+    return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
+}
+
+}  // namespace
+
 bool CZorlView::Find(const QString& text, bool older) {
     if (text.isEmpty()) return true;
     QTextDocument::FindFlags flags;
     if (older) flags |= QTextDocument::FindBackward;
     QTextCursor from = textCursor();
     if (find_from_end_) from.movePosition(QTextCursor::End);
-    QTextCursor found = document()->find(text, from, flags);
+    const QRegularExpression pattern = FindPattern(text);
+    QTextCursor found = document()->find(pattern, from, flags);
     if (found.isNull()) {
         from.movePosition(older ? QTextCursor::End : QTextCursor::Start);
-        found = document()->find(text, from, flags);
+        found = document()->find(pattern, from, flags);
     }
     if (found.isNull()) {
         setExtraSelections({});

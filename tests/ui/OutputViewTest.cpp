@@ -180,6 +180,9 @@ TEST_F(OutputView, ConversationColumnsAndHangingIndent) {
             EXPECT_EQ(f.colour, ui::ToQColor(settings.Color.Normal));
         }
     }
+    // Find looks through the columns' tabs.
+    EXPECT_TRUE(view->Find(QStringLiteral("Alice> WORD"), true));
+    EXPECT_EQ(view->SelectedText(), QStringLiteral("alice> word"));
     view->selectAll();
     EXPECT_EQ(view->SelectedText().toStdString(),
               "[9:05] " + chatter + "\n[9:06] <bo> short\n[9:07] *** carol joined\n");
