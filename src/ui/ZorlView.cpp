@@ -250,6 +250,7 @@ void CZorlView::AnnounceFrom(int position) {
     added.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     QString text = added.selectedText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.remove(QLatin1Char('\t'));  // the columns' own, not the line's
     if (text.trimmed().isEmpty()) return;
     QAccessibleTextInsertEvent event(this, position, text);
     QAccessible::updateAccessibility(&event);
