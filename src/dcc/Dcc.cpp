@@ -115,6 +115,13 @@ CIrcSocket* CDcc::DccListen(const std::string& bindAddress, int port, SocketType
     return &socket;
 }
 
+CIrcSocket* CDcc::ListenOnNextPort(SocketType type) {
+    const int port = port_counter++;
+    CIrcSocket* socket = DccListen("0.0.0.0", port, type);
+    if (socket) socket->dcc_port = port;
+    return socket;
+}
+
 CIrcSocket* CDcc::DccConnect(const std::string& address, int port, SocketType type) {
     WarnOfProxy();
     CIrcSocket& socket = NewSocket();

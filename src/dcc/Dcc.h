@@ -50,6 +50,9 @@ public:
     // A listening socket of `type` (DCC chat or DCC send out), or null with
     // the reason in the status window.
     CIrcSocket* DccListen(const std::string& bindAddress, int port, SocketType type);
+    // An offer's listener on the next port (taken even when it fails), on
+    // every address, its port kept in `dcc_port`.
+    CIrcSocket* ListenOnNextPort(SocketType type);
     // A socket of `type` (DCC chat or DCC send in) connecting to a dotted
     // address, or null with the reason in the status window.
     CIrcSocket* DccConnect(const std::string& address, int port, SocketType type);

@@ -11,12 +11,24 @@
 // is how a user behind NAT, who cannot be reached, still sends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "common/TextSplit.h"
 
 namespace zorl {
 
 class CIrcSocket;
+
+// The file name of a request and the words after it. Names with blanks
+// come in double quotes from most clients: "DCC SEND "my notes.txt" ...".
+Split TakeFileName(std::string_view words);
+// A decimal number of at most `digits` digits; false for anything else.
+bool ReadNumber(std::string_view word, std::size_t digits, uint64_t& value);
+// A size or position: any decimal number that fits in 64 bits.
+bool ReadSize(std::string_view word, uint64_t& value);
 
 // A file name as a DCC request carries it: the part after the last "/",
 // control bytes and quotes made "_", in double quotes when it has blanks.

@@ -5,10 +5,10 @@
 
 #include "common/FileNames.h"
 #include "common/Format.h"
-#include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "dcc/Dcc.h"
+#include "dcc/DccWords.h"
 #include "incoming/DccDestination.h"
 #include "incoming/IncomingContext.h"
 #include "platform/Platform.h"
@@ -23,37 +23,6 @@ namespace zorl {
 namespace {
 
 constexpr int kMaxPort = 65535;
-
-// A decimal number of at most `digits` digits; false for anything else.
-bool ReadNumber(std::string_view word, std::size_t digits, uint64_t& value) {
-    if (!IsAllDigits(word) || word.size() > digits) return false;
-    value = 0;
-    for (char c : word) value = value * 10 + static_cast<uint64_t>(c - '0');
-    return true;
-}
-
-// A size: any decimal number that fits in 64 bits.
-bool ReadSize(std::string_view word, uint64_t& value) {
-    if (!IsAllDigits(word)) return false;
-    value = 0;
-    for (char c : word) {
-        const auto digit = static_cast<uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10) return false;
-        value = value * 10 + digit;
-    }
-    return true;
-}
-
-// The file name of a SEND offer and the words after it. Names with blanks
-// come in double quotes from most clients: "DCC SEND "my notes.txt" ...".
-Split TakeFileName(std::string_view words) {
-    if (words.starts_with('"')) {
-        const std::size_t close = words.find('"', 1);
-        if (close != std::string_view::npos)
-            return {words.substr(1, close - 1), TrimLeft(words.substr(close + 1)), true};
-    }
-    return SplitWord(words);
-}
 
 // Who offers and where it leads, as both questions show it.
 DccOfferDetails DetailsOf(const DccOffer& offer) {

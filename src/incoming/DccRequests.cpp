@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "common/Format.h"
-#include "common/Numbers.h"
 #include "common/Text.h"
 #include "common/TextSplit.h"
 #include "dcc/Dcc.h"
@@ -34,22 +33,16 @@ struct ResumeWords {
 
 ResumeWords ReadResumeWords(std::string_view words) {
     ResumeWords r;
-    Split name = SplitWord(words);
-    if (words.starts_with('"')) {
-        const std::size_t close = words.find('"', 1);
-        if (close != std::string_view::npos)
-            name = {words.substr(1, close - 1), TrimLeft(words.substr(close + 1)), true};
-    }
+    const Split name = TakeFileName(words);
     const Split port = SplitWord(name.tail);
     const Split position = SplitWord(port.tail);
     r.name = name.head;
     r.token = Trim(position.tail);
-    if (!IsAllDigits(port.head) || port.head.size() > 5 || !IsAllDigits(position.head) ||
-        position.head.size() > 19)
+    uint64_t number = 0;
+    if (!ReadNumber(port.head, 5, number) || number > 65535 || !ReadSize(position.head, r.position))
         return r;
-    r.port = Atoi(port.head);
-    r.position = std::stoull(std::string(position.head));
-    r.valid = r.port <= 65535 && (r.port != 0 || !r.token.empty());
+    r.port = static_cast<int>(number);
+    r.valid = r.port != 0 || !r.token.empty();
     return r;
 }
 
@@ -150,9 +143,9 @@ bool CDccOffers::AnswersOurPassiveOffer(const DccOffer& offer) {
 }
 
 CIrcSocket* CDccOffers::ListenFor(const DccOffer& offer, SocketType type) {
-    const int port = c_.dcc.port_counter++;
-    CIrcSocket* socket = c_.dcc.DccListen("0.0.0.0", port, type);
+    CIrcSocket* socket = c_.dcc.ListenOnNextPort(type);
     if (!socket) return nullptr;
+    const int port = socket->dcc_port;
     const uint32_t address = LocalAddressNumber(offer.server);
     const std::string words = type == kSocketDccChat
                                   ? Format("DCC CHAT chat %u %d ", address, port) + offer.token
@@ -163,7 +156,6 @@ CIrcSocket* CDccOffers::ListenFor(const DccOffer& offer, SocketType type) {
         socket->Close();
         return nullptr;
     }
-    socket->dcc_port = port;
     return socket;
 }
 

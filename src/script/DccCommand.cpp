@@ -50,10 +50,8 @@ CIrcSocket* OfferSocket(const ScriptContext& ctx, SocketType type, bool passive,
         where = Format(" %u 0", address);
         return &socket;
     }
-    const int port = ctx.dcc.port_counter++;
-    CIrcSocket* socket = ctx.dcc.DccListen("0.0.0.0", port, type);
-    if (socket) socket->dcc_port = port;
-    where = Format(" %u %d", address, port);
+    CIrcSocket* socket = ctx.dcc.ListenOnNextPort(type);
+    if (socket) where = Format(" %u %d", address, socket->dcc_port);
     return socket;
 }
 

@@ -335,8 +335,7 @@ void CPropsSheet::ChooseFont() {
 void CPropsSheet::ChooseColour(const QString& title, Colour* setting) {
     const QColor chosen = QColorDialog::getColor(ToQColor(*setting), this, title);
     if (!chosen.isValid()) return;
-    *setting = static_cast<Colour>(chosen.red()) + 256u * static_cast<Colour>(chosen.green()) +
-               65536u * static_cast<Colour>(chosen.blue());
+    *setting = FromQColor(chosen);
     RefreshSamples();
 }
 
